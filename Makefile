@@ -1,0 +1,29 @@
+# The two set-up commands: `make run` builds and starts the program, `make test` builds and runs
+# every test. Both install missing packages first (as root, with apt-get).
+BUILD ?= build
+JOBS ?= 2
+
+.PHONY: all setup configure build run test bench clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD) -G Ninja >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/app/quorvex ]; then $(BUILD)/app/quorvex; else $(BUILD)/cli/quorvex-cli --help; fi
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@$(BUILD)/bench/quorvex-bench
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,206 @@
+// quorvex-cli list, export and libs: the directory and export text of libraries, and the library
+// lists of targets and workspaces.
+#include <cstdio>
+#include <iostream>
+
+#include "CliCommon.h"
+#include "pbl/PbFuncs.h"
+#include "platform/Collation.h"
+#include "platform/TextFile.h"
+
+namespace cli {
+namespace {
+
+std::unique_ptr<TLibStream> OpenLibrary(const std::string& arg) {
+  auto found = platform::FindPathNoCase(arg);
+  if (!found) throw TUsageError(arg + ": no such file");
+  try {
+    return std::make_unique<TLibStream>(*found);
+  } catch (const platform::TFileError& e) {
+    throw TUsageError(e.what());
+  }
+}
+
+// Reads a directory, warning on stderr where the file is damaged.
+TDirList ReadDirectory(const TLibStream& stream, bool& warned) {
+  TDirList list;
+  TReadReport report;
+  ReadLibDirectory(stream, list, &report);
+  if (!report.Clean()) {
+    std::cerr << "warning: " << platform::PathText(stream.Path()) << ": " << report.Describe() << "\n";
+    warned = true;
+  }
+  return list;
+}
+
+int RunList(const std::vector<std::string>& words) {
+  TArgs args = ParseArgs(words, {}, {"--json"});
+  if (args.Operands.empty()) throw TUsageError("list: name at least one library");
+  bool json = args.Has("--json"), warned = false, first = true;
+  if (json) std::cout << "[";
+  for (const std::string& lib : args.Operands) {
+    auto stream = OpenLibrary(lib);
+    TDirList list = ReadDirectory(*stream, warned);
+    if (!json && args.Operands.size() > 1) std::cout << "== " << lib << "\n";
+    for (const auto& item : list) {
+      const TEntryRec& e = *item.Rec;
+      std::string time = platform::FormatDateTime(PbTimeToDateTime(e.Time));
+      if (json) {
+        std::cout << (first ? "\n" : ",\n") << "  {\"library\": " << JsonString(lib)
+                  << ", \"name\": " << JsonString(Out(e.Name)) << ", \"key\": " << JsonString(Out(item.Key))
+                  << ", \"size\": " << e.Size << ", \"time\": " << JsonString(time)
+                  << ", \"commentLength\": " << e.CommentLen << ", \"unicode\": " << (e.IsUnicode ? "true" : "false")
+                  << "}";
+        first = false;
+      } else {
+        std::cout << Out(e.Name) << '\t' << e.Size << '\t' << time << '\t' << e.CommentLen << '\n';
+      }
+    }
+  }
+  if (json) std::cout << (first ? "]\n" : "\n]\n");
+  return warned ? ExitWarn : ExitOk;
+}
+
+// A file name for an entry that cannot leave the output folder.
+std::string SafeFileName(const std::string& utf8) {
+  std::string name;
+  for (char c : utf8) name += (c == '/' || c == '\\') ? '_' : c;
+  if (name.empty() || name == "." || name == "..") name = "_" + name;
+  return name;
+}
+
+int RunExport(const std::vector<std::string>& words) {
+  TArgs args = ParseArgs(words, {"--out"}, {});
+  if (args.Operands.empty()) throw TUsageError("export: name a library");
+  auto stream = OpenLibrary(args.Operands[0]);
+  bool warned = false;
+  TDirList list = ReadDirectory(*stream, warned);
+
+  std::vector<const TEntryRec*> chosen;
+  if (args.Operands.size() == 1) {
+    for (const auto& item : list) chosen.push_back(item.Rec.get());
+  } else {
+    for (std::size_t i = 1; i < args.Operands.size(); ++i) {
+      const std::string& wanted = args.Operands[i];
+      bool found = false;
+      for (const auto& item : list) {
+        if (platform::SameNameNoCase(Out(item.Rec->Name), wanted)) {
+          chosen.push_back(item.Rec.get());
+          found = true;
+        }
+      }
+      if (!found) throw TUsageError(args.Operands[0] + ": no entry named " + wanted);
+    }
+    // Entries come out in the order read, whatever the order of the names.
+    std::vector<const TEntryRec*> ordered;
+    for (const auto& item : list)
+      if (std::find(chosen.begin(), chosen.end(), item.Rec.get()) != chosen.end()) ordered.push_back(item.Rec.get());
+    chosen = ordered;
+  }
+
+  std::string outDir = args.Value("--out");
+  if (!outDir.empty()) {
+    std::error_code ec;
+    fs::create_directories(outDir, ec);
+    if (!fs::is_directory(outDir)) throw TUsageError(outDir + ": cannot create the output folder");
+  }
+  for (const TEntryRec* e : chosen) {
+    std::vector<std::string> lines;
+    TReadReport report;
+    ExportEntry(*stream, *e, lines, &report);
+    if (!report.Clean()) {
+      std::cerr << "warning: " << args.Operands[0] << ": " << Out(e->Name) << ": " << report.Describe() << "\n";
+      warned = true;
+    }
+    if (outDir.empty()) {
+      for (const std::string& line : lines) std::cout << Out(line) << '\n';
+      continue;
+    }
+    std::string text;
+    for (const std::string& line : lines) text += Out(line) + "\r\n";
+    fs::path target = fs::path(outDir) / SafeFileName(Out(e->Name));
+    try {
+      platform::WriteFileBytes(target, text);
+    } catch (const platform::TFileError& err) {
+      throw TUsageError(err.what());
+    }
+  }
+  return warned ? ExitWarn : ExitOk;
+}
+
+int TypeOf(const std::string& file, const std::string& given) {
+  std::string t = given;
+  if (t.empty()) {
+    std::string ext = fs::path(file).extension().string();
+    t = platform::AsciiUpper(ext.empty() ? "" : ext.substr(1));
+  } else {
+    t = platform::AsciiUpper(t);
+  }
+  if (t == "PBL") return ftLibraries;
+  if (t == "PBT") return ftTarget;
+  if (t == "PBW") return ftWorkspace;
+  if (given.empty()) return ftLibraries;  // anything else is taken as a library file
+  throw TUsageError("--type must be pbl, pbt or pbw, not " + given);
+}
+
+int RunLibs(const std::vector<std::string>& words) {
+  TArgs args = ParseArgs(words, {"--type"}, {"--json"});
+  if (args.Operands.empty()) throw TUsageError("libs: name at least one library, target or workspace");
+  bool json = args.Has("--json"), first = true, warned = false;
+  if (json) std::cout << "[";
+  for (const std::string& file : args.Operands) {
+    int type = TypeOf(file, args.Value("--type"));
+    if (type != ftLibraries && !platform::FindPathNoCase(file)) throw TUsageError(file + ": no such file");
+    std::vector<fs::path> missing;
+    TLibSelection selection;
+    try {
+      selection = CollectLibFiles({fs::path(file)}, type, missing);
+    } catch (const platform::TFileError& e) {
+      throw TUsageError(e.what());
+    }
+    for (const fs::path& m : missing) std::cerr << platform::PathText(m) << " does not exist\n";
+    warned = warned || !missing.empty();
+    for (const auto& item : selection) {
+      const TFolderRec& r = *item.Rec;
+      std::string full = platform::PathText(fs::absolute(r.Path));
+      std::string time = platform::FormatDateTime(r.Time);
+      if (json) {
+        std::cout << (first ? "\n" : ",\n") << "  {\"name\": " << JsonString(item.Key) << ", \"path\": " << JsonString(full)
+                  << ", \"size\": " << r.Size << ", \"time\": " << JsonString(time)
+                  << ", \"folder\": " << (r.IsDir ? "true" : "false") << "}";
+        first = false;
+      } else {
+        std::cout << item.Key << '\t' << full << '\t' << r.Size << '\t' << time << '\n';
+      }
+    }
+  }
+  if (json) std::cout << (first ? "]\n" : "\n]\n");
+  return warned ? ExitWarn : ExitOk;
+}
+
+}  // namespace
+
+std::vector<TCommand> LibraryCommands() {
+  return {
+      {"list", "list the source entries of libraries",
+       "usage: quorvex-cli list [--json] LIB...\n"
+       "  One line per source entry, in the order read: name, size, time (yyyy-mm-dd hh:nn:ss)\n"
+       "  and comment length, separated by tabs. With several libraries a line \"== PATH\" comes\n"
+       "  before each. --json prints a JSON array of objects instead.\n",
+       RunList},
+      {"export", "print or write the export text of library entries",
+       "usage: quorvex-cli export [--out DIR] LIB [NAME...]\n"
+       "  The export text of the named entries (names with extension, any letter case; all source\n"
+       "  entries when none is named), in the order read, as UTF-8 with LF line ends.\n"
+       "  --out DIR writes one file per entry instead, DIR/NAME, UTF-8 with CR LF.\n",
+       RunExport},
+      {"libs", "expand libraries, targets and workspaces into library files",
+       "usage: quorvex-cli libs [--type pbl|pbt|pbw] [--json] FILE...\n"
+       "  One line per library: file name, full path, size and last-write time, separated by tabs.\n"
+       "  The type comes from each file's extension unless --type is given. Libraries that do not\n"
+       "  exist are named on stderr (\"PATH does not exist\").\n",
+       RunLibs},
+  };
+}
+
+}  // namespace cli

@@ -1,0 +1,22 @@
+// Ordering of keys and file names without regard to letter case, by the collation of the user's
+// locale. Keys are code-page text; file names are Unicode.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// <0, 0, >0 as `a` sorts before, together with, or after `b`.
+int CompareTextNoCase(std::string_view a, std::string_view b);
+int CompareUnicodeNoCase(std::u16string_view a, std::u16string_view b);
+
+// Whether two file names are the same name without regard to letter case (Unicode case folding,
+// not collation: "a" and "á" are different names).
+bool SameNameNoCase(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Upper-cases ASCII letters only; multi-byte characters are left alone.
+std::string AsciiUpper(std::string_view text);
+
+}  // namespace platform

@@ -1,0 +1,144 @@
+#include "FileSys.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Collation.h"
+
+namespace platform {
+namespace {
+
+std::string Reason(int err) { return std::strerror(err); }
+
+std::optional<TFileInfo> Stat(const fs::path& p) {
+  struct stat st {};
+  if (::stat(p.c_str(), &st) != 0) return std::nullopt;
+  TFileInfo info;
+  info.Path = p;
+  info.IsDir = S_ISDIR(st.st_mode);
+  info.Size = static_cast<std::int64_t>(st.st_size);
+  info.Time = LocalFromUnixTime(st.st_mtime);
+  return info;
+}
+
+}  // namespace
+
+std::optional<fs::path> FindPathNoCase(const fs::path& p) {
+  std::error_code ec;
+  if (p.empty()) return std::nullopt;
+  if (fs::exists(fs::symlink_status(p, ec)) || fs::exists(p, ec)) return p;
+
+  // Rebuild the path part by part, matching each missing part against its folder's entries.
+  fs::path found = p.root_path();
+  fs::path rel = p.relative_path();
+  if (found.empty()) found = ".";
+  bool dotPrefix = p.root_path().empty();
+  for (const fs::path& part : rel) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      found /= part;
+      continue;
+    }
+    fs::path candidate = found / part;
+    if (fs::exists(candidate, ec)) {
+      found = candidate;
+      continue;
+    }
+    bool matched = false;
+    for (fs::directory_iterator it(found, fs::directory_options::skip_permission_denied, ec), end;
+         !ec && it != end; it.increment(ec)) {
+      fs::path name = it->path().filename();
+      if (SameNameNoCase(name, part)) {
+        found /= name;
+        matched = true;
+        break;
+      }
+    }
+    if (!matched) return std::nullopt;
+  }
+  if (dotPrefix) found = found.lexically_relative(".");
+  return found;
+}
+
+std::optional<TFileInfo> FindFirst(const fs::path& p) {
+  auto onDisk = FindPathNoCase(p);
+  if (!onDisk) return std::nullopt;
+  return Stat(*onDisk);
+}
+
+TFileStream::TFileStream(const fs::path& p) : path_(p) {
+  fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) throw TFileError("Cannot open file \"" + PathText(p) + "\". " + Reason(errno));
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+    int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    ::close(fd_);
+    fd_ = -1;
+    throw TFileError("Cannot open file \"" + PathText(p) + "\". " + Reason(err));
+  }
+  size_ = static_cast<std::int64_t>(st.st_size);
+}
+
+TFileStream::~TFileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::int64_t TFileStream::Refresh() {
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0) size_ = static_cast<std::int64_t>(st.st_size);
+  return size_;
+}
+
+std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const {
+  if (offset < 0 || count == 0) return 0;
+  std::size_t done = 0;
+  char* out = static_cast<char*>(buffer);
+  while (done < count) {
+    ssize_t r = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      throw TFileError("Read error in \"" + PathText(path_) + "\". " + Reason(errno));
+    }
+    if (r == 0) break;
+    done += static_cast<std::size_t>(r);
+  }
+  return done;
+}
+
+std::string ReadFileBytes(const fs::path& p) {
+  TFileStream s(p);
+  std::string bytes;
+  std::int64_t offset = 0;
+  char chunk[65536];
+  for (;;) {
+    std::size_t n = s.ReadAt(offset, chunk, sizeof chunk);
+    if (n == 0) break;
+    bytes.append(chunk, n);
+    offset += static_cast<std::int64_t>(n);
+  }
+  return bytes;
+}
+
+void WriteFileBytes(const fs::path& p, const std::string& bytes) {
+  int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw TFileError("Cannot create file \"" + PathText(p) + "\". " + Reason(errno));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t r = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      throw TFileError("Write error in \"" + PathText(p) + "\". " + Reason(err));
+    }
+    done += static_cast<std::size_t>(r);
+  }
+  if (::close(fd) != 0) throw TFileError("Write error in \"" + PathText(p) + "\". " + Reason(errno));
+}
+
+std::string PathText(const fs::path& p) { return p.string(); }
+
+}  // namespace platform

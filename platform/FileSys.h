@@ -1,0 +1,72 @@
+// File-system services: read-only file streams, file information, and the case-insensitive path
+// lookup that lets names written on a case-insensitive file system (PFCMAIN.PBL) find the file
+// on disk (pfcmain.pbl).
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "DateTime.h"
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+// A file that cannot be opened, read or written. The message names the file and the reason.
+class TFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The path as it exists on disk. Where `p` does not exist as written, each part is looked up
+// without regard to letter case; none when some part is not found either way.
+std::optional<fs::path> FindPathNoCase(const fs::path& p);
+
+struct TFileInfo {
+  fs::path Path;  // the path as found on disk
+  bool IsDir = false;
+  std::int64_t Size = 0;
+  TDateTime Time;  // last write, local wall clock
+};
+
+// Information on the file or folder `p` (found without regard to letter case), or none.
+std::optional<TFileInfo> FindFirst(const fs::path& p);
+
+// A file opened for reading only. Other processes may go on reading and writing it; reads past
+// its current end simply return fewer bytes. The object never writes.
+class TFileStream {
+ public:
+  explicit TFileStream(const fs::path& p);  // throws TFileError
+  ~TFileStream();
+  TFileStream(const TFileStream&) = delete;
+  TFileStream& operator=(const TFileStream&) = delete;
+
+  const fs::path& Path() const { return path_; }
+  // The size when opened; `Refresh` reads it again.
+  std::int64_t Size() const { return size_; }
+  std::int64_t Refresh();
+
+  // Reads up to `count` bytes at `offset`; returns how many were read (0 at or past the end, or
+  // for a negative offset). Throws TFileError on a read error.
+  std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) const;
+
+ private:
+  fs::path path_;
+  int fd_ = -1;
+  std::int64_t size_ = 0;
+};
+
+// The whole contents of a file; throws TFileError.
+std::string ReadFileBytes(const fs::path& p);
+
+// Writes `bytes` as the whole contents of `p`, replacing it; throws TFileError naming the file.
+void WriteFileBytes(const fs::path& p, const std::string& bytes);
+
+// Text for messages: a path in UTF-8 as the user knows it.
+std::string PathText(const fs::path& p);
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+// Text files as lists of lines in the program's code page.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// How a text file's bytes were written. Files without a byte-order mark are taken as the code
+// page itself (GB18030, which holds GBK and ASCII files byte for byte).
+enum class TTextEncoding { CodePage, Utf8Bom, Utf16LE, Utf16BE };
+
+// Cuts text into lines at CR LF, a lone CR and a lone LF. A break at the very end does not start
+// an empty last line; an empty text has no lines. When `stopAtNul` is set the text ends at its
+// first NUL byte.
+void SplitLines(std::string_view text, std::vector<std::string>& lines, bool stopAtNul = false);
+
+// Converts a file's bytes to code-page text, recognising a UTF-8 or UTF-16 byte-order mark.
+std::string DecodeText(std::string_view bytes, TTextEncoding* encoding = nullptr);
+
+// Loads the lines of a text file; throws platform::TFileError.
+std::vector<std::string> LoadTextLines(const std::filesystem::path& p, TTextEncoding* encoding = nullptr);
+
+// Writes lines, each followed by CR LF, in the given encoding; throws platform::TFileError.
+void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines,
+                   TTextEncoding encoding = TTextEncoding::CodePage);
+
+}  // namespace platform
