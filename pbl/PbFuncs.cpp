@@ -333,8 +333,12 @@ void ExportEntry(const TLibStream& stream, const TEntryRec& entry, std::vector<s
 
 fs::path ResolveListedPath(const fs::path& folder, const std::string& item) {
   bool drive = item.size() >= 3 && item[1] == ':' && (item[2] == '\\' || item[2] == '/');
-  if (drive || item.find(":\\") != std::string::npos || item.find(":/") != std::string::npos)
-    return fs::path(platform::CodePageToUtf8(item));
+  if (drive || item.find(":\\") != std::string::npos || item.find(":/") != std::string::npos) {
+    std::string written;
+    for (char c : item)
+      if (!(c == '\\' && !written.empty() && written.back() == '\\')) written += c;
+    return fs::path(platform::CodePageToUtf8(written));
+  }
   std::string cleaned;
   for (char c : item) {
     char sep = c == '\\' ? '/' : c;

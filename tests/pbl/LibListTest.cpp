@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "LibWriter.h"
+#include "pbl/PbFuncs.h"
+
+using testsupport::TTempDir;
+using Paths = std::vector<fs::path>;
+
+namespace {
+
+Paths Targets(const TTempDir& dir, const std::string& name, const std::string& text) {
+  Paths list;
+  ReadPbtLibList(dir.Write(name, text), list);
+  return list;
+}
+
+TEST(Target, RelativeLibrariesWithDoubledBackslashes) {
+  TTempDir dir;
+  Paths list = Targets(dir, "app/app.pbt",
+                       "Save Format v3.0(19990112)\r\nappname \"app\";\r\nLIBLIST \"app.pbl;..\\\\shared\\\\util.pbl\";\r\n");
+  EXPECT_EQ(list, (Paths{dir.Path() / "app" / "app.pbl", dir.Path() / "app" / "../shared/util.pbl"}));
+}
+
+TEST(Target, KeywordIsRecognisedInLowerCaseButNotIndented) {
+  TTempDir dir;
+  EXPECT_EQ(Targets(dir, "a.pbt", "liblist \"a.pbl\";\n").size(), 1u);
+  EXPECT_TRUE(Targets(dir, "b.pbt", " LIBLIST \"a.pbl\";\n").empty());
+  EXPECT_TRUE(Targets(dir, "c.pbt", "LIBLIST\t\"a.pbl\";\n").empty());
+}
+
+TEST(Target, OnlyTheFirstLibListLineCounts) {
+  TTempDir dir;
+  EXPECT_EQ(Targets(dir, "a.pbt", "LIBLIST \"a.pbl\";\nLIBLIST \"b.pbl;c.pbl\";\n"), (Paths{dir.Path() / "a.pbl"}));
+}
+
+TEST(Target, ItemsAreSplitAtSemicolonsOnlyAndTrimmed) {
+  TTempDir dir;
+  Paths list = Targets(dir, "a.pbt", "LIBLIST \" My Libs\\\\a.pbl ; \"C D.pbl\" ;;\"x\"\"y.pbl\";b.pbl\";\n");
+  EXPECT_EQ(list, (Paths{dir.Path() / "My Libs/a.pbl", dir.Path() / "C D.pbl", dir.Path() / "x\"y.pbl", dir.Path() / "b.pbl"}));
+}
+
+TEST(Target, AbsoluteAndDrivePaths) {
+  TTempDir dir;
+  Paths list = Targets(dir, "a.pbt", "LIBLIST \"/opt//libs/a.pbl;C:\\\\pb\\\\b.pbl;d:/c.pbl\";\n");
+  EXPECT_EQ(list, (Paths{"/opt/libs/a.pbl", "C:\\pb\\b.pbl", "d:/c.pbl"}));
+}
+
+TEST(Target, LineWithoutQuotesTakesTheTextAfterTheKeyword) {
+  TTempDir dir;
+  EXPECT_EQ(Targets(dir, "a.pbt", "LIBLIST a.pbl;b.pbl;\n"), (Paths{dir.Path() / "a.pbl", dir.Path() / "b.pbl"}));
+}
+
+TEST(Target, MissingFileIsAFileError) {
+  TTempDir dir;
+  Paths list;
+  EXPECT_THROW(ReadPbtLibList(dir.Path() / "none.pbt", list), platform::TFileError);
+}
+
+TEST(Workspace, TargetsBetweenBeginAndEndOnly) {
+  TTempDir dir;
+  dir.Write("t1/one.pbt", "LIBLIST \"a.pbl;b.pbl\";\n");
+  dir.Write("t2/two.pbt", "LIBLIST \"a.pbl;..\\\\t1\\\\a.pbl\";\n");
+  std::string pbw =
+      "Save Format v3.0(19990112)\n"
+      "@end;\n"
+      " 9 \"outside.pbt\";\n"
+      "@begin Targets\n"
+      " 0 \"t1\\\\one.pbt\";\n"
+      " no quote here\n"
+      " 1 \"T2\\\\TWO.PBT\";\n"
+      "@end;\n"
+      " 2 \"after.pbt\";\n";
+  Paths list;
+  ReadPbwTargets(dir.Write("w.pbw", pbw), list);
+  EXPECT_EQ(list, (Paths{dir.Path() / "t1/a.pbl", dir.Path() / "t1/b.pbl", dir.Path() / "t2/a.pbl", dir.Path() / "t2/../t1/a.pbl"}));
+}
+
+TEST(Workspace, MissingTargetEndsTheCollection) {
+  TTempDir dir;
+  Paths list;
+  EXPECT_THROW(ReadPbwTargets(dir.Write("w.pbw", "@begin Targets\n 0 \"none.pbt\";\n@end;\n"), list), platform::TFileError);
+}
+
+TEST(Collect, MissingFilesAreReportedLastToFirst) {
+  TTempDir dir;
+  fs::path a = dir.Write("a.pbl", "a"), c = dir.Write("C.PBL", "ccc");
+  Paths missing;
+  TLibSelection sel = CollectLibFiles({a, dir.Path() / "b.pbl", dir.Path() / "c.pbl", dir.Path() / "d.pbl"}, ftLibraries, missing);
+  ASSERT_EQ(sel.size(), 2u);
+  EXPECT_EQ(sel[0].Key, "a.pbl");
+  EXPECT_EQ(sel[1].Key, "C.PBL");
+  EXPECT_EQ(sel[1].Rec->Path, c);
+  EXPECT_EQ(sel[1].Rec->Size, 3);
+  EXPECT_EQ(missing, (Paths{dir.Path() / "d.pbl", dir.Path() / "b.pbl"}));
+}
+
+TEST(Collect, TypeDecidesHowTheFirstFileIsRead) {
+  TTempDir dir;
+  dir.Write("lib.pbl", "HDR*PowerBuilder");
+  fs::path target = dir.Write("app.pbt", "LIBLIST \"lib.pbl;gone.pbl\";\n");
+  Paths missing;
+  TLibSelection sel = CollectLibFiles({target, dir.Path() / "lib.pbl"}, ftTarget, missing);
+  ASSERT_EQ(sel.size(), 1u);
+  EXPECT_EQ(sel[0].Key, "lib.pbl");
+  EXPECT_EQ(missing, (Paths{dir.Path() / "gone.pbl"}));
+
+  // A library chosen under the target type has no LIBLIST line and contributes nothing.
+  missing.clear();
+  EXPECT_TRUE(CollectLibFiles({dir.Path() / "lib.pbl"}, ftTarget, missing).empty());
+  EXPECT_TRUE(missing.empty());
+  EXPECT_TRUE(CollectLibFiles({target}, 7, missing).empty());
+}
+
+TEST(RealLists, WorkspaceAndTargetOfTheTestData) {
+  fs::path data = testsupport::TestDataDir();
+  if (data.empty()) GTEST_SKIP() << "../shared/testdata is not there";
+  Paths libs;
+  ReadPbtLibList(data / "generic_pfc_app.pbt", libs);
+  ASSERT_EQ(libs.size(), 11u);
+  EXPECT_EQ(libs[0], data / "pfcapp.pbl");
+  EXPECT_EQ(libs[1], data / "../pfeapsrv/pfeapsrv.pbl");
+  EXPECT_EQ(libs[10], data / "../pfcwnsrv/pfcwnsrv.pbl");
+
+  // The workspace names six targets that are not part of the test data.
+  Paths fromWorkspace;
+  EXPECT_THROW(ReadPbwTargets(data / "PFC.pbw", fromWorkspace), platform::TFileError);
+}
+
+}  // namespace
