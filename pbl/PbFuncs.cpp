@@ -45,16 +45,19 @@ class TBlockReader {
   }
 
  private:
+  // The window starts small, since most entries are a few blocks long, and grows as a walk goes
+  // on, so that long walks still cost few system calls.
   void Fill(std::int64_t offset) {
-    constexpr std::size_t kWindow = 64 * 1024;
     winStart_ = offset & ~static_cast<std::int64_t>(4095);
-    win_.resize(kWindow);
-    win_.resize(stream_.ReadAt(winStart_, win_.data(), kWindow));
+    win_.resize(window_);
+    win_.resize(stream_.ReadAt(winStart_, win_.data(), window_));
+    window_ = std::min<std::size_t>(window_ * 2, 256 * 1024);
   }
 
   const TLibStream& stream_;
   std::int64_t size_;
   std::int64_t winStart_ = 0;
+  std::size_t window_ = 8 * 1024;
   std::vector<char> win_;
 };
 
