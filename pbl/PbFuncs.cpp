@@ -228,7 +228,7 @@ std::string ReadChain(TBlockReader& in, const TEntryRec& entry, TReadReport* rep
       text.append(data.data(), got);
     } else {
       // A NUL inside a block ends that block's part of the text; later blocks still count.
-      const char* nul = static_cast<const char*>(std::memchr(data.data(), 0, got));
+      const char* nul = got ? static_cast<const char*>(std::memchr(data.data(), 0, got)) : nullptr;
       text.append(data.data(), nul ? static_cast<std::size_t>(nul - data.data()) : got);
     }
     if (next == 0) break;

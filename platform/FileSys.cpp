@@ -70,14 +70,16 @@ std::optional<TFileInfo> FindFirst(const fs::path& p) {
 }
 
 TFileStream::TFileStream(const fs::path& p) : path_(p) {
-  fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+  fd_ = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) throw TFileError("Cannot open file \"" + PathText(p) + "\". " + Reason(errno));
   struct stat st {};
-  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-    int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // Folders, devices, pipes and sockets are refused: reading /dev/zero or a pipe named in a
+    // workspace would never end.
+    std::string why = S_ISDIR(st.st_mode) ? Reason(EISDIR) : "Not a regular file";
     ::close(fd_);
     fd_ = -1;
-    throw TFileError("Cannot open file \"" + PathText(p) + "\". " + Reason(err));
+    throw TFileError("Cannot open file \"" + PathText(p) + "\". " + why);
   }
   size_ = static_cast<std::int64_t>(st.st_size);
 }

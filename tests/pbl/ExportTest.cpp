@@ -94,6 +94,16 @@ TEST(Export, UnicodeNulEndsTheText) {
   EXPECT_EQ(e.Text, (Lines{"$PBExportHeader$w_a.srw", "ab"}));
 }
 
+TEST(Export, EmptyBlocksInAChainAddNothing) {
+  for (bool unicode : {false, true}) {
+    Exported e = ExportOne(unicode, {"w_a.srw", "abcdef", 0, 0}, 4, [](std::string& bytes, const TLibWriter& w) {
+      testsupport::PutU16(bytes, static_cast<std::size_t>(w.DataOffsets[0][0]) + 8, 0);
+    });
+    // Blocks of four bytes: the first holds "abcd" in the 8-bit variant, "ab" in the 16-bit one.
+    EXPECT_EQ(e.Text, (Lines{"$PBExportHeader$w_a.srw", unicode ? "cdef" : "ef"}));
+  }
+}
+
 TEST(Export, ChainLoopEndsTheText) {
   Exported e = ExportOne(false, {"w_a.srw", "abcdefghij", 0, 0}, 4, [](std::string& bytes, const TLibWriter& w) {
     // The second block points back to the first.

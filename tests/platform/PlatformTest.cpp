@@ -175,6 +175,9 @@ TEST(FileSys, StreamReadsAreBoundedByTheFile) {
   EXPECT_EQ(s.ReadAt(-1, buf, 8), 0u);
   EXPECT_THROW(TFileStream(dir.Path() / "missing"), TFileError);
   EXPECT_THROW(TFileStream(dir.Path()), TFileError);
+  // A device never ends; reading it as a library or a text file must be refused, not hang.
+  EXPECT_THROW(TFileStream("/dev/zero"), TFileError);
+  EXPECT_THROW(ReadFileBytes("/dev/zero"), TFileError);
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+// Any bytes as a target and as a workspace. Paths named inside are resolved below a fixed empty
+// folder, so relative names find nothing; absolute ones are only ever opened for reading.
+#include <cstdint>
+
+#include "FuzzInput.h"
+#include "pbl/PbFuncs.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  TFuzzFile file(data, size);
+  if (!file.Ok()) return 0;
+  for (int type : {ftTarget, ftWorkspace}) {
+    std::vector<fs::path> missing;
+    try {
+      TLibSelection sel = CollectLibFiles({file.Path()}, type, missing);
+      for (const auto& item : sel)
+        if (!item.Rec) __builtin_trap();
+    } catch (const platform::TFileError&) {
+      // A workspace naming a target that cannot be read ends the collection.
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,26 @@
+// Any bytes as a text file: encoding detection, conversion and the line rule.
+#include <cstdint>
+#include <string_view>
+
+#include "platform/CodePage.h"
+#include "platform/TextFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  platform::TTextEncoding enc;
+  std::string text = platform::DecodeText(bytes, &enc);
+  std::vector<std::string> lines;
+  platform::SplitLines(text, lines);
+  std::size_t total = 0;
+  for (const auto& l : lines) {
+    if (l.find_first_of("\r\n") != std::string::npos) __builtin_trap();
+    total += l.size();
+  }
+  if (total > text.size()) __builtin_trap();
+  // Code page text survives the trip through Unicode wherever it is valid GB18030.
+  std::u16string u = platform::CodePageToUtf16(text);
+  std::string back = platform::Utf16ToCodePage(u);
+  if (u.find(u'\uFFFD') == std::u16string::npos && back != text) __builtin_trap();
+  for (std::size_t i = 0; i < text.size();) i += platform::CharLength(std::string_view(text).substr(i));
+  return 0;
+}
