@@ -1,0 +1,149 @@
+// Pairing and classification of two sides, without any toolkit: the comparison results with their
+// texts and colours, sorting keyed lists, the pairing of two sorted lists into aligned lists with
+// placeholders, and the content checks of objects and libraries.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "diff/DiffUnit.h"
+#include "libview/CompareCounts.h"
+#include "pbl/PbFuncs.h"
+
+enum TCompareResult : std::uint8_t { crSame = 0, crAdded = 1, crDeleted = 2, crChanged = 3 };
+
+// "相同", "增加", "减少", "更改" (UTF-8), in result order.
+extern const std::array<std::string, 4> CompareResultTexts;
+const std::string& ResultText(int result);  // empty for a value outside 0..3
+
+// Row colours, 0x00BBGGRR: white for the same, the given highlight colours for the others.
+struct TResultColors {
+  std::uint32_t Add = 0, Del = 0, Mod = 0;
+};
+constexpr std::uint32_t kSameRowColor = 0x00FFFFFF;
+std::uint32_t ResultColor(int result, const TResultColors& colors);
+
+// Told after every step of a pairing's main loop: the index after the step and the percentage
+// done (index times 100 over the smaller of the two current lengths).
+using TPairProgress = std::function<void(std::size_t index, int percent)>;
+
+// Sorting without regard to letter case by the user locale's collation: directory lists by key
+// (code page), library selections by file name (UTF-8). Each key is decoded once, not once per
+// comparison; items of equal keys keep their order.
+void SortDirList(TDirList& list);
+void SortLibSelection(TLibSelection& list);
+
+// Pairs two sorted keyed lists in place, as both list views do: afterwards both have the same
+// length, and at every index either the keys are equal (results 0 or 3, as `same` says) or one
+// side holds a placeholder (empty key) and the other result 1 or 2. `compare` orders two keys
+// (<0, 0, >0). Fills Added, Deleted and Changed of `counts`.
+template <class T>
+void PairLists(std::vector<TKeyed<T>>& list1, std::vector<TKeyed<T>>& list2,
+               const std::function<int(const std::string&, const std::string&)>& compare,
+               const std::function<bool(const T&, const T&)>& same, TCompareCounts& counts,
+               const TPairProgress& progress = {});
+
+// Drops the placeholders of an aligned list and resets every other record's result to 0.
+template <class T>
+void RemovePlaceholders(std::vector<TKeyed<T>>& list);
+
+// What an object content check needs: the engine, the two options, and optionally where to note
+// damage met while exporting.
+struct TObjectCheck {
+  TDiff* Diff = nullptr;
+  bool IgnoreCase = false;
+  bool IgnoreBlanks = false;
+  TReadReport* Report = nullptr;
+};
+
+// Whether two entries' sources count as the same: their export texts differ at most by added or
+// removed lines that are empty after trimming blanks and control characters. An incomplete
+// difference search counts as different.
+bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, const TLibStream& stream2,
+                         const TEntryRec& entry2, const TObjectCheck& check);
+
+// Pairs two sorted directory lists in place; pairs whose size or time differ are decided by the
+// content check. A stream may be null for a side whose list is empty.
+void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
+                    TCompareCounts& counts, const TObjectCheck& check);
+
+// Whether two library files hold the same objects. Throws platform::TFileError when one cannot
+// be opened or read.
+bool CheckLibraryContents(const fs::path& path1, const fs::path& path2, const TObjectCheck& check);
+
+// The library equality test: a side 1 folder is the same as anything; equal size and time are
+// the same; a side 2 folder opposite a file is different; otherwise the contents decide.
+bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check);
+
+// Sorts both library lists by file name and pairs them with SameLibrary (Added, Deleted and
+// Changed of `counts` are filled; Count1 and Count2 are the caller's).
+void CompareLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
+                      const TObjectCheck& check, const TPairProgress& progress = {});
+
+// The cells of a library row (file name, result text, time 1, size 1, time 2, size 2) and of an
+// object row (name, result text, time 1, size 1, time 2, size 2, type letter), UTF-8, with the
+// cells of a missing side empty.
+std::array<std::string, 6> LibraryRowCells(const TKeyed<TFolderRec>& side1, const TKeyed<TFolderRec>& side2);
+std::array<std::string, 7> ObjectRowCells(const TKeyed<TEntryRec>& side1, const TKeyed<TEntryRec>& side2);
+
+// The order in which the object list shows the aligned pairs: by name (locale collation without
+// case), then, keeping that order, by type letter (ASCII letters without case, other bytes by
+// value).
+std::vector<std::size_t> ObjectRowOrder(const TDirList& list1, const TDirList& list2);
+
+// ---------------------------------------------------------------------------------------------
+
+template <class T>
+void PairLists(std::vector<TKeyed<T>>& list1, std::vector<TKeyed<T>>& list2,
+               const std::function<int(const std::string&, const std::string&)>& compare,
+               const std::function<bool(const T&, const T&)>& same, TCompareCounts& counts,
+               const TPairProgress& progress) {
+  auto placeholder = [](std::uint8_t result) {
+    TKeyed<T> item{std::string(), std::make_unique<T>()};
+    item.Rec->CompareResult = result;
+    return item;
+  };
+  counts.Added = counts.Deleted = counts.Changed = 0;
+  std::size_t i = 0;
+  while (i < list1.size() && i < list2.size()) {
+    int order = compare(list1[i].Key, list2[i].Key);
+    if (order < 0) {
+      list2.insert(list2.begin() + static_cast<std::ptrdiff_t>(i), placeholder(crDeleted));
+      list1[i].Rec->CompareResult = crDeleted;
+      ++counts.Deleted;
+    } else if (order > 0) {
+      list1.insert(list1.begin() + static_cast<std::ptrdiff_t>(i), placeholder(crAdded));
+      list2[i].Rec->CompareResult = crAdded;
+      ++counts.Added;
+    } else if (!same(*list1[i].Rec, *list2[i].Rec)) {
+      list1[i].Rec->CompareResult = list2[i].Rec->CompareResult = crChanged;
+      ++counts.Changed;
+    }
+    ++i;
+    if (progress) progress(i, static_cast<int>(i * 100 / std::min(list1.size(), list2.size())));
+  }
+  for (; i < list1.size(); ++i) {
+    list2.insert(list2.begin() + static_cast<std::ptrdiff_t>(i), placeholder(crDeleted));
+    list1[i].Rec->CompareResult = crDeleted;
+    ++counts.Deleted;
+  }
+  for (; i < list2.size(); ++i) {
+    list1.insert(list1.begin() + static_cast<std::ptrdiff_t>(i), placeholder(crAdded));
+    list2[i].Rec->CompareResult = crAdded;
+    ++counts.Added;
+  }
+}
+
+template <class T>
+void RemovePlaceholders(std::vector<TKeyed<T>>& list) {
+  for (std::size_t i = list.size(); i-- > 0;) {
+    if (list[i].Key.empty()) {
+      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      list[i].Rec->CompareResult = crSame;
+    }
+  }
+}

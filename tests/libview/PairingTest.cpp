@@ -1,0 +1,247 @@
+// Pairing and classification: aligned lists with placeholders, the content checks of objects and
+// libraries on synthetic libraries, row cells and order, and two real library releases.
+#include <gtest/gtest.h>
+
+#include "LibWriter.h"
+#include "libview/Pairing.h"
+#include "platform/Collation.h"
+#include "platform/FileSys.h"
+
+using testsupport::TFakeEntry;
+using testsupport::TLibWriter;
+using testsupport::TTempDir;
+
+namespace {
+
+TDirList Keys(std::initializer_list<const char*> keys) {
+  TDirList list;
+  for (const char* k : keys) list.push_back({k, std::make_unique<TEntryRec>()});
+  return list;
+}
+
+std::string Layout(const TDirList& l1, const TDirList& l2) {
+  std::string s;
+  for (std::size_t i = 0; i < l1.size(); ++i)
+    s += (l1[i].Key.empty() ? "-" : l1[i].Key) + "/" + (l2[i].Key.empty() ? "-" : l2[i].Key) + ":" +
+         std::to_string(l1[i].Rec->CompareResult) + std::to_string(l2[i].Rec->CompareResult) + " ";
+  return s;
+}
+
+TEST(PairLists, AlignsWithPlaceholdersAndCounts) {
+  TDirList a = Keys({"dd_a", "wW_Main", "wx", "wz1", "wz2"}), b = Keys({"aapp", "dd_a", "ww_main", "wy"});
+  SortDirList(a);
+  SortDirList(b);
+  TCompareCounts counts{9, 9, 9, 9, 9};
+  std::function<bool(const TEntryRec&, const TEntryRec&)> same = [](const TEntryRec&, const TEntryRec&) { return false; };
+  PairLists<TEntryRec>(a, b, platform::CompareTextNoCase, same, counts);
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_EQ(Layout(a, b), "-/aapp:11 dd_a/dd_a:33 wW_Main/ww_main:33 wx/-:22 -/wy:11 wz1/-:22 wz2/-:22 ");
+  EXPECT_EQ(counts.Count1, 9);  // the caller's
+  EXPECT_EQ(counts.Added, 2);
+  EXPECT_EQ(counts.Deleted, 3);
+  EXPECT_EQ(counts.Changed, 2);
+
+  RemovePlaceholders(a);
+  RemovePlaceholders(b);
+  EXPECT_EQ(a.size(), 5u);
+  EXPECT_EQ(b.size(), 4u);
+  for (const auto& item : a) EXPECT_EQ(item.Rec->CompareResult, 0);
+}
+
+TEST(PairLists, ProgressCountsPlaceholdersAndStaysWithin100) {
+  TLibSelection a, b;
+  for (const char* n : {"a1.pbl", "a2.pbl", "a3.pbl", "a4.pbl"}) a.push_back({n, std::make_unique<TFolderRec>()});
+  for (int i = 0; i < 10; ++i) b.push_back({"b" + std::to_string(i) + ".pbl", std::make_unique<TFolderRec>()});
+  std::vector<int> percents;
+  TCompareCounts counts;
+  CompareLibraries(a, b, counts, {}, [&](std::size_t, int p) { percents.push_back(p); });
+  ASSERT_FALSE(percents.empty());
+  EXPECT_LE(percents.front(), 25);
+  for (int p : percents) EXPECT_LE(p, 100);
+  EXPECT_EQ(counts.Deleted, 4);
+  EXPECT_EQ(counts.Added, 10);
+}
+
+TEST(SortLibSelection, ByNameWithoutCase) {
+  TLibSelection list;
+  for (const char* n : {"b.pbl", "A.pbl", "c.pbl", "a2.pbl"}) list.push_back({n, std::make_unique<TFolderRec>()});
+  SortLibSelection(list);
+  std::string order;
+  for (const auto& item : list) order += item.Key + " ";
+  EXPECT_EQ(order, "A.pbl a2.pbl b.pbl c.pbl ");
+}
+
+// --- Content checks on synthetic libraries. ---
+
+struct Side {
+  fs::path Path;
+  std::unique_ptr<TLibStream> Stream;
+  TDirList List;
+};
+
+Side Open(const TTempDir& dir, const std::string& name, std::vector<TFakeEntry> entries, bool unicode = false) {
+  TLibWriter w(unicode);
+  w.AddNode(std::move(entries));
+  Side s{dir.Write(name, w.Build()), nullptr, {}};
+  s.Stream = std::make_unique<TLibStream>(s.Path);
+  ReadLibDirectory(*s.Stream, s.List);
+  SortDirList(s.List);
+  return s;
+}
+
+// Classifies one object written with text1 on side 1 and text2 on side 2 (different times).
+int Classify(const std::string& text1, const std::string& text2, bool ignoreCase = false, bool ignoreBlanks = false) {
+  TTempDir dir;
+  Side a = Open(dir, "a.pbl", {TFakeEntry{"w_x.srw", text1, 100}});
+  Side b = Open(dir, "b.pbl", {TFakeEntry{"w_x.srw", text2, 200}}, true);
+  TDiff diff;
+  TCompareCounts counts;
+  CompareObjects(a.List, a.Stream.get(), b.List, b.Stream.get(), counts, {&diff, ignoreCase, ignoreBlanks});
+  return a.List.at(0).Rec->CompareResult;
+}
+
+TEST(CompareObjects, ContentDecidesWhenTimeDiffers) {
+  const std::string code = "global type w_x from window\r\nend type\r\n";
+  EXPECT_EQ(Classify(code, code), crSame);
+  EXPECT_EQ(Classify(code, "global type w_x from window\r\nend typo\r\n"), crChanged);
+  // Only empty or blank lines added or removed: the same, whatever the options.
+  EXPECT_EQ(Classify(code, "\r\nglobal type w_x from window\r\n \t\r\n\r\nend type\r\n"), crSame);
+  EXPECT_EQ(Classify("\r\n  \r\n" + code, code, true, true), crSame);
+  // A blank line added together with a code line.
+  EXPECT_EQ(Classify(code, "global type w_x from window\r\n\r\nx = 1\r\nend type\r\n"), crChanged);
+  // An empty line where the other side has spaces is a modified line unless blanks are ignored.
+  EXPECT_EQ(Classify("a\r\n\r\nb\r\n", "a\r\n   \r\nb\r\n"), crChanged);
+  EXPECT_EQ(Classify("a\r\n\r\nb\r\n", "a\r\n   \r\nb\r\n", false, true), crSame);
+  // Letter case.
+  EXPECT_EQ(Classify("IF x THEN\r\n", "if x then\r\n"), crChanged);
+  EXPECT_EQ(Classify("IF x THEN\r\n", "if x then\r\n", true), crSame);
+}
+
+TEST(CompareObjects, EqualSizeAndTimeIsSameWithoutReading) {
+  TTempDir dir;
+  Side a = Open(dir, "a.pbl", {TFakeEntry{"w_x.srw", "abc", 100}, TFakeEntry{"f_only1.srf", "x", 1}});
+  Side b = Open(dir, "b.pbl", {TFakeEntry{"W_X.srw", "xyz", 100}, TFakeEntry{"m_only2.srm", "y", 1}});
+  TCompareCounts counts;
+  // No engine and no streams: equal size and time must not need either.
+  CompareObjects(a.List, nullptr, b.List, nullptr, counts, {});
+  EXPECT_EQ(Layout(a.List, b.List), "ff_only1/-:22 -/mm_only2:11 ww_x/wW_X:00 ");
+  EXPECT_EQ(counts.Added, 1);
+  EXPECT_EQ(counts.Deleted, 1);
+  EXPECT_EQ(counts.Changed, 0);
+}
+
+TEST(CheckLibraryContents, SameObjectsOrOneMore) {
+  TTempDir dir;
+  std::vector<TFakeEntry> objects{TFakeEntry{"w_a.srw", "one\r\n", 10}, TFakeEntry{"d_b.srd", "two\r\n", 20}};
+  Side a = Open(dir, "a.pbl", objects);
+  Side b = Open(dir, "b.pbl", objects, true);
+  objects.push_back(TFakeEntry{"f_c.srf", "three\r\n", 30});
+  Side c = Open(dir, "c.pbl", objects);
+  EXPECT_TRUE(CheckLibraryContents(a.Path, b.Path, {}));
+  EXPECT_FALSE(CheckLibraryContents(a.Path, c.Path, {}));
+  EXPECT_FALSE(CheckLibraryContents(c.Path, a.Path, {}));
+  EXPECT_THROW(CheckLibraryContents(a.Path, dir.Path() / "missing.pbl", {}), platform::TFileError);
+}
+
+TEST(CompareLibraries, EqualityTest) {
+  TTempDir dir;
+  Side a = Open(dir, "a.pbl", {TFakeEntry{"w_a.srw", "one\r\n", 10}});
+  Side b = Open(dir, "b.pbl", {TFakeEntry{"w_a.srw", "one\r\n", 99}});
+  Side c = Open(dir, "c.pbl", {TFakeEntry{"w_a.srw", "two\r\n", 99}});
+  auto rec = [](const fs::path& p, std::int64_t size, int minute, bool dir = false) {
+    auto r = std::make_unique<TFolderRec>();
+    r->Path = p;
+    r->Size = size;
+    r->Time = platform::MakeDateTime(2024, 1, 1, 0, minute, 0);
+    r->IsDir = dir;
+    return r;
+  };
+  TLibSelection l1, l2;
+  l1.push_back({"equal.pbl", rec(dir.Path() / "nowhere1", 5, 1)});  // never opened
+  l2.push_back({"EQUAL.pbl", rec(dir.Path() / "nowhere2", 5, 1)});
+  l1.push_back({"rebuilt.pbl", rec(a.Path, 1, 1)});
+  l2.push_back({"rebuilt.pbl", rec(b.Path, 1, 2)});
+  l1.push_back({"edited.pbl", rec(a.Path, 1, 1)});
+  l2.push_back({"edited.pbl", rec(c.Path, 1, 2)});
+  l1.push_back({"folder1.pbl", rec(dir.Path(), 0, 1, true)});
+  l2.push_back({"folder1.pbl", rec(a.Path, 9, 9)});
+  l1.push_back({"folder2.pbl", rec(a.Path, 9, 9)});
+  l2.push_back({"folder2.pbl", rec(dir.Path(), 0, 1, true)});
+  TCompareCounts counts;
+  CompareLibraries(l1, l2, counts, {});
+  std::string got;
+  for (std::size_t i = 0; i < l1.size(); ++i) got += l1[i].Key + ":" + std::to_string(l1[i].Rec->CompareResult) + " ";
+  EXPECT_EQ(got, "edited.pbl:3 equal.pbl:0 folder1.pbl:0 folder2.pbl:3 rebuilt.pbl:0 ");
+  EXPECT_EQ(counts.Changed, 2);
+
+  auto cells = LibraryRowCells(l1[0], l2[0]);
+  EXPECT_EQ(cells[1], "更改");
+  EXPECT_EQ(cells[2], "2024-01-01 00:01:00");
+  EXPECT_EQ(cells[5], "1");
+}
+
+TEST(RowCells, EmptyCellsOfTheMissingSide) {
+  TDirList a = Keys({"wx"}), b = Keys({"dy"});
+  a[0].Rec->Size = 7;
+  b[0].Rec->Size = 8;
+  TCompareCounts counts;
+  std::function<bool(const TEntryRec&, const TEntryRec&)> same = [](const TEntryRec&, const TEntryRec&) { return true; };
+  PairLists<TEntryRec>(a, b, platform::CompareTextNoCase, same, counts);
+  // dy/- then... sorted order is by key: "dy" before "wx".
+  auto added = ObjectRowCells(a[0], b[0]);
+  EXPECT_EQ(added, (std::array<std::string, 7>{"y", "增加", "", "", "1970-01-01 08:00:00", "8", "d"}));
+  auto deleted = ObjectRowCells(a[1], b[1]);
+  EXPECT_EQ(deleted, (std::array<std::string, 7>{"x", "减少", "1970-01-01 08:00:00", "7", "", "", "w"}));
+}
+
+TEST(ObjectRowOrder, ByTypeLetterThenName) {
+  TDirList a = Keys({"wa", "dz", "fb", "Wc", "sb"}), b = Keys({"ab", "wa"});
+  SortDirList(a);
+  SortDirList(b);
+  TCompareCounts counts;
+  std::function<bool(const TEntryRec&, const TEntryRec&)> same = [](const TEntryRec&, const TEntryRec&) { return true; };
+  PairLists<TEntryRec>(a, b, platform::CompareTextNoCase, same, counts);
+  std::string got;
+  for (std::size_t i : ObjectRowOrder(a, b)) got += (a[i].Key.empty() ? b[i].Key : a[i].Key) + " ";
+  EXPECT_EQ(got, "ab dz fb sb wa Wc ");
+}
+
+TEST(ResultTextsAndColors, InResultOrder) {
+  EXPECT_EQ(ResultText(0), "相同");
+  EXPECT_EQ(ResultText(1), "增加");
+  EXPECT_EQ(ResultText(2), "减少");
+  EXPECT_EQ(ResultText(3), "更改");
+  EXPECT_EQ(ResultText(7), "");
+  TResultColors colors{0x11, 0x22, 0x33};
+  EXPECT_EQ(ResultColor(crSame, colors), 0xFFFFFFu);
+  EXPECT_EQ(ResultColor(crAdded, colors), 0x11u);
+  EXPECT_EQ(ResultColor(crDeleted, colors), 0x22u);
+  EXPECT_EQ(ResultColor(crChanged, colors), 0x33u);
+}
+
+// Two releases of one real library: every object pairs, and a library against itself is the same.
+TEST(RealLibraries, ConsecutiveReleases) {
+  fs::path data = testsupport::TestDataDir();
+  if (data.empty()) GTEST_SKIP() << "no real libraries in the test data folder";
+  fs::path p9 = data / "pfcmsg-pb9-8bit.pbl", p10 = data / "pfcmsg-pb10-16bit.pbl";
+  if (!fs::exists(p9) || !fs::exists(p10)) GTEST_SKIP() << "pfcmsg releases not present";
+  TDiff diff;
+  TObjectCheck check{&diff, false, false};
+  EXPECT_TRUE(CheckLibraryContents(p9, p9, check));
+  TLibStream s1(p9), s2(p10);
+  TDirList l1, l2;
+  ReadLibDirectory(s1, l1);
+  ReadLibDirectory(s2, l2);
+  std::size_t n1 = l1.size(), n2 = l2.size();
+  SortDirList(l1);
+  SortDirList(l2);
+  TCompareCounts counts;
+  CompareObjects(l1, &s1, l2, &s2, counts, check);
+  ASSERT_EQ(l1.size(), l2.size());
+  EXPECT_EQ(l1.size() - counts.Added, n1);
+  EXPECT_EQ(l2.size() - counts.Deleted, n2);
+  for (std::size_t i = 0; i < l1.size(); ++i)
+    if (!l1[i].Key.empty() && !l2[i].Key.empty()) EXPECT_EQ(platform::CompareTextNoCase(l1[i].Key, l2[i].Key), 0);
+}
+
+}  // namespace
