@@ -1,0 +1,73 @@
+// The aligned rows of a source comparison and the difference report built from them, without a
+// toolkit: the files frame copies the rows into its two panes, and quorvex-cli prints the report.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "diff/DiffUnit.h"
+#include "libview/CompareCounts.h"
+#include "platform/DateTime.h"
+
+// A text file as lines: split at CR LF, a lone CR and a lone LF, bytes unchanged (no byte-order
+// mark is interpreted). Throws platform::TFileError.
+std::vector<std::string> LoadSourceLines(const std::filesystem::path& path);
+
+// One side of a row: the text (empty for a filler), its colour, its 1-based line number in its
+// own text (0 for a filler) and its difference code (0 none, 1 added opposite, 2 deleted,
+// 3 modified; only the left side carries 1 and 3).
+struct TRowSide {
+  std::string Text;
+  std::uint32_t Color = 0;
+  std::int32_t Tag = 0;
+  std::uint8_t Kind = 0;
+};
+
+struct TAlignedRow {
+  TRowSide Left, Right;
+  // For an added row: the number of text 1 lines before the insertion (the record's Pos1);
+  // -1 otherwise. The report's heading of an added block uses it, so that the number is right
+  // also when equal rows are not shown.
+  std::int32_t InsertPos = -1;
+};
+
+struct TRowColors {
+  std::uint32_t Window = 0;  // the panes' own colour (equal rows)
+  std::uint32_t Add = 0, Mod = 0, Del = 0;
+};
+
+struct TFilledRows {
+  std::vector<TAlignedRow> Rows;
+  TCompareCounts Counts;  // line counts of both texts; added, deleted, changed lines
+  std::string OptionsNote;
+};
+
+// "  (Case Ignored, Blanks Ignored)", either half alone, or empty.
+std::string OptionsNote(bool ignoreCase, bool ignoreBlanks);
+
+// The rows of both panes from the two texts and the change records between them. With
+// `showDiffsOnly` the equal rows are left out. Throws std::out_of_range when a record points
+// outside the texts.
+TFilledRows FillRows(const std::vector<std::string>& text1, const std::vector<std::string>& text2,
+                     const std::vector<ChangeRecord>& changes, const TRowColors& colors, bool showDiffsOnly,
+                     bool ignoreCase = false, bool ignoreBlanks = false);
+
+// Date-time text of the report (the user's short date, ", ", the short time).
+using TReportDateFormat = std::function<std::string(platform::TDateTime)>;
+// "yyyy-mm-dd, hh:nn:ss": the format used where no locale format is given.
+std::string DefaultReportDate(platform::TDateTime t);
+
+struct TReportHeader {
+  std::string Name1, Name2;  // code page
+  std::optional<platform::TDateTime> FileTime1, FileTime2;  // none: nothing after "Last modified on "
+  platform::TDateTime Now;
+};
+
+// The difference report, one string per line (code page, without line breaks): the header, then
+// every block of added, modified or deleted rows under its heading.
+std::vector<std::string> BuildReport(const TReportHeader& header, const std::vector<TAlignedRow>& rows,
+                                     const TRowColors& colors, const TReportDateFormat& format = DefaultReportDate);
