@@ -48,5 +48,6 @@ struct TCommand {
 
 // The commands, by group.
 std::vector<TCommand> LibraryCommands();
+std::vector<TCommand> CompareCommands();
 
 }  // namespace cli

@@ -10,6 +10,7 @@ namespace {
 
 std::vector<cli::TCommand> AllCommands() {
   std::vector<cli::TCommand> all = cli::LibraryCommands();
+  for (auto& c : cli::CompareCommands()) all.push_back(std::move(c));
   return all;
 }
 

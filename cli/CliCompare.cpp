@@ -1,0 +1,281 @@
+// quorvex-cli diff, compare and compare-libs: the source, object and library comparisons of the
+// three views, as text or JSON.
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+
+#include "CliCommon.h"
+#include "diff/HashUnit.h"
+#include "fileview/Rows.h"
+#include "libview/Pairing.h"
+#include "platform/CodePage.h"
+#include "platform/Collation.h"
+
+namespace cli {
+namespace {
+
+// Colours only tell the row kinds apart here.
+const TRowColors kRowColors{0xFF000005u, 1, 2, 3};
+
+fs::path Existing(const std::string& arg) {
+  auto found = platform::FindPathNoCase(arg);
+  if (!found) throw TUsageError(arg + ": no such file");
+  return *found;
+}
+
+std::vector<std::string> LoadText(const std::string& arg) {
+  try {
+    return LoadSourceLines(Existing(arg));
+  } catch (const platform::TFileError& e) {
+    throw TUsageError(e.what());
+  }
+}
+
+int RunDiff(const std::vector<std::string>& words) {
+  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--diffs-only"});
+  if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
+  const bool ic = args.Has("--ignore-case"), ib = args.Has("--ignore-blanks");
+  std::vector<std::string> text1 = LoadText(args.Operands[0]), text2 = LoadText(args.Operands[1]);
+  TDiff diff;
+  if (!diff.Execute(HashLines(text1, ic, ib), HashLines(text2, ic, ib)))
+    throw TUsageError("diff: the texts are too long to compare");
+  TFilledRows rows = FillRows(text1, text2, diff.Changes(), kRowColors, args.Has("--diffs-only"), ic, ib);
+
+  TReportHeader header;
+  header.Name1 = platform::Utf8ToCodePage(args.Operands[0]);
+  header.Name2 = platform::Utf8ToCodePage(args.Operands[1]);
+  if (auto info = platform::FindFirst(args.Operands[0])) header.FileTime1 = info->Time;
+  if (auto info = platform::FindFirst(args.Operands[1])) header.FileTime2 = info->Time;
+  header.Now = platform::LocalFromUnixTime(std::time(nullptr));
+  for (const std::string& line : BuildReport(header, rows.Rows, kRowColors)) std::cout << Out(line) << '\n';
+  return diff.ChangeCount() == 0 ? ExitOk : ExitWarn;
+}
+
+// --- Object pairs ---
+
+struct TOpenLibrary {
+  std::unique_ptr<TLibStream> Stream;
+  TDirList List;
+};
+
+TOpenLibrary ReadLibrary(const fs::path& path, bool& warned) {
+  TOpenLibrary lib;
+  try {
+    lib.Stream = std::make_unique<TLibStream>(path);
+  } catch (const platform::TFileError& e) {
+    throw TUsageError(e.what());
+  }
+  TReadReport report;
+  ReadLibDirectory(*lib.Stream, lib.List, &report);
+  if (!report.Clean()) {
+    std::cerr << "warning: " << platform::PathText(path) << ": " << report.Describe() << "\n";
+    warned = true;
+  }
+  SortDirList(lib.List);
+  return lib;
+}
+
+std::string CountsLine(const TCompareCounts& c) {
+  return std::to_string(c.Count1) + " " + std::to_string(c.Count2) + " " + std::to_string(c.Added) + " " +
+         std::to_string(c.Deleted) + " " + std::to_string(c.Changed);
+}
+
+std::string CountsJson(const TCompareCounts& c) {
+  return "{\"count1\": " + std::to_string(c.Count1) + ", \"count2\": " + std::to_string(c.Count2) +
+         ", \"added\": " + std::to_string(c.Added) + ", \"deleted\": " + std::to_string(c.Deleted) +
+         ", \"changed\": " + std::to_string(c.Changed) + "}";
+}
+
+template <std::size_t N>
+std::string CellsJson(const std::array<std::string, N>& cells, const std::array<const char*, N>& names) {
+  std::string s = "{";
+  for (std::size_t i = 0; i < N; ++i) s += (i ? ", " : "") + JsonString(names[i]) + ": " + JsonString(cells[i]);
+  return s + "}";
+}
+
+template <std::size_t N>
+std::string CellsText(const std::array<std::string, N>& cells) {
+  std::string s;
+  for (std::size_t i = 0; i < N; ++i) s += (i ? "\t" : "") + cells[i];
+  return s;
+}
+
+const std::array<const char*, 7> kObjectFields{"name", "result", "time1", "size1", "time2", "size2", "type"};
+const std::array<const char*, 6> kLibraryFields{"name", "result", "time1", "size1", "time2", "size2"};
+
+struct TObjectPairs {
+  std::vector<std::array<std::string, 7>> Rows;
+  TCompareCounts Counts;
+};
+
+TObjectPairs CompareLibraryObjects(const fs::path& p1, const fs::path& p2, const TObjectCheck& check, bool& warned) {
+  TOpenLibrary a = ReadLibrary(p1, warned), b = ReadLibrary(p2, warned);
+  TObjectPairs out;
+  out.Counts.Count1 = static_cast<std::int32_t>(a.List.size());
+  out.Counts.Count2 = static_cast<std::int32_t>(b.List.size());
+  TReadReport report;
+  TObjectCheck withReport = check;
+  withReport.Report = &report;
+  CompareObjects(a.List, a.Stream.get(), b.List, b.Stream.get(), out.Counts, withReport);
+  if (!report.Clean()) {
+    std::cerr << "warning: exporting from " << platform::PathText(p1) << " or " << platform::PathText(p2) << ": "
+              << report.Describe() << "\n";
+    warned = true;
+  }
+  for (std::size_t i : ObjectRowOrder(a.List, b.List)) out.Rows.push_back(ObjectRowCells(a.List[i], b.List[i]));
+  return out;
+}
+
+void PrintObjects(const TObjectPairs& pairs, bool json, const std::string& indent) {
+  if (!json) {
+    for (const auto& row : pairs.Rows) std::cout << CellsText(row) << '\n';
+    std::cout << CountsLine(pairs.Counts) << '\n';
+    return;
+  }
+  std::cout << "{\"rows\": [";
+  for (std::size_t i = 0; i < pairs.Rows.size(); ++i)
+    std::cout << (i ? ",\n" : "\n") << indent << "  " << CellsJson(pairs.Rows[i], kObjectFields);
+  std::cout << (pairs.Rows.empty() ? "" : "\n" + indent) << "], \"counts\": " << CountsJson(pairs.Counts) << "}";
+}
+
+bool AllSame(const TCompareCounts& c) { return c.Added == 0 && c.Deleted == 0 && c.Changed == 0; }
+
+int RunCompare(const std::vector<std::string>& words) {
+  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--json"});
+  if (args.Operands.size() != 2) throw TUsageError("compare: name two libraries");
+  TDiff diff;
+  TObjectCheck check{&diff, args.Has("--ignore-case"), args.Has("--ignore-blanks")};
+  bool warned = false;
+  TObjectPairs pairs = CompareLibraryObjects(Existing(args.Operands[0]), Existing(args.Operands[1]), check, warned);
+  PrintObjects(pairs, args.Has("--json"), "");
+  if (args.Has("--json")) std::cout << '\n';
+  return AllSame(pairs.Counts) && !warned ? ExitOk : ExitWarn;
+}
+
+// --- Library pairs ---
+
+int SideType(const std::string& file) {
+  std::string ext = fs::path(file).extension().string();
+  std::string t = platform::AsciiUpper(ext.empty() ? ext : ext.substr(1));
+  if (t == "PBT") return ftTarget;
+  if (t == "PBW") return ftWorkspace;
+  return ftLibraries;
+}
+
+// The libraries of one side; a name already on the side is dropped, as the library list does
+// (side 2 says so).
+TLibSelection CollectSide(const std::string& arg, bool side1, bool& warned) {
+  fs::path path = Existing(arg);
+  std::vector<fs::path> missing;
+  TLibSelection found;
+  try {
+    found = CollectLibFiles({path}, SideType(arg), missing);
+  } catch (const platform::TFileError& e) {
+    throw TUsageError(e.what());
+  }
+  for (const fs::path& m : missing) std::cerr << platform::PathText(m) << " does not exist\n";
+  warned = warned || !missing.empty();
+  TLibSelection side;
+  for (auto& item : found) {
+    bool dup = std::any_of(side.begin(), side.end(),
+                           [&](const auto& s) { return platform::SameNameNoCase(s.Key, item.Key); });
+    if (!dup) {
+      side.push_back(std::move(item));
+    } else if (!side1) {
+      std::cerr << item.Key << " already in Destination\n";
+    }
+  }
+  return side;
+}
+
+int RunCompareLibs(const std::vector<std::string>& words) {
+  TArgs args = ParseArgs(words, {}, {"--objects", "--json", "--ignore-case", "--ignore-blanks"});
+  if (args.Operands.size() != 2) throw TUsageError("compare-libs: name two sides (library, target or workspace)");
+  const bool json = args.Has("--json");
+  bool warned = false;
+  TLibSelection side1 = CollectSide(args.Operands[0], true, warned);
+  TLibSelection side2 = CollectSide(args.Operands[1], false, warned);
+  TCompareCounts counts;
+  counts.Count1 = static_cast<std::int32_t>(side1.size());
+  counts.Count2 = static_cast<std::int32_t>(side2.size());
+  TDiff diff;
+  TObjectCheck check{&diff, args.Has("--ignore-case"), args.Has("--ignore-blanks")};
+  const bool showProgress = isatty(fileno(stderr));
+  TPairProgress progress;
+  if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };
+  try {
+    CompareLibraries(side1, side2, counts, check, progress);
+  } catch (const platform::TFileError& e) {
+    if (showProgress) std::fprintf(stderr, "\r\033[K");
+    throw TUsageError(e.what());
+  }
+  if (showProgress) std::fprintf(stderr, "\r\033[K");
+
+  if (json) std::cout << "{\"rows\": [";
+  for (std::size_t i = 0; i < side1.size(); ++i) {
+    auto cells = LibraryRowCells(side1[i], side2[i]);
+    if (!json) {
+      std::cout << CellsText(cells) << '\n';
+      continue;
+    }
+    std::string row = CellsJson(cells, kLibraryFields);
+    std::cout << (i ? ",\n" : "\n") << "  " << row.substr(0, row.size() - 1);
+    if (args.Has("--objects") && side1[i].Rec->CompareResult == crChanged && !side2[i].Rec->IsDir) {
+      std::cout << ", \"objects\": ";
+      PrintObjects(CompareLibraryObjects(side1[i].Rec->Path, side2[i].Rec->Path, check, warned), true, "  ");
+    }
+    std::cout << "}";
+  }
+  if (json) {
+    std::cout << (side1.empty() ? "" : "\n") << "], \"counts\": " << CountsJson(counts) << "}\n";
+  } else {
+    std::cout << CountsLine(counts) << '\n';
+    if (args.Has("--objects")) {
+      for (std::size_t i = 0; i < side1.size(); ++i) {
+        if (side1[i].Rec->CompareResult != crChanged || side2[i].Rec->IsDir) continue;
+        std::cout << "== " << side1[i].Key << '\n';
+        PrintObjects(CompareLibraryObjects(side1[i].Rec->Path, side2[i].Rec->Path, check, warned), false, "");
+      }
+    }
+  }
+  return AllSame(counts) && !warned ? ExitOk : ExitWarn;
+}
+
+}  // namespace
+
+std::vector<TCommand> CompareCommands() {
+  return {
+      {"diff", "compare two text files and print the difference report",
+       "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--diffs-only] FILE1 FILE2\n"
+       "  Compares the lines of two text files as the source comparison view does and prints\n"
+       "  its difference report in UTF-8: a header naming both files, then every block of added,\n"
+       "  modified and deleted lines (\"- \" file 1, \"+ \" file 2) under a heading with its line\n"
+       "  number in FILE1. --ignore-case folds A-Z, --ignore-blanks drops tabs and spaces before\n"
+       "  lines are compared; --diffs-only numbers as the view does with equal lines hidden.\n"
+       "  Exit status: 0 the files are equal, 1 they differ, 2 trouble.\n",
+       RunDiff},
+      {"compare", "pair and classify the objects of two libraries",
+       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [--json] LIB1 LIB2\n"
+       "  One line per object pair in the object list's order (type letter, then name): name,\n"
+       "  result (相同 same, 增加 added, 减少 deleted, 更改 changed), time 1, size 1, time 2,\n"
+       "  size 2 and type letter, tab-separated, the cells of a missing side empty; then the line\n"
+       "  \"Count1 Count2 Added Deleted Changed\" as five numbers. A pair whose size or time differ\n"
+       "  is decided by comparing both sources (added or removed blank lines do not count).\n"
+       "  --json prints {\"rows\": [...], \"counts\": {...}}. Exit status: 0 every pair is the same,\n"
+       "  1 some differ (or a library is damaged), 2 trouble.\n",
+       RunCompare},
+      {"compare-libs", "pair and classify the libraries of two sides",
+       "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks] SIDE1 SIDE2\n"
+       "  Each side is a library (.pbl), a target (.pbt) or a workspace (.pbw). One line per\n"
+       "  library pair by file name: name, result, time 1, size 1, time 2, size 2, tab-separated;\n"
+       "  then the five counts. Libraries whose size or time differ are compared object by\n"
+       "  object. --objects adds, for every changed pair, a line \"== NAME\" and its object rows\n"
+       "  and counts as 'compare' prints them. Progress goes to stderr when it is a terminal.\n"
+       "  Exit status: 0 every pair is the same, 1 some differ or files are missing, 2 trouble.\n",
+       RunCompareLibs},
+  };
+}
+
+}  // namespace cli

@@ -1,0 +1,123 @@
+// quorvex-cli diff and compare run as a user runs them; the number of changed lines is held to
+// GNU diff --minimal on random text pairs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <sys/wait.h>
+
+#include "LibWriter.h"
+#include "platform/FileSys.h"
+
+using testsupport::TFakeEntry;
+using testsupport::TLibWriter;
+using testsupport::TTempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+  int Exit;
+  std::string Out, Err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+CliRun Shell(const TTempDir& dir, const std::string& cmdline) {
+  fs::path out = dir.Path() / ".out", err = dir.Path() / ".err";
+  std::string cmd = cmdline + " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+  int status = std::system(cmd.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, platform::ReadFileBytes(out), platform::ReadFileBytes(err)};
+}
+
+CliRun Cli(const TTempDir& dir, const std::vector<std::string>& args) {
+  std::string cmd = Quote(QUORVEX_CLI);
+  for (const auto& a : args) cmd += " " + Quote(a);
+  return Shell(dir, cmd);
+}
+
+int CountPrefixed(const std::string& text, const std::string& a, const std::string& b) {
+  int n = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (line.rfind(a, 0) == 0 || line.rfind(b, 0) == 0) ++n;
+    start = end + 1;
+  }
+  return n;
+}
+
+TEST(CliDiff, ReportAndExitStatus) {
+  TTempDir dir;
+  fs::path a = dir.Write("a.txt", "one\r\ntwo\r\nthree\r\n"), b = dir.Write("b.txt", "one\nTWO\nthree\nfour\n");
+  CliRun r = Cli(dir, {"diff", a.string(), b.string()});
+  EXPECT_EQ(r.Exit, 1) << r.Err;
+  EXPECT_NE(r.Out.find("File 1: \"" + a.string() + "\"\n"), std::string::npos);
+  EXPECT_NE(r.Out.find("Lines modified at 2\n" + std::string(80, '=') + "\n- two\n+ TWO\n"), std::string::npos);
+  EXPECT_NE(r.Out.find("Lines added at 4\n" + std::string(80, '=') + "\n+ four\n"), std::string::npos);
+
+  fs::path c = dir.Write("c.txt", "one\nTWO\nthree\n");
+  EXPECT_EQ(Cli(dir, {"diff", "--ignore-case", a.string(), c.string()}).Exit, 0);
+  EXPECT_EQ(Cli(dir, {"diff", a.string(), (dir.Path() / "none").string()}).Exit, 2);
+  EXPECT_EQ(Cli(dir, {"diff", a.string()}).Exit, 2);
+}
+
+TEST(CliDiff, ChangedLinesAgreeWithGnuDiffMinimal) {
+  TTempDir dir;
+  if (Shell(dir, "diff --version").Exit != 0) GTEST_SKIP() << "GNU diff is not installed";
+  std::mt19937 rng(11);
+  for (int round = 0; round < 30; ++round) {
+    std::string t1, t2;
+    int n = 20 + round * 10;
+    for (int i = 0; i < n; ++i) {
+      int v = std::uniform_int_distribution<int>(0, 3 + round % 7)(rng);
+      t1 += "line " + std::to_string(v) + "\n";
+      int w = std::uniform_int_distribution<int>(0, 9)(rng) < 7 ? v : std::uniform_int_distribution<int>(0, 12)(rng);
+      if (w != 12) t2 += "line " + std::to_string(w) + "\n";
+    }
+    fs::path a = dir.Write("a.txt", t1), b = dir.Write("b.txt", t2);
+    CliRun ours = Cli(dir, {"diff", a.string(), b.string()});
+    CliRun gnu = Shell(dir, "diff --minimal " + Quote(a.string()) + " " + Quote(b.string()));
+    std::string body = ours.Out.substr(ours.Out.find("\n\n", ours.Out.find("File 2:")) + 2);
+    ASSERT_EQ(CountPrefixed(body, "- ", "+ "), CountPrefixed(gnu.Out, "< ", "> ")) << "round " << round;
+  }
+}
+
+std::string Library(bool unicode, std::vector<TFakeEntry> entries) {
+  TLibWriter w(unicode);
+  w.AddNode(std::move(entries));
+  return w.Build();
+}
+
+TEST(CliCompare, ObjectRowsAndCounts) {
+  TTempDir dir;
+  fs::path a = dir.Write("a.pbl", Library(false, {TFakeEntry{"w_main.srw", "x\r\n", 0}, TFakeEntry{"d_old.srd", "y", 0},
+                                                  TFakeEntry{"f_same.srf", "s\r\n", 5}}));
+  fs::path b = dir.Write("b.pbl", Library(true, {TFakeEntry{"w_main.srw", "z\r\n", 86400}, TFakeEntry{"m_new.srm", "q", 0},
+                                                 TFakeEntry{"f_same.srf", "s\r\n", 9}}));
+  CliRun r = Cli(dir, {"compare", a.string(), b.string()});
+  EXPECT_EQ(r.Exit, 1) << r.Err;
+  EXPECT_EQ(r.Out,
+            "d_old\t减少\t1970-01-01 08:00:00\t1\t\t\td\n"
+            "f_same\t相同\t1970-01-01 08:00:05\t3\t1970-01-01 08:00:09\t6\tf\n"
+            "m_new\t增加\t\t\t1970-01-01 08:00:00\t2\tm\n"
+            "w_main\t更改\t1970-01-01 08:00:00\t3\t1970-01-02 08:00:00\t6\tw\n"
+            "3 3 1 1 1\n");
+  EXPECT_EQ(Cli(dir, {"compare", a.string(), a.string()}).Exit, 0);
+  CliRun j = Cli(dir, {"compare", "--json", a.string(), b.string()});
+  EXPECT_NE(j.Out.find("\"counts\": {\"count1\": 3, \"count2\": 3, \"added\": 1, \"deleted\": 1, \"changed\": 1}"),
+            std::string::npos);
+
+  CliRun libs = Cli(dir, {"compare-libs", "--objects", a.string(), b.string()});
+  EXPECT_EQ(libs.Exit, 1);
+  EXPECT_EQ(libs.Out.substr(0, 2), "a.");
+  EXPECT_NE(libs.Out.find("1 1 1 1 0\n"), std::string::npos) << libs.Out;
+}
+
+}  // namespace
