@@ -1,0 +1,216 @@
+// Painting of TCodeEdit: gutter, line backgrounds, selection, caret line and caret bar.
+//
+// Every row is drawn with at most three opaque, clipped text outputs (before the selection, the
+// selection to the right edge, after the selection), each filling its rectangle first. Text is
+// code-page bytes; each character is drawn at its byte column times CharWidth.
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+#include "editor/CodeEditor.h"
+#include "platform/CodePage.h"
+
+namespace {
+
+constexpr TColor kGutterFocused = 0xC0DCC0;
+constexpr TColor kGutterUnfocused = 0xD0D0D0;
+constexpr TColor kGutterDark = 0x808080;
+constexpr TColor kGutterLight = 0xC0C0C0;
+constexpr TColor kSelectionUnfocused = 0xC0C0C0;
+
+}  // namespace
+
+void TCodeEdit::paintEvent(QPaintEvent*) {
+  QPainter p(viewport());
+  Paint(p);
+}
+
+TColor TCodeEdit::LineBackground(int line) const {
+  const TLineObj& obj = lines_->GetLineObj(line);
+  return obj.Modified ? modifiedLineColor_ : obj.Color;
+}
+
+void TCodeEdit::Paint(QPainter& p) {
+  const int w = ClientWidth();
+  const int h = ClientHeight();
+  p.setFont(font());
+  QColor gutter = ToQColor(hasFocus() ? kGutterFocused : kGutterUnfocused);
+  QColor back = ToQColor(color_);
+
+  p.fillRect(QRect(gutterWidth_, 0, std::max(0, w - gutterWidth_), h), back);
+  if (gutterWidth_ > 0) {
+    p.fillRect(QRect(0, 0, gutterWidth_, h), gutter);
+    p.fillRect(QRect(gutterWidth_ - 1, 0, 1, h), ToQColor(kGutterDark));
+    if (gutterWidth_ >= 2) p.fillRect(QRect(gutterWidth_ - 2, 0, 1, h), ToQColor(kGutterLight));
+  }
+  p.setPen(Qt::black);
+
+  paintedCaretLine_ = caretPos_.Y;
+  const int count = lines_->Count();
+  for (int i = 0; i <= pageRows_ && topLine_ + i < count; ++i) {
+    const int line = topLine_ + i;
+    QRect r(QPoint(gutterWidth_ + leftMargin_, topMargin_ + i * lineHeight_),
+            QPoint(w - 1, topMargin_ + (i + 1) * lineHeight_ - 1));
+    if (i == 0) {
+      TColor strip = topLine_ == 0 ? color_ : LineBackground(topLine_ - 1);
+      p.fillRect(QRect(gutterWidth_ + leftMargin_, 0, std::max(0, w - gutterWidth_ - leftMargin_),
+                       topMargin_),
+                 ToQColor(strip));
+    }
+    if (autoLineNum_) {
+      std::string num = std::to_string(line + 1);
+      int tw = TextWidth(num);
+      p.setPen(Qt::black);
+      p.setBrush(gutter);
+      TextOut(p, gutterWidth_ - tw - 4, r.top(), num);
+      p.setBrush(Qt::NoBrush);
+    } else if (OnPaintLeftMargin) {
+      p.save();
+      p.setBrush(gutter);
+      p.setBackground(gutter);
+      p.setPen(Qt::black);
+      QRect margin(QPoint(0, r.top()), QPoint(gutterWidth_ - 3 - 1, r.bottom()));
+      OnPaintLeftMargin(this, p, margin, line + 1, lines_->GetLineObj(line).Tag);
+      p.restore();
+      p.setFont(font());
+    }
+    PaintLine(p, line, r, gutter);
+  }
+
+  if (caretCreated_ && caretVisible_ && blinkOn_) {
+    // Inverted, like the system caret, so it shows on the dark caret line as well.
+    p.save();
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.fillRect(CaretRect(), Qt::white);
+    p.restore();
+  }
+}
+
+void TCodeEdit::PaintLine(QPainter& p, int line, QRect r, const QColor&) {
+  const std::string& raw = lines_->Get(line);
+  const bool hasTabs = raw.find('\t') != std::string::npos;
+  const std::string text = hasTabs ? ExpandTabs(raw) : std::string();
+  const std::string& t = hasTabs ? text : raw;
+  const TLineObj& obj = lines_->GetLineObj(line);
+  const QColor c = ToQColor(obj.Modified ? modifiedLineColor_ : obj.Color);
+  const QColor textColor = Qt::black;
+  const int x0 = r.left() - charWidth_ * leftCol_;
+
+  const std::int32_t s1 = std::min(selAnchor_, caretOffset_);
+  const std::int32_t s2 = std::max(selAnchor_, caretOffset_);
+  if (s1 != s2 && obj.Start + obj.Length >= s1 && s2 >= obj.Start) {
+    std::int32_t a = std::max(0, s1 - obj.Start);
+    std::int32_t b = std::min(obj.Length, s2 - obj.Start);
+    if (hasTabs) {
+      auto tabsBefore = [&](std::int32_t n) {
+        return static_cast<std::int32_t>(std::count(raw.begin(), raw.begin() + n, '\t'));
+      };
+      std::int32_t ta = tabsBefore(a), tb = tabsBefore(b);
+      a += ta * (tabSize_ - 1);
+      b += tb * (tabSize_ - 1);
+    }
+    a = std::max(0, a - leftCol_);
+    b = std::max(0, b - leftCol_ - a);
+    if (a > 0) {
+      DrawRowText(p, r, x0, t, c, textColor);
+      r.setLeft(r.left() + charWidth_ * a);
+    }
+    QColor selBrush = hasFocus() ? ToQColor(clHighlight) : ToQColor(kSelectionUnfocused);
+    DrawRowText(p, r, x0, t, selBrush, ToQColor(clHighlightText));
+    if (s2 - obj.Start <= obj.Length) {
+      r.setLeft(r.left() + charWidth_ * b);
+      DrawRowText(p, r, x0, t, c, textColor);
+    }
+    return;
+  }
+
+  if (line == caretPos_.Y) {
+    DrawRowText(p, r, x0, t, ToQColor(clBackground), Qt::white);
+    // A dotted focus frame around the row, inverted like the platform's focus rectangle.
+    p.save();
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    QPen pen(Qt::white);
+    pen.setStyle(Qt::DotLine);
+    pen.setWidth(1);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.restore();
+  } else {
+    DrawRowText(p, r, x0, t, c, textColor);
+  }
+}
+
+void TCodeEdit::DrawRowText(QPainter& p, const QRect& r, int x0, const std::string& text,
+                            const QColor& brush, const QColor& pen) {
+  if (r.width() <= 0 || r.height() <= 0) return;
+  p.fillRect(r, brush);
+  p.setPen(pen);
+  DrawCodePageText(p, r, x0, r.top() + ascent_, text);
+}
+
+// Draws `text` from x0 on, one CharWidth cell per byte, leaving out what lies outside `clip`.
+// Runs of ASCII go out in one call when the font advances exactly one cell per character; any
+// other character is drawn on its own at its byte column, so wide glyphs of a fallback font stay
+// on the grid.
+void TCodeEdit::DrawCodePageText(QPainter& p, const QRect& clip, int x0, int baseline,
+                                 const std::string& text) const {
+  const int cw = charWidth_;
+  const std::size_t n = text.size();
+  if (n == 0) return;
+  std::size_t first = 0;
+  if (clip.left() > x0) first = static_cast<std::size_t>((clip.left() - x0) / cw);
+  // Start a few bytes early so a character that begins left of the clip is still drawn whole.
+  std::size_t i = first > 3 ? first - 3 : 0;
+  // Never start inside a character: walk from the nearest earlier ASCII byte.
+  while (i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x80) --i;
+  const int right = clip.right() + 1;
+
+  p.save();
+  p.setClipRect(clip);
+  QString run;
+  std::size_t runStart = i;
+  auto flush = [&] {
+    if (!run.isEmpty()) p.drawText(x0 + static_cast<int>(runStart) * cw, baseline, run);
+    run.clear();
+  };
+  while (i < n) {
+    const int x = x0 + static_cast<int>(i) * cw;
+    if (x >= right) break;
+    unsigned char ch = static_cast<unsigned char>(text[i]);
+    if (ch < 0x80) {
+      if (ch > 32 && ch != 127) {
+        if (exactAdvance_) {
+          if (run.isEmpty()) runStart = i;
+          run += QLatin1Char(static_cast<char>(ch));
+        } else {
+          p.drawText(x, baseline, QString(QLatin1Char(static_cast<char>(ch))));
+        }
+      } else {
+        flush();
+      }
+      ++i;
+      continue;
+    }
+    flush();
+    std::size_t len = platform::CharLength(std::string_view(text).substr(i));
+    std::u16string u = platform::CodePageToUtf16(std::string_view(text).substr(i, len));
+    p.drawText(x, baseline, QString::fromStdU16String(u));
+    i += len;
+  }
+  flush();
+  p.restore();
+}
+
+void TCodeEdit::TextOut(QPainter& p, int x, int y, const std::string& text) const {
+  QRect box(x, y, TextWidth(text), lineHeight_);
+  // Opaque, as on a canvas: the cell boxes take the painter's brush first.
+  if (p.brush().style() != Qt::NoBrush) p.fillRect(box, p.brush());
+  p.setFont(font());
+  DrawCodePageText(p, box, x, y + ascent_, text);
+}
+
+int TCodeEdit::TextWidth(const std::string& text) const {
+  return static_cast<int>(text.size()) * charWidth_;
+}
