@@ -1,5 +1,7 @@
 #include "Rows.h"
 
+#include <algorithm>
+
 #include "platform/FileSys.h"
 #include "platform/TextFile.h"
 
@@ -9,7 +11,7 @@ TRowSide Line(const std::vector<std::string>& text, std::int32_t index, std::uin
   return {text.at(static_cast<std::size_t>(index)), color, index + 1, kind};
 }
 
-TRowSide Filler(std::uint32_t color, std::uint8_t kind) { return {std::string(), color, 0, kind}; }
+TRowSide Filler(std::uint32_t color, std::uint8_t kind) { return {std::string_view(), color, 0, kind}; }
 
 // Places the rows of one change record; next1 and next2 are the next unplaced lines.
 void PlaceChange(const std::vector<std::string>& text1, const std::vector<std::string>& text2, const ChangeRecord& c,
@@ -48,8 +50,11 @@ const std::string kRule(80, '=');
 }  // namespace
 
 std::vector<std::string> LoadSourceLines(const std::filesystem::path& path) {
+  const std::string bytes = platform::ReadFileBytes(path);
   std::vector<std::string> lines;
-  platform::SplitLines(platform::ReadFileBytes(path), lines);
+  // At most one line per break, plus the last: room up front spares long texts the regrowth.
+  lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+  platform::SplitLines(bytes, lines);
   return lines;
 }
 
@@ -65,7 +70,10 @@ TFilledRows FillRows(const std::vector<std::string>& text1, const std::vector<st
   TFilledRows out;
   out.Counts.Count1 = static_cast<std::int32_t>(text1.size());
   out.Counts.Count2 = static_cast<std::int32_t>(text2.size());
-  if (!showDiffsOnly) out.Rows.reserve(std::max(text1.size(), text2.size()));
+  std::size_t rows = showDiffsOnly ? 0 : text1.size();
+  for (const ChangeRecord& c : changes)
+    rows += showDiffsOnly || c.Kind == KindAdded ? static_cast<std::size_t>(std::max(c.Count, 0)) : 0;
+  out.Rows.reserve(rows);
   auto equalRow = [&](std::int32_t i1, std::int32_t i2) {
     out.Rows.push_back({Line(text1, i1, colors.Window, 0), Line(text2, i2, colors.Window, 0)});
   };
@@ -117,12 +125,12 @@ std::vector<std::string> BuildReport(const TReportHeader& header, const std::vec
       out.push_back(kRule);
     }
     prev = c;
-    if (add) out.push_back("+ " + row.Right.Text);
+    if (add) out.push_back("+ " + std::string(row.Right.Text));
     if (mod) {
-      out.push_back("- " + row.Left.Text);
-      out.push_back("+ " + row.Right.Text);
+      out.push_back("- " + std::string(row.Left.Text));
+      out.push_back("+ " + std::string(row.Right.Text));
     }
-    if (del) out.push_back("- " + row.Left.Text);
+    if (del) out.push_back("- " + std::string(row.Left.Text));
   }
   return out;
 }

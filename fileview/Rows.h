@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "diff/DiffUnit.h"
@@ -19,9 +20,10 @@ std::vector<std::string> LoadSourceLines(const std::filesystem::path& path);
 
 // One side of a row: the text (empty for a filler), its colour, its 1-based line number in its
 // own text (0 for a filler) and its difference code (0 none, 1 added opposite, 2 deleted,
-// 3 modified; only the left side carries 1 and 3).
+// 3 modified; only the left side carries 1 and 3). The text is a view of the caller's line: rows
+// are read while the texts they come from are alive (long texts are not copied twice).
 struct TRowSide {
-  std::string Text;
+  std::string_view Text;
   std::uint32_t Color = 0;
   std::int32_t Tag = 0;
   std::uint8_t Kind = 0;
