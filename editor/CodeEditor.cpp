@@ -87,7 +87,7 @@ QColor TCodeEdit::ToQColor(TColor c) const {
         QColor h = QApplication::palette().color(QPalette::Highlight);
         QColor d = h.darker(170);
         if (d.lightness() > 90) d = QColor(0x1C, 0x38, 0x6A);
-        return d;
+        return d.toRgb();
       }
       default: return pal.color(QPalette::Window);
     }
