@@ -46,7 +46,8 @@ TEST(FillRows, IdenticalTexts) {
 }
 
 TEST(FillRows, EmptyFirstText) {
-  TFilledRows f = Fill({}, {"a", "b", "c"});
+  const Lines empty, three{"a", "b", "c"};  // the rows view these lines
+  TFilledRows f = Fill(empty, three);
   ASSERT_EQ(f.Rows.size(), 3u);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(f.Rows[i].Left.Tag, 0);
