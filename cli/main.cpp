@@ -24,8 +24,9 @@ void PrintHelp(const std::vector<cli::TCommand>& commands) {
     std::cout << "  " << name << c.Summary << "\n";
   }
   std::cout << "\n'quorvex-cli COMMAND --help' describes a command.\n"
-               "Exit status: 0 success; 1 done with warnings (a damaged library, missing files);\n"
-               "2 a missing, unreadable or malformed argument.\n";
+               "Exit status: 0 success (comparisons: no difference); 1 done with warnings (a damaged\n"
+               "library, missing files) or, for the comparisons, differences found; 2 a missing,\n"
+               "unreadable or malformed argument.\n";
 }
 
 }  // namespace
