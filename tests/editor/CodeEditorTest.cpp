@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include "editor/CodeEditor.h"
 #include "platform/CodePage.h"
@@ -488,6 +489,40 @@ class TCodeEditTest : public QObject {
     Keys(&e, "<Left>");
     QCOMPARE(key, int(Qt::Key_Left));
     QCOMPARE(e.CaretPos(), (TPoint{3, 0}));
+  }
+
+  void wheelGoesToTheOwnerFirst() {
+    TCodeEdit& e = Make(Lines(100, "x"));
+    int deltas = 0;
+    e.OnMouseWheel = [&](TCodeEdit*, Qt::KeyboardModifiers, int delta, QPoint, bool& handled) {
+      deltas += delta;
+      handled = true;
+      e.VertScroll(delta < 0 ? TCodeEdit::scLineDown : TCodeEdit::scLineUp);
+    };
+    QWheelEvent wheel(QPointF(50, 50), e.viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(e.viewport(), &wheel);
+    QCOMPARE(deltas, -120);
+    QCOMPARE(e.TopLine(), 1);
+    e.OnMouseWheel = nullptr;
+    QWheelEvent wheel2(QPointF(50, 50), e.viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                       Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(e.viewport(), &wheel2);
+    QCOMPARE(e.TopLine(), 4);
+  }
+
+  void draggingBelowThePaneScrollsOneLinePerMove() {
+    TCodeEdit& e = Make(Lines(100, "abc"));
+    const QPoint start(e.GutterWidth() + e.LeftMargin() + 2, e.TopMargin() + 2);
+    QTest::mousePress(e.viewport(), Qt::LeftButton, {}, start);
+    const QPoint below(start.x(), e.viewport()->height() - 2);
+    for (int i = 0; i < 3; ++i) {
+      QMouseEvent move(QEvent::MouseMove, below, e.viewport()->mapToGlobal(below), Qt::NoButton, Qt::LeftButton, {});
+      QApplication::sendEvent(e.viewport(), &move);
+    }
+    QTest::mouseRelease(e.viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(e.TopLine(), 3);
+    QVERIFY(e.SelLength() > 0);
   }
 
   void droppedFilesReportTheFirstOnly() {
