@@ -1,0 +1,32 @@
+#include "app/ExeDir.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+std::filesystem::path& Override() {
+  static std::filesystem::path dir;
+  return dir;
+}
+
+std::filesystem::path ToPath(const QString& s) { return std::filesystem::path(s.toStdString()); }
+}  // namespace
+
+void SetExeDir(const std::filesystem::path& dir) { Override() = dir; }
+
+std::filesystem::path ExeDir() {
+  if (!Override().empty()) return Override();
+  QString dir = QCoreApplication::applicationDirPath();
+  if (!dir.isEmpty() && QFileInfo(dir).isWritable()) return ToPath(dir);
+  QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+  QDir().mkpath(config);
+  return ToPath(config);
+}
+
+std::filesystem::path ProgramFileWith(std::string_view extension) {
+  QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+  if (base.isEmpty()) base = QCoreApplication::applicationName();
+  return ExeDir() / (base.toStdString() + std::string(extension));
+}

@@ -1,0 +1,630 @@
+#include "app/Main.h"
+
+#include <QActionGroup>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QScreen>
+#include <QKeyEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/About.h"
+#include "app/Application.h"
+#include "app/Artwork.h"
+#include "app/ExeDir.h"
+#include "app/StatusBar.h"
+#include "fileview/FileView.h"
+#include "libview/LibView.h"
+
+QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+QColor ToQColor(TColor c, const QPalette& palette) {
+  if ((c & 0xFF000000u) != 0xFF000000u) return ToQColor(c);
+  switch (c & 0xFF) {
+    case 5: return palette.color(QPalette::Base);             // window background
+    case 8: return palette.color(QPalette::Text);             // window text
+    case 13: return palette.color(QPalette::Highlight);
+    case 14: return palette.color(QPalette::HighlightedText);
+    case 15: return palette.color(QPalette::Button);          // button face
+    case 18: return palette.color(QPalette::ButtonText);
+    default: return palette.color(QPalette::Window);
+  }
+}
+
+TColor FromQColor(const QColor& c) {
+  QColor rgb = c.toRgb();
+  return static_cast<TColor>(rgb.red()) | static_cast<TColor>(rgb.green()) << 8 |
+         static_cast<TColor>(rgb.blue()) << 16;
+}
+
+void InstallFontSubstitutes() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  QFont::insertSubstitutions(QString::fromUtf8("宋体"), {"SimSun", "WenQuanYi Zen Hei", "Noto Sans CJK SC"});
+  QFont::insertSubstitutions("SimSun", {"WenQuanYi Zen Hei", "Noto Sans CJK SC"});
+  QFont::insertSubstitutions("Courier New", {"Liberation Mono", "DejaVu Sans Mono"});
+  QFont::insertSubstitutions("Arial", {"Liberation Sans", "DejaVu Sans"});
+}
+
+namespace {
+QFont PixelFont(const QString& family, int pixels) {
+  QFont f(family);
+  f.setPixelSize(pixels);
+  return f;
+}
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+  InstallFontSubstitutes();
+  setObjectName("MainForm");
+  setWindowTitle("Quorvex");
+  setWindowIcon(artwork::ProgramIcon());
+  setFont(PixelFont("Arial", 11));
+  resize(DesignedWidth, DesignedHeight);
+  OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+
+  ImageList1 = artwork::ToolbarImages();
+  ImageList2 = artwork::DisabledToolbarImages();
+  CreateFileMenu();
+  CreateViewMenu();
+  CreateEditMenu();
+  CreateSearchMenu();
+  CreateActionsMenu();
+  CreateOptionsMenu();
+  CreateHelpMenu();
+  CreateToolBar();
+  CreateStatusBar();
+  CreateShortcuts();
+  OwnCommands = {mnuExit, mnuLibs, mnuObjs, mnuFile, mnuIgnoreBlanks, mnuIgnoreCase, mnuShowDiffsOnly,
+                 Added1, Modified1, Deleted1, Contents1, mnuAbout};
+  ColorDialog1 = new QColorDialog(this);
+  ColorDialog1->setObjectName("ColorDialog1");
+  ColorDialog1->setOption(QColorDialog::DontUseNativeDialog);
+
+  // The frames are created first, the settings read next (the stored font must reach the
+  // panes), then the frames are initialised and the library list is shown.
+  CreateFrames();
+  LoadSettings();
+  FilesFrame->InitFrame();
+  LibFrame->InitFrame();
+  LibFrame->ActivateLibList();
+  mnuLibs->setChecked(true);
+  tbLibMode->setChecked(true);
+}
+
+TMainForm::~TMainForm() {
+  // The files frame, then the library frame, release what they own; the widgets go with the
+  // window.
+  FilesFrame->DoneFrame();
+  LibFrame->ReleaseFrame();
+}
+
+// ---- set-up ---------------------------------------------------------------------------------
+
+QMenu* TMainForm::AddMenu(QMenu* parent, const char* name, const QString& title) {
+  QMenu* m = parent ? parent->addMenu(title) : menuBar()->addMenu(title);
+  m->setObjectName(name);
+  m->menuAction()->setObjectName(name);
+  connect(m->menuAction(), &QAction::changed, this, [m] {
+    bool own = ItemEnabled(m->menuAction());
+    if (m->testAttribute(Qt::WA_ForceDisabled) == own) m->setEnabled(own);
+  });
+  Menus.push_back(m);
+  return m;
+}
+
+QAction* TMainForm::AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key) {
+  QAction* a = menu->addAction(caption);
+  a->setObjectName(name);
+  if (!key.isEmpty()) {
+    a->setShortcut(key);
+    // The window takes the key from its widgets' events (see eventFilter); the action only shows
+    // it in its menu.
+    a->setShortcutContext(Qt::WidgetShortcut);
+  }
+  return a;
+}
+
+QAction* TMainForm::AddSeparator(QMenu* menu, const char* name) {
+  QAction* a = menu->addSeparator();
+  a->setObjectName(name);
+  return a;
+}
+
+void TMainForm::CreateFileMenu() {
+  File1 = AddMenu(nullptr, "File1", QString::fromUtf8("&F 文件"));
+  mnuOpen1 = AddItem(File1, "mnuOpen1", QString::fromUtf8("打开文件 1..."), QKeySequence(Qt::CTRL | Qt::Key_1));
+  mnuOpen2 = AddItem(File1, "mnuOpen2", QString::fromUtf8("打开文件 2 ..."), QKeySequence(Qt::CTRL | Qt::Key_2));
+  N9 = AddSeparator(File1, "N9");
+  mnuSave1 = AddItem(File1, "mnuSave1", QString::fromUtf8("保存文件 1 ..."));
+  mnuSave2 = AddItem(File1, "mnuSave2", QString::fromUtf8("保存文件 2 ..."));
+  mnuSave1->setEnabled(false);
+  mnuSave2->setEnabled(false);
+  N11 = AddSeparator(File1, "N11");
+  N3 = AddSeparator(File1, "N3");
+  mnuSaveReport = AddItem(File1, "mnuSaveReport", QString::fromUtf8("保存结果为..."));
+  mnuSaveReport->setEnabled(false);
+  N6 = AddSeparator(File1, "N6");
+  mnuExit = AddItem(File1, "mnuExit", QString::fromUtf8("退出(&x)"));
+  connect(mnuExit, &QAction::triggered, this, &TMainForm::mnuExitClick);
+}
+
+void TMainForm::CreateViewMenu() {
+  N15 = AddMenu(nullptr, "N15", QString::fromUtf8("视图"));
+  mnuLibs = AddItem(N15, "mnuLibs", QString::fromUtf8("PB库文件列表"), QKeySequence(Qt::Key_F6));
+  mnuObjs = AddItem(N15, "mnuObjs", QString::fromUtf8("PBL对象列表"), QKeySequence(Qt::Key_F7));
+  mnuFile = AddItem(N15, "mnuFile", QString::fromUtf8("源代码比较视图"), QKeySequence(Qt::Key_F8));
+  ViewItems = new QActionGroup(this);
+  for (QAction* a : {mnuLibs, mnuObjs, mnuFile}) {
+    a->setCheckable(true);
+    ViewItems->addAction(a);
+  }
+  connect(mnuLibs, &QAction::triggered, this, &TMainForm::tbLibModeClick);
+  connect(mnuObjs, &QAction::triggered, this, &TMainForm::mnuObjsClick);
+  connect(mnuFile, &QAction::triggered, this, &TMainForm::tbFileClick);
+}
+
+void TMainForm::CreateEditMenu() {
+  mnuEdit = AddMenu(nullptr, "mnuEdit", "Edit");
+  mnuUndo = AddItem(mnuEdit, "mnuUndo", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z));
+  mnuRedo = AddItem(mnuEdit, "mnuRedo", "&Redo", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z));
+  N7 = AddSeparator(mnuEdit, "N7");
+  mnuCut = AddItem(mnuEdit, "mnuCut", "C&ut", QKeySequence(Qt::CTRL | Qt::Key_X));
+  mnuCopy = AddItem(mnuEdit, "mnuCopy", "C&opy", QKeySequence(Qt::CTRL | Qt::Key_C));
+  mnuPaste = AddItem(mnuEdit, "mnuPaste", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V));
+  mnuEdit->menuAction()->setVisible(false);
+}
+
+void TMainForm::CreateSearchMenu() {
+  mnuSearch = AddMenu(nullptr, "mnuSearch", QString::fromUtf8("查找"));
+  mnuFind = AddItem(mnuSearch, "mnuFind", QString::fromUtf8("查找..."), QKeySequence(Qt::CTRL | Qt::Key_F));
+  mnuFindNext = AddItem(mnuSearch, "mnuFindNext", QString::fromUtf8("重复查找"), QKeySequence(Qt::Key_F3));
+  N10 = AddSeparator(mnuSearch, "N10");
+  mnuPrev = AddItem(mnuSearch, "mnuPrev", QString::fromUtf8("到前一个不同点"), QKeySequence(Qt::CTRL | Qt::Key_P));
+  mnuReplace = AddItem(mnuSearch, "mnuReplace", "&Replace", QKeySequence(Qt::CTRL | Qt::Key_R));
+  mnuNext = AddItem(mnuSearch, "mnuNext", QString::fromUtf8("到下一个不同点"), QKeySequence(Qt::CTRL | Qt::Key_N));
+  mnuPrev->setEnabled(false);
+  mnuNext->setEnabled(false);
+  mnuReplace->setVisible(false);
+  mnuSearch->menuAction()->setEnabled(false);
+}
+
+void TMainForm::CreateActionsMenu() {
+  mnuActions = AddMenu(nullptr, "mnuActions", QString::fromUtf8("源码比较"));
+  mnuCompare = AddItem(mnuActions, "mnuCompare", "&Compare", QKeySequence(Qt::Key_F9));
+  mnuCancel = AddItem(mnuActions, "mnuCancel", "Cancel  C&ompare", QKeySequence(Qt::Key_Escape));
+  N8 = AddSeparator(mnuActions, "N8");
+  mnuCompareFiles = AddItem(mnuActions, "mnuCompareFiles", "Compare Modified &Files", QKeySequence(Qt::Key_Return));
+  N1 = AddSeparator(mnuActions, "N1");
+  mnuCopyBlockRight = AddItem(mnuActions, "mnuCopyBlockRight", "Copy Block &Right",
+                              QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
+  mnuCopyBlockLeft = AddItem(mnuActions, "mnuCopyBlockLeft", "Copy Block &Left",
+                             QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
+  for (QAction* a : {mnuCompare, mnuCancel, mnuCompareFiles, mnuCopyBlockRight, mnuCopyBlockLeft}) {
+    a->setVisible(false);
+    a->setEnabled(false);
+  }
+  mnuActions->menuAction()->setVisible(false);
+  mnuActions->menuAction()->setEnabled(false);
+}
+
+void TMainForm::CreateOptionsMenu() {
+  mnuOptions = AddMenu(nullptr, "mnuOptions", QString::fromUtf8("选项"));
+  mnuIgnoreBlanks = AddItem(mnuOptions, "mnuIgnoreBlanks", QString::fromUtf8("忽略空格"));
+  mnuIgnoreCase = AddItem(mnuOptions, "mnuIgnoreCase", QString::fromUtf8("忽略大小写"));
+  mnuShowDiffsOnly = AddItem(mnuOptions, "mnuShowDiffsOnly", QString::fromUtf8("只显示不同部分"));
+  // The first two only carry their check mark, read by the frames when they compare.
+  for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuShowDiffsOnly}) a->setCheckable(true);
+  connect(mnuShowDiffsOnly, &QAction::triggered, this, &TMainForm::mnuShowDiffsOnlyClick);
+  N2 = AddSeparator(mnuOptions, "N2");
+  mnuHorzSplit = AddItem(mnuOptions, "mnuHorzSplit", QString::fromUtf8("横排窗口"), QKeySequence(Qt::CTRL | Qt::Key_H));
+  mnuHorzSplit->setCheckable(true);
+  // Until a view attaches its handler the item does nothing, its check mark included.
+  connect(mnuHorzSplit, &QAction::triggered, this, [this] {
+    if (IsAttached(mnuHorzSplit)) return;
+    QSignalBlocker quiet(mnuHorzSplit);
+    mnuHorzSplit->setChecked(!mnuHorzSplit->isChecked());
+  });
+  N4 = AddSeparator(mnuOptions, "N4");
+  mnuHighlightColors = AddMenu(mnuOptions, "mnuHighlightColors", QString::fromUtf8("设置颜色标志"));
+  Added1 = AddItem(mnuHighlightColors, "Added1", QString::fromUtf8("设置[增加]颜色"));
+  Modified1 = AddItem(mnuHighlightColors, "Modified1", QString::fromUtf8("设置[修改]颜色"));
+  Deleted1 = AddItem(mnuHighlightColors, "Deleted1", QString::fromUtf8("设置[删除]颜色"));
+  connect(Added1, &QAction::triggered, this, &TMainForm::Added1Click);
+  connect(Modified1, &QAction::triggered, this, &TMainForm::Modified1Click);
+  connect(Deleted1, &QAction::triggered, this, &TMainForm::Deleted1Click);
+  N5 = AddSeparator(mnuOptions, "N5");
+  mnuFont = AddItem(mnuOptions, "mnuFont", QString::fromUtf8("字体 ..."));
+}
+
+void TMainForm::CreateHelpMenu() {
+  Help1 = AddMenu(nullptr, "Help1", QString::fromUtf8("帮助"));
+  Contents1 = AddItem(Help1, "Contents1", QString::fromUtf8("查看帮助"), QKeySequence(Qt::Key_F1));
+  mnuAbout = AddItem(Help1, "mnuAbout", QString::fromUtf8("关于..."));
+  connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);
+  connect(mnuAbout, &QAction::triggered, this, &TMainForm::mnuAboutClick);
+}
+
+QAction* TMainForm::AddButton(const char* name, const QString& hint, int image) {
+  QIcon icon;
+  icon.addPixmap(ImageList1.at(image), QIcon::Normal);
+  if (image < static_cast<int>(ImageList2.size())) icon.addPixmap(ImageList2[image], QIcon::Disabled);
+  QAction* a = ToolBar1->addAction(icon, hint);
+  a->setObjectName(name);
+  a->setToolTip(hint);
+  if (QWidget* button = ToolBar1->widgetForAction(a)) {
+    button->setObjectName(name);
+    button->setFixedSize(24, 22);
+  }
+  return a;
+}
+
+void TMainForm::CreateToolBar() {
+  ToolBar1 = new QToolBar(this);
+  ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setMovable(false);
+  ToolBar1->setFloatable(false);
+  ToolBar1->setIconSize(QSize(16, 16));
+  ToolBar1->setFixedHeight(26);
+  ToolBar1->setContentsMargins(4, 0, 0, 0);
+  ToolBar1->setStyleSheet("QToolBar { spacing: 0px; } QToolBar::separator { width: 4px; }");
+  ToolBar1->toggleViewAction()->setEnabled(false);
+  addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+  tbLibMode = AddButton("tbLibMode", "Library list", 13);
+  tbObjs = AddButton("tbObjs", "Objects in library", 14);
+  tbFile = AddButton("tbFile", "object source code compare", 15);
+  ViewButtons = new QActionGroup(this);
+  for (QAction* a : {tbLibMode, tbObjs, tbFile}) {
+    a->setCheckable(true);
+    ViewButtons->addAction(a);
+  }
+  connect(tbLibMode, &QAction::triggered, this, &TMainForm::tbLibModeClick);
+  connect(tbObjs, &QAction::triggered, this, &TMainForm::mnuObjsClick);
+  connect(tbFile, &QAction::triggered, this, &TMainForm::tbFileClick);
+  ToolBar1->addSeparator();
+  tbOpen1 = AddButton("tbOpen1", "Open 1", 0);
+  tbOpen2 = AddButton("tbOpen2", "Open 2", 1);
+  ToolBar1->addSeparator();
+  tbSave1 = AddButton("tbSave1", "Save 1", 2);
+  tbSave2 = AddButton("tbSave2", "Save 2", 3);
+  tbSave1->setEnabled(false);
+  tbSave2->setEnabled(false);
+  ToolBar1->addSeparator();
+  tbBack = AddButton("tbBack", QString(), 12);  // never shown, no command
+  tbBack->setVisible(false);
+  tbBack->setEnabled(false);
+  tbHorzSplit = AddButton("tbHorzSplit", "Rotate", 4);
+  tbHorzSplit->setEnabled(false);
+  ToolBar1->addSeparator();
+  tbCompare = AddButton("tbCompare", "Compare", 5);
+  tbCancel = AddButton("tbCancel", "Cancel Compare", 6);
+  tbCompare->setVisible(false);
+  tbCancel->setVisible(false);
+  ToolBar1->addSeparator();
+  tbNext = AddButton("tbNext", "Next Diff", 7);
+  tbPrev = AddButton("tbPrev", "Prev Diff", 8);
+  tbNext->setEnabled(false);
+  tbPrev->setEnabled(false);
+  ToolBar1->addSeparator();
+  tbFindNext = AddButton("tbFindNext", "Find", 10);
+  tbReplace = AddButton("tbReplace", "Replace", 11);
+  tbFindNext->setEnabled(false);
+  tbReplace->setVisible(false);
+  ToolBar1->addSeparator();
+  tbHelp = AddButton("tbHelp", "Help", 9);
+  connect(tbHelp, &QAction::triggered, this, &TMainForm::Contents1Click);
+}
+
+void TMainForm::CreateStatusBar() {
+  StatusBar1 = new TStatusBar(this);
+  StatusBar1->setObjectName("StatusBar1");
+  StatusBar1->setFont(PixelFont(QString::fromUtf8("宋体"), 12));
+  StatusBar1->SetPanels({
+      {32, QString::fromUtf8("增加"), true},
+      {40, QString(), false},
+      {32, QString::fromUtf8("更改"), true},
+      {40, QString(), false},
+      {32, QString::fromUtf8("减少"), true},
+      {40, QString(), false},
+      {100, QString(), false},
+      {50, QString(), true},
+  });
+  StatusBar1->OnDrawPanel = [this](TStatusBar& bar, int index, QPainter& canvas, const QRect& rect) {
+    StatusBar1DrawPanel(bar, index, canvas, rect);
+  };
+  ProgressBar1 = new QProgressBar(StatusBar1);
+  ProgressBar1->setObjectName("ProgressBar1");
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->hide();
+  connect(StatusBar1, &TStatusBar::PanelsMoved, this, &TMainForm::PlaceProgressBar);
+}
+
+void TMainForm::CreateFrames() {
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  auto* host = new QWidget(central);
+  auto* cell = new QGridLayout(host);
+  cell->setContentsMargins(0, 0, 0, 0);
+  FilesFrame = new TFilesFrame(*this, host);
+  LibFrame = new TLibFrame(*this, host);
+  cell->addWidget(FilesFrame, 0, 0);
+  cell->addWidget(LibFrame, 0, 0);
+  // The library view is shown first; the files frame stays hidden until its view is chosen, so
+  // that nothing behind the library frame takes the focus.
+  FilesFrame->hide();
+  column->addWidget(host, 1);
+  column->addWidget(StatusBar1);
+  setCentralWidget(central);
+}
+
+bool TMainForm::ItemEnabled(QAction* item) {
+  if (item->isVisible()) return item->isEnabled();
+  // A hidden QAction always reports itself disabled; showing it for a moment, unseen and
+  // without signals, tells the state it was given.
+  QSignalBlocker quiet(item);
+  item->setVisible(true);
+  bool enabled = item->isEnabled();
+  item->setVisible(false);
+  return enabled;
+}
+
+// Every menu item with a key is listed with its enclosing menus. The keys are taken from the
+// events of the window's widgets (see eventFilter), so that hidden items and items of hidden
+// menus answer them too.
+void TMainForm::CreateShortcuts() {
+  std::function<void(QMenu*, std::vector<QMenu*>)> walk = [&](QMenu* menu, std::vector<QMenu*> chain) {
+    chain.push_back(menu);
+    for (QAction* a : menu->actions()) {
+      if (QMenu* sub = a->menu()) walk(sub, chain);
+      else if (!a->isSeparator()) Shortcuts.push_back({a, chain});
+    }
+  };
+  for (QAction* top : menuBar()->actions())
+    if (QMenu* m = top->menu()) walk(m, {});
+  qApp->installEventFilter(this);
+}
+
+const TMainForm::TShortcutItem* TMainForm::FindShortcut(const QKeyEvent& key) const {
+  if (key.key() == 0 || key.key() == Qt::Key_unknown) return nullptr;
+  QKeySequence pressed(key.keyCombination());
+  for (const TShortcutItem& s : Shortcuts) {
+    if (s.Item->shortcut().isEmpty() || s.Item->shortcut() != pressed) continue;
+    return &s;
+  }
+  return nullptr;
+}
+
+bool TMainForm::ShortcutReady(const TShortcutItem& s) const {
+  if (!IsAttached(s.Item) && !OwnCommands.count(s.Item)) return false;  // nothing would happen
+  if (!ItemEnabled(s.Item)) return false;
+  for (QMenu* m : s.Menus)
+    if (!ItemEnabled(m->menuAction())) return false;
+  return true;
+}
+
+bool TMainForm::RunShortcut(const TShortcutItem& s) {
+  // The enclosing menus' click handlers run first, outermost first; one of them may change the
+  // item's state, which is why the item is asked again before it runs.
+  for (QMenu* m : s.Menus) emit m->aboutToShow();
+  if (!ItemEnabled(s.Item)) return false;
+  s.Item->trigger();
+  return true;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+      auto* w = qobject_cast<QWidget*>(watched);
+      if (!w || w->window() != this) break;
+      auto* key = static_cast<QKeyEvent*>(event);
+      const TShortcutItem* s = FindShortcut(*key);
+      if (!s || !ShortcutReady(*s)) break;
+      if (event->type() == QEvent::ShortcutOverride) {
+        // Claim the key: it comes back as a key press, handled below.
+        key->accept();
+        return true;
+      }
+      // An item that its menus' handlers have just disabled leaves the key to the control.
+      if (RunShortcut(*s)) return true;
+      break;
+    }
+    case QEvent::EnabledChange:
+      if (auto* m = qobject_cast<QMenu*>(watched); m && std::find(Menus.begin(), Menus.end(), m) != Menus.end()) {
+        bool own = !m->testAttribute(Qt::WA_ForceDisabled);
+        if (ItemEnabled(m->menuAction()) != own) m->menuAction()->setEnabled(own);
+      }
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- shared commands and counts -------------------------------------------------------------
+
+void TMainForm::Attach(QAction* command, TCommandHandler handler) {
+  Detach(command);
+  Bindings[command] = connect(command, &QAction::triggered, this,
+                              [command, handler = std::move(handler)] { handler(command); });
+}
+
+void TMainForm::Detach(QAction* command) {
+  auto it = Bindings.find(command);
+  if (it == Bindings.end()) return;
+  disconnect(it->second);
+  Bindings.erase(it);
+}
+
+bool TMainForm::IsAttached(QAction* command) const { return Bindings.count(command) != 0; }
+
+void TMainForm::ShowCounts(const TCompareCounts& counts) {
+  StatusBar1->SetPanelText(1, QString::number(counts.Added));
+  StatusBar1->SetPanelText(3, QString::number(counts.Changed));
+  StatusBar1->SetPanelText(5, QString::number(counts.Deleted));
+  StatusBar1->SetPanelText(6, QString::fromUtf8("左%1行:右%2行").arg(counts.Count1).arg(counts.Count2));
+}
+
+void TMainForm::StatusBar1DrawPanel(TStatusBar& bar, int index, QPainter& canvas, const QRect& rect) {
+  switch (index) {
+    case 0: canvas.setBrush(ToQColor(AddColor, bar.palette())); break;
+    case 2: canvas.setBrush(ToQColor(ModColor, bar.palette())); break;
+    case 4: canvas.setBrush(ToQColor(DelColor, bar.palette())); break;
+    case 7: ProgressBar1->setGeometry(rect); break;
+    default: return;
+  }
+  canvas.fillRect(rect, canvas.brush());
+  canvas.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, bar.PanelText(index));
+}
+
+void TMainForm::PlaceProgressBar() {
+  if (StatusBar1->PanelCount() > 7) ProgressBar1->setGeometry(StatusBar1->PanelRect(7));
+}
+
+// ---- views ----------------------------------------------------------------------------------
+
+void TMainForm::DisableOutsideSourceView() {
+  mnuSave1->setEnabled(false);
+  mnuSave2->setEnabled(false);
+  mnuSearch->menuAction()->setEnabled(false);
+  tbSave1->setEnabled(mnuSave1->isEnabled());
+  tbSave2->setEnabled(mnuSave2->isEnabled());
+  tbHorzSplit->setEnabled(mnuSave1->isEnabled());
+  tbNext->setEnabled(false);
+  tbPrev->setEnabled(false);
+  tbFindNext->setEnabled(mnuSearch->menuAction()->isEnabled());
+  mnuActions->menuAction()->setEnabled(false);
+}
+
+void TMainForm::tbLibModeClick() {
+  FilesFrame->hide();
+  LibFrame->show();
+  LibFrame->ActivateLibList();
+  if (LibFrame->lvLibs) LibFrame->lvLibs->setFocus();
+  DisableOutsideSourceView();
+  mnuLibs->setChecked(true);
+  tbLibMode->setChecked(true);
+}
+
+void TMainForm::mnuObjsClick() {
+  mnuObjs->setChecked(true);
+  tbObjs->setChecked(true);
+  FilesFrame->hide();
+  LibFrame->show();
+  LibFrame->ActivateObjList();
+  if (LibFrame->lvObjs) LibFrame->lvObjs->setFocus();
+  DisableOutsideSourceView();
+}
+
+void TMainForm::tbFileClick() {
+  LibFrame->hide();
+  FilesFrame->show();
+  FilesFrame->ActivateView();
+  mnuFile->setChecked(true);
+  tbFile->setChecked(true);
+}
+
+// ---- options, colours, help, about, exit ----------------------------------------------------
+
+void TMainForm::mnuShowDiffsOnlyClick() {
+  // The check mark has already turned over; a shown result is rebuilt under it at once.
+  if (FilesFrame->ResultPresent) FilesFrame->FillPanes();
+}
+
+void TMainForm::ChooseColor(TColor& color) {
+  ColorDialog1->setCurrentColor(ToQColor(color, StatusBar1->palette()));
+  if (ColorDialog1->exec() != QDialog::Accepted) return;
+  color = FromQColor(ColorDialog1->selectedColor());
+  StatusBar1->update();
+}
+
+void TMainForm::Added1Click() { ChooseColor(AddColor); }
+void TMainForm::Modified1Click() { ChooseColor(ModColor); }
+void TMainForm::Deleted1Click() { ChooseColor(DelColor); }
+
+void TMainForm::Contents1Click() {
+  std::filesystem::path help = ProgramFileWith(".chm");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(help, ec)) return;
+  if (OpenUrl) OpenUrl(QUrl::fromLocalFile(QString::fromStdString(help.string())));
+}
+
+void TMainForm::mnuAboutClick() {
+  TAboutForm about(this);
+  about.exec();
+}
+
+void TMainForm::mnuExitClick() { close(); }
+
+// ---- settings -------------------------------------------------------------------------------
+
+std::filesystem::path TMainForm::SettingsFileName() const { return ProgramFileWith(".ini"); }
+
+void TMainForm::LoadSettings() {
+  TIniFile ini(SettingsFileName());
+  TSettings s = ReadSettings(ini);
+  AddColor = s.Add;
+  ModColor = s.Mod;
+  DelColor = s.Del;
+  QFont font(QString::fromStdString(s.FontName));
+  font.setPointSize(s.FontSize > 0 ? s.FontSize : 10);
+  FilesFrame->PaneFont = font;
+  mnuHorzSplit->setChecked(s.Horizontal);
+  Folder1 = s.Folder1;
+  Folder2 = s.Folder2;
+
+  QScreen* scr = screen();
+  QRect area = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
+  const TBounds& b = s.Bounds;
+  if (BoundsFitScreen(b, area.x(), area.y(), area.width(), area.height())) {
+    move(b.Left, b.Top);
+    resize(b.Width, b.Height);
+  } else {
+    resize(DesignedWidth, DesignedHeight);
+    move(area.x() + (area.width() - DesignedWidth) / 2, area.y() + (area.height() - DesignedHeight) / 2);
+  }
+}
+
+void TMainForm::SaveSettings() {
+  TSettings s;
+  // The left and top edges are the window's outer ones (as move() takes them), the size is the
+  // window's own, without the desktop's frame: the pair restores the window exactly.
+  s.Bounds = {x(), y(), width(), height()};
+  s.Add = AddColor;
+  s.Mod = ModColor;
+  s.Del = DelColor;
+  s.FontName = FilesFrame->PaneFont.family().toStdString();
+  s.FontSize = FilesFrame->PaneFont.pointSize();
+  s.Horizontal = mnuHorzSplit->isChecked();
+  s.Folder1 = Folder1;
+  s.Folder2 = Folder2;
+  bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+  TIniFile ini(SettingsFileName());
+  WriteSettings(ini, s, normal);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  try {
+    SaveSettings();
+  } catch (const std::exception& e) {
+    // The window stays open: the user may make the file writable and close again.
+    ShowException(e, this);
+    event->ignore();
+    return;
+  }
+  event->accept();
+}

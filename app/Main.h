@@ -1,0 +1,187 @@
+// TMainForm: the program's main window. It owns the menus, the toolbar, the status bar with its
+// progress bar, and the two frames that carry the three views (the library frame with the
+// library list and the object list, the files frame with the source comparison). It switches
+// the views, holds the comparison options as check marks, sets the highlight colours, opens
+// the help file and the about box, and reads and writes the settings file.
+//
+// Shared commands: the window only declares most of its menu items and toolbar buttons; the
+// active view attaches its handlers with Attach(), which replaces whatever handler the item had.
+// A handler gets the item that was clicked (mnuOpen1 or tbOpen1 tell side 1 from side 2).
+//
+// Menus: a menu's enabled and visible states are those of its menuAction() (the menu bar shows
+// them); enabling or disabling the QMenu widget itself is mirrored there, so either way works.
+// A menu's click handler is its aboutToShow() signal: it runs when the menu opens, and before
+// any shortcut of an item inside it (outermost menu first), so that a menu can refresh its
+// items' states before a shortcut acts.
+//
+// Shortcuts work whenever the item and all its enclosing menus are enabled, also when the item
+// or a menu is hidden (Ctrl+R reaches the hidden mnuReplace). Items that are disabled, inside a
+// disabled menu, or have no handler attached yet leave their keys to the focused control (Enter
+// for mnuCompareFiles, Ctrl+C in a text box before any view has attached the edit commands);
+// so does an item that its menus' click handlers disable just before it would run. Views attach
+// their handlers with Attach() (a plain connect() to triggered is not seen as a handler).
+// Checkable items invert their own check mark when clicked; handlers read the new state.
+#pragma once
+
+#include <QColor>
+#include <QMainWindow>
+#include <QPixmap>
+#include <functional>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "app/Settings.h"
+#include "libview/CompareCounts.h"
+
+class QActionGroup;
+class QColorDialog;
+class QMenu;
+class QProgressBar;
+class QKeyEvent;
+class QToolBar;
+class QUrl;
+class TFilesFrame;
+class TLibFrame;
+class TStatusBar;
+
+// Colour values and the toolkit's colours. A system colour is resolved against `palette`.
+QColor ToQColor(TColor c);
+QColor ToQColor(TColor c, const QPalette& palette);
+TColor FromQColor(const QColor& c);
+
+// Lets the font names the program uses ("宋体", "Courier New", "Arial") find the fonts installed
+// here. Safe to call more than once.
+void InstallFontSubstitutes();
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  using TCommandHandler = std::function<void(QObject* Sender)>;
+
+  static constexpr int DesignedWidth = 645;
+  static constexpr int DesignedHeight = 329;
+
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Makes `handler` the one handler of a shared menu item or toolbar button.
+  void Attach(QAction* command, TCommandHandler handler);
+  // Removes the item's handler: clicking it then does nothing.
+  void Detach(QAction* command);
+  bool IsAttached(QAction* command) const;
+
+  // Whether an item is enabled as it was set, also while it is hidden (a hidden QAction always
+  // reports isEnabled() false). For a menu, pass its menuAction().
+  static bool ItemEnabled(QAction* item);
+
+  // Writes a view's counts into status panels 1 (added), 3 (changed), 5 (deleted) and 6.
+  void ShowCounts(const TCompareCounts& counts);
+
+  // The three view switches.
+  void tbLibModeClick();
+  void mnuObjsClick();
+  void tbFileClick();
+
+  // The settings file, read once while the window is created and written when it closes.
+  std::filesystem::path SettingsFileName() const;
+  void LoadSettings();
+  void SaveSettings();  // throws platform::TFileError when the file cannot be written
+
+  // Menu handlers of the window itself.
+  void mnuShowDiffsOnlyClick();
+  void Added1Click();
+  void Modified1Click();
+  void Deleted1Click();
+  void Contents1Click();
+  void mnuAboutClick();
+  void mnuExitClick();
+
+  // How the help file is shown; replaceable for tests. The result is ignored.
+  std::function<bool(const QUrl&)> OpenUrl;
+
+  // The menus.
+  QMenu* File1 = nullptr;
+  QMenu* N15 = nullptr;
+  QMenu* mnuEdit = nullptr;
+  QMenu* mnuSearch = nullptr;
+  QMenu* mnuActions = nullptr;
+  QMenu* mnuOptions = nullptr;
+  QMenu* mnuHighlightColors = nullptr;
+  QMenu* Help1 = nullptr;
+
+  // Menu items, menu by menu (N... are separators).
+  QAction *mnuOpen1 = nullptr, *mnuOpen2 = nullptr, *N9 = nullptr, *mnuSave1 = nullptr, *mnuSave2 = nullptr,
+          *N11 = nullptr, *N3 = nullptr, *mnuSaveReport = nullptr, *N6 = nullptr, *mnuExit = nullptr;
+  QAction *mnuLibs = nullptr, *mnuObjs = nullptr, *mnuFile = nullptr;
+  QAction *mnuUndo = nullptr, *mnuRedo = nullptr, *N7 = nullptr, *mnuCut = nullptr, *mnuCopy = nullptr,
+          *mnuPaste = nullptr;
+  QAction *mnuFind = nullptr, *mnuFindNext = nullptr, *N10 = nullptr, *mnuPrev = nullptr, *mnuReplace = nullptr,
+          *mnuNext = nullptr;
+  QAction *mnuCompare = nullptr, *mnuCancel = nullptr, *N8 = nullptr, *mnuCompareFiles = nullptr, *N1 = nullptr,
+          *mnuCopyBlockRight = nullptr, *mnuCopyBlockLeft = nullptr;
+  QAction *mnuIgnoreBlanks = nullptr, *mnuIgnoreCase = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
+          *mnuHorzSplit = nullptr, *N4 = nullptr, *Added1 = nullptr, *Modified1 = nullptr, *Deleted1 = nullptr,
+          *N5 = nullptr, *mnuFont = nullptr;
+  QAction *Contents1 = nullptr, *mnuAbout = nullptr;
+
+  // The toolbar and its buttons; a button is down when it is checked.
+  QToolBar* ToolBar1 = nullptr;
+  QAction *tbLibMode = nullptr, *tbObjs = nullptr, *tbFile = nullptr, *tbOpen1 = nullptr, *tbOpen2 = nullptr,
+          *tbSave1 = nullptr, *tbSave2 = nullptr, *tbBack = nullptr, *tbHorzSplit = nullptr, *tbCompare = nullptr,
+          *tbCancel = nullptr, *tbNext = nullptr, *tbPrev = nullptr, *tbFindNext = nullptr, *tbReplace = nullptr,
+          *tbHelp = nullptr;
+  // Normal images of the toolbar (16) and disabled ones (13); the library frame's toolbar uses
+  // the second list.
+  std::vector<QPixmap> ImageList1;
+  std::vector<QPixmap> ImageList2;
+
+  TStatusBar* StatusBar1 = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;  // hidden until a view shows progress; kept over panel 7
+  QColorDialog* ColorDialog1 = nullptr;
+
+  TFilesFrame* FilesFrame = nullptr;
+  TLibFrame* LibFrame = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct TShortcutItem {
+    QAction* Item;
+    std::vector<QMenu*> Menus;  // the enclosing menus, outermost first
+  };
+
+  void CreateFileMenu();
+  void CreateViewMenu();
+  void CreateEditMenu();
+  void CreateSearchMenu();
+  void CreateActionsMenu();
+  void CreateOptionsMenu();
+  void CreateHelpMenu();
+  void CreateToolBar();
+  void CreateStatusBar();
+  void CreateFrames();
+  void CreateShortcuts();
+
+  QMenu* AddMenu(QMenu* parent, const char* name, const QString& title);
+  QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {});
+  QAction* AddSeparator(QMenu* menu, const char* name);
+  QAction* AddButton(const char* name, const QString& hint, int image);
+
+  void DisableOutsideSourceView();
+  void StatusBar1DrawPanel(TStatusBar& bar, int index, QPainter& canvas, const QRect& rect);
+  void PlaceProgressBar();
+  void ChooseColor(TColor& color);
+  const TShortcutItem* FindShortcut(const QKeyEvent& key) const;
+  bool ShortcutReady(const TShortcutItem& item) const;
+  bool RunShortcut(const TShortcutItem& item);
+
+  QActionGroup* ViewItems = nullptr;
+  QActionGroup* ViewButtons = nullptr;
+  std::map<QAction*, QMetaObject::Connection> Bindings;
+  std::vector<QMenu*> Menus;
+  std::vector<TShortcutItem> Shortcuts;
+  std::set<QAction*> OwnCommands;  // items the window handles itself
+};

@@ -1,0 +1,63 @@
+#include "app/Settings.h"
+
+#include <cstdio>
+
+TColor AddColor = DefaultAddColor;
+TColor ModColor = DefaultModColor;
+TColor DelColor = DefaultDelColor;
+std::filesystem::path Folder1;
+std::filesystem::path Folder2;
+
+std::string ColorToText(TColor c) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "$%08X", static_cast<unsigned>(c));
+  return buf;
+}
+
+TColor TextToColor(std::string_view text, TColor def) {
+  auto v = StrToInt(text);
+  return v ? static_cast<TColor>(*v) : def;
+}
+
+TSettings ReadSettings(const TIniFile& ini) {
+  const char* s = SettingsSection;
+  TSettings r;
+  r.Bounds.Left = ini.ReadInteger(s, "Bounds.Left", 0);
+  r.Bounds.Top = ini.ReadInteger(s, "Bounds.Top", 0);
+  r.Bounds.Width = ini.ReadInteger(s, "Bounds.Width", -1);
+  r.Bounds.Height = ini.ReadInteger(s, "Bounds.Height", -1);
+  r.Add = TextToColor(ini.ReadString(s, "AddColor", ""), DefaultAddColor);
+  r.Mod = TextToColor(ini.ReadString(s, "ModColor", ""), DefaultModColor);
+  r.Del = TextToColor(ini.ReadString(s, "DelColor", ""), DefaultDelColor);
+  r.FontName = ini.ReadString(s, "Font.Name", "Courier New");
+  r.FontSize = ini.ReadInteger(s, "Font.size", 10);
+  r.Horizontal = ini.ReadBool(s, "Horizontal", false);
+  r.Folder1 = std::filesystem::path(ini.ReadString(s, "Folder.1", ""));
+  r.Folder2 = std::filesystem::path(ini.ReadString(s, "Folder.2", ""));
+  return r;
+}
+
+void WriteSettings(TIniFile& ini, const TSettings& v, bool writeBounds) {
+  const char* s = SettingsSection;
+  if (writeBounds) {
+    ini.WriteInteger(s, "Bounds.Left", v.Bounds.Left);
+    ini.WriteInteger(s, "Bounds.Top", v.Bounds.Top);
+    ini.WriteInteger(s, "Bounds.Width", v.Bounds.Width);
+    ini.WriteInteger(s, "Bounds.Height", v.Bounds.Height);
+  }
+  ini.WriteString(s, "AddColor", ColorToText(v.Add));
+  ini.WriteString(s, "ModColor", ColorToText(v.Mod));
+  ini.WriteString(s, "DelColor", ColorToText(v.Del));
+  ini.WriteString(s, "Font.Name", v.FontName);
+  ini.WriteInteger(s, "Font.size", v.FontSize);
+  ini.WriteBool(s, "Horizontal", v.Horizontal);
+  ini.WriteString(s, "Folder.1", v.Folder1.string());
+  ini.WriteString(s, "Folder.2", v.Folder2.string());
+}
+
+bool BoundsFitScreen(const TBounds& b, int screenLeft, int screenTop, int screenWidth, int screenHeight) {
+  // 64-bit sums: stored values come from a file and may be anything.
+  const std::int64_t l = b.Left, t = b.Top, w = b.Width, h = b.Height;
+  return w > 0 && h > 0 && l < std::int64_t(screenLeft) + screenWidth && t < std::int64_t(screenTop) + screenHeight &&
+         l + w > screenLeft && t + h > screenTop;
+}

@@ -1,0 +1,72 @@
+// The settings file: what is kept between runs, how each value is written and read back, and the
+// program-wide values the views share (the three highlight colours and the last folders).
+//
+// The file is an INI file with the one section "Options". This unit knows the keys, defaults and
+// formats; the main window decides when to read and write and where the values go.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "app/IniFile.h"
+
+// A colour laid out 0x00BBGGRR (the low byte is red), or a system colour (top byte set).
+using TColor = std::uint32_t;
+
+inline constexpr TColor DefaultAddColor = 0xF0CCA8;  // light blue
+inline constexpr TColor DefaultModColor = 0x6FFB8A;  // light green
+inline constexpr TColor DefaultDelColor = 0xBB77FF;  // pink
+
+// Backgrounds of added (side 2 only), changed and deleted (side 1 only) rows and lines.
+extern TColor AddColor;
+extern TColor ModColor;
+extern TColor DelColor;
+// The folders the open dialogs of side 1 and side 2 start in: a folder path ending in a
+// separator, or empty for the dialog's own default.
+extern std::filesystem::path Folder1;
+extern std::filesystem::path Folder2;
+
+inline constexpr const char* SettingsSection = "Options";
+
+// A window's bounds in screen pixels.
+struct TBounds {
+  int Left = 0;
+  int Top = 0;
+  int Width = -1;
+  int Height = -1;
+  friend bool operator==(const TBounds&, const TBounds&) = default;
+};
+
+// Everything the file holds.
+struct TSettings {
+  TBounds Bounds;
+  TColor Add = DefaultAddColor;
+  TColor Mod = DefaultModColor;
+  TColor Del = DefaultDelColor;
+  std::string FontName = "Courier New";  // UTF-8
+  int FontSize = 10;                     // points
+  bool Horizontal = false;               // panes one above the other
+  std::filesystem::path Folder1;
+  std::filesystem::path Folder2;
+};
+
+// Reads every key; a missing file, a missing key or a value that does not parse gives the key's
+// default.
+TSettings ReadSettings(const TIniFile& ini);
+
+// Writes the keys in their order, each straight to the file. The four bounds keys are written
+// only when `writeBounds` is set (a maximised or minimised window leaves them as they are).
+// Throws platform::TFileError ("Unable to write to <path>") at the first write that fails; the
+// keys before it stay written.
+void WriteSettings(TIniFile& ini, const TSettings& s, bool writeBounds);
+
+// "$" and the colour's value in eight upper-case hexadecimal digits: $00F0CCA8.
+std::string ColorToText(TColor c);
+// "$" hexadecimal or decimal (StrToInt); `def` for anything else.
+TColor TextToColor(std::string_view text, TColor def);
+
+// Whether stored bounds can be used on a screen with the given geometry: a positive size, the
+// top-left corner left of and above the screen's bottom-right corner, and some part of the window
+// right of and below the screen's top-left corner. A window only partly on the screen passes.
+bool BoundsFitScreen(const TBounds& b, int screenLeft, int screenTop, int screenWidth, int screenHeight);

@@ -1,0 +1,692 @@
+// The main window on the offscreen platform: start-up state, view switching, counts, colours,
+// shortcuts, the about box, help and the settings file.
+#include <QAction>
+#include <QApplication>
+#include <QColorDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/About.h"
+#include "app/ExeDir.h"
+#include "app/Main.h"
+#include "app/StatusBar.h"
+#include "fileview/FileView.h"
+#include "libview/LibView.h"
+
+namespace {
+
+std::string ReadAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs `act`, which opens a modal dialog, and hands the dialog to `onShown` once it is up.
+void WithModal(const std::function<void()>& act, const std::function<void(QWidget*)>& onShown) {
+  bool handled = false;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w || handled || !w->isVisible()) return;
+    handled = true;
+    onShown(w);
+  });
+  poll.start();
+  act();
+  poll.stop();
+  QVERIFY2(handled, "no dialog was shown");
+}
+
+}  // namespace
+
+class MainFormTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  std::unique_ptr<TMainForm> form_;
+
+  std::filesystem::path Ini() const { return ProgramFileWith(".ini"); }
+  void PutIni(const std::string& text) { std::ofstream(Ini(), std::ios::binary) << text; }
+  TMainForm& NewForm() {
+    form_ = std::make_unique<TMainForm>();
+    return *form_;
+  }
+  TMainForm& ShownForm() {
+    TMainForm& f = NewForm();
+    f.show();
+    f.activateWindow();
+    [&] { QVERIFY(QTest::qWaitForWindowActive(&f)); }();
+    return f;
+  }
+  QRect Screen() const { return QGuiApplication::primaryScreen()->geometry(); }
+  // Closes the window and says whether the close went through.
+  bool CloseForm() {
+    bool closed = form_->close();
+    if (closed) form_.reset();
+    return closed;
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    SetExeDir(dir_.path().toStdString());
+  }
+  void init() {
+    std::filesystem::remove_all(Ini());
+    std::filesystem::remove(ProgramFileWith(".chm"));
+    AddColor = DefaultAddColor;
+    ModColor = DefaultModColor;
+    DelColor = DefaultDelColor;
+  }
+  void cleanup() {
+    if (form_) {
+      std::filesystem::remove_all(Ini());
+      form_->close();
+      form_.reset();
+    }
+  }
+
+  void startUpWindow() {
+    TMainForm& f = NewForm();
+    QCOMPARE(QCoreApplication::applicationName(), QString("Quorvex"));
+    QCOMPARE(f.windowTitle(), QString("Quorvex"));
+    QCOMPARE(f.size(), QSize(645, 329));
+    QCOMPARE(f.pos(), QPoint(Screen().x() + (Screen().width() - 645) / 2, Screen().y() + (Screen().height() - 329) / 2));
+    QCOMPARE(f.font().family(), QString("Arial"));
+    QCOMPARE(f.font().pixelSize(), 11);
+    QCOMPARE(f.StatusBar1->font().family(), QString::fromUtf8("宋体"));
+    QCOMPARE(f.StatusBar1->font().pixelSize(), 12);
+    QCOMPARE(f.FilesFrame->PaneFont.family(), QString("Courier New"));
+    QCOMPARE(f.FilesFrame->PaneFont.pointSize(), 10);
+    QVERIFY(f.LibFrame->isVisibleTo(&f));
+    QVERIFY(!f.FilesFrame->isVisibleTo(&f));
+  }
+
+  void startUpMenuBar() {
+    TMainForm& f = NewForm();
+    QStringList titles;
+    for (QAction* a : f.menuBar()->actions()) titles << a->text() + (a->isVisible() ? "" : "(hidden)") + (TMainForm::ItemEnabled(a) ? "" : "(disabled)");
+    QCOMPARE(titles, QStringList({QString::fromUtf8("&F 文件"), QString::fromUtf8("视图"), "Edit(hidden)",
+                                  QString::fromUtf8("查找(disabled)"), QString::fromUtf8("源码比较(hidden)(disabled)"),
+                                  QString::fromUtf8("选项"), QString::fromUtf8("帮助")}));
+  }
+
+  void startUpItems_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("state");  // e = enabled, d = disabled, h = hidden, c = checked
+    auto row = [](const char* name, const char* caption, const char* key, const char* state) {
+      QTest::newRow(name) << name << QString::fromUtf8(caption) << key << state;
+    };
+    row("mnuOpen1", "打开PB库文件 1", "Ctrl+1", "e");
+    row("mnuOpen2", "打开PB库文件 2", "Ctrl+2", "e");
+    row("mnuSave1", "保存文件 1 ...", "", "d");
+    row("mnuSave2", "保存文件 2 ...", "", "d");
+    row("mnuSaveReport", "保存结果为...", "", "d");
+    row("mnuExit", "退出(&x)", "", "e");
+    row("mnuLibs", "PB库文件列表", "F6", "ec");
+    row("mnuObjs", "PBL对象列表", "F7", "e");
+    row("mnuFile", "源代码比较视图", "F8", "e");
+    row("mnuUndo", "&Undo", "Ctrl+Z", "e");
+    row("mnuRedo", "&Redo", "Ctrl+Shift+Z", "e");
+    row("mnuCut", "C&ut", "Ctrl+X", "e");
+    row("mnuCopy", "C&opy", "Ctrl+C", "e");
+    row("mnuPaste", "&Paste", "Ctrl+V", "e");
+    row("mnuFind", "查找...", "Ctrl+F", "e");
+    row("mnuFindNext", "重复查找", "F3", "e");
+    row("mnuPrev", "到前一个不同点", "Ctrl+P", "d");
+    row("mnuReplace", "&Replace", "Ctrl+R", "eh");
+    row("mnuNext", "到下一个不同点", "Ctrl+N", "d");
+    row("mnuCompare", "&Compare", "F9", "dh");
+    row("mnuCancel", "Cancel  C&ompare", "Esc", "dh");
+    row("mnuCompareFiles", "Compare Modified &Files", "Return", "dh");
+    row("mnuCopyBlockRight", "Copy Block &Right", "Ctrl+Alt+R", "dh");
+    row("mnuCopyBlockLeft", "Copy Block &Left", "Ctrl+Alt+L", "dh");
+    row("mnuIgnoreBlanks", "忽略空格", "", "e");
+    row("mnuIgnoreCase", "忽略大小写", "", "e");
+    row("mnuShowDiffsOnly", "只显示不同部分", "", "e");
+    row("mnuHorzSplit", "横排窗口", "Ctrl+H", "e");
+    row("Added1", "设置[增加]颜色", "", "e");
+    row("Modified1", "设置[修改]颜色", "", "e");
+    row("Deleted1", "设置[删除]颜色", "", "e");
+    row("mnuFont", "字体 ...", "", "e");
+    row("Contents1", "查看帮助", "F1", "e");
+    row("mnuAbout", "关于...", "", "e");
+  }
+  void startUpItems() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, key);
+    QFETCH(QString, state);
+    TMainForm& f = NewForm();
+    QAction* a = nullptr;
+    for (QMenu* m : f.findChildren<QMenu*>())
+      for (QAction* i : m->actions())
+        if (i->objectName() == name) a = i;
+    QVERIFY2(a, qPrintable(name));
+    QCOMPARE(a->text(), caption);
+    QCOMPARE(a->shortcut().toString(QKeySequence::PortableText), key);
+    QCOMPARE(TMainForm::ItemEnabled(a), state.contains('e'));
+    QCOMPARE(a->isVisible(), !state.contains('h'));
+    QCOMPARE(a->isChecked(), state.contains('c'));
+  }
+
+  void startUpToolBar() {
+    TMainForm& f = NewForm();
+    QStringList buttons;
+    for (QAction* a : f.ToolBar1->actions()) {
+      if (a->isSeparator()) {
+        buttons << "|";
+        continue;
+      }
+      QString s = a->objectName() + ":" + a->toolTip();
+      if (!a->isVisible()) s += "(hidden)";
+      if (!TMainForm::ItemEnabled(a)) s += "(disabled)";
+      if (a->isChecked()) s += "(down)";
+      buttons << s;
+    }
+    QCOMPARE(buttons,
+             QStringList({"tbLibMode:Library list(down)", "tbObjs:Objects in library", "tbFile:object source code compare",
+                          "|", QString::fromUtf8("tbOpen1:打开PB库文件 1"), QString::fromUtf8("tbOpen2:打开PB库文件 2"), "|",
+                          "tbSave1:Save 1(disabled)", "tbSave2:Save 2(disabled)", "|", "tbBack:(hidden)(disabled)",
+                          "tbHorzSplit:Rotate(disabled)", "|", "tbCompare:Compare(hidden)", "tbCancel:Cancel Compare(hidden)",
+                          "|", "tbNext:Next Diff(disabled)", "tbPrev:Prev Diff(disabled)", "|", "tbFindNext:Find(disabled)",
+                          "tbReplace:Replace(hidden)", "|", "tbHelp:Help"}));
+    QCOMPARE(int(f.ImageList1.size()), 16);
+    QCOMPARE(int(f.ImageList2.size()), 13);
+    for (const QPixmap& p : f.ImageList1) QCOMPARE(p.size(), QSize(16, 16));
+  }
+
+  void statusBarPanels() {
+    TMainForm& f = ShownForm();
+    TStatusBar* bar = f.StatusBar1;
+    QCOMPARE(bar->PanelCount(), 8);
+    const int widths[] = {32, 40, 32, 40, 32, 40, 100};
+    for (int i = 0; i < 7; ++i) QCOMPARE(bar->Panel(i).Width, widths[i]);
+    QCOMPARE(bar->PanelText(0), QString::fromUtf8("增加"));
+    QCOMPARE(bar->PanelText(2), QString::fromUtf8("更改"));
+    QCOMPARE(bar->PanelText(4), QString::fromUtf8("减少"));
+    QCOMPARE(bar->PanelText(6), QString::fromUtf8("左0行:右0行"));
+    QVERIFY(bar->PanelRect(7).right() >= bar->width() - 3);  // the last panel stretches
+    // The owner-drawn labels sit on their colours.
+    QImage img = bar->grab().toImage();
+    QCOMPARE(QColor(img.pixel(bar->PanelRect(0).bottomRight() - QPoint(1, 1))), QColor(0xA8, 0xCC, 0xF0));
+    QCOMPARE(QColor(img.pixel(bar->PanelRect(2).bottomRight() - QPoint(1, 1))), QColor(0x8A, 0xFB, 0x6F));
+    QCOMPARE(QColor(img.pixel(bar->PanelRect(4).bottomRight() - QPoint(1, 1))), QColor(0xFF, 0x77, 0xBB));
+  }
+
+  void progressBarFollowsPanel7() {
+    TMainForm& f = ShownForm();
+    QVERIFY(!f.ProgressBar1->isVisible());
+    QCOMPARE(f.ProgressBar1->parentWidget(), static_cast<QWidget*>(f.StatusBar1));
+    f.resize(900, 400);
+    QTRY_COMPARE(f.ProgressBar1->geometry(), f.StatusBar1->PanelRect(7));
+    int wide = f.ProgressBar1->width();
+    f.resize(700, 400);
+    QTRY_COMPARE(f.ProgressBar1->geometry(), f.StatusBar1->PanelRect(7));
+    QCOMPARE(f.ProgressBar1->width(), wide - 200);
+  }
+
+  void showCounts_data() {
+    QTest::addColumn<int>("count1");
+    QTest::addColumn<int>("count2");
+    QTest::addColumn<int>("added");
+    QTest::addColumn<int>("changed");
+    QTest::addColumn<int>("deleted");
+    QTest::addColumn<QString>("panel6");
+    QTest::newRow("lines") << 120 << 118 << 3 << 7 << 5 << QString::fromUtf8("左120行:右118行");
+    QTest::newRow("zeros") << 0 << 0 << 0 << 0 << 0 << QString::fromUtf8("左0行:右0行");
+    QTest::newRow("negative and large") << -1 << 2147483647 << 1000000 << 0 << 0 << QString::fromUtf8("左-1行:右2147483647行");
+  }
+  void showCounts() {
+    QFETCH(int, count1);
+    QFETCH(int, count2);
+    QFETCH(int, added);
+    QFETCH(int, changed);
+    QFETCH(int, deleted);
+    QFETCH(QString, panel6);
+    TMainForm& f = NewForm();
+    f.ShowCounts({count1, count2, added, deleted, changed});
+    QCOMPARE(f.StatusBar1->PanelText(1), QString::number(added));
+    QCOMPARE(f.StatusBar1->PanelText(3), QString::number(changed));
+    QCOMPARE(f.StatusBar1->PanelText(5), QString::number(deleted));
+    QCOMPARE(f.StatusBar1->PanelText(6), panel6);
+    QCOMPARE(f.StatusBar1->PanelText(0), QString::fromUtf8("增加"));
+  }
+
+  // The state every library view leaves behind.
+  void CheckLibraryViewState(TMainForm& f) {
+    QVERIFY(!f.mnuSave1->isEnabled());
+    QVERIFY(!f.mnuSave2->isEnabled());
+    QVERIFY(!f.mnuSearch->menuAction()->isEnabled());
+    QVERIFY(!f.tbSave1->isEnabled());
+    QVERIFY(!f.tbSave2->isEnabled());
+    QVERIFY(!f.tbHorzSplit->isEnabled());
+    QVERIFY(!f.tbNext->isEnabled());
+    QVERIFY(!f.tbPrev->isEnabled());
+    QVERIFY(!f.tbFindNext->isEnabled());
+    QVERIFY(!f.mnuActions->menuAction()->isEnabled());
+    QVERIFY(f.LibFrame->isVisible());
+    QVERIFY(!f.FilesFrame->isVisible());
+  }
+
+  void viewSwitching_data() {
+    QTest::addColumn<int>("how");  // 0 key, 1 toolbar, 2 menu item
+    QTest::newRow("keys") << 0;
+    QTest::newRow("toolbar") << 1;
+    QTest::newRow("menu") << 2;
+  }
+  void viewSwitching() {
+    QFETCH(int, how);
+    TMainForm& f = ShownForm();
+    auto go = [&](Qt::Key key, QAction* button, QAction* item) {
+      if (how == 0) QTest::keyClick(&f, key);
+      else if (how == 1) button->trigger();
+      else item->trigger();
+    };
+    // Something a source view would have enabled, to see the library views turn it off.
+    f.mnuSave1->setEnabled(true);
+    f.tbNext->setEnabled(true);
+    f.mnuSearch->menuAction()->setEnabled(true);
+    f.mnuActions->menuAction()->setEnabled(true);
+
+    go(Qt::Key_F7, f.tbObjs, f.mnuObjs);
+    QVERIFY(f.mnuObjs->isChecked() && !f.mnuLibs->isChecked());
+    QVERIFY(f.tbObjs->isChecked() && !f.tbLibMode->isChecked());
+    QCOMPARE(f.LibFrame->ViewMode, 1);
+    QCOMPARE(f.mnuOpen1->text(), QString::fromUtf8("打开一个PB库文件 1"));
+    QCOMPARE(f.tbOpen2->toolTip(), QString::fromUtf8("打开一个PB库文件 2"));
+    CheckLibraryViewState(f);
+
+    go(Qt::Key_F8, f.tbFile, f.mnuFile);
+    QVERIFY(f.mnuFile->isChecked() && !f.mnuObjs->isChecked());
+    QVERIFY(f.tbFile->isChecked() && !f.tbObjs->isChecked());
+    QVERIFY(f.FilesFrame->isVisible());
+    QVERIFY(!f.LibFrame->isVisible());
+    QCOMPARE(f.mnuOpen1->text(), QString::fromUtf8("打开文本文件 1"));
+    QCOMPARE(f.tbOpen1->toolTip(), QString::fromUtf8("打开文本文件 1"));
+    QCOMPARE(f.tbObjs->toolTip(), QString("Toggle to Objects View"));
+
+    f.mnuSave2->setEnabled(true);
+    f.tbPrev->setEnabled(true);
+    f.tbFindNext->setEnabled(true);
+    go(Qt::Key_F6, f.tbLibMode, f.mnuLibs);
+    QVERIFY(f.mnuLibs->isChecked() && f.tbLibMode->isChecked() && !f.tbFile->isChecked());
+    QCOMPARE(f.LibFrame->ViewMode, 0);
+    QCOMPARE(f.mnuOpen2->text(), QString::fromUtf8("打开PB库文件 2"));
+    CheckLibraryViewState(f);
+  }
+
+  void eachViewShowsItsCounts() {
+    TMainForm& f = NewForm();
+    f.LibFrame->ObjCounts = {4, 5, 1, 0, 2};
+    f.FilesFrame->Counts = {120, 118, 3, 1, 0};
+    f.mnuObjsClick();
+    QCOMPARE(f.StatusBar1->PanelText(6), QString::fromUtf8("左4行:右5行"));
+    QCOMPARE(f.StatusBar1->PanelText(3), QString("2"));
+    f.tbFileClick();
+    QCOMPARE(f.StatusBar1->PanelText(6), QString::fromUtf8("左120行:右118行"));
+    QCOMPARE(f.StatusBar1->PanelText(1), QString("3"));
+    f.tbLibModeClick();
+    QCOMPARE(f.StatusBar1->PanelText(6), QString::fromUtf8("左0行:右0行"));
+  }
+
+  void attachReplacesHandler() {
+    TMainForm& f = NewForm();
+    QStringList calls;
+    f.Attach(f.mnuOpen1, [&](QObject* s) { calls << "first:" + s->objectName(); });
+    f.Attach(f.mnuOpen1, [&](QObject* s) { calls << "second:" + s->objectName(); });
+    f.Attach(f.tbOpen1, [&](QObject* s) { calls << "button:" + s->objectName(); });
+    f.mnuOpen1->trigger();
+    f.tbOpen1->trigger();
+    QCOMPARE(calls, QStringList({"second:mnuOpen1", "button:tbOpen1"}));
+    // Every view attaches its own open command, so switching views drops the old one.
+    f.tbFileClick();
+    calls.clear();
+    f.mnuOpen1->trigger();
+    QVERIFY(calls.isEmpty());
+    QVERIFY(!f.IsAttached(f.mnuOpen1));
+    // Other commands keep their handler across view switches.
+    f.Attach(f.mnuHorzSplit, [&](QObject*) { calls << "split"; });
+    f.tbLibModeClick();
+    QTest::keyClick(&f, Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(calls, QStringList({"split"}));
+  }
+
+  void shortcutsOfHiddenItemsAndDisabledMenus() {
+    TMainForm& f = ShownForm();
+    int replaced = 0, found = 0, compared = 0;
+    f.Attach(f.mnuReplace, [&](QObject*) { ++replaced; });
+    f.Attach(f.mnuFind, [&](QObject*) { ++found; });
+    f.Attach(f.mnuCompare, [&](QObject*) { ++compared; });
+    QTest::keyClick(&f, Qt::Key_F, Qt::ControlModifier);  // the search menu is disabled
+    QTest::keyClick(&f, Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(found + replaced, 0);
+    f.mnuSearch->menuAction()->setEnabled(true);
+    QTest::keyClick(&f, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(&f, Qt::Key_R, Qt::ControlModifier);  // hidden item, enabled menu
+    QCOMPARE(found, 1);
+    QCOMPARE(replaced, 1);
+    // Disabling the menu widget itself counts the same as disabling its menu bar entry.
+    f.mnuSearch->setEnabled(false);
+    QVERIFY(!f.mnuSearch->menuAction()->isEnabled());
+    QTest::keyClick(&f, Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(replaced, 1);
+    // Hidden menu, hidden item: works once both are enabled.
+    QTest::keyClick(&f, Qt::Key_F9);
+    f.mnuCompare->setEnabled(true);
+    QTest::keyClick(&f, Qt::Key_F9);
+    QCOMPARE(compared, 0);
+    f.mnuActions->menuAction()->setEnabled(true);
+    QTest::keyClick(&f, Qt::Key_F9);
+    QCOMPARE(compared, 1);
+    // A changed key takes effect.
+    f.mnuCompare->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D));
+    QTest::keyClick(&f, Qt::Key_F9);
+    QTest::keyClick(&f, Qt::Key_D, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(compared, 2);
+  }
+
+  void shortcutRunsEnclosingMenusFirst() {
+    TMainForm& f = ShownForm();
+    QStringList order;
+    connect(f.mnuOptions, &QMenu::aboutToShow, this, [&] { order << "options"; });
+    connect(f.mnuHighlightColors, &QMenu::aboutToShow, this, [&] { order << "colours"; });
+    connect(f.mnuEdit, &QMenu::aboutToShow, this, [&] {
+      order << "edit";
+      f.mnuUndo->setEnabled(false);  // nothing to undo
+      f.mnuCopy->setEnabled(true);
+    });
+    f.Attach(f.mnuUndo, [&](QObject*) { order << "undo"; });
+    f.Attach(f.mnuCopy, [&](QObject*) { order << "copy"; });
+    f.Attach(f.mnuHorzSplit, [&](QObject*) { order << "split"; });
+    QTest::keyClick(&f, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(order, QStringList({"edit"}));  // refreshed, then found disabled
+    f.mnuCopy->setEnabled(false);
+    QTest::keyClick(&f, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(order, QStringList({"edit"}));  // a disabled item leaves the key alone
+    f.mnuCopy->setEnabled(true);
+    QTest::keyClick(&f, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(order, QStringList({"edit", "edit", "copy"}));
+    order.clear();
+    QTest::keyClick(&f, Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(order, QStringList({"options", "split"}));
+  }
+
+  void keysWithoutActiveItemStayWithTheControl() {
+    TMainForm& f = ShownForm();
+    auto* edit = new QLineEdit(f.LibFrame);
+    edit->show();
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    int returns = 0;
+    connect(edit, &QLineEdit::returnPressed, this, [&] { ++returns; });
+    QTest::keyClick(edit, Qt::Key_Return);  // mnuCompareFiles is never enabled
+    QCOMPARE(returns, 1);
+    // The edit items are enabled but nothing is attached yet: Ctrl+A, Ctrl+X work in the box.
+    edit->setText("abc");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QString());
+    // Once attached, the edit command takes the key.
+    int cuts = 0;
+    f.Attach(f.mnuCut, [&](QObject*) { ++cuts; });
+    edit->setText("abc");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(cuts, 1);
+    QCOMPARE(edit->text(), QString("abc"));
+  }
+
+  void splitItemDoesNothingUntilAttached() {
+    TMainForm& f = NewForm();
+    f.mnuHorzSplit->trigger();
+    QVERIFY(!f.mnuHorzSplit->isChecked());
+    bool seen = false;
+    f.Attach(f.mnuHorzSplit, [&](QObject*) { seen = f.mnuHorzSplit->isChecked(); });
+    f.mnuHorzSplit->trigger();
+    QVERIFY(seen);
+  }
+
+  void optionsOnlyToggle() {
+    TMainForm& f = NewForm();
+    QVERIFY(!f.mnuIgnoreBlanks->isChecked() && !f.mnuIgnoreCase->isChecked() && !f.mnuShowDiffsOnly->isChecked());
+    f.mnuIgnoreBlanks->trigger();
+    f.mnuIgnoreCase->trigger();
+    f.mnuShowDiffsOnly->trigger();
+    QVERIFY(f.mnuIgnoreBlanks->isChecked() && f.mnuIgnoreCase->isChecked() && f.mnuShowDiffsOnly->isChecked());
+    QVERIFY(!f.FilesFrame->ResultPresent);
+    f.mnuShowDiffsOnly->trigger();
+    QVERIFY(!f.mnuShowDiffsOnly->isChecked());
+  }
+
+  void colourCommand_data() {
+    QTest::addColumn<int>("which");
+    QTest::newRow("added") << 0;
+    QTest::newRow("modified") << 1;
+    QTest::newRow("deleted") << 2;
+  }
+  void colourCommand() {
+    QFETCH(int, which);
+    TMainForm& f = ShownForm();
+    QAction* items[] = {f.Added1, f.Modified1, f.Deleted1};
+    TColor* vars[] = {&AddColor, &ModColor, &DelColor};
+    const TColor before = *vars[which];
+    const int panel = which * 2;
+    QPoint probe = f.StatusBar1->PanelRect(panel).bottomRight() - QPoint(1, 1);
+    int framePaints = 0;
+    struct TCounter : QObject {
+      int* n;
+      bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++*n;
+        return false;
+      }
+    } counter;
+    counter.n = &framePaints;
+    f.LibFrame->installEventFilter(&counter);
+
+    // Cancelled: nothing changes.
+    WithModal([&] { items[which]->trigger(); }, [&](QWidget* w) {
+      QCOMPARE(w, static_cast<QWidget*>(f.ColorDialog1));
+      QCOMPARE(f.ColorDialog1->currentColor(), ToQColor(before));
+      f.ColorDialog1->setCurrentColor(Qt::red);
+      f.ColorDialog1->reject();
+    });
+    QCOMPARE(*vars[which], before);
+
+    WithModal([&] { items[which]->trigger(); }, [&](QWidget*) {
+      f.ColorDialog1->setCurrentColor(QColor(0x12, 0x34, 0x56));
+      f.ColorDialog1->accept();
+    });
+    QCOMPARE(*vars[which], TColor(0x563412));
+    QTRY_COMPARE(QColor(f.StatusBar1->grab().toImage().pixel(probe)), QColor(0x12, 0x34, 0x56));
+    QTest::qWait(20);
+    framePaints = 0;
+    f.StatusBar1->repaint();
+    QCOMPARE(framePaints, 0);
+  }
+
+  void aboutBox_data() {
+    QTest::addColumn<bool>("maximised");
+    QTest::newRow("normal") << false;
+    QTest::newRow("maximised") << true;
+  }
+  void aboutBox() {
+    QFETCH(bool, maximised);
+    TMainForm& f = ShownForm();
+    if (maximised) {
+      f.showMaximized();
+      QTRY_VERIFY(f.isMaximized());
+      QTRY_COMPARE(f.frameGeometry().size(), f.screen()->availableGeometry().size());
+    }
+    WithModal([&] { f.mnuAbout->trigger(); }, [&](QWidget* w) {
+      auto* about = qobject_cast<TAboutForm*>(w);
+      QVERIFY(about);
+      QCOMPARE(about->windowTitle(), QString("Quorvex - About"));
+      QCOMPARE(about->size(), QSize(355, 205));
+      QCOMPARE(about->ProductName->text(), QString("Quorvex"));
+      QCOMPARE(about->ProductName->font().pixelSize(), 16);
+      QVERIFY(about->ProductName->font().bold());
+      QCOMPARE(about->Version->text(), QString("1.0"));
+      QCOMPARE(about->Version->pos(), QPoint(157, 16));
+      QCOMPARE(about->OKButton->geometry(), QRect(137, 170, 75, 23));
+      QRect main = f.frameGeometry();
+      QCOMPARE(about->frameGeometry().topLeft(),
+               QPoint(main.left() + (main.width() - about->frameGeometry().width()) / 2,
+                      main.top() + (main.height() - about->frameGeometry().height()) / 2));
+      QTest::keyClick(about, Qt::Key_Escape);
+      QCOMPARE(about->result(), int(QDialog::Accepted));
+    });
+  }
+
+  void aboutBoxLargerThanWindowLandsLeftAndAbove() {
+    QCOMPARE(TAboutForm::CentredOver(QRect(100, 100, 200, 100), QSize(355, 205)), QPoint(100 - 77, 100 - 52));
+    QCOMPARE(TAboutForm::CentredOver(QRect(0, 0, 201, 100), QSize(355, 206)), QPoint(-77, -53));
+  }
+
+  void helpOpensChmOnlyWhenPresent() {
+    TMainForm& f = NewForm();
+    QList<QUrl> opened;
+    f.OpenUrl = [&](const QUrl& u) {
+      opened << u;
+      return true;
+    };
+    f.tbHelp->trigger();
+    f.Contents1->trigger();
+    QVERIFY(opened.isEmpty());
+    std::ofstream(ProgramFileWith(".chm")) << "help";
+    f.tbHelp->trigger();
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened[0], QUrl::fromLocalFile(QString::fromStdString(ProgramFileWith(".chm").string())));
+  }
+
+  void settingsFileAfterFirstClose() {
+    TMainForm& f = ShownForm();
+    QPoint pos = f.pos();
+    QSize size = f.size();
+    QVERIFY(CloseForm());
+    std::string expected = "[Options]\nBounds.Left=" + std::to_string(pos.x()) + "\nBounds.Top=" + std::to_string(pos.y()) +
+                           "\nBounds.Width=" + std::to_string(size.width()) + "\nBounds.Height=" +
+                           std::to_string(size.height()) +
+                           "\nAddColor=$00F0CCA8\nModColor=$006FFB8A\nDelColor=$00BB77FF\nFont.Name=Courier New\n"
+                           "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\n";
+    QCOMPARE(QString::fromStdString(ReadAll(Ini())), QString::fromStdString(expected));
+  }
+
+  void settingsAreApplied() {
+    PutIni("[options]\nBounds.Left=40\nBounds.Top=30\nBounds.Width=500\nBounds.Height=300\nAddColor=15781032\n"
+           "ModColor=006FFB8A\nDelColor=$000000FF\nFont.Name=Liberation Mono\nFont.size=12\nHorizontal=2\n"
+           "Folder.1=/data/side1/\nFolder.2=\nMine=kept\n");
+    TMainForm& f = NewForm();
+    QCOMPARE(f.pos(), QPoint(40, 30));
+    QCOMPARE(f.size(), QSize(500, 300));
+    QCOMPARE(AddColor, TColor(15781032));
+    QCOMPARE(ModColor, DefaultModColor);
+    QCOMPARE(DelColor, TColor(0xFF));
+    QCOMPARE(f.FilesFrame->PaneFont.family(), QString("Liberation Mono"));
+    QCOMPARE(f.FilesFrame->PaneFont.pointSize(), 12);
+    QVERIFY(f.mnuHorzSplit->isChecked());
+    QCOMPARE(QString::fromStdString(Folder1.string()), QString("/data/side1/"));
+    QVERIFY(Folder2.empty());
+    QVERIFY(CloseForm());
+    std::string text = ReadAll(Ini());
+    QVERIFY(text.find("Mine=kept\n") != std::string::npos);
+    QVERIFY(text.find("AddColor=$00F0CCA8\n") != std::string::npos);
+    QVERIFY(text.find("Horizontal=1\n") != std::string::npos);
+    QVERIFY(text.find("Folder.1=/data/side1/\n") != std::string::npos);
+  }
+
+  void horizontalWordIsFalse() {
+    PutIni("[Options]\nHorizontal=true\n");
+    QVERIFY(!NewForm().mnuHorzSplit->isChecked());
+  }
+
+  void invalidBoundsAreCentred_data() {
+    QTest::addColumn<QString>("bounds");
+    QRect s = QGuiApplication::primaryScreen()->geometry();
+    auto row = [](const char* name, int l, int t, int w, int h) {
+      QTest::newRow(name) << QString("Bounds.Left=%1\nBounds.Top=%2\nBounds.Width=%3\nBounds.Height=%4\n").arg(l).arg(t).arg(w).arg(h);
+    };
+    row("zero width", 10, 10, 0, 300);
+    row("zero height", 10, 10, 500, 0);
+    row("negative width", 10, 10, -5, 300);
+    row("left at screen width", s.right() + 1, 10, 500, 300);
+    row("top at screen height", 10, s.bottom() + 1, 500, 300);
+    row("entirely left", -500, 10, 500, 300);
+    row("entirely above", 10, -300, 500, 300);
+  }
+  void invalidBoundsAreCentred() {
+    QFETCH(QString, bounds);
+    PutIni("[Options]\n" + bounds.toStdString());
+    TMainForm& f = NewForm();
+    QCOMPARE(f.size(), QSize(645, 329));
+    QCOMPARE(f.pos(), QPoint(Screen().x() + (Screen().width() - 645) / 2, Screen().y() + (Screen().height() - 329) / 2));
+  }
+
+  void partlyVisibleBoundsAreKept() {
+    PutIni("[Options]\nBounds.Left=-400\nBounds.Top=-100\nBounds.Width=500\nBounds.Height=300\n");
+    TMainForm& f = NewForm();
+    QCOMPARE(f.pos(), QPoint(-400, -100));
+  }
+
+  void closingMaximisedKeepsNormalBounds() {
+    PutIni("[Options]\nBounds.Left=40\nBounds.Top=30\nBounds.Width=500\nBounds.Height=300\n");
+    TMainForm& f = ShownForm();
+    f.showMaximized();
+    QTRY_VERIFY(f.isMaximized());
+    AddColor = 0x010203;
+    QVERIFY(CloseForm());
+    std::string text = ReadAll(Ini());
+    QVERIFY(text.find("Bounds.Left=40\nBounds.Top=30\nBounds.Width=500\nBounds.Height=300\n") != std::string::npos);
+    QVERIFY(text.find("AddColor=$00010203\n") != std::string::npos);
+    TMainForm& again = NewForm();
+    QCOMPARE(again.pos(), QPoint(40, 30));
+    QCOMPARE(again.size(), QSize(500, 300));
+    QVERIFY(!again.isMaximized());
+  }
+
+  void unwritableSettingsKeepWindowOpen() {
+    TMainForm& f = ShownForm();
+    std::filesystem::create_directory(Ini());  // a folder stands where the file should be
+    QString shown;
+    WithModal([&] { QVERIFY(!form_->close()); }, [&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      QVERIFY(box);
+      shown = box->windowTitle() + "|" + box->text();
+      QCOMPARE(box->icon(), QMessageBox::Critical);
+      box->accept();
+    });
+    QCOMPARE(shown, "Quorvex|Unable to write to " + QString::fromStdString(std::filesystem::absolute(Ini()).string()) + ".");
+    QVERIFY(f.isVisible());
+    std::filesystem::remove_all(Ini());
+    QVERIFY(CloseForm());
+    QVERIFY(std::filesystem::is_regular_file(Ini()));
+  }
+};
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  app.setApplicationName("Quorvex");
+  MainFormTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainFormTest.moc"
