@@ -2,43 +2,22 @@
 // GNU diff --minimal on random text pairs.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <random>
-#include <sys/wait.h>
 
 #include "LibWriter.h"
+#include "RunCli.h"
 #include "platform/FileSys.h"
 
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
 using testsupport::TTempDir;
+using testsupport::Cli;
+using testsupport::CliRun;
+using testsupport::Quote;
+using testsupport::Shell;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CliRun {
-  int Exit;
-  std::string Out, Err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-CliRun Shell(const TTempDir& dir, const std::string& cmdline) {
-  fs::path out = dir.Path() / ".out", err = dir.Path() / ".err";
-  std::string cmd = cmdline + " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-  int status = std::system(cmd.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, platform::ReadFileBytes(out), platform::ReadFileBytes(err)};
-}
-
-CliRun Cli(const TTempDir& dir, const std::vector<std::string>& args) {
-  std::string cmd = Quote(QUORVEX_CLI);
-  for (const auto& a : args) cmd += " " + Quote(a);
-  return Shell(dir, cmd);
-}
 
 int CountPrefixed(const std::string& text, const std::string& a, const std::string& b) {
   int n = 0;

@@ -1,42 +1,22 @@
 // quorvex-cli run as a user runs it: output, files written, exit codes and messages.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sys/wait.h>
-
 #include "LibWriter.h"
+#include "RunCli.h"
 #include "platform/FileSys.h"
 
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
 using testsupport::TTempDir;
+using testsupport::Cli;
+using testsupport::CliRun;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-  int Exit;
-  std::string Out, Err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-CliRun Cli(const TTempDir& dir, const std::vector<std::string>& args) {
-  std::string cmd = Quote(QUORVEX_CLI);
-  for (const auto& a : args) cmd += " " + Quote(a);
-  fs::path out = dir.Path() / ".out", err = dir.Path() / ".err";
-  cmd += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
-  int status = std::system(cmd.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, platform::ReadFileBytes(out), platform::ReadFileBytes(err)};
-}
-
 std::string SampleLibrary(bool unicode) {
   TLibWriter w(unicode);
-  w.AddNode({TFakeEntry{"w_登陆.srw", "登陆窗口\r\nglobal type w_login\r\n", 0, unicode ? 4 : 8},
+  w.AddNode({TFakeEntry{"w_登陆.srw", "登陆窗口\r\nglobal type w_login\r\n", 0, static_cast<std::uint16_t>(unicode ? 4 : 8)},
              TFakeEntry{"x.pbd", "binary"}, TFakeEntry{"d_list.srd", "release 9;", 86400, 0}});
   return w.Build();
 }
