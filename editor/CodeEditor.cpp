@@ -250,30 +250,34 @@ void TCodeEdit::scrollContentsBy(int, int) {
   // The viewport is painted from TopLine and LeftCol; nothing is moved here.
 }
 
+namespace {
+
+// The scroll code of a scroll bar action; false for the actions the pane does not follow.
+bool ScrollCodeOf(int action, TCodeEdit::TScrollCode& code) {
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: code = TCodeEdit::scLineUp; return true;
+    case QAbstractSlider::SliderSingleStepAdd: code = TCodeEdit::scLineDown; return true;
+    case QAbstractSlider::SliderPageStepSub: code = TCodeEdit::scPageUp; return true;
+    case QAbstractSlider::SliderPageStepAdd: code = TCodeEdit::scPageDown; return true;
+    case QAbstractSlider::SliderMove: code = TCodeEdit::scTrack; return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
 void TCodeEdit::OnVertAction(int action) {
   QScrollBar* v = verticalScrollBar();
-  switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: VertScroll(scLineUp); break;
-    case QAbstractSlider::SliderSingleStepAdd: VertScroll(scLineDown); break;
-    case QAbstractSlider::SliderPageStepSub: VertScroll(scPageUp); break;
-    case QAbstractSlider::SliderPageStepAdd: VertScroll(scPageDown); break;
-    case QAbstractSlider::SliderMove: VertScroll(scTrack, v->sliderPosition()); break;
-    default: break;
-  }
+  TScrollCode code;
+  if (ScrollCodeOf(action, code)) VertScroll(code, code == scTrack ? v->sliderPosition() : 0);
   // The bar shows where the pane is, whatever the bar itself would have done.
   v->setSliderPosition(topLine_ >> scrollShift_);
 }
 
 void TCodeEdit::OnHorzAction(int action) {
   QScrollBar* h = horizontalScrollBar();
-  switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: HorzScroll(scLineUp); break;
-    case QAbstractSlider::SliderSingleStepAdd: HorzScroll(scLineDown); break;
-    case QAbstractSlider::SliderPageStepSub: HorzScroll(scPageUp); break;
-    case QAbstractSlider::SliderPageStepAdd: HorzScroll(scPageDown); break;
-    case QAbstractSlider::SliderMove: HorzScroll(scTrack, h->sliderPosition()); break;
-    default: break;
-  }
+  TScrollCode code;
+  if (ScrollCodeOf(action, code)) HorzScroll(code, code == scTrack ? h->sliderPosition() : 0);
   h->setSliderPosition(leftCol_);
 }
 
