@@ -30,3 +30,20 @@ std::filesystem::path ProgramFileWith(std::string_view extension) {
   if (base.isEmpty()) base = QCoreApplication::applicationName();
   return ExeDir() / (base.toStdString() + std::string(extension));
 }
+
+std::filesystem::path FindHelp(const std::filesystem::path& chm, const std::filesystem::path& programDir) {
+  std::error_code ec;
+  if (!chm.empty() && std::filesystem::is_regular_file(chm, ec)) return chm;
+  if (programDir.empty()) return {};
+  const std::filesystem::path manual = std::filesystem::path("manual") / "index.html";
+  for (const std::filesystem::path& dir :
+       {programDir / "doc", programDir / ".." / "doc", programDir / ".." / "share" / "doc" / "quorvex"}) {
+    std::filesystem::path index = dir / manual;
+    if (std::filesystem::is_regular_file(index, ec)) return index.lexically_normal();
+  }
+  return {};
+}
+
+std::filesystem::path HelpFile() {
+  return FindHelp(ProgramFileWith(".chm"), ToPath(QCoreApplication::applicationDirPath()));
+}

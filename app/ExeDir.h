@@ -16,3 +16,12 @@ std::filesystem::path ProgramFileWith(std::string_view extension);
 // Makes ExeDir() answer `dir` from now on (tests, and hosts that keep their files elsewhere);
 // an empty path returns to the rule above.
 void SetExeDir(const std::filesystem::path& dir);
+
+// The help to show for F1: the ".chm" file `chm` when it exists, otherwise the first HTML manual
+// (doc/manual/index.html) found from the program's folder `programDir`: beside the program, one
+// folder up (the build tree, where the manual is copied next to app/), or in the installed
+// documentation folder ../share/doc/quorvex/manual. Empty when there is none.
+std::filesystem::path FindHelp(const std::filesystem::path& chm, const std::filesystem::path& programDir);
+
+// FindHelp for the running program: ProgramFileWith(".chm") and the program file's own folder.
+std::filesystem::path HelpFile();

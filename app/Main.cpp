@@ -557,9 +557,8 @@ void TMainForm::Modified1Click() { ChooseColor(ModColor); }
 void TMainForm::Deleted1Click() { ChooseColor(DelColor); }
 
 void TMainForm::Contents1Click() {
-  std::filesystem::path help = ProgramFileWith(".chm");
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(help, ec)) return;
+  std::filesystem::path help = HelpFile();
+  if (help.empty()) return;
   if (OpenUrl) OpenUrl(QUrl::fromLocalFile(QString::fromStdString(help.string())));
 }
 
