@@ -24,6 +24,12 @@ std::string Library(bool unicode, std::size_t block) {
   return w.Build();
 }
 
+// A literal with the NUL bytes it holds (not its terminating one).
+template <std::size_t N>
+std::string Bytes(const char (&s)[N]) {
+  return std::string(s, N - 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -40,5 +46,18 @@ int main(int argc, char** argv) {
   Save(dir / "Text", "gbk.txt", "\xB5\xC7\xC2\xBD\r\nline\rx\n");
   Save(dir / "Text", "utf8.txt", "\xEF\xBB\xBF\xE7\x99\xBB\r\n");
   Save(dir / "Text", "utf16.txt", std::string("\xFF\xFE" "a\0\r\0\n\0", 8));
+  Save(dir / "Settings", "saved.ini",
+       "[Options]\r\nBounds.Left=120\r\nBounds.Top=-8\r\nBounds.Width=1024\r\nBounds.Height=$300\r\n"
+       "AddColor=$00F0CCA8\r\nModColor=7338890\r\nDelColor=$FFBB77FF\r\nFont.Name=\"宋体\"\r\nFont.size=12\r\n"
+       "Horizontal=1\r\nFolder.1=/home/user/pb/\r\nFolder.2=  'C:\\src\\'  \r\n");
+  Save(dir / "Settings", "sections.ini",
+       "; kept\n[Other]\nFont.Name=x\n[options]\n font.NAME = Arial \nbounds.left=+2147483647\n"
+       "Bounds.Top=-2147483648\nHorizontal\n[Options]\nFont.size=99\n");
+  // Diff: a flag byte, then two sequences (see FuzzDiff.cpp).
+  Save(dir / "Diff", "bytes.bin", Bytes("\x02" "abcabba\xFF" "cbabac"));
+  Save(dir / "Diff", "snakes.bin", Bytes("\x01" "\x00\x01\x00\x00\x01\x01\x00\xFF\x01\x01\x00\x01\x00\x00"));
+  Save(dir / "Diff", "texts.txt",
+       Bytes("\x38" "forward\nglobal type w_main\n\tinteger i\nend type\n\0"
+                   "forward\nGLOBAL TYPE w_main\ninteger  i\n\nend type\nend forward\n"));
   return 0;
 }

@@ -35,6 +35,8 @@ done
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The settings target links the toolkit's core library, whose process-long allocations are not ours.
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 status=0
 for t in "${targets[@]}"; do
   echo "== fuzz_$t for ${seconds}s"

@@ -1,0 +1,240 @@
+// Libraries, targets, workspaces and compared texts are only ever read: every command of
+// quorvex-cli and every reader leaves each file's bytes and modification time as they were, opens
+// the files for reading only (the kernel's file events say how each was opened and closed), and
+// works on files and folders that nobody may write.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+
+#include "LibWriter.h"
+#include "RunCli.h"
+#include "libview/Pairing.h"
+#include "pbl/PbFuncs.h"
+#include "platform/FileSys.h"
+
+using testsupport::Cli;
+using testsupport::CliRun;
+using testsupport::TFakeEntry;
+using testsupport::TLibWriter;
+using testsupport::TTempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Library(bool unicode, std::int32_t time, const std::string& extra) {
+  TLibWriter w(unicode);
+  w.BlockData = 40;  // chains of several blocks
+  int root = w.AddNode({TFakeEntry{"w_main.srw", "forward\r\nglobal type w_main from window\r\nend type\r\n" + extra, time, 0},
+                        TFakeEntry{"x.pbd", "compiled"}});
+  int child = w.AddNode({TFakeEntry{"d_list.srd", "release 10;\r\ndatawindow()\r\n", time, 0},
+                         TFakeEntry{"n_登陆.sru", "登陆\r\nglobal type n_login\r\n", 5, static_cast<std::uint16_t>(unicode ? 2 : 4)}});
+  w.SetChildren(root, child, -1);
+  return w.Build();
+}
+
+// A file's bytes and modification time (to the nanosecond).
+struct TSnapshot {
+  std::string Bytes;
+  std::int64_t Sec = 0, Nsec = 0;
+  friend bool operator==(const TSnapshot&, const TSnapshot&) = default;
+};
+
+TSnapshot Snap(const fs::path& p) {
+  struct stat st {};
+  if (::stat(p.c_str(), &st) != 0) ADD_FAILURE() << "cannot stat " << p;
+  return {platform::ReadFileBytes(p), st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+// The kernel's events on the files of some folders: which files were opened and closed, and
+// whether any was opened for writing, changed, or had its attributes touched.
+class TWatch {
+ public:
+  explicit TWatch(const std::vector<fs::path>& dirs) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    for (const fs::path& d : dirs) {
+      int wd = inotify_add_watch(fd_, d.c_str(), IN_ALL_EVENTS);
+      if (wd < 0) ADD_FAILURE() << "cannot watch " << d;
+      dirs_[wd] = d;
+    }
+  }
+  ~TWatch() { ::close(fd_); }
+
+  // Files closed after being opened for reading only; a failure for any other change.
+  std::set<fs::path> Take() {
+    std::set<fs::path> read;
+    alignas(inotify_event) char buf[65536];
+    for (;;) {
+      ssize_t n = ::read(fd_, buf, sizeof buf);
+      if (n <= 0) break;
+      for (char* p = buf; p < buf + n;) {
+        auto* e = reinterpret_cast<inotify_event*>(p);
+        p += sizeof(inotify_event) + e->len;
+        fs::path file = dirs_[e->wd] / (e->len ? e->name : "");
+        if (e->mask & IN_CLOSE_NOWRITE) read.insert(file);
+        const std::uint32_t bad = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                                  IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
+        if (e->mask & bad) ADD_FAILURE() << "event " << std::hex << (e->mask & bad) << " on " << file;
+      }
+    }
+    return read;
+  }
+
+ private:
+  int fd_;
+  std::map<int, fs::path> dirs_;
+};
+
+// Two sides of a comparison in a folder tree: a target beside its libraries, and a workspace
+// whose target names libraries in a sibling folder; both texts of a text comparison.
+class ReadOnly : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path root = files_.Path();
+    one_ = root / "one";
+    two_ = root / "two";
+    main1_ = files_.Write("one/main.pbl", Library(false, 100, ""));
+    shared1_ = files_.Write("one/shared.pbl", Library(false, 7, ""));
+    pbt1_ = files_.Write("one/app.pbt", "Save Format v3.0(19990112)\r\nliblist \"MAIN.PBL;shared.pbl\";\r\n");
+    main2_ = files_.Write("two/lib/main.pbl", Library(true, 200, "event open;\r\nend event\r\n"));
+    shared2_ = files_.Write("two/lib/shared.pbl", Library(true, 7, ""));
+    pbt2_ = files_.Write("two/app/app.pbt", "Save Format v3.0(19990112)\r\nliblist \"..\\\\lib\\\\main.pbl;..\\\\lib\\\\shared.pbl\";\r\n");
+    pbw2_ = files_.Write("two/ws.pbw", "Save Format v3.0(19990112)\r\n@begin Targets\r\n 0 \"app\\\\app.pbt\";\r\n@end;\r\n");
+    text1_ = files_.Write("one/a.txt", "line 1\r\nline 2\r\nline 3\r\n");
+    text2_ = files_.Write("two/b.txt", "line 1\r\nline two\r\nline 3\r\n");
+    dirs_ = {one_, two_, two_ / "lib", two_ / "app"};
+    for (const auto& e : fs::recursive_directory_iterator(root))
+      if (e.is_regular_file()) all_.push_back(e.path());
+    // Nobody may write the files or the folders that hold them.
+    for (const fs::path& f : all_) fs::permissions(f, fs::perms(0444));
+    for (const fs::path& d : dirs_) fs::permissions(d, fs::perms(0555));
+    fs::permissions(root, fs::perms(0555));
+    fs::create_directories(out_.Path() / "export");
+    fs::permissions(out_.Path(), fs::perms(0777));
+    fs::permissions(out_.Path() / "export", fs::perms(0777));
+    for (const fs::path& f : all_) before_[f] = Snap(f);
+  }
+  void TearDown() override {
+    for (const fs::path& f : all_) EXPECT_EQ(Snap(f), before_[f]) << f << " changed";
+    // Writable again, so that the folder can be removed.
+    fs::permissions(files_.Path(), fs::perms::owner_all);
+    for (const fs::path& d : dirs_) fs::permissions(d, fs::perms::owner_all);
+  }
+
+  void ExpectUnchanged() {
+    for (const fs::path& f : all_) EXPECT_EQ(Snap(f), before_[f]) << f << " changed";
+  }
+
+  // quorvex-cli as a user without any right to write the files (run as "nobody" when the tests
+  // run as the superuser, who could write anything).
+  CliRun RunAsReader(const std::vector<std::string>& args) {
+    if (::geteuid() != 0) return Cli(out_, args);
+    std::string cmd = "setpriv --reuid=65534 --regid=65534 --clear-groups " + testsupport::Quote(QUORVEX_CLI);
+    for (const auto& a : args) cmd += " " + testsupport::Quote(a);
+    return testsupport::Shell(out_, cmd);
+  }
+
+  TTempDir files_, out_;
+  fs::path one_, two_, main1_, shared1_, pbt1_, main2_, shared2_, pbt2_, pbw2_, text1_, text2_;
+  std::vector<fs::path> dirs_, all_;
+  std::map<fs::path, TSnapshot> before_;
+};
+
+struct TCommandCase {
+  const char* Name;
+  std::vector<std::string> Args;  // "@main1" and the like stand for the fixture's files
+  int Exit;
+  std::vector<const char*> Reads;  // files that must have been opened (and only read)
+};
+
+TEST_F(ReadOnly, EveryCliCommandOnlyReads) {
+  const std::map<std::string, fs::path> files = {
+      {"@main1", main1_}, {"@shared1", shared1_}, {"@pbt1", pbt1_}, {"@main2", main2_}, {"@shared2", shared2_},
+      {"@pbt2", pbt2_},   {"@pbw2", pbw2_},       {"@text1", text1_}, {"@text2", text2_}};
+  const std::string outDir = (out_.Path() / "export").string();
+  const std::vector<TCommandCase> cases = {
+      {"list", {"list", "@main1", "@main2"}, 0, {"@main1", "@main2"}},
+      {"list json", {"list", "--json", "@shared2"}, 0, {"@shared2"}},
+      {"export to stdout", {"export", "@main1"}, 0, {"@main1"}},
+      {"export by name", {"export", "@main2", "N_登陆.SRU"}, 0, {"@main2"}},
+      {"export to files", {"export", "--out", outDir, "@main2"}, 0, {"@main2"}},
+      {"libs of a target and a workspace", {"libs", "@pbt1", "@pbw2"}, 0, {"@pbt1", "@pbw2", "@pbt2"}},
+      {"libs as target", {"libs", "--type", "pbt", "--json", "@pbt2"}, 0, {"@pbt2"}},
+      {"compare", {"compare", "@main1", "@main2"}, 1, {"@main1", "@main2"}},
+      {"compare ignoring case", {"compare", "--ignore-case", "--ignore-blanks", "--json", "@shared1", "@shared2"}, 0,
+       {"@shared1", "@shared2"}},
+      {"compare-libs", {"compare-libs", "--objects", "@pbt1", "@pbw2"}, 1, {"@pbt1", "@pbw2", "@pbt2", "@main1", "@main2"}},
+      {"compare-libs of libraries", {"compare-libs", "--json", "@main1", "@main2"}, 1, {"@main1", "@main2"}},
+      {"diff", {"diff", "@text1", "@text2"}, 1, {"@text1", "@text2"}},
+      {"diff of one file", {"diff", "--diffs-only", "@text1", "@text1"}, 0, {"@text1"}},
+  };
+  TWatch watch(dirs_);
+  for (const TCommandCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<std::string> args;
+    for (const std::string& a : c.Args) args.push_back(files.count(a) ? files.at(a).string() : a);
+    CliRun r = RunAsReader(args);
+    EXPECT_EQ(r.Exit, c.Exit) << r.Err;
+    std::set<fs::path> read = watch.Take();
+    for (const char* f : c.Reads) EXPECT_TRUE(read.count(files.at(f))) << f << " was not read";
+    ExpectUnchanged();
+  }
+  EXPECT_TRUE(fs::exists(out_.Path() / "export" / "n_登陆.sru"));
+}
+
+TEST_F(ReadOnly, TheReadersOnlyRead) {
+  TWatch watch(dirs_);
+  for (const fs::path& lib : {main1_, main2_}) {
+    TLibStream stream(lib);
+    TDirList list;
+    TReadReport report;
+    ReadLibDirectory(stream, list, &report);
+    EXPECT_TRUE(report.Clean()) << report.Describe();
+    ASSERT_EQ(list.size(), 3u);
+    for (const auto& item : list) {
+      std::vector<std::string> lines;
+      ExportEntry(stream, *item.Rec, lines, &report);
+      EXPECT_FALSE(lines.empty());
+    }
+  }
+  std::vector<fs::path> libs;
+  ReadPbtLibList(pbt1_, libs);
+  ReadPbwTargets(pbw2_, libs);
+  EXPECT_EQ(libs.size(), 4u);
+  std::vector<fs::path> missing;
+  TLibSelection side1 = CollectLibFiles({pbt1_}, ftTarget, missing);
+  TLibSelection side2 = CollectLibFiles({pbw2_}, ftWorkspace, missing);
+  EXPECT_TRUE(missing.empty());
+  TDiff diff;
+  TObjectCheck check{&diff};
+  TCompareCounts counts;
+  CompareLibraries(side1, side2, counts, check);
+  EXPECT_EQ(counts.Changed, 1);
+  std::set<fs::path> read = watch.Take();
+  for (const fs::path& f : {main1_, main2_, pbt1_, pbw2_, pbt2_}) EXPECT_TRUE(read.count(f)) << f << " was not read";
+  ExpectUnchanged();
+}
+
+// The one place libraries are opened: the descriptor it holds allows reading and nothing else.
+TEST_F(ReadOnly, TheFileStreamOpensForReadingOnly) {
+  TLibStream stream(main1_);
+  int found = 0;
+  for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code ec;
+    if (fs::read_symlink(e.path(), ec) != main1_) continue;
+    std::string info = platform::ReadFileBytes("/proc/self/fdinfo/" + e.path().filename().string());
+    std::size_t at = info.find("flags:");
+    ASSERT_NE(at, std::string::npos) << info;
+    int flags = std::stoi(info.substr(at + 6), nullptr, 8);
+    EXPECT_EQ(flags & O_ACCMODE, O_RDONLY) << info;
+    ++found;
+  }
+  EXPECT_EQ(found, 1);
+  char byte = 0;
+  EXPECT_EQ(stream.ReadAt(0, &byte, 1), 1u);
+}
+
+}  // namespace
