@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   fonts-wqy-zenhei fonts-liberation2
+  time
 )
 
 missing=()
