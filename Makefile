@@ -27,3 +27,9 @@ bench: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The Debian package (programs, desktop entry, icons, MIME types, manual, manual page), written
+# to $(BUILD)/quorvex_VERSION_ARCH.deb by CPack.
+.PHONY: package
+package: build
+	@cd $(BUILD) && cpack -G DEB
