@@ -1,8 +1,119 @@
 #include "libview/LibView.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <numeric>
 
+#include "app/Application.h"
+#include "app/Artwork.h"
+#include "app/ExeDir.h"
 #include "app/Main.h"
+#include "app/Settings.h"
+#include "app/StatusBar.h"
+#include "fileview/FileView.h"
+#include "platform/CodePage.h"
+#include "platform/Collation.h"
+#include "platform/FileSys.h"
+#include "platform/TextFile.h"
+
+namespace {
+
+constexpr int kIndexRole = Qt::UserRole;
+constexpr int kImageRole = Qt::UserRole + 1;
+constexpr int kSide1Newer = 12;
+constexpr int kSide2Newer = 13;
+
+QString PathQ(const fs::path& p) { return QString::fromStdString(p.string()); }
+fs::path QPath(const QString& s) { return fs::path(s.toStdString()); }
+
+// The folder part of a path, with its trailing separator.
+fs::path FolderOf(const fs::path& p) { return p.parent_path() / ""; }
+
+QString Utf8(const std::string& s) { return QString::fromStdString(s); }
+
+const QString& ResultQ(int result) {
+  static const QString texts[4] = {Utf8(CompareResultTexts[0]), Utf8(CompareResultTexts[1]),
+                                   Utf8(CompareResultTexts[2]), Utf8(CompareResultTexts[3])};
+  static const QString none;
+  return result >= 0 && result < 4 ? texts[result] : none;
+}
+
+}  // namespace
+
+// ---- TListView ------------------------------------------------------------------------------
+
+TListView::TListView(QWidget* parent) : TMyListView(parent) {}
+
+int TListView::RowIndex(const QTreeWidgetItem& item) { return item.data(0, kIndexRole).toInt(); }
+int TListView::RowImage(const QTreeWidgetItem& item) { return item.data(0, kImageRole).toInt(); }
+
+QTreeWidgetItem* TListView::Selected() const {
+  int first = -1;
+  for (const QModelIndex& index : selectionModel()->selectedRows())
+    if (first < 0 || index.row() < first) first = index.row();
+  return first < 0 ? nullptr : topLevelItem(first);
+}
+
+void TListView::drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const {
+  QTreeWidgetItem* item = itemFromIndex(index);
+  auto* self = const_cast<TListView*>(this);
+  QRect row(header()->sectionViewportPosition(0), options.rect.top(), header()->length(), options.rect.height());
+  if (item && OnCustomDrawItem) {
+    painter->save();
+    painter->setBrush(palette().brush(QPalette::Base));
+    OnCustomDrawItem(*self, *painter, *item, row);
+    painter->restore();
+  }
+  TMyListView::drawRow(painter, options, index);
+  if (item && OnCustomDrawItemAfter) {
+    painter->save();
+    OnCustomDrawItemAfter(*self, *painter, *item, row);
+    painter->restore();
+  }
+}
+
+void TListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  TMyListView::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton) emit DblClick();
+}
+
+// ---- construction ---------------------------------------------------------------------------
+
+const QString TLibFrame::LibraryFilter =
+    "PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw";
+
+namespace {
+const QString kOneLibraryFilter = "PowerBuilder Library Files(*.pbl)|*.pbl";
+
+// "text|pattern|text|pattern" to the dialog's filters; each text names its pattern already.
+QStringList NameFilters(const QString& filter) {
+  QStringList parts = filter.split('|'), out;
+  for (int i = 0; i < parts.size(); i += 2) out << parts[i];
+  return out;
+}
+}  // namespace
+
+// While a pairing runs, the commands that change the lists are off.
+struct TPairingScope {
+  explicit TPairingScope(TLibFrame& frame) : Frame(frame) { Frame.BeginPairing(); }
+  ~TPairingScope() { Frame.EndPairing(); }
+  TLibFrame& Frame;
+};
 
 TLibFrame::TLibFrame(TMainForm& main, QWidget* parent) : QWidget(parent), Main(main) {
   setObjectName("LibFrame");
@@ -10,40 +121,692 @@ TLibFrame::TLibFrame(TMainForm& main, QWidget* parent) : QWidget(parent), Main(m
   f.setPixelSize(12);
   setFont(f);
   setAutoFillBackground(true);
+
+  ImageList1 = QPixmap(26, 16);
+  ImageList1.fill(Qt::transparent);
+  ImageList2 = artwork::SortMarkImages();
+  ImageList3 = artwork::RowImages();
+
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  pnlMain = new QWidget(this);
+  pnlMain->setObjectName("pnlMain");
+  outer->addWidget(pnlMain);
+  auto* column = new QVBoxLayout(pnlMain);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  CreateToolBar();
+  column->addWidget(ToolBar1);
+
+  auto* host = new QWidget(pnlMain);
+  auto* cell = new QGridLayout(host);
+  cell->setContentsMargins(0, 0, 0, 0);
+  lvLibs = CreateList(host, "lvLibs", {{"库文件列表", 170, false},
+                                 {"比较结果", 100, false},
+                                 {"修改时间1", 120, false},
+                                 {"大小1", 80, true},
+                                 {"修改时间2", 120, false},
+                                 {"大小2", 80, true}});
+  lvObjs = CreateList(host, "lvObjs", {{"对象名称", 150, false},
+                                 {"比较结果", 100, false},
+                                 {"时间1", 120, false},
+                                 {"大小1", 80, true},
+                                 {"时间2", 120, false},
+                                 {"大小2", 80, true},
+                                 {"类型标志", 50, false}});
+  QPalette tip = lvObjs->palette();
+  tip.setColor(QPalette::Base, tip.color(QPalette::ToolTipBase));
+  lvObjs->setPalette(tip);
+  cell->addWidget(lvObjs, 0, 0);
+  cell->addWidget(lvLibs, 0, 0);
+  column->addWidget(host, 1);
+
+  connect(lvLibs->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this](const QItemSelection& selected, const QItemSelection& deselected) {
+            if (filling_) return;
+            // Deselections first, as the rows are told one by one: the row selected last wins.
+            for (const QModelIndex& i : deselected.indexes())
+              if (i.column() == 0)
+                if (QTreeWidgetItem* item = lvLibs->ItemAt(i)) lvLibsSelectItem(item, false);
+            for (const QModelIndex& i : selected.indexes())
+              if (i.column() == 0)
+                if (QTreeWidgetItem* item = lvLibs->ItemAt(i)) lvLibsSelectItem(item, true);
+          });
+
+  OpenDialog1 = new QFileDialog(this);
+  OpenDialog1->setObjectName("OpenDialog1");
+  OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+  OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+  OpenDialog1->setSizeGripEnabled(true);
+  connect(OpenDialog1, &QFileDialog::filterSelected, this, [this](const QString& filter) {
+    int i = static_cast<int>(OpenDialog1->nameFilters().indexOf(filter));
+    if (i >= 0 && OpenDialog1->nameFilters().size() > 1) OpenDialog1TypeChange(i + 1);
+  });
+
+  ExecuteOpenDialog = [this]() -> QStringList {
+    if (OpenDialog1->exec() != QDialog::Accepted) return {};
+    return OpenDialog1->selectedFiles();
+  };
+  ShowInformation = [this](const QString& text) { QMessageBox::information(this, "information", text); };
+  ShowError = [this](const std::exception& e) { ShowException(e, this); };
 }
 
+TLibFrame::~TLibFrame() = default;
+
+void TLibFrame::CreateToolBar() {
+  ToolBar1 = new QWidget(pnlMain);
+  ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setFixedHeight(29);
+  auto* row = new QHBoxLayout(ToolBar1);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  auto combo = [this](const char* name) {
+    auto* box = new QComboBox(ToolBar1);
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(1);
+    box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    return box;
+  };
+  auto button = [this](const char* name) {
+    auto* b = new QToolButton(ToolBar1);
+    b->setObjectName(name);
+    b->setAutoRaise(true);
+    if (Main.ImageList2.size() > 6) b->setIcon(QIcon(Main.ImageList2[6]));
+    b->setIconSize(QSize(16, 16));
+    b->setFixedSize(23, 22);
+    return b;
+  };
+  cbOpen1 = combo("cbOpen1");
+  tbClear1 = button("tbClear1");
+  cbOpen2 = combo("cbOpen2");
+  tbClear2 = button("tbClear2");
+  for (QWidget* w : {static_cast<QWidget*>(cbOpen1), static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(cbOpen2),
+                     static_cast<QWidget*>(tbClear2)})
+    row->addWidget(w, 0, Qt::AlignVCenter);
+  row->addStretch(1);
+  connect(tbClear1, &QToolButton::clicked, this, [this] { Guarded([this] { tbClear1Click(); }); });
+  connect(tbClear2, &QToolButton::clicked, this, [this] { Guarded([this] { tbClear2Click(); }); });
+  ToolBar1->installEventFilter(this);
+}
+
+TListView* TLibFrame::CreateList(QWidget* parent, const char* name,
+                                 const std::vector<std::tuple<const char*, int, bool>>& columns) {
+  auto* list = new TListView(parent);
+  list->setObjectName(name);
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setIconSize(ImageList1.size());
+  list->header()->setStretchLastSection(false);
+  list->header()->setSectionsMovable(false);
+  list->setColumnCount(static_cast<int>(columns.size()));
+  QStringList captions;
+  for (const auto& c : columns) captions << QString::fromUtf8(std::get<0>(c));
+  list->setHeaderLabels(captions);
+  for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+    const auto& c = columns[static_cast<std::size_t>(i)];
+    list->setColumnWidth(i, std::get<1>(c));
+    list->headerItem()->setTextAlignment(i, (std::get<2>(c) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+  }
+  list->OnCustomDrawItem = [this](TListView& sender, QPainter& canvas, const QTreeWidgetItem& item, const QRect& r) {
+    lvLibsCustomDrawItem(sender, canvas, item, r);
+  };
+  list->OnCustomDrawItemAfter = [this](TListView& sender, QPainter& canvas, const QTreeWidgetItem& item,
+                                       const QRect& r) { lvLibsCustomDrawItemAfter(sender, canvas, item, r); };
+  connect(list, &TListView::DblClick, this, [this] { lvLibsDblClick(); });
+  return list;
+}
+
+// ---- lifecycle ------------------------------------------------------------------------------
+
 void TLibFrame::InitFrame() {
+  std::vector<QIcon> marks(ImageList2.begin(), ImageList2.end());
+  lvLibs->SetHeaderImages(marks);
+  lvObjs->SetHeaderImages(marks);
+  lvLibs->SortByColumn(0);
+  LibList1.clear();
+  LibList2.clear();
+  ObjList1.clear();
+  ObjList2.clear();
+  lvLibs->clear();
+  Diff = std::make_unique<TDiff>();
+  // The engine's search steps are where the user interface stays alive during a pairing; the
+  // options are read again after it, so that the next equality test uses the check marks as
+  // they are then.
+  Diff->OnStep = [this](TDiff&) {
+    QCoreApplication::processEvents();
+    check_.IgnoreCase = Main.mnuIgnoreCase->isChecked();
+    check_.IgnoreBlanks = Main.mnuIgnoreBlanks->isChecked();
+  };
+  FilterIndex = 1;
+  ExeDir = ::ExeDir();
+  LoadHistory(cbOpen1, ExeDir / "File1.lst");
+  LoadHistory(cbOpen2, ExeDir / "File2.lst");
   LibCounts = {};
   ObjCounts = {};
   ViewMode = 0;
+  // The columns are fitted to the lists' widths once those are known: now when the frame is
+  // shown, otherwise when it first is.
+  if (isVisible())
+    FitColumns();
+  else
+    columnsToFit_ = true;
 }
 
-void TLibFrame::ReleaseFrame() {}
+void TLibFrame::ReleaseFrame() {
+  LibList1.clear();
+  LibList2.clear();
+  ObjList1.clear();
+  ObjList2.clear();
+  Stream1.reset();
+  Stream2.reset();
+  Diff.reset();
+}
 
-void TLibFrame::ActivateLibList() {
-  // The library list has no open command of its own yet: whatever another view attached to the
-  // open commands is removed, so they never act on a view that is not shown.
-  for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2}) Main.Detach(a);
-  const QString open1 = QString::fromUtf8("打开PB库文件 1");
-  const QString open2 = QString::fromUtf8("打开PB库文件 2");
+void TLibFrame::LoadHistory(QComboBox* box, const fs::path& file) {
+  box->clear();
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) return;
+  std::vector<std::string> lines;
+  try {
+    lines = platform::LoadTextLines(file);
+  } catch (const platform::TFileError&) {
+    return;  // an unreadable history is as good as none
+  }
+  for (const std::string& line : lines) box->addItem(Utf8(platform::CodePageToUtf8(line)));
+  box->setEditText(QString());
+}
+
+void TLibFrame::FitColumns() {
+  lvLibsResize(*lvLibs);
+  lvLibsResize(*lvObjs);
+}
+
+void TLibFrame::lvLibsResize(TMyListView& View) {
+  double sum = 0;
+  for (int c = 0; c < View.columnCount(); ++c) sum += View.columnWidth(c);
+  if (sum <= 0) return;
+  const double ratio = View.viewport()->width() / sum;
+  for (int c = 0; c < View.columnCount(); ++c) View.setColumnWidth(c, static_cast<int>(View.columnWidth(c) * ratio));
+}
+
+void TLibFrame::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!columnsToFit_) return;
+  columnsToFit_ = false;
+  // After the layouts have given the lists their sizes.
+  QTimer::singleShot(0, this, [this] { FitColumns(); });
+}
+
+bool TLibFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ToolBar1 && event->type() == QEvent::Resize) ToolBar1Resize();
+  return QWidget::eventFilter(watched, event);
+}
+
+void TLibFrame::ToolBar1Resize() {
+  int w = std::max(0, ToolBar1->width() / 2 - tbClear1->width());
+  cbOpen1->setFixedWidth(w);
+  cbOpen2->setFixedWidth(cbOpen1->width());
+}
+
+// ---- shared commands ------------------------------------------------------------------------
+
+void TLibFrame::AttachOpen(void (TLibFrame::*handler)(QObject*), const char* caption1, const char* caption2) {
+  for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2})
+    Main.Attach(a, [this, handler](QObject* sender) { Guarded([&] { (this->*handler)(sender); }); });
+  const QString open1 = QString::fromUtf8(caption1);
+  const QString open2 = QString::fromUtf8(caption2);
   Main.mnuOpen1->setText(open1);
   Main.mnuOpen2->setText(open2);
   Main.tbOpen1->setToolTip(open1);
   Main.tbOpen2->setToolTip(open2);
-  if (lvLibs) lvLibs->raise();
+}
+
+bool TLibFrame::IsSide1(QObject* sender) const { return sender == Main.mnuOpen1 || sender == Main.tbOpen1; }
+
+void TLibFrame::ActivateLibList() {
+  AttachOpen(&TLibFrame::OpenLibsClick, "打开PB库文件 1", "打开PB库文件 2");
+  lvLibs->raise();
   ViewMode = 0;
   Main.ShowCounts(LibCounts);
 }
 
 void TLibFrame::ActivateObjList() {
-  for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2}) Main.Detach(a);
-  const QString open1 = QString::fromUtf8("打开一个PB库文件 1");
-  const QString open2 = QString::fromUtf8("打开一个PB库文件 2");
-  Main.mnuOpen1->setText(open1);
-  Main.mnuOpen2->setText(open2);
-  Main.tbOpen1->setToolTip(open1);
-  Main.tbOpen2->setToolTip(open2);
-  if (lvObjs) lvObjs->raise();
+  AttachOpen(&TLibFrame::OpenOneLibClick, "打开一个PB库文件 1", "打开一个PB库文件 2");
+  lvObjs->raise();
+  ViewMode = 1;
+  cbOpen1->setEditText(PathQ(LibPath1));
+  cbOpen2->setEditText(PathQ(LibPath2));
+  Main.ShowCounts(ObjCounts);
+}
+
+// Runs a user command: errors are shown, not thrown into the toolkit, and damage found while
+// reading is told once the command is done.
+void TLibFrame::Guarded(const std::function<void()>& action) {
+  damage_.clear();
+  try {
+    action();
+  } catch (const std::exception& e) {
+    damage_.clear();
+    if (ShowError) ShowError(e);
+    return;
+  }
+  ReportDamage();
+}
+
+void TLibFrame::NoteDamage(const QString& what, const TReadReport& report) {
+  if (!report.Clean()) damage_.emplace_back(what, report);
+}
+
+void TLibFrame::ReportDamage() {
+  if (damage_.empty()) return;
+  QStringList lines;
+  for (const auto& [what, report] : damage_) lines << what + ": " + Utf8(report.Describe());
+  damage_.clear();
+  if (ShowError) ShowError(platform::TFileError(lines.join('\n').toStdString()));
+}
+
+void TLibFrame::BeginPairing() {
+  if (pairing_++ > 0) return;
+  for (QWidget* w : {static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(tbClear2)}) w->setEnabled(false);
+  for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2}) a->setEnabled(false);
+}
+
+void TLibFrame::EndPairing() {
+  if (--pairing_ > 0) return;
+  for (QWidget* w : {static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(tbClear2)}) w->setEnabled(true);
+  for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2}) a->setEnabled(true);
+}
+
+TObjectCheck& TLibFrame::Check(TReadReport* report) {
+  check_.Diff = Diff.get();
+  check_.IgnoreCase = Main.mnuIgnoreCase->isChecked();
+  check_.IgnoreBlanks = Main.mnuIgnoreBlanks->isChecked();
+  check_.Report = report;
+  return check_;
+}
+
+void TLibFrame::PairObjects() {
+  TPairingScope busy(*this);
+  TReadReport report;
+  TObjectCheck& check = Check(&report);
+  CompareObjects(ObjList1, Stream1.get(), ObjList2, Stream2.get(), ObjCounts, check);
+  check.Report = nullptr;
+  NoteDamage(PathQ(LibPath1) + ", " + PathQ(LibPath2), report);
+}
+
+void TLibFrame::SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple) {
+  QSignalBlocker quiet(OpenDialog1);
+  OpenDialog1->setDirectory(folder.empty() ? QString() : PathQ(folder));
+  OpenDialog1->selectFile(QString());
+  OpenDialog1->setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  const QStringList filters = NameFilters(filter);
+  OpenDialog1->setNameFilters(filters);
+  // The file type chosen last stays selected.
+  if (filters.size() > 1) OpenDialog1->selectNameFilter(filters.value(std::clamp(FilterIndex, 1, int(filters.size())) - 1));
+}
+
+// ---- library list ---------------------------------------------------------------------------
+
+void TLibFrame::OpenLibsClick(QObject* Sender) {
+  if (Pairing()) return;
+  const bool side1 = IsSide1(Sender);
+  SetOpenDialog(side1 ? Folder1 : Folder2, LibraryFilter, true);
+  const QStringList chosen = ExecuteOpenDialog ? ExecuteOpenDialog() : QStringList();
+  if (chosen.isEmpty()) return;
+  std::vector<fs::path> files;
+  for (const QString& f : chosen) files.push_back(QPath(f));
+  AddLibraries(files, side1);
+}
+
+void TLibFrame::OpenDialog1TypeChange(int index) { FilterIndex = index; }
+
+void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
+  if (Pairing() || Files.empty()) return;
+  std::vector<fs::path> missing;
+  TLibSelection selection = CollectLibFiles(Files, FilterIndex, missing);
+  for (const fs::path& m : missing)
+    if (ShowInformation) ShowInformation(Utf8(platform::PathText(m)) + " does not exist");
+  RemovePlaceholders(LibList1);
+  RemovePlaceholders(LibList2);
+  TLibSelection& list = Side1 ? LibList1 : LibList2;
+  (Side1 ? Folder1 : Folder2) = FolderOf(Files.front());
+  for (auto& item : selection) {
+    const bool present = std::any_of(list.begin(), list.end(), [&](const auto& have) {
+      return platform::SameNameNoCase(fs::path(have.Key), fs::path(item.Key));
+    });
+    if (!present)
+      list.push_back(std::move(item));
+    else if (!Side1 && ShowInformation)
+      ShowInformation(Utf8(item.Key) + " already in Destination");
+  }
+  LibCounts.Count1 = static_cast<std::int32_t>(LibList1.size());
+  LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
+  CompareLibraries();
+  ShowLibraries();
+}
+
+bool TLibFrame::CheckLibraryContents(const fs::path& Path1, const fs::path& Path2) {
+  TReadReport report;
+  TObjectCheck& check = Check(&report);
+  bool same = ::CheckLibraryContents(Path1, Path2, check);
+  check.Report = nullptr;
+  NoteDamage(PathQ(Path1) + ", " + PathQ(Path2), report);
+  return same;
+}
+
+void TLibFrame::CompareLibraries() {
+  LibCounts.Added = LibCounts.Deleted = LibCounts.Changed = 0;
+  QProgressBar* bar = Main.ProgressBar1;
+  bar->setRange(0, static_cast<int>(std::max(LibList1.size(), LibList2.size())));
+  bar->setValue(0);
+  bar->setVisible(true);
+  // However the pairing ends, the progress goes away with it.
+  struct THideProgress {
+    TMainForm& Main;
+    ~THideProgress() {
+      Main.StatusBar1->SetPanelText(7, QString());
+      Main.ProgressBar1->setVisible(false);
+    }
+  } hide{Main};
+  TPairingScope busy(*this);
+  auto same = [this](const TFolderRec& a, const TFolderRec& b) {
+    if (a.IsDir) return true;
+    if (a.Size == b.Size && a.Time == b.Time) return true;
+    if (b.IsDir) return false;  // a folder opposite a file is not the same thing
+    return CheckLibraryContents(a.Path, b.Path);
+  };
+  auto progress = [this, bar](std::size_t i, int percent) {
+    Main.StatusBar1->SetPanelText(7, QString::asprintf("Approx. %d%% complete", percent));
+    Main.StatusBar1->repaint();
+    bar->setValue(std::min(static_cast<int>(i), bar->maximum()));
+  };
+  try {
+    PairLibraries(LibList1, LibList2, LibCounts, same, progress);
+  } catch (...) {
+    // The rows no longer match the half-paired lists: a double-click must not reach a pair from
+    // before. The next add or clear pairs the lists afresh.
+    filling_ = true;
+    lvLibs->clear();
+    filling_ = false;
+    throw;
+  }
+}
+
+template <class Rows>
+void TLibFrame::AddRowsByCaption(TListView& list, Rows rows) {
+  // The list keeps its rows sorted by caption as they are added (locale order without case).
+  std::vector<std::u16string> captions;
+  captions.reserve(rows.size());
+  for (QTreeWidgetItem* row : rows) {
+    QString c = row->text(0);
+    captions.emplace_back(reinterpret_cast<const char16_t*>(c.utf16()), static_cast<std::size_t>(c.size()));
+  }
+  std::vector<std::size_t> order(rows.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return platform::CompareUnicodeNoCase(captions[a], captions[b]) < 0;
+  });
+  QList<QTreeWidgetItem*> sorted;
+  sorted.reserve(static_cast<qsizetype>(rows.size()));
+  for (std::size_t i : order) sorted.append(rows[i]);
+  list.addTopLevelItems(sorted);
+}
+
+namespace {
+
+template <std::size_t N>
+QTreeWidgetItem* NewRow(const std::array<std::string, N>& cells, std::size_t index, int image, const QIcon& blank,
+                        const QTreeWidget& list) {
+  auto* item = new QTreeWidgetItem;
+  for (std::size_t c = 0; c < N; ++c) {
+    const int col = static_cast<int>(c);
+    item->setText(col, QString::fromStdString(cells[c]));
+    item->setTextAlignment(col, Qt::Alignment(list.headerItem()->textAlignment(col)));
+  }
+  item->setIcon(0, blank);
+  item->setData(0, kIndexRole, static_cast<int>(index));
+  item->setData(0, kImageRole, image);
+  return item;
+}
+
+}  // namespace
+
+void TLibFrame::ShowLibraries() {
+  filling_ = true;
+  lvLibs->clear();
+  std::vector<QTreeWidgetItem*> rows;
+  const std::size_t n = std::min(LibList1.size(), LibList2.size());
+  rows.reserve(n);
+  const QIcon blank(ImageList1);
+  for (std::size_t i = 0; i < n; ++i) rows.push_back(NewRow(LibraryRowCells(LibList1[i], LibList2[i]), i, 0, blank, *lvLibs));
+  AddRowsByCaption(*lvLibs, rows);
+  filling_ = false;
+  ViewMode = 0;
+  Main.ShowCounts(LibCounts);
+}
+
+void TLibFrame::lvLibsSelectItem(QTreeWidgetItem* Item, bool /*Selected*/) {
+  if (ViewMode != 0 || Pairing() || !Item) return;
+  const std::size_t i = static_cast<std::size_t>(TListView::RowIndex(*Item));
+  if (i >= LibList1.size() || i >= LibList2.size()) return;
+  cbOpen1->setEditText(PathQ(LibList1[i].Rec->Path));
+  cbOpen2->setEditText(PathQ(LibList2[i].Rec->Path));
+}
+
+void TLibFrame::tbClear1Click() {
+  if (ViewMode == 1 || Pairing()) return;
+  LibList1.clear();
+  LibCounts.Count1 = 0;
+  RemovePlaceholders(LibList2);
+  CompareLibraries();
+  ShowLibraries();
+}
+
+void TLibFrame::tbClear2Click() {
+  if (ViewMode == 1 || Pairing()) return;
+  LibList2.clear();
+  LibCounts.Count2 = 0;
+  RemovePlaceholders(LibList1);
+  CompareLibraries();
+  ShowLibraries();
+}
+
+void TLibFrame::RememberPath(const fs::path& Path, bool Side1) {
+  QComboBox* box = Side1 ? cbOpen1 : cbOpen2;
+  const QString path = PathQ(Path);
+  box->setEditText(path);
+  (Side1 ? LibPath1 : LibPath2) = Path;
+  for (int i = box->count() - 1; i >= 0; --i)
+    if (box->itemText(i).compare(path, Qt::CaseInsensitive) == 0) box->removeItem(i);
+  box->insertItem(0, path);
+  // Changing the items may have put another item's text in the box.
+  box->setEditText(path);
+  std::vector<std::string> lines;
+  for (int i = 0; i < box->count(); ++i) lines.push_back(platform::Utf8ToCodePage(box->itemText(i).toStdString()));
+  platform::SaveTextLines(ExeDir / (Side1 ? "File1.lst" : "File2.lst"), lines);
+}
+
+// ---- object list ----------------------------------------------------------------------------
+
+void TLibFrame::ReadSide(const fs::path& path, bool side1) {
+  auto& stream = side1 ? Stream1 : Stream2;
+  TDirList& list = side1 ? ObjList1 : ObjList2;
+  list.clear();
+  stream.reset();
+  stream = std::make_unique<TLibStream>(path);
+  (side1 ? LibPath1 : LibPath2) = path;
+  TReadReport report;
+  ReadLibDirectory(*stream, list, &report);
+  NoteDamage(PathQ(path), report);
+}
+
+void TLibFrame::ClearObjectRows() {
+  filling_ = true;
+  lvObjs->clear();
+  filling_ = false;
+  ObjCounts = {static_cast<std::int32_t>(ObjList1.size()), static_cast<std::int32_t>(ObjList2.size()), 0, 0, 0};
+  if (ViewMode == 1) Main.ShowCounts(ObjCounts);
+}
+
+void TLibFrame::OpenLibraryPair() {
+  if (Pairing()) return;
+  QTreeWidgetItem* row = lvLibs->Selected();
+  if (!row) return;
+  ObjList1.clear();
+  ObjList2.clear();
+  const std::size_t k = static_cast<std::size_t>(TListView::RowIndex(*row));
+  if (k >= LibList1.size() || k >= LibList2.size()) return;
+  try {
+    if (!LibList1[k].Key.empty()) ReadSide(LibList1[k].Rec->Path, true);
+    if (!LibList2[k].Key.empty()) ReadSide(LibList2[k].Rec->Path, false);
+    SortDirList(ObjList1);
+    SortDirList(ObjList2);
+    ObjCounts.Count1 = static_cast<std::int32_t>(ObjList1.size());
+    ObjCounts.Count2 = static_cast<std::int32_t>(ObjList2.size());
+    PairObjects();
+  } catch (...) {
+    ObjList1.clear();
+    ObjList2.clear();
+    ClearObjectRows();
+    throw;
+  }
+  ShowObjects();
+  Main.tbObjs->trigger();
+  Main.tbObjs->setChecked(true);
+}
+
+int TLibFrame::TypeImage(char letter) {
+  switch (letter) {
+    case 'a': return 1;
+    case 'd': return 2;
+    case 'f': return 3;
+    case 'j': return 11;
+    case 'm': return 5;
+    case 's': return 6;
+    case 'u': return 7;
+    case 'w': return 8;
+    default: return 0;
+  }
+}
+
+void TLibFrame::ShowObjects() {
+  filling_ = true;
+  lvObjs->clear();
+  std::vector<QTreeWidgetItem*> rows;
+  const std::size_t n = std::min(ObjList1.size(), ObjList2.size());
+  rows.reserve(n);
+  const QIcon blank(ImageList1);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string& key = ObjList2[i].Key.empty() ? ObjList1[i].Key : ObjList2[i].Key;
+    const int image = key.empty() ? 0 : TypeImage(key[0]);
+    rows.push_back(NewRow(ObjectRowCells(ObjList1[i], ObjList2[i]), i, image, blank, *lvObjs));
+  }
+  AddRowsByCaption(*lvObjs, rows);
+  // Sorted by type letter; the order by name stays within each letter.
+  lvObjs->SetColumnTag(6, 0);
+  lvObjs->SortByColumn(6);
+  filling_ = false;
+  lvObjs->raise();
   ViewMode = 1;
   Main.ShowCounts(ObjCounts);
+}
+
+void TLibFrame::OpenOneLibClick(QObject* Sender) {
+  if (Pairing()) return;
+  const bool side1 = IsSide1(Sender);
+  SetOpenDialog(side1 ? Folder1 : Folder2, kOneLibraryFilter, false);
+  const QStringList chosen = ExecuteOpenDialog ? ExecuteOpenDialog() : QStringList();
+  if (chosen.isEmpty()) return;
+  OpenOneLibrary(QPath(chosen.front()), side1);
+}
+
+void TLibFrame::OpenOneLibrary(const fs::path& Path, bool Side1) {
+  if (Pairing()) return;
+  try {
+    RemovePlaceholders(ObjList1);
+    RemovePlaceholders(ObjList2);
+    ReadSide(Path, Side1);
+    SortDirList(ObjList1);
+    SortDirList(ObjList2);
+    ObjCounts.Count1 = static_cast<std::int32_t>(ObjList1.size());
+    ObjCounts.Count2 = static_cast<std::int32_t>(ObjList2.size());
+    PairObjects();
+  } catch (...) {
+    // The lists no longer hold the pairs the rows show.
+    ClearObjectRows();
+    throw;
+  }
+  lvObjs->clearSelection();
+  ShowObjects();
+  RememberPath(Path, Side1);
+}
+
+void TLibFrame::lvLibsDblClick() {
+  if (Pairing()) return;
+  Guarded([this] {
+    if (ViewMode == 0)
+      OpenLibraryPair();
+    else
+      OpenObjectPair();
+  });
+}
+
+void TLibFrame::OpenObjectPair() {
+  QTreeWidgetItem* row = lvObjs->Selected();
+  if (!row) return;
+  const std::size_t k = static_cast<std::size_t>(TListView::RowIndex(*row));
+  if (k >= ObjList1.size() || k >= ObjList2.size()) return;
+  const QString name = row->text(0);
+  Main.tbFile->trigger();
+  Main.tbFile->setChecked(true);
+  std::vector<std::string> lines;
+  auto side = [&](const TDirList& list, const std::unique_ptr<TLibStream>& stream, const fs::path& path, bool left) {
+    lines.clear();
+    if (!list[k].Key.empty() && stream) {
+      TReadReport report;
+      ExportEntry(*stream, *list[k].Rec, lines, &report);
+      NoteDamage(PathQ(path) + "@" + name, report);
+    }
+    Main.FilesFrame->SetSourceText(PathQ(path) + "@" + name, lines, left);
+  };
+  side(ObjList1, Stream1, LibPath1, true);
+  side(ObjList2, Stream2, LibPath2, false);
+  lines.clear();
+  Main.FilesFrame->RunCompare();
+}
+
+void TLibFrame::lvLibsCustomDrawItem(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect) {
+  const QString result = Item.text(1);
+  QBrush brush = Canvas.brush();
+  if (result == ResultQ(crSame))
+    brush = QColor(Qt::white);
+  else if (result == ResultQ(crChanged))
+    brush = ToQColor(ModColor, Sender.palette());
+  else if (result == ResultQ(crDeleted))
+    brush = ToQColor(DelColor, Sender.palette());
+  else if (result == ResultQ(crAdded))
+    brush = ToQColor(AddColor, Sender.palette());
+  brush.setStyle(Qt::SolidPattern);
+  Canvas.fillRect(Rect, brush);
+}
+
+// The icons are drawn once the row's texts are, so that a selected row's highlight leaves them
+// visible; they lie in the room kept free at the left of the first column.
+void TLibFrame::lvLibsCustomDrawItemAfter(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item,
+                                          const QRect& Rect) {
+  const bool objects = &Sender == lvObjs;
+  const int image = objects ? TListView::RowImage(Item) : 0;
+  if (image >= 0 && image < static_cast<int>(ImageList3.size())) Canvas.drawPixmap(Rect.left() + 1, Rect.top(), ImageList3[static_cast<std::size_t>(image)]);
+  const QString result = Item.text(1);
+  if (result != ResultQ(crChanged) && result != ResultQ(crSame)) return;
+  // The time texts sort like the times they show.
+  const int order = Item.text(2).compare(Item.text(4));
+  if (order > 0)
+    Canvas.drawPixmap(Rect.left() + 15, Rect.top(), ImageList3[kSide1Newer]);
+  else if (order < 0)
+    Canvas.drawPixmap(Rect.left() + 15, Rect.top(), ImageList3[kSide2Newer]);
 }

@@ -4,33 +4,189 @@
 // (ActivateLibList, ActivateObjList) and releases it before it is destroyed (ReleaseFrame).
 // Activating a view puts that view's captions on the shared open commands, attaches its open
 // handler and hands its counts to the main window's status bar.
+//
+// The library list pairs the libraries of side 1 and side 2 by file name and classifies every
+// pair; a double-click opens the pair's objects in the object list, which pairs and classifies
+// the objects; a double-click there hands both exported sources to the files frame.
+//
+// Pairings let the user interface process events while their content checks search (the frame's
+// difference engine does so once per search step). Meanwhile every command that would change the
+// lists is ignored and the frame's own buttons and the open commands are disabled, so nothing
+// changes under a running pairing.
+//
+// The operations that read libraries (AddLibraries, CompareLibraries, OpenLibraryPair,
+// OpenOneLibrary) throw platform::TFileError; the event handlers catch it and show it through
+// ShowError. Damage found while reading a library (a file cut short or rewritten by another
+// process while it is open) is not an error: what could be read is shown, and one message per
+// operation names the library and what was found.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <tuple>
+#include <vector>
 
+#include "diff/DiffUnit.h"
 #include "libview/CompareCounts.h"
+#include "libview/MyListView.h"
+#include "libview/Pairing.h"
+#include "pbl/PbFuncs.h"
 
+class QComboBox;
+class QFileDialog;
+class QToolButton;
 class TMainForm;
+
+// The list views of the frame: TMyListView with the frame's row drawing and a double-click
+// notification for any double-click on the list, also outside the rows.
+class TListView : public TMyListView {
+  Q_OBJECT
+ public:
+  explicit TListView(QWidget* parent = nullptr);
+
+  // Paints one row: `before` runs before the list draws the row's texts, `after` once they are
+  // drawn. `rowRect` spans all columns.
+  std::function<void(TListView& sender, QPainter& canvas, const QTreeWidgetItem& item, const QRect& rowRect)>
+      OnCustomDrawItem, OnCustomDrawItemAfter;
+
+  // The rows' data values (their index in the aligned lists) and icons (image index in the
+  // frame's ImageList3).
+  static int RowIndex(const QTreeWidgetItem& item);
+  static int RowImage(const QTreeWidgetItem& item);
+  QTreeWidgetItem* ItemAt(const QModelIndex& index) const { return itemFromIndex(index); }
+  // The first selected row in the order shown, or null.
+  QTreeWidgetItem* Selected() const;
+
+ signals:
+  void DblClick();
+
+ protected:
+  void drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
 
 class TLibFrame : public QWidget {
   Q_OBJECT
  public:
   TLibFrame(TMainForm& main, QWidget* parent);
+  ~TLibFrame() override;
 
   void InitFrame();
   void ReleaseFrame();
   void ActivateLibList();
   void ActivateObjList();
 
-  // The two lists, in the same place; whichever is in front is seen. Null until the lists are
-  // built; the main window gives them the focus when it switches views.
-  QWidget* lvLibs = nullptr;
-  QWidget* lvObjs = nullptr;
+  // ---- Library list ----------------------------------------------------------------------
+  void OpenLibsClick(QObject* Sender);
+  // Adds the libraries of a dialog selection (read as FilterIndex says) to side 1 or side 2,
+  // then pairs both sides again and refills the list.
+  void AddLibraries(const std::vector<fs::path>& Files, bool Side1);
+  void CompareLibraries();
+  bool CheckLibraryContents(const fs::path& Path1, const fs::path& Path2);
+  void ShowLibraries();
+  template <class T>
+  static void RemovePlaceholders(std::vector<TKeyed<T>>& List) {
+    ::RemovePlaceholders(List);
+  }
+  // Makes `Path` the side's current library, its combo box's text and the first line of its
+  // history file. Throws platform::TFileError when the history cannot be written.
+  void RememberPath(const fs::path& Path, bool Side1);
+  void lvLibsSelectItem(QTreeWidgetItem* Item, bool Selected);
+  void tbClear1Click();
+  void tbClear2Click();
+  void ToolBar1Resize();
+  void OpenDialog1TypeChange(int index);
+  void lvLibsResize(TMyListView& View);
 
+  // ---- Object list -----------------------------------------------------------------------
+  void OpenLibraryPair();
+  void ShowObjects();
+  void OpenOneLibClick(QObject* Sender);
+  void OpenOneLibrary(const fs::path& Path, bool Side1);
+  void lvLibsDblClick();
+  void lvLibsCustomDrawItem(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect);
+  void lvLibsCustomDrawItemAfter(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect);
+
+  // The image of ImageList3 for an object's type letter: a 1, d 2, f 3, j 11, m 5, s 6, u 7,
+  // w 8; 0 for every other letter.
+  static int TypeImage(char letter);
+
+  // ---- Components -------------------------------------------------------------------------
+  QWidget* pnlMain = nullptr;
+  QWidget* ToolBar1 = nullptr;
+  QComboBox* cbOpen1 = nullptr;
+  QToolButton* tbClear1 = nullptr;
+  QComboBox* cbOpen2 = nullptr;
+  QToolButton* tbClear2 = nullptr;
+  // The two lists, in the same place; whichever is in front is seen. The main window gives them
+  // the focus when it switches views.
+  TListView* lvLibs = nullptr;
+  TListView* lvObjs = nullptr;
+  QPixmap ImageList1;                // blank, 26 pixels wide: the room the drawn icons take
+  std::vector<QPixmap> ImageList2;   // header sort marks: 0 descending, 1 ascending
+  std::vector<QPixmap> ImageList3;   // row icons and the newer marks 12 and 13
+  QFileDialog* OpenDialog1 = nullptr;
+
+  // ---- State ------------------------------------------------------------------------------
+  TLibSelection LibList1, LibList2;  // aligned after pairing; placeholders have an empty name
+  TDirList ObjList1, ObjList2;       // aligned after pairing; placeholders have an empty key
+  std::unique_ptr<TLibStream> Stream1, Stream2;
+  fs::path LibPath1, LibPath2;
+  std::unique_ptr<TDiff> Diff;
   TCompareCounts LibCounts;  // libraries of both sides and how their pairs compare
   TCompareCounts ObjCounts;  // objects of the open library pair
   int ViewMode = 0;          // 0 library list, 1 object list
+  int FilterIndex = 1;       // file type chosen in the open dialog: 1 library, 2 target, 3 workspace
+  fs::path ExeDir;           // where "File1.lst" and "File2.lst" lie
+
+  // True while a pairing runs (it lets events through); the list-changing commands wait.
+  bool Pairing() const { return pairing_ > 0; }
+
+  // How the frame asks and tells; replaceable for tests. ExecuteOpenDialog runs OpenDialog1 as
+  // set up and returns the chosen files (none for Cancel); ShowInformation shows a message box
+  // with the caption "information"; ShowError shows an error in the application's error box.
+  std::function<QStringList()> ExecuteOpenDialog;
+  std::function<void(const QString& text)> ShowInformation;
+  std::function<void(const std::exception& error)> ShowError;
+
+  static const QString LibraryFilter;  // the three file types of the library list's dialog
 
  protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
   TMainForm& Main;
+
+ private:
+  void CreateToolBar();
+  TListView* CreateList(QWidget* parent, const char* name,
+                        const std::vector<std::tuple<const char*, int, bool>>& columns);
+  void AttachOpen(void (TLibFrame::*handler)(QObject*), const char* caption1, const char* caption2);
+  bool IsSide1(QObject* sender) const;
+  void SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple);
+  void LoadHistory(QComboBox* box, const fs::path& file);
+  void FitColumns();
+  TObjectCheck& Check(TReadReport* report);
+  void PairObjects();
+  void FreeObjects();
+  void ReadSide(const fs::path& path, bool side1);
+  void OpenObjectPair();
+  void ClearObjectRows();
+  void NoteDamage(const QString& what, const TReadReport& report);
+  void ReportDamage();
+  void Guarded(const std::function<void()>& action);
+  void BeginPairing();
+  void EndPairing();
+  template <class Rows>
+  void AddRowsByCaption(TListView& list, Rows rows);
+
+  TObjectCheck check_;
+  int pairing_ = 0;
+  bool columnsToFit_ = false;
+  // Damage met by the current operation: which libraries were read and what the reader found.
+  std::vector<std::pair<QString, TReadReport>> damage_;
+  bool filling_ = false;  // the frame itself is replacing a list's rows
+  friend struct TPairingScope;
 };

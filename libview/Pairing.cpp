@@ -124,11 +124,16 @@ bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCh
 
 void CompareLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
                       const TObjectCheck& check, const TPairProgress& progress) {
+  PairLibraries(
+      list1, list2, counts, [&](const TFolderRec& a, const TFolderRec& b) { return SameLibrary(a, b, check); },
+      progress);
+}
+
+void PairLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
+                   const std::function<bool(const TFolderRec&, const TFolderRec&)>& same,
+                   const TPairProgress& progress) {
   SortLibSelection(list1);
   SortLibSelection(list2);
-  std::function<bool(const TFolderRec&, const TFolderRec&)> same = [&](const TFolderRec& a, const TFolderRec& b) {
-    return SameLibrary(a, b, check);
-  };
   PairLists<TFolderRec>(list1, list2, CompareNames, same, counts, progress);
 }
 

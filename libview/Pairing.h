@@ -83,6 +83,12 @@ bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCh
 void CompareLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
                       const TObjectCheck& check, const TPairProgress& progress = {});
 
+// The same steps with another equality test (the library frame's, which notes what each check
+// read).
+void PairLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
+                   const std::function<bool(const TFolderRec&, const TFolderRec&)>& same,
+                   const TPairProgress& progress = {});
+
 // The cells of a library row (file name, result text, time 1, size 1, time 2, size 2) and of an
 // object row (name, result text, time 1, size 1, time 2, size 2, type letter), UTF-8, with the
 // cells of a missing side empty.

@@ -34,8 +34,8 @@ class TBlockReader {
     while (n > 0) {
       if (offset < winStart_ || offset >= winStart_ + static_cast<std::int64_t>(win_.size())) Fill(offset);
       std::size_t at = static_cast<std::size_t>(offset - winStart_);
+      if (at >= win_.size()) return false;  // the file shrank under us
       std::size_t take = std::min(n, win_.size() - at);
-      if (take == 0) return false;  // the file shrank under us
       std::memcpy(dst, win_.data() + at, take);
       dst += take;
       offset += static_cast<std::int64_t>(take);

@@ -1,0 +1,585 @@
+// The library frame on the offscreen platform: adding libraries to both sides, the pairing and
+// its progress, clearing, the path history, the object list with its order, icons and colours,
+// the double-clicks down to the files frame, libraries that fail or change under the frame, and
+// the real libraries of ../shared/testdata.
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+
+#include "LibWriter.h"
+#include "app/ExeDir.h"
+#include "app/Main.h"
+#include "app/Settings.h"
+#include "app/StatusBar.h"
+#include "fileview/FileView.h"
+#include "libview/LibView.h"
+#include "platform/TextFile.h"
+
+using testsupport::TFakeEntry;
+using testsupport::TLibWriter;
+using testsupport::TTempDir;
+
+namespace {
+
+const QString kSame = QString::fromUtf8("相同");
+const QString kAdded = QString::fromUtf8("增加");
+const QString kDeleted = QString::fromUtf8("减少");
+const QString kChanged = QString::fromUtf8("更改");
+
+std::string Source(const std::string& name, int lines, const std::string& extra = {}) {
+  std::string text = "global type " + name + " from window\r\n";
+  for (int i = 0; i < lines; ++i) text += "integer li_" + std::to_string(i) + " = " + std::to_string(i) + "\r\n";
+  return text + extra + "end type\r\n";
+}
+
+std::string Library(const std::vector<TFakeEntry>& entries, bool unicode = false) {
+  TLibWriter w(unicode);
+  w.AddNode(entries);
+  return w.Build();
+}
+
+void SetTime(const fs::path& p, int secondsAgo) {
+  fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::seconds(secondsAgo));
+}
+
+QStringList Column(const QTreeWidget& list, int c) {
+  QStringList out;
+  for (int i = 0; i < list.topLevelItemCount(); ++i) out << list.topLevelItem(i)->text(c);
+  return out;
+}
+
+}  // namespace
+
+class LibFrameTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> exeDir_;
+  std::unique_ptr<TMainForm> form_;
+  QStringList infos_, errors_;
+  QStringList chosen_;  // what the open dialog answers
+  int dialogs_ = 0;
+
+  TMainForm& Form() { return *form_; }
+  TLibFrame& Frame() { return *form_->LibFrame; }
+
+  // A fresh main window whose frame answers dialogs and messages without showing them.
+  TMainForm& NewForm() {
+    form_.reset();
+    form_ = std::make_unique<TMainForm>();
+    TLibFrame& f = Frame();
+    f.ShowInformation = [this](const QString& text) { infos_ << text; };
+    f.ShowError = [this](const std::exception& e) { errors_ << QString::fromStdString(e.what()); };
+    f.ExecuteOpenDialog = [this] {
+      ++dialogs_;
+      return chosen_;
+    };
+    Form().FilesFrame->AskYesNo = [](const QString&) { return true; };
+    return Form();
+  }
+
+  void Add(std::vector<fs::path> files, bool side1) { Frame().AddLibraries(files, side1); }
+
+  QString RowResult(const QString& caption) {
+    for (int i = 0; i < Frame().lvLibs->topLevelItemCount(); ++i)
+      if (Frame().lvLibs->topLevelItem(i)->text(0) == caption) return Frame().lvLibs->topLevelItem(i)->text(1);
+    return "(no row)";
+  }
+
+  void SelectRow(QTreeWidget& list, int row) {
+    list.clearSelection();
+    list.topLevelItem(row)->setSelected(true);
+  }
+
+ private slots:
+  void init() {
+    exeDir_ = std::make_unique<QTemporaryDir>();
+    SetExeDir(exeDir_->path().toStdString());
+    Folder1.clear();
+    Folder2.clear();
+    infos_.clear();
+    errors_.clear();
+    chosen_.clear();
+    dialogs_ = 0;
+    NewForm();
+  }
+  void cleanup() {
+    form_.reset();
+    SetExeDir({});
+  }
+
+  // ---- adding libraries -------------------------------------------------------------------
+
+  void duplicatesAreDroppedOnSide1AndReportedOnSide2() {
+    TTempDir dir;
+    const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
+    fs::path a = dir.Write("one/a.pbl", lib), b = dir.Write("one/b.pbl", lib), a2 = dir.Write("two/A.PBL", lib);
+    Add({a, b}, true);
+    Add({a2}, true);  // same file name, another folder and case: silently left out
+    QCOMPARE(Frame().LibCounts.Count1, 2);
+    QVERIFY(infos_.isEmpty());
+    QCOMPARE(Folder1, dir.Path() / "two" / "");
+
+    Add({a, a2, b}, false);  // a and A.PBL are one name: the second is reported
+    QCOMPARE(infos_, QStringList({"A.PBL already in Destination"}));
+    QCOMPARE(Frame().LibCounts.Count2, 2);
+    Add({b}, false);
+    QCOMPARE(infos_.size(), 2);
+    QCOMPARE(infos_.last(), QString("b.pbl already in Destination"));
+    QCOMPARE(Frame().lvLibs->topLevelItemCount(), 2);
+  }
+
+  void missingFilesAreReportedAndTheRestAdded() {
+    TTempDir dir;
+    const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
+    fs::path a = dir.Write("a.pbl", lib), c = dir.Write("c.pbl", lib);
+    fs::path b = dir.Path() / "b.pbl";
+    Add({a, b, c}, true);
+    QCOMPARE(infos_, QStringList({QString::fromStdString(b.string()) + " does not exist"}));
+    QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"a.pbl", "c.pbl"}));
+    QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kDeleted, kDeleted}));
+    QCOMPARE(Frame().LibCounts.Deleted, 2);
+  }
+
+  void openCommandsUseTheDialogAndItsFileType() {
+    TTempDir dir;
+    const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
+    dir.Write("libs/x.pbl", lib);
+    dir.Write("libs/y.pbl", lib);
+    std::ofstream(dir.Path() / "app.pbt", std::ios::binary) << "Save Format v3.0(19990112)\r\n"
+                                                               "LibList \"libs\\\\x.pbl;libs\\\\y.pbl\";\r\n";
+    Folder2 = dir.Path() / "";
+    Form().tbOpen2->trigger();  // the library list is active: several files, three types
+    QCOMPARE(dialogs_, 1);
+    QFileDialog& d = *Frame().OpenDialog1;
+    QCOMPARE(d.fileMode(), QFileDialog::ExistingFiles);
+    QCOMPARE(d.nameFilters(), QStringList({"PowerBuilder Library Files(*.pbl)", "PowerBuilder Target(*.pbt)",
+                                           "PowerBuilder WorkSpace(*.pbw)"}));
+    QCOMPARE(fs::path(d.directory().absolutePath().toStdString()) / "", Folder2);
+    QCOMPARE(Frame().LibCounts.Count2, 0);  // cancelled
+
+    Frame().OpenDialog1TypeChange(2);
+    chosen_ = {QString::fromStdString((dir.Path() / "app.pbt").string())};
+    Form().mnuOpen2->trigger();
+    QCOMPARE(Frame().LibCounts.Count2, 2);
+    QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"x.pbl", "y.pbl"}));
+    QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kAdded, kAdded}));
+    QCOMPARE(d.selectedNameFilter(), QString("PowerBuilder Target(*.pbt)"));
+
+    // The object list opens one library at a time.
+    Form().mnuObjsClick();
+    QCOMPARE(Form().mnuOpen1->text(), QString::fromUtf8("打开一个PB库文件 1"));
+    chosen_.clear();
+    Form().tbOpen1->trigger();
+    QCOMPARE(d.fileMode(), QFileDialog::ExistingFile);
+    QCOMPARE(d.nameFilters(), QStringList({"PowerBuilder Library Files(*.pbl)"}));
+    QCOMPARE(Frame().FilterIndex, 2);
+  }
+
+  // ---- classification ---------------------------------------------------------------------
+
+  void pairsAreClassifiedBySizeTimeAndContent() {
+    TTempDir dir;
+    std::vector<TFakeEntry> objects = {{"w_main.srw", Source("w_main", 20), 100}, {"d_list.srd", "release 9;\r\n", 100}};
+    // Equal size and time: the same without reading (neither file is a library at all).
+    fs::path junk1 = dir.Write("one/junk.pbl", std::string(3000, 'x')), junk2 = dir.Write("two/junk.pbl", std::string(3000, 'y'));
+    // Rebuilt: the same objects in the other variant, with other times.
+    fs::path re1 = dir.Write("one/rebuilt.pbl", Library(objects)), re2 = dir.Write("two/rebuilt.pbl", Library(
+        {{"w_main.srw", Source("w_main", 20), 500}, {"d_list.srd", "release 9;\r\n\r\n", 600}}, true));
+    // One object added.
+    auto more = objects;
+    more.push_back({"f_new.srf", "global function integer f_new ()\r\nend function\r\n", 100});
+    fs::path ch1 = dir.Write("one/changed.pbl", Library(objects)), ch2 = dir.Write("two/changed.pbl", Library(more));
+    SetTime(junk1, 1000);
+    fs::last_write_time(junk2, fs::last_write_time(junk1));
+    SetTime(re1, 2000);
+    SetTime(ch1, 2000);
+    Add({junk1, re1, ch1}, true);
+    Add({junk2, re2, ch2}, false);
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
+    QCOMPARE(RowResult("junk.pbl"), kSame);
+    QCOMPARE(RowResult("rebuilt.pbl"), kSame);
+    QCOMPARE(RowResult("changed.pbl"), kChanged);
+    const TCompareCounts& c = Frame().LibCounts;
+    QCOMPARE(QList<int>({c.Count1, c.Count2, c.Added, c.Deleted, c.Changed}), QList<int>({3, 3, 0, 0, 1}));
+    QCOMPARE(Form().StatusBar1->PanelText(6), QString::fromUtf8("左3行:右3行"));
+    QCOMPARE(Form().StatusBar1->PanelText(3), QString("1"));
+    // Sizes are right-aligned numbers, times the files' own.
+    QTreeWidgetItem* row = Frame().lvLibs->findItems("changed.pbl", Qt::MatchExactly).value(0);
+    QVERIFY(row);
+    QCOMPARE(row->text(3), QString::number(fs::file_size(ch1)));
+    QCOMPARE(row->text(5), QString::number(fs::file_size(ch2)));
+    QVERIFY(row->text(2) < row->text(4));
+    QVERIFY(row->textAlignment(3) & Qt::AlignRight);
+  }
+
+  void aFolderOnSide1IsTheSameAsAnything() {
+    TTempDir dir;
+    fs::create_directories(dir.Path() / "one" / "odd.pbl");
+    fs::path lib = dir.Write("two/odd.pbl", Library({{"w_a.srw", Source("w_a", 2), 1}}));
+    Add({dir.Path() / "one" / "odd.pbl"}, true);
+    Add({lib}, false);
+    QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kSame}));
+    QVERIFY(errors_.isEmpty());
+  }
+
+  void clearingASideRepairsTheOther() {
+    TTempDir dir;
+    const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
+    Add({dir.Write("one/a.pbl", lib), dir.Write("one/b.pbl", lib)}, true);
+    Add({dir.Write("two/b.pbl", lib), dir.Write("two/c.pbl", lib)}, false);
+    QCOMPARE(Frame().lvLibs->topLevelItemCount(), 3);
+
+    Form().mnuObjsClick();
+    Frame().tbClear1->click();  // ignored in the object list
+    QCOMPARE(Frame().LibCounts.Count1, 2);
+    Form().tbLibModeClick();
+
+    Frame().tbClear1->click();
+    QCOMPARE(Frame().LibCounts.Count1, 0);
+    QCOMPARE(Frame().LibCounts.Added, 2);
+    QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"b.pbl", "c.pbl"}));
+    QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kAdded, kAdded}));
+    QCOMPARE(Column(*Frame().lvLibs, 2), QStringList({"", ""}));
+    Frame().tbClear2->click();
+    QCOMPARE(Frame().lvLibs->topLevelItemCount(), 0);
+    QCOMPARE(Form().StatusBar1->PanelText(6), QString::fromUtf8("左0行:右0行"));
+  }
+
+  void selectingARowShowsBothPaths() {
+    TTempDir dir;
+    const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
+    fs::path a1 = dir.Write("one/a.pbl", lib), b2 = dir.Write("two/b.pbl", lib);
+    Add({a1}, true);
+    Add({b2}, false);
+    SelectRow(*Frame().lvLibs, 0);
+    QCOMPARE(Frame().cbOpen1->currentText(), QString::fromStdString(a1.string()));
+    QCOMPARE(Frame().cbOpen2->currentText(), QString());
+    SelectRow(*Frame().lvLibs, 1);
+    QCOMPARE(Frame().cbOpen1->currentText(), QString());
+    QCOMPARE(Frame().cbOpen2->currentText(), QString::fromStdString(b2.string()));
+  }
+
+  // ---- progress ---------------------------------------------------------------------------
+
+  void progressCountsPlaceholdersAndEndsHidden() {
+    TTempDir dir;
+    const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
+    std::vector<fs::path> one, two;
+    for (int i = 0; i < 4; ++i) one.push_back(dir.Write("one/a" + std::to_string(i) + ".pbl", lib));
+    for (int i = 0; i < 10; ++i) two.push_back(dir.Write("two/b" + std::to_string(i) + ".pbl", lib));
+    Add(one, true);
+    QStringList texts;
+    bool shown = true;
+    connect(Form().ProgressBar1, &QProgressBar::valueChanged, this, [&](int) {
+      texts << Form().StatusBar1->PanelText(7);
+      shown = shown && Form().ProgressBar1->isVisibleTo(&Form());
+    });
+    Add(two, false);
+    QVERIFY(!texts.isEmpty());
+    QVERIFY(shown);
+    QCOMPARE(Form().ProgressBar1->maximum(), 10);
+    QRegularExpression form("^Approx\\. (\\d+)% complete$");
+    for (const QString& t : texts) {
+      auto m = form.match(t);
+      QVERIFY2(m.hasMatch(), qPrintable(t));
+      QVERIFY(m.captured(1).toInt() <= 100);
+    }
+    QVERIFY(form.match(texts.first()).captured(1).toInt() <= 25);
+    QCOMPARE(Form().StatusBar1->PanelText(7), QString());
+    QVERIFY(Form().ProgressBar1->isHidden());
+  }
+
+  void aLibraryGoneDuringPairingIsReportedAndTheProgressHidden() {
+    TTempDir dir;
+    fs::path a1 = dir.Write("one/a.pbl", Library({{"w_a.srw", Source("w_a", 3), 10}}));
+    fs::path a2 = dir.Write("two/a.pbl", Library({{"w_a.srw", Source("w_a", 4), 20}}));
+    SetTime(a1, 500);
+    Add({a2}, false);
+    fs::remove(a2);  // known to the list, gone from the disk
+    Form().tbOpen1->trigger();  // the dialog is cancelled: nothing happens
+    QVERIFY(errors_.isEmpty());
+    chosen_ = {QString::fromStdString(a1.string())};
+    Form().tbOpen1->trigger();
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY2(errors_[0].contains("a.pbl"), qPrintable(errors_[0]));
+    QVERIFY(Form().ProgressBar1->isHidden());
+    QCOMPARE(Form().StatusBar1->PanelText(7), QString());
+    QCOMPARE(Frame().lvLibs->topLevelItemCount(), 0);  // no row leads to a half-paired list
+    QVERIFY(!Frame().Pairing());
+    QVERIFY(Form().mnuOpen1->isEnabled() && Frame().tbClear1->isEnabled());
+    // The next change pairs the lists afresh.
+    dir.Write("two/a.pbl", Library({{"w_a.srw", Source("w_a", 3), 10}}));
+    Frame().tbClear2->click();
+    QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kDeleted}));
+  }
+
+  void commandsWaitWhileAPairingLetsEventsThrough() {
+    TTempDir dir;
+    // A change inside a long text makes the engine take search steps, which process events.
+    fs::path a1 = dir.Write("one/a.pbl", Library({{"w_a.srw", Source("w_a", 400), 10}}));
+    fs::path a2 = dir.Write("two/a.pbl", Library({{"w_a.srw", Source("w_a", 400, "x = 1\r\n").replace(3000, 2, "yy"), 20}}));
+    SetTime(a1, 500);
+    Add({a1}, true);
+    bool ran = false, busy = false, clearOff = true, openOff = true;
+    QTimer::singleShot(0, this, [&] {
+      ran = true;
+      busy = Frame().Pairing();
+      clearOff = !Frame().tbClear1->isEnabled() && !Frame().tbClear2->isEnabled();
+      openOff = !Form().mnuOpen1->isEnabled() && !Form().tbOpen2->isEnabled();
+      Frame().tbClear1Click();
+      Frame().tbClear2Click();
+      Frame().lvLibsDblClick();
+      Frame().OpenLibsClick(Form().tbOpen1);
+    });
+    Add({a2}, false);
+    QVERIFY(ran);
+    QVERIFY(busy);
+    QVERIFY(clearOff);
+    QVERIFY(openOff);
+    QCOMPARE(dialogs_, 0);
+    QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
+    QVERIFY(Frame().tbClear1->isEnabled() && Form().mnuOpen2->isEnabled());
+  }
+
+  // ---- history ----------------------------------------------------------------------------
+
+  void historyKeepsEachPathOnceNewestFirst() {
+    TTempDir dir;
+    const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
+    fs::path a = dir.Write("a.pbl", lib), b = dir.Write("b.pbl", lib);
+    Form().mnuObjsClick();
+    Frame().OpenOneLibrary(a, true);
+    Frame().OpenOneLibrary(b, true);
+    Frame().OpenOneLibrary(a, true);
+    Frame().RememberPath(dir.Path() / "B.PBL", false);
+    const QString qa = QString::fromStdString(a.string()), qb = QString::fromStdString(b.string());
+    QCOMPARE(Frame().cbOpen1->count(), 2);
+    QCOMPARE(Frame().cbOpen1->itemText(0), qa);
+    QCOMPARE(Frame().cbOpen1->itemText(1), qb);
+    QCOMPARE(Frame().cbOpen1->currentText(), qa);
+    QCOMPARE(Frame().LibPath1, a);
+    const fs::path file1 = fs::path(exeDir_->path().toStdString()) / "File1.lst";
+    QCOMPARE(platform::LoadTextLines(file1), std::vector<std::string>({a.string(), b.string()}));
+    // Written with CR LF, read again at the next start.
+    std::ifstream in(file1, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    QCOMPARE(bytes, a.string() + "\r\n" + b.string() + "\r\n");
+    NewForm();
+    QCOMPARE(Frame().cbOpen1->count(), 2);
+    QCOMPARE(Frame().cbOpen1->itemText(0), qa);
+    QCOMPARE(Frame().cbOpen2->itemText(0), QString::fromStdString((dir.Path() / "B.PBL").string()));
+    QCOMPARE(Frame().cbOpen1->currentText(), QString());
+  }
+
+  // ---- object list ------------------------------------------------------------------------
+
+  void objectListOrderIconsAndCounts() {
+    TTempDir dir;
+    fs::path l1 = dir.Write("one/x.pbl", Library({{"w_b.srw", Source("w_b", 2), 10},
+                                                 {"d_a.srd", "release 9;\r\n", 10},
+                                                 {"q_odd.srq", "odd\r\n", 10},
+                                                 {"a_app.sra", "app\r\n", 10},
+                                                 {"w_a.srw", Source("w_a", 2), 10}}));
+    fs::path l2 = dir.Write("two/x.pbl", Library({{"w_b.srw", Source("w_b", 3), 50},
+                                                 {"f_c.srf", "function\r\n", 10},
+                                                 {"w_a.srw", Source("w_a", 2), 10},
+                                                 {"m_main.srm", "menu\r\n", 10}}));
+    Add({l1}, true);
+    Add({l2}, false);
+    Frame().lvObjs->SortByColumn(1);  // a sort from before is dropped by the fill
+    SelectRow(*Frame().lvLibs, 0);
+    Frame().lvLibsDblClick();
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(Frame().ViewMode, 1);
+    QVERIFY(Form().tbObjs->isChecked());
+    QCOMPARE(Form().mnuOpen2->text(), QString::fromUtf8("打开一个PB库文件 2"));
+    TListView& list = *Frame().lvObjs;
+    QCOMPARE(Column(list, 6), QStringList({"a", "d", "f", "m", "q", "w", "w"}));
+    QCOMPARE(Column(list, 0), QStringList({"a_app", "d_a", "f_c", "m_main", "q_odd", "w_a", "w_b"}));
+    QCOMPARE(Column(list, 1), QStringList({kDeleted, kDeleted, kAdded, kAdded, kDeleted, kSame, kChanged}));
+    QCOMPARE(list.ColumnTag(6), 1);
+    QCOMPARE(list.HeaderMark(6), 1);
+    QCOMPARE(list.ColumnTag(1), 0);
+    // The same order as the pairing's own row order.
+    std::vector<std::size_t> order = ObjectRowOrder(Frame().ObjList1, Frame().ObjList2);
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+      QCOMPARE(TListView::RowIndex(*list.topLevelItem(i)), static_cast<int>(order[static_cast<std::size_t>(i)]));
+    QList<int> images;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) images << TListView::RowImage(*list.topLevelItem(i));
+    QCOMPARE(images, QList<int>({1, 2, 3, 5, 0, 8, 8}));
+    const TCompareCounts& c = Frame().ObjCounts;
+    QCOMPARE(QList<int>({c.Count1, c.Count2, c.Added, c.Deleted, c.Changed}), QList<int>({5, 4, 2, 3, 1}));
+    QCOMPARE(Frame().cbOpen1->currentText(), QString::fromStdString(l1.string()));
+  }
+
+  void aLibraryOnSide2OnlyGivesAddedObjects() {
+    TTempDir dir;
+    fs::path l2 = dir.Write("two/only.pbl", Library({{"w_a.srw", Source("w_a", 2), 10}, {"w_b.srw", Source("w_b", 2), 10}}));
+    Add({l2}, false);
+    SelectRow(*Frame().lvLibs, 0);
+    Frame().lvLibsDblClick();
+    QCOMPARE(Frame().ObjCounts.Count1, 0);
+    QCOMPARE(Frame().ObjCounts.Added, 2);
+    QCOMPARE(Column(*Frame().lvObjs, 1), QStringList({kAdded, kAdded}));
+    QCOMPARE(Column(*Frame().lvObjs, 2), QStringList({"", ""}));
+    QCOMPARE(Column(*Frame().lvObjs, 3), QStringList({"", ""}));
+    QCOMPARE(Column(*Frame().lvObjs, 4).first(), QString("1970-01-01 08:00:10"));
+  }
+
+  void rowsArePaintedByResultWithIconsAndNewerMarks() {
+    TTempDir dir;
+    fs::path l1 = dir.Write("one/x.pbl", Library({{"w_new1.srw", "a\r\n", 900}, {"w_new2.srw", "a\r\n", 100},
+                                                 {"w_gone.srw", "g\r\n", 100}, {"w_same.srw", "s\r\n", 100}}));
+    fs::path l2 = dir.Write("two/x.pbl", Library({{"w_new1.srw", "b\r\n", 100}, {"w_new2.srw", "b\r\n", 900},
+                                                 {"w_same.srw", "s\r\n", 100}}));
+    Form().mnuObjsClick();
+    Frame().OpenOneLibrary(l1, true);
+    Frame().OpenOneLibrary(l2, false);
+    TListView& list = *Frame().lvObjs;
+    QCOMPARE(Column(list, 0), QStringList({"w_gone", "w_new1", "w_new2", "w_same"}));
+    list.resize(700, 200);
+    list.clearSelection();
+    list.setCurrentItem(nullptr);
+    Form().resize(800, 400);
+    Form().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&Form()));
+    QImage shot = list.viewport()->grab().toImage();
+    auto rowRect = [&](int row) { return list.visualItemRect(list.topLevelItem(row)); };
+    auto at = [&](int row, int x) { return QColor(shot.pixel(x, rowRect(row).top() + 2)); };
+    const int inSize = list.header()->sectionViewportPosition(3) + 2;
+    QCOMPARE(at(0, inSize), ToQColor(DelColor));
+    QCOMPARE(at(1, inSize), ToQColor(ModColor));
+    QCOMPARE(at(3, inSize), QColor(Qt::white));
+    // The type icon at the left, then the newer marks: side 1 newer (12), side 2 newer (13),
+    // none for equal times.
+    auto same = [&](int row, int x, int image) {
+      QImage want = Frame().ImageList3[static_cast<std::size_t>(image)].toImage();
+      QRect r = rowRect(row);
+      for (int y = 0; y < want.height() && r.top() + y < r.bottom(); ++y)
+        for (int dx = 0; dx < 16; ++dx) {
+          QRgb w = want.pixel(dx, y);
+          if (qAlpha(w) != 255) continue;
+          if ((shot.pixel(r.left() + x + dx, r.top() + y) & 0xFFFFFF) != (w & 0xFFFFFF)) return false;
+        }
+      return true;
+    };
+    QVERIFY(same(0, 1, 8));
+    QVERIFY(same(1, 15, 12));
+    QVERIFY(same(2, 15, 13));
+    QVERIFY(!same(3, 15, 12) && !same(3, 15, 13));
+  }
+
+  void doubleClickingAnObjectComparesItsSources() {
+    TTempDir dir;
+    fs::path l1 = dir.Write("one/x.pbl", Library({{"w_a.srw", "a\r\nb\r\n", 10}, {"w_gone.srw", "g\r\n", 10}}));
+    fs::path l2 = dir.Write("two/x.pbl", Library({{"w_a.srw", "a\r\nc\r\n", 20}}, true));
+    Form().mnuObjsClick();
+    Frame().OpenOneLibrary(l1, true);
+    Frame().OpenOneLibrary(l2, false);
+    SelectRow(*Frame().lvObjs, 0);
+    Frame().lvLibsDblClick();
+    TFilesFrame& files = *Form().FilesFrame;
+    QVERIFY(Form().tbFile->isChecked());
+    QCOMPARE(files.Name1, QString::fromStdString(l1.string()) + "@w_a");
+    QCOMPARE(files.Name2, QString::fromStdString(l2.string()) + "@w_a");
+    QCOMPARE(files.SourceList1, std::vector<std::string>({"$PBExportHeader$w_a.srw", "a", "b"}));
+    QCOMPARE(files.SourceList2, std::vector<std::string>({"$PBExportHeader$w_a.srw", "a", "c"}));
+
+    // A side without the object is handed over empty, under its library's name.
+    Form().mnuObjsClick();
+    SelectRow(*Frame().lvObjs, 1);
+    Frame().lvLibsDblClick();
+    QCOMPARE(files.SourceList2, std::vector<std::string>());
+    QCOMPARE(files.Name2, QString::fromStdString(l2.string()) + "@w_gone");
+    QVERIFY(errors_.isEmpty());
+  }
+
+  void aLibraryThatCannotBeOpenedEmptiesTheRows() {
+    TTempDir dir;
+    fs::path l1 = dir.Write("x.pbl", Library({{"w_a.srw", "a\r\n", 10}}));
+    Form().mnuObjsClick();
+    Frame().OpenOneLibrary(l1, true);
+    QCOMPARE(Frame().lvObjs->topLevelItemCount(), 1);
+    Frame().ExecuteOpenDialog = [&] { return QStringList({QString::fromStdString((dir.Path() / "none.pbl").string())}); };
+    Form().tbOpen2->trigger();
+    QCOMPARE(errors_.size(), 1);
+    QCOMPARE(Frame().lvObjs->topLevelItemCount(), 0);
+    Frame().lvLibsDblClick();  // nothing left to open
+    QCOMPARE(errors_.size(), 1);
+    QCOMPARE(Form().StatusBar1->PanelText(6), QString::fromUtf8("左1行:右0行"));
+  }
+
+  void aLibraryChangedByAnotherProcessIsReportedNotFatal() {
+    TTempDir dir;
+    TLibWriter w(false);
+    w.BlockData = 100;  // long chains from short texts
+    w.AddNode({{"w_a.srw", Source("w_a", 200), 10}, {"w_b.srw", Source("w_b", 200), 10}});
+    const std::string bytes = w.Build();
+    fs::path l1 = dir.Write("one/x.pbl", bytes), l2 = dir.Write("two/x.pbl", bytes);
+    Form().mnuObjsClick();
+    Frame().OpenOneLibrary(l1, true);
+    Frame().OpenOneLibrary(l2, false);
+    QCOMPARE(Column(*Frame().lvObjs, 1), QStringList({kSame, kSame}));
+
+    // Cut short while it is open.
+    fs::resize_file(l1, static_cast<std::uintmax_t>(w.DataOffsets[0][1] + 150));
+    SelectRow(*Frame().lvObjs, 1);
+    Frame().lvLibsDblClick();
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY2(errors_[0].contains("truncated") && errors_[0].contains("x.pbl@w_b"), qPrintable(errors_[0]));
+    QVERIFY(Form().FilesFrame->SourceList1.size() < Form().FilesFrame->SourceList2.size());
+
+    // Rewritten with other bytes in place: whatever is read, nothing breaks.
+    {
+      std::ofstream out(l1, std::ios::binary | std::ios::in | std::ios::out);
+      out << std::string(bytes.size(), '\xff');
+    }
+    Form().mnuObjsClick();
+    for (int row = 0; row < 2; ++row) {
+      SelectRow(*Frame().lvObjs, row);
+      Frame().lvLibsDblClick();
+    }
+    QVERIFY(errors_.size() >= 2);
+    // Opening it again reads what is there now.
+    errors_.clear();
+    Form().mnuObjsClick();
+    chosen_ = {QString::fromStdString(l1.string())};
+    Form().mnuOpen1->trigger();
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY(errors_[0].contains("x.pbl"));
+  }
+
+  // ---- real libraries ---------------------------------------------------------------------
+
+  void realLibrariesOfTwoReleases() {
+    const fs::path data = testsupport::TestDataDir();
+    if (data.empty()) QSKIP("../shared/testdata is not there");
+    Form().mnuObjsClick();
+    Frame().OpenOneLibrary(data / "pfcmsg-pb9-8bit.pbl", true);
+    Frame().OpenOneLibrary(data / "pfcmsg-pb10-16bit.pbl", false);
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
+    const TCompareCounts& c = Frame().ObjCounts;
+    QCOMPARE(c.Count1, 13);
+    QCOMPARE(c.Count2, 13);
+    QCOMPARE(c.Added + c.Deleted, 0);
+    QCOMPARE(Frame().lvObjs->topLevelItemCount(), 13);
+    for (const QString& letter : Column(*Frame().lvObjs, 6)) QVERIFY(!letter.isEmpty());
+
+    // On the library list the two files have different names: one row each side.
+    Form().tbLibModeClick();
+    Add({data / "pfcmsg-pb9-8bit.pbl"}, true);
+    Add({data / "pfcmsg-pb10-16bit.pbl", data / "pbexamfn-pb10-16bit.pbl"}, false);
+    QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kAdded, kAdded, kDeleted}));
+  }
+};
+
+QTEST_MAIN(LibFrameTest)
+#include "LibFrameTest.moc"
