@@ -4,13 +4,12 @@
 // works on files and folders that nobody may write.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <map>
 #include <set>
 
+#include "FileWatch.h"
 #include "LibWriter.h"
 #include "RunCli.h"
 #include "libview/Pairing.h"
@@ -21,7 +20,10 @@ using testsupport::Cli;
 using testsupport::CliRun;
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
+using testsupport::Snap;
+using testsupport::TSnapshot;
 using testsupport::TTempDir;
+using testsupport::TWatch;
 namespace fs = std::filesystem;
 
 namespace {
@@ -36,57 +38,6 @@ std::string Library(bool unicode, std::int32_t time, const std::string& extra) {
   w.SetChildren(root, child, -1);
   return w.Build();
 }
-
-// A file's bytes and modification time (to the nanosecond).
-struct TSnapshot {
-  std::string Bytes;
-  std::int64_t Sec = 0, Nsec = 0;
-  friend bool operator==(const TSnapshot&, const TSnapshot&) = default;
-};
-
-TSnapshot Snap(const fs::path& p) {
-  struct stat st {};
-  if (::stat(p.c_str(), &st) != 0) ADD_FAILURE() << "cannot stat " << p;
-  return {platform::ReadFileBytes(p), st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-}
-
-// The kernel's events on the files of some folders: which files were opened and closed, and
-// whether any was opened for writing, changed, or had its attributes touched.
-class TWatch {
- public:
-  explicit TWatch(const std::vector<fs::path>& dirs) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-    for (const fs::path& d : dirs) {
-      int wd = inotify_add_watch(fd_, d.c_str(), IN_ALL_EVENTS);
-      if (wd < 0) ADD_FAILURE() << "cannot watch " << d;
-      dirs_[wd] = d;
-    }
-  }
-  ~TWatch() { ::close(fd_); }
-
-  // Files closed after being opened for reading only; a failure for any other change.
-  std::set<fs::path> Take() {
-    std::set<fs::path> read;
-    alignas(inotify_event) char buf[65536];
-    for (;;) {
-      ssize_t n = ::read(fd_, buf, sizeof buf);
-      if (n <= 0) break;
-      for (char* p = buf; p < buf + n;) {
-        auto* e = reinterpret_cast<inotify_event*>(p);
-        p += sizeof(inotify_event) + e->len;
-        fs::path file = dirs_[e->wd] / (e->len ? e->name : "");
-        if (e->mask & IN_CLOSE_NOWRITE) read.insert(file);
-        const std::uint32_t bad = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
-                                  IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
-        if (e->mask & bad) ADD_FAILURE() << "event " << std::hex << (e->mask & bad) << " on " << file;
-      }
-    }
-    return read;
-  }
-
- private:
-  int fd_;
-  std::map<int, fs::path> dirs_;
-};
 
 // Two sides of a comparison in a folder tree: a target beside its libraries, and a workspace
 // whose target names libraries in a sibling folder; both texts of a text comparison.
@@ -178,8 +129,9 @@ TEST_F(ReadOnly, EveryCliCommandOnlyReads) {
     for (const std::string& a : c.Args) args.push_back(files.count(a) ? files.at(a).string() : a);
     CliRun r = RunAsReader(args);
     EXPECT_EQ(r.Exit, c.Exit) << r.Err;
-    std::set<fs::path> read = watch.Take();
-    for (const char* f : c.Reads) EXPECT_TRUE(read.count(files.at(f))) << f << " was not read";
+    testsupport::TFileEvents events = watch.Take();
+    EXPECT_EQ(events.Changes, std::vector<std::string>());
+    for (const char* f : c.Reads) EXPECT_TRUE(events.Read.count(files.at(f))) << f << " was not read";
     ExpectUnchanged();
   }
   EXPECT_TRUE(fs::exists(out_.Path() / "export" / "n_登陆.sru"));
@@ -213,26 +165,22 @@ TEST_F(ReadOnly, TheReadersOnlyRead) {
   TCompareCounts counts;
   CompareLibraries(side1, side2, counts, check);
   EXPECT_EQ(counts.Changed, 1);
-  std::set<fs::path> read = watch.Take();
-  for (const fs::path& f : {main1_, main2_, pbt1_, pbw2_, pbt2_}) EXPECT_TRUE(read.count(f)) << f << " was not read";
+  testsupport::TFileEvents events = watch.Take();
+  EXPECT_EQ(events.Changes, std::vector<std::string>());
+  for (const fs::path& f : {main1_, main2_, pbt1_, pbw2_, pbt2_}) EXPECT_TRUE(events.Read.count(f)) << f << " was not read";
   ExpectUnchanged();
 }
 
 // The one place libraries are opened: the descriptor it holds allows reading and nothing else.
 TEST_F(ReadOnly, TheFileStreamOpensForReadingOnly) {
   TLibStream stream(main1_);
-  int found = 0;
-  for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
-    std::error_code ec;
-    if (fs::read_symlink(e.path(), ec) != main1_) continue;
-    std::string info = platform::ReadFileBytes("/proc/self/fdinfo/" + e.path().filename().string());
-    std::size_t at = info.find("flags:");
-    ASSERT_NE(at, std::string::npos) << info;
-    int flags = std::stoi(info.substr(at + 6), nullptr, 8);
-    EXPECT_EQ(flags & O_ACCMODE, O_RDONLY) << info;
-    ++found;
-  }
-  EXPECT_EQ(found, 1);
+  EXPECT_EQ(testsupport::OpenForWriting({main1_}), std::vector<fs::path>());
+  // The check sees a descriptor that may write.
+  int fd = ::open(out_.Path().c_str(), O_TMPFILE | O_RDWR, 0600);
+  ASSERT_GE(fd, 0);
+  fs::path tmp = fs::read_symlink("/proc/self/fd/" + std::to_string(fd));
+  EXPECT_EQ(testsupport::OpenForWriting({tmp}), std::vector<fs::path>({tmp}));
+  ::close(fd);
   char byte = 0;
   EXPECT_EQ(stream.ReadAt(0, &byte, 1), 1u);
 }
