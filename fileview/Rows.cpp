@@ -49,8 +49,8 @@ const std::string kRule(80, '=');
 
 }  // namespace
 
-std::vector<std::string> LoadSourceLines(const std::filesystem::path& path) {
-  const std::string bytes = platform::ReadFileBytes(path);
+std::vector<std::string> LoadSourceLines(const std::filesystem::path& path, platform::TTextEncoding* encoding) {
+  const std::string bytes = platform::DecodeText(platform::ReadFileBytes(path), encoding);
   std::vector<std::string> lines;
   // At most one line per break, plus the last: room up front spares long texts the regrowth.
   lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
@@ -89,6 +89,56 @@ TFilledRows FillRows(const std::vector<std::string>& text1, const std::vector<st
   if (!showDiffsOnly)
     for (; next1 < out.Counts.Count1; ++next1, ++next2) equalRow(next1, next2);
   out.OptionsNote = OptionsNote(ignoreCase, ignoreBlanks);
+  return out;
+}
+
+std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const std::vector<std::string>& source,
+                                    const std::vector<ChangeRecord>& changes, bool side1, bool equalRowsLeftOut) {
+  std::vector<std::string> out;
+  out.reserve(equalRowsLeftOut ? source.size() + rows.size() : rows.size());
+  auto emit = [&out](const TPaneRow& r) {
+    if (r.Tag != 0 || r.Modified) out.emplace_back(r.Text);
+  };
+  if (!equalRowsLeftOut) {
+    for (const TPaneRow& r : rows) emit(r);
+    return out;
+  }
+  // The side's equal lines [From, To) and the filled row they stood before.
+  struct TGap {
+    std::size_t Row;
+    std::int32_t From, To;
+  };
+  std::vector<TGap> gaps;
+  std::size_t filledRows = 0;
+  std::int32_t next1 = 0, next2 = 0, own = 0;
+  for (const ChangeRecord& c : changes) {
+    next2 += c.Pos1 - next1;  // the equal lines skipped on both sides
+    const std::int32_t start = side1 ? c.Pos1 : next2;
+    bool covers = side1 ? c.Kind != KindAdded : c.Kind != KindDeleted;
+    if (start > own) gaps.push_back({filledRows, own, start});
+    own = std::max(own, covers ? start + c.Count : start);
+    filledRows += static_cast<std::size_t>(std::max(c.Count, 0));
+    next1 = c.Kind == KindAdded ? c.Pos1 : c.Pos1 + c.Count;
+    if (c.Kind != KindDeleted) next2 = c.Pos2 + c.Count;
+  }
+  const auto size = static_cast<std::int32_t>(source.size());
+  if (size > own) gaps.push_back({filledRows, own, size});
+
+  std::size_t g = 0;
+  auto flush = [&](const TGap& gap) {
+    for (std::int32_t i = gap.From; i < gap.To && i < size; ++i) out.push_back(source[static_cast<std::size_t>(i)]);
+  };
+  const bool sameRows = rows.size() == filledRows;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const TPaneRow& r = rows[i];
+    if (sameRows) {
+      for (; g < gaps.size() && gaps[g].Row <= i; ++g) flush(gaps[g]);
+    } else if (r.Tag > 0) {
+      for (; g < gaps.size() && gaps[g].To <= r.Tag - 1; ++g) flush(gaps[g]);
+    }
+    emit(r);
+  }
+  for (; g < gaps.size(); ++g) flush(gaps[g]);
   return out;
 }
 

@@ -13,10 +13,13 @@
 #include "diff/DiffUnit.h"
 #include "libview/CompareCounts.h"
 #include "platform/DateTime.h"
+#include "platform/TextFile.h"
 
-// A text file as lines: split at CR LF, a lone CR and a lone LF, bytes unchanged (no byte-order
-// mark is interpreted). Throws platform::TFileError.
-std::vector<std::string> LoadSourceLines(const std::filesystem::path& path);
+// A text file as code-page lines, split at CR LF, a lone CR and a lone LF. A file with a UTF-8 or
+// UTF-16 byte-order mark, or valid UTF-8 holding non-ASCII characters, is converted; any other
+// file is taken byte for byte. `encoding` receives what was found. Throws platform::TFileError.
+std::vector<std::string> LoadSourceLines(const std::filesystem::path& path,
+                                         platform::TTextEncoding* encoding = nullptr);
 
 // One side of a row: the text (empty for a filler), its colour, its 1-based line number in its
 // own text (0 for a filler) and its difference code (0 none, 1 added opposite, 2 deleted,
@@ -57,6 +60,22 @@ std::string OptionsNote(bool ignoreCase, bool ignoreBlanks);
 TFilledRows FillRows(const std::vector<std::string>& text1, const std::vector<std::string>& text2,
                      const std::vector<ChangeRecord>& changes, const TRowColors& colors, bool showDiffsOnly,
                      bool ignoreCase = false, bool ignoreBlanks = false);
+
+// A pane row as Save sees it: its text, its line number (0 for a filler) and whether it was
+// typed, pasted or changed since the fill.
+struct TPaneRow {
+  std::string_view Text;
+  std::int32_t Tag = 0;
+  bool Modified = false;
+};
+
+// The text to save for one side (`side1` or side 2) from the rows of its pane after a fill with
+// the change records `changes`: every row except the fillers nobody touched. When the fill left
+// the equal rows out, the side's equal lines of `source` are put back between the blocks, so
+// that a save never writes a partial text: by row position while the pane has as many rows as
+// the fill gave it, otherwise before the first row numbered after them.
+std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const std::vector<std::string>& source,
+                                    const std::vector<ChangeRecord>& changes, bool side1, bool equalRowsLeftOut);
 
 // Date-time text of the report (the user's short date, ", ", the short time).
 using TReportDateFormat = std::function<std::string(platform::TDateTime)>;

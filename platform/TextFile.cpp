@@ -5,6 +5,16 @@
 
 namespace platform {
 
+namespace {
+
+bool HasNonAscii(std::string_view bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+}  // namespace
+
 void SplitLines(std::string_view text, std::vector<std::string>& lines, bool stopAtNul) {
   if (stopAtNul) {
     std::size_t nul = text.find('\0');
@@ -19,6 +29,39 @@ void SplitLines(std::string_view text, std::vector<std::string>& lines, bool sto
     if (i < n) i += (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
     start = i;
   }
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;  // bounds of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      if (c == 0xE0) lo = 0xA0;  // no overlong forms
+      if (c == 0xED) hi = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      if (c == 0xF0) lo = 0x90;
+      if (c == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+    } else {
+      return false;
+    }
+    if (n - i < len || p[i + 1] < lo || p[i + 1] > hi) return false;
+    for (std::size_t k = 2; k < len; ++k)
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+    i += len;
+  }
+  return true;
 }
 
 std::string DecodeText(std::string_view bytes, TTextEncoding* encoding) {
@@ -36,6 +79,9 @@ std::string DecodeText(std::string_view bytes, TTextEncoding* encoding) {
     std::string le(bytes.substr(2));
     for (std::size_t i = 0; i + 1 < le.size(); i += 2) std::swap(le[i], le[i + 1]);
     text = Utf16LEBytesToCodePage(le.data(), le.size());
+  } else if (HasNonAscii(bytes) && IsValidUtf8(bytes)) {
+    enc = TTextEncoding::Utf8;
+    text = Utf8ToCodePage(bytes);
   } else {
     text = std::string(bytes);
   }
@@ -63,6 +109,9 @@ void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string
       break;
     case TTextEncoding::Utf8Bom:
       bytes = "\xEF\xBB\xBF" + CodePageToUtf8(text);
+      break;
+    case TTextEncoding::Utf8:
+      bytes = CodePageToUtf8(text);
       break;
     case TTextEncoding::Utf16LE:
     case TTextEncoding::Utf16BE: {

@@ -8,16 +8,21 @@
 
 namespace platform {
 
-// How a text file's bytes were written. Files without a byte-order mark are taken as the code
-// page itself (GB18030, which holds GBK and ASCII files byte for byte).
-enum class TTextEncoding { CodePage, Utf8Bom, Utf16LE, Utf16BE };
+// How a text file's bytes were written. A file with a UTF-8 or UTF-16 byte-order mark is that
+// encoding; a file without one that is valid UTF-8 and holds non-ASCII characters is UTF-8; any
+// other file is taken as the code page itself (GB18030, which holds GBK and ASCII files byte for
+// byte).
+enum class TTextEncoding { CodePage, Utf8Bom, Utf16LE, Utf16BE, Utf8 };
+
+// Whether the bytes are well-formed UTF-8 (shortest forms, no surrogates, at most U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
 
 // Cuts text into lines at CR LF, a lone CR and a lone LF. A break at the very end does not start
 // an empty last line; an empty text has no lines. When `stopAtNul` is set the text ends at its
 // first NUL byte.
 void SplitLines(std::string_view text, std::vector<std::string>& lines, bool stopAtNul = false);
 
-// Converts a file's bytes to code-page text, recognising a UTF-8 or UTF-16 byte-order mark.
+// Converts a file's bytes to code-page text, recognising the encodings of TTextEncoding.
 std::string DecodeText(std::string_view bytes, TTextEncoding* encoding = nullptr);
 
 // Loads the lines of a text file; throws platform::TFileError.

@@ -145,11 +145,30 @@ TEST(FillRows, RecordsOutsideTheTextsAreRefused) {
   EXPECT_THROW(FillRows({"a"}, {"b"}, {ChangeRecord{KindModified, 0, 0, 5}}, kColors, false), std::out_of_range);
 }
 
-TEST(LoadSourceLines, SplitsAtEveryBreakAndKeepsBytes) {
+TEST(LoadSourceLines, SplitsAtEveryBreakAndKeepsCodePageBytes) {
   testsupport::TTempDir dir;
-  auto p = dir.Write("t.txt", "\xEF\xBB\xBF" "a\r\nb\rc\n\nd\xB0\xA1\r\n");
-  EXPECT_EQ(LoadSourceLines(p), (Lines{"\xEF\xBB\xBF" "a", "b", "c", "", "d\xB0\xA1"}));
+  platform::TTextEncoding enc{};
+  auto p = dir.Write("t.txt", "a\r\nb\rc\n\nd\xB0\xA1\r\n");
+  EXPECT_EQ(LoadSourceLines(p, &enc), (Lines{"a", "b", "c", "", "d\xB0\xA1"}));
+  EXPECT_EQ(enc, platform::TTextEncoding::CodePage);
   EXPECT_THROW(LoadSourceLines(dir.Path() / "none.txt"), platform::TFileError);
+}
+
+TEST(LoadSourceLines, ConvertsMarkedAndUtf8FilesToTheCodePage) {
+  testsupport::TTempDir dir;
+  platform::TTextEncoding enc{};
+  // "啊" is B0 A1 in the code page, E5 95 8A in UTF-8, U+554A in UTF-16.
+  EXPECT_EQ(LoadSourceLines(dir.Write("bom.txt", "\xEF\xBB\xBF" "a\xE5\x95\x8A\r\nb"), &enc),
+            (Lines{"a\xB0\xA1", "b"}));
+  EXPECT_EQ(enc, platform::TTextEncoding::Utf8Bom);
+  EXPECT_EQ(LoadSourceLines(dir.Write("u8.txt", "x\xE5\x95\x8A\n"), &enc), (Lines{"x\xB0\xA1"}));
+  EXPECT_EQ(enc, platform::TTextEncoding::Utf8);
+  EXPECT_EQ(LoadSourceLines(dir.Write("le.txt", std::string("\xFF\xFEJ\0\x4A\x55\r\0\n\0", 10)), &enc),
+            (Lines{"J\xB0\xA1"}));
+  EXPECT_EQ(enc, platform::TTextEncoding::Utf16LE);
+  // Plain ASCII stays the code page; bytes that are not UTF-8 too.
+  LoadSourceLines(dir.Write("ascii.txt", "abc\r\n"), &enc);
+  EXPECT_EQ(enc, platform::TTextEncoding::CodePage);
 }
 
 }  // namespace

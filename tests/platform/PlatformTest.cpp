@@ -126,12 +126,29 @@ TEST(TextFile, ByteOrderMarksAreRecognised) {
   EXPECT_EQ(enc, TTextEncoding::Utf16BE);
   EXPECT_EQ(DecodeText("\xB5\xC7", &enc), "\xB5\xC7");
   EXPECT_EQ(enc, TTextEncoding::CodePage);
+  // Unmarked UTF-8 is recognised only when it holds something beyond ASCII.
+  EXPECT_EQ(DecodeText("a\xE7\x99\xBB", &enc), "a\xB5\xC7");
+  EXPECT_EQ(enc, TTextEncoding::Utf8);
+  EXPECT_EQ(DecodeText("plain", &enc), "plain");
+  EXPECT_EQ(enc, TTextEncoding::CodePage);
+}
+
+TEST(TextFile, Utf8ValidityIsStrict) {
+  EXPECT_TRUE(IsValidUtf8(""));
+  EXPECT_TRUE(IsValidUtf8("\xE7\x99\xBB\xF0\x9F\x98\x80\xC2\xA9"));
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
+  EXPECT_FALSE(IsValidUtf8("\xE0\x80\xAF"));      // overlong
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+  EXPECT_FALSE(IsValidUtf8("\xE7\x99"));          // cut short
+  EXPECT_FALSE(IsValidUtf8("\xB5\xC7\xC2\xBC"));  // code-page Chinese
 }
 
 TEST(TextFile, SaveAndLoadRoundTripInEveryEncoding) {
   testsupport::TTempDir dir;
   std::vector<std::string> lines{"first", kDengLuGbk, "", "last"};
-  for (TTextEncoding enc : {TTextEncoding::CodePage, TTextEncoding::Utf8Bom, TTextEncoding::Utf16LE, TTextEncoding::Utf16BE}) {
+  for (TTextEncoding enc : {TTextEncoding::CodePage, TTextEncoding::Utf8Bom, TTextEncoding::Utf8,
+                            TTextEncoding::Utf16LE, TTextEncoding::Utf16BE}) {
     fs::path p = dir.Path() / "t.txt";
     SaveTextLines(p, lines, enc);
     TTextEncoding found;
