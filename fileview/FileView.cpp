@@ -259,8 +259,8 @@ void TFilesFrame::InitFrame() {
       Main.raise();
       accepted = true;
     };
-    pane->OnPaintLeftMargin = [this](TCodeEdit* sender, QPainter& canvas, const QRect& rec, int, int tag) {
-      PaintGutter(sender, canvas, rec, tag);
+    pane->OnPaintLeftMargin = [this](TCodeEdit* sender, QPainter& canvas, const QRect& rec, int lineNo, int tag) {
+      PaintGutter(sender, canvas, rec, lineNo - 1, tag);
     };
     pane->OnCaretPtChange = [this](TCodeEdit* sender) { CaretMoved(sender); };
     pane->OnEnter = [this](TCodeEdit* sender) {
@@ -632,9 +632,6 @@ void TFilesFrame::FillPanes() {
     put(lines1, row.Left);
     put(lines2, row.Right);
     FilledInsertPos[static_cast<std::size_t>(i)] = row.InsertPos;
-    if (row.Left.Kind == 1) ++Counts.Added;
-    if (row.Left.Kind == 3) ++Counts.Changed;
-    if (row.Left.Kind == 2) ++Counts.Deleted;
   }
   FilledDiffsOnly = diffsOnly;
   lines1.EndUpdate();
@@ -651,10 +648,9 @@ void TFilesFrame::FillPanes() {
   Main.ShowCounts(Counts);
 }
 
-void TFilesFrame::PaintGutter(TCodeEdit* sender, QPainter& canvas, const QRect& marginRec, int tag) {
+void TFilesFrame::PaintGutter(TCodeEdit* sender, QPainter& canvas, const QRect& marginRec, int row, int tag) {
   const bool left = sender == Pane1;
   const int right = sender->GutterWidth() + marginRec.left();
-  const int row = marginRec.top() >= 0 ? sender->PixelToPoint(sender->GutterWidth() + 1, marginRec.top() + 1).Y : -1;
   if (tag > 0) {
     const std::string num = std::to_string(tag);
     sender->TextOut(canvas, right - (left ? 14 : 4) - sender->TextWidth(num), marginRec.top(), num);
@@ -1028,10 +1024,14 @@ void TFilesFrame::SaveReport() {
 
 // ---- find and replace -----------------------------------------------------------------------
 
-void TFilesFrame::FindCommand() {
-  if (!ShowFindDialog(&Main, SearchOptions)) return;
+void TFilesFrame::SetSearchPattern() {
   Search->SetPattern(ToCodePage(SearchOptions.FindText));
   Search->SetCaseSensitive(!SearchOptions.IgnoreCase);
+}
+
+void TFilesFrame::FindCommand() {
+  if (!ShowFindDialog(&Main, SearchOptions)) return;
+  SetSearchPattern();
   FindNextCommand();
 }
 
@@ -1050,8 +1050,11 @@ void TFilesFrame::FindNextCommand() {
 
 void TFilesFrame::ReplaceCommand() {
   if (!ShowReplaceDialog(&Main, SearchOptions)) return;
-  Search->SetPattern(ToCodePage(SearchOptions.FindText));
-  Search->SetCaseSensitive(!SearchOptions.IgnoreCase);
+  SetSearchPattern();
+  RunReplace();
+}
+
+void TFilesFrame::RunReplace() {
   TCodeEdit* pane = SearchTarget();
   TPaneSearchTarget target(*pane);
   TReplaceRun run;

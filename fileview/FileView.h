@@ -88,6 +88,10 @@ class TFilesFrame : public QWidget {
   void FindCommand();
   void FindNextCommand();
   void ReplaceCommand();
+  // What the dialogs' confirmation sets up: the searcher's pattern and case mode from
+  // SearchOptions; then one replace run in the focused pane (the left one otherwise).
+  void SetSearchPattern();
+  void RunReplace();
 
   // The panes' font: the font the font command's dialog (FontDialog1) starts from and stores the
   // user's choice in. Set from the settings before InitFrame and saved with them.
@@ -177,7 +181,7 @@ class TFilesFrame : public QWidget {
   void PaneKeyDown(TCodeEdit* pane, int& key, Qt::KeyboardModifiers shift);
   void PaneScrolled(TCodeEdit* sender);
   void FrameMouseWheel(TCodeEdit* sender, int delta, bool& handled);
-  void PaintGutter(TCodeEdit* sender, QPainter& canvas, const QRect& marginRec, int tag);
+  void PaintGutter(TCodeEdit* sender, QPainter& canvas, const QRect& marginRec, int row, int tag);
   void ShowCurrentLine();
   void PlaceLineBars();
   void AdjustStripWidth();
