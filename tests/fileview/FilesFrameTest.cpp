@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <fstream>
@@ -400,6 +401,40 @@ class FilesFrameTest : public QObject {
     QCOMPARE(PaneLines(Frame().Pane1), Lines({"a"}));
     QCOMPARE(Frame().pnlCaptionLeft->palette().color(QPalette::Window),
              Frame().palette().color(QPalette::Button));
+  }
+
+  void escapeDuringAComparisonCancelsIt() {
+    Compare({"old"}, {"new"});
+    // Two long texts that differ everywhere keep the engine busy; Esc arrives through the events
+    // it lets through.
+    Frame().SetSourceText("one", Numbered("a", 3000), true);
+    Frame().SetSourceText("two", Numbered("b", 3000), false);
+    QTimer::singleShot(0, form_.get(), [this] {
+      QVERIFY(Frame().Comparing);
+      QVERIFY(TMainForm::ItemEnabled(form_->mnuCancel));
+      QVERIFY(!TMainForm::ItemEnabled(form_->mnuCompare));
+      QTest::keyClick(Frame().Pane1->viewport(), Qt::Key_Escape);
+    });
+    Frame().RunCompare();
+    QVERIFY(!Frame().ResultPresent);
+    QCOMPARE(form_->StatusBar1->PanelText(3), QString("Compare cancelled."));
+    QCOMPARE(PaneLines(Frame().Pane1), Numbered("a", 3000));  // the plain texts stay
+    QVERIFY(TMainForm::ItemEnabled(form_->mnuCompare));
+    QVERIFY(!TMainForm::ItemEnabled(form_->mnuCancel));
+  }
+
+  void aPairHandedOverDuringAComparisonIsComparedInstead() {
+    Frame().SetSourceText("one", Numbered("a", 3000), true);
+    Frame().SetSourceText("two", Numbered("b", 3000), false);
+    QTimer::singleShot(0, form_.get(), [this] {
+      Frame().SetSourceText("three", {"x", "y"}, true);
+      Frame().SetSourceText("four", {"x", "z"}, false);
+      Frame().RunCompare();
+    });
+    Frame().RunCompare();
+    QVERIFY(Frame().ResultPresent);
+    QCOMPARE(PaneLines(Frame().Pane2), Lines({"x", "z"}));
+    QCOMPARE(Frame().Counts.Changed, 1);
   }
 
   void theSaveDialogProposesTheExportedName() {
