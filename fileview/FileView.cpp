@@ -574,6 +574,7 @@ void TFilesFrame::RunCompare() {
   SetCaption(true);
   SetCaption(false);
   Pane1->setFocus();
+  ShowCurrentLine();
   for (QAction* a : {Main.mnuNext, Main.mnuPrev, Main.tbNext, Main.tbPrev, Main.mnuSaveReport}) a->setEnabled(true);
 }
 

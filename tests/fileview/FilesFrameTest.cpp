@@ -95,6 +95,16 @@ class FilesFrameTest : public QObject {
     Frame().LoadFile(Path("two.txt"), false);
     QVERIFY(Frame().ResultPresent);
   }
+  // What the replace dialog confirms: the options, then the searcher set from them.
+  void ConfirmReplace(const QString& find, const QString& replace, bool forward, bool all, bool prompt) {
+    TSearchOptions& o = Frame().SearchOptions;
+    o.FindText = find;
+    o.ReplaceText = replace;
+    o.Forward = forward;
+    o.ReplaceAll = all;
+    o.Prompt = prompt;
+    Frame().SetSearchPattern();
+  }
   void FocusPane(TCodeEdit* pane) {
     pane->setFocus();
     QCOMPARE(Frame().ActivePane(), pane);
@@ -521,11 +531,7 @@ class FilesFrameTest : public QObject {
     TCodeEdit* left = Frame().Pane1;
     FocusPane(left);
     left->MoveCaretTo(TPoint{3, 1});
-    Frame().SearchOptions.FindText = "a";
-    Frame().SearchOptions.ReplaceText = "ab";
-    Frame().SearchOptions.Forward = false;
-    Frame().SearchOptions.ReplaceAll = true;
-    Frame().SetSearchPattern();
+    ConfirmReplace("a", "ab", false, true, false);
     Frame().RunReplace();
     QCOMPARE(PaneLines(left), Lines({"ab ab", "ab b"}));
   }
@@ -535,12 +541,7 @@ class FilesFrameTest : public QObject {
     TCodeEdit* left = Frame().Pane1;
     FocusPane(left);
     left->MoveCaretTo(TPoint{0, 0});
-    Frame().SearchOptions.FindText = "a";
-    Frame().SearchOptions.ReplaceText = "b";
-    Frame().SearchOptions.Forward = true;
-    Frame().SearchOptions.Prompt = true;
-    Frame().SearchOptions.ReplaceAll = true;
-    Frame().SetSearchPattern();
+    ConfirmReplace("a", "b", true, true, true);
     std::vector<TReplaceChoice> answers{rcSkip, rcAll};
     int asked = 0;
     Frame().AskReplace = [&](TCodeEdit*) { return answers[static_cast<std::size_t>(asked++)]; };
@@ -560,12 +561,7 @@ class FilesFrameTest : public QObject {
     TCodeEdit* left = Frame().Pane1;
     FocusPane(left);
     left->MoveCaretTo(TPoint{0, 0});
-    Frame().SearchOptions.FindText = "a";
-    Frame().SearchOptions.ReplaceText = "b";
-    Frame().SearchOptions.Forward = true;
-    Frame().SearchOptions.ReplaceAll = true;
-    Frame().SearchOptions.Prompt = false;
-    Frame().SetSearchPattern();
+    ConfirmReplace("a", "b", true, true, false);
     Frame().RunReplace();
     QCOMPARE(PaneLines(left), Lines({"aaa"}));
   }
