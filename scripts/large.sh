@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Generates the large inputs (a 100 MB library of 50,000 entries, its changed copy in both
 # variants, two 1,000,000-line texts) and runs quorvex-cli on them, printing wall time and peak
-# resident memory of each command as rows of the README's Performance table.
+# resident memory of each command as rows of the README's Performance table, then the library
+# views' steps on the same libraries.
 # Usage: scripts/large.sh [DIR]   (inputs go to DIR, default build/large; about 550 MB)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,8 +10,9 @@ build=${BUILD:-build}
 dir=$(realpath -m "${1:-$build/large}")
 bash scripts/setup.sh
 cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" -j "${JOBS:-2}" --target quorvex-cli quorvex_make_large
+cmake --build "$build" -j "${JOBS:-2}" --target quorvex-cli quorvex_make_large test_large_views
 cli=$PWD/$build/cli/quorvex-cli
+views=$PWD/$build/tests/robust/test_large_views
 
 [ -f "$dir/text2.txt" ] || "$build/bench/quorvex_make_large" "$dir"
 cd "$dir"
@@ -42,3 +44,7 @@ run "\`diff\`, 1,000,000 lines each (33 MB), 1,000 edits" 1 diff text1.txt text2
 run "\`diff --ignore-case --ignore-blanks\`, the same" 1 diff --ignore-case --ignore-blanks text1.txt text2.txt
 run "\`diff\` of a 1,000,000-line text with itself" 0 diff text1.txt text1.txt
 rm -rf export out.txt err.txt time.txt
+echo
+echo "| the library views (offscreen) | time | peak memory |"
+echo "|---|---|---|"
+QUORVEX_LARGE=$dir QT_QPA_PLATFORM=offscreen "$views" 2>&1 | sed -n 's/^QINFO  : [^|]*\(|.*|\)$/\1/p'

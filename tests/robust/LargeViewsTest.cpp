@@ -1,0 +1,69 @@
+// The library views on the large inputs of scripts/large.sh: a 100 MB library of 50,000 entries
+// on side 1 and its changed 16-bit copy on side 2, paired in the library list and then object by
+// object. Skipped unless QUORVEX_LARGE names the folder of those inputs; prints the time and the
+// peak resident memory of each step for the README.
+#include <sys/resource.h>
+
+#include <QElapsedTimer>
+#include <QtTest>
+#include <memory>
+
+#include "LibWriter.h"
+#include "app/ExeDir.h"
+#include "app/Main.h"
+#include "fileview/FileView.h"
+#include "libview/LibView.h"
+
+namespace fs = std::filesystem;
+
+class LargeViewsTest : public QObject {
+  Q_OBJECT
+
+  static long PeakMb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024;
+  }
+
+ private slots:
+  void largeLibrariesInTheViews() {
+    const QByteArray dir = qgetenv("QUORVEX_LARGE");
+    if (dir.isEmpty()) QSKIP("QUORVEX_LARGE is not set (scripts/large.sh sets it)");
+    const fs::path root = dir.toStdString();
+    testsupport::TTempDir exeDir;
+    SetExeDir(exeDir.Path());
+    auto form = std::make_unique<TMainForm>();
+    TLibFrame& frame = *form->LibFrame;
+    QStringList messages;
+    frame.ShowInformation = [&](const QString& text) { messages << text; };
+    frame.ShowError = [&](const std::exception& e) { messages << QString::fromStdString(e.what()); };
+    QElapsedTimer t;
+
+    t.start();
+    frame.AddLibraries({root / "one" / "big.pbl"}, true);
+    frame.AddLibraries({root / "u16" / "big.pbl"}, false);
+    qInfo("| library list: pairing 100 MB 8-bit with its changed 16-bit copy | %.2f s | %ld MB |",
+          t.elapsed() / 1000.0, PeakMb());
+    QCOMPARE(frame.LibCounts.Changed, 1);
+
+    t.restart();
+    frame.lvLibs->topLevelItem(0)->setSelected(true);
+    frame.lvLibsDblClick();
+    qInfo("| object list: 50,000 pairs, every one compared by its source | %.2f s | %ld MB |", t.elapsed() / 1000.0,
+          PeakMb());
+    QCOMPARE(frame.ObjCounts.Count1, 50000);
+    QCOMPARE(frame.ObjCounts.Changed + frame.ObjCounts.Added + frame.ObjCounts.Deleted, 500 + 50 + 50);
+
+    t.restart();
+    frame.lvObjs->topLevelItem(frame.lvObjs->topLevelItemCount() / 2)->setSelected(true);
+    frame.lvLibsDblClick();
+    qInfo("| one object's sources side by side | %.2f s | %ld MB |", t.elapsed() / 1000.0, PeakMb());
+    QVERIFY(!form->FilesFrame->SourceList1.empty());
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+    form.reset();
+    SetExeDir({});
+  }
+};
+
+QTEST_MAIN(LargeViewsTest)
+#include "LargeViewsTest.moc"
