@@ -605,6 +605,16 @@ class FilesFrameTest : public QObject {
     QCOMPARE(Frame().SourceList1, Lines({"a"}));
   }
 
+  void aFileDroppedOnAPaneLoadsIntoThatSide() {
+    WriteAll(Path("dropped.txt"), "d\r\n");
+    // The pane reports the first dropped file (the editor's own tests cover the drag events).
+    bool accepted = false;
+    Frame().Pane2->OnDropFiles(Frame().Pane2, Path("dropped.txt"), accepted);
+    QVERIFY(accepted);
+    QCOMPARE(Frame().SourceList2, Lines({"d"}));
+    QCOMPARE(Frame().Name2, Path("dropped.txt"));
+  }
+
   void theOpenCommandLoadsTheChosenFileIntoItsSide() {
     WriteAll(Path("chosen.txt"), "z\r\n");
     Frame().ChooseOpenFile = [&](const QString&) { return Path("chosen.txt"); };
