@@ -157,11 +157,10 @@ void TFilesFrame::InitFrame() {
   Engine = std::make_unique<TDiff>();
   Engine->OnProgress = [this](TDiff&, std::int32_t percent) { DiffProgress(percent); };
   // Pending events are processed between search steps (a few times a second is enough to keep
-  // the window responsive and let Esc through).
-  auto lastEvents = std::make_shared<QElapsedTimer>();
-  Engine->OnStep = [lastEvents](TDiff&) {
-    if (lastEvents->isValid() && lastEvents->elapsed() < 25) return;
-    lastEvents->start();
+  // the window responsive and let Esc through); the first step of every run always does.
+  Engine->OnStep = [this](TDiff&) {
+    if (EventsTimer.isValid() && EventsTimer.elapsed() < 25) return;
+    EventsTimer.start();
     QCoreApplication::processEvents();
   };
   SourceList1.clear();
@@ -549,6 +548,7 @@ void TFilesFrame::RunCompare() {
     Main.mnuCancel->setEnabled(true);
     Main.tbCancel->setEnabled(true);
     const std::uint64_t generation = TextGeneration;
+    EventsTimer.invalidate();
     ok = Engine->Execute(hashes1, hashes2);
     // Texts replaced during the run: its records belong to texts no longer shown.
     if (generation != TextGeneration) ok = false;

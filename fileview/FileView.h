@@ -14,6 +14,7 @@
 // line, each with its colour, its line number (Tag) and its difference code (Kind).
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QWidget>
 
@@ -194,7 +195,8 @@ class TFilesFrame : public QWidget {
   std::unique_ptr<TBaseSearch> Search;
   bool Filling = false;         // the frame itself is changing the panes' texts
   bool Scrolling = false;       // PaneScrolled is moving the other pane
-  bool RestartPending = false;  // new texts arrived during a comparison: compare again
+  bool RestartPending = false;
+  QElapsedTimer EventsTimer;    // since the engine last let events through  // new texts arrived during a comparison: compare again
   std::uint64_t TextGeneration = 0;  // counts the texts shown, to spot a replaced pair
   bool Edited1 = false, Edited2 = false;
   // Exact modification stamps of the loaded files (0: none), to notice a rewrite.
