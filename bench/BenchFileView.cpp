@@ -9,32 +9,24 @@
 #include <fstream>
 #include <string>
 
-#include "app/ExeDir.h"
+#include "BenchForm.h"
 #include "app/Main.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
-#include "tests/support/LibWriter.h"
 
 namespace {
 
 using testsupport::TTempDir;
 
 TMainForm& FilesForm() {
-  static TTempDir exeDir;
-  static TMainForm* form = nullptr;
-  if (!form) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "quorvex-bench";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
-    SetExeDir(exeDir.Path());
-    form = new TMainForm();
-    form->resize(1000, 700);
-    form->show();
-    form->tbFileClick();
-  }
-  return *form;
+  static TMainForm& form = [] () -> TMainForm& {
+    TMainForm& f = BenchForm();
+    f.resize(1000, 700);
+    f.show();
+    f.tbFileClick();
+    return f;
+  }();
+  return form;
 }
 
 // Source-like lines; every hundredth one differs between the two files.

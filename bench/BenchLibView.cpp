@@ -7,9 +7,8 @@
 #include <QTreeWidget>
 #include <chrono>
 
+#include "BenchForm.h"
 #include "LibWriter.h"
-#include "app/ExeDir.h"
-#include "app/Main.h"
 #include "libview/LibView.h"
 
 namespace {
@@ -43,23 +42,6 @@ std::string Library(int objects, int lines, int changeEvery, int variant, std::i
   return w.Build();
 }
 
-// One window for the whole run. It is never destroyed: at exit Qt's own globals may already be
-// gone, and the process ends anyway.
-TMainForm& Form() {
-  static TTempDir exeDir;
-  static TMainForm* form = nullptr;
-  if (!form) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "quorvex-bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-    SetExeDir(exeDir.Path());
-    form = new TMainForm();
-  }
-  return *form;
-}
-
 void SetAge(const fs::path& p, int seconds) {
   fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::seconds(seconds));
 }
@@ -68,7 +50,7 @@ void SetAge(const fs::path& p, int seconds) {
 // another time and one changed object, the rest equal copies with other times), 10 on one side
 // only.
 void PairHundredLibraries(benchmark::State& state) {
-  TMainForm& main = Form();
+  TMainForm& main = BenchForm();
   TLibFrame& frame = *main.LibFrame;
   TTempDir dir;
   std::vector<fs::path> one, two;
@@ -96,7 +78,7 @@ void PairHundredLibraries(benchmark::State& state) {
 // Two 3 MB libraries of 1,500 objects; side 2 has other times throughout and one object in ten
 // changed, so every pair is exported, hashed and compared.
 void OpenPairOfLargeLibraries(benchmark::State& state) {
-  TMainForm& main = Form();
+  TMainForm& main = BenchForm();
   TLibFrame& frame = *main.LibFrame;
   TTempDir dir;
   fs::path a = dir.Write("one/big.pbl", Library(1500, 90, 0, 0, 100));
