@@ -45,6 +45,6 @@ run "\`diff --ignore-case --ignore-blanks\`, the same" 1 diff --ignore-case --ig
 run "\`diff\` of a 1,000,000-line text with itself" 0 diff text1.txt text1.txt
 rm -rf export out.txt err.txt time.txt
 echo
-echo "| the library views (offscreen) | time | peak memory |"
+echo "| the desktop views (offscreen) | time | peak memory |"
 echo "|---|---|---|"
 QUORVEX_LARGE=$dir QT_QPA_PLATFORM=offscreen "$views" 2>&1 | sed -n 's/^QINFO  : [^|]*\(|.*|\)$/\1/p'

@@ -1,6 +1,6 @@
-// The library views on the large inputs of scripts/large.sh: a 100 MB library of 50,000 entries
-// on side 1 and its changed 16-bit copy on side 2, paired in the library list and then object by
-// object. Skipped unless QUORVEX_LARGE names the folder of those inputs; prints the time and the
+// The desktop views on the large inputs of scripts/large.sh: two 1,000,000-line texts compared in
+// the source view; a 100 MB library of 50,000 entries on side 1 and its changed 16-bit copy on
+// side 2, paired in the library list and then object by object. Skipped unless QUORVEX_LARGE names the folder of those inputs; prints the time and the
 // peak resident memory of each step for the README.
 #include <sys/resource.h>
 
@@ -11,6 +11,7 @@
 #include "LibWriter.h"
 #include "app/ExeDir.h"
 #include "app/Main.h"
+#include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 
@@ -26,6 +27,35 @@ class LargeViewsTest : public QObject {
   }
 
  private slots:
+  // First, so that its peak memory is its own.
+  void largeTextsInTheSourceView() {
+    const QByteArray dir = qgetenv("QUORVEX_LARGE");
+    if (dir.isEmpty()) QSKIP("QUORVEX_LARGE is not set (scripts/large.sh sets it)");
+    const fs::path root = dir.toStdString();
+    testsupport::TTempDir exeDir;
+    SetExeDir(exeDir.Path());
+    auto form = std::make_unique<TMainForm>();
+    form->resize(1000, 700);
+    form->show();
+    form->tbFileClick();
+    TFilesFrame& frame = *form->FilesFrame;
+    QElapsedTimer t;
+    t.start();
+    frame.LoadFile(QString::fromStdString((root / "text1.txt").string()), true);
+    frame.LoadFile(QString::fromStdString((root / "text2.txt").string()), false);
+    QCoreApplication::processEvents();
+    qInfo("| source view: two 1,000,000-line texts loaded, compared and shown | %.2f s | %ld MB |",
+          t.elapsed() / 1000.0, PeakMb());
+    QVERIFY(frame.ResultPresent);
+    QCOMPARE(frame.Counts.Count1, 1000000);
+    t.restart();
+    form->mnuShowDiffsOnly->trigger();
+    form->mnuShowDiffsOnly->trigger();
+    qInfo("| source view: showing the differences only and everything again | %.2f s | %ld MB |",
+          t.elapsed() / 1000.0, PeakMb());
+    QCOMPARE(frame.Pane1->Lines().Count(), frame.Pane2->Lines().Count());
+  }
+
   void largeLibrariesInTheViews() {
     const QByteArray dir = qgetenv("QUORVEX_LARGE");
     if (dir.isEmpty()) QSKIP("QUORVEX_LARGE is not set (scripts/large.sh sets it)");
