@@ -54,10 +54,12 @@ constexpr TColor kEditedCaption = 0xCCE0E0;
 constexpr int kStripWidth = 20;
 constexpr int kLineNoWidth = 72;
 
-// The folder of a path, for the dialogs; empty when the path names no file.
+// The folder part of a path (of a file, or of a library under an object caption), for the
+// dialogs; empty when there is no such folder.
 QString FolderOf(const QString& path) {
-  QFileInfo info(path);
-  return info.exists() ? info.absolutePath() : QString();
+  QFileInfo file(path);
+  if (!file.exists()) file = QFileInfo(path.left(path.lastIndexOf('@')));
+  return !path.isEmpty() && file.exists() ? file.absolutePath() : QString();
 }
 
 // A pane as the search routines see it.
