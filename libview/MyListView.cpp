@@ -35,11 +35,14 @@ void TSortHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logica
   option->icon = images[static_cast<std::size_t>(mark)];
   option->iconAlignment = Qt::AlignRight | Qt::AlignVCenter;
   // The style moves only the left edge of the caption for the image; a right-aligned caption
-  // is kept clear of it with trailing blanks.
+  // is kept clear of it with trailing blanks, a left-aligned one in a narrow column is shortened.
+  int needed = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this) + 4;
   if (option->textAlignment & Qt::AlignRight) {
     int blank = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char(' ')));
-    int needed = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this) + 4;
     option->text += QString((needed + blank - 1) / blank, QLatin1Char(' '));
+  } else {
+    const int room = sectionSize(logicalIndex) - 2 * needed - 4;
+    option->text = fontMetrics().elidedText(option->text, Qt::ElideRight, std::max(room, 0));
   }
 }
 
