@@ -241,7 +241,9 @@ TEST(RealLibraries, ConsecutiveReleases) {
   EXPECT_EQ(l1.size() - counts.Added, n1);
   EXPECT_EQ(l2.size() - counts.Deleted, n2);
   for (std::size_t i = 0; i < l1.size(); ++i)
-    if (!l1[i].Key.empty() && !l2[i].Key.empty()) EXPECT_EQ(platform::CompareTextNoCase(l1[i].Key, l2[i].Key), 0);
+    if (!l1[i].Key.empty() && !l2[i].Key.empty()) {
+      EXPECT_EQ(platform::CompareTextNoCase(l1[i].Key, l2[i].Key), 0);
+    }
 }
 
 }  // namespace

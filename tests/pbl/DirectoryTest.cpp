@@ -150,7 +150,9 @@ TEST_P(BothVariants, TruncatedFilesGivePartialLists) {
   for (std::size_t len = cut; len-- > 0;) {
     Read part = ReadBytes(bytes.substr(0, len));
     EXPECT_LE(part.List.size(), 1u);
-    if (len < static_cast<std::size_t>(w.NodeOffsets[0]) + 22) EXPECT_TRUE(part.List.empty());
+    if (len < static_cast<std::size_t>(w.NodeOffsets[0]) + 22) {
+      EXPECT_TRUE(part.List.empty());
+    }
   }
 }
 

@@ -86,7 +86,9 @@ TEST_F(RealLibraries, ExportsStartWithHeaderAndStoredComment) {
       bool hasComment = lines[1].rfind("$PBExportComments$", 0) == 0;
       EXPECT_EQ(hasComment, item.Rec->CommentLen > 0) << item.Rec->Name;
       // These comments are single lines of ASCII: the stored length is the line's length.
-      if (hasComment) EXPECT_EQ(lines[1].size() - 18, item.Rec->CommentLen) << file << " " << item.Rec->Name;
+      if (hasComment) {
+        EXPECT_EQ(lines[1].size() - 18, item.Rec->CommentLen) << file << " " << item.Rec->Name;
+      }
     }
   }
 }
