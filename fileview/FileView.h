@@ -12,6 +12,10 @@
 // encoding it came in. The panes hold the aligned rows: equal lines opposite each other,
 // modified lines opposite their replacements, an empty filler opposite every added or deleted
 // line, each with its colour, its line number (Tag) and its difference code (Kind).
+//
+// FileView.cpp builds the frame, loads and compares; FileViewNavigate.cpp moves through the
+// result, copies blocks and keeps the panes and the overview strip in step; FileViewSave.cpp
+// saves, writes the report and finds and replaces.
 #pragma once
 
 #include <QElapsedTimer>
@@ -29,8 +33,6 @@
 #include "platform/TextFile.h"
 #include "search/FindReplace.h"
 
-class QFileDialog;
-class QFontDialog;
 class QLabel;
 class QScrollArea;
 class QSplitter;
@@ -38,7 +40,6 @@ class TBaseSearch;
 class TCodeEdit;
 class TMainForm;
 class TOverviewStrip;
-class TSearchPane;
 
 class TFilesFrame : public QWidget {
   Q_OBJECT
@@ -161,7 +162,6 @@ class TFilesFrame : public QWidget {
   friend class TOverviewStrip;
 
   TCodeEdit* PaneOf(bool isLeft) const { return isLeft ? Pane1 : Pane2; }
-  TCodeEdit* FocusedPane() const;
   TCodeEdit* SearchTarget() const;
   bool CanCompare() const;
   void OpenCommand(QObject* sender);
@@ -198,7 +198,6 @@ class TFilesFrame : public QWidget {
   bool RestartPending = false;
   QElapsedTimer EventsTimer;    // since the engine last let events through  // new texts arrived during a comparison: compare again
   std::uint64_t TextGeneration = 0;  // counts the texts shown, to spot a replaced pair
-  bool Edited1 = false, Edited2 = false;
   // Exact modification stamps of the loaded files (0: none), to notice a rewrite.
   std::int64_t FileStamp1 = 0, FileStamp2 = 0;
   QString ReportFileName;       // last name chosen in the report dialog
