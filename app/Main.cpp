@@ -433,7 +433,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       if (!w || w->window() != this) break;
       auto* key = static_cast<QKeyEvent*>(event);
       const TShortcutItem* s = FindShortcut(*key);
-      if (!s || !ShortcutReady(*s)) break;
+      if (!s) break;
+      // The menus' click handlers refresh the item's state before it is asked whether it can
+      // take the key (an edit command disabled when its menu last opened may be ready now).
+      if (event->type() == QEvent::ShortcutOverride)
+        for (QMenu* m : s->Menus) emit m->aboutToShow();
+      if (!ShortcutReady(*s)) break;
       if (event->type() == QEvent::ShortcutOverride) {
         // Claim the key: it comes back as a key press, handled below.
         key->accept();

@@ -10,9 +10,9 @@
 //
 // Menus: a menu's enabled and visible states are those of its menuAction() (the menu bar shows
 // them); enabling or disabling the QMenu widget itself is mirrored there, so either way works.
-// A menu's click handler is its aboutToShow() signal: it runs when the menu opens, and before
-// any shortcut of an item inside it (outermost menu first), so that a menu can refresh its
-// items' states before a shortcut acts.
+// A menu's click handler is its aboutToShow() signal: it runs when the menu opens, and for a
+// shortcut of an item inside it (outermost menu first) both when the key is offered and right
+// before the item runs, so that a menu can refresh its items' states before a shortcut acts.
 //
 // Shortcuts work whenever the item and all its enclosing menus are enabled, also when the item
 // or a menu is hidden (Ctrl+R reaches the hidden mnuReplace). Items that are disabled, inside a

@@ -232,10 +232,10 @@ void TFilesFrame::InitFrame() {
   OverviewRows.clear();
   SetDialogOwner(&Main);
 
-  // Commands of menus that the view's handlers refresh when the menu opens.
-  connect(Main.mnuEdit, &QMenu::aboutToShow, this, [this] {
-    if (isVisible()) EditMenuOpened();
-  });
+  // The edit commands are refreshed when their menu opens, also just before one of their keys
+  // acts. Outside this view they are off, so that Ctrl+C and the like stay with the control that
+  // has the focus there.
+  connect(Main.mnuEdit, &QMenu::aboutToShow, this, &TFilesFrame::EditMenuOpened);
   // Files changed by another program are reloaded when the user comes back to this one.
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
     if (state == Qt::ApplicationActive && isVisible()) CheckFilesChanged();
@@ -342,14 +342,14 @@ TCodeEdit* TFilesFrame::ActivePane() const {
 }
 
 void TFilesFrame::EditMenuOpened() {
-  TCodeEdit* p = ActivePane();
+  TCodeEdit* p = isVisible() ? ActivePane() : nullptr;
   const bool sel = p && p->SelLength() > 0;
   Main.mnuUndo->setEnabled(p && p->CanUndo());
   Main.mnuRedo->setEnabled(p && p->CanRedo());
   Main.mnuCut->setEnabled(sel);
   Main.mnuCopy->setEnabled(sel);
   const QMimeData* clip = QApplication::clipboard()->mimeData();
-  Main.mnuPaste->setEnabled(clip && clip->hasText());
+  Main.mnuPaste->setEnabled(p && clip && clip->hasText());
 }
 
 void TFilesFrame::FontCommand() {

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
 #include <QSplitter>
@@ -445,6 +446,25 @@ class FilesFrameTest : public QObject {
     QVERIFY(Frame().ResultPresent);
     QCOMPARE(PaneLines(Frame().Pane2), Lines({"x", "z"}));
     QCOMPARE(Frame().Counts.Changed, 1);
+  }
+
+  void editKeysActOnTheFocusedPaneOnly() {
+    CompareFiles({"alpha"}, {"beta"});
+    TCodeEdit* left = Frame().Pane1;
+    FocusPane(left);
+    left->MoveCaretTo(TPoint{0, 0});
+    left->SetSelLength(3);
+    QTest::keyClick(left->viewport(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QString("alp"));
+    QTest::keyClick(left->viewport(), Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(PaneLines(left), Lines({"ha"}));
+    QTest::keyClick(left->viewport(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(PaneLines(left), Lines({"alpha"}));
+    // In another view the keys stay with the focused control.
+    form_->tbLibModeClick();
+    emit form_->mnuEdit->aboutToShow();
+    for (QAction* a : {form_->mnuUndo, form_->mnuRedo, form_->mnuCut, form_->mnuCopy, form_->mnuPaste})
+      QVERIFY(!TMainForm::ItemEnabled(a));
   }
 
   void theSaveDialogProposesTheExportedName() {
