@@ -546,8 +546,15 @@ void TMainForm::tbFileClick() {
 // ---- options, colours, help, about, exit ----------------------------------------------------
 
 void TMainForm::mnuShowDiffsOnlyClick() {
-  // The check mark has already turned over; a shown result is rebuilt under it at once.
-  if (FilesFrame->ResultPresent) FilesFrame->FillPanes();
+  // The check mark has already turned over; a shown result is rebuilt under it at once, unless
+  // the user keeps edits the rebuild would drop (the mark then turns back).
+  if (!FilesFrame->ResultPresent) return;
+  if (!FilesFrame->ConfirmDiscardEdits()) {
+    QSignalBlocker quiet(mnuShowDiffsOnly);
+    mnuShowDiffsOnly->setChecked(!mnuShowDiffsOnly->isChecked());
+    return;
+  }
+  FilesFrame->FillPanes();
 }
 
 void TMainForm::ChooseColor(TColor& color) {

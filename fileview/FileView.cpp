@@ -376,6 +376,7 @@ void TFilesFrame::ShowSide(std::vector<std::string> lines, bool isLeft) {
   SetSyncScrolling(false);
   TCodeEdit* pane = PaneOf(isLeft);
   (isLeft ? SourceList1 : SourceList2) = std::move(lines);
+  (isLeft ? Aligned1 : Aligned2) = false;
   Filling = true;
   pane->Lines().Assign(isLeft ? SourceList1 : SourceList2);
   pane->Lines().SetModified(false);
@@ -385,12 +386,15 @@ void TFilesFrame::ShowSide(std::vector<std::string> lines, bool isLeft) {
 
 void TFilesFrame::AfterLoad(bool isLeft) {
   TCodeEdit* pane = PaneOf(isLeft);
+  // Both captions: the other one loses the options note of a result no longer shown.
+  SetCaption(true);
+  SetCaption(false);
   pane->SetAutoLineNum(true);
   MarkEdited(isLeft, false);
   sbDiff->hide();
   pane->setFocus();
   Main.mnuCompare->setEnabled(CanCompare());
-  Main.tbCompare->setEnabled(Main.mnuCompare->isEnabled());
+  Main.tbCompare->setEnabled(CanCompare());
   Main.StatusBar1->SetPanelText(3, QString());
   for (QAction* a : {Main.mnuNext, Main.mnuPrev, Main.tbNext, Main.tbPrev, Main.mnuSaveReport}) a->setEnabled(false);
   CurrentLine = 0;
@@ -408,8 +412,7 @@ void TFilesFrame::LoadFile(const QString& path, bool isLeft) {
   (isLeft ? FileStamp1 : FileStamp2) = FileStamp(path);
   if (auto found = platform::FindFirst(ToPath(path))) (isLeft ? FileTime1 : FileTime2) = found->Time.Seconds;
   (isLeft ? Folder1 : Folder2) = ToPath(info.absolutePath()) / "";
-  PaneOf(isLeft)->SetReadOnly(false);
-  SetCaption(isLeft);
+  PaneOf(isLeft)->SetReadOnly(false);  // a file of one's own can be edited and saved
   AfterLoad(isLeft);
   RunCompare();
 }
@@ -419,7 +422,6 @@ void TFilesFrame::SetSourceText(const QString& caption, const std::vector<std::s
   (isLeft ? Name1 : Name2) = caption;
   (isLeft ? Encoding1 : Encoding2) = platform::TTextEncoding::CodePage;
   (isLeft ? FileStamp1 : FileStamp2) = 0;
-  SetCaption(isLeft);
   AfterLoad(isLeft);
   PaneOf(isLeft)->SetReadOnly(true);
 }
@@ -469,15 +471,13 @@ void TFilesFrame::RunCompare() {
     return;
   }
   CurrentLine = 0;
-  if (Pane1->Lines().Modified() || Pane2->Lines().Modified()) {
-    if (!AskYesNo("Changes will be lost if you proceed with this compare.\nContinue? ...")) return;
-  }
+  if (!ConfirmDiscardEdits()) return;
   struct TRestore {
     TFilesFrame& f;
     ~TRestore() {
       f.Comparing = false;
       f.Main.mnuCompare->setEnabled(f.CanCompare());
-      f.Main.tbCompare->setEnabled(f.Main.mnuCompare->isEnabled());
+      f.Main.tbCompare->setEnabled(f.CanCompare());
       f.Main.mnuCancel->setEnabled(false);
       f.Main.tbCancel->setEnabled(false);
     }
@@ -515,7 +515,7 @@ void TFilesFrame::RunCompare() {
   Pane1->MoveCaretTo(TPoint{0, 0});
   Comparing = false;
   Main.mnuCompare->setEnabled(CanCompare());
-  Main.tbCompare->setEnabled(Main.mnuCompare->isEnabled());
+  Main.tbCompare->setEnabled(CanCompare());
   Main.mnuCancel->setEnabled(false);
   Main.tbCancel->setEnabled(false);
   SetSyncScrolling(true);
@@ -524,8 +524,13 @@ void TFilesFrame::RunCompare() {
   SetCaption(true);
   SetCaption(false);
   Pane1->setFocus();
-  ShowCurrentLine();
+  ShowCaretRow(Pane1);
   for (QAction* a : {Main.mnuNext, Main.mnuPrev, Main.tbNext, Main.tbPrev, Main.mnuSaveReport}) a->setEnabled(true);
+}
+
+bool TFilesFrame::ConfirmDiscardEdits() {
+  if (!Pane1->Lines().Modified() && !Pane2->Lines().Modified()) return true;
+  return AskYesNo("Changes will be lost if you proceed with this compare.\nContinue? ...");
 }
 
 void TFilesFrame::CancelCompare() {
@@ -585,6 +590,7 @@ void TFilesFrame::FillPanes() {
     FilledInsertPos[static_cast<std::size_t>(i)] = row.InsertPos;
   }
   FilledDiffsOnly = diffsOnly;
+  Aligned1 = Aligned2 = true;
   lines1.EndUpdate();
   lines2.EndUpdate();
   lines1.SetModified(false);
@@ -596,6 +602,8 @@ void TFilesFrame::FillPanes() {
   Pane2->viewport()->update();
   SetCaption(true);
   SetCaption(false);
+  // The rows changed under the caret: the bars and the block-copy items follow.
+  ShowCaretRow(ActivePane() ? ActivePane() : Pane1);
   Main.ShowCounts(Counts);
 }
 
@@ -659,7 +667,10 @@ bool TFilesFrame::eventFilter(QObject* watched, QEvent* event) {
 // ---- current line -------------------------------------------------------------------------
 
 void TFilesFrame::CaretMoved(TCodeEdit* pane) {
-  if (!ResultPresent || ActivePane() != pane) return;
+  if (ResultPresent && ActivePane() == pane) ShowCaretRow(pane);
+}
+
+void TFilesFrame::ShowCaretRow(TCodeEdit* pane) {
   const int row = pane->CaretPos().Y;
   const bool d = row < pane->Lines().Count() && pane->Lines().GetLineObj(row).Color != pane->Color();
   Main.mnuCopyBlockRight->setEnabled(d && pane == Pane1);

@@ -149,6 +149,8 @@ class TFilesFrame : public QWidget {
 
   // The panes' font; also given to the current-line bars.
   void SetPaneFont(const QFont& f);
+  // Whether comparing or refilling may go ahead: asks first when a pane holds edits.
+  bool ConfirmDiscardEdits();
   // The lines Save would write for a side.
   std::vector<std::string> SavedText(bool isLeft) const;
   // The pane that has the main window's focus, or null.
@@ -179,6 +181,7 @@ class TFilesFrame : public QWidget {
   void SetGutterWidths();
   void CopyBlock(TCodeEdit* from, TCodeEdit* to, QAction* item);
   void CaretMoved(TCodeEdit* pane);
+  void ShowCaretRow(TCodeEdit* pane);
   void PaneKeyDown(TCodeEdit* pane, int& key, Qt::KeyboardModifiers shift);
   void PaneScrolled(TCodeEdit* sender);
   void FrameMouseWheel(TCodeEdit* sender, int delta, bool& handled);
@@ -204,5 +207,6 @@ class TFilesFrame : public QWidget {
   std::vector<ChangeRecord> LastChanges;  // the records of the shown result
   bool LastIgnoreCase = false, LastIgnoreBlanks = false;
   bool FilledDiffsOnly = false;           // the last fill left the equal rows out
+  bool Aligned1 = false, Aligned2 = false;  // the pane holds the rows of the last fill
   std::vector<std::int32_t> FilledInsertPos;  // per filled row, an added row's insertion point
 };

@@ -52,7 +52,9 @@ std::vector<std::string> TFilesFrame::SavedText(bool isLeft) const {
   TCodeEdit* pane = PaneOf(isLeft);
   const TLines& lines = pane->Lines();
   const std::vector<std::string>& source = isLeft ? SourceList1 : SourceList2;
-  if (!ResultPresent) return lines.ToVector();
+  // A pane still holding the rows of the last fill (also the other side's, after a new text
+  // arrived on one side and was not compared) needs its fillers taken out.
+  if (!(isLeft ? Aligned1 : Aligned2)) return lines.ToVector();
   if (FilledDiffsOnly && !lines.Modified()) return source;
   std::vector<TPaneRow> rows;
   rows.reserve(static_cast<std::size_t>(lines.Count()));

@@ -467,6 +467,53 @@ class FilesFrameTest : public QObject {
       QVERIFY(!TMainForm::ItemEnabled(a));
   }
 
+  void aNewTextThatIsNotComparedLeavesTheOtherSideSavable() {
+    form_->mnuIgnoreCase->setChecked(true);
+    CompareFiles({"a", "b"}, {"a", "x", "b"});
+    QVERIFY(Frame().pnlCaptionLeft->text().endsWith("  (Case Ignored)"));
+    Frame().Pane1->MoveCaretTo(TPoint{0, 0});
+    Frame().Pane1->InsertText("new ");
+    WriteAll(Path("three.txt"), "c\r\n");
+    answer_ = false;  // keep the edits: no comparison
+    Frame().LoadFile(Path("three.txt"), false);
+    QVERIFY(!Frame().ResultPresent);
+    QCOMPARE(PaneLines(Frame().Pane1), Lines({"new a", "", "b"}));
+    QCOMPARE(Frame().SavedText(true), Lines({"new a", "b"}));  // the filler stays out
+    QVERIFY(!Frame().pnlCaptionLeft->text().contains("Case Ignored"));
+    form_->mnuIgnoreCase->setChecked(false);
+  }
+
+  void refillingAsksBeforeDroppingEdits() {
+    CompareFiles({"a", "b"}, {"a", "c"});
+    Frame().Pane2->MoveCaretTo(TPoint{0, 1});
+    Frame().Pane2->InsertText("!");
+    answer_ = false;
+    form_->mnuShowDiffsOnly->trigger();
+    QCOMPARE(asked_.size(), 1);
+    QVERIFY(!form_->mnuShowDiffsOnly->isChecked());
+    QCOMPARE(PaneLines(Frame().Pane2), Lines({"a", "!c"}));
+    answer_ = true;
+    form_->mnuShowDiffsOnly->trigger();
+    QVERIFY(form_->mnuShowDiffsOnly->isChecked());
+    QCOMPARE(PaneLines(Frame().Pane2), Lines({"c"}));
+  }
+
+  void aResultEnablesTheBlockCopyOfTheFirstRow() {
+    CompareFiles({}, {"x", "y"});
+    QCOMPARE(Frame().ActivePane(), Frame().Pane1);
+    QVERIFY(TMainForm::ItemEnabled(form_->mnuCopyBlockRight));
+    QVERIFY(!TMainForm::ItemEnabled(form_->mnuCopyBlockLeft));
+    QCOMPARE(Frame().lblLine2->text(), QString("x"));
+  }
+
+  void aFileLoadedOverAHandedOverTextCanBeEdited() {
+    Frame().SetSourceText("lib.pbl@w_main", {"a"}, true);
+    QVERIFY(Frame().Pane1->ReadOnly());
+    WriteAll(Path("mine.txt"), "a\r\n");
+    Frame().LoadFile(Path("mine.txt"), true);
+    QVERIFY(!Frame().Pane1->ReadOnly());
+  }
+
   void theSaveDialogProposesTheExportedName() {
     Compare({"$PBExportHeader$w_main.srw", "x"}, {"y"});
     QString proposed;
