@@ -413,12 +413,20 @@ void TLibFrame::BeginPairing() {
   if (pairing_++ > 0) return;
   for (QWidget* w : {static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(tbClear2)}) w->setEnabled(false);
   for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2}) a->setEnabled(false);
+  // Nor may the view change under the pairing: its end shows its own list.
+  heldSwitches_.clear();
+  for (QAction* a : {Main.mnuLibs, Main.mnuObjs, Main.mnuFile, Main.tbLibMode, Main.tbObjs, Main.tbFile}) {
+    heldSwitches_.emplace_back(a, TMainForm::ItemEnabled(a));
+    a->setEnabled(false);
+  }
 }
 
 void TLibFrame::EndPairing() {
   if (--pairing_ > 0) return;
   for (QWidget* w : {static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(tbClear2)}) w->setEnabled(true);
   for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2}) a->setEnabled(true);
+  for (auto& [a, enabled] : heldSwitches_) a->setEnabled(enabled);
+  heldSwitches_.clear();
 }
 
 TObjectCheck& TLibFrame::Check(TReadReport* report) {
@@ -737,6 +745,8 @@ void TLibFrame::OpenOneLibrary(const fs::path& Path, bool Side1) {
     PairObjects();
   } catch (...) {
     // The lists no longer hold the pairs the rows show.
+    RemovePlaceholders(ObjList1);
+    RemovePlaceholders(ObjList2);
     ClearObjectRows();
     throw;
   }

@@ -184,6 +184,8 @@ class TLibFrame : public QWidget {
 
   TObjectCheck check_;
   int pairing_ = 0;
+  // The view switches a running pairing holds off, with the state each had before.
+  std::vector<std::pair<QAction*, bool>> heldSwitches_;
   bool columnsToFit_ = false;
   // Damage met by the current operation: which libraries were read and what the reader found.
   std::vector<std::pair<QString, TReadReport>> damage_;

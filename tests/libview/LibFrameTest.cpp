@@ -317,12 +317,15 @@ class LibFrameTest : public QObject {
     fs::path a2 = dir.Write("two/a.pbl", Library({{"w_a.srw", Source("w_a", 400, "x = 1\r\n").replace(3000, 2, "yy"), 20}}));
     SetTime(a1, 500);
     Add({a1}, true);
-    bool ran = false, busy = false, clearOff = true, openOff = true;
+    bool ran = false, busy = false, clearOff = true, openOff = true, switchesOff = true;
     QTimer::singleShot(0, this, [&] {
       ran = true;
       busy = Frame().Pairing();
       clearOff = !Frame().tbClear1->isEnabled() && !Frame().tbClear2->isEnabled();
       openOff = !Form().mnuOpen1->isEnabled() && !Form().tbOpen2->isEnabled();
+      // The view stays as it is: F7 and the buttons do nothing.
+      switchesOff = !TMainForm::ItemEnabled(Form().mnuObjs) && !Form().tbFile->isEnabled();
+      Form().mnuObjs->trigger();
       Frame().tbClear1Click();
       Frame().tbClear2Click();
       Frame().lvLibsDblClick();
@@ -333,9 +336,12 @@ class LibFrameTest : public QObject {
     QVERIFY(busy);
     QVERIFY(clearOff);
     QVERIFY(openOff);
+    QVERIFY(switchesOff);
+    QCOMPARE(Frame().ViewMode, 0);
     QCOMPARE(dialogs_, 0);
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
     QVERIFY(Frame().tbClear1->isEnabled() && Form().mnuOpen2->isEnabled());
+    QVERIFY(TMainForm::ItemEnabled(Form().mnuObjs) && Form().tbFile->isEnabled());
   }
 
   // ---- history ----------------------------------------------------------------------------
