@@ -26,14 +26,19 @@ class LargeViewsTest : public QObject {
     return u.ru_maxrss / 1024;
   }
 
+  fs::path root_;
+  testsupport::TTempDir exeDir_;
+
  private slots:
-  // First, so that its peak memory is its own.
-  void largeTextsInTheSourceView() {
+  void init() {
     const QByteArray dir = qgetenv("QUORVEX_LARGE");
     if (dir.isEmpty()) QSKIP("QUORVEX_LARGE is not set (scripts/large.sh sets it)");
-    const fs::path root = dir.toStdString();
-    testsupport::TTempDir exeDir;
-    SetExeDir(exeDir.Path());
+    root_ = dir.toStdString();
+    SetExeDir(exeDir_.Path());
+  }
+
+  void largeTextsInTheSourceView() {
+    const fs::path& root = root_;
     auto form = std::make_unique<TMainForm>();
     form->resize(1000, 700);
     form->show();
@@ -57,11 +62,7 @@ class LargeViewsTest : public QObject {
   }
 
   void largeLibrariesInTheViews() {
-    const QByteArray dir = qgetenv("QUORVEX_LARGE");
-    if (dir.isEmpty()) QSKIP("QUORVEX_LARGE is not set (scripts/large.sh sets it)");
-    const fs::path root = dir.toStdString();
-    testsupport::TTempDir exeDir;
-    SetExeDir(exeDir.Path());
+    const fs::path& root = root_;
     auto form = std::make_unique<TMainForm>();
     TLibFrame& frame = *form->LibFrame;
     QStringList messages;
