@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "app/Settings.h"
-#include "libview/CompareCounts.h"
+#include "compare/CompareCounts.h"
 
 class QActionGroup;
 class QColorDialog;

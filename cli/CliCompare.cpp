@@ -8,8 +8,8 @@
 
 #include "CliCommon.h"
 #include "diff/HashUnit.h"
-#include "fileview/Rows.h"
-#include "libview/Pairing.h"
+#include "compare/Rows.h"
+#include "compare/Pairing.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
 

@@ -32,7 +32,7 @@
 #include "diff/HashUnit.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FrameParts.h"
-#include "fileview/Rows.h"
+#include "compare/Rows.h"
 #include "platform/CodePage.h"
 #include "platform/FileSys.h"
 #include "search/PaneSearch.h"

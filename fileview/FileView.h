@@ -29,7 +29,7 @@
 
 #include "diff/DiffUnit.h"
 #include "editor/Colors.h"
-#include "libview/CompareCounts.h"
+#include "compare/CompareCounts.h"
 #include "platform/TextFile.h"
 #include "search/FindReplace.h"
 

@@ -9,7 +9,7 @@
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
 #include "fileview/FrameParts.h"
-#include "fileview/Rows.h"
+#include "compare/Rows.h"
 #include "platform/FileSys.h"
 #include "search/PaneSearch.h"
 #include "search/Searches.h"

@@ -29,9 +29,9 @@
 #include <vector>
 
 #include "diff/DiffUnit.h"
-#include "libview/CompareCounts.h"
+#include "compare/CompareCounts.h"
 #include "libview/MyListView.h"
-#include "libview/Pairing.h"
+#include "compare/Pairing.h"
 #include "pbl/PbFuncs.h"
 
 class QComboBox;

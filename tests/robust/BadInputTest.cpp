@@ -11,7 +11,7 @@
 #include "LibWriter.h"
 #include "RunCli.h"
 #include "app/Settings.h"
-#include "fileview/Rows.h"
+#include "compare/Rows.h"
 #include "pbl/PbFuncs.h"
 #include "platform/FileSys.h"
 

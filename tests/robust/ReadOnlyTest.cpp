@@ -12,7 +12,7 @@
 #include "FileWatch.h"
 #include "LibWriter.h"
 #include "RunCli.h"
-#include "libview/Pairing.h"
+#include "compare/Pairing.h"
 #include "pbl/PbFuncs.h"
 #include "platform/FileSys.h"
 

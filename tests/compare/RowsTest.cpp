@@ -3,7 +3,7 @@
 
 #include "LibWriter.h"
 #include "diff/HashUnit.h"
-#include "fileview/Rows.h"
+#include "compare/Rows.h"
 #include "platform/FileSys.h"
 
 namespace {

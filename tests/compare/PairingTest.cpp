@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LibWriter.h"
-#include "libview/Pairing.h"
+#include "compare/Pairing.h"
 #include "platform/Collation.h"
 #include "platform/FileSys.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "diff/DiffUnit.h"
-#include "libview/CompareCounts.h"
+#include "compare/CompareCounts.h"
 #include "pbl/PbFuncs.h"
 
 enum TCompareResult : std::uint8_t { crSame = 0, crAdded = 1, crDeleted = 2, crChanged = 3 };

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "diff/DiffUnit.h"
-#include "libview/CompareCounts.h"
+#include "compare/CompareCounts.h"
 #include "platform/DateTime.h"
 #include "platform/TextFile.h"
 
