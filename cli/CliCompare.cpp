@@ -146,7 +146,7 @@ int RunCompare(const std::vector<std::string>& words) {
   TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--json"});
   if (args.Operands.size() != 2) throw TUsageError("compare: name two libraries");
   TDiff diff;
-  TObjectCheck check{&diff, args.Has("--ignore-case"), args.Has("--ignore-blanks")};
+  TObjectCheck check{&diff, {args.Has("--ignore-case"), args.Has("--ignore-blanks")}};
   bool warned = false;
   TObjectPairs pairs = CompareLibraryObjects(Existing(args.Operands[0]), Existing(args.Operands[1]), check, warned);
   PrintObjects(pairs, args.Has("--json"), "");
@@ -201,7 +201,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   counts.Count1 = static_cast<std::int32_t>(side1.size());
   counts.Count2 = static_cast<std::int32_t>(side2.size());
   TDiff diff;
-  TObjectCheck check{&diff, args.Has("--ignore-case"), args.Has("--ignore-blanks")};
+  TObjectCheck check{&diff, {args.Has("--ignore-case"), args.Has("--ignore-blanks")}};
   const bool showProgress = isatty(fileno(stderr));
   TPairProgress progress;
   if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };

@@ -78,8 +78,8 @@ bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, con
   std::vector<std::string> lines1, lines2;
   ExportEntry(stream1, entry1, lines1, check.Report);
   ExportEntry(stream2, entry2, lines2, check.Report);
-  std::vector<std::uint32_t> hash1 = HashLines(lines1, check.IgnoreCase, check.IgnoreBlanks);
-  std::vector<std::uint32_t> hash2 = HashLines(lines2, check.IgnoreCase, check.IgnoreBlanks);
+  std::vector<std::uint32_t> hash1 = HashLines(lines1, check.Options.IgnoreCase, check.Options.IgnoreBlanks);
+  std::vector<std::uint32_t> hash2 = HashLines(lines2, check.Options.IgnoreCase, check.Options.IgnoreBlanks);
   TDiff local;
   TDiff& diff = check.Diff ? *check.Diff : local;
   if (!diff.Execute(hash1, hash2)) return false;

@@ -11,6 +11,7 @@
 
 #include "diff/DiffUnit.h"
 #include "compare/CompareCounts.h"
+#include "compare/Options.h"
 #include "pbl/PbFuncs.h"
 
 enum TCompareResult : std::uint8_t { crSame = 0, crAdded = 1, crDeleted = 2, crChanged = 3 };
@@ -50,12 +51,11 @@ void PairLists(std::vector<TKeyed<T>>& list1, std::vector<TKeyed<T>>& list2,
 template <class T>
 void RemovePlaceholders(std::vector<TKeyed<T>>& list);
 
-// What an object content check needs: the engine, the two options, and optionally where to note
+// What an object content check needs: the engine, the options, and optionally where to note
 // damage met while exporting.
 struct TObjectCheck {
   TDiff* Diff = nullptr;
-  bool IgnoreCase = false;
-  bool IgnoreBlanks = false;
+  compare::TCompareOptions Options;
   TReadReport* Report = nullptr;
 };
 

@@ -278,8 +278,8 @@ void TLibFrame::InitFrame() {
   // they are then.
   Diff->OnStep = [this](TDiff&) {
     QCoreApplication::processEvents();
-    check_.IgnoreCase = Main.mnuIgnoreCase->isChecked();
-    check_.IgnoreBlanks = Main.mnuIgnoreBlanks->isChecked();
+    check_.Options.IgnoreCase = Main.mnuIgnoreCase->isChecked();
+    check_.Options.IgnoreBlanks = Main.mnuIgnoreBlanks->isChecked();
   };
   FilterIndex = 1;
   ExeDir = ::ExeDir();
@@ -431,8 +431,8 @@ void TLibFrame::EndPairing() {
 
 TObjectCheck& TLibFrame::Check(TReadReport* report) {
   check_.Diff = Diff.get();
-  check_.IgnoreCase = Main.mnuIgnoreCase->isChecked();
-  check_.IgnoreBlanks = Main.mnuIgnoreBlanks->isChecked();
+  check_.Options.IgnoreCase = Main.mnuIgnoreCase->isChecked();
+  check_.Options.IgnoreBlanks = Main.mnuIgnoreBlanks->isChecked();
   check_.Report = report;
   return check_;
 }

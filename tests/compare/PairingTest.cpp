@@ -226,7 +226,7 @@ TEST(RealLibraries, ConsecutiveReleases) {
   fs::path p9 = data / "pfcmsg-pb9-8bit.pbl", p10 = data / "pfcmsg-pb10-16bit.pbl";
   if (!fs::exists(p9) || !fs::exists(p10)) GTEST_SKIP() << "pfcmsg releases not present";
   TDiff diff;
-  TObjectCheck check{&diff, false, false};
+  TObjectCheck check{&diff, {}};
   EXPECT_TRUE(CheckLibraryContents(p9, p9, check));
   TLibStream s1(p9), s2(p10);
   TDirList l1, l2;
