@@ -14,6 +14,20 @@ namespace platform {
 // byte).
 enum class TTextEncoding { CodePage, Utf8Bom, Utf16LE, Utf16BE, Utf8 };
 
+// The line break a text file uses.
+enum class TLineBreak : unsigned char { CrLf, Lf, Cr };
+
+// How a text file was written, so that saving it writes back what was read: its encoding, its
+// line-break style (that of its first break; CR LF for a file without any) and whether its last
+// line ends with a break.
+struct TTextFormat {
+  TTextEncoding Encoding = TTextEncoding::CodePage;
+  TLineBreak Break = TLineBreak::CrLf;
+  bool FinalBreak = true;
+
+  friend bool operator==(const TTextFormat&, const TTextFormat&) = default;
+};
+
 // Whether the bytes are well-formed UTF-8 (shortest forms, no surrogates, at most U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
