@@ -25,6 +25,7 @@
 #include "app/ExeDir.h"
 #include "app/Main.h"
 #include "app/StatusBar.h"
+#include "editor/QtColor.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 
@@ -514,7 +515,7 @@ class MainFormTest : public QObject {
     // Cancelled: nothing changes.
     WithModal([&] { items[which]->trigger(); }, [&](QWidget* w) {
       QCOMPARE(w, static_cast<QWidget*>(f.ColorDialog1));
-      QCOMPARE(f.ColorDialog1->currentColor(), ToQColor(before));
+      QCOMPARE(f.ColorDialog1->currentColor(), ToQColor(before, f.palette()));
       f.ColorDialog1->setCurrentColor(Qt::red);
       f.ColorDialog1->reject();
     });
