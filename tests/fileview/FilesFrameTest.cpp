@@ -671,6 +671,67 @@ class FilesFrameTest : public QObject {
     QCOMPARE(Frame().Text(Side1).ToVector(), Lines({"a"}));
   }
 
+  void aChangedFileAsksBeforeDroppingEdits() {
+    WriteAll(Path("one.txt"), "a\r\n");
+    WriteAll(Path("two.txt"), "a\r\n");
+    Frame().LoadFile(Path("one.txt"), Side1);
+    Frame().LoadFile(Path("two.txt"), Side2);
+    Frame().Pane(Side2)->MoveCaretTo(TPoint{0, 0});
+    Frame().Pane(Side2)->InsertText("mine ");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WriteAll(Path("two.txt"), "b\r\n");
+    host_->Answer = false;  // keep the edits
+    Frame().CheckFilesChanged();
+    QCOMPARE(host_->Questions.size(), 1);
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"mine a"}));
+    Frame().CheckFilesChanged();  // the same change is not asked about twice
+    QCOMPARE(host_->Questions.size(), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WriteAll(Path("two.txt"), "c\r\n");
+    host_->Answer = true;
+    Frame().CheckFilesChanged();
+    QCOMPARE(Frame().Text(Side2).ToVector(), Lines({"c"}));
+  }
+
+  void aHandedOverTextHasNoFileTime() {
+    WriteAll(Path("one.txt"), "a\r\n");
+    Frame().LoadFile(Path("one.txt"), Side1);
+    Compare({"x"}, {"y"});
+    QCOMPARE(Frame().ReportLines()[4], std::string("        Last modified on "));
+  }
+
+  void blockCopyKeepsBytesThatAreNoCharacter() {
+    // 0xA9 alone is no GB18030 character; a round trip through Unicode would turn it into others.
+    const std::string odd = "c\xA9 2003";
+    WriteAll(Path("one.txt"), "a\r\n" + odd + "\r\n");
+    WriteAll(Path("two.txt"), "a\r\nc 2004\r\n");
+    Frame().LoadFile(Path("one.txt"), Side1);
+    Frame().LoadFile(Path("two.txt"), Side2);
+    FocusPane(Frame().Pane(Side1));
+    Frame().Pane(Side1)->MoveCaretTo(TPoint{0, 1});
+    Frame().CopyBlockRight();
+    Frame().SaveTextTo(Path("out.txt"), Side2);
+    QCOMPARE(ReadAll(Path("out.txt")), "a\r\n" + odd + "\r\n");
+  }
+
+  void errorsOfCommandsAreShownNotThrown() {
+    Compare({"a"}, {"b"});
+    Frame().ChooseSaveFile = [&](const QString&) { return Path("no/such/folder/x.txt"); };
+    QVERIFY(host_->Trigger(TCommand::Save1));
+    QCOMPARE(host_->Errors.size(), 1);
+    QVERIFY2(host_->Errors[0].contains("x.txt"), qPrintable(host_->Errors[0]));
+  }
+
+  void theReportIsWrittenInUtf8() {
+    Frame().SetSourceText(QString::fromUtf8("库.pbl@登录"), {"\xB5\xC7"}, Side1);
+    Frame().SetSourceText("two", {"x"}, Side2);
+    Frame().RunCompare();
+    Frame().SaveReportTo(Path("report.txt"));
+    const std::string text = ReadAll(Path("report.txt"));
+    QVERIFY(text.find("File 1: \"\xE5\xBA\x93.pbl@\xE7\x99\xBB\xE5\xBD\x95\"") != std::string::npos);
+    QVERIFY(text.find("- \xE7\x99\xBB\r\n") != std::string::npos);
+  }
+
   void aFileDroppedOnAPaneLoadsIntoThatSide() {
     WriteAll(Path("dropped.txt"), "d\r\n");
     // The pane reports the first dropped file (the editor's own tests cover the drag events).
