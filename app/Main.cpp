@@ -136,7 +136,7 @@ QAction* TMainForm::AddSeparator(QMenu* menu, const char* name) {
 }
 
 void TMainForm::CreateFileMenu() {
-  File1 = AddMenu(nullptr, "File1", QString::fromUtf8("&F 文件"));
+  File1 = AddMenu(nullptr, "File1", QString::fromUtf8("文件(&F)"));
   mnuOpen1 = AddItem(File1, "mnuOpen1", QString::fromUtf8("打开文件 1..."), views::DefaultShortcut(TCommand::Open1));
   mnuOpen2 = AddItem(File1, "mnuOpen2", QString::fromUtf8("打开文件 2 ..."), views::DefaultShortcut(TCommand::Open2));
   N9 = AddSeparator(File1, "N9");
@@ -154,7 +154,7 @@ void TMainForm::CreateFileMenu() {
 }
 
 void TMainForm::CreateViewMenu() {
-  N15 = AddMenu(nullptr, "N15", QString::fromUtf8("视图"));
+  N15 = AddMenu(nullptr, "N15", QString::fromUtf8("视图(&V)"));
   mnuLibs = AddItem(N15, "mnuLibs", QString::fromUtf8("PB库文件列表"), QKeySequence(Qt::Key_F6));
   mnuObjs = AddItem(N15, "mnuObjs", QString::fromUtf8("PBL对象列表"), QKeySequence(Qt::Key_F7));
   mnuFile = AddItem(N15, "mnuFile", QString::fromUtf8("源代码比较视图"), QKeySequence(Qt::Key_F8));
@@ -180,7 +180,7 @@ void TMainForm::CreateEditMenu() {
 }
 
 void TMainForm::CreateSearchMenu() {
-  mnuSearch = AddMenu(nullptr, "mnuSearch", QString::fromUtf8("查找"));
+  mnuSearch = AddMenu(nullptr, "mnuSearch", QString::fromUtf8("查找(&S)"));
   mnuFind = AddItem(mnuSearch, "mnuFind", QString::fromUtf8("查找..."), views::DefaultShortcut(TCommand::Find));
   mnuFindNext = AddItem(mnuSearch, "mnuFindNext", QString::fromUtf8("重复查找"), views::DefaultShortcut(TCommand::FindNext));
   N10 = AddSeparator(mnuSearch, "N10");
@@ -211,7 +211,7 @@ void TMainForm::CreateActionsMenu() {
 }
 
 void TMainForm::CreateOptionsMenu() {
-  mnuOptions = AddMenu(nullptr, "mnuOptions", QString::fromUtf8("选项"));
+  mnuOptions = AddMenu(nullptr, "mnuOptions", QString::fromUtf8("选项(&O)"));
   mnuIgnoreBlanks = AddItem(mnuOptions, "mnuIgnoreBlanks", QString::fromUtf8("忽略空格"));
   mnuIgnoreCase = AddItem(mnuOptions, "mnuIgnoreCase", QString::fromUtf8("忽略大小写"));
   mnuShowDiffsOnly = AddItem(mnuOptions, "mnuShowDiffsOnly", QString::fromUtf8("只显示不同部分"));
@@ -240,7 +240,7 @@ void TMainForm::CreateOptionsMenu() {
 }
 
 void TMainForm::CreateHelpMenu() {
-  Help1 = AddMenu(nullptr, "Help1", QString::fromUtf8("帮助"));
+  Help1 = AddMenu(nullptr, "Help1", QString::fromUtf8("帮助(&H)"));
   Contents1 = AddItem(Help1, "Contents1", QString::fromUtf8("查看帮助"), QKeySequence(Qt::Key_F1));
   mnuAbout = AddItem(Help1, "mnuAbout", QString::fromUtf8("关于..."));
   connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -84,6 +85,16 @@ void TListView::drawRow(QPainter* painter, const QStyleOptionViewItem& options, 
 void TListView::mouseDoubleClickEvent(QMouseEvent* event) {
   TMyListView::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton) emit DblClick();
+}
+
+void TListView::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    event->accept();
+    emit DblClick();
+    return;
+  }
+  TMyListView::keyPressEvent(event);
 }
 
 // ---- construction ---------------------------------------------------------------------------

@@ -41,7 +41,7 @@ class QFileDialog;
 class QToolButton;
 
 // The list views of the frame: TMyListView with the frame's row drawing and a double-click
-// notification for any double-click on the list, also outside the rows.
+// notification for any double-click on the list, also outside the rows, and for Enter.
 class TListView : public TMyListView {
   Q_OBJECT
  public:
@@ -66,6 +66,8 @@ class TListView : public TMyListView {
  protected:
   void drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // Enter opens the selected row, as a double-click does.
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 class TLibFrame : public QWidget {

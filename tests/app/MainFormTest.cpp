@@ -124,9 +124,9 @@ class MainFormTest : public QObject {
     TMainForm& f = NewForm();
     QStringList titles;
     for (QAction* a : f.menuBar()->actions()) titles << a->text() + (a->isVisible() ? "" : "(hidden)") + (TMainForm::ItemEnabled(a) ? "" : "(disabled)");
-    QCOMPARE(titles, QStringList({QString::fromUtf8("&F 文件"), QString::fromUtf8("视图"), "Edit(hidden)",
-                                  QString::fromUtf8("查找(disabled)"), QString::fromUtf8("源码比较(hidden)(disabled)"),
-                                  QString::fromUtf8("选项"), QString::fromUtf8("帮助")}));
+    QCOMPARE(titles, QStringList({QString::fromUtf8("文件(&F)"), QString::fromUtf8("视图(&V)"), "Edit(hidden)",
+                                  QString::fromUtf8("查找(&S)(disabled)"), QString::fromUtf8("源码比较(hidden)(disabled)"),
+                                  QString::fromUtf8("选项(&O)"), QString::fromUtf8("帮助(&H)")}));
   }
 
   void startUpItems_data() {

@@ -444,6 +444,19 @@ class LibFrameTest : public QObject {
     QCOMPARE(Column(*Frame().lvObjs, 4).first(), QString("1970-01-01 08:00:10"));
   }
 
+  void enterOpensTheSelectedPairInBothLists() {
+    TTempDir dir;
+    Add({dir.Write("one/x.pbl", Library({{"w_a.srw", "a\r\n", 10}}))}, true);
+    Add({dir.Write("two/x.pbl", Library({{"w_a.srw", "b\r\n", 20}}))}, false);
+    SelectRow(*Frame().lvLibs, 0);
+    QTest::keyClick(Frame().lvLibs, Qt::Key_Return);
+    QVERIFY(Host().View == TViewKind::Objects);
+    SelectRow(*Frame().lvObjs, 0);
+    QTest::keyClick(Frame().lvObjs, Qt::Key_Enter);
+    QVERIFY(Host().View == TViewKind::Source);
+    QCOMPARE(Host().Sources[Side2].Lines.back(), std::string("b"));
+  }
+
   void rowsArePaintedByResultWithIconsAndNewerMarks() {
     TTempDir dir;
     fs::path l1 = dir.Write("one/x.pbl", Library({{"w_new1.srw", "a\r\n", 900}, {"w_new2.srw", "a\r\n", 100},
