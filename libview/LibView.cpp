@@ -440,7 +440,12 @@ void TLibFrame::PairObjects() {
 void TLibFrame::SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple) {
   QSignalBlocker quiet(OpenDialog1);
   OpenDialog1->setDirectory(folder.empty() ? QString() : PathQ(folder));
+  // Each side's dialog starts without the name chosen last (on the other side, say).
   OpenDialog1->selectFile(QString());
+  if (auto* name = OpenDialog1->findChild<QLineEdit*>("fileNameEdit")) name->clear();
+  // "*.pbl" also shows "X.PBL": file names keep their case here, as they did not where the
+  // libraries were made.
+  OpenDialog1->setFilter(OpenDialog1->filter() & ~QDir::CaseSensitive);
   OpenDialog1->setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   const QStringList filters = NameFilters(filter);
   OpenDialog1->setNameFilters(filters);

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -190,6 +192,32 @@ class LibFrameTest : public QObject {
     QCOMPARE(d.fileMode(), QFileDialog::ExistingFile);
     QCOMPARE(d.nameFilters(), QStringList({"PowerBuilder Library Files(*.pbl)"}));
     QCOMPARE(Frame().FilterIndex, 2);
+  }
+
+  void theOpenDialogStartsEmptyAndSeesUpperCaseLibraries() {
+    TTempDir dir;
+    dir.Write("libs/a.pbl", "x");
+    dir.Write("libs/B.PBL", "x");
+    dir.Write("libs/c.txt", "x");
+    Host().Folders[Side1] = Host().Folders[Side2] = dir.Path() / "libs" / "";
+    QFileDialog& d = *Frame().OpenDialog1;
+    QStringList names;
+    QString typed;
+    Frame().ExecuteOpenDialog = [&]() -> QStringList {
+      typed = d.findChild<QLineEdit*>("fileNameEdit")->text();
+      auto* view = d.findChild<QListView*>("listView");
+      QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= 2; }, 3000);
+      names.clear();
+      for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i)
+        names << view->model()->index(i, 0, view->rootIndex()).data().toString();
+      d.selectFile("a.pbl");  // what the user picked
+      return QStringList();
+    };
+    Host().Trigger(TCommand::Open1);
+    names.sort();
+    QCOMPARE(names, QStringList({"B.PBL", "a.pbl"}));
+    Host().Trigger(TCommand::Open2);
+    QCOMPARE(typed, QString());
   }
 
   // ---- classification ---------------------------------------------------------------------
