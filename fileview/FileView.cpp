@@ -393,9 +393,12 @@ void TFilesFrame::LoadFile(const QString& path, TSide side) {
   QFileInfo info(path);
   if (!info.exists() || info.isDir()) return;
   auto text = std::make_shared<compare::TSideText>(compare::LoadSideText(ToPath(path)));
-  text->Title = path.toStdString();
+  // Shown without "dir/.." parts; read again by the path as given.
+  const QString shown = QString::fromStdString(ToPath(path).lexically_normal().string());
+  text->Title = shown.toStdString();
   ShowSide(std::move(text), side);
-  sides_[side].Name = path;
+  sides_[side].Name = shown;
+  sides_[side].Path = path;
   sides_[side].FileStamp = FileStamp(path);
   Host.SetFolder(side, ToPath(info.absolutePath()) / "");
   Pane(side)->SetReadOnly(false);  // a file of one's own can be edited and saved
@@ -409,6 +412,7 @@ void TFilesFrame::SetSourceText(const QString& caption, const std::vector<std::s
   text->ReadOnly = true;
   ShowSide(std::move(text), side);
   sides_[side].Name = caption;
+  sides_[side].Path.clear();
   sides_[side].FileStamp = 0;
   AfterLoad(side);
   Pane(side)->SetReadOnly(true);
@@ -426,7 +430,7 @@ void TFilesFrame::CheckFilesChanged() {
   for (TSide s : AllSides) {
     TSideState& state = sides_[s];
     if (state.FileStamp == 0) continue;
-    const std::int64_t now = FileStamp(state.Name);
+    const std::int64_t now = FileStamp(state.Path);
     if (now == 0 || now == state.FileStamp) continue;
     // Edits are not dropped without asking; kept, the question comes again only at the file's
     // next change.
@@ -434,7 +438,7 @@ void TFilesFrame::CheckFilesChanged() {
       state.FileStamp = now;
       continue;
     }
-    LoadFile(state.Name, s);
+    LoadFile(state.Path, s);
   }
 }
 

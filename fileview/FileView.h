@@ -175,7 +175,8 @@ class TFilesFrame : public QWidget {
   };
   // What the frame knows of one side besides its text.
   struct TSideState {
-    QString Name;                // file path, or the caption handed over with a text
+    QString Name;                // file path as shown, or the caption handed over with a text
+    QString Path;                // a loaded file's path as given, to read it again
     std::int64_t FileStamp = 0;  // exact modification stamp of a loaded file; 0 none
     bool Aligned = false;        // the pane holds the rows of the last fill
   };

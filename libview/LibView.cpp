@@ -40,7 +40,9 @@ constexpr int kResultRole = Qt::UserRole + 2;
 constexpr int kSide1Newer = 12;
 constexpr int kSide2Newer = 13;
 
-QString PathQ(const fs::path& p) { return QString::fromStdString(p.string()); }
+// A path as the user would write it: without "dir/.." parts. Only for showing: files are opened
+// by the path as the system resolves it (a symbolic link followed by ".." is not the same folder).
+QString PathQ(const fs::path& p) { return QString::fromStdString(p.lexically_normal().string()); }
 fs::path QPath(const QString& s) { return fs::path(s.toStdString()); }
 
 // The folder part of a path, with its trailing separator.
@@ -439,7 +441,7 @@ void TLibFrame::PairObjects() {
 
 void TLibFrame::SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple) {
   QSignalBlocker quiet(OpenDialog1);
-  OpenDialog1->setDirectory(folder.empty() ? QString() : PathQ(folder));
+  OpenDialog1->setDirectory(folder.empty() ? QString() : QString::fromStdString(folder.string()));
   // Each side's dialog starts without the name chosen last (on the other side, say).
   OpenDialog1->selectFile(QString());
   if (auto* name = OpenDialog1->findChild<QLineEdit*>("fileNameEdit")) name->clear();
@@ -472,7 +474,7 @@ void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   if (Pairing() || Files.empty()) return;
   std::vector<fs::path> missing;
   TLibSelection selection = CollectLibFiles(Files, FilterIndex, missing);
-  for (const fs::path& m : missing) Host.ShowInformation(Utf8(platform::PathText(m)) + " does not exist");
+  for (const fs::path& m : missing) Host.ShowInformation(PathQ(m) + " does not exist");
   RemovePlaceholders(LibList1);
   RemovePlaceholders(LibList2);
   TLibSelection& list = Side1 ? LibList1 : LibList2;

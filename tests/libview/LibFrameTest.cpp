@@ -220,6 +220,20 @@ class LibFrameTest : public QObject {
     QCOMPARE(typed, QString());
   }
 
+  void pathsAreShownWithoutDotDotParts() {
+    TTempDir dir;
+    const fs::path lib = dir.Write("libs/x.pbl", Library({{"w_a.srw", Source("w_a", 3), 10}}));
+    fs::create_directories(dir.Path() / "app");
+    std::ofstream(dir.Path() / "app" / "app.pbt", std::ios::binary)
+        << "LibList \"..\\\\libs\\\\x.pbl;..\\\\libs\\\\none.pbl\";\r\n";
+    Frame().OpenDialog1TypeChange(2);
+    Add({dir.Path() / "app" / "app.pbt"}, true);
+    QCOMPARE(Infos(), QStringList({QString::fromStdString((dir.Path() / "libs" / "none.pbl").string()) +
+                                   " does not exist"}));
+    SelectRow(*Frame().lvLibs, 0);
+    QCOMPARE(Frame().cbOpen1->currentText(), QString::fromStdString(lib.string()));
+  }
+
   // ---- classification ---------------------------------------------------------------------
 
   void pairsAreClassifiedBySizeTimeAndContent() {
