@@ -474,24 +474,45 @@ void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   if (Pairing() || Files.empty()) return;
   std::vector<fs::path> missing;
   TLibSelection selection = CollectLibFiles(Files, FilterIndex, missing);
-  for (const fs::path& m : missing) Host.ShowInformation(PathQ(m) + " does not exist");
   RemovePlaceholders(LibList1);
   RemovePlaceholders(LibList2);
   TLibSelection& list = Side1 ? LibList1 : LibList2;
   Host.SetFolder(Side1 ? compare::Side1 : compare::Side2, FolderOf(Files.front()));
+  std::vector<fs::path> added;  // by this command: named again (targets share libraries), merged
+  QStringList duplicates;
   for (auto& item : selection) {
+    const fs::path path = item.Rec->Path.lexically_normal();
+    if (std::find(added.begin(), added.end(), path) != added.end()) continue;
     const bool present = std::any_of(list.begin(), list.end(), [&](const auto& have) {
       return platform::SameNameNoCase(fs::path(have.Key), fs::path(item.Key));
     });
-    if (!present)
+    if (!present) {
+      added.push_back(path);
       list.push_back(std::move(item));
-    else if (!Side1)
-      Host.ShowInformation(Utf8(item.Key) + " already in Destination");
+    } else if (!Side1 && !duplicates.contains(Utf8(item.Key))) {
+      duplicates << Utf8(item.Key);
+    }
   }
+  ReportAddProblems(missing, duplicates);
   LibCounts.Count1 = static_cast<std::int32_t>(LibList1.size());
   LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
   CompareLibraries();
   ShowLibraries();
+}
+
+// One message for everything an add command could not take, however many files it named.
+void TLibFrame::ReportAddProblems(const std::vector<fs::path>& missing, const QStringList& duplicates) {
+  QStringList lines;
+  for (const fs::path& m : missing) {
+    const QString line = PathQ(m) + " does not exist";
+    if (!lines.contains(line)) lines << line;
+  }
+  const auto notThere = lines.size();
+  for (const QString& d : duplicates) lines << d + " already in Destination";
+  if (lines.isEmpty()) return;
+  if (lines.size() > 1)
+    lines.prepend(QString("%1 do not exist, %2 already in Destination:").arg(notThere).arg(duplicates.size()));
+  Host.ShowInformation(lines.join('\n'));
 }
 
 bool TLibFrame::CheckLibraryContents(const fs::path& Path1, const fs::path& Path2) {

@@ -165,6 +165,7 @@ class TLibFrame : public QWidget {
                         const std::vector<std::tuple<const char*, int, bool>>& columns);
   void BindOpen(void (TLibFrame::*handler)(compare::TSide), const char* caption);
   void SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple);
+  void ReportAddProblems(const std::vector<fs::path>& missing, const QStringList& duplicates);
   void LoadHistory(QComboBox* box, const fs::path& file);
   void FitColumns();
   TObjectCheck& Check(TReadReport* report);
