@@ -331,7 +331,7 @@ void TLibFrame::FitColumns() {
   lvLibsResize(*lvObjs);
 }
 
-void TLibFrame::lvLibsResize(TMyListView& View) { View.FitColumnsToContents(ImageList1.width()); }
+void TLibFrame::lvLibsResize(TMyListView& View) { View.FitColumnsToContents(); }
 
 void TLibFrame::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
