@@ -671,12 +671,13 @@ void TMainForm::OpenArguments(const QStringList& args) {
       auto isLibrary = [](const QString& a) { return QFileInfo(a).isFile() && QFileInfo(a).suffix().toLower() == "pbl"; };
       if (args.size() == 2 && isLibrary(args[0]) && isLibrary(args[1])) {
         mnuObjsClick();
-        LibFrame->OpenOneLibrary(args[0].toStdString(), true);
-        LibFrame->OpenOneLibrary(args[1].toStdString(), false);
+        LibFrame->OpenOneLibrary(QFileInfo(args[0]).absoluteFilePath().toStdString(), true);
+        LibFrame->OpenOneLibrary(QFileInfo(args[1]).absoluteFilePath().toStdString(), false);
         return;
       }
       std::array<std::vector<std::filesystem::path>, compare::SideCount> given;
-      for (int i = 0; i < args.size(); ++i) given[static_cast<std::size_t>(i)].emplace_back(args[i].toStdString());
+      for (int i = 0; i < args.size(); ++i)
+        given[static_cast<std::size_t>(i)].emplace_back(QFileInfo(args[i]).absoluteFilePath().toStdString());
       LibFrame->RestoreSides(given);
     } catch (const std::exception& e) {
       ShowError(e);
