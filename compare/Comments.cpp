@@ -72,7 +72,7 @@ void TCommentScanner::Scan(std::string_view line, std::vector<TByteRange>& out) 
   const std::size_t first = out.size();
   const std::size_t n = line.size();
   auto add = [&](std::size_t from, std::size_t to) {
-    out.push_back({static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to)});
+    if (to > from) out.push_back({static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to)});
   };
   std::size_t start = 0;  // where the open block comment began on this line
   for (std::size_t i = 0; i < n;) {

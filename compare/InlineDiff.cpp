@@ -228,7 +228,7 @@ struct TLineMatcher::TImpl {
         if (c.Kind != KindAdded) end1 += static_cast<std::size_t>(c.Count);
         if (c.Kind != KindDeleted) end2 += static_cast<std::size_t>(c.Count);
       }
-      if (!Region(a, i, end1, b, j, end2, text1, text2, ops, equal)) return false;
+      Region(a, i, end1, b, j, end2, text1, text2, ops, equal);
       i = end1;
       j = end2;
     }
@@ -237,8 +237,9 @@ struct TLineMatcher::TImpl {
   }
 
   // The ops of the changed items a[from1, to1) and b[from2, to2): the n-th string literal of
-  // each side compared by character, everything else deleted and inserted.
-  bool Region(const std::vector<TItem>& a, std::size_t from1, std::size_t to1, const std::vector<TItem>& b,
+  // each side compared by character (as wholes when that search goes over its bound),
+  // everything else deleted and inserted.
+  void Region(const std::vector<TItem>& a, std::size_t from1, std::size_t to1, const std::vector<TItem>& b,
               std::size_t from2, std::size_t to2, std::string_view text1, std::string_view text2,
               std::vector<TOp>& ops, std::uint64_t& equal) {
     auto changed = [&](std::size_t& i, std::size_t end1, std::size_t& j, std::size_t end2) {
@@ -253,12 +254,15 @@ struct TLineMatcher::TImpl {
       if (s1 == to1 || s2 == to2) break;
       changed(i, s1, j, s2);
       const std::vector<TItem> chars1 = Characters(text1, a[s1]), chars2 = Characters(text2, b[s2]);
-      if (!Walk(chars1, IdsOf(chars1), chars2, IdsOf(chars2), text1, text2, false, false, ops, equal)) return false;
-      i = s1 + 1;
-      j = s2 + 1;
+      // A search over its bound appends nothing.
+      if (Walk(chars1, IdsOf(chars1), chars2, IdsOf(chars2), text1, text2, false, false, ops, equal)) {
+        i = s1 + 1;
+        j = s2 + 1;
+      } else {
+        changed(i, s1 + 1, j, s2 + 1);
+      }
     }
     changed(i, to1, j, to2);
-    return true;
   }
 
   // The ops between two prepared lines and their likeness; none when the search went over its

@@ -59,6 +59,7 @@ TEST(CommentScanner, DepthCarriesFromLineToLine) {
   std::vector<compare::TByteRange> ranges;
   scanner.Scan("a /* b /* c", ranges);
   EXPECT_EQ(scanner.Depth(), 2);
+  scanner.Scan("", ranges);  // an empty line inside a comment has nothing to leave out
   scanner.Scan("*/ d */ e", ranges);
   EXPECT_EQ(scanner.Depth(), 0);
   EXPECT_EQ(ranges, (std::vector<compare::TByteRange>{{1, 11}, {0, 8}}));
