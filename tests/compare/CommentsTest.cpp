@@ -22,8 +22,9 @@ TEST_P(FilterComments, LeavesOutCommentsAndTheBlanksTheyLeave) {
   // A line that only lost its end stays a view of the text given.
   for (std::size_t i = 0; i < c.Text.size(); ++i) {
     auto ranges = f.Comments.Line(i);
-    if (ranges.size() == 1 && ranges[0].End == c.Text[i].size())
+    if (ranges.size() == 1 && ranges[0].End == c.Text[i].size()) {
       EXPECT_EQ(f.Lines[i].data(), c.Text[i].data()) << "line " << i;
+    }
   }
 }
 
