@@ -7,19 +7,14 @@
 #include <iostream>
 
 #include "CliCommon.h"
-#include "diff/HashUnit.h"
-#include "compare/AlignSimilar.h"
-#include "compare/Comments.h"
-#include "compare/Rows.h"
+#include "compare/Comparison.h"
 #include "compare/Pairing.h"
+#include "compare/Report.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
 
 namespace cli {
 namespace {
-
-// Colours only tell the row kinds apart here.
-const TRowColors kRowColors{0xFF000005u, 1, 2, 3};
 
 fs::path Existing(const std::string& arg) {
   auto found = platform::FindPathNoCase(arg);
@@ -27,9 +22,9 @@ fs::path Existing(const std::string& arg) {
   return *found;
 }
 
-std::vector<std::string> LoadText(const std::string& arg) {
+compare::TSideText LoadText(const std::string& arg) {
   try {
-    return LoadSourceLines(Existing(arg));
+    return compare::LoadSideText(Existing(arg));
   } catch (const platform::TFileError& e) {
     throw TUsageError(e.what());
   }
@@ -47,47 +42,21 @@ int RunDiff(const std::vector<std::string>& words) {
   TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--ignore-comments", "--align-similar",
                                      "--diffs-only"});
   if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
-  const compare::TCompareOptions options = Options(args);
-  const bool ic = options.IgnoreCase, ib = options.IgnoreBlanks;
-  std::vector<std::string> text1 = LoadText(args.Operands[0]), text2 = LoadText(args.Operands[1]);
-  // The lines as compared, where comments are left out or read.
-  compare::TComparedText compared1, compared2;
-  if (options.IgnoreComments || options.AlignSimilar) {
-    compared1 = compare::ComparedLines(text1, options);
-    compared2 = compare::ComparedLines(text2, options);
-  }
-  auto hashes = [&](const std::vector<std::string>& text, const compare::TComparedText& compared) {
-    if (!options.IgnoreComments) return HashLines(text, ic, ib);
-    std::vector<std::uint32_t> h;
-    h.reserve(compared.Lines.size());
-    for (std::string_view line : compared.Lines) h.push_back(HashLine(line, ic, ib));
-    return h;
-  };
+  compare::TComparison model;
+  for (compare::TSide s : compare::AllSides)
+    model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
   TDiff diff;
-  if (!diff.Execute(hashes(text1, compared1), hashes(text2, compared2)))
+  if (!model.Run(diff, Options(args), args.Has("--diffs-only")))
     throw TUsageError("diff: the texts are too long to compare");
-  std::vector<ChangeRecord> changes = diff.Changes();
-  if (options.AlignSimilar) {
-    auto at1 = [&](std::int32_t i) {
-      auto k = static_cast<std::size_t>(i);
-      return compare::TLineView{text1.at(k), compared1.Comments.Line(k)};
-    };
-    auto at2 = [&](std::int32_t i) {
-      auto k = static_cast<std::size_t>(i);
-      return compare::TLineView{text2.at(k), compared2.Comments.Line(k)};
-    };
-    changes = compare::AlignChanges(changes, at1, at2, options);
-  }
-  TFilledRows rows = FillRows(text1, text2, changes, kRowColors, args.Has("--diffs-only"), ic, ib);
 
-  TReportHeader header;
+  compare::TReportHeader header;
   header.Name1 = platform::Utf8ToCodePage(args.Operands[0]);
   header.Name2 = platform::Utf8ToCodePage(args.Operands[1]);
   if (auto info = platform::FindFirst(args.Operands[0])) header.FileTime1 = info->Time;
   if (auto info = platform::FindFirst(args.Operands[1])) header.FileTime2 = info->Time;
   header.Now = platform::LocalFromUnixTime(std::time(nullptr));
-  for (const std::string& line : BuildReport(header, rows.Rows, kRowColors)) std::cout << Out(line) << '\n';
-  return changes.empty() ? ExitOk : ExitWarn;
+  for (const std::string& line : compare::BuildReport(header, model.Rows, model.Texts())) std::cout << Out(line) << '\n';
+  return model.Changes.empty() ? ExitOk : ExitWarn;
 }
 
 // --- Object pairs ---

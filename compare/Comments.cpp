@@ -12,7 +12,9 @@ bool At(std::string_view line, std::size_t i, char a, char b) {
 }
 
 // Steps over whole characters: a trail byte of a double-byte character may be "~" (0x7E).
-std::size_t Next(std::string_view line, std::size_t i) { return i + platform::CharLength(line.substr(i)); }
+std::size_t Next(std::string_view line, std::size_t i) {
+  return static_cast<unsigned char>(line[i]) < 0x80 ? i + 1 : i + platform::CharLength(line.substr(i));
+}
 
 bool IsExportHeader(std::string_view line) {
   return line.starts_with("$PBExport") || line.starts_with("HA$PBExport");
@@ -88,6 +90,8 @@ void TCommentScanner::Scan(std::string_view line, std::vector<TByteRange>& out) 
       }
     } else if (line[i] == '"' || line[i] == '\'') {
       i = SkipStringLiteral(line, i);
+    } else if (line[i] != '/' && static_cast<unsigned char>(line[i]) < 0x80) {
+      ++i;
     } else if (At(line, i, '/', '/')) {
       add(i, n);
       i = n;

@@ -343,7 +343,7 @@ TInlineDiff TLineMatcher::Diff(std::size_t line1, std::size_t line2) {
   if (!out.Similar) return out;
   Merge(ops);
   CleanupSemantic(ops);
-  std::optional<TByteRange> span1, span2;
+  std::optional<TSpan> span1, span2;
   auto flush = [&] {
     if (span1) out.Changed1.push_back(*span1);
     if (span2) out.Changed2.push_back(*span2);
@@ -355,13 +355,10 @@ TInlineDiff TLineMatcher::Diff(std::size_t line1, std::size_t line2) {
     if (op.Kind == TOp::Equal) {
       flush();
     } else {
-      std::optional<TByteRange>& span = op.Kind == TOp::Delete ? span1 : span2;
+      std::optional<TSpan>& span = op.Kind == TOp::Delete ? span1 : span2;
       const TByteRange& r = op.Kind == TOp::Delete ? op.R1 : op.R2;
-      if (span) {
-        span->End = r.End;
-      } else {
-        span = r;
-      }
+      if (!span) span = TSpan{static_cast<std::int32_t>(r.Start), 0};
+      span->End = static_cast<std::int32_t>(r.End);
     }
   }
   flush();
@@ -381,21 +378,21 @@ TInlineDiff ChangedSpans(std::string_view line1, std::string_view line2, const T
   return ChangedSpans(TLineView{line1, comments1}, TLineView{line2, comments2}, options);
 }
 
-std::vector<TByteRange> CodePointRanges(std::string_view line, std::span<const TByteRange> ranges) {
-  std::vector<TByteRange> out;
-  out.reserve(ranges.size());
+std::vector<TSpan> CodePointSpans(std::string_view line, std::span<const TSpan> spans) {
+  std::vector<TSpan> out;
+  out.reserve(spans.size());
   std::size_t byte = 0;
-  std::uint32_t point = 0;
-  auto advance = [&](std::uint32_t to) {
-    while (byte < to && byte < line.size()) {
+  std::int32_t point = 0;
+  auto advance = [&](std::int32_t to) {
+    while (byte < static_cast<std::size_t>(std::max(to, 0)) && byte < line.size()) {
       byte += platform::CharLength(line.substr(byte));
       ++point;
     }
     return point;
   };
-  for (const TByteRange& r : ranges) {
-    const std::uint32_t start = advance(r.Start);
-    out.push_back({start, advance(r.End)});
+  for (const TSpan& s : spans) {
+    const std::int32_t start = advance(s.Start);
+    out.push_back({start, advance(s.End)});
   }
   return out;
 }

@@ -21,6 +21,7 @@
 
 #include "compare/Comments.h"
 #include "compare/Options.h"
+#include "compare/Rows.h"
 
 namespace compare {
 
@@ -36,8 +37,8 @@ struct TLineView {
 struct TInlineDiff {
   double Likeness = 0;  // 1 for lines that are equal under the options
   bool Similar = false;  // Likeness >= kSimilarEnough
-  // The changed parts of each line, as byte ranges in order; none unless Similar.
-  std::vector<TByteRange> Changed1, Changed2;
+  // The changed parts of each line, in order (as the model's cells hold them); none unless Similar.
+  std::vector<TSpan> Changed1, Changed2;
 };
 
 // Lines prepared once (tokens and their ids) for comparing many pairs of them.
@@ -67,8 +68,8 @@ TInlineDiff ChangedSpans(const TLineView& line1, const TLineView& line2, const T
 // The same for two lines taken alone (their comments found as if no comment were open before).
 TInlineDiff ChangedSpans(std::string_view line1, std::string_view line2, const TCompareOptions& options);
 
-// Byte ranges of a code-page line as ranges of Unicode code points of its decoded text (a byte
-// that starts no valid character counts as one, as it decodes to one U+FFFD).
-std::vector<TByteRange> CodePointRanges(std::string_view line, std::span<const TByteRange> ranges);
+// Spans of a code-page line (bytes, in order) as spans of Unicode code points of its decoded text
+// (a byte that starts no valid character counts as one, as it decodes to one U+FFFD).
+std::vector<TSpan> CodePointSpans(std::string_view line, std::span<const TSpan> spans);
 
 }  // namespace compare

@@ -3,25 +3,25 @@
 #include <cstdint>
 #include <string_view>
 
-#include "compare/AlignSimilar.h"
-#include "compare/Rows.h"
+#include "compare/Comparison.h"
 #include "compare/Tokens.h"
-#include "diff/HashUnit.h"
 #include "platform/CodePage.h"
 #include "platform/TextFile.h"
 
 namespace {
 
 // Ranges in order, disjoint, inside the line, and starting and ending on character boundaries.
-void CheckRanges(std::string_view line, const std::vector<compare::TByteRange>& ranges) {
+template <class TRange>
+void CheckRanges(std::string_view line, const std::vector<TRange>& ranges) {
   std::vector<bool> boundary(line.size() + 1, false);
   for (std::size_t i = 0; i < line.size(); i += platform::CharLength(line.substr(i))) boundary[i] = true;
   boundary[line.size()] = true;
-  std::uint32_t at = 0;
+  std::size_t at = 0;
   for (const auto& r : ranges) {
-    if (r.Start < at || r.End <= r.Start || r.End > line.size()) __builtin_trap();
-    if (!boundary[r.Start] || !boundary[r.End]) __builtin_trap();
-    at = r.End;
+    const auto start = static_cast<std::size_t>(r.Start), end = static_cast<std::size_t>(r.End);
+    if (std::int64_t{r.Start} < 0 || start < at || end <= start || end > line.size()) __builtin_trap();
+    if (!boundary[start] || !boundary[end]) __builtin_trap();
+    at = end;
   }
 }
 
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const compare::TCommentMap map1(text1);
   for (std::size_t i = 0; i < text1.size(); ++i) {
     auto comments = map1.Line(i);
-    CheckRanges(text1[i], {comments.begin(), comments.end()});
+    CheckRanges(text1[i], std::vector<compare::TByteRange>(comments.begin(), comments.end()));
     std::uint32_t end = 0;
     for (const auto& t : compare::TokenizeLine(text1[i], comments)) {
       if (t.Start != end || t.End <= t.Start) __builtin_trap();
@@ -63,19 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckRanges(text2[i], d.Changed2);
   }
 
-  std::vector<std::uint32_t> hash1, hash2;
-  for (std::string_view line : compared1.Lines) hash1.push_back(HashLine(line, options.IgnoreCase, options.IgnoreBlanks));
-  for (std::string_view line : compared2.Lines) hash2.push_back(HashLine(line, options.IgnoreCase, options.IgnoreBlanks));
+  // The comparison with the options places every line of both texts exactly once, in order.
+  compare::TComparison model;
+  model.Sides[compare::Side1] = std::make_shared<compare::TSideText>(text1);
+  model.Sides[compare::Side2] = std::make_shared<compare::TSideText>(text2);
   TDiff diff;
-  if (!diff.Execute(hash1, hash2)) return 0;
-  std::vector<ChangeRecord> aligned = compare::AlignChanges(diff.Changes(), at1, at2, options);
-  // The aligned records still place every line of both texts exactly once.
-  TFilledRows rows = FillRows(text1, text2, aligned, {0, 1, 2, 3}, false);
-  std::int32_t next1 = 0, next2 = 0;
-  for (const auto& row : rows.Rows) {
-    if (row.Left.Tag != 0 && row.Left.Tag != ++next1) __builtin_trap();
-    if (row.Right.Tag != 0 && row.Right.Tag != ++next2) __builtin_trap();
-  }
-  if (next1 != static_cast<std::int32_t>(text1.size()) || next2 != static_cast<std::int32_t>(text2.size())) __builtin_trap();
+  if (!model.Run(diff, options, false)) return 0;
+  std::array<std::int32_t, compare::SideCount> next{};
+  for (const compare::TRow& row : model.Rows.Rows)
+    for (compare::TSide s : compare::AllSides)
+      if (!row.Cells[s].IsFiller() && row.Cells[s].Line != next[s]++) __builtin_trap();
+  if (next != model.LineCounts()) __builtin_trap();
   return 0;
 }

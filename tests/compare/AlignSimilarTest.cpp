@@ -2,8 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "compare/AlignSimilar.h"
-#include "compare/Rows.h"
-#include "diff/HashUnit.h"
+#include "compare/Comparison.h"
 
 namespace {
 
@@ -50,24 +49,25 @@ INSTANTIATE_TEST_SUITE_P(
               {"ls_title = \"Mr\"", "ls_name = \"Smyth\"", "ls_name = \"Jones\""}, "-0 0-1 -2"}),
     [](const testing::TestParamInfo<TCase>& info) { return std::string(info.param.Name); });
 
+// Through the comparison model: the records and rows of a run with the option.
 TEST(AlignChanges, BlocksOfUnequalCountsBecomeRowsInOrder) {
-  const Lines text1{"a", "li_a = 1", "li_b = of_get(2)", "b", "c", "x", "d"};
-  const Lines text2{"a", "li_a = 10", "of_log(\"step\")", "li_b = of_get(20)", "b", "c", "y", "d"};
+  compare::TComparison model;
+  model.Sides[compare::Side1] = std::make_shared<compare::TSideText>(
+      Lines{"a", "li_a = 1", "li_b = of_get(2)", "b", "c", "x", "d"});
+  model.Sides[compare::Side2] = std::make_shared<compare::TSideText>(
+      Lines{"a", "li_a = 10", "of_log(\"step\")", "li_b = of_get(20)", "b", "c", "y", "d"});
   TDiff diff;
-  ASSERT_TRUE(diff.Execute(HashLines(text1, false, false), HashLines(text2, false, false)));
-  auto at = [](const Lines& text) {
-    return [&text](std::int32_t i) { return TLineView{text.at(static_cast<std::size_t>(i)), {}}; };
-  };
-  std::vector<ChangeRecord> aligned = compare::AlignChanges(diff.Changes(), at(text1), at(text2), {});
-  EXPECT_EQ(aligned, (std::vector<ChangeRecord>{
-                         {KindModified, 1, 1, 1}, {KindAdded, 2, 2, 1}, {KindModified, 2, 3, 1}, {KindModified, 5, 6, 1}}));
-  // The rows and the report follow the records.
-  TFilledRows rows = FillRows(text1, text2, aligned, {0, 1, 2, 3}, false);
-  ASSERT_EQ(rows.Rows.size(), 8u);
-  EXPECT_EQ(rows.Rows[2].Left.Tag, 0);
-  EXPECT_EQ(rows.Rows[2].Right.Text, "of_log(\"step\")");
-  EXPECT_EQ(rows.Rows[3].Left.Text, "li_b = of_get(2)");
-  EXPECT_EQ(rows.Rows[3].Right.Text, "li_b = of_get(20)");
+  ASSERT_TRUE(model.Run(diff, {.AlignSimilar = true}, false));
+  EXPECT_EQ(model.Changes, (std::vector<ChangeRecord>{
+                               {KindModified, 1, 1, 1}, {KindAdded, 2, 2, 1}, {KindModified, 2, 3, 1}, {KindModified, 5, 6, 1}}));
+  std::string kinds;
+  for (const compare::TRow& row : model.Rows.Rows) kinds += "EADM"[static_cast<int>(row.Kind)];
+  EXPECT_EQ(kinds, "EMAMEEME");
+  EXPECT_EQ(model.Rows.Rows[3].Cells[compare::Side1].Line, 2);
+  EXPECT_EQ(model.Rows.Rows[3].Cells[compare::Side2].Line, 3);
+  // Without the option the block pairs by position.
+  ASSERT_TRUE(model.Run(diff, {}, false));
+  EXPECT_EQ(model.Changes, (std::vector<ChangeRecord>{{KindModified, 1, 1, 2}, {KindAdded, 3, 3, 1}, {KindModified, 5, 6, 1}}));
 }
 
 }  // namespace

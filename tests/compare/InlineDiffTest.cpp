@@ -7,16 +7,17 @@
 
 namespace {
 
-using compare::TByteRange;
 using compare::TCompareOptions;
+using compare::TSpan;
 
 // The line with "[" and "]" around each changed part.
-std::string Marked(std::string_view line, const std::vector<TByteRange>& spans) {
+std::string Marked(std::string_view line, const std::vector<TSpan>& spans) {
   std::string out;
-  std::uint32_t at = 0;
-  for (const TByteRange& s : spans) {
-    out.append(line.substr(at, s.Start - at)).append("[").append(line.substr(s.Start, s.End - s.Start)).append("]");
-    at = s.End;
+  std::size_t at = 0;
+  for (const TSpan& s : spans) {
+    const auto start = static_cast<std::size_t>(s.Start), end = static_cast<std::size_t>(s.End);
+    out.append(line.substr(at, start - at)).append("[").append(line.substr(start, end - start)).append("]");
+    at = end;
   }
   return out.append(line.substr(at));
 }
@@ -85,15 +86,15 @@ INSTANTIATE_TEST_SUITE_P(
               "li_max = 10 // [now 8]"}),
     [](const testing::TestParamInfo<TCase>& info) { return std::string(info.param.Name); });
 
-TEST(CodePointRanges, CountCharactersAsTheDecoderDoes) {
+TEST(CodePointSpans, CountCharactersAsTheDecoderDoes) {
   // ASCII, double-byte, a four-byte character outside the BMP (U+1F600), and bytes that are no character.
   const std::string line = "a\xD6\xD0" "b\x95\x32\x82\x36" "c\x80\xFF" "d";
-  std::vector<TByteRange> bytes;
-  for (std::uint32_t end : {0u, 1u, 3u, 4u, 8u, 9u, 10u, 11u, 12u}) bytes.push_back({0, end});
-  std::vector<TByteRange> points = compare::CodePointRanges(line, bytes);
+  std::vector<TSpan> bytes;
+  for (std::int32_t end : {0, 1, 3, 4, 8, 9, 10, 11, 12}) bytes.push_back({0, end});
+  std::vector<TSpan> points = compare::CodePointSpans(line, bytes);
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::u16string text = platform::CodePageToUtf16(line.substr(0, bytes[i].End));
-    std::size_t n = 0;
+    std::u16string text = platform::CodePageToUtf16(line.substr(0, static_cast<std::size_t>(bytes[i].End)));
+    std::int32_t n = 0;
     for (std::size_t k = 0; k < text.size(); ++k, ++n)
       if (text[k] >= 0xD800 && text[k] < 0xDC00) ++k;
     EXPECT_EQ(points[i].End, n) << "bytes 0.." << bytes[i].End;
