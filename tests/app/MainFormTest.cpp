@@ -21,6 +21,7 @@
 #include <memory>
 #include <sstream>
 
+#include "LibWriter.h"
 #include "app/About.h"
 #include "app/ExeDir.h"
 #include "app/Main.h"
@@ -227,6 +228,9 @@ class MainFormTest : public QObject {
     QCOMPARE(bar->PanelText(4), QString::fromUtf8("减少"));
     QCOMPARE(bar->PanelText(6), QString::fromUtf8("左0行:右0行"));
     QVERIFY(bar->PanelRect(7).right() >= bar->width() - 3);  // the last panel stretches
+    // A longer text widens its panel to show it whole.
+    f.ShowCounts({1228, 1259, 0, 0, 0});
+    QVERIFY(bar->PanelRect(6).width() >= bar->fontMetrics().horizontalAdvance(bar->PanelText(6)));
     // The owner-drawn labels sit on their colours.
     QImage img = bar->grab().toImage();
     QCOMPARE(QColor(img.pixel(bar->PanelRect(0).bottomRight() - QPoint(1, 1))), QColor(0xA8, 0xCC, 0xF0));
@@ -598,6 +602,32 @@ class MainFormTest : public QObject {
                            "\nAddColor=$00F0CCA8\nModColor=$006FFB8A\nDelColor=$00BB77FF\nFont.Name=Courier New\n"
                            "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\n";
     QCOMPARE(QString::fromStdString(ReadAll(Ini())), QString::fromStdString(expected));
+  }
+
+  void theLibraryListComesBackAtTheNextStart() {
+    testsupport::TTempDir dir;
+    testsupport::TLibWriter w(false);
+    w.AddNode({{"w_a.srw", "a\r\n", 10}});
+    const std::string lib = w.Build();
+    const fs::path one = dir.Write("one/x.pbl", lib), two = dir.Write("two/x.pbl", lib), gone = dir.Write("two/y.pbl", lib);
+    TMainForm& f = NewForm();
+    f.LibFrame->AddLibraries({one}, true);
+    f.LibFrame->AddLibraries({two, gone}, false);
+    QVERIFY(CloseForm());
+    fs::remove(gone);
+    QStringList told;
+    TMainForm& g = NewForm();
+    g.OnShowInformation = [&](const QString& text) { told << text; };
+    QTRY_COMPARE(g.LibFrame->lvLibs->topLevelItemCount(), 1);
+    QCOMPARE(g.LibFrame->LibCounts.Count1, 1);
+    QCOMPARE(g.LibFrame->LibCounts.Count2, 1);
+    QCOMPARE(told, QStringList({QString::fromStdString(gone.string()) + " does not exist"}));
+    // Stored as the files added, with absolute paths, in the order added.
+    QVERIFY(CloseForm());
+    const std::string ini = ReadAll(Ini());
+    QVERIFY(ini.find("Side1.1=" + one.string() + "\n") != std::string::npos);
+    QVERIFY(ini.find("Side2.1=" + two.string() + "\n") != std::string::npos);
+    QVERIFY(ini.find("Side2.2=") == std::string::npos);  // told once, then forgotten
   }
 
   void settingsAreApplied() {
