@@ -28,19 +28,6 @@
 
 QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
-QColor ToQColor(TColor c, const QPalette& palette) {
-  if ((c & 0xFF000000u) != 0xFF000000u) return ToQColor(c);
-  switch (c & 0xFF) {
-    case 5: return palette.color(QPalette::Base);             // window background
-    case 8: return palette.color(QPalette::Text);             // window text
-    case 13: return palette.color(QPalette::Highlight);
-    case 14: return palette.color(QPalette::HighlightedText);
-    case 15: return palette.color(QPalette::Button);          // button face
-    case 18: return palette.color(QPalette::ButtonText);
-    default: return palette.color(QPalette::Window);
-  }
-}
-
 TColor FromQColor(const QColor& c) {
   QColor rgb = c.toRgb();
   return static_cast<TColor>(rgb.red()) | static_cast<TColor>(rgb.green()) << 8 |

@@ -33,6 +33,7 @@
 
 #include "app/Settings.h"
 #include "compare/CompareCounts.h"
+#include "editor/QtColor.h"
 
 class QActionGroup;
 class QColorDialog;
@@ -45,9 +46,8 @@ class TFilesFrame;
 class TLibFrame;
 class TStatusBar;
 
-// Colour values and the toolkit's colours. A system colour is resolved against `palette`.
+// Colour values and the toolkit's colours (a system colour: ToQColor(c, palette), editor/QtColor.h).
 QColor ToQColor(TColor c);
-QColor ToQColor(TColor c, const QPalette& palette);
 TColor FromQColor(const QColor& c);
 
 // Lets the font names the program uses ("宋体", "Courier New", "Arial") find the fonts installed

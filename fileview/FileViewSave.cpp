@@ -29,10 +29,7 @@ class TPaneSearchTarget : public TSearchPane {
  public:
   explicit TPaneSearchTarget(TCodeEdit& pane) : pane_(pane) {}
   int LineCount() const override { return pane_.Lines().Count(); }
-  std::string_view LineText(int line) const override {
-    const std::string& s = pane_.Lines().Get(line);
-    return std::string_view(s.data(), static_cast<std::size_t>(pane_.Lines().GetLineObj(line).Length));
-  }
+  std::string_view LineText(int line) const override { return pane_.Lines().Get(line); }
   int CaretX() const override { return pane_.CaretPos().X; }
   int CaretY() const override { return pane_.CaretPos().Y; }
   void MoveCaretTo(int x, int y) override { pane_.MoveCaretTo(TPoint{x, y}); }
@@ -74,7 +71,7 @@ void TFilesFrame::SaveText(QObject* sender) {
   TCodeEdit* pane = PaneOf(left);
   if (pane->Lines().Empty()) return;
   static const std::string kHeader = "$PBExportHeader$";
-  const std::string& first = pane->Lines().Get(0);
+  const std::string_view first = pane->Lines().Get(0);
   QString proposal;
   if (first.find(kHeader) != std::string::npos && first.size() > kHeader.size())
     proposal = FromCodePage(std::string_view(first).substr(kHeader.size()));
