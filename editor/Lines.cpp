@@ -180,8 +180,8 @@ void TLines::Clear() {
   const bool notify = !items_.empty();
   items_.clear();
   validStarts_ = 0;
-  std::vector<std::string>().swap(owned_);
-  std::vector<std::uint32_t>().swap(freeOwned_);
+  owned_.clear();  // like items_, keeps its room for the next fill
+  freeOwned_.clear();
   source_.reset();
   if (notify) Changed();
 }
@@ -410,6 +410,7 @@ void TLines::JoinLines(int line) {
 void TLines::AddStrings(const std::vector<std::string>& source) {
   InBracket([&] {
     items_.reserve(items_.size() + source.size());
+    owned_.reserve(owned_.size() + source.size());
     for (const std::string& s : source) Add(s);
   });
 }
