@@ -268,6 +268,7 @@ int TakeNotches(int& rest, int delta) {
 // positive delta turns up, or to the left.
 void TCodeEdit::wheelEvent(QWheelEvent* e) {
   e->accept();
+  if (e->phase() == Qt::ScrollBegin) wheelRest_ = QPoint();  // a new touchpad gesture
   QPoint delta = e->angleDelta();
   // Shift turns the vertical wheel sideways, where the platform has not done so already.
   if (delta.x() == 0 && (e->modifiers() & Qt::ShiftModifier)) delta = QPoint(delta.y(), 0);
