@@ -18,3 +18,9 @@ QColor ToQColor(TColor c, const QPalette& palette) {
     default: return palette.color(QPalette::Window);
   }
 }
+
+TColor FromQColor(const QColor& c) {
+  const QColor rgb = c.toRgb();
+  return RGBColor(static_cast<unsigned>(rgb.red()), static_cast<unsigned>(rgb.green()),
+                  static_cast<unsigned>(rgb.blue()));
+}

@@ -1,5 +1,5 @@
-// Colour values (editor/Colors.h) as Qt colours: the one mapping of the system colour constants
-// onto a palette, for the panes and every other view that paints with TColor.
+// Colour values (editor/Colors.h) as the toolkit's colours: the one conversion every widget uses,
+// the panes and every other view that paints with TColor.
 #pragma once
 
 #include <QColor>
@@ -9,5 +9,7 @@
 
 // An RGB value as it is; a system colour resolved against `palette` (the edit background, text,
 // highlight, button colours; the desktop colour behind the caret line is a dark shade of the
-// highlight, so that white text reads well on it whatever the theme).
+// palette's highlight, so that white text reads well on it whatever the theme).
 QColor ToQColor(TColor c, const QPalette& palette);
+// The other way: the RGB value of a toolkit colour.
+TColor FromQColor(const QColor& c);

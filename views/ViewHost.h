@@ -7,12 +7,14 @@
 // with a recording fake (tests/support/FakeHost.h), so a frame runs without a main window.
 #pragma once
 
+#include <QKeySequence>
 #include <QString>
 
 #include <array>
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,6 @@
 #include "compare/Side.h"
 #include "editor/Colors.h"
 
-class QKeySequence;
 class QWidget;
 
 namespace views {
@@ -49,6 +50,11 @@ constexpr TCommand SaveCommand(compare::TSide side) {
 // Menus whose items a view switches on and off as a whole.
 enum class TCommandGroup : int { Edit, Search, Actions, Options, Count };
 inline constexpr int CommandGroupCount = static_cast<int>(TCommandGroup::Count);
+
+// The menu a command sits in (none for the file menu's commands, which is always on), and the key
+// the window gives it before a view changes it.
+std::optional<TCommandGroup> GroupOf(TCommand command);
+QKeySequence DefaultShortcut(TCommand command);
 
 enum class TViewKind : int { Libraries, Objects, Source };
 
@@ -106,7 +112,7 @@ class TViewHost {
 
   // ---- Status ---------------------------------------------------------------------------
   // The lengths of both sides and how many pairs were added, deleted and changed.
-  virtual void ShowCounts(const compare::TCompareCounts& counts) = 0;
+  virtual void ShowCounts(const TCompareCounts& counts) = 0;
   // A note in the status bar (the progress of a comparison, "Compare cancelled.").
   virtual void ShowNote(const QString& text) = 0;
   // A progress bar at `value` of `maximum` with a text beside it; HideProgress removes both.
