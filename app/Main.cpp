@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QKeyEvent>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -94,6 +95,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   LibFrame->ActivateLibList();
   mnuLibs->setChecked(true);
   tbLibMode->setChecked(true);
+  // The last run's library list comes back once the window is shown (its pairing shows progress,
+  // and what is gone is told in one message over the window).
+  QTimer::singleShot(0, this, [this] {
+    if (std::any_of(StoredSides.begin(), StoredSides.end(), [](const auto& side) { return !side.empty(); }))
+      LibFrame->RestoreSides(StoredSides);
+  });
 }
 
 TMainForm::~TMainForm() {
@@ -584,6 +591,10 @@ void TMainForm::LoadSettings() {
   mnuHorzSplit->setChecked(s.Horizontal);
   Folder1 = s.Folder1;
   Folder2 = s.Folder2;
+  for (compare::TSide side : compare::AllSides) {
+    StoredSides[side].clear();
+    for (const std::string& file : s.Sides[side]) StoredSides[side].emplace_back(file);
+  }
 
   QScreen* scr = screen();
   QRect area = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
@@ -610,6 +621,8 @@ void TMainForm::SaveSettings() {
   s.Horizontal = mnuHorzSplit->isChecked();
   s.Folder1 = Folder1;
   s.Folder2 = Folder2;
+  for (compare::TSide side : compare::AllSides)
+    for (const std::filesystem::path& file : LibFrame->SideFiles(side)) s.Sides[side].push_back(file.string());
   bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
   TIniFile ini(SettingsFileName());
   WriteSettings(ini, s, normal);

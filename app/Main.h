@@ -220,6 +220,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   std::array<QMetaObject::Connection, views::CommandGroupCount> GroupRefresh{};
   // The view switches a running pairing holds off, with the state each had before.
   std::vector<std::pair<QAction*, bool>> HeldSwitches;
+  // The library list's sides as the settings file had them, put back once the window is up.
+  std::array<std::vector<std::filesystem::path>, compare::SideCount> StoredSides;
   QActionGroup* ViewItems = nullptr;
   QActionGroup* ViewButtons = nullptr;
   std::map<QAction*, QMetaObject::Connection> Bindings;

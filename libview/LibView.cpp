@@ -472,26 +472,88 @@ void TLibFrame::OpenDialog1TypeChange(int index) { FilterIndex = index; }
 
 void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   if (Pairing() || Files.empty()) return;
+  TAddProblems problems;
+  AddFiles(Files, Side1 ? compare::Side1 : compare::Side2, FilterIndex, problems);
+  Host.SetFolder(Side1 ? compare::Side1 : compare::Side2, FolderOf(Files.front()));
+  ReportAddProblems(problems);
+  CompareLibraries();
+  ShowLibraries();
+}
+
+void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fileType, TAddProblems& problems) {
   std::vector<fs::path> missing;
-  TLibSelection selection = CollectLibFiles(Files, FilterIndex, missing);
-  for (const fs::path& m : missing) Host.ShowInformation(PathQ(m) + " does not exist");
+  TLibSelection selection = CollectLibFiles(files, fileType, missing);
+  for (const fs::path& m : missing)
+    if (std::find(problems.Missing.begin(), problems.Missing.end(), m) == problems.Missing.end())
+      problems.Missing.push_back(m);
+  for (const fs::path& f : files) {
+    const fs::path whole = fs::absolute(f);
+    if (std::find(sideFiles_[side].begin(), sideFiles_[side].end(), whole) == sideFiles_[side].end())
+      sideFiles_[side].push_back(whole);
+  }
   RemovePlaceholders(LibList1);
   RemovePlaceholders(LibList2);
-  TLibSelection& list = Side1 ? LibList1 : LibList2;
-  Host.SetFolder(Side1 ? compare::Side1 : compare::Side2, FolderOf(Files.front()));
+  TLibSelection& list = side == Side1 ? LibList1 : LibList2;
+  std::vector<fs::path> added;  // by this command: named again (targets share libraries), merged
   for (auto& item : selection) {
+    const fs::path path = item.Rec->Path.lexically_normal();
+    if (std::find(added.begin(), added.end(), path) != added.end()) continue;
     const bool present = std::any_of(list.begin(), list.end(), [&](const auto& have) {
       return platform::SameNameNoCase(fs::path(have.Key), fs::path(item.Key));
     });
-    if (!present)
+    if (!present) {
+      added.push_back(path);
       list.push_back(std::move(item));
-    else if (!Side1)
-      Host.ShowInformation(Utf8(item.Key) + " already in Destination");
+    } else if (side != Side1 && !problems.Duplicates.contains(Utf8(item.Key))) {
+      problems.Duplicates << Utf8(item.Key);
+    }
   }
   LibCounts.Count1 = static_cast<std::int32_t>(LibList1.size());
   LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
-  CompareLibraries();
-  ShowLibraries();
+}
+
+std::vector<fs::path> TLibFrame::SideFiles(TSide side) const { return sideFiles_[side]; }
+
+void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides) {
+  if (Pairing()) return;
+  TAddProblems problems;
+  for (TSide side : compare::AllSides) {
+    for (const fs::path& file : sides[side]) {
+      std::error_code ec;
+      if (!fs::exists(file, ec)) {
+        problems.Missing.push_back(file);
+        continue;
+      }
+      const fs::path ext = file.extension();
+      const int type = platform::SameNameNoCase(ext, fs::path(".pbt"))   ? ftTarget
+                       : platform::SameNameNoCase(ext, fs::path(".pbw")) ? ftWorkspace
+                                                                                     : ftLibraries;
+      try {
+        AddFiles({file}, side, type, problems);
+      } catch (const std::exception& e) {
+        problems.Unreadable << Utf8(e.what());
+      }
+    }
+  }
+  ReportAddProblems(problems);
+  if (LibList1.empty() && LibList2.empty()) return;
+  Guarded([this] {
+    CompareLibraries();
+    ShowLibraries();
+  });
+}
+
+// One message for everything an add command could not take, however many files it named.
+void TLibFrame::ReportAddProblems(const TAddProblems& problems) {
+  QStringList lines;
+  for (const fs::path& m : problems.Missing) lines << PathQ(m) + " does not exist";
+  lines << problems.Unreadable;
+  const auto notThere = lines.size();
+  for (const QString& d : problems.Duplicates) lines << d + " already in Destination";
+  if (lines.isEmpty()) return;
+  if (lines.size() > 1)
+    lines.prepend(QString("%1 do not exist, %2 already in Destination:").arg(notThere).arg(problems.Duplicates.size()));
+  Host.ShowInformation(lines.join('\n'));
 }
 
 bool TLibFrame::CheckLibraryContents(const fs::path& Path1, const fs::path& Path2) {
@@ -601,6 +663,7 @@ void TLibFrame::lvLibsSelectItem(QTreeWidgetItem* Item, bool /*Selected*/) {
 void TLibFrame::tbClear1Click() {
   if (ViewMode == 1 || Pairing()) return;
   LibList1.clear();
+  sideFiles_[Side1].clear();
   LibCounts.Count1 = 0;
   RemovePlaceholders(LibList2);
   CompareLibraries();
@@ -610,6 +673,7 @@ void TLibFrame::tbClear1Click() {
 void TLibFrame::tbClear2Click() {
   if (ViewMode == 1 || Pairing()) return;
   LibList2.clear();
+  sideFiles_[Side2].clear();
   LibCounts.Count2 = 0;
   RemovePlaceholders(LibList1);
   CompareLibraries();

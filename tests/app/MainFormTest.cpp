@@ -21,6 +21,7 @@
 #include <memory>
 #include <sstream>
 
+#include "LibWriter.h"
 #include "app/About.h"
 #include "app/ExeDir.h"
 #include "app/Main.h"
@@ -598,6 +599,32 @@ class MainFormTest : public QObject {
                            "\nAddColor=$00F0CCA8\nModColor=$006FFB8A\nDelColor=$00BB77FF\nFont.Name=Courier New\n"
                            "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\n";
     QCOMPARE(QString::fromStdString(ReadAll(Ini())), QString::fromStdString(expected));
+  }
+
+  void theLibraryListComesBackAtTheNextStart() {
+    testsupport::TTempDir dir;
+    testsupport::TLibWriter w(false);
+    w.AddNode({{"w_a.srw", "a\r\n", 10}});
+    const std::string lib = w.Build();
+    const fs::path one = dir.Write("one/x.pbl", lib), two = dir.Write("two/x.pbl", lib), gone = dir.Write("two/y.pbl", lib);
+    TMainForm& f = NewForm();
+    f.LibFrame->AddLibraries({one}, true);
+    f.LibFrame->AddLibraries({two, gone}, false);
+    QVERIFY(CloseForm());
+    fs::remove(gone);
+    QStringList told;
+    TMainForm& g = NewForm();
+    g.OnShowInformation = [&](const QString& text) { told << text; };
+    QTRY_COMPARE(g.LibFrame->lvLibs->topLevelItemCount(), 1);
+    QCOMPARE(g.LibFrame->LibCounts.Count1, 1);
+    QCOMPARE(g.LibFrame->LibCounts.Count2, 1);
+    QCOMPARE(told, QStringList({QString::fromStdString(gone.string()) + " does not exist"}));
+    // Stored as the files added, with absolute paths, in the order added.
+    QVERIFY(CloseForm());
+    const std::string ini = ReadAll(Ini());
+    QVERIFY(ini.find("Side1.1=" + one.string() + "\n") != std::string::npos);
+    QVERIFY(ini.find("Side2.1=" + two.string() + "\n") != std::string::npos);
+    QVERIFY(ini.find("Side2.2=") == std::string::npos);  // told once, then forgotten
   }
 
   void settingsAreApplied() {
