@@ -263,6 +263,7 @@ TListView* TLibFrame::CreateList(QWidget* parent, const char* name,
   list->OnCustomDrawItemAfter = [this](TListView& sender, QPainter& canvas, const QTreeWidgetItem& item,
                                        const QRect& r) { lvLibsCustomDrawItemAfter(sender, canvas, item, r); };
   connect(list, &TListView::DblClick, this, [this] { lvLibsDblClick(); });
+  list->installEventFilter(this);
   return list;
 }
 
@@ -330,13 +331,7 @@ void TLibFrame::FitColumns() {
   lvLibsResize(*lvObjs);
 }
 
-void TLibFrame::lvLibsResize(TMyListView& View) {
-  double sum = 0;
-  for (int c = 0; c < View.columnCount(); ++c) sum += View.columnWidth(c);
-  if (sum <= 0) return;
-  const double ratio = View.viewport()->width() / sum;
-  for (int c = 0; c < View.columnCount(); ++c) View.setColumnWidth(c, static_cast<int>(View.columnWidth(c) * ratio));
-}
+void TLibFrame::lvLibsResize(TMyListView& View) { View.FitColumnsToContents(ImageList1.width()); }
 
 void TLibFrame::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
@@ -348,6 +343,9 @@ void TLibFrame::showEvent(QShowEvent* event) {
 
 bool TLibFrame::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ToolBar1 && event->type() == QEvent::Resize) ToolBar1Resize();
+  // The columns follow the window's size.
+  if ((watched == lvLibs || watched == lvObjs) && event->type() == QEvent::Resize)
+    lvLibsResize(*static_cast<TListView*>(watched));
   return QWidget::eventFilter(watched, event);
 }
 
@@ -648,6 +646,7 @@ void TLibFrame::ShowLibraries() {
         NewRow(LibraryRowCells(LibList1[i], LibList2[i]), i, LibList1[i].Rec->CompareResult, 0, blank, *lvLibs));
   AddRowsByCaption(*lvLibs, rows);
   filling_ = false;
+  lvLibsResize(*lvLibs);
   ViewMode = 0;
   Host.ShowCounts(LibCounts);
 }
@@ -775,6 +774,7 @@ void TLibFrame::ShowObjects() {
   lvObjs->SetColumnTag(6, 0);
   lvObjs->SortByColumn(6);
   filling_ = false;
+  lvLibsResize(*lvObjs);
   lvObjs->raise();
   ViewMode = 1;
   Host.ShowCounts(ObjCounts);

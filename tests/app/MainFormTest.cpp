@@ -228,6 +228,9 @@ class MainFormTest : public QObject {
     QCOMPARE(bar->PanelText(4), QString::fromUtf8("减少"));
     QCOMPARE(bar->PanelText(6), QString::fromUtf8("左0行:右0行"));
     QVERIFY(bar->PanelRect(7).right() >= bar->width() - 3);  // the last panel stretches
+    // A longer text widens its panel to show it whole.
+    f.ShowCounts({1228, 1259, 0, 0, 0});
+    QVERIFY(bar->PanelRect(6).width() >= bar->fontMetrics().horizontalAdvance(bar->PanelText(6)));
     // The owner-drawn labels sit on their colours.
     QImage img = bar->grab().toImage();
     QCOMPARE(QColor(img.pixel(bar->PanelRect(0).bottomRight() - QPoint(1, 1))), QColor(0xA8, 0xCC, 0xF0));
