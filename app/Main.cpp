@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +26,7 @@
 #include "app/ExeDir.h"
 #include "app/StatusBar.h"
 #include "editor/QtColor.h"
+#include "platform/FileSys.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 #include "views/Artwork.h"
@@ -638,6 +640,49 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+}
+
+// ---- the command line ---------------------------------------------------------------------
+
+bool TMainForm::IsSideArgument(const QString& arg) {
+  if (arg.startsWith("git:")) return true;
+  const QFileInfo info(arg);
+  if (info.isDir()) return true;
+  const QString ext = info.suffix().toLower();
+  return ext == "pbl" || ext == "pbt" || ext == "pbw";
+}
+
+void TMainForm::OpenArguments(const QStringList& args) {
+  if (args.isEmpty()) return;
+  for (auto& side : StoredSides) side.clear();
+  QTimer::singleShot(0, this, [this, args] {
+    try {
+      if (args.size() > 2) throw std::invalid_argument("Name at most two sides or two files.");
+      const bool sides = IsSideArgument(args[0]);
+      if (args.size() == 2 && IsSideArgument(args[1]) != sides)
+        throw std::invalid_argument("Name two libraries (or targets, workspaces, folders) or two text files, not one of each.");
+      for (const QString& a : args)
+        if (!a.startsWith("git:") && !QFileInfo::exists(a)) throw platform::TFileError(a.toStdString() + ": no such file");
+      if (!sides) {
+        tbFileClick();
+        FilesFrame->LoadFiles({args[0], args.value(1)});
+        return;
+      }
+      auto isLibrary = [](const QString& a) { return QFileInfo(a).isFile() && QFileInfo(a).suffix().toLower() == "pbl"; };
+      if (args.size() == 2 && isLibrary(args[0]) && isLibrary(args[1])) {
+        mnuObjsClick();
+        LibFrame->OpenOneLibrary(QFileInfo(args[0]).absoluteFilePath().toStdString(), true);
+        LibFrame->OpenOneLibrary(QFileInfo(args[1]).absoluteFilePath().toStdString(), false);
+        return;
+      }
+      std::array<std::vector<std::filesystem::path>, compare::SideCount> given;
+      for (int i = 0; i < args.size(); ++i)
+        given[static_cast<std::size_t>(i)].emplace_back(QFileInfo(args[i]).absoluteFilePath().toStdString());
+      LibFrame->RestoreSides(given);
+    } catch (const std::exception& e) {
+      ShowError(e);
+    }
+  });
 }
 
 // ---- the view host ----------------------------------------------------------------------------

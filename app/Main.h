@@ -105,6 +105,14 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QAction* CommandItem(views::TCommand command) const;
   QAction* CommandButton(views::TCommand command) const;
 
+  // What the program was started with: two sides of the library list (library files, targets,
+  // workspaces, folders; two library files open in the object list), two text files (the source
+  // view), or one of either as side 1. Handled once the window is shown; the last run's library
+  // list is then not put back. Errors are shown, the window stays.
+  void OpenArguments(const QStringList& args);
+  // Whether an argument names a library-like side rather than a text file.
+  static bool IsSideArgument(const QString& arg);
+
   // The three view switches.
   void tbLibModeClick();
   void mnuObjsClick();

@@ -144,7 +144,11 @@ TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent),
   column->setSpacing(0);
   CreateToolBar();
   column->addWidget(ToolBar1);
+  column->addWidget(CreateLists(), 1);
+  CreateOpenDialog();
+}
 
+QWidget* TLibFrame::CreateLists() {
   auto* lists = new QWidget(pnlMain);
   auto* cell = new QGridLayout(lists);
   cell->setContentsMargins(0, 0, 0, 0);
@@ -166,7 +170,6 @@ TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent),
   lvObjs->setPalette(tip);
   cell->addWidget(lvObjs, 0, 0);
   cell->addWidget(lvLibs, 0, 0);
-  column->addWidget(lists, 1);
 
   connect(lvLibs->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& selected, const QItemSelection& deselected) {
@@ -179,7 +182,10 @@ TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent),
               if (i.column() == 0)
                 if (QTreeWidgetItem* item = lvLibs->ItemAt(i)) lvLibsSelectItem(item, true);
           });
+  return lists;
+}
 
+void TLibFrame::CreateOpenDialog() {
   OpenDialog1 = new QFileDialog(this);
   OpenDialog1->setObjectName("OpenDialog1");
   OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
@@ -331,7 +337,7 @@ void TLibFrame::FitColumns() {
   lvLibsResize(*lvObjs);
 }
 
-void TLibFrame::lvLibsResize(TMyListView& View) { View.FitColumnsToContents(ImageList1.width()); }
+void TLibFrame::lvLibsResize(TMyListView& View) { View.FitColumnsToContents(); }
 
 void TLibFrame::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);

@@ -166,6 +166,8 @@ class TLibFrame : public QWidget {
 
  private:
   void CreateToolBar();
+  QWidget* CreateLists();
+  void CreateOpenDialog();
   TListView* CreateList(QWidget* parent, const char* name,
                         const std::vector<std::tuple<const char*, int, bool>>& columns);
   void BindOpen(void (TLibFrame::*handler)(compare::TSide), const char* caption);

@@ -178,7 +178,8 @@ bool TMyListView::IsNumericColumn(int column) const {
 void TMyListView::HeaderClicked(int column) { SortByColumn(column); }
 
 void TMyListView::DividerDragEnded(int column) {
-  if (!fitting_ && column >= 0) {
+  // Widths set before the first fit are the designed ones, not the user's.
+  if (!fitting_ && fitted_ && column >= 0) {
     if (userSized_.size() <= static_cast<std::size_t>(column)) userSized_.resize(static_cast<std::size_t>(column) + 1);
     userSized_[static_cast<std::size_t>(column)] = true;
   }
@@ -207,8 +208,15 @@ int TMyListView::ContentWidth(int column, int iconRoom) const {
       longest.resize(kMeasured);
     }
   }
-  for (const auto& [weight, item] : longest)
-    width = std::max(width, cells.horizontalAdvance(item->text(column)) + 12 + (column == 0 ? iconRoom : 0));
+  // Measured as the rows draw them: the item delegate knows the font, the icon and the margins.
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  for (const auto& [weight, item] : longest) {
+    const QModelIndex index = indexFromItem(item, column);
+    int w = itemDelegateForIndex(index)->sizeHint(option, index).width() + 4;
+    if (column == 0) w += iconRoom + (rootIsDecorated() ? indentation() : 0);
+    width = std::max(width, std::max(w, cells.horizontalAdvance(item->text(column)) + 12));
+  }
   return std::clamp(width, MinColumnWidth, MaxColumnWidth);
 }
 
@@ -222,4 +230,5 @@ void TMyListView::FitColumnsToContents(int iconRoom) {
   const int spare = viewport()->width() - total;
   if (spare > 0 && !UserSized(0)) setColumnWidth(0, columnWidth(0) + spare);
   fitting_ = false;
+  fitted_ = true;
 }

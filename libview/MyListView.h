@@ -76,5 +76,6 @@ class TMyListView : public QTreeWidget {
   std::vector<int> marks_;
   std::vector<bool> userSized_;
   bool fitting_ = false;
+  bool fitted_ = false;
   std::vector<QIcon> images_;
 };

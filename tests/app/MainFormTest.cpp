@@ -630,6 +630,40 @@ class MainFormTest : public QObject {
     QVERIFY(ini.find("Side2.2=") == std::string::npos);  // told once, then forgotten
   }
 
+  void theCommandLineNamesSidesOrFiles() {
+    testsupport::TTempDir dir;
+    testsupport::TLibWriter w(false);
+    w.AddNode({{"w_a.srw", "a\r\n", 10}});
+    const fs::path lib1 = dir.Write("one/x.pbl", w.Build()), lib2 = dir.Write("two/x.pbl", w.Build());
+    const fs::path text1 = dir.Write("a.txt", "1\r\n2\r\n"), text2 = dir.Write("b.txt", "1\r\n3\r\n");
+    auto q = [](const fs::path& p) { return QString::fromStdString(p.string()); };
+    // Two library files: the object list.
+    TMainForm& f = NewForm();
+    f.OpenArguments({q(lib1), q(lib2)});
+    QTRY_VERIFY(f.mnuObjs->isChecked());
+    QCOMPARE(f.LibFrame->ObjCounts.Count1, 1);
+    QCOMPARE(f.LibFrame->ObjCounts.Count2, 1);
+    // Two text files: the source view.
+    TMainForm& g = NewForm();
+    g.OpenArguments({q(text1), q(text2)});
+    QTRY_VERIFY(g.FilesFrame->ResultPresent);
+    QCOMPARE(g.FilesFrame->Counts.Changed, 1);
+    // One side: side 1 of the library list.
+    TMainForm& h = NewForm();
+    h.OpenArguments({q(lib1)});
+    QTRY_COMPARE(h.LibFrame->LibCounts.Count1, 1);
+    QCOMPARE(h.LibFrame->LibCounts.Count2, 0);
+    // A side and a file, or a missing file: told, and the window stays as it is.
+    QStringList errors;
+    TMainForm& k = NewForm();
+    k.OnShowError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
+    k.OpenArguments({q(lib1), q(text1)});
+    QTRY_COMPARE(errors.size(), 1);
+    k.OpenArguments({q(dir.Path() / "none.txt")});
+    QTRY_COMPARE(errors.size(), 2);
+    QVERIFY(errors[1].contains("none.txt"));
+  }
+
   void settingsAreApplied() {
     PutIni("[options]\nBounds.Left=40\nBounds.Top=30\nBounds.Width=500\nBounds.Height=300\nAddColor=15781032\n"
            "ModColor=006FFB8A\nDelColor=$000000FF\nFont.Name=Liberation Mono\nFont.size=12\nHorizontal=2\n"
