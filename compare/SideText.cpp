@@ -66,7 +66,7 @@ std::vector<std::string> TSideText::ToVector() const {
 
 TSideText LoadSideText(const std::filesystem::path& path) {
   platform::TTextEncoding encoding{};
-  TSideText text = TSideText::FromText(platform::DecodeText(platform::ReadFileBytes(path), &encoding));
+  TSideText text = TSideText::FromText(platform::DecodeOwnedText(platform::ReadFileBytes(path), &encoding));
   text.Title = path.string();
   text.Format.Encoding = encoding;
   if (auto info = platform::FindFirst(path)) text.FileTime = info->Time;
