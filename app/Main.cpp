@@ -25,6 +25,7 @@
 #include "app/StatusBar.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
+#include "platform/CodePage.h"
 
 QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
@@ -597,6 +598,7 @@ void TMainForm::LoadSettings() {
   mnuHorzSplit->setChecked(s.Horizontal);
   Folder1 = s.Folder1;
   Folder2 = s.Folder2;
+  platform::SetAnsiCodePage(s.CodePage);
 
   QScreen* scr = screen();
   QRect area = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
@@ -623,6 +625,7 @@ void TMainForm::SaveSettings() {
   s.Horizontal = mnuHorzSplit->isChecked();
   s.Folder1 = Folder1;
   s.Folder2 = Folder2;
+  s.CodePage = platform::AnsiCodePage();
   bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
   TIniFile ini(SettingsFileName());
   WriteSettings(ini, s, normal);

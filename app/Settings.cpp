@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/CodePage.h"
+
 TColor AddColor = DefaultAddColor;
 TColor ModColor = DefaultModColor;
 TColor DelColor = DefaultDelColor;
@@ -34,6 +36,12 @@ TSettings ReadSettings(const TIniFile& ini) {
   r.Horizontal = ini.ReadBool(s, "Horizontal", false);
   r.Folder1 = std::filesystem::path(ini.ReadString(s, "Folder.1", ""));
   r.Folder2 = std::filesystem::path(ini.ReadString(s, "Folder.2", ""));
+  const std::string page = ini.ReadString(s, "CodePage", "");
+  if (!page.empty()) {
+    auto number = StrToInt(page);
+    r.CodePageUnknown = !number || !platform::IsSupportedCodePage(static_cast<int>(*number));
+    if (!r.CodePageUnknown) r.CodePage = static_cast<int>(*number);
+  }
   return r;
 }
 
@@ -53,6 +61,7 @@ void WriteSettings(TIniFile& ini, const TSettings& v, bool writeBounds) {
   ini.WriteBool(s, "Horizontal", v.Horizontal);
   ini.WriteString(s, "Folder.1", v.Folder1.string());
   ini.WriteString(s, "Folder.2", v.Folder2.string());
+  ini.WriteInteger(s, "CodePage", v.CodePage);
 }
 
 bool BoundsFitScreen(const TBounds& b, int screenLeft, int screenTop, int screenWidth, int screenHeight) {

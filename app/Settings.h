@@ -49,6 +49,10 @@ struct TSettings {
   bool Horizontal = false;               // panes one above the other
   std::filesystem::path Folder1;
   std::filesystem::path Folder2;
+  // The Windows code page 8-bit input is read in (platform::SetAnsiCodePage). A stored number that
+  // is not supported reads as 936 and sets CodePageUnknown, for the status bar to say once.
+  int CodePage = 936;
+  bool CodePageUnknown = false;
 };
 
 // Reads every key; a missing file, a missing key or a value that does not parse gives the key's

@@ -66,7 +66,7 @@ std::vector<std::string> TFilesFrame::SavedText(bool isLeft) const {
 }
 
 void TFilesFrame::SaveTextTo(const QString& path, bool isLeft) {
-  platform::SaveTextLines(ToPath(path), SavedText(isLeft), isLeft ? Encoding1 : Encoding2);
+  platform::SaveTextLines(ToPath(path), SavedText(isLeft), {isLeft ? Encoding1 : Encoding2});
 }
 
 void TFilesFrame::SaveText(QObject* sender) {
@@ -117,7 +117,7 @@ std::vector<std::string> TFilesFrame::ReportLines() const {
 }
 
 void TFilesFrame::SaveReportTo(const QString& path) {
-  platform::SaveTextLines(ToPath(path), ReportLines(), platform::TTextEncoding::CodePage);
+  platform::SaveTextLines(ToPath(path), ReportLines(), {platform::TTextEncoding::CodePage, platform::TLineBreak::CrLf, true, 936});
   ReportFileName = path;
 }
 

@@ -312,7 +312,8 @@ void TLibFrame::LoadHistory(QComboBox* box, const fs::path& file) {
   if (!fs::is_regular_file(file, ec)) return;
   std::vector<std::string> lines;
   try {
-    lines = platform::LoadTextLines(file);
+    // Written in UTF-8 with a byte-order mark; earlier versions wrote GB18030 without one.
+    lines = platform::LoadTextLines(file, nullptr, platform::TUnmarked::Gb18030);
   } catch (const platform::TFileError&) {
     return;  // an unreadable history is as good as none
   }
@@ -635,7 +636,7 @@ void TLibFrame::RememberPath(const fs::path& Path, bool Side1) {
   box->setEditText(path);
   std::vector<std::string> lines;
   for (int i = 0; i < box->count(); ++i) lines.push_back(platform::Utf8ToCodePage(box->itemText(i).toStdString()));
-  platform::SaveTextLines(ExeDir / (Side1 ? "File1.lst" : "File2.lst"), lines);
+  platform::SaveTextLines(ExeDir / (Side1 ? "File1.lst" : "File2.lst"), lines, {platform::TTextEncoding::Utf8Bom});
 }
 
 // ---- object list ----------------------------------------------------------------------------

@@ -129,7 +129,7 @@ std::int64_t ReadEntry(TBlockReader& in, std::int64_t pos, TDirList& list, bool 
     }
     rec->Name = platform::Utf16LEBytesToCodePage(stored.data(), units * 2);
   } else {
-    rec->Name = NameUpToNul(stored.data(), stored.size());
+    rec->Name = platform::AnsiToCodePage(NameUpToNul(stored.data(), stored.size()));
   }
   rec->IsUnicode = isUnicode;
 
@@ -326,9 +326,10 @@ void ExportEntry(const TLibStream& stream, const TEntryRec& entry, std::vector<s
     comment = platform::Utf16LEBytesToCodePage(raw.data(), commentUnits * 2);
     rest = platform::Utf16LEBytesToCodePage(raw.data() + commentUnits * 2, (units - commentUnits) * 2);
   } else {
+    // The comment length counts bytes of the 8-bit text, so it is split off before conversion.
     std::size_t commentBytes = std::min<std::size_t>(entry.CommentLen, raw.size());
-    comment = raw.substr(0, commentBytes);
-    rest = raw.substr(commentBytes);
+    comment = platform::AnsiToCodePage(std::string_view(raw).substr(0, commentBytes));
+    rest = platform::AnsiToCodePage(std::string_view(raw).substr(commentBytes));
   }
   if (entry.CommentLen > 0) AppendPrefixedLines("$PBExportComments$", comment, lines);
   AppendPrefixedLines("", rest, lines);
@@ -414,7 +415,7 @@ fs::path OpenablePath(const fs::path& p) {
 
 void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list) {
   fs::path file = OpenablePath(fileName);
-  std::vector<std::string> lines = platform::LoadTextLines(file);
+  std::vector<std::string> lines = platform::LoadTextLines(file, nullptr, platform::TUnmarked::CodePage);
   for (const std::string& line : lines) {
     if (platform::AsciiUpper(line.substr(0, 8)) != "LIBLIST ") continue;
     // Without quotes the paths follow the keyword directly.
@@ -426,7 +427,7 @@ void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list) {
 
 void ReadPbwTargets(const fs::path& fileName, std::vector<fs::path>& list) {
   fs::path file = OpenablePath(fileName);
-  std::vector<std::string> lines = platform::LoadTextLines(file);
+  std::vector<std::string> lines = platform::LoadTextLines(file, nullptr, platform::TUnmarked::CodePage);
   bool inTargets = false;
   for (const std::string& line : lines) {
     if (line == "@begin Targets") {

@@ -362,14 +362,19 @@ class LibFrameTest : public QObject {
     QCOMPARE(Frame().cbOpen1->currentText(), qa);
     QCOMPARE(Frame().LibPath1, a);
     const fs::path file1 = fs::path(exeDir_->path().toStdString()) / "File1.lst";
-    // Newest first, lines ended by CR LF, read again at the next start.
+    // Newest first, UTF-8 with a byte-order mark, lines ended by CR LF, read again at the next
+    // start.
     std::ifstream in(file1, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    QCOMPARE(bytes, a.string() + "\r\n" + b.string() + "\r\n");
+    QCOMPARE(bytes, "\xEF\xBB\xBF" + a.string() + "\r\n" + b.string() + "\r\n");
+    // A history without the mark was written by an earlier version, in GB18030, whatever the
+    // code page set now.
+    std::ofstream(fs::path(exeDir_->path().toStdString()) / "File2.lst", std::ios::binary) << "/\xBF\xE2/x.pbl\r\n";
+    testsupport::TCodePageScope page(1252);
     NewForm();
     QCOMPARE(Frame().cbOpen1->count(), 2);
     QCOMPARE(Frame().cbOpen1->itemText(0), qa);
-    QCOMPARE(Frame().cbOpen2->itemText(0), QString::fromStdString((dir.Path() / "B.PBL").string()));
+    QCOMPARE(Frame().cbOpen2->itemText(0), QString::fromUtf8("/库/x.pbl"));
     QCOMPARE(Frame().cbOpen1->currentText(), QString());
   }
 

@@ -116,6 +116,34 @@ TEST(Cli, LibsExpandsTargetsAndReportsMissingLibraries) {
   EXPECT_EQ(Cli(dir, {"libs", (dir.Path() / "none.pbw").string()}).Exit, 2);
 }
 
+TEST(Cli, CodePageOptionHoldsForEveryCommand) {
+  TTempDir dir;
+  // "©" written in code page 1252 and in UTF-8: the same text only when read in 1252.
+  fs::path a = dir.Write("a.txt", "\xA9 2003\r\n"), b = dir.Write("b.txt", "© 2003\r\n");
+  EXPECT_EQ(Cli(dir, {"diff", a.string(), b.string()}).Exit, 1);
+  EXPECT_EQ(Cli(dir, {"diff", "--codepage", "1252", a.string(), b.string()}).Exit, 0);
+  EXPECT_EQ(Cli(dir, {"diff", a.string(), b.string(), "--codepage=1252"}).Exit, 0);
+  // A target in Big5 naming 系統\sys.pbl.
+  dir.Write("系統/sys.pbl", "12345");
+  fs::path target = dir.Write("app.pbt", "LIBLIST \"\xA8\x74\xB2\xCE\\\\sys.pbl\";\r\n");
+  CliRun r = Cli(dir, {"libs", "--codepage", "950", target.string()});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(r.Out.substr(0, 8), "sys.pbl\t");
+  if (!testsupport::TestDataDir().empty()) {
+    r = Cli(dir, {"export", "--codepage", "1252", (testsupport::TestDataDir() / "pfcmsg-pb9-8bit.pbl").string(), "pfcmsg.sra"});
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_NE(r.Out.find("Copyright © 1996"), std::string::npos);
+  }
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+           {"diff", "--codepage", "1234", a.string(), b.string()},
+           {"list", "--codepage=utf8", a.string()},
+           {"list", a.string(), "--codepage"}}) {
+    r = Cli(dir, bad);
+    EXPECT_EQ(r.Exit, 2) << bad[1];
+    EXPECT_NE(r.Err.find("--codepage"), std::string::npos) << r.Err;
+  }
+}
+
 TEST(Cli, HelpForEveryCommand) {
   TTempDir dir;
   for (const char* c : {"list", "export", "libs"}) {
