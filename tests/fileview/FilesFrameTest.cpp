@@ -592,6 +592,31 @@ class FilesFrameTest : public QObject {
     QCOMPARE(left->SelText(), std::string("ab"));
   }
 
+  void findAndReplaceNeverSplitADoubleByteCharacter() {
+    // GBK 說 is D5 66: "f" (and, without case, "F") matches its second byte.
+    CompareFiles({"x\xD5\x66y f"}, {"q"});
+    TCodeEdit* left = Frame().Pane1;
+    FocusPane(left);
+    left->MoveCaretTo(TPoint{0, 0});
+    Frame().SearchOptions.FindText = "F";
+    Frame().SearchOptions.Forward = true;
+    Frame().SearchOptions.IgnoreCase = true;
+    Frame().SetSearchPattern();
+    Frame().FindNextCommand();
+    QCOMPARE(left->CaretPos().X, 6);
+    QCOMPARE(left->SelText(), std::string("f"));
+    Frame().FindNextCommand();
+    QCOMPARE(beeps_, 1);
+    // "0" matches inside the GB18030 bytes of "©" (81 30 84 38), read from a UTF-8 file.
+    WriteAll(Path("c.txt"), "\xC2\xA9 2003 0\r\n");
+    Frame().LoadFile(Path("c.txt"), true);
+    FocusPane(left);
+    left->MoveCaretTo(TPoint{0, 0});
+    ConfirmReplace("0", "zero", true, true, false);
+    Frame().RunReplace();
+    QCOMPARE(PaneLines(left), Lines({"\x81\x30\x84\x38 2zerozero3 zero"}));
+  }
+
   void aBackwardReplaceAllEnds() {
     CompareFiles({"a a", "a b"}, {"q"});
     Frame().LoadFile(Path("missing.txt"), true);  // no such file: ignored
