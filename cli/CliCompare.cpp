@@ -180,7 +180,7 @@ TLibSelection CollectSide(const std::string& arg, bool side1, bool& warned) {
   TLibSelection side;
   for (auto& item : found) {
     bool dup = std::any_of(side.begin(), side.end(),
-                           [&](const auto& s) { return platform::SameNameNoCase(s.Key, item.Key); });
+                           [&](const auto& s) { return platform::CompareNamesNoCase(s.Key, item.Key) == 0; });
     if (!dup) {
       side.push_back(std::move(item));
     } else if (!side1) {

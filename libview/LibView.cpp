@@ -485,7 +485,7 @@ void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   (Side1 ? Folder1 : Folder2) = FolderOf(Files.front());
   for (auto& item : selection) {
     const bool present = std::any_of(list.begin(), list.end(), [&](const auto& have) {
-      return platform::SameNameNoCase(fs::path(have.Key), fs::path(item.Key));
+      return platform::CompareNamesNoCase(have.Key, item.Key) == 0;
     });
     if (!present)
       list.push_back(std::move(item));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <tuple>
 
@@ -115,6 +116,32 @@ TEST(Collation, IgnoresLetterCaseAndOrdersText) {
   EXPECT_LT(CompareTextNoCase("a", "ab"), 0);
   EXPECT_NE(CompareTextNoCase(kDengLuGbk, "\xB4\xB0\xBF\xDA"), 0);  // 登陆 and 窗口
   EXPECT_EQ(CompareUnicodeNoCase(u"PFCMAIN.PBL", u"pfcmain.pbl"), 0);
+}
+
+TEST(Collation, OneRuleWithoutCaseButWithWidth) {
+  // Run under the locale of the environment: ctest runs these tests under C and zh_CN.UTF-8.
+  struct Case {
+    const char* A;
+    const char* B;
+    bool Same;
+  };
+  for (const Case& c : {Case{"W_Main", "w_main", true}, Case{"Ｍ_ＭＡＩＮ", "ｍ_ｍａｉｎ", true},
+                        Case{"ｍ_main", "m_main", false}, Case{"ｗｍ_a", "wm_a", false},
+                        Case{"登陆", "登陆", true}, Case{"Éa", "éA", true}, Case{"ea", "éa", false}}) {
+    const std::string a = Utf8ToCodePage(c.A), b = Utf8ToCodePage(c.B);
+    EXPECT_EQ(CompareTextNoCase(a, b) == 0, c.Same) << c.A << " " << c.B;
+    // Library names pair and count as duplicates by the same rule.
+    EXPECT_EQ(CompareNamesNoCase(std::string(c.A) + ".pbl", std::string(c.B) + ".PBL") == 0, c.Same) << c.A;
+    EXPECT_EQ(CompareTextNoCase(a, b), -CompareTextNoCase(b, a)) << c.A;
+  }
+  // The locale's order: letters without case, Chinese by pinyin under a Chinese locale.
+  EXPECT_LT(CompareTextNoCase("a", "B"), 0);
+  EXPECT_LT(CompareTextNoCase("B", "c"), 0);
+  const char* lang = std::getenv("LC_ALL");
+  if (lang && std::string(lang).rfind("zh_CN", 0) == 0) {
+    EXPECT_LT(CompareNamesNoCase("阿", "波"), 0);
+    EXPECT_LT(CompareNamesNoCase("波", "中"), 0);
+  }
 }
 
 TEST(Collation, FileNamesMatchWithoutCase) {
