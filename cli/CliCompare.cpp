@@ -98,7 +98,7 @@ std::string CellsJson(const std::array<std::string, N>& cells, const std::array<
 template <std::size_t N>
 std::string CellsText(const std::array<std::string, N>& cells) {
   std::string s;
-  for (std::size_t i = 0; i < N; ++i) s += (i ? "\t" : "") + cells[i];
+  for (std::size_t i = 0; i < N; ++i) s += (i ? "\t" : "") + Field(cells[i]);
   return s;
 }
 
@@ -235,7 +235,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
     if (args.Has("--objects")) {
       for (std::size_t i = 0; i < side1.size(); ++i) {
         if (side1[i].Rec->CompareResult != crChanged || side2[i].Rec->IsDir) continue;
-        std::cout << "== " << side1[i].Key << '\n';
+        std::cout << "== " << Field(side1[i].Key) << '\n';
         PrintObjects(CompareLibraryObjects(side1[i].Rec->Path, side2[i].Rec->Path, check, warned), false, "");
       }
     }

@@ -70,6 +70,8 @@ void TakeCodePage(std::vector<std::string>& words) {
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  // Names come from libraries and targets: none of them may drive the terminal.
+  cli::TTerminalGuard guard;
   std::vector<std::string> words(argv + 1, argv + argc);
   auto commands = AllCommands();
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {

@@ -478,7 +478,7 @@ void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   std::vector<fs::path> missing;
   TLibSelection selection = CollectLibFiles(Files, FilterIndex, missing);
   for (const fs::path& m : missing)
-    if (ShowInformation) ShowInformation(Utf8(platform::PathText(m)) + " does not exist");
+    if (ShowInformation) ShowInformation(Utf8(platform::ShowControls(platform::PathText(m))) + " does not exist");
   RemovePlaceholders(LibList1);
   RemovePlaceholders(LibList2);
   TLibSelection& list = Side1 ? LibList1 : LibList2;
@@ -490,7 +490,7 @@ void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
     if (!present)
       list.push_back(std::move(item));
     else if (!Side1 && ShowInformation)
-      ShowInformation(Utf8(item.Key) + " already in Destination");
+      ShowInformation(Utf8(platform::ShowControls(item.Key)) + " already in Destination");
   }
   LibCounts.Count1 = static_cast<std::int32_t>(LibList1.size());
   LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
@@ -573,7 +573,7 @@ QTreeWidgetItem* NewRow(const std::array<std::string, N>& cells, std::size_t ind
   auto* item = new QTreeWidgetItem;
   for (std::size_t c = 0; c < N; ++c) {
     const int col = static_cast<int>(c);
-    item->setText(col, QString::fromStdString(cells[c]));
+    item->setText(col, QString::fromStdString(platform::ShowControls(cells[c])));
     item->setTextAlignment(col, Qt::Alignment(list.headerItem()->textAlignment(col)));
   }
   item->setIcon(0, blank);

@@ -180,6 +180,26 @@ std::size_t CharLength(std::string_view rest) {
 
 }  // namespace platform
 
+namespace platform {
+
+std::string ShowControls(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (char ch : utf8) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c != 0x7F) {
+      out += ch;
+      continue;
+    }
+    // U+2400 + c in UTF-8: E2 90 80+c; U+2421: E2 90 A1.
+    out += "\xE2\x90";
+    out += static_cast<char>(c == 0x7F ? 0xA1 : 0x80 + c);
+  }
+  return out;
+}
+
+}  // namespace platform
+
 // ---- The 8-bit code page of the input --------------------------------------------------------
 
 namespace platform {

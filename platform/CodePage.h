@@ -33,6 +33,11 @@ std::string Utf8ToCodePage(std::string_view text);
 // `rest` (1, 2 or 4); 1 for an ASCII byte or a sequence that is cut short or malformed.
 std::size_t CharLength(std::string_view rest);
 
+// UTF-8 text for display (lists, messages): its control characters (C0 and DEL) become the
+// visible symbols of Unicode's Control Pictures, U+2400 + code (␛ for ESC) and U+2421 for DEL, so
+// that a name holding ESC or a line break shows what it holds and stays on its row.
+std::string ShowControls(std::string_view utf8);
+
 // ---- The 8-bit code page of the input --------------------------------------------------------
 //
 // 8-bit libraries, targets, workspaces and text files without a byte-order mark are written in a

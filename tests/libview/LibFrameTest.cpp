@@ -433,6 +433,16 @@ class LibFrameTest : public QObject {
     QCOMPARE(Column(*Frame().lvObjs, 4).first(), QString("1970-01-01 08:00:10"));
   }
 
+  void controlCharactersInNamesAreShownAsSymbols() {
+    TTempDir dir;
+    fs::path l2 = dir.Write("two/o\x1bnly.pbl", Library({{"w_\x1b[2J.srw", Source("w_x", 2), 10}}));
+    Add({l2}, false);
+    QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({QString::fromUtf8("o␛nly.pbl")}));
+    SelectRow(*Frame().lvLibs, 0);
+    Frame().lvLibsDblClick();
+    QCOMPARE(Column(*Frame().lvObjs, 0), QStringList({QString::fromUtf8("w_␛[2J")}));
+  }
+
   void rowsArePaintedByResultWithIconsAndNewerMarks() {
     TTempDir dir;
     fs::path l1 = dir.Write("one/x.pbl", Library({{"w_new1.srw", "a\r\n", 900}, {"w_new2.srw", "a\r\n", 100},

@@ -144,6 +144,31 @@ TEST(Cli, CodePageOptionHoldsForEveryCommand) {
   }
 }
 
+TEST(Cli, ControlCharactersInNamesNeverReachTheTerminal) {
+  TTempDir dir;
+  TLibWriter w(false);
+  // ESC [2J clears a terminal; DEL and U+0085 (a C1 control) are controls too.
+  w.AddNode({TFakeEntry{"\x1b[2Jw\tx\x7f\u0085.srw", "a\x1b\tb"}});
+  fs::path lib = dir.Write("a.pbl", w.Build());
+  auto raw = [](const std::string& s) {
+    return s.find_first_of("\x1b\x7f") != std::string::npos || s.find("\u0085") != std::string::npos;
+  };
+  CliRun r = Cli(dir, {"list", lib.string()});
+  EXPECT_EQ(r.Out.substr(0, r.Out.find('\t')), "\\x1b[2Jw\\x09x\\x7f\\u0085.srw");
+  r = Cli(dir, {"list", "--json", lib.string()});
+  EXPECT_NE(r.Out.find("\"name\": \"\\u001b[2Jw\\tx\\u007f\\u0085.srw\""), std::string::npos) << r.Out;
+  // The text of an export keeps its tabs.
+  r = Cli(dir, {"export", lib.string()});
+  EXPECT_EQ(r.Out, "$PBExportHeader$\\x1b[2Jw\tx\\x7f\\u0085.srw\na\\x1b\tb\n");
+  r = Cli(dir, {"export", lib.string(), "\x1b[2J"});
+  EXPECT_EQ(r.Exit, 2);
+  EXPECT_NE(r.Err.find("no entry named \\x1b[2J"), std::string::npos) << r.Err;
+  for (const CliRun& run : {r, Cli(dir, {"list", lib.string()}), Cli(dir, {"export", lib.string()})}) {
+    EXPECT_FALSE(raw(run.Out));
+    EXPECT_FALSE(raw(run.Err));
+  }
+}
+
 TEST(Cli, HelpForEveryCommand) {
   TTempDir dir;
   for (const char* c : {"list", "export", "libs"}) {

@@ -100,6 +100,11 @@ TEST(CodePage, CharactersACodePageCannotHoldAreFound) {
   EXPECT_EQ(bad, 1u);
 }
 
+TEST(CodePage, ControlCharactersAreShownAsVisibleSymbols) {
+  EXPECT_EQ(ShowControls(std::string("w_\x1b[2J\t\n\0x\x7f登", 14)), "w_␛[2J␉␊␀x␡登");
+  EXPECT_EQ(ShowControls("plain"), "plain");
+}
+
 TEST(CodePage, OnlySupportedCodePagesCanBeSet) {
   testsupport::TCodePageScope page(1252);
   EXPECT_EQ(AnsiToCodePage("\xA9"), Utf8ToCodePage("©"));
