@@ -10,6 +10,12 @@ TColor DelColor = DefaultDelColor;
 std::filesystem::path Folder1;
 std::filesystem::path Folder2;
 
+namespace {
+
+std::string SideKey(std::size_t side, int index) { return "Side" + std::to_string(side + 1) + "." + std::to_string(index); }
+
+}  // namespace
+
 std::string ColorToText(TColor c) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "$%08X", static_cast<unsigned>(c));
@@ -42,6 +48,13 @@ TSettings ReadSettings(const TIniFile& ini) {
     r.CodePageUnknown = !number || !platform::IsSupportedCodePage(static_cast<int>(*number));
     if (!r.CodePageUnknown) r.CodePage = static_cast<int>(*number);
   }
+  for (std::size_t side = 0; side < r.Sides.size(); ++side) {
+    for (int i = 1; i <= MaxSideFiles; ++i) {
+      std::string file = ini.ReadString(s, SideKey(side, i), "");
+      if (file.empty()) break;
+      r.Sides[side].push_back(std::move(file));
+    }
+  }
   return r;
 }
 
@@ -62,6 +75,12 @@ void WriteSettings(TIniFile& ini, const TSettings& v, bool writeBounds) {
   ini.WriteString(s, "Folder.1", v.Folder1.string());
   ini.WriteString(s, "Folder.2", v.Folder2.string());
   ini.WriteInteger(s, "CodePage", v.CodePage);
+  for (std::size_t side = 0; side < v.Sides.size(); ++side) {
+    int i = 1;
+    for (const std::string& file : v.Sides[side]) ini.WriteString(s, SideKey(side, i++), file);
+    // A side that lost files since the last run leaves no stale keys behind.
+    for (; i <= MaxSideFiles && !ini.ReadString(s, SideKey(side, i), "").empty(); ++i) ini.DeleteKey(s, SideKey(side, i));
+  }
 }
 
 bool BoundsFitScreen(const TBounds& b, int screenLeft, int screenTop, int screenWidth, int screenHeight) {

@@ -5,14 +5,14 @@
 // formats; the main window decides when to read and write and where the values go.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/IniFile.h"
-
-// A colour laid out 0x00BBGGRR (the low byte is red), or a system colour (top byte set).
-using TColor = std::uint32_t;
+#include "editor/Colors.h"
 
 inline constexpr TColor DefaultAddColor = 0xF0CCA8;  // light blue
 inline constexpr TColor DefaultModColor = 0x6FFB8A;  // light green
@@ -53,7 +53,13 @@ struct TSettings {
   // is not supported reads as 936 and sets CodePageUnknown, for the status bar to say once.
   int CodePage = 936;
   bool CodePageUnknown = false;
+  // The files the user added to each side of the library list, in the order added (keys
+  // "Side1.1", "Side1.2", ... and "Side2.1", ...).
+  std::array<std::vector<std::string>, 2> Sides;
 };
+
+// At most this many files a side are read back.
+inline constexpr int MaxSideFiles = 1000;
 
 // Reads every key; a missing file, a missing key or a value that does not parse gives the key's
 // default.

@@ -7,17 +7,14 @@
 #include <iostream>
 
 #include "CliCommon.h"
-#include "diff/HashUnit.h"
-#include "compare/Rows.h"
+#include "compare/Comparison.h"
 #include "compare/Pairing.h"
+#include "compare/Report.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
 
 namespace cli {
 namespace {
-
-// Colours only tell the row kinds apart here.
-const TRowColors kRowColors{0xFF000005u, 1, 2, 3};
 
 fs::path Existing(const std::string& arg) {
   auto found = platform::FindPathNoCase(arg);
@@ -25,32 +22,41 @@ fs::path Existing(const std::string& arg) {
   return *found;
 }
 
-std::vector<std::string> LoadText(const std::string& arg) {
+compare::TSideText LoadText(const std::string& arg) {
   try {
-    return LoadSourceLines(Existing(arg));
+    return compare::LoadSideText(Existing(arg));
   } catch (const platform::TFileError& e) {
     throw TUsageError(e.what());
   }
 }
 
-int RunDiff(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--diffs-only"});
-  if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
-  const bool ic = args.Has("--ignore-case"), ib = args.Has("--ignore-blanks");
-  std::vector<std::string> text1 = LoadText(args.Operands[0]), text2 = LoadText(args.Operands[1]);
-  TDiff diff;
-  if (!diff.Execute(HashLines(text1, ic, ib), HashLines(text2, ic, ib)))
-    throw TUsageError("diff: the texts are too long to compare");
-  TFilledRows rows = FillRows(text1, text2, diff.Changes(), kRowColors, args.Has("--diffs-only"), ic, ib);
+// The options of the comparing commands; --align-similar is only asked of diff.
+compare::TCompareOptions Options(const TArgs& args) {
+  return {.IgnoreCase = args.Has("--ignore-case"),
+          .IgnoreBlanks = args.Has("--ignore-blanks"),
+          .IgnoreComments = args.Has("--ignore-comments"),
+          .AlignSimilar = args.Has("--align-similar")};
+}
 
-  TReportHeader header;
+int RunDiff(const std::vector<std::string>& words) {
+  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--ignore-comments", "--align-similar",
+                                     "--diffs-only"});
+  if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
+  compare::TComparison model;
+  for (compare::TSide s : compare::AllSides)
+    model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
+  TDiff diff;
+  if (!model.Run(diff, Options(args), args.Has("--diffs-only")))
+    throw TUsageError("diff: the texts are too long to compare");
+
+  compare::TReportHeader header;
   header.Name1 = platform::Utf8ToCodePage(args.Operands[0]);
   header.Name2 = platform::Utf8ToCodePage(args.Operands[1]);
   if (auto info = platform::FindFirst(args.Operands[0])) header.FileTime1 = info->Time;
   if (auto info = platform::FindFirst(args.Operands[1])) header.FileTime2 = info->Time;
   header.Now = platform::LocalFromUnixTime(std::time(nullptr));
-  for (const std::string& line : BuildReport(header, rows.Rows, kRowColors)) std::cout << Out(line) << '\n';
-  return diff.ChangeCount() == 0 ? ExitOk : ExitWarn;
+  for (const std::string& line : compare::BuildReport(header, model.Rows, model.Texts())) std::cout << Out(line) << '\n';
+  return model.Changes.empty() ? ExitOk : ExitWarn;
 }
 
 // --- Object pairs ---
@@ -143,10 +149,10 @@ void PrintObjects(const TObjectPairs& pairs, bool json, const std::string& inden
 bool AllSame(const TCompareCounts& c) { return c.Added == 0 && c.Deleted == 0 && c.Changed == 0; }
 
 int RunCompare(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--json"});
+  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--ignore-comments", "--json"});
   if (args.Operands.size() != 2) throw TUsageError("compare: name two libraries");
   TDiff diff;
-  TObjectCheck check{&diff, {args.Has("--ignore-case"), args.Has("--ignore-blanks")}};
+  TObjectCheck check{&diff, Options(args)};
   bool warned = false;
   TObjectPairs pairs = CompareLibraryObjects(Existing(args.Operands[0]), Existing(args.Operands[1]), check, warned);
   PrintObjects(pairs, args.Has("--json"), "");
@@ -191,7 +197,8 @@ TLibSelection CollectSide(const std::string& arg, bool side1, bool& warned) {
 }
 
 int RunCompareLibs(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--objects", "--json", "--ignore-case", "--ignore-blanks"});
+  TArgs args =
+      ParseArgs(words, {}, {"--objects", "--json", "--ignore-case", "--ignore-blanks", "--ignore-comments"});
   if (args.Operands.size() != 2) throw TUsageError("compare-libs: name two sides (library, target or workspace)");
   const bool json = args.Has("--json");
   bool warned = false;
@@ -201,7 +208,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   counts.Count1 = static_cast<std::int32_t>(side1.size());
   counts.Count2 = static_cast<std::int32_t>(side2.size());
   TDiff diff;
-  TObjectCheck check{&diff, {args.Has("--ignore-case"), args.Has("--ignore-blanks")}};
+  TObjectCheck check{&diff, Options(args)};
   const bool showProgress = isatty(fileno(stderr));
   TPairProgress progress;
   if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };
@@ -248,31 +255,39 @@ int RunCompareLibs(const std::vector<std::string>& words) {
 std::vector<TCommand> CompareCommands() {
   return {
       {"diff", "compare two text files and print the difference report",
-       "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--diffs-only] FILE1 FILE2\n"
+       "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--ignore-comments] [--align-similar]\n"
+       "                        [--diffs-only] FILE1 FILE2\n"
        "  Compares the lines of two text files as the source comparison view does and prints\n"
        "  its difference report in UTF-8: a header naming both files, then every block of added,\n"
        "  modified and deleted lines (\"- \" file 1, \"+ \" file 2) under a heading with its line\n"
-       "  number in FILE1. --ignore-case folds A-Z, --ignore-blanks drops tabs and spaces before\n"
-       "  lines are compared; --diffs-only numbers as the view does with equal lines hidden.\n"
+       "  number in FILE1. --ignore-case folds A-Z, --ignore-blanks drops tabs and spaces,\n"
+       "  --ignore-comments drops PowerScript comments (// and /* */, with the blanks before a\n"
+       "  comment that ends the line) before lines are compared; the report shows the lines as\n"
+       "  they are. --align-similar pairs the lines of a changed block with unequal line counts\n"
+       "  by likeness rather than by position; lines without a like partner are added or\n"
+       "  deleted. --diffs-only numbers as the view does with equal lines hidden.\n"
        "  Exit status: 0 the files are equal, 1 they differ, 2 trouble.\n",
        RunDiff},
       {"compare", "pair and classify the objects of two libraries",
-       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [--json] LIB1 LIB2\n"
+       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [--ignore-comments] [--json] LIB1 LIB2\n"
        "  One line per object pair in the object list's order (type letter, then name): name,\n"
        "  result (相同 same, 增加 added, 减少 deleted, 更改 changed), time 1, size 1, time 2,\n"
        "  size 2 and type letter, tab-separated, the cells of a missing side empty; then the line\n"
        "  \"Count1 Count2 Added Deleted Changed\" as five numbers. A pair whose size or time differ\n"
-       "  is decided by comparing both sources (added or removed blank lines do not count).\n"
-       "  --json prints {\"rows\": [...], \"counts\": {...}}. Exit status: 0 every pair is the same,\n"
-       "  1 some differ (or a library is damaged), 2 trouble.\n",
+       "  is decided by comparing both sources, under the --ignore options of 'diff': added or\n"
+       "  removed blank lines do not count (with --ignore-comments, neither do lines that hold\n"
+       "  only a comment). --json prints {\"rows\": [...], \"counts\": {...}}. Exit status: 0 every\n"
+       "  pair is the same, 1 some differ (or a library is damaged), 2 trouble.\n",
        RunCompare},
       {"compare-libs", "pair and classify the libraries of two sides",
-       "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks] SIDE1 SIDE2\n"
+       "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks]\n"
+       "                                [--ignore-comments] SIDE1 SIDE2\n"
        "  Each side is a library (.pbl), a target (.pbt) or a workspace (.pbw). One line per\n"
        "  library pair by file name: name, result, time 1, size 1, time 2, size 2, tab-separated;\n"
        "  then the five counts. Libraries whose size or time differ are compared object by\n"
-       "  object. --objects adds, for every changed pair, a line \"== NAME\" and its object rows\n"
-       "  and counts as 'compare' prints them. Progress goes to stderr when it is a terminal.\n"
+       "  object, under the --ignore options as 'compare' does. --objects adds, for every changed\n"
+       "  pair, a line \"== NAME\" and its object rows and counts as 'compare' prints them.\n"
+       "  Progress goes to stderr when it is a terminal.\n"
        "  Exit status: 0 every pair is the same, 1 some differ or files are missing, 2 trouble.\n",
        RunCompareLibs},
   };

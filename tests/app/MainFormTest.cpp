@@ -21,10 +21,12 @@
 #include <memory>
 #include <sstream>
 
+#include "LibWriter.h"
 #include "app/About.h"
 #include "app/ExeDir.h"
 #include "app/Main.h"
 #include "app/StatusBar.h"
+#include "editor/QtColor.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 
@@ -123,9 +125,9 @@ class MainFormTest : public QObject {
     TMainForm& f = NewForm();
     QStringList titles;
     for (QAction* a : f.menuBar()->actions()) titles << a->text() + (a->isVisible() ? "" : "(hidden)") + (TMainForm::ItemEnabled(a) ? "" : "(disabled)");
-    QCOMPARE(titles, QStringList({QString::fromUtf8("&F 文件"), QString::fromUtf8("视图"), "Edit(hidden)",
-                                  QString::fromUtf8("查找(disabled)"), QString::fromUtf8("源码比较(hidden)(disabled)"),
-                                  QString::fromUtf8("选项"), QString::fromUtf8("帮助")}));
+    QCOMPARE(titles, QStringList({QString::fromUtf8("文件(&F)"), QString::fromUtf8("视图(&V)"), "Edit(hidden)",
+                                  QString::fromUtf8("查找(&S)(disabled)"), QString::fromUtf8("源码比较(hidden)(disabled)"),
+                                  QString::fromUtf8("选项(&O)"), QString::fromUtf8("帮助(&H)")}));
   }
 
   void startUpItems_data() {
@@ -226,6 +228,9 @@ class MainFormTest : public QObject {
     QCOMPARE(bar->PanelText(4), QString::fromUtf8("减少"));
     QCOMPARE(bar->PanelText(6), QString::fromUtf8("左0行:右0行"));
     QVERIFY(bar->PanelRect(7).right() >= bar->width() - 3);  // the last panel stretches
+    // A longer text widens its panel to show it whole.
+    f.ShowCounts({1228, 1259, 0, 0, 0});
+    QVERIFY(bar->PanelRect(6).width() >= bar->fontMetrics().horizontalAdvance(bar->PanelText(6)));
     // The owner-drawn labels sit on their colours.
     QImage img = bar->grab().toImage();
     QCOMPARE(QColor(img.pixel(bar->PanelRect(0).bottomRight() - QPoint(1, 1))), QColor(0xA8, 0xCC, 0xF0));
@@ -514,7 +519,7 @@ class MainFormTest : public QObject {
     // Cancelled: nothing changes.
     WithModal([&] { items[which]->trigger(); }, [&](QWidget* w) {
       QCOMPARE(w, static_cast<QWidget*>(f.ColorDialog1));
-      QCOMPARE(f.ColorDialog1->currentColor(), ToQColor(before));
+      QCOMPARE(f.ColorDialog1->currentColor(), ToQColor(before, f.palette()));
       f.ColorDialog1->setCurrentColor(Qt::red);
       f.ColorDialog1->reject();
     });
@@ -597,6 +602,66 @@ class MainFormTest : public QObject {
                            "\nAddColor=$00F0CCA8\nModColor=$006FFB8A\nDelColor=$00BB77FF\nFont.Name=Courier New\n"
                            "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\nCodePage=936\n";
     QCOMPARE(QString::fromStdString(ReadAll(Ini())), QString::fromStdString(expected));
+  }
+
+  void theLibraryListComesBackAtTheNextStart() {
+    testsupport::TTempDir dir;
+    testsupport::TLibWriter w(false);
+    w.AddNode({{"w_a.srw", "a\r\n", 10}});
+    const std::string lib = w.Build();
+    const fs::path one = dir.Write("one/x.pbl", lib), two = dir.Write("two/x.pbl", lib), gone = dir.Write("two/y.pbl", lib);
+    TMainForm& f = NewForm();
+    f.LibFrame->AddLibraries({one}, true);
+    f.LibFrame->AddLibraries({two, gone}, false);
+    QVERIFY(CloseForm());
+    fs::remove(gone);
+    QStringList told;
+    TMainForm& g = NewForm();
+    g.OnShowInformation = [&](const QString& text) { told << text; };
+    QTRY_COMPARE(g.LibFrame->lvLibs->topLevelItemCount(), 1);
+    QCOMPARE(g.LibFrame->LibCounts.Count1, 1);
+    QCOMPARE(g.LibFrame->LibCounts.Count2, 1);
+    QCOMPARE(told, QStringList({QString::fromStdString(gone.string()) + " does not exist"}));
+    // Stored as the files added, with absolute paths, in the order added.
+    QVERIFY(CloseForm());
+    const std::string ini = ReadAll(Ini());
+    QVERIFY(ini.find("Side1.1=" + one.string() + "\n") != std::string::npos);
+    QVERIFY(ini.find("Side2.1=" + two.string() + "\n") != std::string::npos);
+    QVERIFY(ini.find("Side2.2=") == std::string::npos);  // told once, then forgotten
+  }
+
+  void theCommandLineNamesSidesOrFiles() {
+    testsupport::TTempDir dir;
+    testsupport::TLibWriter w(false);
+    w.AddNode({{"w_a.srw", "a\r\n", 10}});
+    const fs::path lib1 = dir.Write("one/x.pbl", w.Build()), lib2 = dir.Write("two/x.pbl", w.Build());
+    const fs::path text1 = dir.Write("a.txt", "1\r\n2\r\n"), text2 = dir.Write("b.txt", "1\r\n3\r\n");
+    auto q = [](const fs::path& p) { return QString::fromStdString(p.string()); };
+    // Two library files: the object list.
+    TMainForm& f = NewForm();
+    f.OpenArguments({q(lib1), q(lib2)});
+    QTRY_VERIFY(f.mnuObjs->isChecked());
+    QCOMPARE(f.LibFrame->ObjCounts.Count1, 1);
+    QCOMPARE(f.LibFrame->ObjCounts.Count2, 1);
+    // Two text files: the source view.
+    TMainForm& g = NewForm();
+    g.OpenArguments({q(text1), q(text2)});
+    QTRY_VERIFY(g.FilesFrame->ResultPresent);
+    QCOMPARE(g.FilesFrame->Counts.Changed, 1);
+    // One side: side 1 of the library list.
+    TMainForm& h = NewForm();
+    h.OpenArguments({q(lib1)});
+    QTRY_COMPARE(h.LibFrame->LibCounts.Count1, 1);
+    QCOMPARE(h.LibFrame->LibCounts.Count2, 0);
+    // A side and a file, or a missing file: told, and the window stays as it is.
+    QStringList errors;
+    TMainForm& k = NewForm();
+    k.OnShowError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
+    k.OpenArguments({q(lib1), q(text1)});
+    QTRY_COMPARE(errors.size(), 1);
+    k.OpenArguments({q(dir.Path() / "none.txt")});
+    QTRY_COMPARE(errors.size(), 2);
+    QVERIFY(errors[1].contains("none.txt"));
   }
 
   void settingsAreApplied() {
