@@ -83,7 +83,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   CreateStatusBar();
   CreateShortcuts();
   CreateCommands();
-  OwnCommands = {mnuExit, mnuLibs, mnuObjs, mnuFile, mnuIgnoreBlanks, mnuIgnoreCase, mnuShowDiffsOnly,
+  OwnCommands = {mnuExit, mnuLibs, mnuObjs, mnuFile, mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments,
+                 mnuAlignSimilar, mnuShowDiffsOnly,
                  Added1, Modified1, Deleted1, Contents1, mnuAbout};
   ColorDialog1 = new QColorDialog(this);
   ColorDialog1->setObjectName("ColorDialog1");
@@ -224,9 +225,12 @@ void TMainForm::CreateOptionsMenu() {
   mnuOptions = AddMenu(nullptr, "mnuOptions", QString::fromUtf8("选项(&O)"));
   mnuIgnoreBlanks = AddItem(mnuOptions, "mnuIgnoreBlanks", QString::fromUtf8("忽略空格"));
   mnuIgnoreCase = AddItem(mnuOptions, "mnuIgnoreCase", QString::fromUtf8("忽略大小写"));
+  mnuIgnoreComments = AddItem(mnuOptions, "mnuIgnoreComments", QString::fromUtf8("忽略注释"));
+  mnuAlignSimilar = AddItem(mnuOptions, "mnuAlignSimilar", QString::fromUtf8("对齐相似行"));
   mnuShowDiffsOnly = AddItem(mnuOptions, "mnuShowDiffsOnly", QString::fromUtf8("只显示不同部分"));
-  // The first two only carry their check mark, read by the frames when they compare.
-  for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuShowDiffsOnly}) a->setCheckable(true);
+  // The comparison options only carry their check marks, read by the views when they compare.
+  for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments, mnuAlignSimilar, mnuShowDiffsOnly})
+    a->setCheckable(true);
   connect(mnuShowDiffsOnly, &QAction::triggered, this, &TMainForm::mnuShowDiffsOnlyClick);
   N2 = AddSeparator(mnuOptions, "N2");
   mnuHorzSplit = AddItem(mnuOptions, "mnuHorzSplit", QString::fromUtf8("横排窗口"), views::DefaultShortcut(TCommand::HorzSplit));
@@ -777,6 +781,8 @@ views::TViewOptions TMainForm::Options() const {
   views::TViewOptions o;
   o.Compare.IgnoreCase = mnuIgnoreCase->isChecked();
   o.Compare.IgnoreBlanks = mnuIgnoreBlanks->isChecked();
+  o.Compare.IgnoreComments = mnuIgnoreComments->isChecked();
+  o.Compare.AlignSimilar = mnuAlignSimilar->isChecked();
   o.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
   o.Stacked = mnuHorzSplit->isChecked();
   return o;

@@ -159,7 +159,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
           *mnuNext = nullptr;
   QAction *mnuCompare = nullptr, *mnuCancel = nullptr, *N8 = nullptr, *mnuCompareFiles = nullptr, *N1 = nullptr,
           *mnuCopyBlockRight = nullptr, *mnuCopyBlockLeft = nullptr;
-  QAction *mnuIgnoreBlanks = nullptr, *mnuIgnoreCase = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
+  QAction *mnuIgnoreBlanks = nullptr, *mnuIgnoreCase = nullptr, *mnuIgnoreComments = nullptr,
+          *mnuAlignSimilar = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
           *mnuHorzSplit = nullptr, *N4 = nullptr, *Added1 = nullptr, *Modified1 = nullptr, *Deleted1 = nullptr,
           *N5 = nullptr, *mnuFont = nullptr;
   QAction *Contents1 = nullptr, *mnuAbout = nullptr;

@@ -280,7 +280,7 @@ void TFilesFrame::ActivateView() {
   for (TCommand c : {TCommand::FindNext, TCommand::Replace}) Host.SetEnabled(c, true);
   for (TCommand c : {TCommand::NextDiff, TCommand::PrevDiff}) Host.SetEnabled(c, ResultPresent);
   Host.ShowNote(ResultPresent ? QString::fromStdString(
-                                    compare::OptionsNote(Model.Options.IgnoreCase, Model.Options.IgnoreBlanks))
+                                    compare::OptionsNote(Model.Options))
                               : QString());
   Pane(Side1)->setFocus();
   Host.ShowCounts(Counts);
@@ -458,7 +458,7 @@ void TFilesFrame::SetCaption(TSide side) {
   const QString& name = sides_[side].Name;
   QString text = name.isEmpty() ? QString() : "  " + name;
   if (ResultPresent && !name.isEmpty())
-    text += QString::fromStdString(compare::OptionsNote(Model.Options.IgnoreCase, Model.Options.IgnoreBlanks));
+    text += QString::fromStdString(compare::OptionsNote(Model.Options));
   bar->setText(text);
   bar->setToolTip(name);
 }

@@ -164,6 +164,8 @@ class MainFormTest : public QObject {
     row("mnuCopyBlockLeft", "Copy Block &Left", "Ctrl+Alt+L", "dh");
     row("mnuIgnoreBlanks", "忽略空格", "", "e");
     row("mnuIgnoreCase", "忽略大小写", "", "e");
+    row("mnuIgnoreComments", "忽略注释", "", "e");
+    row("mnuAlignSimilar", "对齐相似行", "", "e");
     row("mnuShowDiffsOnly", "只显示不同部分", "", "e");
     row("mnuHorzSplit", "横排窗口", "Ctrl+H", "e");
     row("Added1", "设置[增加]颜色", "", "e");
