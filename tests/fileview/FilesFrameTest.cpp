@@ -664,6 +664,8 @@ class FilesFrameTest : public QObject {
         {"gbk.txt", "$PBExportHeader$w.srw\r\n\xB5\xC7\xC2\xBC\r\n"},
         {"bom.txt", "\xEF\xBB\xBF$PBExportHeader$w.srw\r\n\xE7\x99\xBB\xE5\xBD\x95\r\n"},
         {"utf8.txt", "$PBExportHeader$w.srw\r\n\xE7\x99\xBB\xE5\xBD\x95\r\n"},
+        // As the IDE keeps sources for git: LF line ends, the last line without a break.
+        {"ws.srd", "\xEF\xBB\xBFrelease 12.5;\ndatawindow(units=0)"},
         {"le.txt", std::string("\xFF\xFE" "a\0\x7B\x76\r\0\n\0", 10)},
         {"be.txt", std::string("\xFE\xFF\0a\x76\x7B\0\r\0\n", 10)},
     };
