@@ -30,6 +30,7 @@
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 #include "views/Artwork.h"
+#include "platform/CodePage.h"
 
 using views::TCommand;
 using views::TCommandGroup;
@@ -597,6 +598,7 @@ void TMainForm::LoadSettings() {
   mnuHorzSplit->setChecked(s.Horizontal);
   Folder1 = s.Folder1;
   Folder2 = s.Folder2;
+  platform::SetAnsiCodePage(s.CodePage);
   for (compare::TSide side : compare::AllSides) {
     StoredSides[side].clear();
     for (const std::string& file : s.Sides[side]) StoredSides[side].emplace_back(file);
@@ -627,6 +629,7 @@ void TMainForm::SaveSettings() {
   s.Horizontal = mnuHorzSplit->isChecked();
   s.Folder1 = Folder1;
   s.Folder2 = Folder2;
+  s.CodePage = platform::AnsiCodePage();
   for (compare::TSide side : compare::AllSides)
     for (const std::filesystem::path& file : LibFrame->SideFiles(side)) s.Sides[side].push_back(file.string());
   bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/CodePage.h"
+
 TColor AddColor = DefaultAddColor;
 TColor ModColor = DefaultModColor;
 TColor DelColor = DefaultDelColor;
@@ -40,6 +42,12 @@ TSettings ReadSettings(const TIniFile& ini) {
   r.Horizontal = ini.ReadBool(s, "Horizontal", false);
   r.Folder1 = std::filesystem::path(ini.ReadString(s, "Folder.1", ""));
   r.Folder2 = std::filesystem::path(ini.ReadString(s, "Folder.2", ""));
+  const std::string page = ini.ReadString(s, "CodePage", "");
+  if (!page.empty()) {
+    auto number = StrToInt(page);
+    r.CodePageUnknown = !number || !platform::IsSupportedCodePage(static_cast<int>(*number));
+    if (!r.CodePageUnknown) r.CodePage = static_cast<int>(*number);
+  }
   for (std::size_t side = 0; side < r.Sides.size(); ++side) {
     for (int i = 1; i <= MaxSideFiles; ++i) {
       std::string file = ini.ReadString(s, SideKey(side, i), "");
@@ -66,6 +74,7 @@ void WriteSettings(TIniFile& ini, const TSettings& v, bool writeBounds) {
   ini.WriteBool(s, "Horizontal", v.Horizontal);
   ini.WriteString(s, "Folder.1", v.Folder1.string());
   ini.WriteString(s, "Folder.2", v.Folder2.string());
+  ini.WriteInteger(s, "CodePage", v.CodePage);
   for (std::size_t side = 0; side < v.Sides.size(); ++side) {
     int i = 1;
     for (const std::string& file : v.Sides[side]) ini.WriteString(s, SideKey(side, i++), file);

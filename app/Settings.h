@@ -49,6 +49,10 @@ struct TSettings {
   bool Horizontal = false;               // panes one above the other
   std::filesystem::path Folder1;
   std::filesystem::path Folder2;
+  // The Windows code page 8-bit input is read in (platform::SetAnsiCodePage). A stored number that
+  // is not supported reads as 936 and sets CodePageUnknown, for the status bar to say once.
+  int CodePage = 936;
+  bool CodePageUnknown = false;
   // The files the user added to each side of the library list, in the order added (keys
   // "Side1.1", "Side1.2", ... and "Side2.1", ...).
   std::array<std::vector<std::string>, 2> Sides;

@@ -104,7 +104,7 @@ std::string CellsJson(const std::array<std::string, N>& cells, const std::array<
 template <std::size_t N>
 std::string CellsText(const std::array<std::string, N>& cells) {
   std::string s;
-  for (std::size_t i = 0; i < N; ++i) s += (i ? "\t" : "") + cells[i];
+  for (std::size_t i = 0; i < N; ++i) s += (i ? "\t" : "") + Field(cells[i]);
   return s;
 }
 
@@ -186,7 +186,7 @@ TLibSelection CollectSide(const std::string& arg, bool side1, bool& warned) {
   TLibSelection side;
   for (auto& item : found) {
     bool dup = std::any_of(side.begin(), side.end(),
-                           [&](const auto& s) { return platform::SameNameNoCase(s.Key, item.Key); });
+                           [&](const auto& s) { return platform::CompareNamesNoCase(s.Key, item.Key) == 0; });
     if (!dup) {
       side.push_back(std::move(item));
     } else if (!side1) {
@@ -242,7 +242,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
     if (args.Has("--objects")) {
       for (std::size_t i = 0; i < side1.size(); ++i) {
         if (side1[i].Rec->CompareResult != crChanged || side2[i].Rec->IsDir) continue;
-        std::cout << "== " << side1[i].Key << '\n';
+        std::cout << "== " << Field(side1[i].Key) << '\n';
         PrintObjects(CompareLibraryObjects(side1[i].Rec->Path, side2[i].Rec->Path, check, warned), false, "");
       }
     }

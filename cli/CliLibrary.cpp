@@ -41,7 +41,7 @@ int RunList(const std::vector<std::string>& words) {
   for (const std::string& lib : args.Operands) {
     auto stream = OpenLibrary(lib);
     TDirList list = ReadDirectory(*stream, warned);
-    if (!json && args.Operands.size() > 1) std::cout << "== " << lib << "\n";
+    if (!json && args.Operands.size() > 1) std::cout << "== " << Field(lib) << "\n";
     for (const auto& item : list) {
       const TEntryRec& e = *item.Rec;
       std::string time = platform::FormatDateTime(PbTimeToDateTime(e.Time));
@@ -53,7 +53,7 @@ int RunList(const std::vector<std::string>& words) {
                   << "}";
         first = false;
       } else {
-        std::cout << Out(e.Name) << '\t' << e.Size << '\t' << time << '\t' << e.CommentLen << '\n';
+        std::cout << FieldOf(e.Name) << '\t' << e.Size << '\t' << time << '\t' << e.CommentLen << '\n';
       }
     }
   }
@@ -170,7 +170,7 @@ int RunLibs(const std::vector<std::string>& words) {
                   << ", \"folder\": " << (r.IsDir ? "true" : "false") << "}";
         first = false;
       } else {
-        std::cout << item.Key << '\t' << full << '\t' << r.Size << '\t' << time << '\n';
+        std::cout << Field(item.Key) << '\t' << Field(full) << '\t' << r.Size << '\t' << time << '\n';
       }
     }
   }

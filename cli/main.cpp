@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CliCommon.h"
+#include "platform/CodePage.h"
 #include "platform/FileSys.h"
 
 namespace {
@@ -14,6 +15,10 @@ std::vector<cli::TCommand> AllCommands() {
   return all;
 }
 
+const char* const kCodePageHelp =
+    "  --codepage N reads 8-bit libraries, targets, workspaces and text files without a\n"
+    "  byte-order mark in Windows code page N (936, the default, is read as GB18030).\n";
+
 void PrintHelp(const std::vector<cli::TCommand>& commands) {
   std::cout << "usage: quorvex-cli COMMAND [OPTIONS] ARGS...\n\n"
                "Reads PowerBuilder libraries (.pbl, 8-bit and UTF-16), targets (.pbt) and workspaces\n"
@@ -23,16 +28,50 @@ void PrintHelp(const std::vector<cli::TCommand>& commands) {
     name.resize(14, ' ');
     std::cout << "  " << name << c.Summary << "\n";
   }
+  std::cout << "\noption of every command:\n" << kCodePageHelp;
   std::cout << "\n'quorvex-cli COMMAND --help' describes a command.\n"
                "Exit status: 0 success (comparisons: no difference); 1 done with warnings (a damaged\n"
                "library, missing files) or, for the comparisons, differences found; 2 a missing,\n"
                "unreadable or malformed argument.\n";
 }
 
+// Takes "--codepage N" (or "--codepage=N") off the words, wherever it stands before a "--", and
+// sets the 8-bit code page every command reads its input in. Throws TUsageError for a missing or
+// unsupported number.
+void TakeCodePage(std::vector<std::string>& words) {
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == "--") return;
+    std::string value;
+    if (words[i] == "--codepage") {
+      if (i + 1 >= words.size()) throw cli::TUsageError("--codepage needs a value");
+      value = words[i + 1];
+      words.erase(words.begin() + static_cast<std::ptrdiff_t>(i), words.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    } else if (words[i].rfind("--codepage=", 0) == 0) {
+      value = words[i].substr(11);
+      words.erase(words.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      continue;
+    }
+    --i;
+    int number = 0;
+    const bool digits = !value.empty() && value.size() <= 5 &&
+                        value.find_first_not_of("0123456789") == std::string::npos;
+    if (digits) number = std::stoi(value);
+    if (!platform::IsSupportedCodePage(number)) {
+      std::string known;
+      for (const auto& page : platform::AnsiCodePages()) known += (known.empty() ? "" : ", ") + std::to_string(page.Number);
+      throw cli::TUsageError("--codepage " + value + ": not a supported code page (" + known + ")");
+    }
+    platform::SetAnsiCodePage(number);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  // Names come from libraries and targets: none of them may drive the terminal.
+  cli::TTerminalGuard guard;
   std::vector<std::string> words(argv + 1, argv + argc);
   auto commands = AllCommands();
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
@@ -44,11 +83,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> rest(words.begin() + 1, words.end());
     for (const std::string& w : rest) {
       if (w == "--help" || w == "-h") {
-        std::cout << c.Help;
+        std::cout << c.Help << kCodePageHelp;
         return cli::ExitOk;
       }
     }
     try {
+      TakeCodePage(rest);
       int code = c.Run(rest);
       std::cout.flush();
       return code;

@@ -65,10 +65,11 @@ std::vector<std::string> TSideText::ToVector() const {
 }
 
 TSideText LoadSideText(const std::filesystem::path& path) {
-  platform::TTextEncoding encoding{};
-  TSideText text = TSideText::FromText(platform::DecodeOwnedText(platform::ReadFileBytes(path), &encoding));
+  std::string bytes = platform::ReadFileBytes(path);
+  const platform::TTextFormat format = platform::DetectTextFormat(bytes);
+  TSideText text = TSideText::FromText(platform::DecodeOwnedText(std::move(bytes)));
   text.Title = path.string();
-  text.Format.Encoding = encoding;
+  text.Format = format;
   if (auto info = platform::FindFirst(path)) text.FileTime = info->Time;
   return text;
 }

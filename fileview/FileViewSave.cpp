@@ -65,7 +65,7 @@ std::vector<std::string> TFilesFrame::SavedText(TSide side) const {
 }
 
 void TFilesFrame::SaveTextTo(const QString& path, TSide side) {
-  platform::SaveTextLines(ToPath(path), SavedText(side), Text(side).Format.Encoding);
+  platform::SaveTextLines(ToPath(path), SavedText(side), Text(side).Format);
 }
 
 void TFilesFrame::SaveText(TSide side) {
@@ -125,7 +125,7 @@ std::vector<std::string> TFilesFrame::ReportLines() const {
 
 void TFilesFrame::SaveReportTo(const QString& path) {
   // The report is written in UTF-8 without a byte-order mark, as quorvex-cli prints it.
-  platform::SaveTextLines(ToPath(path), ReportLines(), platform::TTextEncoding::Utf8);
+  platform::SaveTextLines(ToPath(path), ReportLines(), {platform::TTextEncoding::Utf8});
   ReportFileName = path;
 }
 

@@ -1,4 +1,4 @@
-// Any bytes as a text file: encoding detection, conversion and the line rule.
+// Any bytes as a text file: encoding and format detection, conversion and the line rule.
 #include <cstdint>
 #include <string_view>
 
@@ -22,5 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string back = platform::Utf16ToCodePage(u);
   if (u.find(u'\uFFFD') == std::u16string::npos && back != text) __builtin_trap();
   for (std::size_t i = 0; i < text.size();) i += platform::CharLength(std::string_view(text).substr(i));
+  // 8-bit text in a code page of one byte per character comes back byte for byte, whatever it
+  // holds; the first byte picks the code page.
+  if (size > 0) {
+    static const int kSingleByte[] = {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
+    const int page = kSingleByte[data[0] % 10];
+    if (platform::CodePageToAnsi(platform::AnsiToCodePage(bytes, page), page) != std::string(bytes)) __builtin_trap();
+  }
+  platform::DetectTextFormat(bytes);
   return 0;
 }

@@ -324,7 +324,8 @@ void TLibFrame::LoadHistory(QComboBox* box, const fs::path& file) {
   if (!fs::is_regular_file(file, ec)) return;
   std::vector<std::string> lines;
   try {
-    lines = platform::LoadTextLines(file);
+    // Written in UTF-8 with a byte-order mark; earlier versions wrote GB18030 without one.
+    lines = platform::LoadTextLines(file, nullptr, platform::TUnmarked::Gb18030);
   } catch (const platform::TFileError&) {
     return;  // an unreadable history is as good as none
   }
@@ -503,7 +504,7 @@ void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fil
     const fs::path path = item.Rec->Path.lexically_normal();
     if (std::find(added.begin(), added.end(), path) != added.end()) continue;
     const bool present = std::any_of(list.begin(), list.end(), [&](const auto& have) {
-      return platform::SameNameNoCase(fs::path(have.Key), fs::path(item.Key));
+      return platform::CompareNamesNoCase(have.Key, item.Key) == 0;
     });
     if (!present) {
       added.push_back(path);
@@ -550,10 +551,12 @@ void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::Si
 // One message for everything an add command could not take, however many files it named.
 void TLibFrame::ReportAddProblems(const TAddProblems& problems) {
   QStringList lines;
-  for (const fs::path& m : problems.Missing) lines << PathQ(m) + " does not exist";
-  lines << problems.Unreadable;
+  // Names with control characters show them as symbols: each name stays on its line.
+  auto visible = [](const QString& s) { return QString::fromStdString(platform::ShowControls(s.toStdString())); };
+  for (const fs::path& m : problems.Missing) lines << visible(PathQ(m)) + " does not exist";
+  for (const QString& u : problems.Unreadable) lines << visible(u);
   const auto notThere = lines.size();
-  for (const QString& d : problems.Duplicates) lines << d + " already in Destination";
+  for (const QString& d : problems.Duplicates) lines << visible(d) + " already in Destination";
   if (lines.isEmpty()) return;
   if (lines.size() > 1)
     lines.prepend(QString("%1 do not exist, %2 already in Destination:").arg(notThere).arg(problems.Duplicates.size()));
@@ -629,7 +632,7 @@ QTreeWidgetItem* NewRow(const std::array<std::string, N>& cells, std::size_t ind
   auto* item = new QTreeWidgetItem;
   for (std::size_t c = 0; c < N; ++c) {
     const int col = static_cast<int>(c);
-    item->setText(col, QString::fromStdString(cells[c]));
+    item->setText(col, QString::fromStdString(platform::ShowControls(cells[c])));
     item->setTextAlignment(col, Qt::Alignment(list.headerItem()->textAlignment(col)));
   }
   item->setIcon(0, blank);
@@ -697,7 +700,7 @@ void TLibFrame::RememberPath(const fs::path& Path, bool Side1) {
   box->setEditText(path);
   std::vector<std::string> lines;
   for (int i = 0; i < box->count(); ++i) lines.push_back(platform::Utf8ToCodePage(box->itemText(i).toStdString()));
-  platform::SaveTextLines(ExeDir / (Side1 ? "File1.lst" : "File2.lst"), lines);
+  platform::SaveTextLines(ExeDir / (Side1 ? "File1.lst" : "File2.lst"), lines, {platform::TTextEncoding::Utf8Bom});
 }
 
 // ---- object list ----------------------------------------------------------------------------

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <limits>
+#include <map>
 #include <unordered_set>
 
 #include "platform/CodePage.h"
@@ -88,10 +91,37 @@ std::string NameUpToNul(const char* p, std::size_t n) {
   return std::string(p, nul ? static_cast<std::size_t>(nul - p) : n);
 }
 
+// The regions of the file already read as directory nodes with their entry records: disjoint
+// [start, end) ranges by start. No byte is read as a record twice: a node that starts inside
+// one of them is not read, and a node's records stop where the next one begins.
+class TClaimedRegions {
+ public:
+  // Whether `offset` lies inside a region.
+  bool Holds(std::int64_t offset) const {
+    auto it = regions_.upper_bound(offset);
+    return it != regions_.begin() && std::prev(it)->second > offset;
+  }
+  // The start of the first region after `offset`, or the largest offset there is.
+  std::int64_t NextAfter(std::int64_t offset) const {
+    auto it = regions_.upper_bound(offset);
+    return it == regions_.end() ? std::numeric_limits<std::int64_t>::max() : it->first;
+  }
+  void Add(std::int64_t start, std::int64_t end) { regions_.emplace(start, end); }
+
+ private:
+  std::map<std::int64_t, std::int64_t> regions_;
+};
+
 // Appends the entry at `pos` to `list` when it is a source entry; returns the offset of the next
-// entry record, or -1 when the record runs past the end of the file.
-std::int64_t ReadEntry(TBlockReader& in, std::int64_t pos, TDirList& list, bool isUnicode, TReadReport* report) {
+// entry record, or -1 when the record runs past the end of the file or into `limit`, where
+// another node's records begin.
+std::int64_t ReadEntry(TBlockReader& in, std::int64_t pos, std::int64_t limit, TDirList& list, bool isUnicode,
+                       TReadReport* report) {
   const std::size_t fixedSize = isUnicode ? kUnicodeEntryFixed : kAnsiEntryFixed;
+  if (pos + static_cast<std::int64_t>(fixedSize) > limit) {
+    Note(report, TReadProblem::Overlap, pos);
+    return -1;
+  }
   char fixed[kUnicodeEntryFixed];
   if (!in.Read(pos, fixed, fixedSize)) {
     Note(report, TReadProblem::Truncated, pos);
@@ -114,6 +144,11 @@ std::int64_t ReadEntry(TBlockReader& in, std::int64_t pos, TDirList& list, bool 
   rec->CommentLen = U16(f + 20);
   rec->NameLen = U16(f + 22);
 
+  const std::int64_t next = pos + static_cast<std::int64_t>(fixedSize) + rec->NameLen;
+  if (next > limit) {
+    Note(report, TReadProblem::Overlap, pos);
+    return -1;
+  }
   std::string stored(rec->NameLen, '\0');
   if (!in.Read(pos + static_cast<std::int64_t>(fixedSize), stored.data(), stored.size())) {
     Note(report, TReadProblem::Truncated, pos);
@@ -129,11 +164,10 @@ std::int64_t ReadEntry(TBlockReader& in, std::int64_t pos, TDirList& list, bool 
     }
     rec->Name = platform::Utf16LEBytesToCodePage(stored.data(), units * 2);
   } else {
-    rec->Name = NameUpToNul(stored.data(), stored.size());
+    rec->Name = platform::AnsiToCodePage(NameUpToNul(stored.data(), stored.size()));
   }
   rec->IsUnicode = isUnicode;
 
-  std::int64_t next = pos + static_cast<std::int64_t>(fixedSize) + rec->NameLen;
   if (IsSourceName(rec->Name)) {
     std::string key = EntryKey(rec->Name);
     list.push_back({std::move(key), std::move(rec)});
@@ -142,25 +176,34 @@ std::int64_t ReadEntry(TBlockReader& in, std::int64_t pos, TDirList& list, bool 
 }
 
 // Reads the node at `offset`: its entries go to `list`, its child offsets to `first`, `second`.
-void ReadNodeEntries(TBlockReader& in, std::int64_t offset, TDirList& list, bool isUnicode, TReadReport* report,
-                     std::int64_t& first, std::int64_t& second) {
+// Returns the end of what it read as the node's header and records; records stop at `limit`.
+std::int64_t ReadNodeEntries(TBlockReader& in, std::int64_t offset, std::int64_t limit, TDirList& list, bool isUnicode,
+                             TReadReport* report, std::int64_t& first, std::int64_t& second) {
   first = second = 0;
   char header[22];
   if (!in.Read(offset, header, sizeof header)) {
     Note(report, TReadProblem::Truncated, offset);
-    return;
+    return offset + static_cast<std::int64_t>(kNodeHeader);
   }
   first = I32(header + 4);
   second = I32(header + 12);
   std::uint16_t count = U16(header + 20);
   std::int64_t pos = offset + static_cast<std::int64_t>(kNodeHeader);
-  for (std::uint16_t i = 0; i < count && pos >= 0; ++i) pos = ReadEntry(in, pos, list, isUnicode, report);
+  for (std::uint16_t i = 0; i < count; ++i) {
+    std::int64_t next = ReadEntry(in, pos, limit, list, isUnicode, report);
+    if (next < 0) break;
+    pos = next;
+  }
+  return pos;
 }
 
 void WalkTree(TBlockReader& in, std::int64_t root, TDirList& list, bool isUnicode, TReadReport* report) {
   // Depth-first with an explicit stack, so that a deep (or hostile) tree cannot exhaust the call
   // stack; the order is that of the recursive walk: a node, its first subtree, its second.
+  // Every node claims the bytes it reads, so the whole walk reads each byte of the file at most
+  // once as a record, whatever the nodes' offsets and counts say.
   std::unordered_set<std::int64_t> visited;
+  TClaimedRegions claimed;
   std::vector<std::int64_t> pending{root};
   while (!pending.empty()) {
     std::int64_t offset = pending.back();
@@ -173,8 +216,14 @@ void WalkTree(TBlockReader& in, std::int64_t root, TDirList& list, bool isUnicod
       Note(report, TReadProblem::NodeLoop, offset);
       continue;
     }
+    const std::int64_t limit = claimed.NextAfter(offset);
+    if (claimed.Holds(offset) || offset + static_cast<std::int64_t>(kNodeHeader) > limit) {
+      // A node inside what another node read: its child offsets are another record's bytes.
+      Note(report, TReadProblem::Overlap, offset);
+      continue;
+    }
     std::int64_t first, second;
-    ReadNodeEntries(in, offset, list, isUnicode, report, first, second);
+    claimed.Add(offset, ReadNodeEntries(in, offset, limit, list, isUnicode, report, first, second));
     if (second != 0) pending.push_back(second);
     if (first != 0) pending.push_back(first);
   }
@@ -247,20 +296,25 @@ void AppendPrefixedLines(const std::string& prefix, std::string_view text, std::
 }  // namespace
 
 std::string TReadReport::Describe() const {
+  // A hostile file can hold thousands of faults; the first few tell the story in one line.
+  constexpr std::size_t kShown = 10;
   std::string out;
-  for (const TReadIssue& issue : Issues) {
+  for (std::size_t i = 0; i < Issues.size() && i < kShown; ++i) {
+    const TReadIssue& issue = Issues[i];
     if (!out.empty()) out += "; ";
     switch (issue.Kind) {
       case TReadProblem::NoHeader: out += "no library header"; break;
       case TReadProblem::Truncated: out += "truncated"; break;
       case TReadProblem::BadOffset: out += "offset out of range"; break;
       case TReadProblem::NodeLoop: out += "directory node read twice"; break;
+      case TReadProblem::Overlap: out += "directory records overlap"; break;
       case TReadProblem::ChainLoop: out += "block chain loops"; break;
       case TReadProblem::BlockTooLong: out += "block longer than 502 bytes"; break;
       case TReadProblem::SizeExceeded: out += "data longer than the entry's size"; break;
     }
     out += issue.Kind == TReadProblem::NoHeader ? "" : " at offset " + std::to_string(issue.Offset);
   }
+  if (Issues.size() > kShown) out += "; and " + std::to_string(Issues.size() - kShown) + " more";
   return out;
 }
 
@@ -326,9 +380,10 @@ void ExportEntry(const TLibStream& stream, const TEntryRec& entry, std::vector<s
     comment = platform::Utf16LEBytesToCodePage(raw.data(), commentUnits * 2);
     rest = platform::Utf16LEBytesToCodePage(raw.data() + commentUnits * 2, (units - commentUnits) * 2);
   } else {
+    // The comment length counts bytes of the 8-bit text, so it is split off before conversion.
     std::size_t commentBytes = std::min<std::size_t>(entry.CommentLen, raw.size());
-    comment = raw.substr(0, commentBytes);
-    rest = raw.substr(commentBytes);
+    comment = platform::AnsiToCodePage(std::string_view(raw).substr(0, commentBytes));
+    rest = platform::AnsiToCodePage(std::string_view(raw).substr(commentBytes));
   }
   if (entry.CommentLen > 0) AppendPrefixedLines("$PBExportComments$", comment, lines);
   AppendPrefixedLines("", rest, lines);
@@ -414,7 +469,7 @@ fs::path OpenablePath(const fs::path& p) {
 
 void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list) {
   fs::path file = OpenablePath(fileName);
-  std::vector<std::string> lines = platform::LoadTextLines(file);
+  std::vector<std::string> lines = platform::LoadTextLines(file, nullptr, platform::TUnmarked::CodePage);
   for (const std::string& line : lines) {
     if (platform::AsciiUpper(line.substr(0, 8)) != "LIBLIST ") continue;
     // Without quotes the paths follow the keyword directly.
@@ -426,7 +481,7 @@ void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list) {
 
 void ReadPbwTargets(const fs::path& fileName, std::vector<fs::path>& list) {
   fs::path file = OpenablePath(fileName);
-  std::vector<std::string> lines = platform::LoadTextLines(file);
+  std::vector<std::string> lines = platform::LoadTextLines(file, nullptr, platform::TUnmarked::CodePage);
   bool inTargets = false;
   for (const std::string& line : lines) {
     if (line == "@begin Targets") {

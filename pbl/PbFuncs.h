@@ -69,6 +69,7 @@ enum class TReadProblem {
   Truncated,      // a node, entry, name or block runs past the end of the file
   BadOffset,      // an offset points before the start or past the end of the file
   NodeLoop,       // a child offset leads to a node already read
+  Overlap,        // a node, or a node's entry records, run into bytes already read as another node's
   ChainLoop,      // a next-block offset leads to a block already read for the same entry
   BlockTooLong,   // an 8-bit block says it holds more than 502 bytes
   SizeExceeded,   // a 16-bit chain holds more data than the entry's size
@@ -83,7 +84,8 @@ struct TReadIssue {
 struct TReadReport {
   std::vector<TReadIssue> Issues;
   bool Clean() const { return Issues.empty(); }
-  // One line for a user: "truncated at offset 5120; node loop at offset 1024".
+  // One line for a user: "truncated at offset 5120; node loop at offset 1024"; after the first
+  // ten issues, how many more there are.
   std::string Describe() const;
 };
 

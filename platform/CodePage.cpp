@@ -3,7 +3,13 @@
 #include <cerrno>
 #include <iconv.h>
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <map>
+#include <memory>
 #include <stdexcept>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -21,27 +27,41 @@ class Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  // Converts `in`; at an input sequence the converter rejects, `skip(in)` says how many input
-  // bytes to drop and `replacement` is written in their place.
-  std::string Run(std::string_view in, std::size_t unit, std::string_view replacement) {
-    std::string out;
+  // Converts `in`. At an input sequence the converter rejects, `unit` input bytes are dropped and
+  // `replace(dropped)` is written in their place; without `replace` the conversion stops there
+  // and returns false, `*stoppedAt` the offset in `in`.
+  bool Run(std::string_view in, std::string& out, std::size_t unit, std::string (*replace)(std::string_view dropped),
+           std::size_t* stoppedAt = nullptr) {
     out.resize(in.size() * 2 + 16);
     char* src = const_cast<char*>(in.data());
     std::size_t srcLeft = in.size();
     std::size_t done = 0;
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    while (srcLeft > 0) {
+    // The last round (null input) flushes a converter that holds a character back, waiting for
+    // a combining one (Vietnamese, Hebrew).
+    bool flushing = false;
+    while (true) {
       char* dst = out.data() + done;
       std::size_t dstLeft = out.size() - done;
-      std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      std::size_t r = flushing ? iconv(cd_, nullptr, nullptr, &dst, &dstLeft) : iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
       done = out.size() - dstLeft;
-      if (r != static_cast<std::size_t>(-1)) break;
+      if (r != static_cast<std::size_t>(-1)) {
+        if (flushing) break;
+        flushing = true;
+        continue;
+      }
       if (errno == E2BIG) {
         out.resize(out.size() * 2);
         continue;
       }
-      // EILSEQ or EINVAL (a sequence cut short at the end): replace one unit and go on.
+      // EILSEQ, or EINVAL for a sequence cut short at the end.
+      if (!replace) {
+        if (stoppedAt) *stoppedAt = in.size() - srcLeft;
+        out.resize(done);
+        return false;
+      }
       std::size_t drop = unit < srcLeft ? unit : srcLeft;
+      std::string replacement = replace(std::string_view(src, drop));
       src += drop;
       srcLeft -= drop;
       if (out.size() - done < replacement.size() + 16) out.resize(out.size() * 2 + replacement.size());
@@ -49,12 +69,22 @@ class Converter {
       done += replacement.size();
     }
     out.resize(done);
+    return true;
+  }
+
+  std::string Run(std::string_view in, std::size_t unit, std::string (*replace)(std::string_view dropped)) {
+    std::string out;
+    Run(in, out, unit, replace);
     return out;
   }
 
  private:
   iconv_t cd_;
 };
+
+std::string QuestionMark(std::string_view) { return "?"; }
+std::string Utf16Replacement(std::string_view) { return std::string("\xFD\xFF", 2); }
+std::string Utf8Replacement(std::string_view) { return "\xEF\xBF\xBD"; }
 
 Converter& FromUtf16() {
   thread_local Converter c("GB18030", "UTF-16LE");
@@ -96,7 +126,7 @@ std::string Utf16LEBytesToCodePage(const char* bytes, std::size_t byteCount) {
     for (std::size_t i = 0; i < byteCount; i += 2) out[i / 2] = bytes[i];
     return out;
   }
-  return FromUtf16().Run(std::string_view(bytes, byteCount), 2, "?");
+  return FromUtf16().Run(std::string_view(bytes, byteCount), 2, QuestionMark);
 }
 
 std::string Utf16ToCodePage(std::u16string_view text) {
@@ -115,7 +145,7 @@ std::u16string CodePageToUtf16(std::string_view text) {
     out.assign(text.begin(), text.end());
     return out;
   }
-  std::string le = ToUtf16().Run(text, 1, std::string_view("\xFD\xFF", 2));
+  std::string le = ToUtf16().Run(text, 1, Utf16Replacement);
   out.resize(le.size() / 2);
   for (std::size_t i = 0; i < out.size(); ++i)
     out[i] = static_cast<char16_t>(static_cast<unsigned char>(le[2 * i]) |
@@ -125,12 +155,12 @@ std::u16string CodePageToUtf16(std::string_view text) {
 
 std::string CodePageToUtf8(std::string_view text) {
   if (IsAscii(text)) return std::string(text);
-  return ToUtf8().Run(text, 1, "\xEF\xBF\xBD");
+  return ToUtf8().Run(text, 1, Utf8Replacement);
 }
 
 std::string Utf8ToCodePage(std::string_view text) {
   if (IsAscii(text)) return std::string(text);
-  return FromUtf8().Run(text, 1, "?");
+  return FromUtf8().Run(text, 1, QuestionMark);
 }
 
 std::size_t CharLength(std::string_view rest) {
@@ -146,6 +176,253 @@ std::size_t CharLength(std::string_view rest) {
   }
   if (second >= 0x40 && second <= 0xFE && second != 0x7F) return 2;
   return 1;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+std::string ShowControls(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (char ch : utf8) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c != 0x7F) {
+      out += ch;
+      continue;
+    }
+    // U+2400 + c in UTF-8: E2 90 80+c; U+2421: E2 90 A1.
+    out += "\xE2\x90";
+    out += static_cast<char>(c == 0x7F ? 0xA1 : 0x80 + c);
+  }
+  return out;
+}
+
+}  // namespace platform
+
+// ---- The 8-bit code page of the input --------------------------------------------------------
+
+namespace platform {
+namespace {
+
+constexpr int kGbk = 936;
+// A byte that is no character of the input's code page is held as this private-use character
+// plus the byte: a plane no code page maps its user-defined characters to (Big5's reach up to
+// U+F848), written in UTF-16 as the surrogate pair kHeldHigh, kHeldLow + byte.
+constexpr char32_t kHeldByteBase = 0xF0000;
+constexpr char16_t kHeldHigh = 0xDB80;
+constexpr char16_t kHeldLow = 0xDC00;
+
+std::atomic<int> currentCodePage{kGbk};
+
+// Code pages with one byte per character are converted through a table: byte by byte, so that a
+// base letter and a combining accent (Vietnamese, Hebrew) stay two characters as they were
+// written, which iconv would compose into one.
+bool IsSingleByte(int number) { return number == 874 || (number >= 1250 && number <= 1258); }
+
+std::string IconvName(int number) { return "CP" + std::to_string(number); }
+
+// ToUnicode holds 0 for a byte that is no character; FromUnicode has the other bytes.
+struct SingleByteTable {
+  std::array<char16_t, 256> ToUnicode{};
+  std::unordered_map<char16_t, unsigned char> FromUnicode;
+};
+
+const SingleByteTable& TableOf(int number) {
+  thread_local std::map<int, SingleByteTable> tables;
+  auto it = tables.find(number);
+  if (it != tables.end()) return it->second;
+  SingleByteTable& t = tables[number];
+  Converter toUtf16("UTF-16LE", IconvName(number).c_str());
+  for (int b = 0; b < 256; ++b) {
+    char16_t u = 0;
+    if (b < 0x80) {
+      u = static_cast<char16_t>(b);
+    } else {
+      const char byte = static_cast<char>(b);
+      std::string le;
+      if (toUtf16.Run(std::string_view(&byte, 1), le, 1, nullptr) && le.size() == 2)
+        u = static_cast<char16_t>(static_cast<unsigned char>(le[0]) | static_cast<unsigned char>(le[1]) << 8);
+    }
+    t.ToUnicode[static_cast<std::size_t>(b)] = u;
+    if (u != 0 || b == 0) t.FromUnicode.emplace(u, static_cast<unsigned char>(b));
+  }
+  return t;
+}
+
+// The converters of a code page with several bytes per character, both directions.
+struct MultiByteConverters {
+  Converter ToUtf16;
+  Converter FromUtf16;
+  explicit MultiByteConverters(int number)
+      : ToUtf16("UTF-16LE", IconvName(number).c_str()), FromUtf16(IconvName(number).c_str(), "UTF-16LE") {}
+};
+
+MultiByteConverters& ConvertersOf(int number) {
+  thread_local std::map<int, std::unique_ptr<MultiByteConverters>> converters;
+  auto& slot = converters[number];
+  if (!slot) slot = std::make_unique<MultiByteConverters>(number);
+  return *slot;
+}
+
+void PutUnit(std::string& le, char16_t u) {
+  le += static_cast<char>(u & 0xFF);
+  le += static_cast<char>(u >> 8);
+}
+
+char16_t UnitAt(std::string_view le, std::size_t unit) {
+  return static_cast<char16_t>(static_cast<unsigned char>(le[2 * unit]) |
+                               static_cast<unsigned char>(le[2 * unit + 1]) << 8);
+}
+
+void PutHeldByte(std::string& le, unsigned char b) {
+  PutUnit(le, kHeldHigh);
+  PutUnit(le, static_cast<char16_t>(kHeldLow + b));
+}
+
+std::string HeldByte(std::string_view dropped) {
+  std::string le;
+  PutHeldByte(le, static_cast<unsigned char>(dropped[0]));
+  return le;
+}
+
+// The byte held at UTF-16 unit `unit` of `le`, or -1 when no held byte stands there.
+int HeldByteAt(std::string_view le, std::size_t unit) {
+  if (2 * unit + 3 >= le.size() || UnitAt(le, unit) != kHeldHigh) return -1;
+  const char16_t low = UnitAt(le, unit + 1);
+  return low >= kHeldLow + 0x80 && low <= kHeldLow + 0xFF ? low - kHeldLow : -1;
+}
+
+int Resolve(int number) { return number == 0 ? currentCodePage.load() : number; }
+
+// The offset in GB18030 text of the character that became UTF-16 unit `unit` (the text is
+// valid GB18030: characters of four bytes from lead byte 0x90 on lie beyond the BMP, two units).
+std::size_t OffsetOfUnit(std::string_view text, std::size_t unit) {
+  std::size_t at = 0, units = 0;
+  while (at < text.size()) {
+    std::size_t len = CharLength(text.substr(at));
+    std::size_t n = len == 4 && static_cast<unsigned char>(text[at]) >= 0x90 ? 2 : 1;
+    if (units + n > unit) break;
+    units += n;
+    at += len;
+  }
+  return at;
+}
+
+}  // namespace
+
+const std::vector<TAnsiCodePage>& AnsiCodePages() {
+  static const std::vector<TAnsiCodePage> pages{
+      {936, "简体中文 (GBK, GB18030)"}, {950, "繁體中文 (Big5)"},  {932, "日本語 (Shift-JIS)"},
+      {949, "한국어 (UHC)"},            {874, "ไทย (Thai)"},         {1250, "Central European"},
+      {1251, "Cyrillic"},               {1252, "Western European"}, {1253, "Greek"},
+      {1254, "Turkish"},                {1255, "Hebrew"},           {1256, "Arabic"},
+      {1257, "Baltic"},                 {1258, "Vietnamese"},
+  };
+  return pages;
+}
+
+bool IsSupportedCodePage(int number) {
+  const auto& pages = AnsiCodePages();
+  return std::any_of(pages.begin(), pages.end(), [&](const TAnsiCodePage& p) { return p.Number == number; });
+}
+
+int AnsiCodePage() { return currentCodePage.load(); }
+
+void SetAnsiCodePage(int number) {
+  if (!IsSupportedCodePage(number)) throw std::invalid_argument("unsupported code page " + std::to_string(number));
+  currentCodePage.store(number);
+}
+
+std::string AnsiToCodePage(std::string_view bytes, int number) {
+  number = Resolve(number);
+  if (number == kGbk || IsAscii(bytes)) return std::string(bytes);
+  std::string le;
+  if (IsSingleByte(number)) {
+    const SingleByteTable& t = TableOf(number);
+    le.reserve(bytes.size() * 2);
+    for (unsigned char b : bytes) {
+      if (t.ToUnicode[b] != 0 || b == 0)
+        PutUnit(le, t.ToUnicode[b]);
+      else
+        PutHeldByte(le, b);
+    }
+  } else {
+    ConvertersOf(number).ToUtf16.Run(bytes, le, 1, HeldByte);
+  }
+  return FromUtf16().Run(le, 2, QuestionMark);
+}
+
+std::optional<std::string> CodePageToUtf16LEStrict(std::string_view text, std::size_t* badOffset) {
+  std::string le;
+  if (IsAscii(text)) {
+    le.reserve(text.size() * 2);
+    for (char c : text) PutUnit(le, static_cast<char16_t>(c));
+    return le;
+  }
+  std::size_t stopped = 0;
+  if (!ToUtf16().Run(text, le, 1, nullptr, &stopped)) {
+    if (badOffset) *badOffset = stopped;
+    return std::nullopt;
+  }
+  return le;
+}
+
+std::optional<std::string> CodePageToUtf8Strict(std::string_view text, std::size_t* badOffset) {
+  if (IsAscii(text)) return std::string(text);
+  std::string out;
+  std::size_t stopped = 0;
+  if (!ToUtf8().Run(text, out, 1, nullptr, &stopped)) {
+    if (badOffset) *badOffset = stopped;
+    return std::nullopt;
+  }
+  return out;
+}
+
+std::optional<std::string> CodePageToAnsi(std::string_view text, int number, std::size_t* badOffset) {
+  number = Resolve(number);
+  if (number == kGbk || IsAscii(text)) return std::string(text);
+  std::optional<std::string> le = CodePageToUtf16LEStrict(text, badOffset);
+  if (!le) return std::nullopt;
+  const std::size_t units = le->size() / 2;
+  std::string out;
+  out.reserve(units);
+  auto fail = [&](std::size_t unit) -> std::optional<std::string> {
+    if (badOffset) *badOffset = OffsetOfUnit(text, unit);
+    return std::nullopt;
+  };
+  if (IsSingleByte(number)) {
+    const SingleByteTable& t = TableOf(number);
+    for (std::size_t i = 0; i < units; ++i) {
+      auto it = t.FromUnicode.find(UnitAt(*le, i));
+      if (it != t.FromUnicode.end()) {
+        out += static_cast<char>(it->second);
+      } else if (int held = HeldByteAt(*le, i); held >= 0) {
+        out += static_cast<char>(held);
+        ++i;
+      } else {
+        return fail(i);
+      }
+    }
+    return out;
+  }
+  // Runs the converter up to each character it refuses; a held byte is written back as itself.
+  Converter& c = ConvertersOf(number).FromUtf16;
+  std::size_t unit = 0;
+  while (unit < units) {
+    std::string part;
+    std::size_t stopped = 0;
+    std::string_view rest = std::string_view(*le).substr(2 * unit);
+    const bool whole = c.Run(rest, part, 2, nullptr, &stopped);
+    out += part;
+    if (whole) break;
+    unit += stopped / 2;
+    const int held = HeldByteAt(*le, unit);
+    if (held < 0) return fail(unit);
+    out += static_cast<char>(held);
+    unit += 2;
+  }
+  return out;
 }
 
 }  // namespace platform

@@ -1,15 +1,17 @@
-// Conversions between Unicode and the program's code page.
+// Conversions between Unicode, the 8-bit code page of the input and the program's code page.
 //
-// Everything the program compares, searches and edits is held as bytes in one 8-bit code page,
+// Everything the program compares, searches and edits is held as bytes in one code page,
 // GB18030: the superset of code page 936 that covers all of Unicode, so GBK bytes stay exactly as
-// they are and nothing converted from UTF-16 or UTF-8 is lost. Conversion happens only at the
-// edges: 16-bit library content when it is read, and Unicode for painting, the clipboard and
-// UTF-8 output.
+// they are and nothing converted from UTF-16, UTF-8 or another code page is lost. Conversion
+// happens only at the edges: 16-bit library content and 8-bit input in another code page when
+// they are read, and Unicode for painting, the clipboard and UTF-8 output.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -30,5 +32,45 @@ std::string Utf8ToCodePage(std::string_view text);
 // Length in bytes of the code-page character that starts with lead byte `lead` at the front of
 // `rest` (1, 2 or 4); 1 for an ASCII byte or a sequence that is cut short or malformed.
 std::size_t CharLength(std::string_view rest);
+
+// UTF-8 text for display (lists, messages): its control characters (C0 and DEL) become the
+// visible symbols of Unicode's Control Pictures, U+2400 + code (␛ for ESC) and U+2421 for DEL, so
+// that a name holding ESC or a line break shows what it holds and stays on its row.
+std::string ShowControls(std::string_view utf8);
+
+// ---- The 8-bit code page of the input --------------------------------------------------------
+//
+// 8-bit libraries, targets, workspaces and text files without a byte-order mark are written in a
+// Windows code page. Which one is a choice, made once for the process (the settings file, the
+// command line); 936 by default. Code page 936 is read as GB18030, byte for byte. Any other is
+// converted to GB18030 on reading, without loss: a byte that is no character of that code page
+// becomes the private-use character U+F0000 + byte, which converts back to the same byte.
+
+struct TAnsiCodePage {
+  int Number;        // the Windows code page number
+  const char* Name;  // for a menu, UTF-8
+};
+
+// The supported code pages, 936 first.
+const std::vector<TAnsiCodePage>& AnsiCodePages();
+bool IsSupportedCodePage(int number);
+
+// The code page 8-bit input is read in. SetAnsiCodePage throws std::invalid_argument for a number
+// IsSupportedCodePage refuses, and leaves the current one as it is.
+int AnsiCodePage();
+void SetAnsiCodePage(int number);
+
+// 8-bit text in code page `number` (0: the current one) to the program's code page.
+std::string AnsiToCodePage(std::string_view bytes, int number = 0);
+
+// The program's code page to 8-bit text in code page `number` (0: the current one). Where a
+// character cannot be written in it (or the text holds bytes that are no GB18030 character), the
+// result is none and `badOffset` (if given) is the offset of that character in `text`.
+std::optional<std::string> CodePageToAnsi(std::string_view text, int number = 0, std::size_t* badOffset = nullptr);
+
+// The same for UTF-8 and UTF-16LE output: none, and the offset of the first byte sequence that is
+// no GB18030 character, where the text holds one; never a replacement character.
+std::optional<std::string> CodePageToUtf8Strict(std::string_view text, std::size_t* badOffset = nullptr);
+std::optional<std::string> CodePageToUtf16LEStrict(std::string_view text, std::size_t* badOffset = nullptr);
 
 }  // namespace platform

@@ -9,10 +9,14 @@
 namespace platform {
 namespace {
 
+// The user locale's collation at its full strength: letters, accents, case and width all count.
+// Case is taken out before (see Folded), so that of all the differences only case does not count:
+// a collator set to ignore case compares at secondary strength, which ignores width too, and
+// full-width ｍ would pair with m although they are different names everywhere else.
 QCollator& Collator() {
   thread_local QCollator collator = [] {
     QCollator c(QLocale::system());
-    c.setCaseSensitivity(Qt::CaseInsensitive);
+    c.setCaseSensitivity(Qt::CaseSensitive);
     c.setNumericMode(false);
     c.setIgnorePunctuation(false);
     return c;
@@ -20,19 +24,35 @@ QCollator& Collator() {
   return collator;
 }
 
-QStringView View(std::u16string_view s) {
-  return QStringView(s.data(), static_cast<qsizetype>(s.size()));
+// The text with its case folded. ASCII, by far the common case, is folded in place into a
+// buffer the thread keeps, so that sorting costs no allocation per comparison.
+QStringView Folded(std::u16string_view s, std::u16string& buffer, QString& wide) {
+  buffer.assign(s);
+  for (char16_t& c : buffer) {
+    if (c >= 0x80) {
+      wide = QStringView(s.data(), static_cast<qsizetype>(s.size())).toString().toCaseFolded();
+      return wide;
+    }
+    if (c >= 'A' && c <= 'Z') c = static_cast<char16_t>(c - 'A' + 'a');
+  }
+  return QStringView(buffer.data(), static_cast<qsizetype>(buffer.size()));
 }
 
 }  // namespace
 
 int CompareUnicodeNoCase(std::u16string_view a, std::u16string_view b) {
-  int r = Collator().compare(View(a), View(b));
+  thread_local std::u16string bufferA, bufferB;
+  thread_local QString wideA, wideB;
+  int r = Collator().compare(Folded(a, bufferA, wideA), Folded(b, bufferB, wideB));
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
 int CompareTextNoCase(std::string_view a, std::string_view b) {
   return CompareUnicodeNoCase(CodePageToUtf16(a), CodePageToUtf16(b));
+}
+
+int CompareNamesNoCase(std::string_view a, std::string_view b) {
+  return CompareUnicodeNoCase(CodePageToUtf16(Utf8ToCodePage(a)), CodePageToUtf16(Utf8ToCodePage(b)));
 }
 
 bool SameNameNoCase(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -1,5 +1,8 @@
 #include "TextFile.h"
 
+#include <cstdio>
+#include <optional>
+
 #include "CodePage.h"
 #include "FileSys.h"
 
@@ -11,6 +14,16 @@ bool HasNonAscii(std::string_view bytes) {
   for (char c : bytes)
     if (static_cast<unsigned char>(c) >= 0x80) return true;
   return false;
+}
+
+// The encoding of a file's bytes, as DecodeText takes them.
+TTextEncoding EncodingOf(std::string_view bytes, TUnmarked unmarked) {
+  auto starts = [&](std::string_view bom) { return bytes.substr(0, bom.size()) == bom; };
+  if (starts("\xEF\xBB\xBF")) return TTextEncoding::Utf8Bom;
+  if (starts("\xFF\xFE")) return TTextEncoding::Utf16LE;
+  if (starts("\xFE\xFF")) return TTextEncoding::Utf16BE;
+  if (unmarked == TUnmarked::Guess && HasNonAscii(bytes) && IsValidUtf8(bytes)) return TTextEncoding::Utf8;
+  return TTextEncoding::CodePage;
 }
 
 }  // namespace
@@ -64,81 +77,138 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::string DecodeText(std::string_view bytes, TTextEncoding* encoding) {
-  auto starts = [&](std::string_view bom) { return bytes.substr(0, bom.size()) == bom; };
-  TTextEncoding enc = TTextEncoding::CodePage;
-  std::string text;
-  if (starts("\xEF\xBB\xBF")) {
-    enc = TTextEncoding::Utf8Bom;
-    text = Utf8ToCodePage(bytes.substr(3));
-  } else if (starts("\xFF\xFE")) {
-    enc = TTextEncoding::Utf16LE;
-    text = Utf16LEBytesToCodePage(bytes.data() + 2, bytes.size() - 2);
-  } else if (starts("\xFE\xFF")) {
-    enc = TTextEncoding::Utf16BE;
-    std::string le(bytes.substr(2));
-    for (std::size_t i = 0; i + 1 < le.size(); i += 2) std::swap(le[i], le[i + 1]);
-    text = Utf16LEBytesToCodePage(le.data(), le.size());
-  } else if (HasNonAscii(bytes) && IsValidUtf8(bytes)) {
-    enc = TTextEncoding::Utf8;
-    text = Utf8ToCodePage(bytes);
-  } else {
-    text = std::string(bytes);
-  }
+std::string DecodeText(std::string_view bytes, TTextEncoding* encoding, TUnmarked unmarked) {
+  const TTextEncoding enc = EncodingOf(bytes, unmarked);
   if (encoding) *encoding = enc;
-  return text;
+  switch (enc) {
+    case TTextEncoding::Utf8Bom: return Utf8ToCodePage(bytes.substr(3));
+    case TTextEncoding::Utf8: return Utf8ToCodePage(bytes);
+    case TTextEncoding::Utf16LE: return Utf16LEBytesToCodePage(bytes.data() + 2, bytes.size() - 2);
+    case TTextEncoding::Utf16BE: {
+      std::string le(bytes.substr(2));
+      for (std::size_t i = 0; i + 1 < le.size(); i += 2) std::swap(le[i], le[i + 1]);
+      return Utf16LEBytesToCodePage(le.data(), le.size());
+    }
+    case TTextEncoding::CodePage: break;
+  }
+  return unmarked == TUnmarked::Gb18030 ? std::string(bytes) : AnsiToCodePage(bytes);
 }
 
-std::string DecodeOwnedText(std::string&& bytes, TTextEncoding* encoding) {
-  const std::string_view view(bytes);
-  const bool marked = view.substr(0, 3) == "\xEF\xBB\xBF" || view.substr(0, 2) == "\xFF\xFE" || view.substr(0, 2) == "\xFE\xFF";
-  if (marked || (HasNonAscii(view) && IsValidUtf8(view))) return DecodeText(view, encoding);
-  if (encoding) *encoding = TTextEncoding::CodePage;
+std::string DecodeOwnedText(std::string&& bytes, TTextEncoding* encoding, TUnmarked unmarked) {
+  const TTextEncoding enc = EncodingOf(bytes, unmarked);
+  if (enc != TTextEncoding::CodePage || (unmarked != TUnmarked::Gb18030 && AnsiCodePage() != 936))
+    return DecodeText(bytes, encoding, unmarked);
+  if (encoding) *encoding = enc;
   return std::move(bytes);
 }
 
-std::vector<std::string> LoadTextLines(const std::filesystem::path& p, TTextEncoding* encoding) {
-  std::vector<std::string> lines;
-  SplitLines(DecodeText(ReadFileBytes(p), encoding), lines);
-  return lines;
-}
-
-void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines,
-                   TTextEncoding encoding) {
-  std::string text;
-  for (const std::string& line : lines) {
-    text += line;
-    text += "\r\n";
-  }
-  std::string bytes;
-  switch (encoding) {
-    case TTextEncoding::CodePage:
-      bytes = std::move(text);
+TTextFormat DetectTextFormat(std::string_view bytes, TUnmarked unmarked) {
+  TTextFormat format;
+  format.Encoding = EncodingOf(bytes, unmarked);
+  if (format.Encoding == TTextEncoding::CodePage) format.CodePage = unmarked == TUnmarked::Gb18030 ? 936 : AnsiCodePage();
+  // The text as code units: bytes, or UTF-16 units after the mark.
+  const bool wide = format.Encoding == TTextEncoding::Utf16LE || format.Encoding == TTextEncoding::Utf16BE;
+  const std::size_t skip = format.Encoding == TTextEncoding::Utf8Bom ? 3 : (wide ? 2 : 0);
+  const std::size_t width = wide ? 2 : 1;
+  const std::size_t units = (bytes.size() - skip) / width;
+  auto unit = [&](std::size_t i) -> unsigned {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + skip + i * width);
+    if (!wide) return p[0];
+    return format.Encoding == TTextEncoding::Utf16LE ? p[0] | p[1] << 8 : p[0] << 8 | p[1];
+  };
+  if (units == 0) return format;
+  for (std::size_t i = 0; i < units; ++i) {
+    const unsigned u = unit(i);
+    if (u == '\n') {
+      format.Break = TLineBreak::Lf;
       break;
-    case TTextEncoding::Utf8Bom:
-      bytes = "\xEF\xBB\xBF" + CodePageToUtf8(text);
-      break;
-    case TTextEncoding::Utf8:
-      bytes = CodePageToUtf8(text);
-      break;
-    case TTextEncoding::Utf16LE:
-    case TTextEncoding::Utf16BE: {
-      std::u16string u = CodePageToUtf16(text);
-      bytes = encoding == TTextEncoding::Utf16LE ? "\xFF\xFE" : "\xFE\xFF";
-      for (char16_t c : u) {
-        char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
-        if (encoding == TTextEncoding::Utf16LE) {
-          bytes += lo;
-          bytes += hi;
-        } else {
-          bytes += hi;
-          bytes += lo;
-        }
-      }
+    }
+    if (u == '\r') {
+      format.Break = i + 1 < units && unit(i + 1) == '\n' ? TLineBreak::CrLf : TLineBreak::Cr;
       break;
     }
   }
-  WriteFileBytes(p, bytes);
+  const unsigned last = unit(units - 1);
+  format.FinalBreak = last == '\n' || last == '\r';
+  return format;
+}
+
+std::vector<std::string> LoadTextLines(const std::filesystem::path& p, TTextEncoding* encoding, TUnmarked unmarked) {
+  std::vector<std::string> lines;
+  SplitLines(DecodeText(ReadFileBytes(p), encoding, unmarked), lines);
+  return lines;
+}
+
+namespace {
+
+// The message for a character at `offset` of `text` that cannot be saved in `encoding`.
+std::string CannotHold(const std::filesystem::path& p, std::string_view text, std::size_t offset, const TTextFormat& f) {
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < offset; ++i)
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++line;
+  const std::string_view ch = text.substr(offset, CharLength(text.substr(offset)));
+  std::string what;
+  std::optional<std::string> le = CodePageToUtf16LEStrict(ch);
+  if (!le) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "0x%02X", static_cast<unsigned char>(ch[0]));
+    what = std::string("the byte ") + buf + ", which is no character,";
+  } else {
+    unsigned cp = static_cast<unsigned char>((*le)[0]) | static_cast<unsigned char>((*le)[1]) << 8;
+    if (le->size() == 4) {
+      unsigned low = static_cast<unsigned char>((*le)[2]) | static_cast<unsigned char>((*le)[3]) << 8;
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+    }
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", cp);
+    what = "the character \"" + CodePageToUtf8(ch) + "\" (" + buf + "), which";
+  }
+  std::string target;
+  switch (f.Encoding) {
+    case TTextEncoding::CodePage: target = "code page " + std::to_string(f.CodePage ? f.CodePage : AnsiCodePage()); break;
+    case TTextEncoding::Utf8:
+    case TTextEncoding::Utf8Bom: target = "UTF-8"; break;
+    case TTextEncoding::Utf16LE:
+    case TTextEncoding::Utf16BE: target = "UTF-16"; break;
+  }
+  return "Cannot save file \"" + PathText(p) + "\". Line " + std::to_string(line) + " holds " + what +
+         " cannot be written in " + target + ".";
+}
+
+}  // namespace
+
+void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines, const TTextFormat& format) {
+  const char* brk = format.Break == TLineBreak::CrLf ? "\r\n" : (format.Break == TLineBreak::Lf ? "\n" : "\r");
+  std::string text;
+  std::size_t total = 0;
+  for (const std::string& line : lines) total += line.size() + 2;
+  text.reserve(total);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    text += lines[i];
+    if (i + 1 < lines.size() || format.FinalBreak) text += brk;
+  }
+  std::optional<std::string> bytes;
+  std::size_t bad = 0;
+  switch (format.Encoding) {
+    case TTextEncoding::CodePage:
+      bytes = CodePageToAnsi(text, format.CodePage, &bad);
+      break;
+    case TTextEncoding::Utf8Bom:
+    case TTextEncoding::Utf8:
+      bytes = CodePageToUtf8Strict(text, &bad);
+      if (bytes && format.Encoding == TTextEncoding::Utf8Bom) bytes->insert(0, "\xEF\xBB\xBF");
+      break;
+    case TTextEncoding::Utf16LE:
+    case TTextEncoding::Utf16BE:
+      bytes = CodePageToUtf16LEStrict(text, &bad);
+      if (!bytes) break;
+      if (format.Encoding == TTextEncoding::Utf16BE)
+        for (std::size_t i = 0; i + 1 < bytes->size(); i += 2) std::swap((*bytes)[i], (*bytes)[i + 1]);
+      bytes->insert(0, format.Encoding == TTextEncoding::Utf16LE ? "\xFF\xFE" : "\xFE\xFF");
+      break;
+  }
+  if (!bytes) throw TFileError(CannotHold(p, text, bad, format));
+  WriteFileBytes(p, *bytes);
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   fonts-wqy-zenhei fonts-liberation2
   time
+  locales
 )
 
 missing=()
@@ -26,4 +27,15 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The collation tests also run under a Chinese locale (tests/platform).
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: the locale zh_CN.UTF-8 is missing: run as root, or generate it with locale-gen" >&2
+    exit 1
+  fi
+  sed -i 's/^# *\(zh_CN\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_CN\.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null
 fi

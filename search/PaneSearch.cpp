@@ -1,7 +1,10 @@
 #include "PaneSearch.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 
+#include "platform/CodePage.h"
 #include "search/Searches.h"
 
 namespace {
@@ -16,21 +19,62 @@ void Load(TBaseSearch& search, std::string_view line) {
 
 int PatternLength(const TBaseSearch& search) { return static_cast<int>(search.Pattern().size()); }
 
+// Walks the character boundaries of a line from its start, for offsets asked in increasing
+// order, so that all the tests of one line cost one pass over it.
+class TCharBounds {
+ public:
+  explicit TCharBounds(std::string_view line) : line_(line) {}
+  // Whether a character of the code page starts at `offset` (the end of the line counts).
+  bool At(int offset) {
+    while (at_ < offset) at_ += static_cast<int>(platform::CharLength(line_.substr(static_cast<std::size_t>(at_))));
+    return at_ == offset;
+  }
+
+ private:
+  std::string_view line_;
+  int at_ = 0;
+};
+
+// Calls `found(pos)` for every acceptable match of `line`, left to right, until it returns
+// false. Acceptable matches do not overlap; the search goes on after one. A match that does not
+// start and end on character boundaries is no match (the pattern's bytes lie inside a
+// double-byte character), nor is one that is not a whole word when whole words are asked: the
+// search goes on one byte after it, so that a real match overlapping it is still found.
+template <class Found>
+void EachMatch(TBaseSearch& search, std::string_view line, int len, bool wholeWords, Found found) {
+  Load(search, line);
+  TCharBounds starts(line), ends(line);
+  int pos = search.FindFirst();
+  while (pos >= 0) {
+    if (!starts.At(pos) || !ends.At(pos + len) || (wholeWords && !IsWholeWord(line, pos, len))) {
+      pos = search.FindFrom(pos + 1);
+      continue;
+    }
+    if (!found(pos)) return;
+    pos = search.FindNext();
+  }
+}
+
 // The first acceptable match of `line` at or after column `from`, or -1.
 int FirstMatch(TBaseSearch& search, std::string_view line, int from, int len, bool wholeWords) {
-  Load(search, line);
-  for (int pos = search.FindFirst(); pos >= 0; pos = search.FindNext())
-    if (pos >= from && (!wholeWords || IsWholeWord(line, pos, len))) return pos;
-  return -1;
+  int result = -1;
+  EachMatch(search, line, len, wholeWords, [&](int pos) {
+    if (pos < from) return true;
+    result = pos;
+    return false;
+  });
+  return result;
 }
 
 // The last acceptable match of `line` that starts before column `before`, or -1.
 int LastMatch(TBaseSearch& search, std::string_view line, int before, int len, bool wholeWords) {
-  Load(search, line);
-  int found = -1;
-  for (int pos = search.FindFirst(); pos >= 0 && pos < before; pos = search.FindNext())
-    if (!wholeWords || IsWholeWord(line, pos, len)) found = pos;
-  return found;
+  int result = -1;
+  EachMatch(search, line, len, wholeWords, [&](int pos) {
+    if (pos >= before) return false;
+    result = pos;
+    return true;
+  });
+  return result;
 }
 
 void SelectMatch(TSearchPane& pane, int pos, int line, int len) {
@@ -60,7 +104,18 @@ int Replace(TSearchPane& pane, const TReplaceRun& run, const std::function<bool(
   // The backward search goes on before the start of the last match, so that it never meets the
   // text it has just inserted, however that text reads.
   int before = INT_MAX;
+  // Every match found lies in text not searched before, so a pane of N bytes holds at most
+  // N / pattern length of them: a bound that ends the loop even over a pane that does not
+  // select or insert as asked.
+  std::int64_t budget = -1;
+  if (run.Prompt || run.ReplaceAll) {
+    budget = 1;
+    for (int i = 0; i < pane.LineCount(); ++i) budget += static_cast<std::int64_t>(pane.LineText(i).size()) + 2;
+    budget = budget / std::max(patternLength, 1) + 1;
+  }
   auto next = [&] {
+    if (budget == 0) return false;
+    if (budget > 0) --budget;
     bool ok = step(before);
     before = INT_MAX;
     return ok;

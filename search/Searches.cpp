@@ -52,6 +52,11 @@ std::int32_t TBaseSearch::FindFirst() {
   return FindNext();
 }
 
+std::int32_t TBaseSearch::FindFrom(std::int32_t offset) {
+  scan_ = std::int64_t{offset < 0 ? 0 : offset} + patLen_ - 1;
+  return FindNext();
+}
+
 std::int32_t TBaseSearch::FindNext() {
   if (!tableReady_) BuildSkipTable();
   if (scan_ < 0) scan_ = std::int64_t{patLen_} - 1;

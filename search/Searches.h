@@ -30,6 +30,10 @@ class TBaseSearch {
   // Offset of the next match after the previous one (matches never overlap), or -1. Without a
   // FindFirst since the last SetBuffer it starts at the beginning.
   std::int32_t FindNext();
+  // Offset of the first match that starts at or after `offset`, or -1; FindNext goes on after it.
+  // A caller that turns a match down (one that splits a character, say) resumes at its offset
+  // plus one, so that a match overlapping it is not lost.
+  std::int32_t FindFrom(std::int32_t offset);
 
   // For diagnostics: whether the shift table fits the current pattern and case mode, and the
   // shift used after a failed comparison.

@@ -602,7 +602,7 @@ class MainFormTest : public QObject {
                            "\nBounds.Width=" + std::to_string(size.width()) + "\nBounds.Height=" +
                            std::to_string(size.height()) +
                            "\nAddColor=$00F0CCA8\nModColor=$006FFB8A\nDelColor=$00BB77FF\nFont.Name=Courier New\n"
-                           "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\n";
+                           "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\nCodePage=936\n";
     QCOMPARE(QString::fromStdString(ReadAll(Ini())), QString::fromStdString(expected));
   }
 

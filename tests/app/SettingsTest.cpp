@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -49,7 +50,7 @@ TEST_F(SettingsTest, FirstWriteOfDefaultsGivesExactFile) {
   EXPECT_EQ(Get(),
             "[Options]\nBounds.Left=317\nBounds.Top=235\nBounds.Width=645\nBounds.Height=329\n"
             "AddColor=$00F0CCA8\nModColor=$006FFB8A\nDelColor=$00BB77FF\nFont.Name=Courier New\n"
-            "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\n");
+            "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\nCodePage=936\n");
 }
 
 TEST_F(SettingsTest, RoundTripKeepsEveryValue) {
@@ -104,6 +105,17 @@ TEST_F(SettingsTest, HorizontalIsAnyNonZeroInteger) {
            {"2", true}, {"1", true}, {"0", false}, {"true", false}, {"-1", true}, {"", false}}) {
     Put(std::string("[Options]\nHorizontal=") + text + "\n");
     EXPECT_EQ(ReadSettings(TIniFile(path_)).Horizontal, expected) << text;
+  }
+}
+
+TEST_F(SettingsTest, CodePageIsASupportedNumberOr936WithAFlag) {
+  for (auto [text, page, unknown] : std::vector<std::tuple<const char*, int, bool>>{
+           {nullptr, 936, false}, {"1252", 1252, false}, {"$3B6", 950, false}, {"65001", 936, true},
+           {"936x", 936, true}, {"", 936, false}}) {
+    Put(std::string("[Options]\n") + (text ? std::string("CodePage=") + text + "\n" : ""));
+    TSettings s = ReadSettings(TIniFile(path_));
+    EXPECT_EQ(s.CodePage, page) << (text ? text : "none");
+    EXPECT_EQ(s.CodePageUnknown, unknown) << (text ? text : "none");
   }
 }
 

@@ -2,6 +2,7 @@
 // GNU diff --minimal on random text pairs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "LibWriter.h"
@@ -125,6 +126,22 @@ TEST(CliCompare, ObjectRowsAndCounts) {
   EXPECT_EQ(libs.Exit, 1);
   EXPECT_EQ(libs.Out.substr(0, 2), "a.");
   EXPECT_NE(libs.Out.find("1 1 1 1 0\n"), std::string::npos) << libs.Out;
+}
+
+TEST(CliCompare, LibraryNamesPairAndCountAsDuplicatesByOneRule) {
+  // Letter case makes no other name, width does: m.pbl and M.PBL are one library, full-width
+  // ｍ.pbl (GBK A3 ED in the targets) another, on both sides and under any locale.
+  TTempDir dir;
+  const std::string lib = Library(false, {TFakeEntry{"w_main.srw", "x\r\n", 0}});
+  for (const char* name : {"one/m.pbl", "one/M.pbl", "one/ｍ.pbl", "two/M.PBL", "two/ｍ.pbl"}) dir.Write(name, lib);
+  fs::path t1 = dir.Write("one/app.pbt", "LIBLIST \"m.pbl;M.pbl;\xA3\xED.pbl\";\r\n");
+  fs::path t2 = dir.Write("two/app.pbt", "LIBLIST \"\xA3\xED.pbl;M.PBL\";\r\n");
+  CliRun r = Cli(dir, {"compare-libs", t1.string(), t2.string()});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  ASSERT_EQ(std::count(r.Out.begin(), r.Out.end(), '\n'), 3) << r.Out;
+  EXPECT_EQ(r.Out.substr(0, r.Out.find('\t')), "m.pbl");
+  EXPECT_NE(r.Out.find("\nｍ.pbl\t相同\t"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("\n2 2 0 0 0\n"), std::string::npos) << r.Out;
 }
 
 TEST(CliCompare, CommentOnlyChangesAreNoChangeUnderIgnoreComments) {

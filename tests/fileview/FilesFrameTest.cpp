@@ -591,6 +591,31 @@ class FilesFrameTest : public QObject {
     QCOMPARE(left->SelText(), std::string("ab"));
   }
 
+  void findAndReplaceNeverSplitADoubleByteCharacter() {
+    // GBK 說 is D5 66: "f" (and, without case, "F") matches its second byte.
+    CompareFiles({"x\xD5\x66y f"}, {"q"});
+    TCodeEdit* left = Frame().Pane(Side1);
+    FocusPane(left);
+    left->MoveCaretTo(TPoint{0, 0});
+    Frame().SearchOptions.FindText = "F";
+    Frame().SearchOptions.Forward = true;
+    Frame().SearchOptions.IgnoreCase = true;
+    Frame().SetSearchPattern();
+    Frame().FindNextCommand();
+    QCOMPARE(left->CaretPos().X, 6);
+    QCOMPARE(left->SelText(), std::string("f"));
+    Frame().FindNextCommand();
+    QCOMPARE(beeps_, 1);
+    // "0" matches inside the GB18030 bytes of "©" (81 30 84 38), read from a UTF-8 file.
+    WriteAll(Path("c.txt"), "\xC2\xA9 2003 0\r\n");
+    Frame().LoadFile(Path("c.txt"), Side1);
+    FocusPane(left);
+    left->MoveCaretTo(TPoint{0, 0});
+    ConfirmReplace("0", "zero", true, true, false);
+    Frame().RunReplace();
+    QCOMPARE(PaneLines(left), Lines({"\x81\x30\x84\x38 2zerozero3 zero"}));
+  }
+
   void aBackwardReplaceAllEnds() {
     CompareFiles({"a a", "a b"}, {"q"});
     Frame().LoadFile(Path("missing.txt"), Side1);  // no such file: ignored
@@ -639,6 +664,8 @@ class FilesFrameTest : public QObject {
         {"gbk.txt", "$PBExportHeader$w.srw\r\n\xB5\xC7\xC2\xBC\r\n"},
         {"bom.txt", "\xEF\xBB\xBF$PBExportHeader$w.srw\r\n\xE7\x99\xBB\xE5\xBD\x95\r\n"},
         {"utf8.txt", "$PBExportHeader$w.srw\r\n\xE7\x99\xBB\xE5\xBD\x95\r\n"},
+        // As the IDE keeps sources for git: LF line ends, the last line without a break.
+        {"ws.srd", "\xEF\xBB\xBFrelease 12.5;\ndatawindow(units=0)"},
         {"le.txt", std::string("\xFF\xFE" "a\0\x7B\x76\r\0\n\0", 10)},
         {"be.txt", std::string("\xFE\xFF\0a\x76\x7B\0\r\0\n", 10)},
     };

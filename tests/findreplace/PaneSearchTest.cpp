@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
+#include "platform/CodePage.h"
 #include "search/PaneSearch.h"
 #include "search/Searches.h"
 
 namespace {
 
 // A pane of plain lines with a caret and a selection, behaving as the editor does for the calls
-// the search makes.
+// the search makes: the caret never splits a character of the code page (GB18030).
 class FakePane : public TSearchPane {
  public:
   explicit FakePane(std::vector<std::string> lines) : Lines(std::move(lines)) {}
@@ -15,17 +18,20 @@ class FakePane : public TSearchPane {
   int CaretX() const override { return X; }
   int CaretY() const override { return Y; }
   void MoveCaretTo(int x, int y) override {
-    X = SelStart = x;
     Y = y;
+    X = SelStart = Snap(x);
     SelLen = 0;
   }
   void SetSelLength(int length) override {
-    SelLen = length;
-    X = SelStart + length;
+    if (IgnoreSelection) return;
+    X = Snap(SelStart + length);
+    SelLen = X - SelStart;
   }
   void ScrollCaretIntoView() override {}
   void InsertText(const std::string& text) override {
     if (ReadOnly) return;
+    // A Replace All that never ends fails here instead of hanging the test.
+    if (++Inserted > 1000) throw std::runtime_error("endless replacing");
     std::string& line = Lines[static_cast<std::size_t>(Y)];
     line.replace(static_cast<std::size_t>(SelStart), static_cast<std::size_t>(SelLen), text);
     X = SelStart + static_cast<int>(text.size());
@@ -34,9 +40,23 @@ class FakePane : public TSearchPane {
   }
   std::pair<int, int> Selection() const { return {SelStart, SelLen}; }
 
+  // The start of the character covering byte column x.
+  int Snap(int x) const {
+    if (Y < 0 || Y >= LineCount()) return x;
+    const std::string& line = Lines[static_cast<std::size_t>(Y)];
+    int at = 0;
+    while (at < x && at < static_cast<int>(line.size())) {
+      int next = at + static_cast<int>(platform::CharLength(std::string_view(line).substr(static_cast<std::size_t>(at))));
+      if (next > x) return at;
+      at = next;
+    }
+    return x;
+  }
+
   std::vector<std::string> Lines;
-  int X = 0, Y = 0, SelStart = 0, SelLen = 0;
+  int X = 0, Y = 0, SelStart = 0, SelLen = 0, Inserted = 0;
   bool ReadOnly = false;
+  bool IgnoreSelection = false;  // a pane that cannot select: the worst a pane can do
 };
 
 void Use(TSearch& s, const std::string& pattern, bool caseSensitive = false) {
@@ -214,6 +234,76 @@ TEST(Replace, ReadOnlyPaneEndsReplaceAllUnchanged) {
                      : ReplaceForward(pane, s, Replacement("b", false, true));
     EXPECT_EQ(n, 3);
     EXPECT_EQ(pane.Lines, (std::vector<std::string>{"a a", "a", ""}));
+  }
+}
+
+// GBK 說 is D5 66, so "f" and "F" match its second byte; GB18030 "©" is 81 30 84 38, so "0"
+// matches inside it. Such matches split a character and are no matches, in every command.
+const std::string kShuo = "\xD5\x66";
+const std::string kCopyright = "\x81\x30\x84\x38";
+
+TEST(DoubleByte, FindSkipsMatchesThatSplitACharacterInBothDirections) {
+  FakePane pane({"x" + kShuo + "y f"});
+  TSearch s;
+  Use(s, "F");
+  ASSERT_TRUE(FindForward(pane, s, false));
+  EXPECT_EQ(pane.Selection(), std::make_pair(5, 1));
+  EXPECT_FALSE(FindForward(pane, s, false));
+  EXPECT_FALSE(FindBackward(pane, s, false));  // the only match before it splits 說
+  // A match that ends inside a character is none either; one overlapping a turned-down match
+  // is still found.
+  FakePane ends({"a" + kShuo + "a" + kShuo + "ff"});
+  Use(s, "a\xD5");
+  EXPECT_FALSE(FindForward(ends, s, false));
+  Use(s, "ff");
+  ASSERT_TRUE(FindForward(ends, s, false));
+  EXPECT_EQ(ends.Selection(), std::make_pair(6, 2));
+}
+
+TEST(DoubleByte, EveryReplaceAllEndsAndReplacesOnlyWholeCharacters) {
+  const std::vector<std::string> text{"c" + kCopyright + " 2003 0", kShuo + "f" + kShuo};
+  for (bool backward : {false, true}) {
+    for (bool prompt : {false, true}) {
+      FakePane pane(text);
+      if (backward) pane.MoveCaretTo(static_cast<int>(text[1].size()), 1);
+      TSearch s;
+      Use(s, "0");
+      int asked = 0;
+      TReplaceRun run = Replacement("zero", prompt, true, [&] {
+        ++asked;
+        return rcReplace;
+      });
+      int n = backward ? ReplaceBackward(pane, s, run) : ReplaceForward(pane, s, run);
+      EXPECT_EQ(n, 3) << backward << prompt;
+      EXPECT_EQ(asked, prompt ? 3 : 0);
+      EXPECT_EQ(pane.Lines[0], "c" + kCopyright + " 2zerozero3 zero") << backward << prompt;
+      Use(s, "F");
+      pane.MoveCaretTo(0, backward ? 1 : 0);
+      if (backward) pane.MoveCaretTo(static_cast<int>(pane.Lines[1].size()), 1);
+      EXPECT_EQ(backward ? ReplaceBackward(pane, s, run) : ReplaceForward(pane, s, run), 1);
+      EXPECT_EQ(pane.Lines[1], kShuo + "zero" + kShuo);
+    }
+  }
+}
+
+TEST(WholeWords, AMatchOverlappingATurnedDownOneIsFound) {
+  FakePane pane({"ba-a-a"});
+  TSearch s;
+  Use(s, "a-a");
+  ASSERT_TRUE(FindForward(pane, s, true));
+  EXPECT_EQ(pane.Selection(), std::make_pair(3, 3));
+}
+
+TEST(Replace, AllEndsEvenOverAPaneThatCannotSelect) {
+  for (bool backward : {false, true}) {
+    FakePane pane({"a a", "a"});
+    pane.IgnoreSelection = true;
+    if (backward) pane.MoveCaretTo(1, 1);
+    TSearch s;
+    Use(s, "a");
+    int n = backward ? ReplaceBackward(pane, s, Replacement("ba", false, true))
+                     : ReplaceForward(pane, s, Replacement("ba", false, true));
+    EXPECT_LE(n, 10) << backward;  // at most one per byte and line break of the pane
   }
 }
 

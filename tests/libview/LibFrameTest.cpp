@@ -438,14 +438,19 @@ class LibFrameTest : public QObject {
     QCOMPARE(Frame().cbOpen1->currentText(), qa);
     QCOMPARE(Frame().LibPath1, a);
     const fs::path file1 = fs::path(exeDir_->path().toStdString()) / "File1.lst";
-    // Newest first, lines ended by CR LF, read again at the next start.
+    // Newest first, UTF-8 with a byte-order mark, lines ended by CR LF, read again at the next
+    // start.
     std::ifstream in(file1, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    QCOMPARE(bytes, a.string() + "\r\n" + b.string() + "\r\n");
+    QCOMPARE(bytes, "\xEF\xBB\xBF" + a.string() + "\r\n" + b.string() + "\r\n");
+    // A history without the mark was written by an earlier version, in GB18030, whatever the
+    // code page set now.
+    std::ofstream(fs::path(exeDir_->path().toStdString()) / "File2.lst", std::ios::binary) << "/\xBF\xE2/x.pbl\r\n";
+    testsupport::TCodePageScope page(1252);
     NewFrame();
     QCOMPARE(Frame().cbOpen1->count(), 2);
     QCOMPARE(Frame().cbOpen1->itemText(0), qa);
-    QCOMPARE(Frame().cbOpen2->itemText(0), QString::fromStdString((dir.Path() / "B.PBL").string()));
+    QCOMPARE(Frame().cbOpen2->itemText(0), QString::fromUtf8("/库/x.pbl"));
     QCOMPARE(Frame().cbOpen1->currentText(), QString());
   }
 
@@ -502,6 +507,16 @@ class LibFrameTest : public QObject {
     QCOMPARE(Column(*Frame().lvObjs, 2), QStringList({"", ""}));
     QCOMPARE(Column(*Frame().lvObjs, 3), QStringList({"", ""}));
     QCOMPARE(Column(*Frame().lvObjs, 4).first(), QString("1970-01-01 08:00:10"));
+  }
+
+  void controlCharactersInNamesAreShownAsSymbols() {
+    TTempDir dir;
+    fs::path l2 = dir.Write("two/o\x1bnly.pbl", Library({{"w_\x1b[2J.srw", Source("w_x", 2), 10}}));
+    Add({l2}, false);
+    QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({QString::fromUtf8("o␛nly.pbl")}));
+    SelectRow(*Frame().lvLibs, 0);
+    Frame().lvLibsDblClick();
+    QCOMPARE(Column(*Frame().lvObjs, 0), QStringList({QString::fromUtf8("w_␛[2J")}));
   }
 
   void enterOpensTheSelectedPairInBothLists() {

@@ -116,6 +116,59 @@ TEST(Cli, LibsExpandsTargetsAndReportsMissingLibraries) {
   EXPECT_EQ(Cli(dir, {"libs", (dir.Path() / "none.pbw").string()}).Exit, 2);
 }
 
+TEST(Cli, CodePageOptionHoldsForEveryCommand) {
+  TTempDir dir;
+  // "©" written in code page 1252 and in UTF-8: the same text only when read in 1252.
+  fs::path a = dir.Write("a.txt", "\xA9 2003\r\n"), b = dir.Write("b.txt", "© 2003\r\n");
+  EXPECT_EQ(Cli(dir, {"diff", a.string(), b.string()}).Exit, 1);
+  EXPECT_EQ(Cli(dir, {"diff", "--codepage", "1252", a.string(), b.string()}).Exit, 0);
+  EXPECT_EQ(Cli(dir, {"diff", a.string(), b.string(), "--codepage=1252"}).Exit, 0);
+  // A target in Big5 naming 系統\sys.pbl.
+  dir.Write("系統/sys.pbl", "12345");
+  fs::path target = dir.Write("app.pbt", "LIBLIST \"\xA8\x74\xB2\xCE\\\\sys.pbl\";\r\n");
+  CliRun r = Cli(dir, {"libs", "--codepage", "950", target.string()});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(r.Out.substr(0, 8), "sys.pbl\t");
+  if (!testsupport::TestDataDir().empty()) {
+    r = Cli(dir, {"export", "--codepage", "1252", (testsupport::TestDataDir() / "pfcmsg-pb9-8bit.pbl").string(), "pfcmsg.sra"});
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_NE(r.Out.find("Copyright © 1996"), std::string::npos);
+  }
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+           {"diff", "--codepage", "1234", a.string(), b.string()},
+           {"list", "--codepage=utf8", a.string()},
+           {"list", a.string(), "--codepage"}}) {
+    r = Cli(dir, bad);
+    EXPECT_EQ(r.Exit, 2) << bad[1];
+    EXPECT_NE(r.Err.find("--codepage"), std::string::npos) << r.Err;
+  }
+}
+
+TEST(Cli, ControlCharactersInNamesNeverReachTheTerminal) {
+  TTempDir dir;
+  TLibWriter w(false);
+  // ESC [2J clears a terminal; DEL and U+0085 (a C1 control) are controls too.
+  w.AddNode({TFakeEntry{"\x1b[2Jw\tx\x7f\u0085.srw", "a\x1b\tb"}});
+  fs::path lib = dir.Write("a.pbl", w.Build());
+  auto raw = [](const std::string& s) {
+    return s.find_first_of("\x1b\x7f") != std::string::npos || s.find("\u0085") != std::string::npos;
+  };
+  CliRun r = Cli(dir, {"list", lib.string()});
+  EXPECT_EQ(r.Out.substr(0, r.Out.find('\t')), "\\x1b[2Jw\\x09x\\x7f\\u0085.srw");
+  r = Cli(dir, {"list", "--json", lib.string()});
+  EXPECT_NE(r.Out.find("\"name\": \"\\u001b[2Jw\\tx\\u007f\\u0085.srw\""), std::string::npos) << r.Out;
+  // The text of an export keeps its tabs.
+  r = Cli(dir, {"export", lib.string()});
+  EXPECT_EQ(r.Out, "$PBExportHeader$\\x1b[2Jw\tx\\x7f\\u0085.srw\na\\x1b\tb\n");
+  r = Cli(dir, {"export", lib.string(), "\x1b[2J"});
+  EXPECT_EQ(r.Exit, 2);
+  EXPECT_NE(r.Err.find("no entry named \\x1b[2J"), std::string::npos) << r.Err;
+  for (const CliRun& run : {r, Cli(dir, {"list", lib.string()}), Cli(dir, {"export", lib.string()})}) {
+    EXPECT_FALSE(raw(run.Out));
+    EXPECT_FALSE(raw(run.Err));
+  }
+}
+
 TEST(Cli, HelpForEveryCommand) {
   TTempDir dir;
   for (const char* c : {"list", "export", "libs"}) {

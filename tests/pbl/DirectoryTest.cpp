@@ -156,6 +156,23 @@ TEST_P(BothVariants, TruncatedFilesGivePartialLists) {
   }
 }
 
+TEST_P(BothVariants, EntriesRunningIntoANodeReadBeforeAreCutThere) {
+  // Node b lies before node a in the file but is read after it; its count runs on into a.
+  TLibWriter w(GetParam());
+  int root = w.AddNode({{"w_root.srw", "x"}});
+  int b = w.AddNode({{"w_b.srw", "x"}});
+  int a = w.AddNode({{"w_a.srw", "x"}});
+  w.SetChildren(root, a, b);
+  std::string bytes = w.Build();
+  testsupport::PutU16(bytes, static_cast<std::size_t>(w.NodeOffsets[b] + 20), 60000);
+  Read r = ReadBytes(bytes);
+  EXPECT_EQ(Keys(r.List), (std::vector<std::string>{"ww_root", "ww_a", "ww_b"}));
+  ASSERT_EQ(r.Report.Issues.size(), 1u) << r.Report.Describe();
+  EXPECT_EQ(r.Report.Issues[0].Kind, TReadProblem::Overlap);
+  EXPECT_LE(r.Report.Issues[0].Offset, w.NodeOffsets[a]);
+  EXPECT_GT(r.Report.Issues[0].Offset, w.NodeOffsets[b]);
+}
+
 INSTANTIATE_TEST_SUITE_P(Variant, BothVariants, testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Unicode" : "Ansi"; });
 
@@ -190,6 +207,30 @@ TEST(Directory, SelfReferencingRootReadsOnce) {
   Read r = ReadBytes(bytes);
   EXPECT_EQ(r.List.size(), 1u);
   EXPECT_EQ(r.Report.Issues.size(), 2u);
+}
+
+TEST(Directory, OverlappingNodesAreReadOnceEach) {
+  // Kept with the fuzz finds: from offset 1024 on, a node every 8 bytes, each one's first child
+  // the next, its second child and entry count taken from the cells after it, so that every
+  // node's entries would run on to the end of the file. Each byte is read as a record at most
+  // once: the first node reads its entries, the nodes inside them are refused.
+  TLibStream stream(fs::path(QUORVEX_CORPUS) / "Library" / "overlapping-directory-nodes");
+  Read r;
+  ReadLibDirectory(stream, r.List, &r.Report);
+  EXPECT_TRUE(r.List.empty());
+  ASSERT_EQ(r.Report.Issues.size(), 2u) << r.Report.Describe();
+  for (const TReadIssue& issue : r.Report.Issues) EXPECT_EQ(issue.Kind, TReadProblem::Overlap);
+  EXPECT_EQ(r.Report.Describe(), "directory records overlap at offset 1032; directory records overlap at offset 1040");
+}
+
+TEST(Directory, ALongReportNamesTheFirstTenIssues) {
+  TReadReport report;
+  for (int i = 0; i < 12; ++i) report.Issues.push_back({TReadProblem::NodeLoop, 1024});
+  const std::string text = report.Describe();
+  std::size_t named = 0;
+  for (std::size_t at = text.find("read twice"); at != std::string::npos; at = text.find("read twice", at + 1)) ++named;
+  EXPECT_EQ(named, 10u);
+  EXPECT_EQ(text.substr(text.size() - 16), "1024; and 2 more");
 }
 
 TEST(EntryTime, CountsSecondsFromEightInTheMorning) {

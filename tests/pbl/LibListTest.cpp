@@ -50,6 +50,26 @@ TEST(Target, LineWithoutQuotesTakesTheTextAfterTheKeyword) {
   EXPECT_EQ(Targets(dir, "a.pbt", "LIBLIST a.pbl;b.pbl;\n"), (Paths{dir.Path() / "a.pbl", dir.Path() / "b.pbl"}));
 }
 
+TEST(Target, IsReadInTheCodePageUnlessAByteOrderMarkSaysOtherwise) {
+  // 系统 in GBK is also valid UTF-8: it must not be taken for UTF-8.
+  struct Case {
+    int CodePage;
+    std::string Mark, Bytes;
+    const char* Folder;
+  };
+  for (const Case& c : {Case{936, "", "\xCF\xB5\xCD\xB3", "系统"}, Case{950, "", "\xA8\x74\xB2\xCE", "系統"},
+                        Case{1252, "\xEF\xBB\xBF", "\xE7\xB3\xBB\xE7\xBB\x9F", "系统"}}) {
+    testsupport::TCodePageScope page(c.CodePage);
+    TTempDir dir;
+    dir.Write(std::string(c.Folder) + "/sys.pbl", "x");
+    Paths list = Targets(dir, "a.pbt", c.Mark + "LIBLIST \"" + c.Bytes + "\\\\sys.pbl\";\r\n");
+    EXPECT_EQ(list, (Paths{dir.Path() / c.Folder / "sys.pbl"})) << c.CodePage;
+    std::vector<fs::path> missing;
+    EXPECT_EQ(CollectLibFiles({dir.Path() / "a.pbt"}, ftTarget, missing).size(), 1u) << c.CodePage;
+    EXPECT_TRUE(missing.empty());
+  }
+}
+
 TEST(Target, MissingFileIsAFileError) {
   TTempDir dir;
   Paths list;

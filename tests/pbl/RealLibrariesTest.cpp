@@ -2,11 +2,13 @@
 // misreadings that hand-made fixtures cannot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
 #include "LibWriter.h"
 #include "pbl/PbFuncs.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -90,6 +92,20 @@ TEST_F(RealLibraries, ExportsStartWithHeaderAndStoredComment) {
         EXPECT_EQ(lines[1].size() - 18, item.Rec->CommentLen) << file << " " << item.Rec->Name;
       }
     }
+  }
+}
+
+TEST_F(RealLibraries, EightBitTextIsReadInTheCodePageSet) {
+  // The PowerBuilder 9 library was written in code page 1252: its "©" is the byte 0xA9.
+  for (int page : {1252, 936}) {
+    testsupport::TCodePageScope scope(page);
+    auto texts = ExportAll(Open("pfcmsg-pb9-8bit.pbl"));
+    const auto& lines = texts["pfcmsg.sra"];
+    auto copyright = std::find_if(lines.begin(), lines.end(),
+                                  [](const std::string& l) { return l.find("Copyright ") != std::string::npos; });
+    ASSERT_NE(copyright, lines.end());
+    const std::string sign = page == 1252 ? platform::Utf8ToCodePage("©") : "\xA9";
+    EXPECT_NE(copyright->find("Copyright " + sign + " 1996"), std::string::npos) << page << ": " << *copyright;
   }
 }
 

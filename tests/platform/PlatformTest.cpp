@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <tuple>
 
 #include "LibWriter.h"
 #include "platform/CodePage.h"
@@ -57,6 +59,61 @@ TEST(CodePage, CharLengthWalksGb18030Sequences) {
   EXPECT_EQ(CharLength(""), 0u);
 }
 
+TEST(CodePage, SingleByteCodePagesKeepEveryByte) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  for (int number : {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}) {
+    std::string text = AnsiToCodePage(all, number);
+    EXPECT_EQ(CodePageToAnsi(text, number), all) << number;
+  }
+  EXPECT_EQ(CodePageToUtf8(AnsiToCodePage("\xA9", 1252)), "©");
+  EXPECT_EQ(CodePageToUtf8(AnsiToCodePage("\xC0\xE0", 1251)), "Аа");
+  EXPECT_EQ(CodePageToUtf8(AnsiToCodePage("\xA1", 874)), "ก");
+  // A letter and a combining accent stay two characters, as written.
+  EXPECT_EQ(CodePageToUtf8(AnsiToCodePage("a\xEC", 1258)), "a\u0301");
+  // 0x81 is no character of code page 1252: held as a private-use character.
+  EXPECT_EQ(CodePageToUtf8(AnsiToCodePage("\x81", 1252)), "\U000F0081");
+}
+
+TEST(CodePage, MultiByteCodePagesConvertAndKeepStrayBytes) {
+  const std::vector<std::tuple<int, std::string, std::string>> cases{
+      {950, "\xA4\xA4\xA4\xE5", "中文"}, {932, "\x93\xFA\x96\x7B", "日本"}, {949, "\xC7\xD1\xB1\xB9", "한국"},
+      {936, "\xD6\xD0\xCE\xC4", "中文"}};
+  for (const auto& [number, bytes, utf8] : cases) {
+    EXPECT_EQ(AnsiToCodePage(bytes, number), Utf8ToCodePage(utf8)) << number;
+    // Stray bytes and a lead byte cut short at the end come back as they were.
+    const std::string stray = bytes + "\x80x\xFF" + bytes.substr(0, 1);
+    std::optional<std::string> back = CodePageToAnsi(AnsiToCodePage(stray, number), number);
+    EXPECT_EQ(back, stray) << number;
+  }
+}
+
+TEST(CodePage, CharactersACodePageCannotHoldAreFound) {
+  std::size_t bad = 0;
+  EXPECT_FALSE(CodePageToAnsi("ab" + Utf8ToCodePage("中"), 1252, &bad));
+  EXPECT_EQ(bad, 2u);
+  EXPECT_FALSE(CodePageToAnsi(Utf8ToCodePage("中한"), 950, &bad));
+  EXPECT_EQ(bad, 2u);
+  // 936 is GB18030 itself: it holds everything.
+  EXPECT_EQ(CodePageToAnsi(Utf8ToCodePage("한\U0001F600"), 936), Utf8ToCodePage("한\U0001F600"));
+  EXPECT_FALSE(CodePageToUtf8Strict("a\x80", &bad));
+  EXPECT_EQ(bad, 1u);
+}
+
+TEST(CodePage, ControlCharactersAreShownAsVisibleSymbols) {
+  EXPECT_EQ(ShowControls(std::string("w_\x1b[2J\t\n\0x\x7f登", 14)), "w_␛[2J␉␊␀x␡登");
+  EXPECT_EQ(ShowControls("plain"), "plain");
+}
+
+TEST(CodePage, OnlySupportedCodePagesCanBeSet) {
+  testsupport::TCodePageScope page(1252);
+  EXPECT_EQ(AnsiToCodePage("\xA9"), Utf8ToCodePage("©"));
+  EXPECT_THROW(SetAnsiCodePage(1234), std::invalid_argument);
+  EXPECT_THROW(SetAnsiCodePage(65001), std::invalid_argument);
+  EXPECT_EQ(AnsiCodePage(), 1252);
+  EXPECT_EQ(AnsiCodePages().front().Number, 936);
+}
+
 TEST(Collation, IgnoresLetterCaseAndOrdersText) {
   EXPECT_EQ(CompareTextNoCase("ww_Main", "WW_MAIN"), 0);
   EXPECT_LT(CompareTextNoCase("da", "db"), 0);
@@ -64,6 +121,32 @@ TEST(Collation, IgnoresLetterCaseAndOrdersText) {
   EXPECT_LT(CompareTextNoCase("a", "ab"), 0);
   EXPECT_NE(CompareTextNoCase(kDengLuGbk, "\xB4\xB0\xBF\xDA"), 0);  // 登陆 and 窗口
   EXPECT_EQ(CompareUnicodeNoCase(u"PFCMAIN.PBL", u"pfcmain.pbl"), 0);
+}
+
+TEST(Collation, OneRuleWithoutCaseButWithWidth) {
+  // Run under the locale of the environment: ctest runs these tests under C and zh_CN.UTF-8.
+  struct Case {
+    const char* A;
+    const char* B;
+    bool Same;
+  };
+  for (const Case& c : {Case{"W_Main", "w_main", true}, Case{"Ｍ_ＭＡＩＮ", "ｍ_ｍａｉｎ", true},
+                        Case{"ｍ_main", "m_main", false}, Case{"ｗｍ_a", "wm_a", false},
+                        Case{"登陆", "登陆", true}, Case{"Éa", "éA", true}, Case{"ea", "éa", false}}) {
+    const std::string a = Utf8ToCodePage(c.A), b = Utf8ToCodePage(c.B);
+    EXPECT_EQ(CompareTextNoCase(a, b) == 0, c.Same) << c.A << " " << c.B;
+    // Library names pair and count as duplicates by the same rule.
+    EXPECT_EQ(CompareNamesNoCase(std::string(c.A) + ".pbl", std::string(c.B) + ".PBL") == 0, c.Same) << c.A;
+    EXPECT_EQ(CompareTextNoCase(a, b), -CompareTextNoCase(b, a)) << c.A;
+  }
+  // The locale's order: letters without case, Chinese by pinyin under a Chinese locale.
+  EXPECT_LT(CompareTextNoCase("a", "B"), 0);
+  EXPECT_LT(CompareTextNoCase("B", "c"), 0);
+  const char* lang = std::getenv("LC_ALL");
+  if (lang && std::string(lang).rfind("zh_CN", 0) == 0) {
+    EXPECT_LT(CompareNamesNoCase("阿", "波"), 0);
+    EXPECT_LT(CompareNamesNoCase("波", "中"), 0);
+  }
 }
 
 TEST(Collation, FileNamesMatchWithoutCase) {
@@ -144,18 +227,80 @@ TEST(TextFile, Utf8ValidityIsStrict) {
   EXPECT_FALSE(IsValidUtf8("\xB5\xC7\xC2\xBC"));  // code-page Chinese
 }
 
-TEST(TextFile, SaveAndLoadRoundTripInEveryEncoding) {
+struct FormatCase {
+  const char* Name;
+  std::string Bytes;
+  TTextFormat Format;
+};
+
+class TextFormatTest : public testing::TestWithParam<FormatCase> {};
+
+// The format is told from the bytes, and saving the lines read in it gives the same bytes back.
+TEST_P(TextFormatTest, IsDetectedAndSavedBackByteForByte) {
+  testsupport::TCodePageScope page(1252);
+  const FormatCase& c = GetParam();
+  EXPECT_EQ(DetectTextFormat(c.Bytes), c.Format);
   testsupport::TTempDir dir;
-  std::vector<std::string> lines{"first", kDengLuGbk, "", "last"};
-  for (TTextEncoding enc : {TTextEncoding::CodePage, TTextEncoding::Utf8Bom, TTextEncoding::Utf8,
-                            TTextEncoding::Utf16LE, TTextEncoding::Utf16BE}) {
-    fs::path p = dir.Path() / "t.txt";
-    SaveTextLines(p, lines, enc);
-    TTextEncoding found;
-    EXPECT_EQ(LoadTextLines(p, &found), lines);
-    EXPECT_EQ(found, enc);
+  fs::path p = dir.Write("t.txt", c.Bytes);
+  std::vector<std::string> lines = LoadTextLines(p);
+  SaveTextLines(p, lines, c.Format);
+  EXPECT_EQ(ReadFileBytes(p), c.Bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TextFormatTest,
+    testing::Values(
+        FormatCase{"crlf", "a\r\n\r\nb\r\n", {TTextEncoding::CodePage, TLineBreak::CrLf, true, 1252}},
+        FormatCase{"lf_without_final_break", "a\nb", {TTextEncoding::CodePage, TLineBreak::Lf, false, 1252}},
+        FormatCase{"lone_cr", "a\rb\r", {TTextEncoding::CodePage, TLineBreak::Cr, true, 1252}},
+        FormatCase{"one_line", "a", {TTextEncoding::CodePage, TLineBreak::CrLf, false, 1252}},
+        FormatCase{"empty", "", {TTextEncoding::CodePage, TLineBreak::CrLf, true, 1252}},
+        // Code page 1252: "©", and 0x81, which is no character of it.
+        FormatCase{"code_page_bytes", "\xA9 2003\x81\r\n", {TTextEncoding::CodePage, TLineBreak::CrLf, true, 1252}},
+        FormatCase{"bom_lf_unterminated", "\xEF\xBB\xBFrelease 12;\n\xE7\x99\xBB", {TTextEncoding::Utf8Bom, TLineBreak::Lf, false, 0}},
+        FormatCase{"utf8", "\xC2\xA9\n", {TTextEncoding::Utf8, TLineBreak::Lf, true, 0}},
+        FormatCase{"utf16le", std::string("\xFF\xFE" "a\0\r\0\n\0b\0", 10), {TTextEncoding::Utf16LE, TLineBreak::CrLf, false, 0}},
+        FormatCase{"utf16be", std::string("\xFE\xFF\0a\0\n", 6), {TTextEncoding::Utf16BE, TLineBreak::Lf, true, 0}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(TextFile, UnmarkedTextIsReadAsTheCallerSays) {
+  testsupport::TCodePageScope page(1252);
+  // 系统 in GBK is also valid UTF-8; "\xA9" is "©" in code page 1252.
+  const std::string gbk = "\xCF\xB5\xCD\xB3";
+  TTextEncoding enc;
+  EXPECT_EQ(DecodeText(gbk, &enc, TUnmarked::Guess), Utf8ToCodePage("\u03F5\u0373"));
+  EXPECT_EQ(enc, TTextEncoding::Utf8);
+  EXPECT_EQ(DecodeText("\xA9", &enc, TUnmarked::CodePage), Utf8ToCodePage("©"));
+  EXPECT_EQ(DecodeText(gbk, &enc, TUnmarked::Gb18030), gbk);
+  EXPECT_EQ(enc, TTextEncoding::CodePage);
+  EXPECT_EQ(DetectTextFormat(gbk, TUnmarked::Gb18030).CodePage, 936);
+  // A byte-order mark decides whatever the caller says.
+  EXPECT_EQ(DecodeText("\xEF\xBB\xBF\xC2\xA9", &enc, TUnmarked::Gb18030), Utf8ToCodePage("©"));
+}
+
+TEST(TextFile, WhatTheEncodingCannotHoldIsReportedBeforeAnythingIsWritten) {
+  testsupport::TTempDir dir;
+  fs::path p = dir.Write("t.txt", "old");
+  const std::string zhong = Utf8ToCodePage("中");
+  struct Case {
+    TTextFormat Format;
+    std::vector<std::string> Lines;
+    std::vector<std::string> Told;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{TTextEncoding::CodePage, TLineBreak::Lf, true, 1252}, {"ok", "x" + zhong}, {"Line 2", "中", "U+4E2D", "1252"}},
+           {{TTextEncoding::Utf8Bom}, {"a", "b", "\x80"}, {"Line 3", "0x80"}},
+           {{TTextEncoding::Utf16LE}, {"\xFF"}, {"Line 1", "0xFF"}}}) {
+    try {
+      SaveTextLines(p, c.Lines, c.Format);
+      ADD_FAILURE() << c.Told[0];
+    } catch (const TFileError& e) {
+      const std::string what = e.what();
+      EXPECT_NE(what.find(p.string()), std::string::npos) << what;
+      for (const std::string& part : c.Told) EXPECT_NE(what.find(part), std::string::npos) << what;
+    }
+    EXPECT_EQ(ReadFileBytes(p), "old");
   }
-  EXPECT_EQ(ReadFileBytes(dir.Path() / "t.txt").substr(0, 2), "\xFE\xFF");
 }
 
 TEST(FileSys, MissingPartsAreFoundWithoutCase) {

@@ -107,6 +107,10 @@ TEST(TSearch, AgreesWithNaiveSearch) {
     s.SetPattern(pat);
     s.SetCaseSensitive(cs);
     ASSERT_EQ(All(s, text), Naive(pat, text, cs)) << pat << " in " << text;
+    // FindFrom finds the first match at or after any offset, overlapping ones included.
+    const int from = std::uniform_int_distribution<int>(0, static_cast<int>(text.size()))(rng);
+    const std::vector<int> after = Naive(pat, text.substr(static_cast<std::size_t>(from)), cs);
+    ASSERT_EQ(s.FindFrom(from), after.empty() ? -1 : from + after[0]) << pat << " in " << text << " from " << from;
   }
 }
 

@@ -168,6 +168,10 @@ std::filesystem::path TTempDir::Write(const std::string& name, const std::string
   return p;
 }
 
+TCodePageScope::TCodePageScope(int number) : saved_(platform::AnsiCodePage()) { platform::SetAnsiCodePage(number); }
+
+TCodePageScope::~TCodePageScope() { platform::SetAnsiCodePage(saved_); }
+
 std::filesystem::path TestDataDir() {
   std::filesystem::path dir = QUORVEX_TESTDATA;
   std::error_code ec;

@@ -62,6 +62,18 @@ class TTempDir {
   std::filesystem::path path_;
 };
 
+// Sets the 8-bit code page of the input for the life of the object, then sets back the one before.
+class TCodePageScope {
+ public:
+  explicit TCodePageScope(int number);
+  ~TCodePageScope();
+  TCodePageScope(const TCodePageScope&) = delete;
+  TCodePageScope& operator=(const TCodePageScope&) = delete;
+
+ private:
+  int saved_;
+};
+
 // The folder of the real library files, or empty when it is not there.
 std::filesystem::path TestDataDir();
 
