@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -63,6 +64,18 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   OnShowError = [this](const std::exception& e) { ShowException(e, this); };
   OnShowInformation = [this](const QString& text) { QMessageBox::information(this, "information", text); };
+  ChooseCodePage = [this](int current) {
+    QStringList names;
+    int index = 0;
+    for (const platform::TAnsiCodePage& p : platform::AnsiCodePages()) {
+      if (p.Number == current) index = static_cast<int>(names.size());
+      names << QString("%1  %2").arg(p.Number).arg(QString::fromUtf8(p.Name));
+    }
+    bool ok = false;
+    const QString item = QInputDialog::getItem(this, QString::fromUtf8("代码页"), QString::fromUtf8("8 位文本和库文件的代码页："),
+                                               names, index, false, &ok);
+    return ok ? item.section(' ', 0, 0).toInt() : 0;
+  };
   OnAskYesNo = [this](const QString& text) {
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text,
                     QMessageBox::Yes | QMessageBox::No, this);
@@ -85,7 +98,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   CreateCommands();
   OwnCommands = {mnuExit, mnuLibs, mnuObjs, mnuFile, mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments,
                  mnuAlignSimilar, mnuShowDiffsOnly,
-                 Added1, Modified1, Deleted1, Contents1, mnuAbout};
+                 Added1, Modified1, Deleted1, mnuCodePage, Contents1, mnuAbout};
   ColorDialog1 = new QColorDialog(this);
   ColorDialog1->setObjectName("ColorDialog1");
   ColorDialog1->setOption(QColorDialog::DontUseNativeDialog);
@@ -251,6 +264,8 @@ void TMainForm::CreateOptionsMenu() {
   connect(Deleted1, &QAction::triggered, this, &TMainForm::Deleted1Click);
   N5 = AddSeparator(mnuOptions, "N5");
   mnuFont = AddItem(mnuOptions, "mnuFont", QString::fromUtf8("字体 ..."));
+  mnuCodePage = AddItem(mnuOptions, "mnuCodePage", QString::fromUtf8("代码页…"));
+  connect(mnuCodePage, &QAction::triggered, this, &TMainForm::mnuCodePageClick);
 }
 
 void TMainForm::CreateHelpMenu() {
@@ -582,6 +597,25 @@ void TMainForm::mnuAboutClick() {
 
 void TMainForm::mnuExitClick() { close(); }
 
+void TMainForm::mnuCodePageClick() {
+  const int current = platform::AnsiCodePage();
+  const int chosen = ChooseCodePage ? ChooseCodePage(current) : 0;
+  if (chosen == 0 || chosen == current) return;
+  // Texts read in the old code page are read again: their edits would be lost.
+  if (FilesFrame->CodePageTextsEdited() && !AskYesNo("Changes will be lost if you proceed with this compare.\nContinue? ..."))
+    return;
+  try {
+    platform::SetAnsiCodePage(chosen);
+  } catch (const std::exception& e) {
+    ShowError(e);
+    return;
+  }
+  const bool sourceView = FilesFrame->isVisible();
+  LibFrame->ReadAgain(sourceView);
+  FilesFrame->ReloadCodePageTexts();
+  if (sourceView) tbFileClick();
+}
+
 // ---- settings -------------------------------------------------------------------------------
 
 std::filesystem::path TMainForm::SettingsFileName() const { return ProgramFileWith(".ini"); }
@@ -599,6 +633,8 @@ void TMainForm::LoadSettings() {
   Folder1 = s.Folder1;
   Folder2 = s.Folder2;
   platform::SetAnsiCodePage(s.CodePage);
+  if (s.CodePageUnknown)
+    StatusBar1->SetPanelText(7, QString::fromUtf8("设置文件中的代码页无效，使用 936"));
   for (compare::TSide side : compare::AllSides) {
     StoredSides[side].clear();
     for (const std::string& file : s.Sides[side]) StoredSides[side].emplace_back(file);

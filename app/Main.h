@@ -130,6 +130,10 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   void Deleted1Click();
   void Contents1Click();
   void mnuAboutClick();
+  // Chooses the 8-bit code page and reads again what was read in it.
+  void mnuCodePageClick();
+  // How the code page is chosen; replaceable for tests. Returns the number, 0 for Cancel.
+  std::function<int(int current)> ChooseCodePage;
   void mnuExitClick();
 
   // How the help file is shown, and how messages and questions are put to the user; replaceable
@@ -162,7 +166,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QAction *mnuIgnoreBlanks = nullptr, *mnuIgnoreCase = nullptr, *mnuIgnoreComments = nullptr,
           *mnuAlignSimilar = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
           *mnuHorzSplit = nullptr, *N4 = nullptr, *Added1 = nullptr, *Modified1 = nullptr, *Deleted1 = nullptr,
-          *N5 = nullptr, *mnuFont = nullptr;
+          *N5 = nullptr, *mnuFont = nullptr, *mnuCodePage = nullptr;
   QAction *Contents1 = nullptr, *mnuAbout = nullptr;
 
   // The toolbar and its buttons; a button is down when it is checked.

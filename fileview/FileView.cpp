@@ -461,6 +461,30 @@ void TFilesFrame::CheckFilesChanged() {
   }
 }
 
+namespace {
+
+bool ReadInCodePage(const compare::TSideText& text) {
+  return text.Format.Encoding == platform::TTextEncoding::CodePage;
+}
+
+}  // namespace
+
+bool TFilesFrame::CodePageTextsEdited() const {
+  return std::any_of(AllSides.begin(), AllSides.end(), [this](TSide s) {
+    return !sides_[s].Path.isEmpty() && ReadInCodePage(Text(s)) && Pane(s)->Lines().Modified();
+  });
+}
+
+void TFilesFrame::ReloadCodePageTexts() {
+  std::array<QString, compare::SideCount> paths;
+  for (TSide s : AllSides)
+    if (!sides_[s].Path.isEmpty() && ReadInCodePage(Text(s))) paths[s] = sides_[s].Path;
+  if (std::none_of(paths.begin(), paths.end(), [](const QString& p) { return !p.isEmpty(); })) return;
+  for (TSide s : AllSides)
+    if (!paths[s].isEmpty()) Pane(s)->Lines().SetModified(false);  // asked before the change
+  LoadFiles(paths);
+}
+
 void TFilesFrame::SetCaption(TSide side) {
   QLabel* bar = CaptionBar(side);
   const QString& name = sides_[side].Name;

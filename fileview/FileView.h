@@ -76,6 +76,10 @@ class TFilesFrame : public QWidget {
   // Reloads a side whose file changed on disk since it was loaded (the application was
   // activated); a pane holding edits asks first.
   void CheckFilesChanged();
+  // The sides whose files were read in the 8-bit code page, and whether one of their panes holds
+  // edits; reading them again (after the code page changed) and comparing.
+  bool CodePageTextsEdited() const;
+  void ReloadCodePageTexts();
 
   // ---- Navigation, block copy, layout --------------------------------------------------------
   void NextDifference();

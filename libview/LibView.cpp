@@ -820,6 +820,46 @@ void TLibFrame::OpenOneLibrary(const fs::path& Path, bool Side1) {
   RememberPath(Path, Side1);
 }
 
+void TLibFrame::ReadAgain(bool sources) {
+  if (Pairing()) return;
+  const int mode = ViewMode;
+  Guarded([this] {
+    if (!LibList1.empty() || !LibList2.empty()) {
+      RemovePlaceholders(LibList1);
+      RemovePlaceholders(LibList2);
+      CompareLibraries();
+      ShowLibraries();
+    }
+    if (LibPath1.empty() && LibPath2.empty()) return;
+    const fs::path path1 = LibPath1, path2 = LibPath2;
+    ObjList1.clear();
+    ObjList2.clear();
+    if (!path1.empty()) ReadSide(path1, true);
+    if (!path2.empty()) ReadSide(path2, false);
+    SortDirList(ObjList1);
+    SortDirList(ObjList2);
+    ObjCounts.Count1 = static_cast<std::int32_t>(ObjList1.size());
+    ObjCounts.Count2 = static_cast<std::int32_t>(ObjList2.size());
+    PairObjects();
+    ShowObjects();
+  });
+  (mode == 0 ? lvLibs : lvObjs)->raise();
+  ViewMode = mode;
+  Host.ShowCounts(mode == 0 ? LibCounts : ObjCounts);
+  if (!sources || handedOverKey_.empty()) return;
+  for (int i = 0; i < lvObjs->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* row = lvObjs->topLevelItem(i);
+    const std::size_t k = static_cast<std::size_t>(TListView::RowIndex(*row));
+    if (k >= ObjList1.size() || k >= ObjList2.size()) continue;
+    const std::string& key = ObjList1[k].Key.empty() ? ObjList2[k].Key : ObjList1[k].Key;
+    if (platform::CompareTextNoCase(key, handedOverKey_) != 0) continue;
+    lvObjs->clearSelection();
+    row->setSelected(true);
+    Guarded([this] { OpenObjectPair(); });
+    return;
+  }
+}
+
 void TLibFrame::lvLibsDblClick() {
   if (Pairing()) return;
   Guarded([this] {
@@ -836,6 +876,7 @@ void TLibFrame::OpenObjectPair() {
   const std::size_t k = static_cast<std::size_t>(TListView::RowIndex(*row));
   if (k >= ObjList1.size() || k >= ObjList2.size()) return;
   const QString name = row->text(0);
+  handedOverKey_ = ObjList1[k].Key.empty() ? ObjList2[k].Key : ObjList1[k].Key;
   std::array<views::TSourceText, compare::SideCount> texts;
   auto side = [&](const TDirList& list, const std::unique_ptr<TLibStream>& stream, const fs::path& path,
                   views::TSourceText& text) {

@@ -113,6 +113,10 @@ class TLibFrame : public QWidget {
   void ShowObjects();
   void OpenOneLibClick(compare::TSide side);
   void OpenOneLibrary(const fs::path& Path, bool Side1);
+  // Reads what is open again (the code page changed): the library list is paired again, the
+  // object list's libraries are read and paired again, and the object last handed to the source
+  // view is exported again when `sources` is set. The view shown stays.
+  void ReadAgain(bool sources);
   void lvLibsDblClick();
   void lvLibsCustomDrawItem(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect);
   void lvLibsCustomDrawItemAfter(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect);
@@ -199,6 +203,7 @@ class TLibFrame : public QWidget {
 
   TObjectCheck check_;
   std::array<std::vector<fs::path>, compare::SideCount> sideFiles_;
+  std::string handedOverKey_;  // the key of the object pair last handed to the source view
   int pairing_ = 0;
   bool columnsToFit_ = false;
   // Damage met by the current operation: which libraries were read and what the reader found.

@@ -27,6 +27,7 @@
 #include "app/Main.h"
 #include "app/StatusBar.h"
 #include "editor/QtColor.h"
+#include "platform/CodePage.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 
@@ -664,6 +665,27 @@ class MainFormTest : public QObject {
     k.OpenArguments({q(dir.Path() / "none.txt")});
     QTRY_COMPARE(errors.size(), 2);
     QVERIFY(errors[1].contains("none.txt"));
+  }
+
+  void aNewCodePageReadsTheTextsAgain() {
+    testsupport::TTempDir dir;
+    const fs::path a = dir.Write("a.txt", "c\xA9 1997\r\n"), b = dir.Write("b.txt", "c\xA9 2003\r\n");
+    TMainForm& f = NewForm();
+    f.OpenArguments({QString::fromStdString(a.string()), QString::fromStdString(b.string())});
+    QTRY_VERIFY(f.FilesFrame->ResultPresent);
+    f.ChooseCodePage = [](int current) { return current == 936 ? 1252 : 0; };
+    f.mnuCodePage->trigger();
+    QCOMPARE(platform::AnsiCodePage(), 1252);
+    // Read again in 1252: the byte A9 is the copyright sign, held in GB18030.
+    QCOMPARE(f.FilesFrame->Text(compare::Side1).Line(0), std::string_view("c\x81\x30\x84\x38 1997"));
+    QVERIFY(f.FilesFrame->ResultPresent);
+    platform::SetAnsiCodePage(936);
+    // An unknown number in the settings file reads as 936, and the status bar says so.
+    QVERIFY(CloseForm());
+    PutIni("[Options]\nCodePage=12345\n");
+    TMainForm& g = NewForm();
+    QCOMPARE(platform::AnsiCodePage(), 936);
+    QVERIFY(g.StatusBar1->PanelText(7).contains("936"));
   }
 
   void settingsAreApplied() {
