@@ -301,8 +301,8 @@ void TLibFrame::ReleaseFrame() {
   LibList2.clear();
   ObjList1.clear();
   ObjList2.clear();
-  Stream1.reset();
-  Stream2.reset();
+  Lib1.reset();
+  Lib2.reset();
   Diff.reset();
 }
 
@@ -401,10 +401,15 @@ void TLibFrame::NoteDamage(const QString& what, const TReadReport& report) {
   if (!report.Clean()) damage_.emplace_back(what, report);
 }
 
+void TLibFrame::NoteProblems(const sides::TSideReport& problems) {
+  for (const sides::TSideProblem& p : problems.Problems())
+    damage_.emplace_back(Utf8(sides::TSideReport::Describe(p)), TReadReport{});
+}
+
 void TLibFrame::ReportDamage() {
   if (damage_.empty()) return;
   QStringList lines;
-  for (const auto& [what, report] : damage_) lines << what + ": " + Utf8(report.Describe());
+  for (const auto& [what, report] : damage_) lines << (report.Clean() ? what : what + ": " + Utf8(report.Describe()));
   damage_.clear();
   if (ShowError) ShowError(platform::TFileError(lines.join('\n').toStdString()));
 }
@@ -441,8 +446,12 @@ void TLibFrame::PairObjects() {
   TPairingScope busy(*this);
   TReadReport report;
   TObjectCheck& check = Check(&report);
-  CompareObjects(ObjList1, Stream1.get(), ObjList2, Stream2.get(), ObjCounts, check);
+  sides::TSideReport problems;
+  check.Problems = &problems;
+  CompareObjects(ObjList1, Lib1.get(), ObjList2, Lib2.get(), ObjCounts, check);
   check.Report = nullptr;
+  check.Problems = nullptr;
+  NoteProblems(problems);
   NoteDamage(PathQ(LibPath1) + ", " + PathQ(LibPath2), report);
 }
 
@@ -474,35 +483,34 @@ void TLibFrame::OpenDialog1TypeChange(int index) { FilterIndex = index; }
 
 void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   if (Pairing() || Files.empty()) return;
-  std::vector<fs::path> missing;
-  TLibSelection selection = CollectLibFiles(Files, FilterIndex, missing);
-  for (const fs::path& m : missing)
-    if (ShowInformation) ShowInformation(Utf8(platform::PathText(m)) + " does not exist");
+  TLibSelection& list = Side1 ? LibList1 : LibList2;
+  sides::TSideReport report;
+  TLibSelection selection = CollectLibFiles(Files, FilterIndex, report, &list);
   RemovePlaceholders(LibList1);
   RemovePlaceholders(LibList2);
-  TLibSelection& list = Side1 ? LibList1 : LibList2;
-  (Side1 ? Folder1 : Folder2) = FolderOf(Files.front());
-  for (auto& item : selection) {
-    const bool present = std::any_of(list.begin(), list.end(), [&](const auto& have) {
-      return platform::SameNameNoCase(fs::path(have.Key), fs::path(item.Key));
-    });
-    if (!present)
-      list.push_back(std::move(item));
-    else if (!Side1 && ShowInformation)
-      ShowInformation(Utf8(item.Key) + " already in Destination");
+  for (const sides::TSideProblem& p : report.Problems()) {
+    // Side 1 drops the names it holds already without a word.
+    if (Side1 && p.Kind == sides::TProblemKind::Duplicate && p.Kept.empty()) continue;
+    if (ShowInformation) ShowInformation(Utf8(sides::TSideReport::Describe(p)));
   }
+  (Side1 ? Folder1 : Folder2) = FolderOf(Files.front());
+  for (auto& item : selection) list.push_back(std::move(item));
   LibCounts.Count1 = static_cast<std::int32_t>(LibList1.size());
   LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
   CompareLibraries();
   ShowLibraries();
 }
 
-bool TLibFrame::CheckLibraryContents(const fs::path& Path1, const fs::path& Path2) {
+bool TLibFrame::CheckLibraryContents(const TFolderRec& Rec1, const TFolderRec& Rec2) {
   TReadReport report;
+  sides::TSideReport problems;
   TObjectCheck& check = Check(&report);
-  bool same = ::CheckLibraryContents(Path1, Path2, check);
+  check.Problems = &problems;
+  bool same = ::SameLibrary(Rec1, Rec2, check);
   check.Report = nullptr;
-  NoteDamage(PathQ(Path1) + ", " + PathQ(Path2), report);
+  check.Problems = nullptr;
+  NoteDamage(Utf8(sides::LibraryLocation(Rec1)) + ", " + Utf8(sides::LibraryLocation(Rec2)), report);
+  NoteProblems(problems);
   return same;
 }
 
@@ -521,12 +529,7 @@ void TLibFrame::CompareLibraries() {
     }
   } hide{Main};
   TPairingScope busy(*this);
-  auto same = [this](const TFolderRec& a, const TFolderRec& b) {
-    if (a.IsDir) return true;
-    if (a.Size == b.Size && a.Time == b.Time) return true;
-    if (b.IsDir) return false;  // a folder opposite a file is not the same thing
-    return CheckLibraryContents(a.Path, b.Path);
-  };
+  auto same = [this](const TFolderRec& a, const TFolderRec& b) { return CheckLibraryContents(a, b); };
   auto progress = [this, bar](std::size_t i, int percent) {
     Main.StatusBar1->SetPanelText(7, QString::asprintf("Approx. %d%% complete", percent));
     Main.StatusBar1->repaint();
@@ -601,8 +604,9 @@ void TLibFrame::lvLibsSelectItem(QTreeWidgetItem* Item, bool /*Selected*/) {
   if (ViewMode != 0 || Pairing() || !Item) return;
   const std::size_t i = static_cast<std::size_t>(TListView::RowIndex(*Item));
   if (i >= LibList1.size() || i >= LibList2.size()) return;
-  cbOpen1->setEditText(PathQ(LibList1[i].Rec->Path));
-  cbOpen2->setEditText(PathQ(LibList2[i].Rec->Path));
+  auto where = [](const TFolderRec& rec) { return rec.Path.empty() ? QString() : Utf8(sides::LibraryLocation(rec)); };
+  cbOpen1->setEditText(where(*LibList1[i].Rec));
+  cbOpen2->setEditText(where(*LibList2[i].Rec));
 }
 
 void TLibFrame::tbClear1Click() {
@@ -640,15 +644,16 @@ void TLibFrame::RememberPath(const fs::path& Path, bool Side1) {
 
 // ---- object list ----------------------------------------------------------------------------
 
-void TLibFrame::ReadSide(const fs::path& path, bool side1) {
-  auto& stream = side1 ? Stream1 : Stream2;
+void TLibFrame::ReadSide(const TFolderRec& rec, bool side1) {
+  auto& lib = side1 ? Lib1 : Lib2;
   TDirList& list = side1 ? ObjList1 : ObjList2;
   list.clear();
-  stream.reset();
-  stream = std::make_unique<TLibStream>(path);
+  lib.reset();
+  lib = sides::OpenLibrary(rec);
+  const fs::path path = sides::LibraryLocation(rec);
   (side1 ? LibPath1 : LibPath2) = path;
   TReadReport report;
-  ReadLibDirectory(*stream, list, &report);
+  lib->ReadDirectory(list, &report);
   NoteDamage(PathQ(path), report);
 }
 
@@ -669,8 +674,8 @@ void TLibFrame::OpenLibraryPair() {
   const std::size_t k = static_cast<std::size_t>(TListView::RowIndex(*row));
   if (k >= LibList1.size() || k >= LibList2.size()) return;
   try {
-    if (!LibList1[k].Key.empty()) ReadSide(LibList1[k].Rec->Path, true);
-    if (!LibList2[k].Key.empty()) ReadSide(LibList2[k].Rec->Path, false);
+    if (!LibList1[k].Key.empty()) ReadSide(*LibList1[k].Rec, true);
+    if (!LibList2[k].Key.empty()) ReadSide(*LibList2[k].Rec, false);
     SortDirList(ObjList1);
     SortDirList(ObjList2);
     ObjCounts.Count1 = static_cast<std::int32_t>(ObjList1.size());
@@ -737,7 +742,9 @@ void TLibFrame::OpenOneLibrary(const fs::path& Path, bool Side1) {
   try {
     RemovePlaceholders(ObjList1);
     RemovePlaceholders(ObjList2);
-    ReadSide(Path, Side1);
+    auto rec = GetFolderRec(Path);
+    if (!rec) throw platform::TFileError("Cannot open file \"" + platform::PathText(Path) + "\". No such file or directory");
+    ReadSide(*rec, Side1);
     SortDirList(ObjList1);
     SortDirList(ObjList2);
     ObjCounts.Count1 = static_cast<std::int32_t>(ObjList1.size());
@@ -774,17 +781,17 @@ void TLibFrame::OpenObjectPair() {
   Main.tbFile->trigger();
   Main.tbFile->setChecked(true);
   std::vector<std::string> lines;
-  auto side = [&](const TDirList& list, const std::unique_ptr<TLibStream>& stream, const fs::path& path, bool left) {
+  auto side = [&](const TDirList& list, const std::unique_ptr<sides::TLibrary>& lib, const fs::path& path, bool left) {
     lines.clear();
-    if (!list[k].Key.empty() && stream) {
+    if (!list[k].Key.empty() && lib) {
       TReadReport report;
-      ExportEntry(*stream, *list[k].Rec, lines, &report);
+      lib->Export(*list[k].Rec, lines, &report);
       NoteDamage(PathQ(path) + "@" + name, report);
     }
     Main.FilesFrame->SetSourceText(PathQ(path) + "@" + name, lines, left);
   };
-  side(ObjList1, Stream1, LibPath1, true);
-  side(ObjList2, Stream2, LibPath2, false);
+  side(ObjList1, Lib1, LibPath1, true);
+  side(ObjList2, Lib2, LibPath2, false);
   lines.clear();
   Main.FilesFrame->RunCompare();
 }

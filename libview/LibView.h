@@ -14,9 +14,10 @@
 // lists is ignored and the frame's own buttons and the open commands are disabled, so nothing
 // changes under a running pairing.
 //
-// The operations that read libraries (AddLibraries, CompareLibraries, OpenLibraryPair,
-// OpenOneLibrary) throw platform::TFileError; the event handlers catch it and show it through
-// ShowError. Damage found while reading a library (a file cut short or rewritten by another
+// The operations that read libraries (AddLibraries, OpenLibraryPair, OpenOneLibrary) throw
+// platform::TFileError; the event handlers catch it and show it through ShowError. A library
+// that cannot be read while the library list is paired makes its pair changed and is named in
+// the one message of the command. Damage found while reading a library (a file cut short or rewritten by another
 // process while it is open) is not an error: what could be read is shown, and one message per
 // operation names the library and what was found.
 #pragma once
@@ -33,6 +34,8 @@
 #include "libview/MyListView.h"
 #include "compare/Pairing.h"
 #include "pbl/PbFuncs.h"
+#include "sides/Collect.h"
+#include "sides/Library.h"
 
 class QComboBox;
 class QFileDialog;
@@ -84,7 +87,7 @@ class TLibFrame : public QWidget {
   // then pairs both sides again and refills the list.
   void AddLibraries(const std::vector<fs::path>& Files, bool Side1);
   void CompareLibraries();
-  bool CheckLibraryContents(const fs::path& Path1, const fs::path& Path2);
+  bool CheckLibraryContents(const TFolderRec& Rec1, const TFolderRec& Rec2);
   void ShowLibraries();
   template <class T>
   static void RemovePlaceholders(std::vector<TKeyed<T>>& List) {
@@ -132,7 +135,7 @@ class TLibFrame : public QWidget {
   // ---- State ------------------------------------------------------------------------------
   TLibSelection LibList1, LibList2;  // aligned after pairing; placeholders have an empty name
   TDirList ObjList1, ObjList2;       // aligned after pairing; placeholders have an empty key
-  std::unique_ptr<TLibStream> Stream1, Stream2;
+  std::unique_ptr<sides::TLibrary> Lib1, Lib2;  // the libraries open in the object list
   fs::path LibPath1, LibPath2;
   std::unique_ptr<TDiff> Diff;
   TCompareCounts LibCounts;  // libraries of both sides and how their pairs compare
@@ -171,10 +174,11 @@ class TLibFrame : public QWidget {
   TObjectCheck& Check(TReadReport* report);
   void PairObjects();
   void FreeObjects();
-  void ReadSide(const fs::path& path, bool side1);
+  void ReadSide(const TFolderRec& rec, bool side1);
   void OpenObjectPair();
   void ClearObjectRows();
   void NoteDamage(const QString& what, const TReadReport& report);
+  void NoteProblems(const sides::TSideReport& problems);
   void ReportDamage();
   void Guarded(const std::function<void()>& action);
   void BeginPairing();

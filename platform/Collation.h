@@ -16,6 +16,10 @@ int CompareUnicodeNoCase(std::u16string_view a, std::u16string_view b);
 // not collation: "a" and "á" are different names).
 bool SameNameNoCase(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// A file name with its letter case folded (UTF-8): two names are the same by SameNameNoCase
+// exactly when their folded forms are equal, so folded names can key a lookup table.
+std::string FoldNameCase(std::string_view utf8);
+
 // Upper-cases ASCII letters only; multi-byte characters are left alone.
 std::string AsciiUpper(std::string_view text);
 

@@ -81,36 +81,6 @@ TEST(Workspace, MissingTargetEndsTheCollection) {
   EXPECT_THROW(ReadPbwTargets(dir.Write("w.pbw", "@begin Targets\n 0 \"none.pbt\";\n@end;\n"), list), platform::TFileError);
 }
 
-TEST(Collect, MissingFilesAreReportedLastToFirst) {
-  TTempDir dir;
-  fs::path a = dir.Write("a.pbl", "a"), c = dir.Write("C.PBL", "ccc");
-  Paths missing;
-  TLibSelection sel = CollectLibFiles({a, dir.Path() / "b.pbl", dir.Path() / "c.pbl", dir.Path() / "d.pbl"}, ftLibraries, missing);
-  ASSERT_EQ(sel.size(), 2u);
-  EXPECT_EQ(sel[0].Key, "a.pbl");
-  EXPECT_EQ(sel[1].Key, "C.PBL");
-  EXPECT_EQ(sel[1].Rec->Path, c);
-  EXPECT_EQ(sel[1].Rec->Size, 3);
-  EXPECT_EQ(missing, (Paths{dir.Path() / "d.pbl", dir.Path() / "b.pbl"}));
-}
-
-TEST(Collect, TypeDecidesHowTheFirstFileIsRead) {
-  TTempDir dir;
-  dir.Write("lib.pbl", "HDR*PowerBuilder");
-  fs::path target = dir.Write("app.pbt", "LIBLIST \"lib.pbl;gone.pbl\";\n");
-  Paths missing;
-  TLibSelection sel = CollectLibFiles({target, dir.Path() / "lib.pbl"}, ftTarget, missing);
-  ASSERT_EQ(sel.size(), 1u);
-  EXPECT_EQ(sel[0].Key, "lib.pbl");
-  EXPECT_EQ(missing, (Paths{dir.Path() / "gone.pbl"}));
-
-  // A library chosen under the target type has no LIBLIST line and contributes nothing.
-  missing.clear();
-  EXPECT_TRUE(CollectLibFiles({dir.Path() / "lib.pbl"}, ftTarget, missing).empty());
-  EXPECT_TRUE(missing.empty());
-  EXPECT_TRUE(CollectLibFiles({target}, 7, missing).empty());
-}
-
 TEST(RealLists, WorkspaceAndTargetOfTheTestData) {
   fs::path data = testsupport::TestDataDir();
   if (data.empty()) GTEST_SKIP() << "../shared/testdata is not there";
