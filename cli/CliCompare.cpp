@@ -226,15 +226,20 @@ std::vector<TCommand> CompareCommands() {
        "  \"Count1 Count2 Added Deleted Changed\" as five numbers. A pair whose size or time differ\n"
        "  is decided by comparing both sources (added or removed blank lines do not count).\n"
        "  --json prints {\"rows\": [...], \"counts\": {...}}. Exit status: 0 every pair is the same,\n"
-       "  1 some differ (or a library is damaged), 2 trouble.\n",
+       "  1 some differ (or a library is damaged), 2 trouble. LIB1 and LIB2 are one library each,\n"
+       "  of any kind; every object of a folder of exports or of a git revision is compared by its\n"
+       "  content (byte-order marks, line ends and a missing last line break are no change).\n",
        RunCompare},
       {"compare-libs", "pair and classify the libraries of two sides",
        "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks] SIDE1 SIDE2\n"
-       "  Each side is a library (.pbl), a target (.pbt) or a workspace (.pbw). One line per\n"
-       "  library pair by file name: name, result, time 1, size 1, time 2, size 2, tab-separated;\n"
-       "  then the five counts. Libraries whose size or time differ are compared object by\n"
-       "  object. --objects adds, for every changed pair, a line \"== NAME\" and its object rows\n"
-       "  and counts as 'compare' prints them. Progress goes to stderr when it is a terminal.\n"
+       "  Each side is any side (see quorvex-cli --help): libraries, targets, workspaces, folders,\n"
+       "  git:REV:PATH. One line per library pair by library name (pfcwnsrv.pbl, a pfcwnsrv.pbl.src\n"
+       "  folder and a pfcwnsrv.pbl folder are one name): name, result, time 1, size 1, time 2,\n"
+       "  size 2, tab-separated; then the five counts. Library files whose size or time differ, and\n"
+       "  every pair with a folder or a revision, are compared object by object. A library a target\n"
+       "  names that cannot be read gives a changed pair and a warning. --objects adds, for every\n"
+       "  changed pair, a line \"== NAME\" and its object rows and counts as 'compare' prints them.\n"
+       "  Progress goes to stderr when it is a terminal.\n"
        "  Exit status: 0 every pair is the same, 1 some differ or files are missing, 2 trouble.\n",
        RunCompareLibs},
   };

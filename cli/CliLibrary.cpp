@@ -175,19 +175,26 @@ std::vector<TCommand> LibraryCommands() {
        "usage: quorvex-cli list [--json] LIB...\n"
        "  One line per source entry, in the order read: name, size, time (yyyy-mm-dd hh:nn:ss)\n"
        "  and comment length, separated by tabs. With several libraries a line \"== PATH\" comes\n"
-       "  before each. --json prints a JSON array of objects instead.\n",
+       "  before each. --json prints a JSON array of objects instead. A LIB may be any side (see\n"
+       "  quorvex-cli --help): each of its libraries is listed; an exported object's size is its\n"
+       "  file's, its time the file's (in a git revision: the commit's).\n",
        RunList},
       {"export", "print or write the export text of library entries",
        "usage: quorvex-cli export [--out DIR] LIB [NAME...]\n"
        "  The export text of the named entries (names with extension, any letter case; all source\n"
        "  entries when none is named), in the order read, as UTF-8 with LF line ends.\n"
-       "  --out DIR writes one file per entry instead, DIR/NAME, UTF-8 with CR LF.\n",
+       "  --out DIR writes one file per entry instead, DIR/NAME, UTF-8 with CR LF. LIB is one\n"
+       "  library of any kind; exported files are decoded (UTF-8, UTF-16, HEXASCII, code page).\n",
        RunExport},
-      {"libs", "expand libraries, targets and workspaces into library files",
+      {"libs", "expand sides (targets, workspaces, folders, revisions) into their libraries",
        "usage: quorvex-cli libs [--type pbl|pbt|pbw] [--json] FILE...\n"
-       "  One line per library: file name, full path, size and last-write time, separated by tabs.\n"
-       "  The type comes from each file's extension unless --type is given. Libraries that do not\n"
-       "  exist are named on stderr (\"PATH does not exist\").\n",
+       "  One line per library: library name, full path (or git:REV:PATH), size and last-write\n"
+       "  time, separated by tabs; each library once, however often the files name it. The type\n"
+       "  comes from each file's extension unless --type is given; a folder is a folder library or\n"
+       "  a folder of libraries. Problems go to stderr, each once, in the order met: \"PATH does\n"
+       "  not exist\", a warning for a library that cannot be read or is left out because another\n"
+       "  library of its name was met first (a library file goes before a folder of exports).\n"
+       "  --json adds \"folder\" and \"kind\" (file, folder, revision file, revision folder).\n",
        RunLibs},
   };
 }

@@ -47,13 +47,15 @@ std::unique_ptr<sides::TLibrary> TSides::Open(const TFolderRec& rec) {
 
 bool TSides::Warn() {
   const auto& problems = Report.Problems();
+  std::string text;  // written at once: a target may name thousands of missing libraries
   for (; said_ < problems.size(); ++said_) {
     const sides::TSideProblem& p = problems[said_];
     // Missing libraries and names already on a side are said as the library list says them.
     const bool plain = p.Kind == sides::TProblemKind::Missing ||
                        (p.Kind == sides::TProblemKind::Duplicate && p.Kept.empty());
-    std::cerr << (plain ? "" : "warning: ") << sides::TSideReport::Describe(p) << "\n";
+    text += (plain ? "" : "warning: ") + sides::TSideReport::Describe(p) + "\n";
   }
+  std::cerr << text;
   return std::any_of(problems.begin(), problems.end(),
                      [](const sides::TSideProblem& p) { return p.Kind != sides::TProblemKind::Duplicate; });
 }

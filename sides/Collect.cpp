@@ -20,9 +20,13 @@ namespace sides {
 
 // ---- the report -------------------------------------------------------------------------------
 
+TSideReport::TSideReport() = default;
+TSideReport::~TSideReport() = default;
+TSideReport::TSideReport(const TSideReport& other) = default;
+TSideReport& TSideReport::operator=(const TSideReport& other) = default;
+
 void TSideReport::Add(TSideProblem problem) {
-  for (const TSideProblem& p : problems_)
-    if (p.Kind == problem.Kind && p.Where == problem.Where) return;
+  if (!seen_.emplace(problem.Kind, problem.Where).second) return;
   problems_.push_back(std::move(problem));
 }
 
@@ -198,9 +202,16 @@ TSideProblem Problem(TProblemKind kind, std::string where, bool given, std::stri
 
 std::string TSideCollector::Identity(const TTree& tree, const fs::path& path) {
   if (tree.Rev) return "git:" + tree.Rev->Commit() + ":" + path.lexically_normal().generic_string();
-  std::error_code ec;
-  fs::path canonical = fs::weakly_canonical(fs::absolute(path), ec);
-  return (ec ? fs::absolute(path).lexically_normal() : canonical).string();
+  // The folder as the system resolves it (links, ".."), looked up once per folder named, and the
+  // name in it without regard to case, as the lookups find names.
+  auto [it, added] = canonicalFolders_.try_emplace(path.parent_path().string());
+  if (added) {
+    std::error_code ec;
+    fs::path folder = fs::absolute(path.parent_path().empty() ? fs::path(".") : path.parent_path());
+    fs::path canonical = fs::weakly_canonical(folder, ec);
+    it->second = (ec ? folder.lexically_normal() : canonical).string();
+  }
+  return it->second + "/" + platform::FoldNameCase(path.filename().string());
 }
 
 void TSideCollector::AddLibrary(const TTree& tree, const fs::path& path, bool isDir, std::vector<TFound>& found,

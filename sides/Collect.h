@@ -38,6 +38,10 @@ struct TSideProblem {
 // Problems of one command, each once (by kind and place), in the order met.
 class TSideReport {
  public:
+  TSideReport();
+  ~TSideReport();
+  TSideReport(const TSideReport& other);
+  TSideReport& operator=(const TSideReport& other);
   void Add(TSideProblem problem);
   void Add(const TSideReport& other);
   const std::vector<TSideProblem>& Problems() const { return problems_; }
@@ -50,6 +54,7 @@ class TSideReport {
 
  private:
   std::vector<TSideProblem> problems_;
+  std::set<std::pair<TProblemKind, std::string>> seen_;
 };
 
 // How the given files are read. ftAuto: by what each one is (a folder, git:REV:PATH, a file whose
@@ -107,12 +112,13 @@ class TSideCollector {
   void Walk(const TTree& tree, const fs::path& folder, std::vector<TFound>& found, bool given);
   void AddLibrary(const TTree& tree, const fs::path& path, bool isDir, std::vector<TFound>& found, bool given);
   // The same file or folder gives the same identity, however it was named.
-  static std::string Identity(const TTree& tree, const fs::path& path);
+  std::string Identity(const TTree& tree, const fs::path& path);
 
   fs::path gitFolder_;
   std::shared_ptr<TDiskTree> disk_;
   std::map<std::string, std::shared_ptr<TGitRevision>> revisions_;
   std::set<std::string> missing_;  // of the current collection
+  std::map<std::string, std::string> canonicalFolders_;
 };
 
 // The library name of a folder library: what its one `*.pbg` object list names as its library,
