@@ -150,7 +150,9 @@ int RunLibs(const std::vector<std::string>& words) {
   if (json) std::cout << "[";
   for (const auto& item : selection) {
     const TFolderRec& r = *item.Rec;
-    std::string full = r.Revision ? sides::LibraryLocation(r) : platform::PathText(fs::absolute(r.Path));
+    fs::path absolute = fs::absolute(r.Path).lexically_normal();
+    if (!absolute.has_filename() && absolute.has_relative_path()) absolute = absolute.parent_path();
+    std::string full = r.Revision ? sides::LibraryLocation(r) : platform::PathText(absolute);
     std::string time = platform::FormatDateTime(r.Time);
     if (json) {
       static const char* const kKinds[] = {"file", "folder", "revision file", "revision folder"};

@@ -7,7 +7,6 @@
 #include <numeric>
 #include <optional>
 #include <set>
-#include <unordered_set>
 
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
@@ -119,7 +118,7 @@ std::string FolderLibraryName(TSourceTree& tree, const fs::path& folder) {
     }
   }
   std::string name = folder.filename().string();
-  if (name.empty() || name == ".") {
+  if (name.empty() || name == "." || name == "..") {
     // The top folder of a revision, or the current folder: named after the folder it is.
     auto* revision = dynamic_cast<TGitRevision*>(&tree);
     name = revision ? revision->Repository().filename().string() : fs::weakly_canonical(fs::absolute(folder)).filename().string();
@@ -173,7 +172,6 @@ struct TSideCollector::TTree {
 struct TSideCollector::TFound {
   std::unique_ptr<TFolderRec> Rec;
   std::string Name;      // the library name (UTF-8)
-  std::string Identity;  // the same file or folder gives the same identity, however it was named
   bool IsFile = false;
   std::optional<TSideProblem> Problem;
 };
@@ -200,10 +198,24 @@ TSideProblem Problem(TProblemKind kind, std::string where, bool given, std::stri
 
 }  // namespace
 
+// A problem met, in its place among the libraries found.
+TSideCollector::TFound TSideCollector::Met(std::optional<TSideProblem> problem) {
+  TFound f;
+  f.Problem = std::move(problem);
+  return f;
+}
+
 std::string TSideCollector::Identity(const TTree& tree, const fs::path& path) {
   if (tree.Rev) return "git:" + tree.Rev->Commit() + ":" + path.lexically_normal().generic_string();
   // The folder as the system resolves it (links, ".."), looked up once per folder named, and the
   // name in it without regard to case, as the lookups find names.
+  const std::string name = path.filename().string();
+  if (name.empty() || name == "." || name == "..") {
+    std::error_code ec;
+    fs::path whole = fs::weakly_canonical(fs::absolute(path), ec);
+    if (ec) whole = fs::absolute(path).lexically_normal();
+    return whole.parent_path().string() + "/" + platform::FoldNameCase(whole.filename().string());
+  }
   auto [it, added] = canonicalFolders_.try_emplace(path.parent_path().string());
   if (added) {
     std::error_code ec;
@@ -211,12 +223,16 @@ std::string TSideCollector::Identity(const TTree& tree, const fs::path& path) {
     fs::path canonical = fs::weakly_canonical(folder, ec);
     it->second = (ec ? folder.lexically_normal() : canonical).string();
   }
-  return it->second + "/" + platform::FoldNameCase(path.filename().string());
+  return it->second + "/" + platform::FoldNameCase(name);
 }
 
 void TSideCollector::AddLibrary(const TTree& tree, const fs::path& path, bool isDir, std::vector<TFound>& found,
                                 bool given) {
   TSourceTree& t = *tree.Tree;
+  ++met_;
+  // The same library met again (two targets naming one file) is kept and said once.
+  std::string identity = Identity(tree, path);
+  if (!libraries_.insert(identity).second) return;
   std::optional<TSideProblem> unreadable;
   std::unique_ptr<TFolderRec> rec;
   try {
@@ -228,11 +244,10 @@ void TSideCollector::AddLibrary(const TTree& tree, const fs::path& path, bool is
   if (!rec) rec = LibraryRecord(t, tree.Rev, path, isDir, false);
   TFound f;
   f.Name = isDir ? FolderLibraryName(t, path) : path.filename().string();
-  f.Identity = Identity(tree, path);
   f.IsFile = !isDir;
   f.Rec = std::move(rec);
   found.push_back(std::move(f));
-  if (unreadable) found.push_back(TFound{nullptr, {}, {}, false, unreadable});
+  if (unreadable) found.push_back(Met(unreadable));
 }
 
 void TSideCollector::Named(const TTree& tree, const fs::path& path, std::vector<TFound>& found) {
@@ -243,14 +258,13 @@ void TSideCollector::Named(const TTree& tree, const fs::path& path, std::vector<
   if (!item) {
     // A library named twice is missing once, however each target spells its way to it.
     if (missing_.insert(Identity(tree, path)).second)
-      found.push_back(TFound{nullptr, {}, {}, false, Problem(TProblemKind::Missing, t.Location(path), false)});
+      found.push_back(Met(Problem(TProblemKind::Missing, t.Location(path), false)));
     return;
   }
   AddLibrary(tree, *at, item->Type == TItemType::Folder, found, false);
 }
 
-void TSideCollector::ReadListFile(const TTree& tree, const fs::path& path, int fileType, std::vector<TFound>& found,
-                                  bool given) {
+void TSideCollector::ReadListFile(const TTree& tree, const fs::path& path, int fileType, std::vector<TFound>& found) {
   TSourceTree& t = *tree.Tree;
   TListFileReader read = [&t](const fs::path& name, fs::path& at) {
     auto f = t.Find(name);
@@ -268,7 +282,7 @@ void TSideCollector::ReadListFile(const TTree& tree, const fs::path& path, int f
 
 void TSideCollector::Walk(const TTree& tree, const fs::path& folder, std::vector<TFound>& found, bool given) {
   TSourceTree& t = *tree.Tree;
-  const std::size_t before = std::count_if(found.begin(), found.end(), [](const TFound& f) { return f.Rec != nullptr; });
+  const std::size_t before = met_;
   // Folders already walked (a symbolic link back up the tree is not followed twice).
   std::set<std::pair<dev_t, ino_t>> walked;
   std::function<void(const fs::path&, bool)> walk = [&](const fs::path& dir, bool top) {
@@ -280,7 +294,7 @@ void TSideCollector::Walk(const TTree& tree, const fs::path& folder, std::vector
     try {
       listing = t.List(dir);
     } catch (const platform::TFileError& e) {
-      found.push_back(TFound{nullptr, {}, {}, false, Problem(TProblemKind::Unreadable, t.Location(dir), top, e.what())});
+      found.push_back(Met(Problem(TProblemKind::Unreadable, t.Location(dir), top, e.what())));
       return;
     }
     if (!listing) return;
@@ -301,21 +315,22 @@ void TSideCollector::Walk(const TTree& tree, const fs::path& folder, std::vector
       if (item.Type == TItemType::Folder && item.Name.front() != '.') walk(dir / item.Name, false);
   };
   walk(folder, true);
-  const std::size_t after = std::count_if(found.begin(), found.end(), [](const TFound& f) { return f.Rec != nullptr; });
-  if (after == before) found.push_back(TFound{nullptr, {}, {}, false, Problem(TProblemKind::NoLibraries, t.Location(folder), given)});
+  if (met_ == before) found.push_back(Met(Problem(TProblemKind::NoLibraries, t.Location(folder), given)));
 }
 
 void TSideCollector::ReadGiven(const fs::path& file, int fileType, std::vector<TFound>& found) {
   std::string rev, inRevision;
   TTree tree = ParseGitSide(file.string(), rev, inRevision) ? Revision(rev) : Disk();
-  const fs::path path = tree.Rev ? fs::path(inRevision) : file;
+  fs::path path = tree.Rev ? fs::path(inRevision) : file;
+  // A folder given with a trailing separator is that folder.
+  while (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
   TSourceTree& t = *tree.Tree;
 
   std::optional<fs::path> at = t.Find(path);
   if (tree.Rev && path.empty()) at = fs::path();  // git:REV alone: the top folder
   std::optional<TTreeItem> item = at ? t.Stat(*at) : std::nullopt;
   if (!item) {
-    found.push_back(TFound{nullptr, {}, {}, false, Problem(TProblemKind::Missing, t.Location(path), true)});
+    found.push_back(Met(Problem(TProblemKind::Missing, t.Location(path), true)));
     return;
   }
   int type = fileType;
@@ -326,7 +341,7 @@ void TSideCollector::ReadGiven(const fs::path& file, int fileType, std::vector<T
       type = ftWorkspace;
   }
   if (type == ftTarget || type == ftWorkspace) {
-    ReadListFile(tree, *at, type, found, true);
+    ReadListFile(tree, *at, type, found);
   } else if (item->Type == TItemType::Folder) {
     Walk(tree, *at, found, true);
   } else {
@@ -347,16 +362,13 @@ TLibSelection TSideCollector::Collect(const std::vector<fs::path>& files, int fi
 
 TLibSelection TSideCollector::Collect(const std::vector<TGiven>& given, TSideReport& report, const TLibSelection* onSide) {
   missing_.clear();
+  libraries_.clear();
   std::vector<TFound> found;
   for (const TGiven& g : given) ReadGiven(g.File, g.Type, found);
 
-  // The same library met again is the same library: it is kept once without a word.
-  std::unordered_set<std::string> identities;
   std::vector<std::size_t> libraries;
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    if (!found[i].Rec) continue;
-    if (identities.insert(found[i].Identity).second) libraries.push_back(i);
-  }
+  for (std::size_t i = 0; i < found.size(); ++i)
+    if (found[i].Rec) libraries.push_back(i);
 
   // Libraries of one name, by the comparison that pairs them: the side keeps one.
   struct TName {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -104,10 +105,11 @@ class TSideCollector {
  private:
   struct TFound;
   struct TTree;
+  static TFound Met(std::optional<TSideProblem> problem);
   TTree Disk();
   TTree Revision(const std::string& rev);
   void ReadGiven(const fs::path& file, int fileType, std::vector<TFound>& found);
-  void ReadListFile(const TTree& tree, const fs::path& path, int fileType, std::vector<TFound>& found, bool given);
+  void ReadListFile(const TTree& tree, const fs::path& path, int fileType, std::vector<TFound>& found);
   void Named(const TTree& tree, const fs::path& path, std::vector<TFound>& found);
   void Walk(const TTree& tree, const fs::path& folder, std::vector<TFound>& found, bool given);
   void AddLibrary(const TTree& tree, const fs::path& path, bool isDir, std::vector<TFound>& found, bool given);
@@ -117,7 +119,8 @@ class TSideCollector {
   fs::path gitFolder_;
   std::shared_ptr<TDiskTree> disk_;
   std::map<std::string, std::shared_ptr<TGitRevision>> revisions_;
-  std::set<std::string> missing_;  // of the current collection
+  std::set<std::string> missing_, libraries_;  // identities met by the current collection
+  std::size_t met_ = 0;                          // libraries met, the same one again included
   std::map<std::string, std::string> canonicalFolders_;
 };
 
