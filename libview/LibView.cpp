@@ -384,6 +384,7 @@ void TLibFrame::ActivateObjList() {
 // reading is told once the command is done.
 void TLibFrame::Guarded(const std::function<void()>& action) {
   damage_.clear();
+  told_ = {};
   try {
     action();
   } catch (const std::exception& e) {
@@ -399,8 +400,11 @@ void TLibFrame::NoteDamage(const QString& what, const TReadReport& report) {
 }
 
 void TLibFrame::NoteProblems(const sides::TSideReport& problems) {
-  for (const sides::TSideProblem& p : problems.Problems())
+  for (const sides::TSideProblem& p : problems.Problems()) {
+    if (told_.Contains(p)) continue;
+    told_.Add(p);
     damage_.emplace_back(Utf8(sides::TSideReport::Describe(p)), TReadReport{});
+  }
 }
 
 void TLibFrame::ReportDamage() {
@@ -484,6 +488,7 @@ void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   TLibSelection selection = CollectLibFiles(Files, FilterIndex, report, &list);
   RemovePlaceholders(LibList1);
   RemovePlaceholders(LibList2);
+  told_.Add(report);
   for (const sides::TSideProblem& p : report.Problems()) {
     // Side 1 drops the names it holds already without a word.
     if (Side1 && p.Kind == sides::TProblemKind::Duplicate && p.Kept.empty()) continue;

@@ -190,6 +190,7 @@ class TLibFrame : public QWidget {
   bool columnsToFit_ = false;
   // Damage met by the current operation: which libraries were read and what the reader found.
   std::vector<std::pair<QString, TReadReport>> damage_;
+  sides::TSideReport told_;  // problems the current command has told already
   bool filling_ = false;  // the frame itself is replacing a list's rows
   friend struct TPairingScope;
 };

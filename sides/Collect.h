@@ -47,6 +47,7 @@ class TSideReport {
   void Add(const TSideReport& other);
   const std::vector<TSideProblem>& Problems() const { return problems_; }
   bool Empty() const { return problems_.empty(); }
+  bool Contains(const TSideProblem& problem) const { return seen_.count({problem.Kind, problem.Where}) > 0; }
   std::size_t Count(TProblemKind kind) const;
   // One line for a user: "PATH does not exist", the reason of an unreadable library, "NAME
   // already in Destination" for a name already on the side, "PATH left out: NAME is KEPT" for a

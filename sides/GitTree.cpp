@@ -47,8 +47,8 @@ TGitRevision::TGitRevision(fs::path repo, std::string rev, std::string commit, p
     : repo_(std::move(repo)), rev_(std::move(rev)), commit_(std::move(commit)), time_(time) {}
 
 std::shared_ptr<TGitRevision> TGitRevision::Open(const fs::path& folder, const std::string& rev) {
-  const std::string spec = "git:" + rev;
-  if (rev.empty() || rev.front() == '-') throw platform::TFileError(spec + ": no revision named");
+  const std::string named = "git:" + rev;
+  if (rev.empty() || rev.front() == '-') throw platform::TFileError(named + ": no revision named");
   const fs::path where = folder.empty() ? fs::current_path() : folder;
 
   platform::TProgramResult top = Git(where, {"rev-parse", "--show-toplevel"});
@@ -56,18 +56,18 @@ std::shared_ptr<TGitRevision> TGitRevision::Open(const fs::path& folder, const s
     top = Git(where, {"rev-parse", "--absolute-git-dir"});  // a bare repository has no work tree
   if (top.Exit != 0) {
     if (top.Err.find("not a git repository") != std::string::npos)
-      throw platform::TFileError(spec + ": \"" + platform::PathText(where) + "\" is not in a git repository");
-    throw platform::TFileError(spec + ": git: " + FirstLine(top.Err));
+      throw platform::TFileError(named + ": \"" + platform::PathText(where) + "\" is not in a git repository");
+    throw platform::TFileError(named + ": git: " + FirstLine(top.Err));
   }
   fs::path repo = Trimmed(top.Out);
 
   platform::TProgramResult commit = Git(repo, {"rev-parse", "--verify", "--quiet", rev + "^{commit}"});
   if (commit.Exit != 0)
-    throw platform::TFileError(spec + ": no revision \"" + rev + "\" in the repository \"" + platform::PathText(repo) + "\"");
+    throw platform::TFileError(named + ": no revision \"" + rev + "\" in the repository \"" + platform::PathText(repo) + "\"");
   std::string id = Trimmed(commit.Out);
 
   platform::TProgramResult text = Git(repo, {"cat-file", "commit", id});
-  if (text.Exit != 0) throw platform::TFileError(spec + ": git: " + FirstLine(text.Err));
+  if (text.Exit != 0) throw platform::TFileError(named + ": git: " + FirstLine(text.Err));
   return std::make_shared<TGitRevision>(repo, rev, id, CommitterTime(text.Out));
 }
 

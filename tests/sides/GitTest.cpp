@@ -53,9 +53,9 @@ class GitSides : public ::testing::Test {
   }
   void Commit(const std::string& date) { Git("add -A && GIT_COMMITTER_DATE=" + date + " git -c user.name=T -c user.email=t@example.com commit -q -m r"); }
 
-  TLibSelection Side(const std::string& spec, sides::TSideReport& report) {
+  TLibSelection Side(const std::string& side, sides::TSideReport& report) {
     sides::TSideCollector collector(repo_);
-    return collector.Collect({fs::path(spec)}, sides::ftAuto, report);
+    return collector.Collect({fs::path(side)}, sides::ftAuto, report);
   }
 
   // Every file under the repository with its size, time and bytes.
@@ -134,7 +134,7 @@ TEST_F(GitSides, RevisionsAreSidesOfEveryKind) {
 TEST_F(GitSides, BadRevisionsPathsAndRepositoriesAreNamed) {
   sides::TSideReport report;
   struct {
-    std::string Spec;
+    std::string Side;
     fs::path Folder;
     std::string Message;
   } errors[] = {
@@ -146,8 +146,8 @@ TEST_F(GitSides, BadRevisionsPathsAndRepositoriesAreNamed) {
   for (const auto& e : errors) {
     sides::TSideCollector collector(e.Folder);
     try {
-      collector.Collect({fs::path(e.Spec)}, sides::ftAuto, report);
-      ADD_FAILURE() << e.Spec << " was read";
+      collector.Collect({fs::path(e.Side)}, sides::ftAuto, report);
+      ADD_FAILURE() << e.Side << " was read";
     } catch (const platform::TFileError& err) {
       EXPECT_NE(std::string(err.what()).find(e.Message), std::string::npos) << err.what();
     }
