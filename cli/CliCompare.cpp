@@ -32,17 +32,24 @@ compare::TSideText LoadText(const std::string& arg) {
   }
 }
 
+// The options of the comparing commands; --align-similar is only asked of diff.
+compare::TCompareOptions Options(const TArgs& args) {
+  return {.IgnoreCase = args.Has("--ignore-case"),
+          .IgnoreBlanks = args.Has("--ignore-blanks"),
+          .IgnoreComments = args.Has("--ignore-comments"),
+          .AlignSimilar = args.Has("--align-similar")};
+}
+
 int RunDiff(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--diffs-only"});
+  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--ignore-comments", "--align-similar",
+                                     "--diffs-only"});
   if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
-  compare::TCompareOptions options;
-  options.IgnoreCase = args.Has("--ignore-case");
-  options.IgnoreBlanks = args.Has("--ignore-blanks");
   compare::TComparison model;
   for (compare::TSide s : compare::AllSides)
     model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
   TDiff diff;
-  if (!model.Run(diff, options, args.Has("--diffs-only"))) throw TUsageError("diff: the texts are too long to compare");
+  if (!model.Run(diff, Options(args), args.Has("--diffs-only")))
+    throw TUsageError("diff: the texts are too long to compare");
 
   compare::TReportHeader header;
   header.Name1 = platform::Utf8ToCodePage(args.Operands[0]);
@@ -128,10 +135,10 @@ void PrintObjects(const TObjectPairs& pairs, bool json, const std::string& inden
 bool AllSame(const TCompareCounts& c) { return c.Added == 0 && c.Deleted == 0 && c.Changed == 0; }
 
 int RunCompare(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--json"});
+  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--ignore-comments", "--json"});
   if (args.Operands.size() != 2) throw TUsageError("compare: name two libraries");
   TDiff diff;
-  TObjectCheck check{&diff, {args.Has("--ignore-case"), args.Has("--ignore-blanks")}};
+  TObjectCheck check{&diff, Options(args)};
   TSides sides;
   std::unique_ptr<TFolderRec> rec1 = sides.Library(args.Operands[0]), rec2 = sides.Library(args.Operands[1]);
   bool warned = sides.Warn();
@@ -144,7 +151,8 @@ int RunCompare(const std::vector<std::string>& words) {
 // --- Library pairs ---
 
 int RunCompareLibs(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--objects", "--json", "--ignore-case", "--ignore-blanks"});
+  TArgs args =
+      ParseArgs(words, {}, {"--objects", "--json", "--ignore-case", "--ignore-blanks", "--ignore-comments"});
   if (args.Operands.size() != 2) throw TUsageError("compare-libs: name two sides (library, target or workspace)");
   const bool json = args.Has("--json");
   TSides sides;
@@ -155,7 +163,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   counts.Count1 = static_cast<std::int32_t>(side1.size());
   counts.Count2 = static_cast<std::int32_t>(side2.size());
   TDiff diff;
-  TObjectCheck check{&diff, {args.Has("--ignore-case"), args.Has("--ignore-blanks")}};
+  TObjectCheck check{&diff, Options(args)};
   // A library that cannot be read makes its pair changed and is said once; the others are paired.
   check.Problems = &sides.Report;
   const bool showProgress = isatty(fileno(stderr));
@@ -210,35 +218,44 @@ int RunCompareLibs(const std::vector<std::string>& words) {
 std::vector<TCommand> CompareCommands() {
   return {
       {"diff", "compare two text files and print the difference report",
-       "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--diffs-only] FILE1 FILE2\n"
+       "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--ignore-comments] [--align-similar]\n"
+       "                        [--diffs-only] FILE1 FILE2\n"
        "  Compares the lines of two text files as the source comparison view does and prints\n"
        "  its difference report in UTF-8: a header naming both files, then every block of added,\n"
        "  modified and deleted lines (\"- \" file 1, \"+ \" file 2) under a heading with its line\n"
-       "  number in FILE1. --ignore-case folds A-Z, --ignore-blanks drops tabs and spaces before\n"
-       "  lines are compared; --diffs-only numbers as the view does with equal lines hidden.\n"
+       "  number in FILE1. --ignore-case folds A-Z, --ignore-blanks drops tabs and spaces,\n"
+       "  --ignore-comments drops PowerScript comments (// and /* */, with the blanks before a\n"
+       "  comment that ends the line) before lines are compared; the report shows the lines as\n"
+       "  they are. --align-similar pairs the lines of a changed block with unequal line counts\n"
+       "  by likeness rather than by position; lines without a like partner are added or\n"
+       "  deleted. --diffs-only numbers as the view does with equal lines hidden.\n"
        "  Exit status: 0 the files are equal, 1 they differ, 2 trouble.\n",
        RunDiff},
       {"compare", "pair and classify the objects of two libraries",
-       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [--json] LIB1 LIB2\n"
+       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [--ignore-comments] [--json] LIB1 LIB2\n"
        "  One line per object pair in the object list's order (type letter, then name): name,\n"
        "  result (相同 same, 增加 added, 减少 deleted, 更改 changed), time 1, size 1, time 2,\n"
        "  size 2 and type letter, tab-separated, the cells of a missing side empty; then the line\n"
        "  \"Count1 Count2 Added Deleted Changed\" as five numbers. A pair whose size or time differ\n"
-       "  is decided by comparing both sources (added or removed blank lines do not count).\n"
-       "  --json prints {\"rows\": [...], \"counts\": {...}}. Exit status: 0 every pair is the same,\n"
-       "  1 some differ (or a library is damaged), 2 trouble. LIB1 and LIB2 are one library each,\n"
-       "  of any kind; every object of a folder of exports or of a git revision is compared by its\n"
-       "  content (byte-order marks, line ends and a missing last line break are no change).\n",
+       "  is decided by comparing both sources, under the --ignore options of 'diff': added or\n"
+       "  removed blank lines do not count (with --ignore-comments, neither do lines that hold\n"
+       "  only a comment). --json prints {\"rows\": [...], \"counts\": {...}}. Exit status: 0 every\n"
+       "  pair is the same, 1 some differ (or a library is damaged), 2 trouble. LIB1 and LIB2 are\n"
+       "  one library each, of any kind; every object of a folder of exports or of a git revision\n"
+       "  is compared by its content (byte-order marks, line ends and a missing last line break\n"
+       "  are no change).\n",
        RunCompare},
       {"compare-libs", "pair and classify the libraries of two sides",
-       "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks] SIDE1 SIDE2\n"
+       "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks]\n"
+       "                                [--ignore-comments] SIDE1 SIDE2\n"
        "  Each side is any side (see quorvex-cli --help): libraries, targets, workspaces, folders,\n"
        "  git:REV:PATH. One line per library pair by library name (pfcwnsrv.pbl, a pfcwnsrv.pbl.src\n"
        "  folder and a pfcwnsrv.pbl folder are one name): name, result, time 1, size 1, time 2,\n"
        "  size 2, tab-separated; then the five counts. Library files whose size or time differ, and\n"
-       "  every pair with a folder or a revision, are compared object by object. A library a target\n"
-       "  names that cannot be read gives a changed pair and a warning. --objects adds, for every\n"
-       "  changed pair, a line \"== NAME\" and its object rows and counts as 'compare' prints them.\n"
+       "  every pair with a folder or a revision, are compared object by object, under the\n"
+       "  --ignore options as 'compare' does. A library a target names that cannot be read gives a\n"
+       "  changed pair and a warning. --objects adds, for every changed pair, a line \"== NAME\"\n"
+       "  and its object rows and counts as 'compare' prints them.\n"
        "  Progress goes to stderr when it is a terminal.\n"
        "  Exit status: 0 every pair is the same, 1 some differ or files are missing, 2 trouble.\n",
        RunCompareLibs},

@@ -8,6 +8,8 @@ namespace compare {
 struct TCompareOptions {
   bool IgnoreCase = false;    // ASCII letters compare without case
   bool IgnoreBlanks = false;  // tabs and spaces are left out of every line
+  bool IgnoreComments = false;  // PowerScript comments are left out of every line (compare/Comments.h)
+  bool AlignSimilar = false;    // a block of unequal line counts pairs its lines by likeness
 
   friend bool operator==(const TCompareOptions&, const TCompareOptions&) = default;
 };

@@ -40,7 +40,9 @@ constexpr int kResultRole = Qt::UserRole + 2;
 constexpr int kSide1Newer = 12;
 constexpr int kSide2Newer = 13;
 
-QString PathQ(const fs::path& p) { return QString::fromStdString(p.string()); }
+// A path as the user would write it: without "dir/.." parts. Only for showing: files are opened
+// by the path as the system resolves it (a symbolic link followed by ".." is not the same folder).
+QString PathQ(const fs::path& p) { return QString::fromStdString(p.lexically_normal().string()); }
 fs::path QPath(const QString& s) { return fs::path(s.toStdString()); }
 
 // The folder part of a path, with its trailing separator.
@@ -142,7 +144,11 @@ TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent),
   column->setSpacing(0);
   CreateToolBar();
   column->addWidget(ToolBar1);
+  column->addWidget(CreateLists(), 1);
+  CreateOpenDialog();
+}
 
+QWidget* TLibFrame::CreateLists() {
   auto* lists = new QWidget(pnlMain);
   auto* cell = new QGridLayout(lists);
   cell->setContentsMargins(0, 0, 0, 0);
@@ -164,7 +170,6 @@ TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent),
   lvObjs->setPalette(tip);
   cell->addWidget(lvObjs, 0, 0);
   cell->addWidget(lvLibs, 0, 0);
-  column->addWidget(lists, 1);
 
   connect(lvLibs->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& selected, const QItemSelection& deselected) {
@@ -177,7 +182,10 @@ TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent),
               if (i.column() == 0)
                 if (QTreeWidgetItem* item = lvLibs->ItemAt(i)) lvLibsSelectItem(item, true);
           });
+  return lists;
+}
 
+void TLibFrame::CreateOpenDialog() {
   OpenDialog1 = new QFileDialog(this);
   OpenDialog1->setObjectName("OpenDialog1");
   OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
@@ -261,6 +269,7 @@ TListView* TLibFrame::CreateList(QWidget* parent, const char* name,
   list->OnCustomDrawItemAfter = [this](TListView& sender, QPainter& canvas, const QTreeWidgetItem& item,
                                        const QRect& r) { lvLibsCustomDrawItemAfter(sender, canvas, item, r); };
   connect(list, &TListView::DblClick, this, [this] { lvLibsDblClick(); });
+  list->installEventFilter(this);
   return list;
 }
 
@@ -328,13 +337,7 @@ void TLibFrame::FitColumns() {
   lvLibsResize(*lvObjs);
 }
 
-void TLibFrame::lvLibsResize(TMyListView& View) {
-  double sum = 0;
-  for (int c = 0; c < View.columnCount(); ++c) sum += View.columnWidth(c);
-  if (sum <= 0) return;
-  const double ratio = View.viewport()->width() / sum;
-  for (int c = 0; c < View.columnCount(); ++c) View.setColumnWidth(c, static_cast<int>(View.columnWidth(c) * ratio));
-}
+void TLibFrame::lvLibsResize(TMyListView& View) { View.FitColumnsToContents(); }
 
 void TLibFrame::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
@@ -346,6 +349,9 @@ void TLibFrame::showEvent(QShowEvent* event) {
 
 bool TLibFrame::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ToolBar1 && event->type() == QEvent::Resize) ToolBar1Resize();
+  // The columns follow the window's size.
+  if ((watched == lvLibs || watched == lvObjs) && event->type() == QEvent::Resize)
+    lvLibsResize(*static_cast<TListView*>(watched));
   return QWidget::eventFilter(watched, event);
 }
 
@@ -452,7 +458,7 @@ void TLibFrame::PairObjects() {
 
 void TLibFrame::SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple) {
   QSignalBlocker quiet(OpenDialog1);
-  OpenDialog1->setDirectory(folder.empty() ? QString() : PathQ(folder));
+  OpenDialog1->setDirectory(folder.empty() ? QString() : QString::fromStdString(folder.string()));
   // Each side's dialog starts without the name chosen last (on the other side, say).
   OpenDialog1->selectFile(QString());
   if (auto* name = OpenDialog1->findChild<QLineEdit*>("fileNameEdit")) name->clear();
@@ -483,23 +489,90 @@ void TLibFrame::OpenDialog1TypeChange(int index) { FilterIndex = index; }
 
 void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   if (Pairing() || Files.empty()) return;
-  TLibSelection& list = Side1 ? LibList1 : LibList2;
+  TAddProblems problems;
+  AddFiles(Files, Side1 ? compare::Side1 : compare::Side2, FilterIndex, problems);
+  Host.SetFolder(Side1 ? compare::Side1 : compare::Side2, FolderOf(Files.front()));
+  ReportAddProblems(problems);
+  CompareLibraries();
+  ShowLibraries();
+}
+
+void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fileType, TAddProblems& problems) {
+  TLibSelection& list = side == Side1 ? LibList1 : LibList2;
+  // Libraries named twice by the command are merged by the collection; names the side holds
+  // already come back as duplicates.
   sides::TSideReport report;
-  TLibSelection selection = CollectLibFiles(Files, FilterIndex, report, &list);
-  RemovePlaceholders(LibList1);
-  RemovePlaceholders(LibList2);
+  TLibSelection selection = CollectLibFiles(files, fileType, report, &list);
   told_.Add(report);
   for (const sides::TSideProblem& p : report.Problems()) {
-    // Side 1 drops the names it holds already without a word.
-    if (Side1 && p.Kind == sides::TProblemKind::Duplicate && p.Kept.empty()) continue;
-    Host.ShowInformation(Utf8(sides::TSideReport::Describe(p)));
+    switch (p.Kind) {
+      case sides::TProblemKind::Missing:
+        if (std::find(problems.Missing.begin(), problems.Missing.end(), fs::path(p.Where)) == problems.Missing.end())
+          problems.Missing.push_back(p.Where);
+        break;
+      case sides::TProblemKind::Duplicate:
+        // Side 1 drops the names it holds already without a word.
+        if (!p.Kept.empty())
+          problems.Unreadable << Utf8(sides::TSideReport::Describe(p));
+        else if (side != Side1 && !problems.Duplicates.contains(Utf8(p.Detail)))
+          problems.Duplicates << Utf8(p.Detail);
+        break;
+      default:
+        problems.Unreadable << Utf8(sides::TSideReport::Describe(p));
+    }
   }
-  Host.SetFolder(Side1 ? compare::Side1 : compare::Side2, FolderOf(Files.front()));
+  for (const fs::path& f : files) {
+    std::string rev, path;
+    // A git side is kept as written: it names a revision of the repository, not a file. What is
+    // not there is told once and not kept.
+    const bool git = sides::ParseGitSide(f.string(), rev, path);
+    std::error_code ec;
+    if (git ? report.Contains({sides::TProblemKind::Missing, f.string()}) : !fs::exists(f, ec)) continue;
+    const fs::path whole = git ? f : fs::absolute(f);
+    if (std::find(sideFiles_[side].begin(), sideFiles_[side].end(), whole) == sideFiles_[side].end())
+      sideFiles_[side].push_back(whole);
+  }
+  RemovePlaceholders(LibList1);
+  RemovePlaceholders(LibList2);
   for (auto& item : selection) list.push_back(std::move(item));
   LibCounts.Count1 = static_cast<std::int32_t>(LibList1.size());
   LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
-  CompareLibraries();
-  ShowLibraries();
+}
+
+std::vector<fs::path> TLibFrame::SideFiles(TSide side) const { return sideFiles_[side]; }
+
+void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides) {
+  if (Pairing()) return;
+  TAddProblems problems;
+  for (TSide side : compare::AllSides) {
+    for (const fs::path& file : sides[side]) {
+      // Read by what each is: a library, target, workspace, folder or git side.
+      try {
+        AddFiles({file}, side, sides::ftAuto, problems);
+      } catch (const std::exception& e) {
+        problems.Unreadable << Utf8(e.what());
+      }
+    }
+  }
+  ReportAddProblems(problems);
+  if (LibList1.empty() && LibList2.empty()) return;
+  Guarded([this] {
+    CompareLibraries();
+    ShowLibraries();
+  });
+}
+
+// One message for everything an add command could not take, however many files it named.
+void TLibFrame::ReportAddProblems(const TAddProblems& problems) {
+  QStringList lines;
+  for (const fs::path& m : problems.Missing) lines << PathQ(m) + " does not exist";
+  lines << problems.Unreadable;
+  const auto notThere = lines.size();
+  for (const QString& d : problems.Duplicates) lines << d + " already in Destination";
+  if (lines.isEmpty()) return;
+  if (lines.size() > 1)
+    lines.prepend(QString("%1 do not exist, %2 already in Destination:").arg(notThere).arg(problems.Duplicates.size()));
+  Host.ShowInformation(lines.join('\n'));
 }
 
 bool TLibFrame::CheckLibraryContents(const TFolderRec& Rec1, const TFolderRec& Rec2) {
@@ -593,6 +666,7 @@ void TLibFrame::ShowLibraries() {
         NewRow(LibraryRowCells(LibList1[i], LibList2[i]), i, LibList1[i].Rec->CompareResult, 0, blank, *lvLibs));
   AddRowsByCaption(*lvLibs, rows);
   filling_ = false;
+  lvLibsResize(*lvLibs);
   ViewMode = 0;
   Host.ShowCounts(LibCounts);
 }
@@ -601,7 +675,10 @@ void TLibFrame::lvLibsSelectItem(QTreeWidgetItem* Item, bool /*Selected*/) {
   if (ViewMode != 0 || Pairing() || !Item) return;
   const std::size_t i = static_cast<std::size_t>(TListView::RowIndex(*Item));
   if (i >= LibList1.size() || i >= LibList2.size()) return;
-  auto where = [](const TFolderRec& rec) { return rec.Path.empty() ? QString() : Utf8(sides::LibraryLocation(rec)); };
+  auto where = [](const TFolderRec& rec) {
+    if (rec.Path.empty()) return QString();
+    return rec.Revision ? Utf8(sides::LibraryLocation(rec)) : PathQ(rec.Path);
+  };
   cbOpen1->setEditText(where(*LibList1[i].Rec));
   cbOpen2->setEditText(where(*LibList2[i].Rec));
 }
@@ -609,6 +686,7 @@ void TLibFrame::lvLibsSelectItem(QTreeWidgetItem* Item, bool /*Selected*/) {
 void TLibFrame::tbClear1Click() {
   if (ViewMode == 1 || Pairing()) return;
   LibList1.clear();
+  sideFiles_[Side1].clear();
   LibCounts.Count1 = 0;
   RemovePlaceholders(LibList2);
   CompareLibraries();
@@ -618,6 +696,7 @@ void TLibFrame::tbClear1Click() {
 void TLibFrame::tbClear2Click() {
   if (ViewMode == 1 || Pairing()) return;
   LibList2.clear();
+  sideFiles_[Side2].clear();
   LibCounts.Count2 = 0;
   RemovePlaceholders(LibList1);
   CompareLibraries();
@@ -720,6 +799,7 @@ void TLibFrame::ShowObjects() {
   lvObjs->SetColumnTag(6, 0);
   lvObjs->SortByColumn(6);
   filling_ = false;
+  lvLibsResize(*lvObjs);
   lvObjs->raise();
   ViewMode = 1;
   Host.ShowCounts(ObjCounts);

@@ -220,6 +220,38 @@ class LibFrameTest : public QObject {
     QCOMPARE(typed, QString());
   }
 
+  void aWorkspaceAddAsksForOneOkOnly() {
+    TTempDir dir;
+    const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
+    dir.Write("ws/a.pbl", lib);
+    dir.Write("ws/b.pbl", lib);
+    Add({dir.Write("other/b.pbl", lib)}, false);
+    dir.Write("ws/t1.pbt", "LibList \"a.pbl;b.pbl;gone1.pbl\";\r\n");
+    dir.Write("ws/t2.pbt", "LibList \"a.pbl;gone1.pbl;gone2.pbl\";\r\n");
+    Frame().OpenDialog1TypeChange(3);
+    Add({dir.Write("ws/w.pbw", "@begin Targets\n 0 \"t1.pbt\";\n 1 \"t2.pbt\";\n@end;\n")}, false);
+    QCOMPARE(Infos().size(), 1);
+    const QStringList lines = Infos()[0].split('\n');
+    QCOMPARE(lines.first(), QString("2 do not exist, 1 already in Destination:"));
+    QCOMPARE(lines.size(), 4);  // each missing library once, the shared a.pbl merged silently
+    QVERIFY(lines.last() == "b.pbl already in Destination");
+    QCOMPARE(Frame().LibCounts.Count2, 2);
+  }
+
+  void pathsAreShownWithoutDotDotParts() {
+    TTempDir dir;
+    const fs::path lib = dir.Write("libs/x.pbl", Library({{"w_a.srw", Source("w_a", 3), 10}}));
+    fs::create_directories(dir.Path() / "app");
+    std::ofstream(dir.Path() / "app" / "app.pbt", std::ios::binary)
+        << "LibList \"..\\\\libs\\\\x.pbl;..\\\\libs\\\\none.pbl\";\r\n";
+    Frame().OpenDialog1TypeChange(2);
+    Add({dir.Path() / "app" / "app.pbt"}, true);
+    QCOMPARE(Infos(), QStringList({QString::fromStdString((dir.Path() / "libs" / "none.pbl").string()) +
+                                   " does not exist"}));
+    SelectRow(*Frame().lvLibs, 0);
+    QCOMPARE(Frame().cbOpen1->currentText(), QString::fromStdString(lib.string()));
+  }
+
   // ---- classification ---------------------------------------------------------------------
 
   void pairsAreClassifiedBySizeTimeAndContent() {
