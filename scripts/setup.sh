@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   fonts-wqy-zenhei fonts-liberation2
   time
+  git
 )
 
 missing=()
