@@ -121,7 +121,9 @@ std::string FolderLibraryName(TSourceTree& tree, const fs::path& folder) {
   if (name.empty() || name == "." || name == "..") {
     // The top folder of a revision, or the current folder: named after the folder it is.
     auto* revision = dynamic_cast<TGitRevision*>(&tree);
-    name = revision ? revision->Repository().filename().string() : fs::weakly_canonical(fs::absolute(folder)).filename().string();
+    std::error_code ec;
+    name = revision ? revision->Repository().filename().string()
+                    : fs::weakly_canonical(fs::absolute(folder), ec).filename().string();
   }
   if (EndsWithNoCase(name, ".src") && name.size() > 4) name.resize(name.size() - 4);
   if (!EndsWithNoCase(name, ".pbl")) name += ".pbl";
@@ -294,7 +296,7 @@ void TSideCollector::Walk(const TTree& tree, const fs::path& folder, std::vector
     try {
       listing = t.List(dir);
     } catch (const platform::TFileError& e) {
-      found.push_back(Met(Problem(TProblemKind::Unreadable, t.Location(dir), top, e.what())));
+      found.push_back(Met(Problem(TProblemKind::Unreadable, t.Location(dir), top && given, e.what())));
       return;
     }
     if (!listing) return;
