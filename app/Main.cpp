@@ -719,8 +719,9 @@ void TMainForm::OpenArguments(const QStringList& args) {
         return;
       }
       std::array<std::vector<std::filesystem::path>, compare::SideCount> given;
-      for (int i = 0; i < args.size(); ++i)
-        given[static_cast<std::size_t>(i)].emplace_back(QFileInfo(args[i]).absoluteFilePath().toStdString());
+      for (int i = 0; i < args.size(); ++i)  // a git side names a revision, not a file: kept as written
+        given[static_cast<std::size_t>(i)].emplace_back(
+            (args[i].startsWith("git:") ? args[i] : QFileInfo(args[i]).absoluteFilePath()).toStdString());
       LibFrame->RestoreSides(given);
     } catch (const std::exception& e) {
       ShowError(e);

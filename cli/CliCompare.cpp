@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <optional>
 
 #include "CliCommon.h"
+#include "CliSides.h"
 #include "compare/Comparison.h"
 #include "compare/Pairing.h"
 #include "compare/Report.h"
@@ -61,28 +63,6 @@ int RunDiff(const std::vector<std::string>& words) {
 
 // --- Object pairs ---
 
-struct TOpenLibrary {
-  std::unique_ptr<TLibStream> Stream;
-  TDirList List;
-};
-
-TOpenLibrary ReadLibrary(const fs::path& path, bool& warned) {
-  TOpenLibrary lib;
-  try {
-    lib.Stream = std::make_unique<TLibStream>(path);
-  } catch (const platform::TFileError& e) {
-    throw TUsageError(e.what());
-  }
-  TReadReport report;
-  ReadLibDirectory(*lib.Stream, lib.List, &report);
-  if (!report.Clean()) {
-    std::cerr << "warning: " << platform::PathText(path) << ": " << report.Describe() << "\n";
-    warned = true;
-  }
-  SortDirList(lib.List);
-  return lib;
-}
-
 std::string CountsLine(const TCompareCounts& c) {
   return std::to_string(c.Count1) + " " + std::to_string(c.Count2) + " " + std::to_string(c.Added) + " " +
          std::to_string(c.Deleted) + " " + std::to_string(c.Changed);
@@ -116,21 +96,27 @@ struct TObjectPairs {
   TCompareCounts Counts;
 };
 
-TObjectPairs CompareLibraryObjects(const fs::path& p1, const fs::path& p2, const TObjectCheck& check, bool& warned) {
-  TOpenLibrary a = ReadLibrary(p1, warned), b = ReadLibrary(p2, warned);
+TObjectPairs CompareLibraryObjects(TSides& sides, const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check,
+                                   bool& warned) {
+  auto lib1 = sides.Open(rec1), lib2 = sides.Open(rec2);
+  TDirList list1 = ReadEntries(*lib1, rec1, warned), list2 = ReadEntries(*lib2, rec2, warned);
+  SortDirList(list1);
+  SortDirList(list2);
   TObjectPairs out;
-  out.Counts.Count1 = static_cast<std::int32_t>(a.List.size());
-  out.Counts.Count2 = static_cast<std::int32_t>(b.List.size());
+  out.Counts.Count1 = static_cast<std::int32_t>(list1.size());
+  out.Counts.Count2 = static_cast<std::int32_t>(list2.size());
   TReadReport report;
   TObjectCheck withReport = check;
   withReport.Report = &report;
-  CompareObjects(a.List, a.Stream.get(), b.List, b.Stream.get(), out.Counts, withReport);
+  withReport.Problems = &sides.Report;
+  CompareObjects(list1, lib1.get(), list2, lib2.get(), out.Counts, withReport);
   if (!report.Clean()) {
-    std::cerr << "warning: exporting from " << platform::PathText(p1) << " or " << platform::PathText(p2) << ": "
-              << report.Describe() << "\n";
+    std::cerr << "warning: exporting from " << sides::LibraryLocation(rec1) << " or " << sides::LibraryLocation(rec2)
+              << ": " << report.Describe() << "\n";
     warned = true;
   }
-  for (std::size_t i : ObjectRowOrder(a.List, b.List)) out.Rows.push_back(ObjectRowCells(a.List[i], b.List[i]));
+  warned = sides.Warn() || warned;
+  for (std::size_t i : ObjectRowOrder(list1, list2)) out.Rows.push_back(ObjectRowCells(list1[i], list2[i]));
   return out;
 }
 
@@ -153,8 +139,10 @@ int RunCompare(const std::vector<std::string>& words) {
   if (args.Operands.size() != 2) throw TUsageError("compare: name two libraries");
   TDiff diff;
   TObjectCheck check{&diff, Options(args)};
-  bool warned = false;
-  TObjectPairs pairs = CompareLibraryObjects(Existing(args.Operands[0]), Existing(args.Operands[1]), check, warned);
+  TSides sides;
+  std::unique_ptr<TFolderRec> rec1 = sides.Library(args.Operands[0]), rec2 = sides.Library(args.Operands[1]);
+  bool warned = sides.Warn();
+  TObjectPairs pairs = CompareLibraryObjects(sides, *rec1, *rec2, check, warned);
   PrintObjects(pairs, args.Has("--json"), "");
   if (args.Has("--json")) std::cout << '\n';
   return AllSame(pairs.Counts) && !warned ? ExitOk : ExitWarn;
@@ -162,63 +150,37 @@ int RunCompare(const std::vector<std::string>& words) {
 
 // --- Library pairs ---
 
-int SideType(const std::string& file) {
-  std::string ext = fs::path(file).extension().string();
-  std::string t = platform::AsciiUpper(ext.empty() ? ext : ext.substr(1));
-  if (t == "PBT") return ftTarget;
-  if (t == "PBW") return ftWorkspace;
-  return ftLibraries;
-}
-
-// The libraries of one side; a name already on the side is dropped, as the library list does
-// (side 2 says so).
-TLibSelection CollectSide(const std::string& arg, bool side1, bool& warned) {
-  fs::path path = Existing(arg);
-  std::vector<fs::path> missing;
-  TLibSelection found;
-  try {
-    found = CollectLibFiles({path}, SideType(arg), missing);
-  } catch (const platform::TFileError& e) {
-    throw TUsageError(e.what());
-  }
-  for (const fs::path& m : missing) std::cerr << platform::PathText(m) << " does not exist\n";
-  warned = warned || !missing.empty();
-  TLibSelection side;
-  for (auto& item : found) {
-    bool dup = std::any_of(side.begin(), side.end(),
-                           [&](const auto& s) { return platform::CompareNamesNoCase(s.Key, item.Key) == 0; });
-    if (!dup) {
-      side.push_back(std::move(item));
-    } else if (!side1) {
-      std::cerr << item.Key << " already in Destination\n";
-    }
-  }
-  return side;
-}
-
 int RunCompareLibs(const std::vector<std::string>& words) {
   TArgs args =
       ParseArgs(words, {}, {"--objects", "--json", "--ignore-case", "--ignore-blanks", "--ignore-comments"});
   if (args.Operands.size() != 2) throw TUsageError("compare-libs: name two sides (library, target or workspace)");
   const bool json = args.Has("--json");
-  bool warned = false;
-  TLibSelection side1 = CollectSide(args.Operands[0], true, warned);
-  TLibSelection side2 = CollectSide(args.Operands[1], false, warned);
+  TSides sides;
+  TLibSelection side1 = sides.Collect({args.Operands[0]});
+  TLibSelection side2 = sides.Collect({args.Operands[1]});
+  bool warned = sides.Warn();
   TCompareCounts counts;
   counts.Count1 = static_cast<std::int32_t>(side1.size());
   counts.Count2 = static_cast<std::int32_t>(side2.size());
   TDiff diff;
   TObjectCheck check{&diff, Options(args)};
+  // A library that cannot be read makes its pair changed and is said once; the others are paired.
+  check.Problems = &sides.Report;
   const bool showProgress = isatty(fileno(stderr));
   TPairProgress progress;
   if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };
-  try {
-    CompareLibraries(side1, side2, counts, check, progress);
-  } catch (const platform::TFileError& e) {
-    if (showProgress) std::fprintf(stderr, "\r\033[K");
-    throw TUsageError(e.what());
-  }
+  CompareLibraries(side1, side2, counts, check, progress);
   if (showProgress) std::fprintf(stderr, "\r\033[K");
+  warned = sides.Warn() || warned;
+  // The objects of a changed pair, unless one of its libraries could not be read (said above).
+  auto objects = [&](std::size_t i) -> std::optional<TObjectPairs> {
+    if (side1[i].Rec->CompareResult != crChanged) return std::nullopt;
+    try {
+      return CompareLibraryObjects(sides, *side1[i].Rec, *side2[i].Rec, check, warned);
+    } catch (const TUsageError&) {
+      return std::nullopt;
+    }
+  };
 
   if (json) std::cout << "{\"rows\": [";
   for (std::size_t i = 0; i < side1.size(); ++i) {
@@ -229,9 +191,9 @@ int RunCompareLibs(const std::vector<std::string>& words) {
     }
     std::string row = CellsJson(cells, kLibraryFields);
     std::cout << (i ? ",\n" : "\n") << "  " << row.substr(0, row.size() - 1);
-    if (args.Has("--objects") && side1[i].Rec->CompareResult == crChanged && !side2[i].Rec->IsDir) {
+    if (auto pairs = args.Has("--objects") ? objects(i) : std::nullopt) {
       std::cout << ", \"objects\": ";
-      PrintObjects(CompareLibraryObjects(side1[i].Rec->Path, side2[i].Rec->Path, check, warned), true, "  ");
+      PrintObjects(*pairs, true, "  ");
     }
     std::cout << "}";
   }
@@ -241,9 +203,10 @@ int RunCompareLibs(const std::vector<std::string>& words) {
     std::cout << CountsLine(counts) << '\n';
     if (args.Has("--objects")) {
       for (std::size_t i = 0; i < side1.size(); ++i) {
-        if (side1[i].Rec->CompareResult != crChanged || side2[i].Rec->IsDir) continue;
+        auto pairs = objects(i);
+        if (!pairs) continue;
         std::cout << "== " << Field(side1[i].Key) << '\n';
-        PrintObjects(CompareLibraryObjects(side1[i].Rec->Path, side2[i].Rec->Path, check, warned), false, "");
+        PrintObjects(*pairs, false, "");
       }
     }
   }
@@ -277,16 +240,22 @@ std::vector<TCommand> CompareCommands() {
        "  is decided by comparing both sources, under the --ignore options of 'diff': added or\n"
        "  removed blank lines do not count (with --ignore-comments, neither do lines that hold\n"
        "  only a comment). --json prints {\"rows\": [...], \"counts\": {...}}. Exit status: 0 every\n"
-       "  pair is the same, 1 some differ (or a library is damaged), 2 trouble.\n",
+       "  pair is the same, 1 some differ (or a library is damaged), 2 trouble. LIB1 and LIB2 are\n"
+       "  one library each, of any kind; every object of a folder of exports or of a git revision\n"
+       "  is compared by its content (byte-order marks, line ends and a missing last line break\n"
+       "  are no change).\n",
        RunCompare},
       {"compare-libs", "pair and classify the libraries of two sides",
        "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks]\n"
        "                                [--ignore-comments] SIDE1 SIDE2\n"
-       "  Each side is a library (.pbl), a target (.pbt) or a workspace (.pbw). One line per\n"
-       "  library pair by file name: name, result, time 1, size 1, time 2, size 2, tab-separated;\n"
-       "  then the five counts. Libraries whose size or time differ are compared object by\n"
-       "  object, under the --ignore options as 'compare' does. --objects adds, for every changed\n"
-       "  pair, a line \"== NAME\" and its object rows and counts as 'compare' prints them.\n"
+       "  Each side is any side (see quorvex-cli --help): libraries, targets, workspaces, folders,\n"
+       "  git:REV:PATH. One line per library pair by library name (pfcwnsrv.pbl, a pfcwnsrv.pbl.src\n"
+       "  folder and a pfcwnsrv.pbl folder are one name): name, result, time 1, size 1, time 2,\n"
+       "  size 2, tab-separated; then the five counts. Library files whose size or time differ, and\n"
+       "  every pair with a folder or a revision, are compared object by object, under the\n"
+       "  --ignore options as 'compare' does. A library a target names that cannot be read gives a\n"
+       "  changed pair and a warning. --objects adds, for every changed pair, a line \"== NAME\"\n"
+       "  and its object rows and counts as 'compare' prints them.\n"
        "  Progress goes to stderr when it is a terminal.\n"
        "  Exit status: 0 every pair is the same, 1 some differ or files are missing, 2 trouble.\n",
        RunCompareLibs},

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "CliSides.h"
 #include "pbl/PbFuncs.h"
 #include "platform/Collation.h"
 #include "platform/TextFile.h"
@@ -11,49 +12,39 @@
 namespace cli {
 namespace {
 
-std::unique_ptr<TLibStream> OpenLibrary(const std::string& arg) {
-  auto found = platform::FindPathNoCase(arg);
-  if (!found) throw TUsageError(arg + ": no such file");
-  try {
-    return std::make_unique<TLibStream>(*found);
-  } catch (const platform::TFileError& e) {
-    throw TUsageError(e.what());
-  }
-}
-
-// Reads a directory, warning on stderr where the file is damaged.
-TDirList ReadDirectory(const TLibStream& stream, bool& warned) {
-  TDirList list;
-  TReadReport report;
-  ReadLibDirectory(stream, list, &report);
-  if (!report.Clean()) {
-    std::cerr << "warning: " << platform::PathText(stream.Path()) << ": " << report.Describe() << "\n";
-    warned = true;
-  }
-  return list;
-}
-
 int RunList(const std::vector<std::string>& words) {
   TArgs args = ParseArgs(words, {}, {"--json"});
   if (args.Operands.empty()) throw TUsageError("list: name at least one library");
   bool json = args.Has("--json"), warned = false, first = true;
-  if (json) std::cout << "[";
+  TSides sides;
+  // Each argument's libraries, as one side each (a folder may hold several).
+  std::vector<TLibSelection> perArgument;
+  std::size_t total = 0;
   for (const std::string& lib : args.Operands) {
-    auto stream = OpenLibrary(lib);
-    TDirList list = ReadDirectory(*stream, warned);
-    if (!json && args.Operands.size() > 1) std::cout << "== " << Field(lib) << "\n";
-    for (const auto& item : list) {
-      const TEntryRec& e = *item.Rec;
-      std::string time = platform::FormatDateTime(PbTimeToDateTime(e.Time));
-      if (json) {
-        std::cout << (first ? "\n" : ",\n") << "  {\"library\": " << JsonString(lib)
-                  << ", \"name\": " << JsonString(Out(e.Name)) << ", \"key\": " << JsonString(Out(item.Key))
-                  << ", \"size\": " << e.Size << ", \"time\": " << JsonString(time)
-                  << ", \"commentLength\": " << e.CommentLen << ", \"unicode\": " << (e.IsUnicode ? "true" : "false")
-                  << "}";
-        first = false;
-      } else {
-        std::cout << FieldOf(e.Name) << '\t' << e.Size << '\t' << time << '\t' << e.CommentLen << '\n';
+    perArgument.push_back(sides.Collect({lib}));
+    total += perArgument.back().size();
+  }
+  warned = sides.Warn();
+  if (json) std::cout << "[";
+  for (const TLibSelection& selection : perArgument) {
+    for (const auto& found : selection) {
+      const std::string where = sides::LibraryLocation(*found.Rec);
+      auto lib = sides.Open(*found.Rec);
+      TDirList list = ReadEntries(*lib, *found.Rec, warned);
+      if (!json && (args.Operands.size() > 1 || total > 1)) std::cout << "== " << Field(where) << "\n";
+      for (const auto& item : list) {
+        const TEntryRec& e = *item.Rec;
+        std::string time = platform::FormatDateTime(PbTimeToDateTime(e.Time));
+        if (json) {
+          std::cout << (first ? "\n" : ",\n") << "  {\"library\": " << JsonString(where)
+                    << ", \"name\": " << JsonString(Out(e.Name)) << ", \"key\": " << JsonString(Out(item.Key))
+                    << ", \"size\": " << e.Size << ", \"time\": " << JsonString(time)
+                    << ", \"commentLength\": " << e.CommentLen << ", \"unicode\": " << (e.IsUnicode ? "true" : "false")
+                    << "}";
+          first = false;
+        } else {
+          std::cout << FieldOf(e.Name) << '\t' << e.Size << '\t' << time << '\t' << e.CommentLen << '\n';
+        }
       }
     }
   }
@@ -72,9 +63,11 @@ std::string SafeFileName(const std::string& utf8) {
 int RunExport(const std::vector<std::string>& words) {
   TArgs args = ParseArgs(words, {"--out"}, {});
   if (args.Operands.empty()) throw TUsageError("export: name a library");
-  auto stream = OpenLibrary(args.Operands[0]);
-  bool warned = false;
-  TDirList list = ReadDirectory(*stream, warned);
+  TSides sides;
+  std::unique_ptr<TFolderRec> rec = sides.Library(args.Operands[0]);
+  bool warned = sides.Warn();
+  auto lib = sides.Open(*rec);
+  TDirList list = ReadEntries(*lib, *rec, warned);
 
   std::vector<const TEntryRec*> chosen;
   if (args.Operands.size() == 1) {
@@ -107,7 +100,13 @@ int RunExport(const std::vector<std::string>& words) {
   for (const TEntryRec* e : chosen) {
     std::vector<std::string> lines;
     TReadReport report;
-    ExportEntry(*stream, *e, lines, &report);
+    try {
+      lib->Export(*e, lines, &report);
+    } catch (const platform::TFileError& err) {
+      std::cerr << "warning: " << err.what() << "\n";
+      warned = true;
+      continue;
+    }
     if (!report.Clean()) {
       std::cerr << "warning: " << args.Operands[0] << ": " << Out(e->Name) << ": " << report.Describe() << "\n";
       warned = true;
@@ -128,50 +127,42 @@ int RunExport(const std::vector<std::string>& words) {
   return warned ? ExitWarn : ExitOk;
 }
 
-int TypeOf(const std::string& file, const std::string& given) {
-  std::string t = given;
-  if (t.empty()) {
-    std::string ext = fs::path(file).extension().string();
-    t = platform::AsciiUpper(ext.empty() ? "" : ext.substr(1));
-  } else {
-    t = platform::AsciiUpper(t);
-  }
-  if (t == "PBL") return ftLibraries;
-  if (t == "PBT") return ftTarget;
-  if (t == "PBW") return ftWorkspace;
-  if (given.empty()) return ftLibraries;  // anything else is taken as a library file
-  throw TUsageError("--type must be pbl, pbt or pbw, not " + given);
-}
-
 int RunLibs(const std::vector<std::string>& words) {
   TArgs args = ParseArgs(words, {"--type"}, {"--json"});
   if (args.Operands.empty()) throw TUsageError("libs: name at least one library, target or workspace");
-  bool json = args.Has("--json"), first = true, warned = false;
+  int type = sides::ftAuto;
+  if (args.Has("--type")) {
+    std::string t = platform::AsciiUpper(args.Value("--type"));
+    if (t == "PBL")
+      type = sides::ftLibraries;
+    else if (t == "PBT")
+      type = sides::ftTarget;
+    else if (t == "PBW")
+      type = sides::ftWorkspace;
+    else
+      throw TUsageError("--type must be pbl, pbt or pbw, not " + args.Value("--type"));
+  }
+  // All the files as one collection: each library once, each problem once, in the order met.
+  TSides sides;
+  TLibSelection selection = sides.Collect(args.Operands, type);
+  bool warned = sides.Warn();
+  bool json = args.Has("--json"), first = true;
   if (json) std::cout << "[";
-  for (const std::string& file : args.Operands) {
-    int type = TypeOf(file, args.Value("--type"));
-    if (type != ftLibraries && !platform::FindPathNoCase(file)) throw TUsageError(file + ": no such file");
-    std::vector<fs::path> missing;
-    TLibSelection selection;
-    try {
-      selection = CollectLibFiles({fs::path(file)}, type, missing);
-    } catch (const platform::TFileError& e) {
-      throw TUsageError(e.what());
-    }
-    for (const fs::path& m : missing) std::cerr << platform::PathText(m) << " does not exist\n";
-    warned = warned || !missing.empty();
-    for (const auto& item : selection) {
-      const TFolderRec& r = *item.Rec;
-      std::string full = platform::PathText(fs::absolute(r.Path));
-      std::string time = platform::FormatDateTime(r.Time);
-      if (json) {
-        std::cout << (first ? "\n" : ",\n") << "  {\"name\": " << JsonString(item.Key) << ", \"path\": " << JsonString(full)
-                  << ", \"size\": " << r.Size << ", \"time\": " << JsonString(time)
-                  << ", \"folder\": " << (r.IsDir ? "true" : "false") << "}";
-        first = false;
-      } else {
-        std::cout << Field(item.Key) << '\t' << Field(full) << '\t' << r.Size << '\t' << time << '\n';
-      }
+  for (const auto& item : selection) {
+    const TFolderRec& r = *item.Rec;
+    fs::path absolute = fs::absolute(r.Path).lexically_normal();
+    if (!absolute.has_filename() && absolute.has_relative_path()) absolute = absolute.parent_path();
+    std::string full = r.Revision ? sides::LibraryLocation(r) : platform::PathText(absolute);
+    std::string time = platform::FormatDateTime(r.Time);
+    if (json) {
+      static const char* const kKinds[] = {"file", "folder", "revision file", "revision folder"};
+      std::cout << (first ? "\n" : ",\n") << "  {\"name\": " << JsonString(item.Key) << ", \"path\": " << JsonString(full)
+                << ", \"size\": " << r.Size << ", \"time\": " << JsonString(time)
+                << ", \"folder\": " << (r.IsDir ? "true" : "false")
+                << ", \"kind\": " << JsonString(kKinds[static_cast<int>(sides::KindOf(r))]) << "}";
+      first = false;
+    } else {
+      std::cout << Field(item.Key) << '\t' << Field(full) << '\t' << r.Size << '\t' << time << '\n';
     }
   }
   if (json) std::cout << (first ? "]\n" : "\n]\n");
@@ -186,19 +177,26 @@ std::vector<TCommand> LibraryCommands() {
        "usage: quorvex-cli list [--json] LIB...\n"
        "  One line per source entry, in the order read: name, size, time (yyyy-mm-dd hh:nn:ss)\n"
        "  and comment length, separated by tabs. With several libraries a line \"== PATH\" comes\n"
-       "  before each. --json prints a JSON array of objects instead.\n",
+       "  before each. --json prints a JSON array of objects instead. A LIB may be any side (see\n"
+       "  quorvex-cli --help): each of its libraries is listed; an exported object's size is its\n"
+       "  file's, its time the file's (in a git revision: the commit's).\n",
        RunList},
       {"export", "print or write the export text of library entries",
        "usage: quorvex-cli export [--out DIR] LIB [NAME...]\n"
        "  The export text of the named entries (names with extension, any letter case; all source\n"
        "  entries when none is named), in the order read, as UTF-8 with LF line ends.\n"
-       "  --out DIR writes one file per entry instead, DIR/NAME, UTF-8 with CR LF.\n",
+       "  --out DIR writes one file per entry instead, DIR/NAME, UTF-8 with CR LF. LIB is one\n"
+       "  library of any kind; exported files are decoded (UTF-8, UTF-16, HEXASCII, code page).\n",
        RunExport},
-      {"libs", "expand libraries, targets and workspaces into library files",
+      {"libs", "expand sides (targets, workspaces, folders, revisions) into their libraries",
        "usage: quorvex-cli libs [--type pbl|pbt|pbw] [--json] FILE...\n"
-       "  One line per library: file name, full path, size and last-write time, separated by tabs.\n"
-       "  The type comes from each file's extension unless --type is given. Libraries that do not\n"
-       "  exist are named on stderr (\"PATH does not exist\").\n",
+       "  One line per library: library name, full path (or git:REV:PATH), size and last-write\n"
+       "  time, separated by tabs; each library once, however often the files name it. The type\n"
+       "  comes from each file's extension unless --type is given; a folder is a folder library or\n"
+       "  a folder of libraries. Problems go to stderr, each once, in the order met: \"PATH does\n"
+       "  not exist\", a warning for a library that cannot be read or is left out because another\n"
+       "  library of its name was met first (a library file goes before a folder of exports).\n"
+       "  --json adds \"folder\" and \"kind\" (file, folder, revision file, revision folder).\n",
        RunLibs},
   };
 }

@@ -22,7 +22,12 @@ const char* const kCodePageHelp =
 void PrintHelp(const std::vector<cli::TCommand>& commands) {
   std::cout << "usage: quorvex-cli COMMAND [OPTIONS] ARGS...\n\n"
                "Reads PowerBuilder libraries (.pbl, 8-bit and UTF-16), targets (.pbt) and workspaces\n"
-               "(.pbw) without PowerBuilder. Libraries are only ever read.\n\ncommands:\n";
+               "(.pbw) without PowerBuilder. Libraries are only ever read.\n\n"
+               "A library or side (LIB, SIDE, FILE) is any of: a library file; a target or workspace;\n"
+               "a folder of exported objects (.sr? files: X.pbl.src, X.pbl/, any folder of exports),\n"
+               "which is one library; a folder holding libraries at any depth; or any of these as\n"
+               "committed in git, git:REV:PATH (PATH from the top of the repository that holds the\n"
+               "current folder; git:REV alone is its whole tree).\n\ncommands:\n";
   for (const auto& c : commands) {
     std::string name = c.Name;
     name.resize(14, ' ');

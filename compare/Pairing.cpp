@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 #include "compare/Comments.h"
 #include "diff/HashUnit.h"
@@ -76,9 +77,15 @@ void SortLibSelection(TLibSelection& list) { SortByDecoded(list, NameToUtf16); }
 
 bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, const TLibStream& stream2,
                          const TEntryRec& entry2, const TObjectCheck& check) {
+  sides::TPblStreamView lib1(stream1), lib2(stream2);
+  return CheckObjectContents(lib1, entry1, lib2, entry2, check);
+}
+
+bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::TLibrary& lib2,
+                         const TEntryRec& entry2, const TObjectCheck& check) {
   std::vector<std::string> lines1, lines2;
-  ExportEntry(stream1, entry1, lines1, check.Report);
-  ExportEntry(stream2, entry2, lines2, check.Report);
+  lib1.Export(entry1, lines1, check.Report);
+  lib2.Export(entry2, lines2, check.Report);
   // Under IgnoreComments a line holding only a comment is compared as a blank line.
   const compare::TComparedText text1 = compare::ComparedLines(lines1, check.Options);
   const compare::TComparedText text2 = compare::ComparedLines(lines2, check.Options);
@@ -101,34 +108,91 @@ bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, con
   return true;
 }
 
-void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
+void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sides::TLibrary* lib2,
                     TCompareCounts& counts, const TObjectCheck& check) {
+  const bool trusted = (!lib1 || lib1->TrustsSizeAndTime()) && (!lib2 || lib2->TrustsSizeAndTime());
   std::function<bool(const TEntryRec&, const TEntryRec&)> same = [&](const TEntryRec& e1, const TEntryRec& e2) {
-    if (e1.Size == e2.Size && e1.Time == e2.Time) return true;
-    if (!stream1 || !stream2) throw std::logic_error("CompareObjects() - a side with entries has no library.");
-    return CheckObjectContents(*stream1, e1, *stream2, e2, check);
+    if (trusted && e1.Size == e2.Size && e1.Time == e2.Time) return true;
+    if (!lib1 || !lib2) throw std::logic_error("CompareObjects() - a side with entries has no library.");
+    try {
+      return CheckObjectContents(*lib1, e1, *lib2, e2, check);
+    } catch (const platform::TFileError& e) {
+      if (!check.Problems) throw;
+      check.Problems->Add({sides::TProblemKind::Unreadable, e.what(), e.what(), {}, false});
+      return false;
+    }
   };
   PairLists<TEntryRec>(list1, list2, CompareKeys, same, counts);
 }
 
-bool CheckLibraryContents(const fs::path& path1, const fs::path& path2, const TObjectCheck& check) {
-  TLibStream stream1(path1), stream2(path2);
-  TDirList list1, list2;
-  ReadLibDirectory(stream1, list1, check.Report);
-  ReadLibDirectory(stream2, list2, check.Report);
+void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
+                    TCompareCounts& counts, const TObjectCheck& check) {
+  std::optional<sides::TPblStreamView> lib1, lib2;
+  if (stream1) lib1.emplace(*stream1);
+  if (stream2) lib2.emplace(*stream2);
+  CompareObjects(list1, lib1 ? &*lib1 : nullptr, list2, lib2 ? &*lib2 : nullptr, counts, check);
+}
+
+namespace {
+
+// The objects of two open libraries, read and sorted: whether every pair is the same.
+bool SameObjects(sides::TLibrary& lib1, TDirList& list1, sides::TLibrary& lib2, TDirList& list2,
+                 const TObjectCheck& check) {
   SortDirList(list1);
   SortDirList(list2);
   TCompareCounts counts;
-  CompareObjects(list1, &stream1, list2, &stream2, counts, check);
+  CompareObjects(list1, &lib1, list2, &lib2, counts, check);
   return std::all_of(list1.begin(), list1.end(), [](const auto& item) { return item.Rec->CompareResult == crSame; });
 }
 
+// Opens a library and reads its objects; a library that cannot be read is noted, or its error
+// thrown when the check takes no notes.
+std::unique_ptr<sides::TLibrary> ReadLibrary(const TFolderRec& rec, TDirList& list, const TObjectCheck& check) {
+  try {
+    std::unique_ptr<sides::TLibrary> lib = sides::OpenLibrary(rec);
+    lib->ReadDirectory(list, check.Report);
+    return lib;
+  } catch (const platform::TFileError& e) {
+    if (!check.Problems) throw;
+    check.Problems->Add({sides::TProblemKind::Unreadable, sides::LibraryLocation(rec), e.what(), {}, false});
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+bool CheckLibraryContents(sides::TLibrary& lib1, sides::TLibrary& lib2, const TObjectCheck& check) {
+  TDirList list1, list2;
+  lib1.ReadDirectory(list1, check.Report);
+  lib2.ReadDirectory(list2, check.Report);
+  return SameObjects(lib1, list1, lib2, list2, check);
+}
+
+bool CheckLibraryContents(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check) {
+  std::unique_ptr<sides::TLibrary> lib1 = sides::OpenLibrary(rec1), lib2 = sides::OpenLibrary(rec2);
+  return CheckLibraryContents(*lib1, *lib2, check);
+}
+
+bool CheckLibraryContents(const fs::path& path1, const fs::path& path2, const TObjectCheck& check) {
+  auto record = [](const fs::path& p) {
+    auto rec = GetFolderRec(p);
+    if (!rec) throw platform::TFileError("Cannot open file \"" + platform::PathText(p) + "\". No such file or directory");
+    return rec;
+  };
+  return CheckLibraryContents(*record(path1), *record(path2), check);
+}
+
 bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check) {
-  if (rec1.IsDir) return true;
-  if (rec1.Size == rec2.Size && rec1.Time == rec2.Time) return true;
-  // A folder cannot be read as a library; it is simply not the same thing as a file.
-  if (rec2.IsDir) return false;
-  return CheckLibraryContents(rec1.Path, rec2.Path, check);
+  // Only a library file's own size and time say something about its content.
+  const bool files = !rec1.IsDir && !rec2.IsDir && !rec1.Revision && !rec2.Revision;
+  if (files && rec1.Size == rec2.Size && rec1.Time == rec2.Time) return true;
+  TDirList list1, list2;
+  std::unique_ptr<sides::TLibrary> lib1 = ReadLibrary(rec1, list1, check);
+  std::unique_ptr<sides::TLibrary> lib2 = ReadLibrary(rec2, list2, check);
+  if (!lib1 || !lib2) return false;
+  // A folder that holds no exported object is no library file, whatever the file holds.
+  if (rec1.IsDir != rec2.IsDir && ((rec1.IsDir && list1.empty()) || (rec2.IsDir && list2.empty()))) return false;
+  return SameObjects(*lib1, list1, *lib2, list2, check);
 }
 
 void CompareLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,

@@ -13,6 +13,8 @@
 #include "compare/CompareCounts.h"
 #include "compare/Options.h"
 #include "pbl/PbFuncs.h"
+#include "sides/Collect.h"
+#include "sides/Library.h"
 
 enum TCompareResult : std::uint8_t { crSame = 0, crAdded = 1, crDeleted = 2, crChanged = 3 };
 
@@ -52,30 +54,45 @@ template <class T>
 void RemovePlaceholders(std::vector<TKeyed<T>>& list);
 
 // What an object content check needs: the engine, the options, and optionally where to note
-// damage met while exporting.
+// damage met while exporting and the libraries and objects that could not be read at all.
 struct TObjectCheck {
   TDiff* Diff = nullptr;
   compare::TCompareOptions Options;
   TReadReport* Report = nullptr;
+  sides::TSideReport* Problems = nullptr;
 };
 
 // Whether two entries' sources count as the same: their export texts differ at most by added or
 // removed lines that are empty after trimming blanks and control characters. An incomplete
-// difference search counts as different.
+// difference search counts as different. Throws platform::TFileError when an object's file
+// cannot be read.
+bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::TLibrary& lib2,
+                         const TEntryRec& entry2, const TObjectCheck& check);
 bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, const TLibStream& stream2,
                          const TEntryRec& entry2, const TObjectCheck& check);
 
-// Pairs two sorted directory lists in place; pairs whose size or time differ are decided by the
-// content check. A stream may be null for a side whose list is empty.
+// Pairs two sorted directory lists in place. Pairs of two library files' entries with equal size
+// and time are the same without reading; every other pair (any object of a folder library or a
+// revision) is decided by the content check. A pair whose object cannot be read is changed and
+// noted in the check's Problems (without them the file error is thrown). A library may be null
+// for a side whose list is empty.
+void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sides::TLibrary* lib2,
+                    TCompareCounts& counts, const TObjectCheck& check);
 void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
                     TCompareCounts& counts, const TObjectCheck& check);
 
-// Whether two library files hold the same objects. Throws platform::TFileError when one cannot
-// be opened or read.
+// Whether two libraries hold the same objects (each compared by CompareObjects).
+bool CheckLibraryContents(sides::TLibrary& lib1, sides::TLibrary& lib2, const TObjectCheck& check);
+// The same for two libraries of any kind; throws platform::TFileError when one cannot be opened
+// or read.
+bool CheckLibraryContents(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check);
+// The same for two libraries on disk (library files or folder libraries).
 bool CheckLibraryContents(const fs::path& path1, const fs::path& path2, const TObjectCheck& check);
 
-// The library equality test: a side 1 folder is the same as anything; equal size and time are
-// the same; a side 2 folder opposite a file is different; otherwise the contents decide.
+// The library equality test: two library files on disk of equal size and time are the same;
+// a folder library holding no object opposite a library file is different; otherwise the
+// libraries' objects decide. A library that cannot be opened or read makes the pair different
+// and is noted in the check's Problems (without them the file error is thrown).
 bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check);
 
 // Sorts both library lists by file name and pairs them with SameLibrary (Added, Deleted and

@@ -1,6 +1,7 @@
 # Installs the build BUILD_DIR into the scratch prefix PREFIX and checks what lands there: the two
 # programs (quorvex-cli runs from the prefix), the desktop entry and what it names, the MIME
-# definition, the icons at their sizes, the manual and the manual page.
+# definition, the icons at their sizes, the manual, the manual pages, the copyright file and the
+# changelog.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DSOURCE_DIR=<dist folder> -P CheckInstall.cmake
 
 cmake_minimum_required(VERSION 3.25)
@@ -18,8 +19,8 @@ macro(fail text)
 endmacro()
 
 foreach(f bin/quorvex bin/quorvex-cli share/applications/quorvex.desktop share/mime/packages/quorvex.xml
-          share/man/man1/quorvex-cli.1 share/icons/hicolor/scalable/apps/quorvex.svg
-          share/doc/quorvex/manual/index.html)
+          share/man/man1/quorvex.1.gz share/man/man1/quorvex-cli.1.gz share/icons/hicolor/scalable/apps/quorvex.svg
+          share/doc/quorvex/manual/index.html share/doc/quorvex/copyright share/doc/quorvex/changelog.gz)
   if(NOT EXISTS "${PREFIX}/${f}")
     fail("missing ${f}")
   endif()
@@ -136,13 +137,15 @@ if(UPDATE_MIME_DATABASE AND EXISTS "${PREFIX}/share/mime/packages/quorvex.xml")
   endif()
 endif()
 find_program(MAN man)
-if(MAN AND EXISTS "${PREFIX}/share/man/man1/quorvex-cli.1")
-  execute_process(COMMAND ${MAN} --warnings -l "${PREFIX}/share/man/man1/quorvex-cli.1"
-                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0 OR NOT err STREQUAL "" OR NOT out MATCHES "EXIT STATUS")
-    fail("man quorvex-cli.1: ${err}")
+foreach(page quorvex quorvex-cli)
+  if(MAN AND EXISTS "${PREFIX}/share/man/man1/${page}.1.gz")
+    execute_process(COMMAND ${MAN} --warnings -l "${PREFIX}/share/man/man1/${page}.1.gz"
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0 OR NOT err STREQUAL "" OR NOT out MATCHES "EXIT STATUS")
+      fail("man ${page}.1: ${err}")
+    endif()
   endif()
-endif()
+endforeach()
 
 if(failures)
   message(FATAL_ERROR "the installed files are not right:\n${failures}")

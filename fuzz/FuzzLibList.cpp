@@ -3,15 +3,15 @@
 #include <cstdint>
 
 #include "FuzzInput.h"
-#include "pbl/PbFuncs.h"
+#include "sides/Collect.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TFuzzFile file(data, size);
   if (!file.Ok()) return 0;
-  for (int type : {ftTarget, ftWorkspace}) {
-    std::vector<fs::path> missing;
+  for (int type : {sides::ftTarget, sides::ftWorkspace}) {
+    sides::TSideReport report;
     try {
-      TLibSelection sel = CollectLibFiles({file.Path()}, type, missing);
+      TLibSelection sel = CollectLibFiles({file.Path()}, type, report);
       for (const auto& item : sel)
         if (!item.Rec) __builtin_trap();
     } catch (const platform::TFileError&) {

@@ -1,9 +1,11 @@
-// Any bytes as a text file: encoding and format detection, conversion and the line rule.
+// Any bytes as a text file: encoding detection, conversion and the line rule; and as an exported
+// object's file (HEXASCII runs included).
 #include <cstdint>
 #include <string_view>
 
 #include "platform/CodePage.h"
 #include "platform/TextFile.h"
+#include "sides/ExportFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -30,5 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (platform::CodePageToAnsi(platform::AnsiToCodePage(bytes, page), page) != std::string(bytes)) __builtin_trap();
   }
   platform::DetectTextFormat(bytes);
+  for (const auto& l : sides::DecodeExportFile(bytes))
+    if (l.find_first_of("\r\n") != std::string::npos) __builtin_trap();
   return 0;
 }

@@ -313,8 +313,8 @@ void TLibFrame::ReleaseFrame() {
   LibList2.clear();
   ObjList1.clear();
   ObjList2.clear();
-  Stream1.reset();
-  Stream2.reset();
+  Lib1.reset();
+  Lib2.reset();
   Diff.reset();
 }
 
@@ -391,6 +391,7 @@ void TLibFrame::ActivateObjList() {
 // reading is told once the command is done.
 void TLibFrame::Guarded(const std::function<void()>& action) {
   damage_.clear();
+  told_ = {};
   try {
     action();
   } catch (const std::exception& e) {
@@ -405,10 +406,18 @@ void TLibFrame::NoteDamage(const QString& what, const TReadReport& report) {
   if (!report.Clean()) damage_.emplace_back(what, report);
 }
 
+void TLibFrame::NoteProblems(const sides::TSideReport& problems) {
+  for (const sides::TSideProblem& p : problems.Problems()) {
+    if (told_.Contains(p)) continue;
+    told_.Add(p);
+    damage_.emplace_back(Utf8(sides::TSideReport::Describe(p)), TReadReport{});
+  }
+}
+
 void TLibFrame::ReportDamage() {
   if (damage_.empty()) return;
   QStringList lines;
-  for (const auto& [what, report] : damage_) lines << what + ": " + Utf8(report.Describe());
+  for (const auto& [what, report] : damage_) lines << (report.Clean() ? what : what + ": " + Utf8(report.Describe()));
   damage_.clear();
   Host.ShowError(platform::TFileError(lines.join('\n').toStdString()));
 }
@@ -439,8 +448,12 @@ void TLibFrame::PairObjects() {
   TPairingScope busy(*this);
   TReadReport report;
   TObjectCheck& check = Check(&report);
-  CompareObjects(ObjList1, Stream1.get(), ObjList2, Stream2.get(), ObjCounts, check);
+  sides::TSideReport problems;
+  check.Problems = &problems;
+  CompareObjects(ObjList1, Lib1.get(), ObjList2, Lib2.get(), ObjCounts, check);
   check.Report = nullptr;
+  check.Problems = nullptr;
+  NoteProblems(problems);
   NoteDamage(PathQ(LibPath1) + ", " + PathQ(LibPath2), report);
 }
 
@@ -486,33 +499,43 @@ void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
 }
 
 void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fileType, TAddProblems& problems) {
-  std::vector<fs::path> missing;
-  TLibSelection selection = CollectLibFiles(files, fileType, missing);
-  for (const fs::path& m : missing)
-    if (std::find(problems.Missing.begin(), problems.Missing.end(), m) == problems.Missing.end())
-      problems.Missing.push_back(m);
+  TLibSelection& list = side == Side1 ? LibList1 : LibList2;
+  // Libraries named twice by the command are merged by the collection; names the side holds
+  // already come back as duplicates.
+  sides::TSideReport report;
+  TLibSelection selection = CollectLibFiles(files, fileType, report, &list);
+  told_.Add(report);
+  for (const sides::TSideProblem& p : report.Problems()) {
+    switch (p.Kind) {
+      case sides::TProblemKind::Missing:
+        if (std::find(problems.Missing.begin(), problems.Missing.end(), fs::path(p.Where)) == problems.Missing.end())
+          problems.Missing.push_back(p.Where);
+        break;
+      case sides::TProblemKind::Duplicate:
+        // Side 1 drops the names it holds already without a word.
+        if (!p.Kept.empty())
+          problems.Unreadable << Utf8(sides::TSideReport::Describe(p));
+        else if (side != Side1 && !problems.Duplicates.contains(Utf8(p.Detail)))
+          problems.Duplicates << Utf8(p.Detail);
+        break;
+      default:
+        problems.Unreadable << Utf8(sides::TSideReport::Describe(p));
+    }
+  }
   for (const fs::path& f : files) {
-    const fs::path whole = fs::absolute(f);
+    std::string rev, path;
+    // A git side is kept as written: it names a revision of the repository, not a file. What is
+    // not there is told once and not kept.
+    const bool git = sides::ParseGitSide(f.string(), rev, path);
+    std::error_code ec;
+    if (git ? report.Contains({sides::TProblemKind::Missing, f.string()}) : !fs::exists(f, ec)) continue;
+    const fs::path whole = git ? f : fs::absolute(f);
     if (std::find(sideFiles_[side].begin(), sideFiles_[side].end(), whole) == sideFiles_[side].end())
       sideFiles_[side].push_back(whole);
   }
   RemovePlaceholders(LibList1);
   RemovePlaceholders(LibList2);
-  TLibSelection& list = side == Side1 ? LibList1 : LibList2;
-  std::vector<fs::path> added;  // by this command: named again (targets share libraries), merged
-  for (auto& item : selection) {
-    const fs::path path = item.Rec->Path.lexically_normal();
-    if (std::find(added.begin(), added.end(), path) != added.end()) continue;
-    const bool present = std::any_of(list.begin(), list.end(), [&](const auto& have) {
-      return platform::CompareNamesNoCase(have.Key, item.Key) == 0;
-    });
-    if (!present) {
-      added.push_back(path);
-      list.push_back(std::move(item));
-    } else if (side != Side1 && !problems.Duplicates.contains(Utf8(item.Key))) {
-      problems.Duplicates << Utf8(item.Key);
-    }
-  }
+  for (auto& item : selection) list.push_back(std::move(item));
   LibCounts.Count1 = static_cast<std::int32_t>(LibList1.size());
   LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
 }
@@ -524,17 +547,9 @@ void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::Si
   TAddProblems problems;
   for (TSide side : compare::AllSides) {
     for (const fs::path& file : sides[side]) {
-      std::error_code ec;
-      if (!fs::exists(file, ec)) {
-        problems.Missing.push_back(file);
-        continue;
-      }
-      const fs::path ext = file.extension();
-      const int type = platform::SameNameNoCase(ext, fs::path(".pbt"))   ? ftTarget
-                       : platform::SameNameNoCase(ext, fs::path(".pbw")) ? ftWorkspace
-                                                                                     : ftLibraries;
+      // Read by what each is: a library, target, workspace, folder or git side.
       try {
-        AddFiles({file}, side, type, problems);
+        AddFiles({file}, side, sides::ftAuto, problems);
       } catch (const std::exception& e) {
         problems.Unreadable << Utf8(e.what());
       }
@@ -563,12 +578,16 @@ void TLibFrame::ReportAddProblems(const TAddProblems& problems) {
   Host.ShowInformation(lines.join('\n'));
 }
 
-bool TLibFrame::CheckLibraryContents(const fs::path& Path1, const fs::path& Path2) {
+bool TLibFrame::CheckLibraryContents(const TFolderRec& Rec1, const TFolderRec& Rec2) {
   TReadReport report;
+  sides::TSideReport problems;
   TObjectCheck& check = Check(&report);
-  bool same = ::CheckLibraryContents(Path1, Path2, check);
+  check.Problems = &problems;
+  bool same = ::SameLibrary(Rec1, Rec2, check);
   check.Report = nullptr;
-  NoteDamage(PathQ(Path1) + ", " + PathQ(Path2), report);
+  check.Problems = nullptr;
+  NoteDamage(Utf8(sides::LibraryLocation(Rec1)) + ", " + Utf8(sides::LibraryLocation(Rec2)), report);
+  NoteProblems(problems);
   return same;
 }
 
@@ -582,12 +601,7 @@ void TLibFrame::CompareLibraries() {
     ~THideProgress() { Host.HideProgress(); }
   } hide{Host};
   TPairingScope busy(*this);
-  auto same = [this](const TFolderRec& a, const TFolderRec& b) {
-    if (a.IsDir) return true;
-    if (a.Size == b.Size && a.Time == b.Time) return true;
-    if (b.IsDir) return false;  // a folder opposite a file is not the same thing
-    return CheckLibraryContents(a.Path, b.Path);
-  };
+  auto same = [this](const TFolderRec& a, const TFolderRec& b) { return CheckLibraryContents(a, b); };
   auto progress = [this, maximum](std::size_t i, int percent) {
     Host.ShowProgress(std::min(static_cast<int>(i), maximum), maximum,
                       QString::asprintf("Approx. %d%% complete", percent));
@@ -664,8 +678,12 @@ void TLibFrame::lvLibsSelectItem(QTreeWidgetItem* Item, bool /*Selected*/) {
   if (ViewMode != 0 || Pairing() || !Item) return;
   const std::size_t i = static_cast<std::size_t>(TListView::RowIndex(*Item));
   if (i >= LibList1.size() || i >= LibList2.size()) return;
-  cbOpen1->setEditText(PathQ(LibList1[i].Rec->Path));
-  cbOpen2->setEditText(PathQ(LibList2[i].Rec->Path));
+  auto where = [](const TFolderRec& rec) {
+    if (rec.Path.empty()) return QString();
+    return rec.Revision ? Utf8(sides::LibraryLocation(rec)) : PathQ(rec.Path);
+  };
+  cbOpen1->setEditText(where(*LibList1[i].Rec));
+  cbOpen2->setEditText(where(*LibList2[i].Rec));
 }
 
 void TLibFrame::tbClear1Click() {
@@ -705,15 +723,17 @@ void TLibFrame::RememberPath(const fs::path& Path, bool Side1) {
 
 // ---- object list ----------------------------------------------------------------------------
 
-void TLibFrame::ReadSide(const fs::path& path, bool side1) {
-  auto& stream = side1 ? Stream1 : Stream2;
+void TLibFrame::ReadSide(const TFolderRec& rec, bool side1) {
+  auto& lib = side1 ? Lib1 : Lib2;
   TDirList& list = side1 ? ObjList1 : ObjList2;
   list.clear();
-  stream.reset();
-  stream = std::make_unique<TLibStream>(path);
+  lib.reset();
+  lib = sides::OpenLibrary(rec);
+  openRecs_[side1 ? Side1 : Side2] = rec;
+  const fs::path path = sides::LibraryLocation(rec);
   (side1 ? LibPath1 : LibPath2) = path;
   TReadReport report;
-  ReadLibDirectory(*stream, list, &report);
+  lib->ReadDirectory(list, &report);
   NoteDamage(PathQ(path), report);
 }
 
@@ -734,8 +754,8 @@ void TLibFrame::OpenLibraryPair() {
   const std::size_t k = static_cast<std::size_t>(TListView::RowIndex(*row));
   if (k >= LibList1.size() || k >= LibList2.size()) return;
   try {
-    if (!LibList1[k].Key.empty()) ReadSide(LibList1[k].Rec->Path, true);
-    if (!LibList2[k].Key.empty()) ReadSide(LibList2[k].Rec->Path, false);
+    if (!LibList1[k].Key.empty()) ReadSide(*LibList1[k].Rec, true);
+    if (!LibList2[k].Key.empty()) ReadSide(*LibList2[k].Rec, false);
     SortDirList(ObjList1);
     SortDirList(ObjList2);
     ObjCounts.Count1 = static_cast<std::int32_t>(ObjList1.size());
@@ -802,7 +822,9 @@ void TLibFrame::OpenOneLibrary(const fs::path& Path, bool Side1) {
   try {
     RemovePlaceholders(ObjList1);
     RemovePlaceholders(ObjList2);
-    ReadSide(Path, Side1);
+    auto rec = GetFolderRec(Path);
+    if (!rec) throw platform::TFileError("Cannot open file \"" + platform::PathText(Path) + "\". No such file or directory");
+    ReadSide(*rec, Side1);
     SortDirList(ObjList1);
     SortDirList(ObjList2);
     ObjCounts.Count1 = static_cast<std::int32_t>(ObjList1.size());
@@ -830,12 +852,12 @@ void TLibFrame::ReadAgain(bool sources) {
       CompareLibraries();
       ShowLibraries();
     }
-    if (LibPath1.empty() && LibPath2.empty()) return;
-    const fs::path path1 = LibPath1, path2 = LibPath2;
+    if (!openRecs_[Side1] && !openRecs_[Side2]) return;
+    const auto recs = openRecs_;
     ObjList1.clear();
     ObjList2.clear();
-    if (!path1.empty()) ReadSide(path1, true);
-    if (!path2.empty()) ReadSide(path2, false);
+    if (recs[Side1]) ReadSide(*recs[Side1], true);
+    if (recs[Side2]) ReadSide(*recs[Side2], false);
     SortDirList(ObjList1);
     SortDirList(ObjList2);
     ObjCounts.Count1 = static_cast<std::int32_t>(ObjList1.size());
@@ -878,17 +900,17 @@ void TLibFrame::OpenObjectPair() {
   const QString name = row->text(0);
   handedOverKey_ = ObjList1[k].Key.empty() ? ObjList2[k].Key : ObjList1[k].Key;
   std::array<views::TSourceText, compare::SideCount> texts;
-  auto side = [&](const TDirList& list, const std::unique_ptr<TLibStream>& stream, const fs::path& path,
+  auto side = [&](const TDirList& list, const std::unique_ptr<sides::TLibrary>& lib, const fs::path& path,
                   views::TSourceText& text) {
-    if (!list[k].Key.empty() && stream) {
+    if (!list[k].Key.empty() && lib) {
       TReadReport report;
-      ExportEntry(*stream, *list[k].Rec, text.Lines, &report);
+      lib->Export(*list[k].Rec, text.Lines, &report);
       NoteDamage(PathQ(path) + "@" + name, report);
     }
     text.Caption = PathQ(path) + "@" + name;
   };
-  side(ObjList1, Stream1, LibPath1, texts[Side1]);
-  side(ObjList2, Stream2, LibPath2, texts[Side2]);
+  side(ObjList1, Lib1, LibPath1, texts[Side1]);
+  side(ObjList2, Lib2, LibPath2, texts[Side2]);
   Host.CompareSources(std::move(texts));
 }
 

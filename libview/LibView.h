@@ -14,17 +14,19 @@
 // lists is ignored and the frame's own buttons and the open commands are disabled, so nothing
 // changes under a running pairing.
 //
-// The operations that read libraries (AddLibraries, CompareLibraries, OpenLibraryPair,
-// OpenOneLibrary) throw platform::TFileError; the event handlers catch it and show it through
-// the host's ShowError. Damage found while reading a library (a file cut short or rewritten by another
-// process while it is open) is not an error: what could be read is shown, and one message per
-// operation names the library and what was found.
+// The operations that read libraries (AddLibraries, OpenLibraryPair, OpenOneLibrary) throw
+// platform::TFileError; the event handlers catch it and show it through the host's ShowError. A
+// library that cannot be read while the library list is paired makes its pair changed and is
+// named in the one message of the command. Damage found while reading a library (a file cut
+// short or rewritten by another process while it is open) is not an error: what could be read is
+// shown, and one message per operation names the library and what was found.
 #pragma once
 
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -34,6 +36,8 @@
 #include "diff/DiffUnit.h"
 #include "libview/MyListView.h"
 #include "pbl/PbFuncs.h"
+#include "sides/Collect.h"
+#include "sides/Library.h"
 #include "views/ViewHost.h"
 
 class QComboBox;
@@ -92,7 +96,7 @@ class TLibFrame : public QWidget {
   std::vector<fs::path> SideFiles(compare::TSide side) const;
   void RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides);
   void CompareLibraries();
-  bool CheckLibraryContents(const fs::path& Path1, const fs::path& Path2);
+  bool CheckLibraryContents(const TFolderRec& Rec1, const TFolderRec& Rec2);
   void ShowLibraries();
   template <class T>
   static void RemovePlaceholders(std::vector<TKeyed<T>>& List) {
@@ -144,7 +148,7 @@ class TLibFrame : public QWidget {
   // ---- State ------------------------------------------------------------------------------
   TLibSelection LibList1, LibList2;  // aligned after pairing; placeholders have an empty name
   TDirList ObjList1, ObjList2;       // aligned after pairing; placeholders have an empty key
-  std::unique_ptr<TLibStream> Stream1, Stream2;
+  std::unique_ptr<sides::TLibrary> Lib1, Lib2;  // the libraries open in the object list
   fs::path LibPath1, LibPath2;
   std::unique_ptr<TDiff> Diff;
   TCompareCounts LibCounts;  // libraries of both sides and how their pairs compare
@@ -190,10 +194,11 @@ class TLibFrame : public QWidget {
   TObjectCheck& Check(TReadReport* report);
   void PairObjects();
   void FreeObjects();
-  void ReadSide(const fs::path& path, bool side1);
+  void ReadSide(const TFolderRec& rec, bool side1);
   void OpenObjectPair();
   void ClearObjectRows();
   void NoteDamage(const QString& what, const TReadReport& report);
+  void NoteProblems(const sides::TSideReport& problems);
   void ReportDamage();
   void Guarded(const std::function<void()>& action);
   void BeginPairing();
@@ -204,10 +209,12 @@ class TLibFrame : public QWidget {
   TObjectCheck check_;
   std::array<std::vector<fs::path>, compare::SideCount> sideFiles_;
   std::string handedOverKey_;  // the key of the object pair last handed to the source view
+  std::array<std::optional<TFolderRec>, compare::SideCount> openRecs_;  // the object list's libraries
   int pairing_ = 0;
   bool columnsToFit_ = false;
   // Damage met by the current operation: which libraries were read and what the reader found.
   std::vector<std::pair<QString, TReadReport>> damage_;
+  sides::TSideReport told_;  // problems the current command has told already
   bool filling_ = false;  // the frame itself is replacing a list's rows
   friend struct TPairingScope;
 };

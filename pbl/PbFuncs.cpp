@@ -350,17 +350,6 @@ std::string EntryKey(const std::string& name) {
   return key;
 }
 
-std::unique_ptr<TFolderRec> GetFolderRec(const fs::path& fileName) {
-  auto info = platform::FindFirst(fileName);
-  if (!info) return nullptr;
-  auto rec = std::make_unique<TFolderRec>();
-  rec->Path = info->Path;
-  rec->IsDir = info->IsDir;
-  rec->Size = info->Size;
-  rec->Time = info->Time;
-  return rec;
-}
-
 TDateTime PbTimeToDateTime(std::int32_t seconds) {
   static const TDateTime base = platform::MakeDateTime(1970, 1, 1, 8, 0, 0);
   return {base.Seconds + seconds};
@@ -460,17 +449,29 @@ std::string QuotedPart(const std::string& line) {
   return after.substr(0, keep);
 }
 
-fs::path OpenablePath(const fs::path& p) {
-  auto found = platform::FindPathNoCase(p);
-  return found ? *found : p;
+// The lines of a target or workspace file read from disk, where its name is found without regard
+// to letter case, or through `read`; `found` is the file's path as found.
+std::vector<std::string> ListFileLines(const fs::path& fileName, const TListFileReader& read, fs::path& found) {
+  std::string bytes;
+  if (read) {
+    bytes = read(fileName, found);
+  } else {
+    auto onDisk = platform::FindPathNoCase(fileName);
+    found = onDisk ? *onDisk : fileName;
+    bytes = platform::ReadFileBytes(found);
+  }
+  // Targets and workspaces are code-page text: only a byte-order mark says otherwise (GBK text
+  // can be valid UTF-8).
+  std::vector<std::string> lines;
+  platform::SplitLines(platform::DecodeText(bytes, nullptr, platform::TUnmarked::CodePage), lines);
+  return lines;
 }
 
 }  // namespace
 
-void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list) {
-  fs::path file = OpenablePath(fileName);
-  std::vector<std::string> lines = platform::LoadTextLines(file, nullptr, platform::TUnmarked::CodePage);
-  for (const std::string& line : lines) {
+void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list, const TListFileReader& read) {
+  fs::path file;
+  for (const std::string& line : ListFileLines(fileName, read, file)) {
     if (platform::AsciiUpper(line.substr(0, 8)) != "LIBLIST ") continue;
     // Without quotes the paths follow the keyword directly.
     std::string text = line.find('"') != std::string::npos ? QuotedPart(line) : line.substr(8);
@@ -479,42 +480,16 @@ void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list) {
   }
 }
 
-void ReadPbwTargets(const fs::path& fileName, std::vector<fs::path>& list) {
-  fs::path file = OpenablePath(fileName);
-  std::vector<std::string> lines = platform::LoadTextLines(file, nullptr, platform::TUnmarked::CodePage);
+void ReadPbwTargets(const fs::path& fileName, std::vector<fs::path>& list, const TListFileReader& read) {
   bool inTargets = false;
-  for (const std::string& line : lines) {
+  fs::path file;
+  for (const std::string& line : ListFileLines(fileName, read, file)) {
     if (line == "@begin Targets") {
       inTargets = true;
       continue;
     }
     if (line == "@end;" && inTargets) break;
     if (inTargets && line.find('"') != std::string::npos)
-      ReadPbtLibList(ResolveListedPath(file.parent_path(), QuotedPart(line)), list);
+      ReadPbtLibList(ResolveListedPath(file.parent_path(), QuotedPart(line)), list, read);
   }
-}
-
-TLibSelection CollectLibFiles(const std::vector<fs::path>& files, int fileType, std::vector<fs::path>& missing) {
-  std::vector<fs::path> names;
-  if (!files.empty()) {
-    if (fileType == ftLibraries)
-      names = files;
-    else if (fileType == ftTarget)
-      ReadPbtLibList(files.front(), names);
-    else if (fileType == ftWorkspace)
-      ReadPbwTargets(files.front(), names);
-  }
-  // Missing files are reported from the end of the list towards its beginning.
-  TLibSelection selection;
-  for (auto it = names.rbegin(); it != names.rend(); ++it) {
-    auto rec = GetFolderRec(*it);
-    if (!rec) {
-      missing.push_back(*it);
-      continue;
-    }
-    std::string name = rec->Path.filename().string();
-    selection.push_back({std::move(name), std::move(rec)});
-  }
-  std::reverse(selection.begin(), selection.end());
-  return selection;
 }

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,15 +39,6 @@ struct TEntryRec {
   bool IsUnicode = false;
 };
 
-// One library file (or folder) as found on disk.
-struct TFolderRec {
-  fs::path Path;  // folder of the given name, then the name as found on disk
-  bool IsDir = false;
-  std::int64_t Size = 0;
-  TDateTime Time;  // last write, local time
-  std::uint8_t CompareResult = 0;
-};
-
 // An item of a keyed list: the text and the record it carries, owned by the list.
 template <class T>
 struct TKeyed {
@@ -58,10 +50,6 @@ struct TKeyed {
 // last letter of the extension) followed by the name without its extension: w_main.srw gives
 // ww_main. Keys are code-page text.
 using TDirList = std::vector<TKeyed<TEntryRec>>;
-
-// A selection of library files: (file name, record). The file name is the name part of the
-// record's path, in UTF-8.
-using TLibSelection = std::vector<TKeyed<TFolderRec>>;
 
 // Why reading a library stopped short somewhere.
 enum class TReadProblem {
@@ -106,9 +94,6 @@ std::string EntryKey(const std::string& name);
 // Whether an entry name has a source extension (".sr" followed by the type letter).
 bool IsSourceName(const std::string& name);
 
-// The file or folder `fileName`, found without regard to letter case, or null.
-std::unique_ptr<TFolderRec> GetFolderRec(const fs::path& fileName);
-
 // The date-time of an entry's Time: 1970-01-01 08:00:00 plus that many seconds, whatever the
 // machine's time zone.
 TDateTime PbTimeToDateTime(std::int32_t seconds);
@@ -118,21 +103,17 @@ TDateTime PbTimeToDateTime(std::int32_t seconds);
 void ExportEntry(const TLibStream& stream, const TEntryRec& entry, std::vector<std::string>& lines,
                  TReadReport* report = nullptr);
 
+// Reads the bytes of the target or workspace `name` and sets `found` to its path as found (names
+// are looked up without regard to letter case): from disk unless the caller reads them elsewhere
+// (a revision of a git repository). Throws platform::TFileError when the file cannot be read.
+using TListFileReader = std::function<std::string(const fs::path& name, fs::path& found)>;
+
 // Appends the library paths of the target `fileName` to `list`. Throws platform::TFileError when
 // the target cannot be read.
-void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list);
+void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list, const TListFileReader& read = {});
 
 // Appends the library paths of every target of the workspace `fileName`, target by target.
-void ReadPbwTargets(const fs::path& fileName, std::vector<fs::path>& list);
-
-// How the files chosen in an open dialog are read.
-enum TLibFileType { ftLibraries = 1, ftTarget = 2, ftWorkspace = 3 };
-
-// Turns a selection into library files with their information. `files` are full paths; for a
-// target or workspace only the first is read. Paths that do not exist are left out and added to
-// `missing`, in the order they are to be reported (from the last to the first).
-TLibSelection CollectLibFiles(const std::vector<fs::path>& files, int fileType,
-                              std::vector<fs::path>& missing);
+void ReadPbwTargets(const fs::path& fileName, std::vector<fs::path>& list, const TListFileReader& read = {});
 
 // The path a target or workspace item stands for: "\" and "/" both separate folders, a doubled
 // separator counts as one, and a relative item is taken from `folder`. A drive-letter item

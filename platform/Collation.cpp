@@ -61,6 +61,10 @@ bool SameNameNoCase(const std::filesystem::path& a, const std::filesystem::path&
   return qa.compare(qb, Qt::CaseInsensitive) == 0;
 }
 
+std::string FoldNameCase(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toCaseFolded().toStdString();
+}
+
 std::string AsciiUpper(std::string_view text) {
   std::string out(text);
   for (char& c : out)

@@ -21,6 +21,10 @@ int CompareNamesNoCase(std::string_view a, std::string_view b);
 // not collation: "a" and "á" are different names), as a file system that ignores case sees them.
 bool SameNameNoCase(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// A file name with its letter case folded (UTF-8): two names are the same by SameNameNoCase
+// exactly when their folded forms are equal, so folded names can key a lookup table.
+std::string FoldNameCase(std::string_view utf8);
+
 // Upper-cases ASCII letters only; multi-byte characters are left alone.
 std::string AsciiUpper(std::string_view text);
 

@@ -1,5 +1,6 @@
 #include "FileSys.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -84,18 +85,27 @@ TFileStream::TFileStream(const fs::path& p) : path_(p) {
   size_ = static_cast<std::int64_t>(st.st_size);
 }
 
+TFileStream::TFileStream(const fs::path& name, std::string bytes)
+    : path_(name), size_(static_cast<std::int64_t>(bytes.size())), bytes_(std::move(bytes)) {}
+
 TFileStream::~TFileStream() {
   if (fd_ >= 0) ::close(fd_);
 }
 
 std::int64_t TFileStream::Refresh() {
   struct stat st {};
-  if (::fstat(fd_, &st) == 0) size_ = static_cast<std::int64_t>(st.st_size);
+  if (fd_ >= 0 && ::fstat(fd_, &st) == 0) size_ = static_cast<std::int64_t>(st.st_size);
   return size_;
 }
 
 std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const {
   if (offset < 0 || count == 0) return 0;
+  if (fd_ < 0) {
+    if (offset >= size_) return 0;
+    std::size_t n = std::min(count, static_cast<std::size_t>(size_ - offset));
+    std::memcpy(buffer, bytes_.data() + offset, n);
+    return n;
+  }
   std::size_t done = 0;
   char* out = static_cast<char*>(buffer);
   while (done < count) {

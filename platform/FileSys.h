@@ -37,10 +37,12 @@ struct TFileInfo {
 std::optional<TFileInfo> FindFirst(const fs::path& p);
 
 // A file opened for reading only. Other processes may go on reading and writing it; reads past
-// its current end simply return fewer bytes. The object never writes.
+// its current end simply return fewer bytes. The object never writes. A stream may also hold a
+// file's bytes in memory (a file of a git revision), under the name the messages give it.
 class TFileStream {
  public:
   explicit TFileStream(const fs::path& p);  // throws TFileError
+  TFileStream(const fs::path& name, std::string bytes);
   ~TFileStream();
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
@@ -58,6 +60,7 @@ class TFileStream {
   fs::path path_;
   int fd_ = -1;
   std::int64_t size_ = 0;
+  std::string bytes_;  // the contents of a stream held in memory
 };
 
 // The whole contents of a file; throws TFileError.

@@ -27,6 +27,10 @@ if [ -d "$data" ]; then
   cp "$data"/*.pbl "$seeds/Library/" 2>/dev/null || true
   cp "$data"/*.pbt "$data"/*.pbw "$seeds/LibList/" 2>/dev/null || true
   cp "$data"/*.pbt "$data"/*.pbw "$data"/README.md "$seeds/Text/" 2>/dev/null || true
+  # Exported objects of two releases: HEXASCII and UTF-8 with a byte-order mark.
+  for f in "$data"/pfc/PB2017/Source/pfewnsrv/*.sr? "$data"/pfc/PB2021/Source/ws_objects/pfewnsrv/*/*.sr?; do
+    [ -f "$f" ] && cp "$f" "$seeds/Text/$(basename "$(dirname "$f")")-$(basename "$f")"
+  done
 fi
 # Inputs found by earlier runs and kept with the project.
 for t in "${targets[@]}"; do

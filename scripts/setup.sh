@@ -11,6 +11,7 @@ packages=(
   fonts-wqy-zenhei fonts-liberation2
   time
   locales
+  git
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // Pairing and classification: aligned lists with placeholders, the content checks of objects and
 // libraries on synthetic libraries, row cells and order, and two real library releases.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "LibWriter.h"
 #include "compare/Pairing.h"
@@ -123,7 +124,7 @@ TEST(CompareObjects, EqualSizeAndTimeIsSameWithoutReading) {
   Side b = Open(dir, "b.pbl", {TFakeEntry{"W_X.srw", "xyz", 100}, TFakeEntry{"m_only2.srm", "y", 1}});
   TCompareCounts counts;
   // No engine and no streams: equal size and time must not need either.
-  CompareObjects(a.List, nullptr, b.List, nullptr, counts, {});
+  CompareObjects(a.List, static_cast<sides::TLibrary*>(nullptr), b.List, nullptr, counts, {});
   EXPECT_EQ(Layout(a.List, b.List), "ff_only1/-:22 -/mm_only2:11 ww_x/wW_X:00 ");
   EXPECT_EQ(counts.Added, 1);
   EXPECT_EQ(counts.Deleted, 1);
@@ -171,13 +172,68 @@ TEST(CompareLibraries, EqualityTest) {
   CompareLibraries(l1, l2, counts, {});
   std::string got;
   for (std::size_t i = 0; i < l1.size(); ++i) got += l1[i].Key + ":" + std::to_string(l1[i].Rec->CompareResult) + " ";
-  EXPECT_EQ(got, "edited.pbl:3 equal.pbl:0 folder1.pbl:0 folder2.pbl:3 rebuilt.pbl:0 ");
-  EXPECT_EQ(counts.Changed, 2);
+  // A folder holding no exported object is no library file, on either side.
+  EXPECT_EQ(got, "edited.pbl:3 equal.pbl:0 folder1.pbl:3 folder2.pbl:3 rebuilt.pbl:0 ");
+  EXPECT_EQ(counts.Changed, 3);
 
   auto cells = LibraryRowCells(l1[0], l2[0]);
   EXPECT_EQ(cells[1], "更改");
   EXPECT_EQ(cells[2], "2024-01-01 00:01:00");
   EXPECT_EQ(cells[5], "1");
+}
+
+// Libraries of every kind pair by library name; a folder library is classified by its objects,
+// and every object of a folder by its content, whatever its size and time.
+TEST(CompareLibraries, AcrossKinds) {
+  TTempDir dir;
+  const std::string code = "$PBExportHeader$w_a.srw\r\nglobal type w_a from window\r\nend type\r\n";
+  Side lib = Open(dir, "lib/app.pbl", {TFakeEntry{"w_a.srw", "global type w_a from window\r\nend type\r\n", 10}});
+  // The same object as a source-control copy: a byte-order mark, LF, no final break.
+  dir.Write("ws/app.pbl.src/w_a.srw", "\xEF\xBB\xBF$PBExportHeader$w_a.srw\nglobal type w_a from window\nend type");
+  // Two folders whose objects have the same size and time but not the same text.
+  fs::path x1 = dir.Write("x1/lib.pbl/w_a.srw", code), x2 = dir.Write("x2/lib.pbl/w_a.srw", code);
+  platform::WriteFileBytes(x2, std::string(code).replace(code.find("end"), 3, "END"));
+  fs::last_write_time(x2, fs::last_write_time(x1));
+  fs::create_directories(dir.Path() / "empty.pbl");
+  auto side = [&](std::vector<fs::path> files) {
+    sides::TSideReport report;
+    TLibSelection sel = CollectLibFiles(files, sides::ftLibraries, report);
+    EXPECT_TRUE(report.Empty());
+    return sel;
+  };
+  TDiff diff;
+  TObjectCheck check;
+  check.Diff = &diff;
+  auto result = [&](std::vector<fs::path> one, std::vector<fs::path> two) {
+    TLibSelection a = side(one), b = side(two);
+    TCompareCounts counts;
+    CompareLibraries(a, b, counts, check);
+    std::string s;
+    for (std::size_t i = 0; i < a.size(); ++i) s += (a[i].Key.empty() ? b[i].Key : a[i].Key) + ":" + std::to_string(a[i].Rec->CompareResult) + " ";
+    return s;
+  };
+  EXPECT_EQ(result({lib.Path}, {dir.Path() / "ws/app.pbl.src"}), "app.pbl:0 ");
+  EXPECT_EQ(result({dir.Path() / "ws/app.pbl.src"}, {lib.Path}), "app.pbl:0 ");
+  EXPECT_EQ(result({x1.parent_path()}, {x2.parent_path()}), "lib.pbl:3 ");
+  EXPECT_EQ(result({x1.parent_path()}, {x1.parent_path()}), "lib.pbl:0 ");
+  // A folder holding no object opposite a library file, on either side.
+  auto empty = GetFolderRec(dir.Path() / "empty.pbl"), file = GetFolderRec(lib.Path);
+  EXPECT_FALSE(SameLibrary(*empty, *file, check));
+  EXPECT_FALSE(SameLibrary(*file, *empty, check));
+
+  // A library that cannot be read makes its pair changed and is noted; the pairing goes on.
+  ASSERT_EQ(::mkfifo((dir.Path() / "pipe.pbl").c_str(), 0644), 0);
+  TFolderRec pipe = *file;
+  pipe.Path = dir.Path() / "pipe.pbl";
+  pipe.Time.Seconds += 1;
+  sides::TSideReport report;
+  check.Problems = &report;
+  EXPECT_FALSE(SameLibrary(*file, pipe, check));
+  ASSERT_EQ(report.Problems().size(), 1u);
+  EXPECT_EQ(report.Problems()[0].Where, pipe.Path.string());
+  EXPECT_NE(report.Problems()[0].Detail.find("Not a regular file"), std::string::npos);
+  check.Problems = nullptr;
+  EXPECT_THROW(SameLibrary(*file, pipe, check), platform::TFileError);
 }
 
 TEST(RowCells, EmptyCellsOfTheMissingSide) {

@@ -248,19 +248,4 @@ TEST(EntryKey, TypeLetterThenNameWithoutExtension) {
   EXPECT_EQ(EntryKey(""), "");
 }
 
-TEST(FolderRec, FilesAndFoldersAreFoundWithoutCase) {
-  TTempDir dir;
-  dir.Write("libs/Main.PBL", "12345678");
-  auto rec = GetFolderRec(dir.Path() / "LIBS" / "main.pbl");
-  ASSERT_TRUE(rec);
-  EXPECT_EQ(rec->Path, dir.Path() / "libs" / "Main.PBL");
-  EXPECT_EQ(rec->Size, 8);
-  EXPECT_FALSE(rec->IsDir);
-  EXPECT_EQ(rec->CompareResult, 0);
-  auto folder = GetFolderRec(dir.Path() / "libs");
-  ASSERT_TRUE(folder);
-  EXPECT_TRUE(folder->IsDir);
-  EXPECT_FALSE(GetFolderRec(dir.Path() / "nothing.pbl"));
-}
-
 }  // namespace

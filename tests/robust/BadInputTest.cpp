@@ -115,7 +115,7 @@ TEST_F(BadInput, CliNamesTheFileAndWhatItFound) {
   Write("good.pbl", good);
   Write("app.pbt", "Save Format v3.0(19990112)\r\nliblist \"good.pbl;gone.pbl;sub\\\\gone2.pbl\";\r\n");
   Write("ws.pbw", "Save Format v3.0(19990112)\r\n@begin Targets\r\n 0 \"app.pbt\";\r\n 1 \"lost\\\\lost.pbt\";\r\n@end;\r\n");
-  fs::create_directory(dir_.Path() / "folder.pbl");
+  fs::create_directory(dir_.Path() / "folder");
   ASSERT_EQ(::mkfifo(P("fifo.pbl").c_str(), 0644), 0);
 
   const std::vector<TCliCase> cases = {
@@ -139,12 +139,11 @@ TEST_F(BadInput, CliNamesTheFileAndWhatItFound) {
       {"damaged library in a comparison", {"compare", "@good.pbl", "@loop.pbl"}, 1,
        "warning: @loop.pbl: directory node read twice at offset " + std::to_string(sample_.Node(0)) + "\n", ""},
       {"missing library", {"list", "@none.pbl"}, 2, "quorvex-cli list: @none.pbl: no such file\n", ""},
-      {"folder as library", {"list", "@folder.pbl"}, 2,
-       "quorvex-cli list: Cannot open file \"@folder.pbl\". Is a directory\n", ""},
+      {"folder without libraries", {"list", "@folder"}, 1, "warning: @folder holds no library\n", ""},
       {"pipe as library", {"list", "@fifo.pbl"}, 2,
        "quorvex-cli list: Cannot open file \"@fifo.pbl\". Not a regular file\n", ""},
       {"target naming missing libraries", {"libs", "@app.pbt"}, 1,
-       "@sub/gone2.pbl does not exist\n@gone.pbl does not exist\n", "good.pbl\t"},
+       "@gone.pbl does not exist\n@sub/gone2.pbl does not exist\n", "good.pbl\t"},
       {"workspace naming a missing target", {"compare-libs", "@ws.pbw", "@good.pbl"}, 2,
        // The missing target ends the reading before the libraries are looked for.
        "quorvex-cli compare-libs: Cannot open file \"@lost/lost.pbt\". No such file or directory\n",

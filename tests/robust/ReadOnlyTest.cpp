@@ -156,12 +156,13 @@ TEST_F(ReadOnly, TheReadersOnlyRead) {
   ReadPbtLibList(pbt1_, libs);
   ReadPbwTargets(pbw2_, libs);
   EXPECT_EQ(libs.size(), 4u);
-  std::vector<fs::path> missing;
-  TLibSelection side1 = CollectLibFiles({pbt1_}, ftTarget, missing);
-  TLibSelection side2 = CollectLibFiles({pbw2_}, ftWorkspace, missing);
-  EXPECT_TRUE(missing.empty());
+  sides::TSideReport problems;
+  TLibSelection side1 = CollectLibFiles({pbt1_}, sides::ftTarget, problems);
+  TLibSelection side2 = CollectLibFiles({pbw2_}, sides::ftWorkspace, problems);
+  EXPECT_TRUE(problems.Empty());
   TDiff diff;
-  TObjectCheck check{&diff};
+  TObjectCheck check;
+  check.Diff = &diff;
   TCompareCounts counts;
   CompareLibraries(side1, side2, counts, check);
   EXPECT_EQ(counts.Changed, 1);

@@ -1,0 +1,41 @@
+// The sides of one quorvex-cli command: arguments turned into libraries of every kind (library
+// files, targets, workspaces, folder libraries, folders of libraries, git:REV:PATH), with the
+// problems met said once each on stderr.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sides/Collect.h"
+#include "sides/Library.h"
+
+namespace cli {
+
+class TSides {
+ public:
+  // The libraries of the arguments, each read by its own kind (or as `type`, one of the
+  // --type values, when not ftAuto), collected as one: each library once. An argument that does
+  // not exist or cannot be read is a TUsageError; libraries a target names that are missing or
+  // unreadable are problems, said by Warn.
+  TLibSelection Collect(const std::vector<std::string>& args, int type = sides::ftAuto);
+  // The one library an argument stands for; a TUsageError when it stands for none or several.
+  std::unique_ptr<TFolderRec> Library(const std::string& arg);
+  // Opens a library; a TUsageError when it cannot be opened.
+  std::unique_ptr<sides::TLibrary> Open(const TFolderRec& rec);
+
+  // Problems of the command: the collections' and those a pairing notes.
+  sides::TSideReport Report;
+  // Prints the problems not printed yet on stderr, one line each; true when one of all the
+  // problems so far is more than a note (a missing, unreadable or empty side).
+  bool Warn();
+
+ private:
+  sides::TSideCollector collector_;
+  std::size_t said_ = 0;
+};
+
+// A library's entries as read, with a warning on stderr where it is damaged.
+TDirList ReadEntries(sides::TLibrary& lib, const TFolderRec& rec, bool& warned);
+
+}  // namespace cli

@@ -1,0 +1,53 @@
+// Running another program (git) and talking to it through pipes. The program is looked up on
+// PATH; its standard error is collected (RunProgram) or dropped (TPipedProcess), never shown.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+struct TProgramResult {
+  int Exit = -1;  // the exit status; -1 when the program was ended by a signal
+  std::string Out, Err;
+};
+
+// Runs `program` with `args` in the folder `dir` (the current folder when empty), its standard
+// input empty, `env` added to the environment, and waits for it. Throws TFileError naming the
+// program when it cannot be started (not installed, not executable).
+TProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                          const std::filesystem::path& dir = {},
+                          const std::vector<std::pair<std::string, std::string>>& env = {});
+
+// A program that runs beside the caller, which writes requests to its standard input and reads
+// the answers from its standard output, one at a time. Reads block until the program answers;
+// a program that ends early makes them throw TFileError.
+class TPipedProcess {
+ public:
+  TPipedProcess(const std::string& program, const std::vector<std::string>& args, const std::filesystem::path& dir = {},
+                const std::vector<std::pair<std::string, std::string>>& env = {});
+  ~TPipedProcess();  // closes the program's input and waits for it to end
+  TPipedProcess(const TPipedProcess&) = delete;
+  TPipedProcess& operator=(const TPipedProcess&) = delete;
+
+  void Write(std::string_view bytes);
+  // The next line of output without its "\n".
+  std::string ReadLine();
+  // The next `count` bytes of output.
+  std::string Read(std::size_t count);
+
+ private:
+  void Fill();
+  std::string program_;
+  pid_t pid_ = -1;
+  int in_ = -1, out_ = -1;
+  std::string buffer_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace platform

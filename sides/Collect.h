@@ -1,0 +1,140 @@
+// The libraries of a side, collected from what the user gives: library files, targets,
+// workspaces, folder libraries, folders of libraries, and any of these in a git revision
+// (git:REV:PATH). Problems met on the way (missing or unreadable libraries, duplicates) are
+// collected as data, each once and in the order met, so that a view can say them in one message
+// and quorvex-cli one line each.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sides/Library.h"
+
+namespace sides {
+
+class TDiskTree;
+class TSourceTree;
+
+enum class TProblemKind : std::uint8_t {
+  Missing,      // a library named by a target or workspace, or a file given, does not exist
+  Unreadable,   // it exists but cannot be opened or read; Detail says why
+  Duplicate,    // a library of a name the side already holds; Detail is the name, Kept the one kept
+  NoLibraries,  // a folder given as a side holds no library at any depth
+};
+
+struct TSideProblem {
+  TProblemKind Kind = TProblemKind::Missing;
+  std::string Where;   // the library or file as the user writes it: a path, or git:REV:PATH
+  std::string Detail;  // Unreadable: the reason, naming the file; Duplicate: the library name
+  std::string Kept;    // Duplicate: where the library of that name that stays lies
+  bool Given = false;  // given directly (an argument, a chosen file), not named or found in a folder
+};
+
+// Problems of one command, each once (by kind and place), in the order met.
+class TSideReport {
+ public:
+  TSideReport();
+  ~TSideReport();
+  TSideReport(const TSideReport& other);
+  TSideReport& operator=(const TSideReport& other);
+  void Add(TSideProblem problem);
+  void Add(const TSideReport& other);
+  const std::vector<TSideProblem>& Problems() const { return problems_; }
+  bool Empty() const { return problems_.empty(); }
+  bool Contains(const TSideProblem& problem) const { return seen_.count({problem.Kind, problem.Where}) > 0; }
+  std::size_t Count(TProblemKind kind) const;
+  // One line for a user: "PATH does not exist", the reason of an unreadable library, "NAME
+  // already in Destination" for a name already on the side, "PATH left out: NAME is KEPT" for a
+  // second library of one name, "PATH holds no library".
+  static std::string Describe(const TSideProblem& problem);
+
+ private:
+  std::vector<TSideProblem> problems_;
+  std::set<std::pair<TProblemKind, std::string>> seen_;
+};
+
+// How the given files are read. ftAuto: by what each one is (a folder, git:REV:PATH, a file whose
+// extension is .pbt or .pbw, else a library file). The others are the open dialog's file types:
+// every file a library (a folder: a folder library or a folder of libraries), or the first file
+// read as a target or as a workspace, whatever its extension.
+enum TLibFileType { ftAuto = 0, ftLibraries = 1, ftTarget = 2, ftWorkspace = 3 };
+
+// The record of the library `path` of `tree` (`revision` when the tree is one): a library file,
+// or when `isDir` a folder library, whose size and time are its objects' unless `listObjects` is
+// false. Throws platform::TFileError when the folder cannot be listed.
+std::unique_ptr<TFolderRec> LibraryRecord(TSourceTree& tree, std::shared_ptr<TGitRevision> revision,
+                                          const fs::path& path, bool isDir, bool listObjects = true);
+
+// Whether `text` names a git revision side, git:REV or git:REV:PATH; sets `rev` and `path`.
+bool ParseGitSide(const std::string& text, std::string& rev, std::string& path);
+
+// Collects sides. One collector serves one command: folder listings and opened revisions are
+// read once and kept while it lives.
+class TSideCollector {
+ public:
+  // `gitFolder`: the folder whose repository git:REV:PATH sides are read from (the current
+  // folder when empty).
+  explicit TSideCollector(fs::path gitFolder = {});
+  ~TSideCollector();
+
+  // The libraries of `files` read as `fileType` says, each library once: a library met twice
+  // (two targets naming one file) is kept once without a word; a second library of a name met
+  // (a folder library beside the library file it was exported from, two targets naming libraries
+  // of one name in different folders) or of a name in `onSide` is left out and reported as a
+  // duplicate. Of two libraries of one name a library file takes precedence over a folder
+  // library, otherwise the first met; folders are walked in name order, so the choice is
+  // stable. Missing and unreadable libraries are reported; unreadable ones stay in the
+  // selection (their pairs are changed). Throws platform::TFileError when a target or
+  // workspace, or a target named by a workspace, cannot be read, and for a git side whose
+  // revision cannot be read (git missing, no repository, no such revision).
+  TLibSelection Collect(const std::vector<fs::path>& files, int fileType, TSideReport& report,
+                        const TLibSelection* onSide = nullptr);
+
+  // The same with a type for each file (a target or workspace type reads that file as one).
+  struct TGiven {
+    fs::path File;
+    int Type = ftAuto;
+  };
+  TLibSelection Collect(const std::vector<TGiven>& given, TSideReport& report, const TLibSelection* onSide = nullptr);
+
+ private:
+  struct TFound;
+  struct TTree;
+  static TFound Met(std::optional<TSideProblem> problem);
+  TTree Disk();
+  TTree Revision(const std::string& rev);
+  void ReadGiven(const fs::path& file, int fileType, std::vector<TFound>& found);
+  void ReadListFile(const TTree& tree, const fs::path& path, int fileType, std::vector<TFound>& found);
+  void Named(const TTree& tree, const fs::path& path, std::vector<TFound>& found);
+  void Walk(const TTree& tree, const fs::path& folder, std::vector<TFound>& found, bool given);
+  void AddLibrary(const TTree& tree, const fs::path& path, bool isDir, std::vector<TFound>& found, bool given);
+  // The same file or folder gives the same identity, however it was named.
+  std::string Identity(const TTree& tree, const fs::path& path);
+
+  fs::path gitFolder_;
+  std::shared_ptr<TDiskTree> disk_;
+  std::map<std::string, std::shared_ptr<TGitRevision>> revisions_;
+  std::set<std::string> missing_, libraries_;  // identities met by the current collection
+  std::size_t met_ = 0;                          // libraries met, the same one again included
+  std::map<std::string, std::string> canonicalFolders_;
+};
+
+// The library name of a folder library: what its one `*.pbg` object list names as its library,
+// else the folder's name without ".src", with ".pbl" added when it does not end so.
+std::string FolderLibraryName(TSourceTree& tree, const fs::path& folder);
+
+}  // namespace sides
+
+// Collects the libraries of `files` with a collector of its own (see TSideCollector::Collect).
+TLibSelection CollectLibFiles(const std::vector<fs::path>& files, int fileType, sides::TSideReport& report,
+                              const TLibSelection* onSide = nullptr);
+
+// The record of the library file or folder library `path` on disk (found without regard to
+// letter case), or null when nothing of that name exists.
+std::unique_ptr<TFolderRec> GetFolderRec(const fs::path& path);

@@ -1,0 +1,118 @@
+// A library of any kind, as the pairing and the views use it: a library file (.pbl), a folder
+// library (a folder of exported objects: the `X.pbl.src` folders of a source-control work tree, the
+// `X.pbl` folders of a solution, a release's folder of exports), each on disk or in a revision of
+// a git repository.
+//
+// TFolderRec records one library of a side: its kind, its size and time, and what is needed to
+// find it again (a path on disk, or a repository, revision and path). OpenLibrary turns it into a
+// TLibrary, which reads the library's directory of objects into a TDirList and exports one
+// object's lines. Libraries are only ever read.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pbl/PbFuncs.h"
+#include "platform/DateTime.h"
+
+namespace sides {
+class TGitRevision;
+class TSourceTree;
+}  // namespace sides
+
+// One library of a side.
+struct TFolderRec {
+  fs::path Path;     // on disk: the file or folder as found; in a revision: its path from the top
+  bool IsDir = false;  // a folder library
+  std::int64_t Size = 0;  // a file's bytes; a folder library: the bytes of its exported objects
+  TDateTime Time;         // a file's last write; a folder: its newest object's; a revision: its commit's
+  std::uint8_t CompareResult = 0;
+  std::shared_ptr<sides::TGitRevision> Revision;  // the revision that holds the library; null on disk
+};
+
+// The libraries of a side: (library name, record). The name is UTF-8: the file name of a library
+// file, the library a folder library stands for (pfcwnsrv.pbl for a pfcwnsrv.pbl.src folder).
+using TLibSelection = std::vector<TKeyed<TFolderRec>>;
+
+namespace sides {
+
+enum class TLibKind : std::uint8_t { File, Folder, RevisionFile, RevisionFolder };
+TLibKind KindOf(const TFolderRec& rec);
+
+// Where a library lies as the user writes it: a path on disk, or git:REV:PATH (UTF-8).
+std::string LibraryLocation(const TFolderRec& rec);
+
+// An open library of any kind.
+class TLibrary {
+ public:
+  virtual ~TLibrary() = default;
+  // Appends (key, entry) for every object. A library file's entries are its source entries; a
+  // folder's are its `.sr?` files, with the file's size, time and comment, and DataOffset the
+  // index by which Export finds the file again.
+  virtual void ReadDirectory(TDirList& list, TReadReport* report = nullptr) = 0;
+  // Appends the export text of an entry that ReadDirectory gave. Throws platform::TFileError
+  // when an object's file cannot be read.
+  virtual void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) = 0;
+  // Whether two objects of equal size and time may be taken as the same without reading them:
+  // true for library files, whose entries carry the times PowerBuilder gave them; false for
+  // files, whose times are those of a checkout.
+  virtual bool TrustsSizeAndTime() const = 0;
+  // An object as the user writes it in a message: the library's location and the object.
+  virtual std::string EntryLocation(const TEntryRec& entry) const = 0;
+};
+
+// A library file read through a stream (from disk, or held in memory).
+class TPblLibrary : public TLibrary {
+ public:
+  explicit TPblLibrary(std::unique_ptr<TLibStream> stream) : stream_(std::move(stream)) {}
+  void ReadDirectory(TDirList& list, TReadReport* report = nullptr) override;
+  void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) override;
+  bool TrustsSizeAndTime() const override { return true; }
+  std::string EntryLocation(const TEntryRec& entry) const override;
+  const TLibStream& Stream() const { return *stream_; }
+
+ private:
+  std::unique_ptr<TLibStream> stream_;
+};
+
+// A library file's stream that someone else owns (it must outlive the library).
+class TPblStreamView : public TLibrary {
+ public:
+  explicit TPblStreamView(const TLibStream& stream) : stream_(stream) {}
+  void ReadDirectory(TDirList& list, TReadReport* report = nullptr) override;
+  void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) override;
+  bool TrustsSizeAndTime() const override { return true; }
+  std::string EntryLocation(const TEntryRec& entry) const override;
+
+ private:
+  const TLibStream& stream_;
+};
+
+// A folder of exported objects in a tree (the disk, or a revision).
+class TFolderLibrary : public TLibrary {
+ public:
+  TFolderLibrary(std::shared_ptr<TSourceTree> tree, fs::path folder);
+  void ReadDirectory(TDirList& list, TReadReport* report = nullptr) override;
+  void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) override;
+  bool TrustsSizeAndTime() const override { return false; }
+  std::string EntryLocation(const TEntryRec& entry) const override;
+
+ private:
+  fs::path FileOf(const TEntryRec& entry) const;
+  std::shared_ptr<TSourceTree> tree_;
+  fs::path folder_;
+  std::vector<std::string> files_;  // the names of the objects' files, by DataOffset
+};
+
+// Opens the library a record stands for. Throws platform::TFileError when it cannot be opened:
+// a file that cannot be read, or that is no regular file; a folder that cannot be listed.
+std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec);
+
+// Time of an object's file as an entry's time: seconds from 1970-01-01 08:00:00 of the same clock,
+// so that PbTimeToDateTime gives the file's own time back.
+std::int32_t EntryTimeOf(TDateTime time);
+
+}  // namespace sides

@@ -1,0 +1,102 @@
+// Exported objects' files: every encoding and line-end style gives the lines a library's export
+// gives, HEXASCII runs included; and the real files of two releases agree with their library.
+#include <gtest/gtest.h>
+
+#include "LibWriter.h"
+#include "platform/CodePage.h"
+#include "platform/FileSys.h"
+#include "sides/ExportFile.h"
+#include "sides/Library.h"
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+std::string Cp(const std::string& utf8) { return platform::Utf8ToCodePage(utf8); }
+
+std::string Utf16(const std::u16string& text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t c : text) {
+    char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+    bytes += bigEndian ? hi : lo;
+    bytes += bigEndian ? lo : hi;
+  }
+  return bytes;
+}
+
+struct TDecodeCase {
+  const char* Name;
+  std::string Bytes;
+  Lines Expected;  // UTF-8
+};
+
+TEST(DecodeExportFile, EveryEncodingAndLineEndGivesTheSameLines) {
+  const Lines text = {"$PBExportHeader$w_登陆.srw", "$PBExportComments$登陆窗口 ©", "", "end type"};
+  const std::string lf = "$PBExportHeader$w_登陆.srw\n$PBExportComments$登陆窗口 ©\n\nend type";
+  const std::vector<TDecodeCase> cases = {
+      {"UTF-8 with a mark, LF, no final break", "\xEF\xBB\xBF" + lf, text},
+      {"UTF-8 without a mark, CR LF", "$PBExportHeader$w_登陆.srw\r\n$PBExportComments$登陆窗口 ©\r\n\r\nend type\r\n", text},
+      {"UTF-16 little-endian, CR", Utf16(u"$PBExportHeader$w_登陆.srw\r$PBExportComments$登陆窗口 ©\r\rend type\r", false), text},
+      {"UTF-16 big-endian", Utf16(u"$PBExportHeader$w_登陆.srw\n$PBExportComments$登陆窗口 ©\n\nend type\n", true), text},
+      {"code page (GBK)", Cp("$PBExportHeader$w_登陆.srw\r\n$PBExportComments$登陆窗口 ©\r\n\r\nend type\r\n"), text},
+      {"HEXASCII", "HA$PBExportHeader$w_$$HEX2$$7b764696$$ENDHEX$$.srw\r\n$PBExportComments$$$HEX4$$7b764696977ae353$$ENDHEX$$ $$HEX1$$a900$$ENDHEX$$\r\n\r\nend type\r\n",
+       text},
+      {"HEXASCII runs side by side, a character outside the BMP",
+       "HA$PBExportHeader$x.sru\n$$HEX1$$a000$$ENDHEX$$$$HEX2$$3dd800de$$ENDHEX$$a$$HEX2$$b0002000$$ENDHEX$$b\n",
+       {"$PBExportHeader$x.sru", "\u00A0\U0001F600a\u00B0 b"}},
+      {"broken HEXASCII runs stay as written",
+       "HA$PBExportHeader$x.sru\n$$HEX1$$a0$$ENDHEX$$ $$HEX1$$zz00$$ENDHEX$$ $$HEX$$a000$$ENDHEX$$ $$HEX1$$a000\n",
+       {"$PBExportHeader$x.sru", "$$HEX1$$a0$$ENDHEX$$ $$HEX1$$zz00$$ENDHEX$$ $$HEX$$a000$$ENDHEX$$ $$HEX1$$a000"}},
+      {"runs are decoded only in HEXASCII exports", "$PBExportHeader$x.sru\n$$HEX1$$a000$$ENDHEX$$\n",
+       {"$PBExportHeader$x.sru", "$$HEX1$$a000$$ENDHEX$$"}},
+      {"an empty file", "", {}},
+  };
+  for (const TDecodeCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Lines expected;
+    for (const std::string& line : c.Expected) expected.push_back(Cp(line));
+    EXPECT_EQ(sides::DecodeExportFile(c.Bytes), expected);
+  }
+}
+
+TEST(ExportFileName, SourceExtensionsInAnyCaseOnly) {
+  for (const char* name : {"w_main.srw", "D_LIST.SRD", "f.Srf", "a.srx"}) EXPECT_TRUE(sides::IsExportFileName(name)) << name;
+  for (const char* name : {"w_main.sr", "app.pbl", ".srw", "a.srw.bak", "pfewnsrv.pbg", "readme"})
+    EXPECT_FALSE(sides::IsExportFileName(name)) << name;
+  EXPECT_EQ(sides::ExportComment({"$PBExportHeader$a.sru", "$PBExportComments$Utility"}), "Utility");
+  EXPECT_EQ(sides::ExportComment({"$PBExportHeader$a.sru", "forward"}), "");
+}
+
+// The 2021 library and its source-control copy hold the same lines object by object; the 2017
+// HEXASCII exports decode to the 2021 text wherever the object did not change.
+TEST(RealExports, LibraryAndFilesOfTwoReleasesAgree) {
+  const fs::path data = testsupport::TestDataDir();
+  const fs::path root = data / "pfc";
+  if (data.empty() || !fs::exists(root / "PB2021/Source/pfewnsrv/pfewnsrv.pbl")) GTEST_SKIP() << "no pfc test data";
+  const fs::path files2021 = root / "PB2021/Source/ws_objects/pfewnsrv/pfewnsrv.pbl.src";
+  sides::TPblLibrary library(std::make_unique<TLibStream>(root / "PB2021/Source/pfewnsrv/pfewnsrv.pbl"));
+  TDirList entries;
+  library.ReadDirectory(entries);
+  ASSERT_EQ(entries.size(), 15u);
+  for (const auto& item : entries) {
+    const std::string name = platform::CodePageToUtf8(item.Rec->Name);
+    Lines exported;
+    library.Export(*item.Rec, exported);
+    EXPECT_EQ(sides::DecodeExportFile(platform::ReadFileBytes(files2021 / name)), exported) << name;
+    Lines hex = sides::DecodeExportFile(platform::ReadFileBytes(root / "PB2017/Source/pfewnsrv" / name));
+    EXPECT_EQ(hex, exported) << name;
+  }
+  // A HEXASCII export with characters outside ASCII, unchanged between the releases.
+  const fs::path colors2017 = root / "PB2017/Source/pfcapsrv/pfc_n_cst_colorconv.sru";
+  const fs::path colors2021 = root / "PB2021/Source/ws_objects/pfcapsrv/pfcapsrv.pbl.src/pfc_n_cst_colorconv.sru";
+  std::string raw = platform::ReadFileBytes(colors2017);
+  ASSERT_NE(raw.find("$$HEX2$$b0002000$$ENDHEX$$"), std::string::npos);
+  Lines decoded = sides::DecodeExportFile(raw);
+  EXPECT_EQ(decoded, sides::DecodeExportFile(platform::ReadFileBytes(colors2021)));
+  bool degree = false;
+  for (const std::string& line : decoded) degree = degree || line.find(Cp("CIE-H° from 0 to 360°")) != std::string::npos;
+  EXPECT_TRUE(degree);
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+// Sides in git revisions: a repository made here with two commits, read through git as folder
+// libraries, library files and targets of each revision, paired with each other and with the work
+// tree; bad revisions and paths; and the repository left exactly as it was.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "LibWriter.h"
+#include "RunCli.h"
+#include "compare/Pairing.h"
+#include "sides/Collect.h"
+#include "sides/GitTree.h"
+
+using testsupport::TFakeEntry;
+using testsupport::TLibWriter;
+using testsupport::TTempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Library(const std::vector<TFakeEntry>& entries) {
+  TLibWriter w(true);
+  w.AddNode(entries);
+  return w.Build();
+}
+
+class GitSides : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::system("git --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "git is not installed";
+    repo_ = dir_.Path() / "repo";
+    fs::create_directories(repo_);
+    Git("init -q");
+    // Release 1: a solution library folder, a library file and the target naming both.
+    dir_.Write("repo/src/lib1.pbl/w_a.srw", "\xEF\xBB\xBF$PBExportHeader$w_a.srw\nglobal type w_a from window\nend type\n");
+    dir_.Write("repo/src/lib1.pbl/n_b.sru", "\xEF\xBB\xBF$PBExportHeader$n_b.sru\n$PBExportComments$Helper\nx\n");
+    dir_.Write("repo/src/lib2.pbl", Library({{"f_x.srf", "global function f_x\r\n", 100}}));
+    dir_.Write("repo/src/app.pbt", "LIBLIST \"LIB1.PBL;lib2.pbl;gone.pbl\";\r\n");
+    Commit("2024-01-02T03:04:05+00:00");
+    // Release 2: one object changed, one removed, one added; the library file as it was.
+    dir_.Write("repo/src/lib1.pbl/w_a.srw", "\xEF\xBB\xBF$PBExportHeader$w_a.srw\nglobal type w_a from window\nint i\nend type\n");
+    fs::remove(repo_ / "src/lib1.pbl/n_b.sru");
+    dir_.Write("repo/src/lib1.pbl/d_c.srd", "\xEF\xBB\xBF$PBExportHeader$d_c.srd\nrelease 12.5;\n");
+    Commit("2024-02-03T04:05:06+00:00");
+  }
+
+  void Git(const std::string& args) {
+    std::string cmd = "cd " + testsupport::Quote(repo_.string()) +
+                      " && git -c user.name=Tester -c user.email=tester@example.com " + args + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  }
+  void Commit(const std::string& date) { Git("add -A && GIT_COMMITTER_DATE=" + date + " git -c user.name=T -c user.email=t@example.com commit -q -m r"); }
+
+  TLibSelection Side(const std::string& side, sides::TSideReport& report) {
+    sides::TSideCollector collector(repo_);
+    return collector.Collect({fs::path(side)}, sides::ftAuto, report);
+  }
+
+  // Every file under the repository with its size, time and bytes.
+  std::map<std::string, std::string> Snapshot() {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(repo_)) {
+      struct stat st {};
+      ::lstat(e.path().c_str(), &st);
+      std::string state = std::to_string(st.st_size) + "@" + std::to_string(st.st_mtim.tv_sec) + "." +
+                          std::to_string(st.st_mtim.tv_nsec);
+      if (e.is_regular_file()) state += ":" + platform::ReadFileBytes(e.path());
+      files[e.path().string()] = state;
+    }
+    return files;
+  }
+
+  TTempDir dir_;
+  fs::path repo_;
+};
+
+std::string Names(const TLibSelection& sel) {
+  std::string s;
+  for (const auto& item : sel) s += item.Key + "=" + sides::LibraryLocation(*item.Rec) + " ";
+  return s;
+}
+
+TEST_F(GitSides, RevisionsAreSidesOfEveryKind) {
+  const auto before = Snapshot();
+  sides::TSideReport report;
+  TLibSelection old = Side("git:HEAD~1:src", report), now = Side("git:HEAD:src", report);
+  // A folder's library files first, then its folders.
+  EXPECT_EQ(Names(old), "lib2.pbl=git:HEAD~1:src/lib2.pbl lib1.pbl=git:HEAD~1:src/lib1.pbl ");
+  ASSERT_EQ(now.size(), 2u);
+  EXPECT_EQ(sides::KindOf(*now[0].Rec), sides::TLibKind::RevisionFile);
+  EXPECT_EQ(sides::KindOf(*now[1].Rec), sides::TLibKind::RevisionFolder);
+  EXPECT_EQ(platform::FormatDateTime(now[1].Rec->Time), platform::FormatDateTime(platform::LocalFromUnixTime(1706933106)));
+  EXPECT_TRUE(report.Empty()) << sides::TSideReport::Describe(report.Problems()[0]);
+
+  // A target of a revision names libraries of that revision, found without regard to case.
+  TLibSelection byTarget = Side("git:HEAD~1:src/app.pbt", report);
+  EXPECT_EQ(Names(byTarget), "lib1.pbl=git:HEAD~1:src/lib1.pbl lib2.pbl=git:HEAD~1:src/lib2.pbl ");
+  ASSERT_EQ(report.Problems().size(), 1u);
+  EXPECT_EQ(sides::TSideReport::Describe(report.Problems()[0]), "git:HEAD~1:src/gone.pbl does not exist");
+
+  // The objects of a revision: key, size, time and comment.
+  auto lib = sides::OpenLibrary(*old[1].Rec);
+  TDirList objects;
+  lib->ReadDirectory(objects);
+  ASSERT_EQ(objects.size(), 2u);
+  EXPECT_EQ(objects[0].Key, "un_b");
+  EXPECT_EQ(objects[0].Rec->CommentLen, 6);
+  EXPECT_EQ(platform::FormatDateTime(PbTimeToDateTime(objects[0].Rec->Time)),
+            platform::FormatDateTime(platform::LocalFromUnixTime(1704164645)));
+
+  // Two revisions pair by objects; the library file, the same in both, is the same.
+  TDiff diff;
+  TObjectCheck check;
+  check.Diff = &diff;
+  TCompareCounts counts;
+  CompareLibraries(old, now, counts, check);
+  EXPECT_EQ(Names(old), "lib1.pbl=git:HEAD~1:src/lib1.pbl lib2.pbl=git:HEAD~1:src/lib2.pbl ");  // sorted by name
+  EXPECT_EQ(old[0].Rec->CompareResult, crChanged);
+  EXPECT_EQ(old[1].Rec->CompareResult, crSame);
+  EXPECT_EQ(Snapshot(), before);  // nothing of the repository was written
+
+  // A revision opposite the work tree: line ends and byte-order marks are no change.
+  dir_.Write("repo/src/lib1.pbl/w_a.srw", "$PBExportHeader$w_a.srw\r\nglobal type w_a from window\r\nint i\r\nend type");
+  sides::TSideReport diskReport;
+  TLibSelection disk = CollectLibFiles({repo_ / "src"}, sides::ftAuto, diskReport);
+  now = Side("git:HEAD:src", report);
+  CompareLibraries(now, disk, counts, check);
+  EXPECT_EQ(counts.Changed, 0);
+  EXPECT_EQ(counts.Added + counts.Deleted, 0);
+}
+
+TEST_F(GitSides, BadRevisionsPathsAndRepositoriesAreNamed) {
+  sides::TSideReport report;
+  struct {
+    std::string Side;
+    fs::path Folder;
+    std::string Message;
+  } errors[] = {
+      {"git:nosuch:src", repo_, "git:nosuch: no revision \"nosuch\" in the repository"},
+      {"git:--output=x", repo_, "git:--output=x: no revision named"},
+      {"git::src", repo_, "git:: no revision named"},
+      {"git:HEAD", dir_.Path(), "is not in a git repository"},
+  };
+  for (const auto& e : errors) {
+    sides::TSideCollector collector(e.Folder);
+    try {
+      collector.Collect({fs::path(e.Side)}, sides::ftAuto, report);
+      ADD_FAILURE() << e.Side << " was read";
+    } catch (const platform::TFileError& err) {
+      EXPECT_NE(std::string(err.what()).find(e.Message), std::string::npos) << err.what();
+    }
+  }
+  EXPECT_TRUE(Side("git:HEAD:nowhere/lib.pbl", report).empty());
+  ASSERT_EQ(report.Problems().size(), 1u);
+  EXPECT_EQ(sides::TSideReport::Describe(report.Problems()[0]), "git:HEAD:nowhere/lib.pbl does not exist");
+  EXPECT_TRUE(report.Problems()[0].Given);
+
+  // Without the git program.
+  const std::string path = std::getenv("PATH");
+  ::setenv("PATH", dir_.Path().c_str(), 1);
+  try {
+    Side("git:HEAD:src", report);
+    ADD_FAILURE() << "read without git";
+  } catch (const platform::TFileError& err) {
+    EXPECT_NE(std::string(err.what()).find("\"git\" was not found"), std::string::npos) << err.what();
+  }
+  ::setenv("PATH", path.c_str(), 1);
+}
+
+}  // namespace
