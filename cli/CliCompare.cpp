@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "CliStructure.h"
 #include "diff/HashUnit.h"
 #include "compare/Rows.h"
 #include "compare/Pairing.h"
@@ -34,10 +35,15 @@ std::vector<std::string> LoadText(const std::string& arg) {
 }
 
 int RunDiff(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--diffs-only"});
+  TArgs args = ParseArgs(words, StructureValueFlags(), WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--diffs-only", "--json"}));
   if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
   const bool ic = args.Has("--ignore-case"), ib = args.Has("--ignore-blanks");
+  if (args.Has("--json") && !WantsStructure(args)) throw TUsageError("diff: --json goes with --by-section");
   std::vector<std::string> text1 = LoadText(args.Operands[0]), text2 = LoadText(args.Operands[1]);
+  if (WantsStructure(args)) {
+    int code = RunStructuredDiff(args, text1, text2, StructureOptions(args, ic, ib));
+    if (code >= 0) return code;
+  }
   TDiff diff;
   if (!diff.Execute(HashLines(text1, ic, ib), HashLines(text2, ic, ib)))
     throw TUsageError("diff: the texts are too long to compare");
@@ -107,6 +113,7 @@ const std::array<const char*, 6> kLibraryFields{"name", "result", "time1", "size
 
 struct TObjectPairs {
   std::vector<std::array<std::string, 7>> Rows;
+  std::vector<std::uint8_t> Kinds;  // what kind of change each pair is
   TCompareCounts Counts;
 };
 
@@ -124,7 +131,10 @@ TObjectPairs CompareLibraryObjects(const fs::path& p1, const fs::path& p2, const
               << report.Describe() << "\n";
     warned = true;
   }
-  for (std::size_t i : ObjectRowOrder(a.List, b.List)) out.Rows.push_back(ObjectRowCells(a.List[i], b.List[i]));
+  for (std::size_t i : ObjectRowOrder(a.List, b.List)) {
+    out.Rows.push_back(ObjectRowCells(a.List[i], b.List[i]));
+    out.Kinds.push_back(a.List[i].Rec->ChangeKind);
+  }
   return out;
 }
 
@@ -135,18 +145,21 @@ void PrintObjects(const TObjectPairs& pairs, bool json, const std::string& inden
     return;
   }
   std::cout << "{\"rows\": [";
-  for (std::size_t i = 0; i < pairs.Rows.size(); ++i)
-    std::cout << (i ? ",\n" : "\n") << indent << "  " << CellsJson(pairs.Rows[i], kObjectFields);
+  for (std::size_t i = 0; i < pairs.Rows.size(); ++i) {
+    std::string row = CellsJson(pairs.Rows[i], kObjectFields);
+    row.insert(row.size() - 1, ", \"change\": " + JsonString(ChangeKindField(pairs.Kinds[i])));
+    std::cout << (i ? ",\n" : "\n") << indent << "  " << row;
+  }
   std::cout << (pairs.Rows.empty() ? "" : "\n" + indent) << "], \"counts\": " << CountsJson(pairs.Counts) << "}";
 }
 
 bool AllSame(const TCompareCounts& c) { return c.Added == 0 && c.Deleted == 0 && c.Changed == 0; }
 
 int RunCompare(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--json"});
+  TArgs args = ParseArgs(words, StructureValueFlags(), WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--json"}));
   if (args.Operands.size() != 2) throw TUsageError("compare: name two libraries");
   TDiff diff;
-  TObjectCheck check{&diff, {args.Has("--ignore-case"), args.Has("--ignore-blanks")}};
+  TObjectCheck check{&diff, StructureOptions(args, args.Has("--ignore-case"), args.Has("--ignore-blanks"))};
   bool warned = false;
   TObjectPairs pairs = CompareLibraryObjects(Existing(args.Operands[0]), Existing(args.Operands[1]), check, warned);
   PrintObjects(pairs, args.Has("--json"), "");
@@ -191,7 +204,8 @@ TLibSelection CollectSide(const std::string& arg, bool side1, bool& warned) {
 }
 
 int RunCompareLibs(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--objects", "--json", "--ignore-case", "--ignore-blanks"});
+  TArgs args = ParseArgs(words, StructureValueFlags(),
+                         WithStructureSwitches({"--objects", "--json", "--ignore-case", "--ignore-blanks"}));
   if (args.Operands.size() != 2) throw TUsageError("compare-libs: name two sides (library, target or workspace)");
   const bool json = args.Has("--json");
   bool warned = false;
@@ -201,7 +215,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   counts.Count1 = static_cast<std::int32_t>(side1.size());
   counts.Count2 = static_cast<std::int32_t>(side2.size());
   TDiff diff;
-  TObjectCheck check{&diff, {args.Has("--ignore-case"), args.Has("--ignore-blanks")}};
+  TObjectCheck check{&diff, StructureOptions(args, args.Has("--ignore-case"), args.Has("--ignore-blanks"))};
   const bool showProgress = isatty(fileno(stderr));
   TPairProgress progress;
   if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 
 #include "diff/HashUnit.h"
 #include "platform/CodePage.h"
@@ -78,6 +79,7 @@ bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, con
   std::vector<std::string> lines1, lines2;
   ExportEntry(stream1, entry1, lines1, check.Report);
   ExportEntry(stream2, entry2, lines2, check.Report);
+  if (auto same = compare::CheckByStructure(lines1, lines2, check.Options, check.Note)) return *same;
   std::vector<std::uint32_t> hash1 = HashLines(lines1, check.Options.IgnoreCase, check.Options.IgnoreBlanks);
   std::vector<std::uint32_t> hash2 = HashLines(lines2, check.Options.IgnoreCase, check.Options.IgnoreBlanks);
   TDiff local;
@@ -94,12 +96,25 @@ bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, con
 
 void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
                     TCompareCounts& counts, const TObjectCheck& check) {
+  std::unordered_map<const TEntryRec*, std::uint8_t> kinds;
   std::function<bool(const TEntryRec&, const TEntryRec&)> same = [&](const TEntryRec& e1, const TEntryRec& e2) {
     if (e1.Size == e2.Size && e1.Time == e2.Time) return true;
     if (!stream1 || !stream2) throw std::logic_error("CompareObjects() - a side with entries has no library.");
-    return CheckObjectContents(*stream1, e1, *stream2, e2, check);
+    compare::TChangeNote note;
+    TObjectCheck noting = check;
+    noting.Note = &note;
+    bool result = CheckObjectContents(*stream1, e1, *stream2, e2, noting);
+    // A pair the lines call the same (blank lines apart) has nothing to explain.
+    if (result && (!note.ByStructure || note.Kind == compare::ckLayout)) note.Kind = 0;
+    if (note.Kind) kinds[&e1] = note.Kind;
+    return result;
   };
   PairLists<TEntryRec>(list1, list2, CompareKeys, same, counts);
+  for (std::size_t i = 0; i < list1.size(); ++i) {
+    auto it = kinds.find(list1[i].Rec.get());
+    std::uint8_t kind = it == kinds.end() ? 0 : it->second;
+    list1[i].Rec->ChangeKind = list2[i].Rec->ChangeKind = kind;
+  }
 }
 
 bool CheckLibraryContents(const fs::path& path1, const fs::path& path2, const TObjectCheck& check) {

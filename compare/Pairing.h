@@ -12,6 +12,7 @@
 #include "diff/DiffUnit.h"
 #include "compare/CompareCounts.h"
 #include "compare/Options.h"
+#include "compare/Structured.h"
 #include "pbl/PbFuncs.h"
 
 enum TCompareResult : std::uint8_t { crSame = 0, crAdded = 1, crDeleted = 2, crChanged = 3 };
@@ -57,16 +58,19 @@ struct TObjectCheck {
   TDiff* Diff = nullptr;
   compare::TCompareOptions Options;
   TReadReport* Report = nullptr;
+  compare::TChangeNote* Note = nullptr;  // where to note what kind of change a pair is
 };
 
 // Whether two entries' sources count as the same: their export texts differ at most by added or
 // removed lines that are empty after trimming blanks and control characters. An incomplete
-// difference search counts as different.
+// difference search counts as different. Under the structure options the sections (DataWindows:
+// the attributes) decide instead, where the texts are understood (compare/Structured.h).
 bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, const TLibStream& stream2,
                          const TEntryRec& entry2, const TObjectCheck& check);
 
 // Pairs two sorted directory lists in place; pairs whose size or time differ are decided by the
-// content check. A stream may be null for a side whose list is empty.
+// content check, which also sets both records' ChangeKind. A stream may be null for a side whose
+// list is empty.
 void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
                     TCompareCounts& counts, const TObjectCheck& check);
 
@@ -150,6 +154,7 @@ void RemovePlaceholders(std::vector<TKeyed<T>>& list) {
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
     } else {
       list[i].Rec->CompareResult = crSame;
+      if constexpr (requires { list[i].Rec->ChangeKind; }) list[i].Rec->ChangeKind = 0;
     }
   }
 }
