@@ -60,8 +60,8 @@ bool LinesDiffer(const std::vector<std::string>& a, const std::vector<std::strin
 // sections in place the larger sections stay and the smaller ones are the moved ones.
 std::vector<bool> LongestOrder(const std::vector<std::int32_t>& seq, const std::vector<std::int64_t>& weight) {
   const std::size_t n = seq.size();
+  if (std::is_sorted(seq.begin(), seq.end())) return std::vector<bool>(n, true);  // nothing moved
   std::vector<bool> keep(n, false);
-  if (n == 0) return keep;
   std::vector<std::int32_t> prev(n, -1);
   std::size_t best = 0;
   if (n <= kWeighedOrderLimit) {
@@ -368,8 +368,8 @@ std::vector<TSectionRow> SectionRows(const TStructuredDiff& diff, const TStructu
         rows.push_back(left ? TSectionRow{k, -1, pi, 2} : TSectionRow{-1, k, pi, 1});
       continue;
     }
-    auto [f1, l1] = range(s1, pair.Index1, lines1);
-    auto [f2, l2] = range(s2, pair.Index2, lines2);
+    const auto range1 = range(s1, pair.Index1, lines1), range2 = range(s2, pair.Index2, lines2);
+    const std::int32_t f1 = range1.first, l1 = range1.second, f2 = range2.first, l2 = range2.second;
     std::vector<std::string> a(lines1.begin() + f1, lines1.begin() + l1 + 1);
     std::vector<std::string> b(lines2.begin() + f2, lines2.begin() + l2 + 1);
     TDiff engine;

@@ -23,6 +23,7 @@ struct TNode {
   TShape Shape = TShape::Atom;
   std::string_view CallName;
   std::vector<TNode> Items;
+  bool Commas = false;  // a list or call whose items are separated by commas
 };
 
 bool AtomChar(char c) {
@@ -70,11 +71,12 @@ class TReader {
   }
   const std::string& Error() const { return error_; }
 
-  // The items of a list whose '(' was just read, up to and including its ')'.
-  bool ReadList(std::vector<TNode>& items) {
+  // The items of a list whose '(' was just read, up to and including its ')'; `commas` tells
+  // whether they are separated by commas.
+  bool ReadList(std::vector<TNode>& items, bool& commas) {
     const std::size_t open = pos_ - 1;
     if (++depth_ > kMaxDepth) return Fail(open, "lists nested more than " + std::to_string(kMaxDepth) + " deep");
-    const bool commas = HasTopComma(pos_);
+    commas = HasTopComma(pos_);
     for (;;) {
       SkipSpace();
       while (Peek() == ',') {
@@ -118,14 +120,14 @@ class TReader {
     } else if (c == '(') {
       ++pos_;
       v.Shape = TShape::List;
-      if (!ReadList(v.Items)) return false;
+      if (!ReadList(v.Items, v.Commas)) return false;
     } else if (AtomChar(c)) {
       std::string_view atom = ReadAtom();
       if (Peek() == '(') {
         ++pos_;
         v.Shape = TShape::Call;
         v.CallName = atom;
-        if (!ReadList(v.Items)) return false;
+        if (!ReadList(v.Items, v.Commas)) return false;
       } else if (commas) {
         // Unquoted text with blanks in it runs to the next comma or ')' of its line.
         std::size_t p = pos_;
@@ -244,7 +246,7 @@ const TDwAttribute* Find(const std::vector<TDwAttribute>& attrs, std::string_vie
 
 // Object keys: by name, groups by level, table columns by name, others by keyword and ordinal.
 void MakeKeys(std::vector<TDwObject>& objects) {
-  std::map<std::string, int> ordinals;
+  std::map<std::string, int> ordinals, suffix;
   std::set<std::string> used;
   int columns = 0;
   for (TDwObject& o : objects) {
@@ -262,7 +264,8 @@ void MakeKeys(std::vector<TDwObject>& objects) {
       key = n == 1 ? o.Keyword : o.Keyword + " #" + std::to_string(n);
     }
     std::string unique = key;
-    for (int n = 2; used.count(Lower(unique)); ++n) unique = key + " #" + std::to_string(n);
+    int& n = suffix[Lower(key)];
+    while (used.count(Lower(unique))) unique = key + " #" + std::to_string(std::max(++n, 2));
     used.insert(Lower(unique));
     o.Key = std::move(unique);
   }
@@ -279,8 +282,12 @@ void Push(TTextForm& form, std::string_view text, const std::string& object, con
   }
 }
 
-void PushAttribute(TTextForm& form, const char* indent, const TDwAttribute& a, const std::string& object) {
-  Push(form, indent + (a.Name.empty() ? a.Value : a.Name + "=" + a.Value), object, a.Key);
+void PushAttribute(TTextForm& form, const char* indent, const TDwAttribute& a, const TDwObject& object, bool last) {
+  // An empty value is written as an empty string, which compares the same, so that the next
+  // line is not read as its value.
+  std::string value = a.Value.empty() ? "\"\"" : a.Value;
+  std::string comma = object.Commas && !last ? "," : "";
+  Push(form, indent + (a.Name.empty() ? value : a.Name + "=" + value) + comma, object.Key, a.Key);
 }
 
 }  // namespace
@@ -366,9 +373,11 @@ TDwParse ParseDataWindow(const std::vector<std::string>& lines) {
     }
     r.SetPos(r.Pos() + 1);
     std::vector<TNode> items;
-    if (!r.ReadList(items)) return fail();
+    bool commas = false;
+    if (!r.ReadList(items, commas)) return fail();
     TDwObject object;
     object.Keyword = std::string(keyword);
+    object.Commas = commas;
     object.Begin = begin;
     object.First = r.LineOf(begin);
     object.Last = r.LineOf(r.Pos() - 1);
@@ -385,6 +394,7 @@ TDwParse ParseDataWindow(const std::vector<std::string>& lines) {
         column.First = r.LineOf(items[k].Begin);
         column.Last = r.LineOf(items[k].ValueEnd - 1);
         column.Parent = static_cast<std::int32_t>(index);
+        column.Commas = items[k].Commas;
         column.Attributes = Attributes(r, items[k].Items);
         dw->Objects[index].Attributes[k].Child = static_cast<std::int32_t>(dw->Objects.size());
         dw->Objects.push_back(std::move(column));
@@ -404,15 +414,18 @@ TTextForm DataWindowTextForm(const std::vector<std::string>& lines, const TDataW
   for (const TDwObject& o : dw.Objects) {
     if (o.Parent >= 0) continue;
     Push(form, o.Keyword + "(", o.Key, "");
-    for (const TDwAttribute& a : o.Attributes) {
+    for (std::size_t i = 0; i < o.Attributes.size(); ++i) {
+      const TDwAttribute& a = o.Attributes[i];
+      const bool last = i + 1 == o.Attributes.size();
       if (a.Child < 0 || a.Child >= static_cast<std::int32_t>(dw.Objects.size())) {
-        PushAttribute(form, "\t", a, o.Key);
+        PushAttribute(form, "\t", a, o, last);
         continue;
       }
       const TDwObject& column = dw.Objects[static_cast<std::size_t>(a.Child)];
       Push(form, "\t" + a.Name + "=(", column.Key, "");
-      for (const TDwAttribute& c : column.Attributes) PushAttribute(form, "\t\t", c, column.Key);
-      Push(form, "\t)", column.Key, "");
+      for (std::size_t k = 0; k < column.Attributes.size(); ++k)
+        PushAttribute(form, "\t\t", column.Attributes[k], column, k + 1 == column.Attributes.size());
+      Push(form, std::string("\t)") + (o.Commas && !last ? "," : ""), column.Key, "");
     }
     Push(form, ")", o.Key, "");
   }

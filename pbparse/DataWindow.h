@@ -39,6 +39,7 @@ struct TDwObject {
   std::int32_t First = 0, Last = 0;  // 0-based lines of the keyword and of the closing ')'
   std::size_t Begin = 0;             // offset of the keyword in the joined text
   std::int32_t Parent = -1;          // a table's column: the table's index
+  bool Commas = false;               // its items are separated by commas (pipelines)
   std::vector<TDwAttribute> Attributes;
 };
 
@@ -76,7 +77,8 @@ struct TLineOrigin {
 // The one-attribute-per-line form: the export header, the release line, then each object as
 // "keyword(", one line per attribute indented by a tab (a table's columns as "column=(" with
 // their attributes indented twice, then "\t)"), and ")". An attribute whose string spans lines
-// keeps its lines. The form is itself a DataWindow with the same objects and attributes.
+// keeps its lines; items separated by commas keep their commas; an empty value is written "".
+// The form is itself a DataWindow with the same objects and attributes.
 struct TTextForm {
   std::vector<std::string> Lines;
   std::vector<TLineOrigin> Origins;  // one per line

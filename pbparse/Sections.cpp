@@ -53,8 +53,13 @@ TStructure FromDataWindow(const std::vector<std::string>& lines) {
     section.Begin = o.Begin;
     s.Sections.push_back(std::move(section));
   }
-  // Blank lines before the first section belong to it.
-  if (!s.Sections.empty()) {
+  // Blank lines before the first section belong to it; a text of blank lines is all header.
+  if (s.Sections.empty() && !lines.empty()) {
+    TSection blank;
+    blank.Key = "export header";
+    blank.Last = static_cast<std::int32_t>(lines.size()) - 1;
+    s.Sections.push_back(std::move(blank));
+  } else if (!s.Sections.empty()) {
     s.Sections.front().Begin = 0;
     s.Sections.front().First = 0;
   }

@@ -27,6 +27,8 @@ if [ -d "$data" ]; then
   cp "$data"/*.pbl "$seeds/Library/" 2>/dev/null || true
   cp "$data"/*.pbt "$data"/*.pbw "$seeds/LibList/" 2>/dev/null || true
   cp "$data"/*.pbt "$data"/*.pbw "$data"/README.md "$seeds/Text/" 2>/dev/null || true
+  mkdir -p "$seeds/PbParse"
+  find "$data/pfc" -name '*.sr?' -size -64k -exec cp {} "$seeds/PbParse/" \; 2>/dev/null || true
 fi
 # Inputs found by earlier runs and kept with the project.
 for t in "${targets[@]}"; do

@@ -107,12 +107,13 @@ TEST(DataWindow, ValuesKeepTheirTextAndCompareNormalised) {
 }
 
 TEST(DataWindow, PipelinesSeparateByCommasAndKeyRepeatedCalls) {
-  TDwParse p = Parse(
+  const std::string pipeline =
       "$PBExportHeader$p_copy.srp\n"
       "PIPELINE(source_connect=EAS Demo DB V126,destination_connect=EAS Demo DB V126,type=replace,commit=100)\n"
       "SOURCE(name=\"department\",COLUMN(type=long,name=\"dept_id\",key=yes)\n"
       " COLUMN(type=char,name=\"dept_name\",dbtype=\"char(40)\",nulls_allowed=no))\n"
-      "RETRIEVE(statement=\"PBSELECT( VERSION(400) TABLE(NAME=~\"department~\" )) \")\n");
+      "RETRIEVE(statement=\"PBSELECT( VERSION(400) TABLE(NAME=~\"department~\" )) \")\n";
+  TDwParse p = Parse(pipeline);
   ASSERT_TRUE(p.DataWindow) << p.Reason;
   const TDataWindow& dw = *p.DataWindow;
   EXPECT_EQ(dw.ReleaseLine, -1);
@@ -121,6 +122,11 @@ TEST(DataWindow, PipelinesSeparateByCommasAndKeyRepeatedCalls) {
   EXPECT_EQ(ValueOf(dw, "SOURCE department", "COLUMN #2", true),
             "COLUMN(type=char name=dept_name dbtype=char(40) nulls_allowed=no)");
   EXPECT_EQ(ParseStructure(Split("PIPELINE(a=1)\n"), "p_copy.srp").Type, TTextType::DataWindow);
+  // Its text form keeps the commas, so that the unquoted values read the same again.
+  TTextForm form = DataWindowTextForm(Split(pipeline), dw);
+  EXPECT_EQ(form.Lines[2], "\tsource_connect=EAS Demo DB V126,");
+  TStructure s = ParseStructure(Split(pipeline)), f = ParseStructure(form.Lines);
+  EXPECT_TRUE(CompareStructures(s, Split(pipeline), f, form.Lines, {}).Same);
 }
 
 TEST(DataWindow, WhatIsNotUnderstoodFallsBackWithTheReason) {
