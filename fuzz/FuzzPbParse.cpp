@@ -1,6 +1,7 @@
 // Any bytes as a PowerBuilder export: the section parser and the DataWindow parser never fail,
 // their sections give the text back exactly, a DataWindow's text form reads as the same
-// DataWindow, a text compares the same with itself, and two texts compare without harm.
+// DataWindow, a text compares the same with itself, and two texts compare without harm, their
+// by-section view showing every line once.
 #include <cstdint>
 #include <string_view>
 
@@ -66,6 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rules.IgnorePosition = rules.IgnoreCase = true;
     pbparse::TStructuredDiff d = pbparse::CompareStructures(sa, a, sb, b, rules);
     if (d.Structured) pbparse::SectionRows(d, sa, a, sb, b, rules);
+    // The view shows every line of both texts (as shown) exactly once.
+    pbparse::TSectionView view = pbparse::BuildSectionView(a, b, hint, hint, rules);
+    if (!view.Structured) continue;
+    std::vector<int> seen1(view.Lines1.size()), seen2(view.Lines2.size());
+    for (const auto& r : view.Rows) {
+      if (r.Line1 >= 0) ++seen1.at(static_cast<std::size_t>(r.Line1));
+      if (r.Line2 >= 0) ++seen2.at(static_cast<std::size_t>(r.Line2));
+    }
+    for (int n : seen1) Check(n == 1);
+    for (int n : seen2) Check(n == 1);
   }
   return 0;
 }

@@ -349,52 +349,171 @@ TStructuredDiff CompareStructures(const TStructure& s1, const std::vector<std::s
   return out;
 }
 
+namespace {
+
+// Lines first1..last1 of side 1 opposite first2..last2 of side 2, aligned by the engine.
+void AlignLines(std::int32_t f1, std::int32_t l1, std::int32_t f2, std::int32_t l2, const std::vector<std::string>& lines1,
+                const std::vector<std::string>& lines2, const TCompareRules& rules, std::int32_t pair,
+                std::vector<TSectionRow>& rows) {
+  std::vector<std::string> a(lines1.begin() + f1, lines1.begin() + l1 + 1);
+  std::vector<std::string> b(lines2.begin() + f2, lines2.begin() + l2 + 1);
+  TDiff engine;
+  std::vector<ChangeRecord> changes;
+  if (engine.Execute(HashLines(a, rules.IgnoreCase, rules.IgnoreBlanks), HashLines(b, rules.IgnoreCase, rules.IgnoreBlanks)))
+    changes = engine.Changes();
+  else
+    changes = {ChangeRecord{KindDeleted, 0, 0, static_cast<std::int32_t>(a.size())},
+               ChangeRecord{KindAdded, static_cast<std::int32_t>(a.size()), 0, static_cast<std::int32_t>(b.size())}};
+  std::int32_t n1 = 0, n2 = 0;
+  auto equalUntil = [&](std::int32_t pos1) {
+    for (; n1 < pos1; ++n1, ++n2) rows.push_back({f1 + n1, f2 + n2, pair, 0});
+  };
+  for (const ChangeRecord& c : changes) {
+    if (c.Count <= 0) continue;
+    equalUntil(c.Pos1);
+    for (std::int32_t k = 0; k < c.Count; ++k) {
+      if (c.Kind == KindAdded) rows.push_back({-1, f2 + n2++, pair, 1});
+      else if (c.Kind == KindDeleted) rows.push_back({f1 + n1++, -1, pair, 2});
+      else rows.push_back({f1 + n1++, f2 + n2++, pair, 3});
+    }
+  }
+  equalUntil(l1 - f1 + 1);
+}
+
+void Block(std::int32_t first, std::int32_t last, bool left, std::int32_t pair, std::vector<TSectionRow>& rows) {
+  for (std::int32_t k = first; k <= last; ++k) rows.push_back(left ? TSectionRow{k, -1, pair, 2} : TSectionRow{-1, k, pair, 1});
+}
+
+// A run of lines of one attribute (or one object's opening or closing line) in a DataWindow's
+// text form, keyed by object, attribute and occurrence.
+struct TUnit {
+  std::int32_t First = 0, Last = 0;
+  std::string Key;
+};
+
+std::vector<TUnit> Units(std::int32_t first, std::int32_t last, const std::vector<TLineOrigin>& origins) {
+  std::vector<TUnit> units;
+  std::map<std::string, int> seen;
+  std::string previous;
+  for (std::int32_t k = first; k <= last; ++k) {
+    const TLineOrigin& o = origins[static_cast<std::size_t>(k)];
+    std::string key = Lower(o.Object) + "\n" + Lower(o.Attribute);
+    if (!units.empty() && key == previous && !o.Attribute.empty()) {
+      units.back().Last = k;
+      continue;
+    }
+    previous = key;
+    units.push_back({k, k, key + "\n" + std::to_string(++seen[key])});
+  }
+  return units;
+}
+
+// The lines of two matched DataWindow sections, attribute opposite attribute in side 1's order;
+// an attribute of one side only opposite fillers, side 2's after the attribute above it.
+void AlignAttributes(std::int32_t f1, std::int32_t l1, std::int32_t f2, std::int32_t l2, const std::vector<std::string>& lines1,
+                     const std::vector<std::string>& lines2, const std::vector<TLineOrigin>& origins1,
+                     const std::vector<TLineOrigin>& origins2, const TCompareRules& rules, std::int32_t pair,
+                     std::vector<TSectionRow>& rows) {
+  const std::vector<TUnit> u1 = Units(f1, l1, origins1), u2 = Units(f2, l2, origins2);
+  std::map<std::string, std::size_t> index2;
+  for (std::size_t j = 0; j < u2.size(); ++j) index2.emplace(u2[j].Key, j);
+  std::vector<std::int64_t> match2(u2.size(), -1);
+  std::vector<std::int64_t> match1(u1.size(), -1);
+  for (std::size_t i = 0; i < u1.size(); ++i) {
+    auto it = index2.find(u1[i].Key);
+    if (it == index2.end()) continue;
+    match1[i] = static_cast<std::int64_t>(it->second);
+    match2[it->second] = static_cast<std::int64_t>(i);
+  }
+  std::vector<std::vector<std::size_t>> after(u2.size() + 1);
+  std::size_t anchor = u2.size();
+  for (std::size_t j = 0; j < u2.size(); ++j) {
+    if (match2[j] >= 0) anchor = j;
+    else after[anchor].push_back(j);
+  }
+  auto added = [&](std::size_t slot) {
+    for (std::size_t j : after[slot]) Block(u2[j].First, u2[j].Last, false, pair, rows);
+  };
+  added(u2.size());
+  for (std::size_t i = 0; i < u1.size(); ++i) {
+    if (match1[i] < 0) {
+      Block(u1[i].First, u1[i].Last, true, pair, rows);
+      continue;
+    }
+    const TUnit& b = u2[static_cast<std::size_t>(match1[i])];
+    AlignLines(u1[i].First, u1[i].Last, b.First, b.Last, lines1, lines2, rules, pair, rows);
+    added(static_cast<std::size_t>(match1[i]));
+  }
+}
+
+}  // namespace
+
 std::vector<TSectionRow> SectionRows(const TStructuredDiff& diff, const TStructure& s1,
                                      const std::vector<std::string>& lines1, const TStructure& s2,
-                                     const std::vector<std::string>& lines2, const TCompareRules& rules) {
+                                     const std::vector<std::string>& lines2, const TCompareRules& rules,
+                                     const std::vector<TLineOrigin>* origins1, const std::vector<TLineOrigin>* origins2) {
   std::vector<TSectionRow> rows;
   auto range = [](const TStructure& s, std::int32_t index, const std::vector<std::string>& lines) {
     const TSection& sec = s.Sections[static_cast<std::size_t>(index)];
     const std::int32_t last = std::min<std::int32_t>(sec.Last, static_cast<std::int32_t>(lines.size()) - 1);
     return std::pair<std::int32_t, std::int32_t>{sec.First, std::max(sec.First - 1, last)};
   };
+  const bool byAttribute = origins1 && origins2 && origins1->size() == lines1.size() && origins2->size() == lines2.size();
   for (std::size_t p = 0; p < diff.Pairs.size(); ++p) {
     const TSectionPair& pair = diff.Pairs[p];
     const std::int32_t pi = static_cast<std::int32_t>(p);
     if (pair.Index2 < 0 || pair.Index1 < 0) {
       const bool left = pair.Index1 >= 0;
-      auto [first, last] = left ? range(s1, pair.Index1, lines1) : range(s2, pair.Index2, lines2);
-      for (std::int32_t k = first; k <= last; ++k)
-        rows.push_back(left ? TSectionRow{k, -1, pi, 2} : TSectionRow{-1, k, pi, 1});
+      const auto r = left ? range(s1, pair.Index1, lines1) : range(s2, pair.Index2, lines2);
+      Block(r.first, r.second, left, pi, rows);
       continue;
     }
-    const auto range1 = range(s1, pair.Index1, lines1), range2 = range(s2, pair.Index2, lines2);
-    const std::int32_t f1 = range1.first, l1 = range1.second, f2 = range2.first, l2 = range2.second;
-    std::vector<std::string> a(lines1.begin() + f1, lines1.begin() + l1 + 1);
-    std::vector<std::string> b(lines2.begin() + f2, lines2.begin() + l2 + 1);
-    TDiff engine;
-    std::vector<ChangeRecord> changes;
-    if (engine.Execute(HashLines(a, rules.IgnoreCase, rules.IgnoreBlanks), HashLines(b, rules.IgnoreCase, rules.IgnoreBlanks)))
-      changes = engine.Changes();
-    else if (!a.empty() || !b.empty())
-      changes = {ChangeRecord{KindDeleted, 0, 0, static_cast<std::int32_t>(a.size())},
-                 ChangeRecord{KindAdded, static_cast<std::int32_t>(a.size()), 0, static_cast<std::int32_t>(b.size())}};
-    std::int32_t n1 = 0, n2 = 0;
-    auto equalUntil = [&](std::int32_t pos1) {
-      for (; n1 < pos1; ++n1, ++n2) rows.push_back({f1 + n1, f2 + n2, pi, 0});
-    };
-    for (const ChangeRecord& c : changes) {
-      if (c.Count <= 0) continue;
-      equalUntil(c.Pos1);
-      for (std::int32_t k = 0; k < c.Count; ++k) {
-        if (c.Kind == KindAdded) rows.push_back({-1, f2 + n2++, pi, 1});
-        else if (c.Kind == KindDeleted) rows.push_back({f1 + n1++, -1, pi, 2});
-        else rows.push_back({f1 + n1++, f2 + n2++, pi, 3});
-      }
-    }
-    equalUntil(l1 - f1 + 1);
+    const auto r1 = range(s1, pair.Index1, lines1), r2 = range(s2, pair.Index2, lines2);
+    if (byAttribute)
+      AlignAttributes(r1.first, r1.second, r2.first, r2.second, lines1, lines2, *origins1, *origins2, rules, pi, rows);
+    else
+      AlignLines(r1.first, r1.second, r2.first, r2.second, lines1, lines2, rules, pi, rows);
   }
   return rows;
+}
+
+TSectionView BuildSectionView(const std::vector<std::string>& lines1, const std::vector<std::string>& lines2,
+                              std::string_view name1, std::string_view name2, const TCompareRules& rules) {
+  TSectionView view;
+  TStructure s1 = ParseStructure(lines1, name1), s2 = ParseStructure(lines2, name2);
+  const bool dataWindows = s1.Type == TTextType::DataWindow && s2.Type == TTextType::DataWindow;
+  view.Lines1 = lines1;
+  view.Lines2 = lines2;
+  if (dataWindows) {
+    TTextForm f1 = DataWindowTextForm(lines1, *s1.DataWindow), f2 = DataWindowTextForm(lines2, *s2.DataWindow);
+    view.Lines1 = std::move(f1.Lines);
+    view.Lines2 = std::move(f2.Lines);
+    view.Origins1 = std::move(f1.Origins);
+    view.Origins2 = std::move(f2.Origins);
+    s1 = ParseStructure(view.Lines1);
+    s2 = ParseStructure(view.Lines2);
+  }
+  view.Diff = CompareStructures(s1, view.Lines1, s2, view.Lines2, rules);
+  view.Structured = view.Diff.Structured;
+  view.Reason = view.Diff.Reason;
+  view.Structure1 = std::move(s1);
+  view.Structure2 = std::move(s2);
+  if (!view.Structured) return view;
+  view.Rows = SectionRows(view.Diff, view.Structure1, view.Lines1, view.Structure2, view.Lines2, rules,
+                          dataWindows ? &view.Origins1 : nullptr, dataWindows ? &view.Origins2 : nullptr);
+  if (!dataWindows) return view;
+  // Which lines carry a counted change: those of an item's attribute, or of an item's object
+  // (added, deleted, release, header) as a whole.
+  std::set<std::pair<std::string, std::string>> counted;
+  for (const TItem& item : view.Diff.Items) counted.insert({Lower(item.Object), Lower(item.Attribute)});
+  auto counts = [&](const std::vector<TLineOrigin>& origins, std::int32_t line) {
+    if (line < 0 || line >= static_cast<std::int32_t>(origins.size())) return false;
+    const TLineOrigin& o = origins[static_cast<std::size_t>(line)];
+    return counted.count({Lower(o.Object), Lower(o.Attribute)}) > 0 || counted.count({Lower(o.Object), ""}) > 0;
+  };
+  for (TSectionRow& row : view.Rows)
+    if (row.Kind != 0) row.Ignored = !counts(view.Origins1, row.Line1) && !counts(view.Origins2, row.Line2);
+  return view;
 }
 
 }  // namespace pbparse

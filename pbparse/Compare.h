@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "pbparse/DataWindow.h"
 #include "pbparse/Sections.h"
 
 namespace pbparse {
@@ -71,13 +73,39 @@ struct TSectionRow {
   std::int32_t Line1 = -1, Line2 = -1;
   std::int32_t Pair = -1;
   std::uint8_t Kind = 0;
+  // A DataWindow line whose difference the rules do not count (a position, a default, an object
+  // newer releases add): the view may show it as equal.
+  bool Ignored = false;
 };
 
 // The rows of the by-section view: pairs in their order, each pair's lines aligned by the
 // difference engine, a section of one side only as a block opposite fillers. Meant for texts
 // whose sections have lines of their own: script objects, and DataWindows in their text form.
+// With the origins of the lines of a text form (one per line), a pair's lines align attribute
+// opposite attribute instead, in side 1's order.
 std::vector<TSectionRow> SectionRows(const TStructuredDiff& diff, const TStructure& s1,
                                      const std::vector<std::string>& lines1, const TStructure& s2,
-                                     const std::vector<std::string>& lines2, const TCompareRules& rules);
+                                     const std::vector<std::string>& lines2, const TCompareRules& rules,
+                                     const std::vector<TLineOrigin>* origins1 = nullptr,
+                                     const std::vector<TLineOrigin>* origins2 = nullptr);
+
+// Everything the by-section view draws for two texts: the texts as shown (a DataWindow in its
+// one-attribute-per-line form, with the object and attribute each line comes from), their
+// structures, the comparison and the aligned rows. When the texts are not understood, Structured
+// is false with the reason, and the view compares lines as usual.
+struct TSectionView {
+  bool Structured = false;
+  std::string Reason;
+  std::vector<std::string> Lines1, Lines2;      // as shown
+  std::vector<TLineOrigin> Origins1, Origins2;  // DataWindows: one per shown line; empty otherwise
+  TStructure Structure1, Structure2;            // of the shown texts
+  TStructuredDiff Diff;
+  std::vector<TSectionRow> Rows;
+};
+
+// `name1` and `name2` name the texts (a file or object name; its extension helps tell a
+// DataWindow, query or pipeline).
+TSectionView BuildSectionView(const std::vector<std::string>& lines1, const std::vector<std::string>& lines2,
+                              std::string_view name1, std::string_view name2, const TCompareRules& rules);
 
 }  // namespace pbparse

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <regex>
+#include <set>
 
 #include "RealExports.h"
 #include "pbparse/Compare.h"
@@ -222,6 +223,42 @@ TEST(RealDataWindows, AMigrationReducesToItsRealChanges) {
   EXPECT_EQ(d.Ignored, dfDefaults | dfOrder);  // the texts now come before the columns
   // Without the table every default the newer release wrote is a change.
   EXPECT_GT(CompareStructures(s1, old, s2, now, {}).Items.size(), 200u);
+}
+
+// The by-section view of a migration: every line once, attribute opposite attribute, and only the
+// real changes counted.
+TEST(RealDataWindows, TheViewOfAMigrationCountsOnlyTheRealChanges) {
+  SKIP_WITHOUT_PFC();
+  auto old = pbtest::Load(pbtest::Pfc() / "PB105/Source/pfcdwsrv/d_filtersimple.srd");
+  auto now = pbtest::Load(pbtest::Pb2021("pfcdwsrv", "d_filtersimple.srd"));
+  auto defaults = ShippedDefaults();
+  TCompareRules rules;
+  rules.IgnoreDefaults = true;
+  rules.Defaults = defaults.get();
+  TSectionView view = BuildSectionView(old, now, "d_filtersimple.srd", "d_filtersimple.srd", rules);
+  ASSERT_TRUE(view.Structured) << view.Reason;
+  EXPECT_EQ(view.Lines2.size(), view.Origins2.size());
+  EXPECT_EQ(view.Diff.Items.size(), 7u);
+  std::set<std::string> counted;
+  std::vector<int> seen1(view.Lines1.size()), seen2(view.Lines2.size());
+  for (const auto& r : view.Rows) {
+    if (r.Line1 >= 0) ++seen1[static_cast<std::size_t>(r.Line1)];
+    if (r.Line2 >= 0) ++seen2[static_cast<std::size_t>(r.Line2)];
+    if (r.Line1 >= 0 && r.Line2 >= 0) {
+      EXPECT_EQ(view.Origins1[static_cast<std::size_t>(r.Line1)].Object, view.Origins2[static_cast<std::size_t>(r.Line2)].Object);
+      EXPECT_EQ(view.Origins1[static_cast<std::size_t>(r.Line1)].Attribute,
+                view.Origins2[static_cast<std::size_t>(r.Line2)].Attribute);
+    }
+    if (r.Kind == 0 || r.Ignored) continue;
+    const TLineOrigin& o = r.Line1 >= 0 ? view.Origins1[static_cast<std::size_t>(r.Line1)]
+                                        : view.Origins2[static_cast<std::size_t>(r.Line2)];
+    counted.insert(o.Object + (o.Attribute.empty() ? "" : ": " + o.Attribute));
+  }
+  EXPECT_EQ(std::count(seen1.begin(), seen1.end(), 1), static_cast<long>(seen1.size()));
+  EXPECT_EQ(std::count(seen2.begin(), seen2.end(), 1), static_cast<long>(seen2.size()));
+  EXPECT_EQ(counted, (std::set<std::string>{"release", "table.column oper: type", "table.column oper: values",
+                                            "column colname: dddw.imemode", "column oper: ddlb.imemode",
+                                            "column colvalue: dddw.imemode", "column and_or: ddlb.imemode"}));
 }
 
 TEST(RealDataWindows, ACopyWithOnlyPositionsChangedIsTheSameIgnoringPosition) {
