@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/Artwork.h"
+#include "views/Artwork.h"
 
 namespace {
 QFont BoldArial(int pixels) {

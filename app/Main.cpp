@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
@@ -20,32 +21,15 @@
 
 #include "app/About.h"
 #include "app/Application.h"
-#include "app/Artwork.h"
 #include "app/ExeDir.h"
 #include "app/StatusBar.h"
+#include "editor/QtColor.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
+#include "views/Artwork.h"
 
-QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-
-QColor ToQColor(TColor c, const QPalette& palette) {
-  if ((c & 0xFF000000u) != 0xFF000000u) return ToQColor(c);
-  switch (c & 0xFF) {
-    case 5: return palette.color(QPalette::Base);             // window background
-    case 8: return palette.color(QPalette::Text);             // window text
-    case 13: return palette.color(QPalette::Highlight);
-    case 14: return palette.color(QPalette::HighlightedText);
-    case 15: return palette.color(QPalette::Button);          // button face
-    case 18: return palette.color(QPalette::ButtonText);
-    default: return palette.color(QPalette::Window);
-  }
-}
-
-TColor FromQColor(const QColor& c) {
-  QColor rgb = c.toRgb();
-  return static_cast<TColor>(rgb.red()) | static_cast<TColor>(rgb.green()) << 8 |
-         static_cast<TColor>(rgb.blue()) << 16;
-}
+using views::TCommand;
+using views::TCommandGroup;
 
 void InstallFontSubstitutes() {
   static bool done = false;
@@ -73,6 +57,14 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   setFont(PixelFont("Arial", 11));
   resize(DesignedWidth, DesignedHeight);
   OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+  OnShowError = [this](const std::exception& e) { ShowException(e, this); };
+  OnShowInformation = [this](const QString& text) { QMessageBox::information(this, "information", text); };
+  OnAskYesNo = [this](const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+  };
 
   ImageList1 = artwork::ToolbarImages();
   ImageList2 = artwork::DisabledToolbarImages();
@@ -86,6 +78,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   CreateToolBar();
   CreateStatusBar();
   CreateShortcuts();
+  CreateCommands();
   OwnCommands = {mnuExit, mnuLibs, mnuObjs, mnuFile, mnuIgnoreBlanks, mnuIgnoreCase, mnuShowDiffsOnly,
                  Added1, Modified1, Deleted1, Contents1, mnuAbout};
   ColorDialog1 = new QColorDialog(this);
@@ -143,9 +136,9 @@ QAction* TMainForm::AddSeparator(QMenu* menu, const char* name) {
 }
 
 void TMainForm::CreateFileMenu() {
-  File1 = AddMenu(nullptr, "File1", QString::fromUtf8("&F 文件"));
-  mnuOpen1 = AddItem(File1, "mnuOpen1", QString::fromUtf8("打开文件 1..."), QKeySequence(Qt::CTRL | Qt::Key_1));
-  mnuOpen2 = AddItem(File1, "mnuOpen2", QString::fromUtf8("打开文件 2 ..."), QKeySequence(Qt::CTRL | Qt::Key_2));
+  File1 = AddMenu(nullptr, "File1", QString::fromUtf8("文件(&F)"));
+  mnuOpen1 = AddItem(File1, "mnuOpen1", QString::fromUtf8("打开文件 1..."), views::DefaultShortcut(TCommand::Open1));
+  mnuOpen2 = AddItem(File1, "mnuOpen2", QString::fromUtf8("打开文件 2 ..."), views::DefaultShortcut(TCommand::Open2));
   N9 = AddSeparator(File1, "N9");
   mnuSave1 = AddItem(File1, "mnuSave1", QString::fromUtf8("保存文件 1 ..."));
   mnuSave2 = AddItem(File1, "mnuSave2", QString::fromUtf8("保存文件 2 ..."));
@@ -161,7 +154,7 @@ void TMainForm::CreateFileMenu() {
 }
 
 void TMainForm::CreateViewMenu() {
-  N15 = AddMenu(nullptr, "N15", QString::fromUtf8("视图"));
+  N15 = AddMenu(nullptr, "N15", QString::fromUtf8("视图(&V)"));
   mnuLibs = AddItem(N15, "mnuLibs", QString::fromUtf8("PB库文件列表"), QKeySequence(Qt::Key_F6));
   mnuObjs = AddItem(N15, "mnuObjs", QString::fromUtf8("PBL对象列表"), QKeySequence(Qt::Key_F7));
   mnuFile = AddItem(N15, "mnuFile", QString::fromUtf8("源代码比较视图"), QKeySequence(Qt::Key_F8));
@@ -177,23 +170,23 @@ void TMainForm::CreateViewMenu() {
 
 void TMainForm::CreateEditMenu() {
   mnuEdit = AddMenu(nullptr, "mnuEdit", "Edit");
-  mnuUndo = AddItem(mnuEdit, "mnuUndo", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z));
-  mnuRedo = AddItem(mnuEdit, "mnuRedo", "&Redo", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z));
+  mnuUndo = AddItem(mnuEdit, "mnuUndo", "&Undo", views::DefaultShortcut(TCommand::Undo));
+  mnuRedo = AddItem(mnuEdit, "mnuRedo", "&Redo", views::DefaultShortcut(TCommand::Redo));
   N7 = AddSeparator(mnuEdit, "N7");
-  mnuCut = AddItem(mnuEdit, "mnuCut", "C&ut", QKeySequence(Qt::CTRL | Qt::Key_X));
-  mnuCopy = AddItem(mnuEdit, "mnuCopy", "C&opy", QKeySequence(Qt::CTRL | Qt::Key_C));
-  mnuPaste = AddItem(mnuEdit, "mnuPaste", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V));
+  mnuCut = AddItem(mnuEdit, "mnuCut", "C&ut", views::DefaultShortcut(TCommand::Cut));
+  mnuCopy = AddItem(mnuEdit, "mnuCopy", "C&opy", views::DefaultShortcut(TCommand::Copy));
+  mnuPaste = AddItem(mnuEdit, "mnuPaste", "&Paste", views::DefaultShortcut(TCommand::Paste));
   mnuEdit->menuAction()->setVisible(false);
 }
 
 void TMainForm::CreateSearchMenu() {
-  mnuSearch = AddMenu(nullptr, "mnuSearch", QString::fromUtf8("查找"));
-  mnuFind = AddItem(mnuSearch, "mnuFind", QString::fromUtf8("查找..."), QKeySequence(Qt::CTRL | Qt::Key_F));
-  mnuFindNext = AddItem(mnuSearch, "mnuFindNext", QString::fromUtf8("重复查找"), QKeySequence(Qt::Key_F3));
+  mnuSearch = AddMenu(nullptr, "mnuSearch", QString::fromUtf8("查找(&S)"));
+  mnuFind = AddItem(mnuSearch, "mnuFind", QString::fromUtf8("查找..."), views::DefaultShortcut(TCommand::Find));
+  mnuFindNext = AddItem(mnuSearch, "mnuFindNext", QString::fromUtf8("重复查找"), views::DefaultShortcut(TCommand::FindNext));
   N10 = AddSeparator(mnuSearch, "N10");
-  mnuPrev = AddItem(mnuSearch, "mnuPrev", QString::fromUtf8("到前一个不同点"), QKeySequence(Qt::CTRL | Qt::Key_P));
-  mnuReplace = AddItem(mnuSearch, "mnuReplace", "&Replace", QKeySequence(Qt::CTRL | Qt::Key_R));
-  mnuNext = AddItem(mnuSearch, "mnuNext", QString::fromUtf8("到下一个不同点"), QKeySequence(Qt::CTRL | Qt::Key_N));
+  mnuPrev = AddItem(mnuSearch, "mnuPrev", QString::fromUtf8("到前一个不同点"), views::DefaultShortcut(TCommand::PrevDiff));
+  mnuReplace = AddItem(mnuSearch, "mnuReplace", "&Replace", views::DefaultShortcut(TCommand::Replace));
+  mnuNext = AddItem(mnuSearch, "mnuNext", QString::fromUtf8("到下一个不同点"), views::DefaultShortcut(TCommand::NextDiff));
   mnuPrev->setEnabled(false);
   mnuNext->setEnabled(false);
   mnuReplace->setVisible(false);
@@ -202,15 +195,13 @@ void TMainForm::CreateSearchMenu() {
 
 void TMainForm::CreateActionsMenu() {
   mnuActions = AddMenu(nullptr, "mnuActions", QString::fromUtf8("源码比较"));
-  mnuCompare = AddItem(mnuActions, "mnuCompare", "&Compare", QKeySequence(Qt::Key_F9));
-  mnuCancel = AddItem(mnuActions, "mnuCancel", "Cancel  C&ompare", QKeySequence(Qt::Key_Escape));
+  mnuCompare = AddItem(mnuActions, "mnuCompare", "&Compare", views::DefaultShortcut(TCommand::Compare));
+  mnuCancel = AddItem(mnuActions, "mnuCancel", "Cancel  C&ompare", views::DefaultShortcut(TCommand::Cancel));
   N8 = AddSeparator(mnuActions, "N8");
-  mnuCompareFiles = AddItem(mnuActions, "mnuCompareFiles", "Compare Modified &Files", QKeySequence(Qt::Key_Return));
+  mnuCompareFiles = AddItem(mnuActions, "mnuCompareFiles", "Compare Modified &Files", views::DefaultShortcut(TCommand::CompareFiles));
   N1 = AddSeparator(mnuActions, "N1");
-  mnuCopyBlockRight = AddItem(mnuActions, "mnuCopyBlockRight", "Copy Block &Right",
-                              QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
-  mnuCopyBlockLeft = AddItem(mnuActions, "mnuCopyBlockLeft", "Copy Block &Left",
-                             QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
+  mnuCopyBlockRight = AddItem(mnuActions, "mnuCopyBlockRight", "Copy Block &Right", views::DefaultShortcut(TCommand::CopyBlockRight));
+  mnuCopyBlockLeft = AddItem(mnuActions, "mnuCopyBlockLeft", "Copy Block &Left", views::DefaultShortcut(TCommand::CopyBlockLeft));
   for (QAction* a : {mnuCompare, mnuCancel, mnuCompareFiles, mnuCopyBlockRight, mnuCopyBlockLeft}) {
     a->setVisible(false);
     a->setEnabled(false);
@@ -220,7 +211,7 @@ void TMainForm::CreateActionsMenu() {
 }
 
 void TMainForm::CreateOptionsMenu() {
-  mnuOptions = AddMenu(nullptr, "mnuOptions", QString::fromUtf8("选项"));
+  mnuOptions = AddMenu(nullptr, "mnuOptions", QString::fromUtf8("选项(&O)"));
   mnuIgnoreBlanks = AddItem(mnuOptions, "mnuIgnoreBlanks", QString::fromUtf8("忽略空格"));
   mnuIgnoreCase = AddItem(mnuOptions, "mnuIgnoreCase", QString::fromUtf8("忽略大小写"));
   mnuShowDiffsOnly = AddItem(mnuOptions, "mnuShowDiffsOnly", QString::fromUtf8("只显示不同部分"));
@@ -228,7 +219,7 @@ void TMainForm::CreateOptionsMenu() {
   for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuShowDiffsOnly}) a->setCheckable(true);
   connect(mnuShowDiffsOnly, &QAction::triggered, this, &TMainForm::mnuShowDiffsOnlyClick);
   N2 = AddSeparator(mnuOptions, "N2");
-  mnuHorzSplit = AddItem(mnuOptions, "mnuHorzSplit", QString::fromUtf8("横排窗口"), QKeySequence(Qt::CTRL | Qt::Key_H));
+  mnuHorzSplit = AddItem(mnuOptions, "mnuHorzSplit", QString::fromUtf8("横排窗口"), views::DefaultShortcut(TCommand::HorzSplit));
   mnuHorzSplit->setCheckable(true);
   // Until a view attaches its handler the item does nothing, its check mark included.
   connect(mnuHorzSplit, &QAction::triggered, this, [this] {
@@ -249,7 +240,7 @@ void TMainForm::CreateOptionsMenu() {
 }
 
 void TMainForm::CreateHelpMenu() {
-  Help1 = AddMenu(nullptr, "Help1", QString::fromUtf8("帮助"));
+  Help1 = AddMenu(nullptr, "Help1", QString::fromUtf8("帮助(&H)"));
   Contents1 = AddItem(Help1, "Contents1", QString::fromUtf8("查看帮助"), QKeySequence(Qt::Key_F1));
   mnuAbout = AddItem(Help1, "mnuAbout", QString::fromUtf8("关于..."));
   connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);
@@ -503,16 +494,13 @@ void TMainForm::PlaceProgressBar() {
 // ---- views ----------------------------------------------------------------------------------
 
 void TMainForm::DisableOutsideSourceView() {
-  mnuSave1->setEnabled(false);
-  mnuSave2->setEnabled(false);
-  mnuSearch->menuAction()->setEnabled(false);
-  tbSave1->setEnabled(mnuSave1->isEnabled());
-  tbSave2->setEnabled(mnuSave2->isEnabled());
-  tbHorzSplit->setEnabled(mnuSave1->isEnabled());
-  tbNext->setEnabled(false);
-  tbPrev->setEnabled(false);
-  tbFindNext->setEnabled(mnuSearch->menuAction()->isEnabled());
-  mnuActions->menuAction()->setEnabled(false);
+  for (TCommand c : {TCommand::Save1, TCommand::Save2, TCommand::HorzSplit, TCommand::NextDiff, TCommand::PrevDiff,
+                     TCommand::FindNext})
+    SetEnabled(c, false);
+  SetGroupEnabled(TCommandGroup::Search, false);
+  SetGroupEnabled(TCommandGroup::Actions, false);
+  // The menu item keeps its check mark and stays enabled; only the button goes off.
+  mnuHorzSplit->setEnabled(true);
 }
 
 void TMainForm::tbLibModeClick() {
@@ -538,6 +526,11 @@ void TMainForm::mnuObjsClick() {
 void TMainForm::tbFileClick() {
   LibFrame->hide();
   FilesFrame->show();
+  tbObjs->setToolTip("Toggle to Objects View");
+  mnuNext->setVisible(true);
+  mnuPrev->setVisible(true);
+  N1->setVisible(true);
+  mnuCompareFiles->setVisible(false);
   FilesFrame->ActivateView();
   mnuFile->setChecked(true);
   tbFile->setChecked(true);
@@ -546,15 +539,9 @@ void TMainForm::tbFileClick() {
 // ---- options, colours, help, about, exit ----------------------------------------------------
 
 void TMainForm::mnuShowDiffsOnlyClick() {
-  // The check mark has already turned over; a shown result is rebuilt under it at once, unless
-  // the user keeps edits the rebuild would drop (the mark then turns back).
-  if (!FilesFrame->ResultPresent) return;
-  if (!FilesFrame->ConfirmDiscardEdits()) {
-    QSignalBlocker quiet(mnuShowDiffsOnly);
-    mnuShowDiffsOnly->setChecked(!mnuShowDiffsOnly->isChecked());
-    return;
-  }
-  FilesFrame->FillPanes();
+  // The check mark has already turned over; the source view decides what that does to a shown
+  // result.
+  FilesFrame->ShowDiffsOnlyChanged();
 }
 
 void TMainForm::ChooseColor(TColor& color) {
@@ -639,3 +626,178 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   event->accept();
 }
+
+// ---- the view host ----------------------------------------------------------------------------
+
+void TMainForm::CreateCommands() {
+  auto set = [this](TCommand c, QAction* item, QAction* button) {
+    Commands[static_cast<std::size_t>(c)] = {item, button};
+  };
+  set(TCommand::Open1, mnuOpen1, tbOpen1);
+  set(TCommand::Open2, mnuOpen2, tbOpen2);
+  set(TCommand::Save1, mnuSave1, tbSave1);
+  set(TCommand::Save2, mnuSave2, tbSave2);
+  set(TCommand::SaveReport, mnuSaveReport, nullptr);
+  set(TCommand::Undo, mnuUndo, nullptr);
+  set(TCommand::Redo, mnuRedo, nullptr);
+  set(TCommand::Cut, mnuCut, nullptr);
+  set(TCommand::Copy, mnuCopy, nullptr);
+  set(TCommand::Paste, mnuPaste, nullptr);
+  set(TCommand::Find, mnuFind, nullptr);
+  set(TCommand::FindNext, mnuFindNext, tbFindNext);
+  set(TCommand::Replace, mnuReplace, tbReplace);
+  set(TCommand::NextDiff, mnuNext, tbNext);
+  set(TCommand::PrevDiff, mnuPrev, tbPrev);
+  set(TCommand::Compare, mnuCompare, tbCompare);
+  set(TCommand::Cancel, mnuCancel, tbCancel);
+  set(TCommand::CompareFiles, mnuCompareFiles, nullptr);
+  set(TCommand::CopyBlockRight, mnuCopyBlockRight, nullptr);
+  set(TCommand::CopyBlockLeft, mnuCopyBlockLeft, nullptr);
+  set(TCommand::HorzSplit, mnuHorzSplit, tbHorzSplit);
+  set(TCommand::Font, mnuFont, nullptr);
+  for (const TCommandParts& parts : Commands) Q_ASSERT(parts.Item);
+}
+
+QAction* TMainForm::CommandItem(TCommand command) const { return Commands[static_cast<std::size_t>(command)].Item; }
+QAction* TMainForm::CommandButton(TCommand command) const {
+  return Commands[static_cast<std::size_t>(command)].Button;
+}
+
+QMenu* TMainForm::GroupMenu(TCommandGroup group) const {
+  switch (group) {
+    case TCommandGroup::Edit: return mnuEdit;
+    case TCommandGroup::Search: return mnuSearch;
+    case TCommandGroup::Actions: return mnuActions;
+    default: return mnuOptions;
+  }
+}
+
+void TMainForm::Bind(TCommand command, THandler handler) {
+  QAction* item = CommandItem(command);
+  QAction* button = CommandButton(command);
+  // The split command's button carries no check mark of its own: it turns the menu item's over,
+  // as clicking the item does by itself.
+  const bool flipsItem = command == TCommand::HorzSplit;
+  Attach(item, [handler](QObject*) { handler(); });
+  if (button)
+    Attach(button, [this, item, flipsItem, handler](QObject*) {
+      if (flipsItem) SetStacked(!item->isChecked());
+      handler();
+    });
+}
+
+void TMainForm::SetEnabled(TCommand command, bool enabled) {
+  CommandItem(command)->setEnabled(enabled);
+  if (QAction* button = CommandButton(command)) button->setEnabled(enabled);
+}
+
+bool TMainForm::IsEnabled(TCommand command) const { return ItemEnabled(CommandItem(command)); }
+
+void TMainForm::SetCaption(TCommand command, const QString& caption) {
+  CommandItem(command)->setText(caption);
+  if (QAction* button = CommandButton(command)) button->setToolTip(caption);
+}
+
+QString TMainForm::Caption(TCommand command) const { return CommandItem(command)->text(); }
+
+void TMainForm::SetShortcut(TCommand command, const QKeySequence& key) { CommandItem(command)->setShortcut(key); }
+
+void TMainForm::SetGroupEnabled(TCommandGroup group, bool enabled) {
+  GroupMenu(group)->menuAction()->setEnabled(enabled);
+}
+
+void TMainForm::SetGroupRefresh(TCommandGroup group, THandler refresh) {
+  QMetaObject::Connection& c = GroupRefresh[static_cast<std::size_t>(group)];
+  disconnect(c);
+  c = connect(GroupMenu(group), &QMenu::aboutToShow, this, std::move(refresh));
+}
+
+views::TViewOptions TMainForm::Options() const {
+  views::TViewOptions o;
+  o.Compare.IgnoreCase = mnuIgnoreCase->isChecked();
+  o.Compare.IgnoreBlanks = mnuIgnoreBlanks->isChecked();
+  o.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
+  o.Stacked = mnuHorzSplit->isChecked();
+  return o;
+}
+
+void TMainForm::SetShowDiffsOnly(bool on) {
+  QSignalBlocker quiet(mnuShowDiffsOnly);
+  mnuShowDiffsOnly->setChecked(on);
+}
+
+void TMainForm::SetStacked(bool on) {
+  QSignalBlocker quiet(mnuHorzSplit);
+  mnuHorzSplit->setChecked(on);
+}
+
+views::TViewColors TMainForm::Colors() const { return {AddColor, ModColor, DelColor}; }
+
+std::filesystem::path TMainForm::Folder(compare::TSide side) const { return side == compare::Side1 ? Folder1 : Folder2; }
+
+void TMainForm::SetFolder(compare::TSide side, const std::filesystem::path& folder) {
+  (side == compare::Side1 ? Folder1 : Folder2) = folder;
+}
+
+std::filesystem::path TMainForm::StateFolder() const { return ExeDir(); }
+
+void TMainForm::ShowNote(const QString& text) {
+  StatusBar1->SetPanelText(3, text);
+  StatusBar1->repaint();
+}
+
+void TMainForm::ShowProgress(int value, int maximum, const QString& text) {
+  ProgressBar1->setRange(0, maximum);
+  ProgressBar1->setValue(value);
+  ProgressBar1->setVisible(true);
+  StatusBar1->SetPanelText(7, text);
+  StatusBar1->repaint();
+}
+
+void TMainForm::HideProgress() {
+  StatusBar1->SetPanelText(7, QString());
+  ProgressBar1->setVisible(false);
+}
+
+void TMainForm::SwitchTo(views::TViewKind view) {
+  switch (view) {
+    case views::TViewKind::Libraries: tbLibModeClick(); break;
+    case views::TViewKind::Objects: mnuObjsClick(); break;
+    case views::TViewKind::Source: tbFileClick(); break;
+  }
+}
+
+void TMainForm::HoldViewSwitches(bool held) {
+  if (held) {
+    HeldSwitches.clear();
+    for (QAction* a : {mnuLibs, mnuObjs, mnuFile, tbLibMode, tbObjs, tbFile}) {
+      HeldSwitches.emplace_back(a, ItemEnabled(a));
+      a->setEnabled(false);
+    }
+  } else {
+    for (auto& [a, enabled] : HeldSwitches) a->setEnabled(enabled);
+    HeldSwitches.clear();
+  }
+}
+
+void TMainForm::CompareSources(std::array<views::TSourceText, compare::SideCount> texts) {
+  tbFileClick();
+  for (compare::TSide side : compare::AllSides)
+    FilesFrame->SetSourceText(texts[side].Caption, texts[side].Lines, side);
+  FilesFrame->RunCompare();
+}
+
+void TMainForm::Raise() {
+  activateWindow();
+  raise();
+}
+
+void TMainForm::ShowError(const std::exception& error) {
+  if (OnShowError) OnShowError(error);
+}
+
+void TMainForm::ShowInformation(const QString& text) {
+  if (OnShowInformation) OnShowInformation(text);
+}
+
+bool TMainForm::AskYesNo(const QString& text) { return OnAskYesNo && OnAskYesNo(text); }

@@ -26,6 +26,7 @@
 #include <QColor>
 #include <QMainWindow>
 #include <QPixmap>
+#include <array>
 #include <functional>
 #include <map>
 #include <set>
@@ -33,6 +34,7 @@
 
 #include "app/Settings.h"
 #include "compare/CompareCounts.h"
+#include "views/ViewHost.h"
 
 class QActionGroup;
 class QColorDialog;
@@ -45,16 +47,11 @@ class TFilesFrame;
 class TLibFrame;
 class TStatusBar;
 
-// Colour values and the toolkit's colours. A system colour is resolved against `palette`.
-QColor ToQColor(TColor c);
-QColor ToQColor(TColor c, const QPalette& palette);
-TColor FromQColor(const QColor& c);
-
 // Lets the font names the program uses ("宋体", "Courier New", "Arial") find the fonts installed
 // here. Safe to call more than once.
 void InstallFontSubstitutes();
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public views::TViewHost {
   Q_OBJECT
  public:
   using TCommandHandler = std::function<void(QObject* Sender)>;
@@ -75,8 +72,38 @@ class TMainForm : public QMainWindow {
   // reports isEnabled() false). For a menu, pass its menuAction().
   static bool ItemEnabled(QAction* item);
 
+  // ---- The view host ----------------------------------------------------------------------
   // Writes a view's counts into status panels 1 (added), 3 (changed), 5 (deleted) and 6.
-  void ShowCounts(const TCompareCounts& counts);
+  void ShowCounts(const TCompareCounts& counts) override;
+  void Bind(views::TCommand command, THandler handler) override;
+  void SetEnabled(views::TCommand command, bool enabled) override;
+  bool IsEnabled(views::TCommand command) const override;
+  void SetCaption(views::TCommand command, const QString& caption) override;
+  QString Caption(views::TCommand command) const override;
+  void SetShortcut(views::TCommand command, const QKeySequence& key) override;
+  void SetGroupEnabled(views::TCommandGroup group, bool enabled) override;
+  void SetGroupRefresh(views::TCommandGroup group, THandler refresh) override;
+  views::TViewOptions Options() const override;
+  void SetShowDiffsOnly(bool on) override;
+  void SetStacked(bool on) override;
+  views::TViewColors Colors() const override;
+  std::filesystem::path Folder(compare::TSide side) const override;
+  void SetFolder(compare::TSide side, const std::filesystem::path& folder) override;
+  std::filesystem::path StateFolder() const override;
+  void ShowNote(const QString& text) override;
+  void ShowProgress(int value, int maximum, const QString& text) override;
+  void HideProgress() override;
+  void SwitchTo(views::TViewKind view) override;
+  void HoldViewSwitches(bool held) override;
+  void CompareSources(std::array<views::TSourceText, compare::SideCount> texts) override;
+  void Raise() override;
+  void ShowError(const std::exception& error) override;
+  void ShowInformation(const QString& text) override;
+  bool AskYesNo(const QString& text) override;
+  QWidget* DialogParent() override { return this; }
+  // The menu item and the toolbar button (or null) of a command.
+  QAction* CommandItem(views::TCommand command) const;
+  QAction* CommandButton(views::TCommand command) const;
 
   // The three view switches.
   void tbLibModeClick();
@@ -97,8 +124,12 @@ class TMainForm : public QMainWindow {
   void mnuAboutClick();
   void mnuExitClick();
 
-  // How the help file is shown; replaceable for tests. The result is ignored.
+  // How the help file is shown, and how messages and questions are put to the user; replaceable
+  // for tests. OpenUrl's result is ignored; OnAskYesNo returns true for Yes.
   std::function<bool(const QUrl&)> OpenUrl;
+  std::function<void(const std::exception& error)> OnShowError;
+  std::function<void(const QString& text)> OnShowInformation;
+  std::function<bool(const QString& text)> OnAskYesNo;
 
   // The menus.
   QMenu* File1 = nullptr;
@@ -178,6 +209,17 @@ class TMainForm : public QMainWindow {
   bool ShortcutReady(const TShortcutItem& item) const;
   bool RunShortcut(const TShortcutItem& item);
 
+  void CreateCommands();
+  QMenu* GroupMenu(views::TCommandGroup group) const;
+
+  struct TCommandParts {
+    QAction* Item = nullptr;
+    QAction* Button = nullptr;
+  };
+  std::array<TCommandParts, views::CommandCount> Commands{};
+  std::array<QMetaObject::Connection, views::CommandGroupCount> GroupRefresh{};
+  // The view switches a running pairing holds off, with the state each had before.
+  std::vector<std::pair<QAction*, bool>> HeldSwitches;
   QActionGroup* ViewItems = nullptr;
   QActionGroup* ViewButtons = nullptr;
   std::map<QAction*, QMetaObject::Connection> Bindings;

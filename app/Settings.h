@@ -10,9 +10,7 @@
 #include <string>
 
 #include "app/IniFile.h"
-
-// A colour laid out 0x00BBGGRR (the low byte is red), or a system colour (top byte set).
-using TColor = std::uint32_t;
+#include "editor/Colors.h"
 
 inline constexpr TColor DefaultAddColor = 0xF0CCA8;  // light blue
 inline constexpr TColor DefaultModColor = 0x6FFB8A;  // light green

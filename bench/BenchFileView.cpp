@@ -60,8 +60,8 @@ void LoadCompareAndPaint(benchmark::State& state) {
   TFilesFrame& frame = *FilesForm().FilesFrame;
   TTwoFiles& files = Files();
   for (auto _ : state) {
-    frame.LoadFile(files.One, true);  // compares against whatever side 2 holds
-    frame.LoadFile(files.Two, false);
+    frame.LoadFile(files.One, compare::Side1);  // compares against whatever side 2 holds
+    frame.LoadFile(files.Two, compare::Side2);
     Paint(frame);
     benchmark::DoNotOptimize(frame.Counts.Changed);
   }
@@ -71,8 +71,8 @@ BENCHMARK(LoadCompareAndPaint)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void FillPanesAlone(benchmark::State& state) {
   TFilesFrame& frame = *FilesForm().FilesFrame;
-  frame.LoadFile(Files().One, true);
-  frame.LoadFile(Files().Two, false);
+  frame.LoadFile(Files().One, compare::Side1);
+  frame.LoadFile(Files().Two, compare::Side2);
   for (auto _ : state) frame.FillPanes();
   state.SetItemsProcessed(state.iterations() * 100000);
 }
@@ -80,16 +80,16 @@ BENCHMARK(FillPanesAlone)->Unit(benchmark::kMillisecond);
 
 void SynchronisedScrollStep(benchmark::State& state) {
   TFilesFrame& frame = *FilesForm().FilesFrame;
-  frame.LoadFile(Files().One, true);
-  frame.LoadFile(Files().Two, false);
+  frame.LoadFile(Files().One, compare::Side1);
+  frame.LoadFile(Files().Two, compare::Side2);
   int line = 0;
   for (auto _ : state) {
     // One line down, as the wheel does: the left pane moves, the right one and the strip follow.
-    frame.Pane1->ScrollToLine(++line % 90000);
+    frame.Pane(compare::Side1)->ScrollToLine(++line % 90000);
     QCoreApplication::processEvents();  // the repaint of both panes and the strip
-    benchmark::DoNotOptimize(frame.Pane2->TopLine());
+    benchmark::DoNotOptimize(frame.Pane(compare::Side2)->TopLine());
   }
-  if (frame.Pane2->TopLine() != frame.Pane1->TopLine()) state.SkipWithError("panes out of step");
+  if (frame.Pane(compare::Side2)->TopLine() != frame.Pane(compare::Side1)->TopLine()) state.SkipWithError("panes out of step");
 }
 BENCHMARK(SynchronisedScrollStep)->Unit(benchmark::kMicrosecond);
 

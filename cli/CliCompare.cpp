@@ -8,17 +8,14 @@
 
 #include "CliCommon.h"
 #include "CliStructure.h"
-#include "diff/HashUnit.h"
-#include "compare/Rows.h"
+#include "compare/Comparison.h"
 #include "compare/Pairing.h"
+#include "compare/Report.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
 
 namespace cli {
 namespace {
-
-// Colours only tell the row kinds apart here.
-const TRowColors kRowColors{0xFF000005u, 1, 2, 3};
 
 fs::path Existing(const std::string& arg) {
   auto found = platform::FindPathNoCase(arg);
@@ -26,9 +23,9 @@ fs::path Existing(const std::string& arg) {
   return *found;
 }
 
-std::vector<std::string> LoadText(const std::string& arg) {
+compare::TSideText LoadText(const std::string& arg) {
   try {
-    return LoadSourceLines(Existing(arg));
+    return compare::LoadSideText(Existing(arg));
   } catch (const platform::TFileError& e) {
     throw TUsageError(e.what());
   }
@@ -37,26 +34,29 @@ std::vector<std::string> LoadText(const std::string& arg) {
 int RunDiff(const std::vector<std::string>& words) {
   TArgs args = ParseArgs(words, StructureValueFlags(), WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--diffs-only", "--json"}));
   if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
-  const bool ic = args.Has("--ignore-case"), ib = args.Has("--ignore-blanks");
   if (args.Has("--json") && !WantsStructure(args)) throw TUsageError("diff: --json goes with --by-section");
-  std::vector<std::string> text1 = LoadText(args.Operands[0]), text2 = LoadText(args.Operands[1]);
+  compare::TCompareOptions options;
+  options.IgnoreCase = args.Has("--ignore-case");
+  options.IgnoreBlanks = args.Has("--ignore-blanks");
+  compare::TComparison model;
+  for (compare::TSide s : compare::AllSides)
+    model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
   if (WantsStructure(args)) {
-    int code = RunStructuredDiff(args, text1, text2, StructureOptions(args, ic, ib));
+    int code = RunStructuredDiff(args, model.Sides[0]->ToVector(), model.Sides[1]->ToVector(),
+                                 StructureOptions(args, options.IgnoreCase, options.IgnoreBlanks));
     if (code >= 0) return code;
   }
   TDiff diff;
-  if (!diff.Execute(HashLines(text1, ic, ib), HashLines(text2, ic, ib)))
-    throw TUsageError("diff: the texts are too long to compare");
-  TFilledRows rows = FillRows(text1, text2, diff.Changes(), kRowColors, args.Has("--diffs-only"), ic, ib);
+  if (!model.Run(diff, options, args.Has("--diffs-only"))) throw TUsageError("diff: the texts are too long to compare");
 
-  TReportHeader header;
+  compare::TReportHeader header;
   header.Name1 = platform::Utf8ToCodePage(args.Operands[0]);
   header.Name2 = platform::Utf8ToCodePage(args.Operands[1]);
   if (auto info = platform::FindFirst(args.Operands[0])) header.FileTime1 = info->Time;
   if (auto info = platform::FindFirst(args.Operands[1])) header.FileTime2 = info->Time;
   header.Now = platform::LocalFromUnixTime(std::time(nullptr));
-  for (const std::string& line : BuildReport(header, rows.Rows, kRowColors)) std::cout << Out(line) << '\n';
-  return diff.ChangeCount() == 0 ? ExitOk : ExitWarn;
+  for (const std::string& line : compare::BuildReport(header, model.Rows, model.Texts())) std::cout << Out(line) << '\n';
+  return model.Changes.empty() ? ExitOk : ExitWarn;
 }
 
 // --- Object pairs ---

@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "compare/Rows.h"
+#include "compare/SideText.h"
 #include "compare/Structured.h"
 #include "diff/HashUnit.h"
 #include "pbparse/Compare.h"
@@ -26,7 +26,7 @@ std::vector<std::string> LoadFile(const std::string& arg) {
   auto found = platform::FindPathNoCase(arg);
   if (!found) throw TUsageError(arg + ": no such file");
   try {
-    return LoadSourceLines(*found);
+    return compare::LoadSideText(*found).ToVector();
   } catch (const platform::TFileError& e) {
     throw TUsageError(e.what());
   }

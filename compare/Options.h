@@ -21,7 +21,7 @@ struct TCompareOptions {
   // DataWindows: an attribute on one side only with the value newer releases write by default
   // (the table `Defaults`) is no change.
   bool IgnoreDefaults = false;
-  std::shared_ptr<const pbparse::TDefaults> Defaults;
+  std::shared_ptr<const pbparse::TDefaults> Defaults = nullptr;
 
   friend bool operator==(const TCompareOptions&, const TCompareOptions&) = default;
 };

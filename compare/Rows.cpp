@@ -1,101 +1,146 @@
-#include "Rows.h"
+#include "compare/Rows.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "platform/FileSys.h"
 #include "platform/TextFile.h"
 
+namespace compare {
+
 namespace {
 
-TRowSide Line(const std::vector<std::string>& text, std::int32_t index, std::uint32_t color, std::uint8_t kind) {
-  return {text.at(static_cast<std::size_t>(index)), color, index + 1, kind};
-}
-
-TRowSide Filler(std::uint32_t color, std::uint8_t kind) { return {std::string_view(), color, 0, kind}; }
-
-// Places the rows of one change record; next1 and next2 are the next unplaced lines.
-void PlaceChange(const std::vector<std::string>& text1, const std::vector<std::string>& text2, const ChangeRecord& c,
-                 const TRowColors& colors, TFilledRows& out, std::int32_t& next1, std::int32_t& next2) {
-  switch (c.Kind) {
-    case KindAdded:
-      for (std::int32_t i = 0; i < c.Count; ++i) {
-        out.Rows.push_back({Filler(colors.Add, 1), Line(text2, next2 + i, colors.Add, 0), c.Pos1});
-        ++out.Counts.Added;
-      }
-      next1 = c.Pos1;
-      next2 = c.Pos2 + c.Count;
-      break;
-    case KindModified:
-      for (std::int32_t i = 0; i < c.Count; ++i) {
-        out.Rows.push_back({Line(text1, c.Pos1 + i, colors.Mod, 3), Line(text2, next2 + i, colors.Mod, 0)});
-        ++out.Counts.Changed;
-      }
-      next1 = c.Pos1 + c.Count;
-      next2 = c.Pos2 + c.Count;
-      break;
-    case KindDeleted:
-      for (std::int32_t i = 0; i < c.Count; ++i) {
-        out.Rows.push_back({Line(text1, c.Pos1 + i, colors.Del, 2), Filler(colors.Del, 2)});
-        ++out.Counts.Deleted;
-      }
-      next1 = c.Pos1 + c.Count;
-      break;
-    default:
-      throw std::out_of_range("FillRows() - change record of no kind.");
+TRowKind KindOf(ChangeKind kind) {
+  switch (kind) {
+    case KindAdded: return TRowKind::Added;
+    case KindDeleted: return TRowKind::Deleted;
+    case KindModified: return TRowKind::Modified;
+    default: throw std::out_of_range("AlignRows() - change record of no kind.");
   }
 }
 
-const std::string kRule(80, '=');
+// Places the rows of one change record; next1 and next2 are the next unplaced lines.
+void PlaceChange(const ChangeRecord& c, TRows& out, std::int32_t& next1, std::int32_t& next2) {
+  const TRowKind kind = KindOf(c.Kind);
+  const auto [count1, count2] = std::pair{out.Counts.Count1, out.Counts.Count2};
+  // Side 2's lines follow on from the equal lines placed before (a deleted record's Pos2 is 0).
+  const std::int32_t at1 = c.Pos1, at2 = next2;
+  const bool has1 = kind != TRowKind::Added, has2 = kind != TRowKind::Deleted;
+  if (c.Count < 1 || at1 < 0 || at2 < 0 || (has1 && at1 + c.Count > count1) || (has2 && at2 + c.Count > count2) ||
+      (!has1 && at1 > count1) || (!has2 && at2 > count2))
+    throw std::out_of_range("AlignRows() - change record outside the texts.");
+  for (std::int32_t i = 0; i < c.Count; ++i) {
+    TRow row;
+    row.Kind = kind;
+    row.Cells[Side1] = has1 ? TCell{at1 + i, -1} : TCell::Filler(at1);
+    row.Cells[Side2] = has2 ? TCell{at2 + i, -1} : TCell::Filler(at2);
+    out.Rows.push_back(row);
+  }
+  switch (kind) {
+    case TRowKind::Added: out.Counts.Added += c.Count; break;
+    case TRowKind::Deleted: out.Counts.Deleted += c.Count; break;
+    default: out.Counts.Changed += c.Count; break;
+  }
+  next1 = has1 ? at1 + c.Count : at1;
+  next2 = has2 ? at2 + c.Count : at2;
+}
 
 }  // namespace
 
-std::vector<std::string> LoadSourceLines(const std::filesystem::path& path, platform::TTextEncoding* encoding) {
-  const std::string bytes = platform::DecodeText(platform::ReadFileBytes(path), encoding);
-  std::vector<std::string> lines;
-  // At most one line per break, plus the last: room up front spares long texts the regrowth.
-  lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
-  platform::SplitLines(bytes, lines);
-  return lines;
+std::int32_t TRows::BlockOf(std::int32_t row) const {
+  if (row < 0 || row >= Count()) return -1;
+  auto it = std::upper_bound(Blocks.begin(), Blocks.end(), row,
+                             [](std::int32_t r, const TBlock& b) { return r < b.First; });
+  return static_cast<std::int32_t>(it - Blocks.begin()) - 1;
 }
 
-std::string OptionsNote(bool ignoreCase, bool ignoreBlanks) {
-  std::string note = ignoreCase ? "Case Ignored" : "";
-  if (ignoreBlanks) note += note.empty() ? "Blanks Ignored" : ", Blanks Ignored";
-  return note.empty() ? note : "  (" + note + ")";
-}
-
-TFilledRows FillRows(const std::vector<std::string>& text1, const std::vector<std::string>& text2,
-                     const std::vector<ChangeRecord>& changes, const TRowColors& colors, bool showDiffsOnly,
-                     bool ignoreCase, bool ignoreBlanks) {
-  TFilledRows out;
-  out.Counts.Count1 = static_cast<std::int32_t>(text1.size());
-  out.Counts.Count2 = static_cast<std::int32_t>(text2.size());
-  std::size_t rows = showDiffsOnly ? 0 : text1.size();
+TRows AlignRows(const std::array<std::int32_t, SideCount>& lineCounts, const std::vector<ChangeRecord>& changes,
+                bool leaveOutEqual) {
+  TRows out;
+  out.Counts.Count1 = lineCounts[Side1];
+  out.Counts.Count2 = lineCounts[Side2];
+  out.EqualRowsLeftOut = leaveOutEqual;
+  std::size_t rows = leaveOutEqual ? 0 : static_cast<std::size_t>(std::max(lineCounts[Side1], 0));
   for (const ChangeRecord& c : changes)
-    rows += showDiffsOnly || c.Kind == KindAdded ? static_cast<std::size_t>(std::max(c.Count, 0)) : 0;
+    rows += leaveOutEqual || c.Kind == KindAdded ? static_cast<std::size_t>(std::max(c.Count, 0)) : 0;
   out.Rows.reserve(rows);
   auto equalRow = [&](std::int32_t i1, std::int32_t i2) {
-    out.Rows.push_back({Line(text1, i1, colors.Window, 0), Line(text2, i2, colors.Window, 0)});
+    if (i1 >= out.Counts.Count1 || i2 >= out.Counts.Count2)
+      throw std::out_of_range("AlignRows() - change record outside the texts.");
+    TRow row;
+    row.Cells[Side1] = TCell{i1, -1};
+    row.Cells[Side2] = TCell{i2, -1};
+    out.Rows.push_back(row);
   };
   std::int32_t next1 = 0, next2 = 0;
   for (const ChangeRecord& c : changes) {
-    if (showDiffsOnly) {
+    if (c.Pos1 < next1) throw std::out_of_range("AlignRows() - change records out of order.");
+    if (leaveOutEqual) {
       next2 += c.Pos1 - next1;
+      next1 = c.Pos1;
     } else {
       for (; next1 < c.Pos1; ++next1, ++next2) equalRow(next1, next2);
     }
-    PlaceChange(text1, text2, c, colors, out, next1, next2);
+    PlaceChange(c, out, next1, next2);
   }
-  if (!showDiffsOnly)
+  if (!leaveOutEqual)
     for (; next1 < out.Counts.Count1; ++next1, ++next2) equalRow(next1, next2);
-  out.OptionsNote = OptionsNote(ignoreCase, ignoreBlanks);
+  out.Blocks = FindBlocks(out.Count(), [&out](std::int32_t i) { return out.Rows[static_cast<std::size_t>(i)].Kind; });
   return out;
 }
 
-std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const std::vector<std::string>& source,
-                                    const std::vector<ChangeRecord>& changes, bool side1, bool equalRowsLeftOut) {
+std::vector<TBlock> FindBlocks(std::int32_t count, const std::function<TRowKind(std::int32_t)>& kindAt) {
+  std::vector<TBlock> blocks;
+  for (std::int32_t i = 0; i < count;) {
+    const TRowKind kind = kindAt(i);
+    std::int32_t end = i + 1;
+    while (end < count && kindAt(end) == kind) ++end;
+    blocks.push_back({kind, i, end - i});
+    i = end;
+  }
+  return blocks;
+}
+
+std::optional<std::int32_t> NextDifference(std::int32_t count, const std::function<TRowKind(std::int32_t)>& kindAt,
+                                           std::int32_t row) {
+  std::int32_t i = std::max(row, 0);
+  if (i < count) {
+    const TRowKind kind = kindAt(i);
+    while (i < count && kindAt(i) == kind) ++i;
+  }
+  while (i < count && kindAt(i) == TRowKind::Equal) ++i;
+  if (i >= count) return std::nullopt;
+  return i;
+}
+
+std::optional<std::int32_t> PrevDifference(std::int32_t count, const std::function<TRowKind(std::int32_t)>& kindAt,
+                                           std::int32_t row) {
+  if (row < 0 || row >= count) return std::nullopt;
+  std::int32_t i = row;
+  const TRowKind kind = kindAt(i);
+  while (i >= 0 && kindAt(i) == kind) --i;
+  while (i >= 0 && kindAt(i) == TRowKind::Equal) --i;
+  if (i < 0) return std::nullopt;
+  const TRowKind found = kindAt(i);
+  while (i > 0 && kindAt(i - 1) == found) --i;
+  return i;
+}
+
+std::optional<std::pair<std::int32_t, std::int32_t>> DifferenceAt(
+    std::int32_t count, const std::function<TRowKind(std::int32_t)>& kindAt, std::int32_t row) {
+  if (row < 0 || row >= count) return std::nullopt;
+  const TRowKind kind = kindAt(row);
+  if (kind == TRowKind::Equal) return std::nullopt;
+  std::int32_t first = row, last = row;
+  while (first > 0 && kindAt(first - 1) == kind) --first;
+  while (last + 1 < count && kindAt(last + 1) == kind) ++last;
+  return std::pair{first, last};
+}
+
+std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const TSideText& source,
+                                    const std::vector<ChangeRecord>& changes, TSide side, bool equalRowsLeftOut) {
   std::vector<std::string> out;
-  out.reserve(equalRowsLeftOut ? source.size() + rows.size() : rows.size());
+  out.reserve(equalRowsLeftOut ? static_cast<std::size_t>(source.Count()) + rows.size() : rows.size());
   auto emit = [&out](const TPaneRow& r) {
     if (r.Tag != 0 || r.Modified) out.emplace_back(r.Text);
   };
@@ -111,6 +156,7 @@ std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const std
   std::vector<TGap> gaps;
   std::size_t filledRows = 0;
   std::int32_t next1 = 0, next2 = 0, own = 0;
+  const bool side1 = side == Side1;
   for (const ChangeRecord& c : changes) {
     next2 += c.Pos1 - next1;  // the equal lines skipped on both sides
     const std::int32_t start = side1 ? c.Pos1 : next2;
@@ -121,12 +167,12 @@ std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const std
     next1 = c.Kind == KindAdded ? c.Pos1 : c.Pos1 + c.Count;
     if (c.Kind != KindDeleted) next2 = c.Pos2 + c.Count;
   }
-  const auto size = static_cast<std::int32_t>(source.size());
+  const std::int32_t size = source.Count();
   if (size > own) gaps.push_back({filledRows, own, size});
 
   std::size_t g = 0;
   auto flush = [&](const TGap& gap) {
-    for (std::int32_t i = gap.From; i < gap.To && i < size; ++i) out.push_back(source[static_cast<std::size_t>(i)]);
+    for (std::int32_t i = gap.From; i < gap.To && i < size; ++i) out.emplace_back(source.Line(i));
   };
   const bool sameRows = rows.size() == filledRows;
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -142,45 +188,13 @@ std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const std
   return out;
 }
 
-std::string DefaultReportDate(platform::TDateTime t) {
-  std::string s = platform::FormatDateTime(t);
-  std::size_t space = s.find(' ');
-  return space == std::string::npos ? s : s.substr(0, space) + ", " + s.substr(space + 1);
-}
+}  // namespace compare
 
-std::vector<std::string> BuildReport(const TReportHeader& header, const std::vector<TAlignedRow>& rows,
-                                     const TRowColors& colors, const TReportDateFormat& format) {
-  auto modified = [&](const std::optional<platform::TDateTime>& t) {
-    return "        Last modified on " + (t ? format(*t) : std::string());
-  };
-  std::vector<std::string> out{"Difference Report - " + format(header.Now),
-                               kRule,
-                               "",
-                               "File 1: \"" + header.Name1 + "\"",
-                               modified(header.FileTime1),
-                               "File 2: \"" + header.Name2 + "\"",
-                               modified(header.FileTime2),
-                               ""};
-  std::uint32_t prev = colors.Window;
-  std::int32_t top = 0;
-  for (const TAlignedRow& row : rows) {
-    top = std::max(top, row.Left.Tag);
-    const std::uint32_t c = row.Left.Color;
-    const bool add = c == colors.Add, mod = !add && c == colors.Mod, del = !add && !mod && c == colors.Del;
-    if (c != prev && (add || mod || del)) {
-      std::int32_t addedAt = row.InsertPos >= 0 ? row.InsertPos + 1 : top + 1;
-      out.push_back(kRule);
-      out.push_back(add ? "Lines added at " + std::to_string(addedAt)
-                        : (mod ? "Lines modified at " : "Lines deleted at ") + std::to_string(top));
-      out.push_back(kRule);
-    }
-    prev = c;
-    if (add) out.push_back("+ " + std::string(row.Right.Text));
-    if (mod) {
-      out.push_back("- " + std::string(row.Left.Text));
-      out.push_back("+ " + std::string(row.Right.Text));
-    }
-    if (del) out.push_back("- " + std::string(row.Left.Text));
-  }
-  return out;
+std::vector<std::string> LoadSourceLines(const std::filesystem::path& path, platform::TTextEncoding* encoding) {
+  const std::string bytes = platform::DecodeText(platform::ReadFileBytes(path), encoding);
+  std::vector<std::string> lines;
+  // At most one line per break, plus the last: room up front spares long texts the regrowth.
+  lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+  platform::SplitLines(bytes, lines);
+  return lines;
 }

@@ -1,7 +1,14 @@
-// The aligned rows of a source comparison and the difference report built from them, without a
-// toolkit: the files frame copies the rows into its two panes, and quorvex-cli prints the report.
+// The aligned rows of a comparison of two texts, and the blocks they form, without a toolkit.
+//
+// A row has a kind (equal, added, deleted, modified) and, per side, a cell: a line of that side's
+// text or a filler, and a slot for the changed spans within the line. Equal lines stand opposite
+// each other, a modified line opposite its replacement, a filler opposite every added or deleted
+// line. A block is a maximal run of rows of one kind. Navigation, block copy, the saved text of a
+// side and the report all work on kinds and blocks; colours are looked up from kinds only when a
+// view paints.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -10,56 +17,81 @@
 #include <string_view>
 #include <vector>
 
-#include "diff/DiffUnit.h"
 #include "compare/CompareCounts.h"
-#include "platform/DateTime.h"
+#include "compare/Side.h"
+#include "compare/SideText.h"
+#include "diff/DiffUnit.h"
 #include "platform/TextFile.h"
 
-// A text file as code-page lines, split at CR LF, a lone CR and a lone LF. A file with a UTF-8 or
-// UTF-16 byte-order mark, or valid UTF-8 holding non-ASCII characters, is converted; any other
-// file is taken byte for byte. `encoding` receives what was found. Throws platform::TFileError.
-std::vector<std::string> LoadSourceLines(const std::filesystem::path& path,
-                                         platform::TTextEncoding* encoding = nullptr);
+namespace compare {
 
-// One side of a row: the text (empty for a filler), its colour, its 1-based line number in its
-// own text (0 for a filler) and its difference code (0 none, 1 added opposite, 2 deleted,
-// 3 modified; only the left side carries 1 and 3). The text is a view of the caller's line: rows
-// are read while the texts they come from are alive (long texts are not copied twice).
-struct TRowSide {
-  std::string_view Text;
-  std::uint32_t Color = 0;
-  std::int32_t Tag = 0;
-  std::uint8_t Kind = 0;
+enum class TRowKind : std::uint8_t { Equal = 0, Added = 1, Deleted = 2, Modified = 3 };
+
+// A changed part of a line: bytes [Start, End) of its code-page text.
+struct TSpan {
+  std::int32_t Start = 0;
+  std::int32_t End = 0;
+  friend bool operator==(const TSpan&, const TSpan&) = default;
 };
 
-struct TAlignedRow {
-  TRowSide Left, Right;
-  // For an added row: the number of text 1 lines before the insertion (the record's Pos1);
-  // -1 otherwise. The report's heading of an added block uses it, so that the number is right
-  // also when equal rows are not shown.
-  std::int32_t InsertPos = -1;
+// One side of a row. Line is the index of the side's line (0-based), or for a filler -1 minus
+// the index of the side's next line (the filler stands before it). Spans is the index of the
+// cell's list in TRows::Spans, or -1 when nothing within the line is marked.
+struct TCell {
+  std::int32_t Line = -1;
+  std::int32_t Spans = -1;
+
+  bool IsFiller() const { return Line < 0; }
+  // The 1-based line number shown in the gutter; 0 for a filler.
+  std::int32_t Number() const { return Line >= 0 ? Line + 1 : 0; }
+  // How many of the side's lines come before this row.
+  std::int32_t LinesBefore() const { return Line >= 0 ? Line : -Line - 1; }
+  static TCell Filler(std::int32_t nextLine) { return TCell{-1 - nextLine, -1}; }
 };
 
-struct TRowColors {
-  std::uint32_t Window = 0;  // the panes' own colour (equal rows)
-  std::uint32_t Add = 0, Mod = 0, Del = 0;
+struct TRow {
+  TRowKind Kind = TRowKind::Equal;
+  std::array<TCell, SideCount> Cells;
 };
 
-struct TFilledRows {
-  std::vector<TAlignedRow> Rows;
-  TCompareCounts Counts;  // line counts of both texts; added, deleted, changed lines
-  std::string OptionsNote;
+struct TBlock {
+  TRowKind Kind = TRowKind::Equal;
+  std::int32_t First = 0;  // first row
+  std::int32_t Count = 0;  // rows
 };
 
-// "  (Case Ignored, Blanks Ignored)", either half alone, or empty.
-std::string OptionsNote(bool ignoreCase, bool ignoreBlanks);
+struct TRows {
+  std::vector<TRow> Rows;
+  std::vector<TBlock> Blocks;
+  std::vector<std::vector<TSpan>> Spans;
+  TCompareCounts Counts;     // lines of both texts; added, deleted and changed lines
+  bool EqualRowsLeftOut = false;
 
-// The rows of both panes from the two texts and the change records between them. With
-// `showDiffsOnly` the equal rows are left out. Throws std::out_of_range when a record points
+  std::int32_t Count() const { return static_cast<std::int32_t>(Rows.size()); }
+  // The block that holds `row`; -1 outside the rows.
+  std::int32_t BlockOf(std::int32_t row) const;
+};
+
+// The rows of two texts of `lineCounts` lines from the engine's change records. With
+// `leaveOutEqual` the equal rows are left out. Throws std::out_of_range when a record points
 // outside the texts.
-TFilledRows FillRows(const std::vector<std::string>& text1, const std::vector<std::string>& text2,
-                     const std::vector<ChangeRecord>& changes, const TRowColors& colors, bool showDiffsOnly,
-                     bool ignoreCase = false, bool ignoreBlanks = false);
+TRows AlignRows(const std::array<std::int32_t, SideCount>& lineCounts, const std::vector<ChangeRecord>& changes,
+                bool leaveOutEqual);
+
+// The maximal runs of one kind in a sequence of `count` row kinds.
+std::vector<TBlock> FindBlocks(std::int32_t count, const std::function<TRowKind(std::int32_t)>& kindAt);
+
+// Difference navigation over a sequence of row kinds (the model's rows, or a pane's rows after
+// edits): the first row of the next block that is not equal after the block holding `row`, or of
+// the last such block before it; none when there is no such block.
+std::optional<std::int32_t> NextDifference(std::int32_t count, const std::function<TRowKind(std::int32_t)>& kindAt,
+                                           std::int32_t row);
+std::optional<std::int32_t> PrevDifference(std::int32_t count, const std::function<TRowKind(std::int32_t)>& kindAt,
+                                           std::int32_t row);
+// The rows [first, last] of the block around `row` when it is a difference; none on an equal
+// row or outside the rows.
+std::optional<std::pair<std::int32_t, std::int32_t>> DifferenceAt(
+    std::int32_t count, const std::function<TRowKind(std::int32_t)>& kindAt, std::int32_t row);
 
 // A pane row as Save sees it: its text, its line number (0 for a filler) and whether it was
 // typed, pasted or changed since the fill.
@@ -69,26 +101,18 @@ struct TPaneRow {
   bool Modified = false;
 };
 
-// The text to save for one side (`side1` or side 2) from the rows of its pane after a fill with
-// the change records `changes`: every row except the fillers nobody touched. When the fill left
-// the equal rows out, the side's equal lines of `source` are put back between the blocks, so
-// that a save never writes a partial text: by row position while the pane has as many rows as
-// the fill gave it, otherwise before the first row numbered after them.
-std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const std::vector<std::string>& source,
-                                    const std::vector<ChangeRecord>& changes, bool side1, bool equalRowsLeftOut);
+// The text to save for one side from the rows of its pane after a fill with the change records
+// `changes`: every row except the fillers nobody touched. When the fill left the equal rows out,
+// the side's equal lines of `source` are put back between the blocks, so that a save never
+// writes a partial text: by row position while the pane has as many rows as the fill gave it,
+// otherwise before the first row numbered after them.
+std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const TSideText& source,
+                                    const std::vector<ChangeRecord>& changes, TSide side, bool equalRowsLeftOut);
 
-// Date-time text of the report (the user's short date, ", ", the short time).
-using TReportDateFormat = std::function<std::string(platform::TDateTime)>;
-// "yyyy-mm-dd, hh:nn:ss": the format used where no locale format is given.
-std::string DefaultReportDate(platform::TDateTime t);
+}  // namespace compare
 
-struct TReportHeader {
-  std::string Name1, Name2;  // code page
-  std::optional<platform::TDateTime> FileTime1, FileTime2;  // none: nothing after "Last modified on "
-  platform::TDateTime Now;
-};
-
-// The difference report, one string per line (code page, without line breaks): the header, then
-// every block of added, modified or deleted rows under its heading.
-std::vector<std::string> BuildReport(const TReportHeader& header, const std::vector<TAlignedRow>& rows,
-                                     const TRowColors& colors, const TReportDateFormat& format = DefaultReportDate);
+// A text file as code-page lines, split at CR LF, a lone CR and a lone LF. A file with a UTF-8 or
+// UTF-16 byte-order mark, or valid UTF-8 holding non-ASCII characters, is converted; any other
+// file is taken byte for byte. `encoding` receives what was found. Throws platform::TFileError.
+std::vector<std::string> LoadSourceLines(const std::filesystem::path& path,
+                                         platform::TTextEncoding* encoding = nullptr);

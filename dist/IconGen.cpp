@@ -1,6 +1,6 @@
 // Writes the program icon as PNG files for the desktop's icon theme: OUTDIR/SIZExSIZE/quorvex.png
 // for every size given, drawn by the same code as the window's icon.
-#include "app/Artwork.h"
+#include "views/Artwork.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -1,4 +1,5 @@
 #include "editor/CodeEditor.h"
+#include "editor/QtColor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -72,29 +73,7 @@ TCodeEdit::~TCodeEdit() {
 int TCodeEdit::ClientWidth() const { return viewport()->width(); }
 int TCodeEdit::ClientHeight() const { return viewport()->height(); }
 
-QColor TCodeEdit::ToQColor(TColor c) const {
-  if (IsSystemColor(c)) {
-    const QPalette& pal = palette();
-    switch (c) {
-      case clWindow: return pal.color(QPalette::Base);
-      case clWindowText: return pal.color(QPalette::Text);
-      case clHighlight: return pal.color(QPalette::Highlight);
-      case clHighlightText: return pal.color(QPalette::HighlightedText);
-      case clBtnFace: return pal.color(QPalette::Button);
-      case clBackground: {
-        // The desktop colour behind the caret line: a dark blue that white text reads well on,
-        // taken from the desktop's highlight so that it follows the theme.
-        QColor h = QApplication::palette().color(QPalette::Highlight);
-        QColor d = h.darker(170);
-        if (d.lightness() > 90) d = QColor(0x1C, 0x38, 0x6A);
-        return d.toRgb();
-      }
-      default: return pal.color(QPalette::Window);
-    }
-  }
-  return QColor(static_cast<int>(RedOf(c)), static_cast<int>(GreenOf(c)),
-                static_cast<int>(BlueOf(c)));
-}
+QColor TCodeEdit::ToQColor(TColor c) const { return ::ToQColor(c, palette()); }
 
 // ---- Properties -----------------------------------------------------------------------------
 

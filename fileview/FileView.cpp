@@ -1,42 +1,34 @@
 #include "fileview/FileView.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
-#include <QLocale>
-#include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QStyle>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
-#include "app/Main.h"
-#include "app/Settings.h"
-#include "app/StatusBar.h"
-#include "diff/HashUnit.h"
+#include "compare/Report.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FrameParts.h"
-#include "compare/Rows.h"
 #include "platform/CodePage.h"
 #include "platform/FileSys.h"
-#include "search/PaneSearch.h"
 #include "search/Searches.h"
+
+using compare::AllSides;
+using compare::Side1;
+using compare::Side2;
+using compare::TRowKind;
+using views::TCommand;
 
 namespace {
 
@@ -50,11 +42,23 @@ int Digits(int n) {
 constexpr TColor kEditedCaption = 0xCCE0E0;
 constexpr int kLineNoWidth = 72;
 
+const char* const kDiscardQuestion = "Changes will be lost if you proceed with this compare.\nContinue? ...";
+
+QLabel* NewCaptionBar(const char* name, QWidget* parent) {
+  auto* bar = new QLabel(parent);
+  bar->setObjectName(name);
+  bar->setAutoFillBackground(true);
+  bar->setFrameShape(QFrame::Panel);
+  bar->setFrameShadow(QFrame::Raised);
+  bar->setTextFormat(Qt::PlainText);
+  return bar;
+}
+
 }  // namespace
 
 // ---- creation ---------------------------------------------------------------------------------
 
-TFilesFrame::TFilesFrame(TMainForm& main, QWidget* parent) : QWidget(parent), Main(main) {
+TFilesFrame::TFilesFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent), Host(host) {
   setObjectName("FilesFrame");
   QFont f(QString::fromUtf8("宋体"));
   f.setPixelSize(12);
@@ -62,21 +66,16 @@ TFilesFrame::TFilesFrame(TMainForm& main, QWidget* parent) : QWidget(parent), Ma
   setAutoFillBackground(true);
   PaneFont = QFont("Courier New");
   PaneFont.setPointSize(10);
+  for (TSide s : AllSides) Model.Sides[s] = std::make_shared<compare::TSideText>();
 
-  AskYesNo = [this](const QString& text) {
-    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text,
-                    QMessageBox::Yes | QMessageBox::No, &Main);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
-  };
   ChooseOpenFile = [this](const QString& folder) {
-    return QFileDialog::getOpenFileName(&Main, QString(), folder);
+    return QFileDialog::getOpenFileName(Host.DialogParent(), QString(), folder);
   };
   ChooseSaveFile = [this](const QString& proposal) {
-    return QFileDialog::getSaveFileName(&Main, QString(), proposal);
+    return QFileDialog::getSaveFileName(Host.DialogParent(), QString(), proposal);
   };
   ChooseReportFile = [this](const QString& folder) {
-    QFileDialog dialog(&Main);
+    QFileDialog dialog(Host.DialogParent());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter("Text Files (*.txt)");
     dialog.setDefaultSuffix("txt");
@@ -90,20 +89,6 @@ TFilesFrame::TFilesFrame(TMainForm& main, QWidget* parent) : QWidget(parent), Ma
 
 TFilesFrame::~TFilesFrame() = default;
 
-namespace {
-
-QLabel* CaptionBar(const char* name, QWidget* parent) {
-  auto* bar = new QLabel(parent);
-  bar->setObjectName(name);
-  bar->setAutoFillBackground(true);
-  bar->setFrameShape(QFrame::Panel);
-  bar->setFrameShadow(QFrame::Raised);
-  bar->setTextFormat(Qt::PlainText);
-  return bar;
-}
-
-}  // namespace
-
 void TFilesFrame::InitFrame() {
   Engine = std::make_unique<TDiff>();
   Engine->OnProgress = [this](TDiff&, std::int32_t percent) { DiffProgress(percent); };
@@ -114,26 +99,11 @@ void TFilesFrame::InitFrame() {
     EventsTimer.start();
     QCoreApplication::processEvents();
   };
-  SourceList1.clear();
-  SourceList2.clear();
 
   auto* frameLayout = new QHBoxLayout(this);
   frameLayout->setContentsMargins(0, 0, 0, 0);
   frameLayout->setSpacing(0);
-
-  sbDiff = new QScrollArea(this);
-  sbDiff->setObjectName("sbDiff");
-  sbDiff->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  sbDiff->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  sbDiff->setFrameShape(QFrame::NoFrame);
-  sbDiff->setWidgetResizable(false);
-  pbDiff = new TOverviewStrip(*this, sbDiff);
-  pbDiff->resize(kStripWidth, 3);
-  sbDiff->setWidget(pbDiff);
-  sbDiff->setFixedWidth(kStripWidth + 2);
-  sbDiff->hide();
-  connect(sbDiff->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { AdjustStripWidth(); });
-  frameLayout->addWidget(sbDiff);
+  CreateStrip(frameLayout);
 
   auto* column = new QWidget(this);
   auto* columnLayout = new QVBoxLayout(column);
@@ -152,118 +122,141 @@ void TFilesFrame::InitFrame() {
   mainLayout->addWidget(Splitter1);
   columnLayout->addWidget(pnlMain, 1);
 
-  auto makeSide = [this](const char* panel, const char* caption, QLabel*& bar, TCodeEdit*& pane) {
-    auto* side = new QWidget(Splitter1);
-    side->setObjectName(panel);
-    auto* l = new QVBoxLayout(side);
-    l->setContentsMargins(0, 0, 0, 0);
-    l->setSpacing(0);
-    bar = CaptionBar(caption, side);
-    bar->setFont(Main.font());
-    l->addWidget(bar);
-    pane = new TCodeEdit(side);
-    l->addWidget(pane, 1);
-    Splitter1->addWidget(side);
-    return side;
-  };
-  pnlLeft = makeSide("pnlLeft", "pnlCaptionLeft", pnlCaptionLeft, Pane1);
-  pnlRight = makeSide("pnlRight", "pnlCaptionRight", pnlCaptionRight, Pane2);
-  Pane1->setObjectName("Pane1");
-  Pane2->setObjectName("Pane2");
-
-  auto makeBar = [this, column, columnLayout](const char* name, const char* noName, const char* lineName,
-                                              QLabel*& no, QLabel*& line) {
-    auto* bar = new QWidget(column);
-    bar->setObjectName(name);
-    line = new QLabel(bar);
-    line->setObjectName(lineName);
-    line->setTextFormat(Qt::PlainText);
-    no = new QLabel(bar);
-    no->setObjectName(noName);
-    no->setTextFormat(Qt::PlainText);
-    no->setAutoFillBackground(true);
-    QPalette pal = no->palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));  // silver
-    no->setPalette(pal);
-    no->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    columnLayout->addWidget(bar);
-    return bar;
-  };
-  Panel1 = makeBar("Panel1", "lblLineNo1", "lblLine1", lblLineNo1, lblLine1);
-  Panel2 = makeBar("Panel2", "lblLineNo2", "lblLine2", lblLineNo2, lblLine2);
-  for (QWidget* bar : {Panel1, Panel2}) bar->installEventFilter(this);
+  CreateSide(Side1, "pnlLeft", "pnlCaptionLeft", "Pane1");
+  CreateSide(Side2, "pnlRight", "pnlCaptionRight", "Pane2");
+  for (TSide s : AllSides) CreateLineBar(s, column, columnLayout);
 
   pnlDisplay = new QWidget(this);
   pnlDisplay->setObjectName("pnlDisplay");
   pnlDisplay->hide();
   frameLayout->addWidget(pnlDisplay);
 
-  for (TCodeEdit* pane : {Pane1, Pane2}) {
-    const bool left = pane == Pane1;
-    pane->Lines().OnChange = [this, left](TLines*) {
-      if (!Filling) MarkEdited(left, true);
-    };
-    pane->OnDropFiles = [this, left](TCodeEdit*, const QString& fileName, bool& accepted) {
-      LoadFile(fileName, left);
-      Main.activateWindow();
-      Main.raise();
-      accepted = true;
-    };
-    pane->OnPaintLeftMargin = [this](TCodeEdit* sender, QPainter& canvas, const QRect& rec, int lineNo, int tag) {
-      PaintGutter(sender, canvas, rec, lineNo - 1, tag);
-    };
-    pane->OnCaretPtChange = [this](TCodeEdit* sender) { CaretMoved(sender); };
-    pane->OnEnter = [this](TCodeEdit* sender) {
-      if (ResultPresent && RememberedLine >= 0) sender->MoveCaretTo(TPoint{0, RememberedLine});
-    };
-    pane->OnExit = [this](TCodeEdit* sender) {
-      const int row = sender->CaretPos().Y;
-      RememberedLine = sender->TopLine() <= row && row <= sender->TopLine() + sender->PageRows() ? row : -1;
-    };
-    pane->OnKeyDown = [this](TCodeEdit* sender, int& key, Qt::KeyboardModifiers shift) {
-      PaneKeyDown(sender, key, shift);
-    };
-    pane->SetFont(PaneFont);
-  }
+  for (TSide s : AllSides) ConnectPane(s);
   SetPaneFont(PaneFont);
-
   Search = std::make_unique<TSearch>();
   RememberedLine = -1;
   OverviewRows.clear();
-  SetDialogOwner(&Main);
+  SetDialogOwner(Host.DialogParent());
 
   // The edit commands are refreshed when their menu opens, also just before one of their keys
   // acts. Outside this view they are off, so that Ctrl+C and the like stay with the control that
   // has the focus there.
-  connect(Main.mnuEdit, &QMenu::aboutToShow, this, &TFilesFrame::EditMenuOpened);
+  Host.SetGroupRefresh(views::TCommandGroup::Edit, [this] { EditMenuOpened(); });
   // Files changed by another program are reloaded when the user comes back to this one.
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-    if (state == Qt::ApplicationActive && isVisible()) CheckFilesChanged();
+    if (state == Qt::ApplicationActive && isVisible()) Guarded([this] { CheckFilesChanged(); });
   });
-  SetCaption(true);
-  SetCaption(false);
+  for (TSide s : AllSides) SetCaption(s);
   ApplyLayout();
+}
+
+void TFilesFrame::CreateStrip(QHBoxLayout* frameLayout) {
+  sbDiff = new QScrollArea(this);
+  sbDiff->setObjectName("sbDiff");
+  sbDiff->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  sbDiff->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  sbDiff->setFrameShape(QFrame::NoFrame);
+  sbDiff->setWidgetResizable(false);
+  pbDiff = new TOverviewStrip(*this, sbDiff);
+  pbDiff->resize(kStripWidth, 3);
+  sbDiff->setWidget(pbDiff);
+  sbDiff->setFixedWidth(kStripWidth + 2);
+  sbDiff->hide();
+  connect(sbDiff->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { AdjustStripWidth(); });
+  frameLayout->addWidget(sbDiff);
+}
+
+void TFilesFrame::CreateSide(TSide side, const char* panel, const char* caption, const char* pane) {
+  TSideView& v = views_[side];
+  v.Panel = new QWidget(Splitter1);
+  v.Panel->setObjectName(panel);
+  auto* l = new QVBoxLayout(v.Panel);
+  l->setContentsMargins(0, 0, 0, 0);
+  l->setSpacing(0);
+  v.Caption = NewCaptionBar(caption, v.Panel);
+  v.Caption->setFont(Host.DialogParent() ? Host.DialogParent()->font() : font());
+  l->addWidget(v.Caption);
+  v.Pane = new TCodeEdit(v.Panel);
+  v.Pane->setObjectName(pane);
+  l->addWidget(v.Pane, 1);
+  Splitter1->addWidget(v.Panel);
+}
+
+void TFilesFrame::CreateLineBar(TSide side, QWidget* column, QVBoxLayout* columnLayout) {
+  TSideView& v = views_[side];
+  const std::string n = std::to_string(side + 1);
+  v.LineBar = new QWidget(column);
+  v.LineBar->setObjectName(QString::fromStdString("Panel" + n));
+  v.Line = new QLabel(v.LineBar);
+  v.Line->setObjectName(QString::fromStdString("lblLine" + n));
+  v.Line->setTextFormat(Qt::PlainText);
+  v.LineNo = new QLabel(v.LineBar);
+  v.LineNo->setObjectName(QString::fromStdString("lblLineNo" + n));
+  v.LineNo->setTextFormat(Qt::PlainText);
+  v.LineNo->setAutoFillBackground(true);
+  QPalette pal = v.LineNo->palette();
+  pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));  // silver
+  v.LineNo->setPalette(pal);
+  v.LineNo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  columnLayout->addWidget(v.LineBar);
+  v.LineBar->installEventFilter(this);
+}
+
+void TFilesFrame::ConnectPane(TSide side) {
+  TCodeEdit* pane = Pane(side);
+  pane->Lines().OnChange = [this, side](TLines*) {
+    if (!Filling) MarkEdited(side, true);
+  };
+  pane->OnDropFiles = [this, side](TCodeEdit*, const QString& fileName, bool& accepted) {
+    Guarded([&] { LoadFile(fileName, side); });
+    Host.Raise();
+    accepted = true;
+  };
+  pane->OnPaintLeftMargin = [this](TCodeEdit* sender, QPainter& canvas, const QRect& rec, int lineNo, int tag) {
+    PaintGutter(sender, canvas, rec, lineNo - 1, tag);
+  };
+  pane->OnCaretPtChange = [this](TCodeEdit* sender) { CaretMoved(sender); };
+  pane->OnEnter = [this](TCodeEdit* sender) {
+    if (ResultPresent && RememberedLine >= 0) sender->MoveCaretTo(TPoint{0, RememberedLine});
+  };
+  pane->OnExit = [this](TCodeEdit* sender) {
+    const int row = sender->CaretPos().Y;
+    RememberedLine = sender->TopLine() <= row && row <= sender->TopLine() + sender->PageRows() ? row : -1;
+  };
+  pane->OnKeyDown = [this](TCodeEdit* sender, int& key, Qt::KeyboardModifiers shift) {
+    PaneKeyDown(sender, key, shift);
+  };
+  pane->SetFont(PaneFont);
 }
 
 void TFilesFrame::DoneFrame() {
   if (Engine) Engine->Cancel();
   RestartPending = false;
   ResultPresent = false;
-  SourceList1.clear();
-  SourceList2.clear();
+  Model = compare::TComparison{};
   OverviewRows.clear();
   OverviewRows.shrink_to_fit();
 }
 
+void TFilesFrame::Guarded(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    Host.ShowError(e);
+  }
+}
+
 void TFilesFrame::SetPaneFont(const QFont& f) {
   PaneFont = f;
-  if (!Pane1) return;
-  Pane1->SetFont(f);
-  Pane2->SetFont(f);
-  for (QLabel* l : {lblLineNo1, lblLine1, lblLineNo2, lblLine2}) l->setFont(f);
+  if (!Pane(Side1)) return;
   const int h = QFontMetrics(f).height() + 4;
-  Panel1->setFixedHeight(h);
-  Panel2->setFixedHeight(h);
+  for (TSide s : AllSides) {
+    TSideView& v = views_[s];
+    v.Pane->SetFont(f);
+    v.LineNo->setFont(f);
+    v.Line->setFont(f);
+    v.LineBar->setFixedHeight(h);
+  }
   if (ResultPresent) SetGutterWidths();
   PlaceLineBars();
 }
@@ -271,159 +264,158 @@ void TFilesFrame::SetPaneFont(const QFont& f) {
 // ---- the view's commands ------------------------------------------------------------------
 
 void TFilesFrame::ActivateView() {
-  TMainForm& m = Main;
-  m.tbObjs->setToolTip("Toggle to Objects View");
-  const QString open1 = QString::fromUtf8("打开文本文件 1");
-  const QString open2 = QString::fromUtf8("打开文本文件 2");
-  m.mnuOpen1->setText(open1);
-  m.mnuOpen2->setText(open2);
-  m.tbOpen1->setToolTip(open1);
-  m.tbOpen2->setToolTip(open2);
-  auto open = [this](QObject* sender) { OpenCommand(sender); };
-  for (QAction* a : {m.mnuOpen1, m.tbOpen1, m.mnuOpen2, m.tbOpen2}) m.Attach(a, open);
-
-  for (QAction* a : {m.mnuCompare, m.tbCompare}) {
-    m.Attach(a, [this](QObject*) { RunCompare(); });
-    a->setEnabled(CanCompare());
+  BindCommands();
+  for (TSide s : AllSides) {
+    Host.SetCaption(views::OpenCommand(s), QString::fromUtf8("打开文本文件 %1").arg(s + 1));
+    Host.SetEnabled(views::SaveCommand(s), true);
   }
-  for (QAction* a : {m.mnuCancel, m.tbCancel}) m.Attach(a, [this](QObject*) { CancelCompare(); });
-  for (QAction* a : {m.mnuHorzSplit, m.tbHorzSplit}) {
-    m.Attach(a, [this](QObject* sender) { ToggleSplit(sender); });
-    a->setEnabled(true);
-  }
+  for (TCommand c : {TCommand::Compare}) Host.SetEnabled(c, CanCompare());
+  Host.SetEnabled(TCommand::HorzSplit, true);
   ApplyLayout();
-  for (QAction* a : {m.mnuSave1, m.tbSave1, m.mnuSave2, m.tbSave2}) {
-    m.Attach(a, [this](QObject* sender) { SaveText(sender); });
-    a->setEnabled(true);
+  Host.SetEnabled(TCommand::SaveReport, ResultPresent);
+  Host.SetGroupEnabled(views::TCommandGroup::Edit, true);
+  Host.SetGroupEnabled(views::TCommandGroup::Search, true);
+  Host.SetGroupEnabled(views::TCommandGroup::Options, true);
+  Host.SetGroupEnabled(views::TCommandGroup::Actions, true);
+  for (TCommand c : {TCommand::FindNext, TCommand::Replace}) Host.SetEnabled(c, true);
+  for (TCommand c : {TCommand::NextDiff, TCommand::PrevDiff}) Host.SetEnabled(c, ResultPresent);
+  Host.ShowNote(ResultPresent ? QString::fromStdString(
+                                    compare::OptionsNote(Model.Options.IgnoreCase, Model.Options.IgnoreBlanks))
+                              : QString());
+  Pane(Side1)->setFocus();
+  Host.ShowCounts(Counts);
+}
+
+void TFilesFrame::BindCommands() {
+  auto bind = [this](TCommand c, std::function<void()> work) {
+    Host.Bind(c, [this, work = std::move(work)] { Guarded(work); });
+  };
+  for (TSide s : AllSides) {
+    bind(views::OpenCommand(s), [this, s] { OpenCommand(s); });
+    bind(views::SaveCommand(s), [this, s] { SaveText(s); });
   }
-  m.Attach(m.mnuSaveReport, [this](QObject*) { SaveReport(); });
-  m.mnuSaveReport->setEnabled(ResultPresent);
-
-  m.Attach(m.mnuUndo, [this](QObject*) { if (TCodeEdit* p = ActivePane()) p->Undo(); });
-  m.Attach(m.mnuRedo, [this](QObject*) { if (TCodeEdit* p = ActivePane()) p->Redo(); });
-  m.Attach(m.mnuCut, [this](QObject*) { if (TCodeEdit* p = ActivePane()) p->CutToClipboard(); });
-  m.Attach(m.mnuCopy, [this](QObject*) { if (TCodeEdit* p = ActivePane()) p->CopyToClipboard(); });
-  m.Attach(m.mnuPaste, [this](QObject*) { if (TCodeEdit* p = ActivePane()) p->PasteFromClipboard(); });
-  m.mnuEdit->menuAction()->setEnabled(true);
-
-  m.Attach(m.mnuFind, [this](QObject*) { FindCommand(); });
-  for (QAction* a : {m.mnuFindNext, m.tbFindNext}) m.Attach(a, [this](QObject*) { FindNextCommand(); });
-  for (QAction* a : {m.mnuReplace, m.tbReplace}) m.Attach(a, [this](QObject*) { ReplaceCommand(); });
-  m.mnuSearch->menuAction()->setEnabled(true);
-  m.tbFindNext->setEnabled(true);
-  m.tbReplace->setEnabled(true);
-
-  m.Attach(m.mnuFont, [this](QObject*) { FontCommand(); });
-  m.mnuOptions->menuAction()->setEnabled(true);
-
-  for (QAction* a : {m.mnuNext, m.tbNext}) m.Attach(a, [this](QObject*) { NextDifference(); });
-  for (QAction* a : {m.mnuPrev, m.tbPrev}) m.Attach(a, [this](QObject*) { PrevDifference(); });
-  m.mnuActions->menuAction()->setEnabled(true);
-  m.mnuNext->setVisible(true);
-  m.mnuPrev->setVisible(true);
-  m.tbNext->setEnabled(ResultPresent);
-  m.tbPrev->setEnabled(ResultPresent);
-
-  m.Attach(m.mnuCopyBlockRight, [this](QObject*) { CopyBlockRight(); });
-  m.Attach(m.mnuCopyBlockLeft, [this](QObject*) { CopyBlockLeft(); });
-  m.N1->setVisible(true);
-  m.mnuCompareFiles->setVisible(false);
-
-  m.StatusBar1->SetPanelText(3, ResultPresent ? QString::fromStdString(OptionsNote) : QString());
-  Pane1->setFocus();
-  m.ShowCounts(Counts);
+  bind(TCommand::Compare, [this] { RunCompare(); });
+  bind(TCommand::Cancel, [this] { CancelCompare(); });
+  bind(TCommand::HorzSplit, [this] { ToggleSplit(); });
+  bind(TCommand::SaveReport, [this] { SaveReport(); });
+  bind(TCommand::Undo, [this] { if (TCodeEdit* p = ActivePane()) p->Undo(); });
+  bind(TCommand::Redo, [this] { if (TCodeEdit* p = ActivePane()) p->Redo(); });
+  bind(TCommand::Cut, [this] { if (TCodeEdit* p = ActivePane()) p->CutToClipboard(); });
+  bind(TCommand::Copy, [this] { if (TCodeEdit* p = ActivePane()) p->CopyToClipboard(); });
+  bind(TCommand::Paste, [this] { if (TCodeEdit* p = ActivePane()) p->PasteFromClipboard(); });
+  bind(TCommand::Find, [this] { FindCommand(); });
+  bind(TCommand::FindNext, [this] { FindNextCommand(); });
+  bind(TCommand::Replace, [this] { ReplaceCommand(); });
+  bind(TCommand::Font, [this] { FontCommand(); });
+  bind(TCommand::NextDiff, [this] { NextDifference(); });
+  bind(TCommand::PrevDiff, [this] { PrevDifference(); });
+  bind(TCommand::CopyBlockRight, [this] { CopyBlockRight(); });
+  bind(TCommand::CopyBlockLeft, [this] { CopyBlockLeft(); });
 }
 
 TCodeEdit* TFilesFrame::ActivePane() const {
-  QWidget* w = Main.focusWidget();
-  if (w == Pane1 || w == Pane1->viewport()) return Pane1;
-  if (w == Pane2 || w == Pane2->viewport()) return Pane2;
+  QWidget* w = window() ? window()->focusWidget() : nullptr;
+  for (TSide s : AllSides)
+    if (w == Pane(s) || w == Pane(s)->viewport()) return Pane(s);
   return nullptr;
+}
+
+compare::TSide TFilesFrame::SideOf(const TCodeEdit* pane) const {
+  for (TSide s : AllSides)
+    if (pane == Pane(s)) return s;
+  return Side1;
 }
 
 void TFilesFrame::EditMenuOpened() {
   TCodeEdit* p = isVisible() ? ActivePane() : nullptr;
   const bool sel = p && p->SelLength() > 0;
-  Main.mnuUndo->setEnabled(p && p->CanUndo());
-  Main.mnuRedo->setEnabled(p && p->CanRedo());
-  Main.mnuCut->setEnabled(sel);
-  Main.mnuCopy->setEnabled(sel);
+  Host.SetEnabled(TCommand::Undo, p && p->CanUndo());
+  Host.SetEnabled(TCommand::Redo, p && p->CanRedo());
+  Host.SetEnabled(TCommand::Cut, sel);
+  Host.SetEnabled(TCommand::Copy, sel);
   const QMimeData* clip = QApplication::clipboard()->mimeData();
-  Main.mnuPaste->setEnabled(p && clip && clip->hasText());
+  Host.SetEnabled(TCommand::Paste, p && clip && clip->hasText());
 }
 
 void TFilesFrame::FontCommand() {
   bool ok = false;
-  QFont f = QFontDialog::getFont(&ok, PaneFont, &Main, QString(), QFontDialog::MonospacedFonts);
+  QFont f = QFontDialog::getFont(&ok, PaneFont, Host.DialogParent(), QString(), QFontDialog::MonospacedFonts);
   if (ok) SetPaneFont(f);
 }
 
-void TFilesFrame::OpenCommand(QObject* sender) {
-  const bool left = sender == Main.mnuOpen1 || sender == Main.tbOpen1;
-  const std::filesystem::path& folder = left ? Folder1 : Folder2;
-  QString path = ChooseOpenFile(QString::fromStdString(folder.string()));
-  if (!path.isEmpty()) LoadFile(path, left);
+void TFilesFrame::OpenCommand(TSide side) {
+  QString path = ChooseOpenFile(QString::fromStdString(Host.Folder(side).string()));
+  if (!path.isEmpty()) LoadFile(path, side);
 }
 
 // ---- texts ----------------------------------------------------------------------------------
 
-bool TFilesFrame::CanCompare() const { return !Comparing && !SourceList1.empty() && !SourceList2.empty(); }
+const compare::TSideText& TFilesFrame::Text(TSide side) const { return *Model.Sides[side]; }
 
-void TFilesFrame::ShowSide(std::vector<std::string> lines, bool isLeft) {
+bool TFilesFrame::CanCompare() const {
+  return !Comparing && std::all_of(AllSides.begin(), AllSides.end(), [this](TSide s) { return !Text(s).Empty(); });
+}
+
+void TFilesFrame::ShowSide(std::shared_ptr<compare::TSideText> text, TSide side) {
   // A text arriving while a comparison runs makes that comparison's result worthless.
   if (Comparing) Engine->Cancel();
   ResultPresent = false;
   SetSyncScrolling(false);
-  TCodeEdit* pane = PaneOf(isLeft);
-  (isLeft ? SourceList1 : SourceList2) = std::move(lines);
-  (isLeft ? Aligned1 : Aligned2) = false;
+  Model.Sides[side] = std::move(text);
+  sides_[side].Aligned = false;
   Filling = true;
-  pane->Lines().Assign(isLeft ? SourceList1 : SourceList2);
-  pane->Lines().SetModified(false);
+  TLines& lines = Pane(side)->Lines();
+  lines.Assign(Text(side).ToVector());
+  lines.SetModified(false);
   Filling = false;
   ++TextGeneration;
 }
 
-void TFilesFrame::AfterLoad(bool isLeft) {
-  TCodeEdit* pane = PaneOf(isLeft);
+void TFilesFrame::SetResultCommands(bool on) {
+  for (TCommand c : {TCommand::NextDiff, TCommand::PrevDiff, TCommand::SaveReport}) Host.SetEnabled(c, on);
+}
+
+void TFilesFrame::AfterLoad(TSide side) {
   // Both captions: the other one loses the options note of a result no longer shown.
-  SetCaption(true);
-  SetCaption(false);
-  pane->SetAutoLineNum(true);
-  MarkEdited(isLeft, false);
+  for (TSide s : AllSides) SetCaption(s);
+  Pane(side)->SetAutoLineNum(true);
+  MarkEdited(side, false);
   sbDiff->hide();
-  pane->setFocus();
-  Main.mnuCompare->setEnabled(CanCompare());
-  Main.tbCompare->setEnabled(CanCompare());
-  Main.StatusBar1->SetPanelText(3, QString());
-  for (QAction* a : {Main.mnuNext, Main.mnuPrev, Main.tbNext, Main.tbPrev, Main.mnuSaveReport}) a->setEnabled(false);
+  Pane(side)->setFocus();
+  Host.SetEnabled(TCommand::Compare, CanCompare());
+  Host.ShowNote(QString());
+  SetResultCommands(false);
   CurrentLine = 0;
   ShowCurrentLine();
 }
 
-void TFilesFrame::LoadFile(const QString& path, bool isLeft) {
+void TFilesFrame::LoadFile(const QString& path, TSide side) {
   QFileInfo info(path);
   if (!info.exists() || info.isDir()) return;
-  platform::TTextEncoding encoding{};
-  std::vector<std::string> lines = LoadSourceLines(ToPath(path), &encoding);
-  ShowSide(std::move(lines), isLeft);
-  (isLeft ? Name1 : Name2) = path;
-  (isLeft ? Encoding1 : Encoding2) = encoding;
-  (isLeft ? FileStamp1 : FileStamp2) = FileStamp(path);
-  if (auto found = platform::FindFirst(ToPath(path))) (isLeft ? FileTime1 : FileTime2) = found->Time.Seconds;
-  (isLeft ? Folder1 : Folder2) = ToPath(info.absolutePath()) / "";
-  PaneOf(isLeft)->SetReadOnly(false);  // a file of one's own can be edited and saved
-  AfterLoad(isLeft);
+  auto text = std::make_shared<compare::TSideText>(compare::LoadSideText(ToPath(path)));
+  // Shown without "dir/.." parts; read again by the path as given.
+  const QString shown = QString::fromStdString(ToPath(path).lexically_normal().string());
+  text->Title = shown.toStdString();
+  ShowSide(std::move(text), side);
+  sides_[side].Name = shown;
+  sides_[side].Path = path;
+  sides_[side].FileStamp = FileStamp(path);
+  Host.SetFolder(side, ToPath(info.absolutePath()) / "");
+  Pane(side)->SetReadOnly(false);  // a file of one's own can be edited and saved
+  AfterLoad(side);
   RunCompare();
 }
 
-void TFilesFrame::SetSourceText(const QString& caption, const std::vector<std::string>& lines, bool isLeft) {
-  ShowSide(lines, isLeft);
-  (isLeft ? Name1 : Name2) = caption;
-  (isLeft ? Encoding1 : Encoding2) = platform::TTextEncoding::CodePage;
-  (isLeft ? FileStamp1 : FileStamp2) = 0;
-  AfterLoad(isLeft);
-  PaneOf(isLeft)->SetReadOnly(true);
+void TFilesFrame::SetSourceText(const QString& caption, const std::vector<std::string>& lines, TSide side) {
+  auto text = std::make_shared<compare::TSideText>(lines);
+  text->Title = caption.toStdString();
+  text->ReadOnly = true;
+  ShowSide(std::move(text), side);
+  sides_[side].Name = caption;
+  sides_[side].Path.clear();
+  sides_[side].FileStamp = 0;
+  AfterLoad(side);
+  Pane(side)->SetReadOnly(true);
 }
 
 std::int64_t TFilesFrame::FileStamp(const QString& path) {
@@ -435,28 +427,35 @@ std::int64_t TFilesFrame::FileStamp(const QString& path) {
 }
 
 void TFilesFrame::CheckFilesChanged() {
-  for (bool left : {true, false}) {
-    const std::int64_t recorded = left ? FileStamp1 : FileStamp2;
-    if (recorded == 0) continue;
-    const QString name = left ? Name1 : Name2;
-    const std::int64_t now = FileStamp(name);
-    if (now != 0 && now != recorded) LoadFile(name, left);
+  for (TSide s : AllSides) {
+    TSideState& state = sides_[s];
+    if (state.FileStamp == 0) continue;
+    const std::int64_t now = FileStamp(state.Path);
+    if (now == 0 || now == state.FileStamp) continue;
+    // Edits are not dropped without asking; kept, the question comes again only at the file's
+    // next change.
+    if (Pane(s)->Lines().Modified() && !Host.AskYesNo(kDiscardQuestion)) {
+      state.FileStamp = now;
+      continue;
+    }
+    LoadFile(state.Path, s);
   }
 }
 
-void TFilesFrame::SetCaption(bool isLeft) {
-  QLabel* bar = isLeft ? pnlCaptionLeft : pnlCaptionRight;
-  const QString& name = isLeft ? Name1 : Name2;
+void TFilesFrame::SetCaption(TSide side) {
+  QLabel* bar = CaptionBar(side);
+  const QString& name = sides_[side].Name;
   QString text = name.isEmpty() ? QString() : "  " + name;
-  if (ResultPresent && !name.isEmpty()) text += QString::fromStdString(OptionsNote);
+  if (ResultPresent && !name.isEmpty())
+    text += QString::fromStdString(compare::OptionsNote(Model.Options.IgnoreCase, Model.Options.IgnoreBlanks));
   bar->setText(text);
   bar->setToolTip(name);
 }
 
-void TFilesFrame::MarkEdited(bool isLeft, bool edited) {
-  QLabel* bar = isLeft ? pnlCaptionLeft : pnlCaptionRight;
+void TFilesFrame::MarkEdited(TSide side, bool edited) {
+  QLabel* bar = CaptionBar(side);
   QPalette pal = bar->palette();
-  pal.setColor(QPalette::Window, edited ? ::ToQColor(kEditedCaption) : palette().color(QPalette::Button));
+  pal.setColor(QPalette::Window, edited ? Pane(side)->ToQColor(kEditedCaption) : palette().color(QPalette::Button));
   bar->setPalette(pal);
 }
 
@@ -472,149 +471,151 @@ void TFilesFrame::RunCompare() {
   }
   CurrentLine = 0;
   if (!ConfirmDiscardEdits()) return;
+  if (!CompareTexts()) return;
+  ShowResult();
+}
+
+// Runs the engine, again as long as new texts arrive meanwhile. False when the run was cancelled
+// or its texts were replaced.
+bool TFilesFrame::CompareTexts() {
   struct TRestore {
     TFilesFrame& f;
     ~TRestore() {
       f.Comparing = false;
-      f.Main.mnuCompare->setEnabled(f.CanCompare());
-      f.Main.tbCompare->setEnabled(f.CanCompare());
-      f.Main.mnuCancel->setEnabled(false);
-      f.Main.tbCancel->setEnabled(false);
+      f.Host.SetEnabled(TCommand::Compare, f.CanCompare());
+      f.Host.SetEnabled(TCommand::Cancel, false);
     }
   } restore{*this};
   bool ok = false;
   do {
     RestartPending = false;
-    Counts.Count1 = static_cast<std::int32_t>(SourceList1.size());
-    Counts.Count2 = static_cast<std::int32_t>(SourceList2.size());
-    Pane1->SetColor(clWindow);
-    Pane2->SetColor(clWindow);
-    const bool ignoreCase = Main.mnuIgnoreCase->isChecked(), ignoreBlanks = Main.mnuIgnoreBlanks->isChecked();
-    std::vector<std::uint32_t> hashes1 = HashLines(SourceList1, ignoreCase, ignoreBlanks);
-    std::vector<std::uint32_t> hashes2 = HashLines(SourceList2, ignoreCase, ignoreBlanks);
     Comparing = true;
-    Main.mnuCompare->setEnabled(false);
-    Main.tbCompare->setEnabled(false);
-    Main.mnuCancel->setEnabled(true);
-    Main.tbCancel->setEnabled(true);
+    Host.SetEnabled(TCommand::Compare, false);
+    Host.SetEnabled(TCommand::Cancel, true);
     const std::uint64_t generation = TextGeneration;
+    const views::TViewOptions options = Host.Options();
     EventsTimer.invalidate();
-    ok = Engine->Execute(hashes1, hashes2);
+    compare::TComparison run;
+    run.Sides = Model.Sides;
+    ok = run.Run(*Engine, options.Compare, options.ShowDiffsOnly);
     // Texts replaced during the run: its records belong to texts no longer shown.
     if (generation != TextGeneration) ok = false;
-    if (ok) {
-      LastChanges = Engine->Changes();
-      LastIgnoreCase = ignoreCase;
-      LastIgnoreBlanks = ignoreBlanks;
-    }
+    if (ok) Model = std::move(run);
     Comparing = false;
   } while (RestartPending);
-  if (!ok) return;
+  return ok;
+}
+
+void TFilesFrame::ShowResult() {
   ResultPresent = true;
   FillPanes();
-  Pane1->MoveCaretTo(TPoint{0, 0});
-  Comparing = false;
-  Main.mnuCompare->setEnabled(CanCompare());
-  Main.tbCompare->setEnabled(CanCompare());
-  Main.mnuCancel->setEnabled(false);
-  Main.tbCancel->setEnabled(false);
+  Pane(Side1)->MoveCaretTo(TPoint{0, 0});
   SetSyncScrolling(true);
-  MarkEdited(true, false);
-  MarkEdited(false, false);
-  SetCaption(true);
-  SetCaption(false);
-  Pane1->setFocus();
-  ShowCaretRow(Pane1);
-  for (QAction* a : {Main.mnuNext, Main.mnuPrev, Main.tbNext, Main.tbPrev, Main.mnuSaveReport}) a->setEnabled(true);
+  for (TSide s : AllSides) {
+    MarkEdited(s, false);
+    SetCaption(s);
+  }
+  Pane(Side1)->setFocus();
+  ShowCaretRow(Pane(Side1));
+  SetResultCommands(true);
 }
 
 bool TFilesFrame::ConfirmDiscardEdits() {
-  if (!Pane1->Lines().Modified() && !Pane2->Lines().Modified()) return true;
-  return AskYesNo("Changes will be lost if you proceed with this compare.\nContinue? ...");
+  if (std::none_of(AllSides.begin(), AllSides.end(), [this](TSide s) { return Pane(s)->Lines().Modified(); }))
+    return true;
+  return Host.AskYesNo(kDiscardQuestion);
 }
 
 void TFilesFrame::CancelCompare() {
   if (Engine) Engine->Cancel();
   RestartPending = false;
-  Main.StatusBar1->SetPanelText(3, "Compare cancelled.");
+  Host.ShowNote("Compare cancelled.");
 }
 
-void TFilesFrame::DiffProgress(int percent) {
-  Main.StatusBar1->SetPanelText(3, QString::asprintf("Approx. %d%% complete", percent));
-  Main.StatusBar1->repaint();
-}
+void TFilesFrame::DiffProgress(int percent) { Host.ShowNote(QString::asprintf("Approx. %d%% complete", percent)); }
 
 void TFilesFrame::SetGutterWidths() {
-  Pane1->SetGutterWidth((Digits(Counts.Count1) + 1) * Pane1->CharWidth() + 10);
-  Pane2->SetGutterWidth((Digits(Counts.Count2) + 1) * Pane2->CharWidth());
+  // Side 1's gutter leaves room for the difference marks.
+  for (TSide s : AllSides) {
+    const int lines = s == Side1 ? Counts.Count1 : Counts.Count2;
+    Pane(s)->SetGutterWidth((Digits(lines) + 1) * Pane(s)->CharWidth() + (s == Side1 ? 10 : 0));
+  }
+}
+
+TColor TFilesFrame::KindColor(TRowKind kind) const {
+  const views::TViewColors colors = Host.Colors();
+  switch (kind) {
+    case TRowKind::Added: return colors.Add;
+    case TRowKind::Deleted: return colors.Del;
+    case TRowKind::Modified: return colors.Mod;
+    default: return clWindow;
+  }
 }
 
 void TFilesFrame::FillPanes() {
   // Nothing is aligned until a comparison has produced a result.
   if (!ResultPresent) return;
-  const bool diffsOnly = Main.mnuShowDiffsOnly->isChecked();
-  const TRowColors colors{clWindow, AddColor, ModColor, DelColor};
-  TFilledRows filled =
-      FillRows(SourceList1, SourceList2, LastChanges, colors, diffsOnly, LastIgnoreCase, LastIgnoreBlanks);
-  Counts = filled.Counts;
+  const bool diffsOnly = Host.Options().ShowDiffsOnly;
+  Model.Align(diffsOnly);
+  Counts = Model.Rows.Counts;
   Filling = true;
-  TLines& lines1 = Pane1->Lines();
-  TLines& lines2 = Pane2->Lines();
-  lines1.BeginUpdate();
-  lines2.BeginUpdate();
-  for (TCodeEdit* pane : {Pane1, Pane2})
-    pane->OnMouseWheel = [this](TCodeEdit* sender, Qt::KeyboardModifiers, int delta, QPoint, bool& handled) {
-      FrameMouseWheel(sender, delta, handled);
-    };
-  lines1.Clear();
-  lines2.Clear();
-  Pane1->SetAutoLineNum(false);
-  Pane2->SetAutoLineNum(false);
-  SetGutterWidths();
-  const int rows = static_cast<int>(filled.Rows.size());
-  lines1.Reserve(rows);
-  lines2.Reserve(rows);
-  FilledInsertPos.assign(filled.Rows.size(), -1);
-  auto put = [](TLines& lines, const TRowSide& side) {
-    const int i = lines.Add(std::string(side.Text));
-    TLineObj& obj = lines.GetLineObj(i);
-    obj.Color = side.Color;
-    obj.Tag = side.Tag;
-    obj.Kind = side.Kind;
-    obj.Modified = false;
-  };
-  for (int i = 0; i < rows; ++i) {
-    const TAlignedRow& row = filled.Rows[static_cast<std::size_t>(i)];
-    put(lines1, row.Left);
-    put(lines2, row.Right);
-    FilledInsertPos[static_cast<std::size_t>(i)] = row.InsertPos;
-  }
+  for (TSide s : AllSides) FillPane(s);
   FilledDiffsOnly = diffsOnly;
-  Aligned1 = Aligned2 = true;
-  lines1.EndUpdate();
-  lines2.EndUpdate();
-  lines1.SetModified(false);
-  lines2.SetModified(false);
   Filling = false;
-  OptionsNote = filled.OptionsNote;
   BuildOverview();
-  Pane1->viewport()->update();
-  Pane2->viewport()->update();
-  SetCaption(true);
-  SetCaption(false);
+  for (TSide s : AllSides) {
+    Pane(s)->viewport()->update();
+    SetCaption(s);
+  }
   // The rows changed under the caret: the bars and the block-copy items follow.
-  ShowCaretRow(ActivePane() ? ActivePane() : Pane1);
-  Main.ShowCounts(Counts);
+  ShowCaretRow(ActivePane() ? ActivePane() : Pane(Side1));
+  Host.ShowCounts(Counts);
+}
+
+void TFilesFrame::ShowDiffsOnlyChanged() {
+  if (!ResultPresent) return;
+  if (!ConfirmDiscardEdits()) {
+    Host.SetShowDiffsOnly(!Host.Options().ShowDiffsOnly);
+    return;
+  }
+  FillPanes();
+}
+
+void TFilesFrame::FillPane(TSide side) {
+  TCodeEdit* pane = Pane(side);
+  pane->OnMouseWheel = [this](TCodeEdit* sender, Qt::KeyboardModifiers, int delta, QPoint, bool& handled) {
+    FrameMouseWheel(sender, delta, handled);
+  };
+  TLines& lines = pane->Lines();
+  lines.BeginUpdate();
+  lines.Clear();
+  pane->SetAutoLineNum(false);
+  SetGutterWidths();
+  const compare::TRows& rows = Model.Rows;
+  const compare::TSideText& text = Text(side);
+  lines.Reserve(rows.Count());
+  for (const compare::TRow& row : rows.Rows) {
+    const compare::TCell& cell = row.Cells[side];
+    const int i = lines.Add(cell.IsFiller() ? std::string() : std::string(text.Line(cell.Line)));
+    TLineObj& obj = lines.GetLineObj(i);
+    obj.Color = KindColor(row.Kind);
+    obj.Tag = cell.Number();
+    obj.Kind = static_cast<std::uint8_t>(row.Kind);
+    obj.Modified = false;
+  }
+  sides_[side].Aligned = true;
+  lines.EndUpdate();
+  lines.SetModified(false);
 }
 
 void TFilesFrame::PaintGutter(TCodeEdit* sender, QPainter& canvas, const QRect& marginRec, int row, int tag) {
-  const bool left = sender == Pane1;
+  const bool marks = SideOf(sender) == Side1;
   const int right = sender->GutterWidth() + marginRec.left();
   if (tag > 0) {
     const std::string num = std::to_string(tag);
-    sender->TextOut(canvas, right - (left ? 14 : 4) - sender->TextWidth(num), marginRec.top(), num);
+    sender->TextOut(canvas, right - (marks ? 14 : 4) - sender->TextWidth(num), marginRec.top(), num);
   }
-  if (!left || row < 0 || row >= sender->Lines().Count()) return;
+  if (!marks || row < 0 || row >= sender->Lines().Count()) return;
   static const char* const kMarks[] = {"", "+", "-", "~"};
   const std::uint8_t kind = sender->Lines().GetLineObj(row).Kind;
   if (kind >= 1 && kind <= 3) sender->TextOut(canvas, right - 10, marginRec.top(), kMarks[kind]);
@@ -622,25 +623,24 @@ void TFilesFrame::PaintGutter(TCodeEdit* sender, QPainter& canvas, const QRect& 
 
 // ---- layout ------------------------------------------------------------------------------
 
-void TFilesFrame::ToggleSplit(QObject* sender) {
-  // The menu item has turned its own check mark over; the button follows it.
-  if (sender != Main.mnuHorzSplit) Main.mnuHorzSplit->setChecked(!Main.mnuHorzSplit->isChecked());
+void TFilesFrame::ToggleSplit() {
+  // The command has turned its own check mark over (menu item or button alike).
   ApplyLayout();
 }
 
 void TFilesFrame::ApplyLayout() {
-  const bool stacked = Main.mnuHorzSplit->isChecked();
+  const bool stacked = Host.Options().Stacked;
   Splitter1->setOrientation(stacked ? Qt::Vertical : Qt::Horizontal);
   if (stacked) {
-    Main.mnuCopyBlockRight->setText("Copy Block &Down");
-    Main.mnuCopyBlockRight->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D));
-    Main.mnuCopyBlockLeft->setText("Copy Block &Up");
-    Main.mnuCopyBlockLeft->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U));
+    Host.SetCaption(TCommand::CopyBlockRight, "Copy Block &Down");
+    Host.SetShortcut(TCommand::CopyBlockRight, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D));
+    Host.SetCaption(TCommand::CopyBlockLeft, "Copy Block &Up");
+    Host.SetShortcut(TCommand::CopyBlockLeft, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U));
   } else {
-    Main.mnuCopyBlockRight->setText("Copy Block &Right");
-    Main.mnuCopyBlockRight->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
-    Main.mnuCopyBlockLeft->setText("Copy Block &Left");
-    Main.mnuCopyBlockLeft->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
+    Host.SetCaption(TCommand::CopyBlockRight, "Copy Block &Right");
+    Host.SetShortcut(TCommand::CopyBlockRight, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
+    Host.SetCaption(TCommand::CopyBlockLeft, "Copy Block &Left");
+    Host.SetShortcut(TCommand::CopyBlockLeft, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
   }
   HalveSplit();
   if (TCodeEdit* p = ActivePane()) p->ScrollCaretIntoView();
@@ -660,7 +660,9 @@ void TFilesFrame::resizeEvent(QResizeEvent* e) {
 }
 
 bool TFilesFrame::eventFilter(QObject* watched, QEvent* event) {
-  if ((watched == Panel1 || watched == Panel2) && event->type() == QEvent::Resize) PlaceLineBars();
+  if (event->type() == QEvent::Resize)
+    for (TSide s : AllSides)
+      if (watched == views_[s].LineBar) PlaceLineBars();
   return QWidget::eventFilter(watched, event);
 }
 
@@ -672,40 +674,40 @@ void TFilesFrame::CaretMoved(TCodeEdit* pane) {
 
 void TFilesFrame::ShowCaretRow(TCodeEdit* pane) {
   const int row = pane->CaretPos().Y;
-  const bool d = row < pane->Lines().Count() && pane->Lines().GetLineObj(row).Color != pane->Color();
-  Main.mnuCopyBlockRight->setEnabled(d && pane == Pane1);
-  Main.mnuCopyBlockLeft->setEnabled(d && pane == Pane2);
+  const TLines& lines = pane->Lines();
+  const bool d = row < lines.Count() && static_cast<TRowKind>(lines.GetLineObj(row).Kind) != TRowKind::Equal;
+  Host.SetEnabled(TCommand::CopyBlockRight, d && pane == Pane(Side1));
+  Host.SetEnabled(TCommand::CopyBlockLeft, d && pane == Pane(Side2));
   CurrentLine = row;
   ShowCurrentLine();
 }
 
 void TFilesFrame::ShowCurrentLine() {
-  auto show = [this](TCodeEdit* pane, QLabel* no, QLabel* line) {
+  for (TSide s : AllSides) {
+    const TSideView& v = views_[s];
+    const TLines& lines = v.Pane->Lines();
     const int row = CurrentLine;
-    if (!ResultPresent || row < 0 || row >= pane->Lines().Count()) {
-      no->clear();
-      line->clear();
-      return;
+    if (!ResultPresent || row < 0 || row >= lines.Count()) {
+      v.LineNo->clear();
+      v.Line->clear();
+      continue;
     }
-    const TLineObj& obj = pane->Lines().GetLineObj(row);
-    no->setText(obj.Tag != 0 ? QString::number(obj.Tag) : QString());
-    line->setText(FromCodePage(pane->ExpandTabs(pane->Lines().Get(row))));
-  };
-  show(Pane1, lblLineNo1, lblLine1);
-  show(Pane2, lblLineNo2, lblLine2);
+    const TLineObj& obj = lines.GetLineObj(row);
+    v.LineNo->setText(obj.Tag != 0 ? QString::number(obj.Tag) : QString());
+    v.Line->setText(FromCodePage(v.Pane->ExpandTabs(std::string(lines.Get(row)))));
+  }
   PlaceLineBars();
 }
 
 void TFilesFrame::PlaceLineBars() {
-  if (!Panel1) return;
-  auto place = [](QWidget* bar, QLabel* no, QLabel* line, TCodeEdit* pane) {
-    const int h = bar->height();
-    no->setGeometry(0, 0, kLineNoWidth, h);
-    const int x = kLineNoWidth - pane->CharWidth() * pane->LeftCol();
-    const int w = std::max(line->sizeHint().width(), bar->width() - x) + 8;
-    line->setGeometry(x + 4, 0, w, h);
-    no->raise();
-  };
-  place(Panel1, lblLineNo1, lblLine1, Pane1);
-  place(Panel2, lblLineNo2, lblLine2, Pane2);
+  if (!views_[Side1].LineBar) return;
+  for (TSide s : AllSides) {
+    const TSideView& v = views_[s];
+    const int h = v.LineBar->height();
+    v.LineNo->setGeometry(0, 0, kLineNoWidth, h);
+    const int x = kLineNoWidth - v.Pane->CharWidth() * v.Pane->LeftCol();
+    const int w = std::max(v.Line->sizeHint().width(), v.LineBar->width() - x) + 8;
+    v.Line->setGeometry(x + 4, 0, w, h);
+    v.LineNo->raise();
+  }
 }

@@ -1,8 +1,6 @@
 // The files frame: difference navigation, block copy, synchronised scrolling and the overview
-// strip.
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
+// strip. Navigation and block copy work on the kinds the pane rows carry (a pane may hold edits,
+// so its rows are read, not the comparison's).
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -11,87 +9,83 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Main.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
 #include "fileview/FrameParts.h"
+
+using compare::AllSides;
+using compare::Side1;
+using compare::Side2;
+using compare::TRowKind;
+using views::TCommand;
+
+namespace {
+
+// The row kinds of a pane, as the navigation over kinds reads them.
+std::function<TRowKind(std::int32_t)> KindsOf(const TCodeEdit& pane) {
+  return [&lines = pane.Lines()](std::int32_t i) { return static_cast<TRowKind>(lines.GetLineObj(i).Kind); };
+}
+
+}  // namespace
 
 // ---- navigation ---------------------------------------------------------------------------
 
 void TFilesFrame::NextDifference() {
   TCodeEdit* pane = ActivePane();
   if (!pane || pane->Lines().Empty()) return;
-  const TLines& lines = pane->Lines();
-  const int count = lines.Count();
-  auto color = [&](int i) { return lines.GetLineObj(i).Color; };
-  int i = pane->CaretPos().Y;
-  if (i < count) {
-    const TColor c = color(i);
-    while (i < count && color(i) == c) ++i;
-  }
-  while (i < count && color(i) == pane->Color()) ++i;
-  if (i >= count) {
+  const int count = pane->Lines().Count();
+  const auto kinds = KindsOf(*pane);
+  const auto next = compare::NextDifference(count, kinds, pane->CaretPos().Y);
+  if (!next) {
     Beep();
     return;
   }
-  pane->MoveCaretTo(TPoint{0, i});
-  int end = i;
-  while (end + 1 < count && color(end + 1) == color(i)) ++end;
-  if (end + 1 >= pane->TopLine() + pane->PageRows()) pane->ScrollToLine(pane->CaretPos().Y);
+  pane->MoveCaretTo(TPoint{0, *next});
+  const auto block = compare::DifferenceAt(count, kinds, *next);
+  if (block && block->second + 1 >= pane->TopLine() + pane->PageRows()) pane->ScrollToLine(pane->CaretPos().Y);
 }
 
 void TFilesFrame::PrevDifference() {
   TCodeEdit* pane = ActivePane();
   if (!pane) return;
-  const TLines& lines = pane->Lines();
-  const int count = lines.Count();
-  auto color = [&](int i) { return lines.GetLineObj(i).Color; };
-  int i = pane->CaretPos().Y;
-  if (i >= count) {
+  const auto prev = compare::PrevDifference(pane->Lines().Count(), KindsOf(*pane), pane->CaretPos().Y);
+  if (!prev) {
     Beep();
     return;
   }
-  const TColor c = color(i);
-  while (i >= 0 && color(i) == c) --i;
-  if (i >= 0 && color(i) == pane->Color())
-    while (i >= 0 && color(i) == pane->Color()) --i;
-  if (i < 0) {
-    Beep();
-    return;
-  }
-  while (i > 0 && color(i - 1) == color(i)) --i;
-  pane->MoveCaretTo(TPoint{0, i});
+  pane->MoveCaretTo(TPoint{0, *prev});
 }
 
-void TFilesFrame::CopyBlockRight() { CopyBlock(Pane1, Pane2, Main.mnuCopyBlockRight); }
-void TFilesFrame::CopyBlockLeft() { CopyBlock(Pane2, Pane1, Main.mnuCopyBlockLeft); }
-
-void TFilesFrame::CopyBlock(TCodeEdit* from, TCodeEdit* to, QAction* item) {
-  item->setEnabled(false);
-  if (ActivePane() != from || from->Lines().Empty()) return;
-  const TLines& src = from->Lines();
-  const int row = from->CaretPos().Y;
-  if (row >= src.Count()) return;
-  const TColor c = src.GetLineObj(row).Color;
-  if (c == from->Color()) return;
-  int b = row, e = row;
-  while (b > 0 && src.GetLineObj(b - 1).Color == c) --b;
-  while (e + 1 < src.Count() && src.GetLineObj(e + 1).Color == c) ++e;
-  const TLines& dst = to->Lines();
-  if (dst.Count() < e + 1 || dst.GetLineObj(b).Color != c || dst.GetLineObj(e).Color != c) return;
-  auto select = [b, e](TCodeEdit* pane) {
+// The block's bytes go over as they are (no round trip through the clipboard's Unicode text, which
+// would rewrite bytes that are no character of the code page).
+void TFilesFrame::CopyBlock(TSide from, TSide to) {
+  Host.SetEnabled(from == Side1 ? TCommand::CopyBlockRight : TCommand::CopyBlockLeft, false);
+  TCodeEdit* src = Pane(from);
+  TCodeEdit* dst = Pane(to);
+  if (ActivePane() != src || src->Lines().Empty()) return;
+  const auto block = compare::DifferenceAt(src->Lines().Count(), KindsOf(*src), src->CaretPos().Y);
+  if (!block) return;
+  const auto [b, e] = *block;
+  const TLines& target = dst->Lines();
+  const std::uint8_t kind = src->Lines().GetLineObj(b).Kind;
+  if (target.Count() < e + 1 || target.GetLineObj(b).Kind != kind || target.GetLineObj(e).Kind != kind) return;
+  if (dst->ReadOnly()) {
+    Host.ShowNote(QString::fromUtf8("目标窗格是只读的，不能复制到其中。"));
+    return;
+  }
+  auto select = [b = b, e = e](TCodeEdit* pane) {
     const TLines& l = pane->Lines();
     const std::int32_t start = l.GetLineObj(b).Start;
     pane->SetSelStart(start);
     pane->SetSelLength(l.GetLineObj(e).Start + l.GetLineObj(e).Length - start + 2);
   };
-  select(from);
-  if (from->SelLength() > 0)
-    from->CopyToClipboard();
+  select(src);
+  const std::string text = src->SelText();
+  select(dst);
+  if (text.empty())
+    dst->DeleteSelection();
   else
-    QApplication::clipboard()->clear();
-  select(to);
-  to->PasteFromClipboard();
+    dst->InsertText(text);
 }
 
 void TFilesFrame::PaneKeyDown(TCodeEdit* pane, int& key, Qt::KeyboardModifiers shift) {
@@ -99,13 +93,13 @@ void TFilesFrame::PaneKeyDown(TCodeEdit* pane, int& key, Qt::KeyboardModifiers s
   if (!(shift & Qt::ControlModifier) || !(shift & Qt::AltModifier)) return;
   auto isDiffRow = [](TCodeEdit* p) {
     const int row = p->CaretPos().Y;
-    return row < p->Lines().Count() && p->Lines().GetLineObj(row).Color != p->Color();
+    return row < p->Lines().Count() && static_cast<TRowKind>(p->Lines().GetLineObj(row).Kind) != TRowKind::Equal;
   };
-  if (key == Qt::Key_Right && isDiffRow(Pane1)) {
-    CopyBlockRight();
+  if (key == Qt::Key_Right && isDiffRow(Pane(Side1))) {
+    Guarded([this] { CopyBlockRight(); });
     key = 0;
-  } else if (key == Qt::Key_Left && isDiffRow(Pane2)) {
-    CopyBlockLeft();
+  } else if (key == Qt::Key_Left && isDiffRow(Pane(Side2))) {
+    Guarded([this] { CopyBlockLeft(); });
     key = 0;
   }
 }
@@ -113,14 +107,17 @@ void TFilesFrame::PaneKeyDown(TCodeEdit* pane, int& key, Qt::KeyboardModifiers s
 // ---- synchronised scrolling and the overview strip ------------------------------------------
 
 void TFilesFrame::SetSyncScrolling(bool on) {
+  for (TSide s : AllSides) {
+    if (on)
+      Pane(s)->OnScroll = [this](TCodeEdit* sender) { PaneScrolled(sender); };
+    else
+      Pane(s)->OnScroll = nullptr;
+  }
   if (on) {
-    for (TCodeEdit* pane : {Pane1, Pane2}) pane->OnScroll = [this](TCodeEdit* sender) { PaneScrolled(sender); };
-    PaneScrolled(Pane1);
+    PaneScrolled(Pane(Side1));
     sbDiff->show();
     AdjustStripWidth();
   } else {
-    Pane1->OnScroll = nullptr;
-    Pane2->OnScroll = nullptr;
     sbDiff->hide();
   }
 }
@@ -132,15 +129,18 @@ void TFilesFrame::PaneScrolled(TCodeEdit* sender) {
     bool& flag;
     ~TGuard() { flag = false; }
   } guard{Scrolling};
-  TCodeEdit* other = sender == Pane1 ? Pane2 : Pane1;
-  other->ScrollToLine(sender->TopLine());
-  other->ScrollToCol(sender->LeftCol());
+  for (TSide s : AllSides) {
+    if (Pane(s) == sender) continue;
+    Pane(s)->ScrollToLine(sender->TopLine());
+    Pane(s)->ScrollToCol(sender->LeftCol());
+  }
   if (CurrentLine >= 0) PlaceLineBars();
   QScrollBar* bar = sbDiff->verticalScrollBar();
-  const int count = Pane1->Lines().Count();
+  TCodeEdit* first = Pane(Side1);
+  const int count = first->Lines().Count();
   if (bar->maximum() > 0 && count > 0) {
-    const int p = static_cast<int>(std::lround(static_cast<double>(Pane1->TopLine()) / count * pbDiff->height()));
-    const int o = sbDiff->height() / 2 - (Pane1->viewport()->height() / Pane1->LineHeight()) / 2;
+    const int p = static_cast<int>(std::lround(static_cast<double>(first->TopLine()) / count * pbDiff->height()));
+    const int o = sbDiff->height() / 2 - (first->viewport()->height() / first->LineHeight()) / 2;
     if (o < p || p < bar->value()) bar->setValue(p - o);
   }
   pbDiff->update();
@@ -153,16 +153,24 @@ void TFilesFrame::FrameMouseWheel(TCodeEdit* sender, int delta, bool& handled) {
 
 void TFilesFrame::BuildOverview() {
   OverviewRows.clear();
-  if (Pane1->Lines().Empty() || Pane2->Lines().Empty()) {
+  const TLines& lines = Pane(Side1)->Lines();
+  if (std::any_of(AllSides.begin(), AllSides.end(), [this](TSide s) { return Pane(s)->Lines().Empty(); })) {
     pbDiff->resize(kStripWidth, 3);
     return;
   }
-  const TLines& lines = Pane1->Lines();
   OverviewRows.resize(static_cast<std::size_t>(lines.Count()));
-  for (int i = 0; i < lines.Count(); ++i) OverviewRows[static_cast<std::size_t>(i)] = lines.GetLineObj(i).Color;
+  for (int i = 0; i < lines.Count(); ++i)
+    OverviewRows[static_cast<std::size_t>(i)] = static_cast<TRowKind>(lines.GetLineObj(i).Kind);
   pbDiff->resize(kStripWidth, lines.Count() + 3);
   AdjustStripWidth();
   pbDiff->update();
+}
+
+std::vector<TColor> TFilesFrame::OverviewColors() const {
+  std::vector<TColor> colors;
+  colors.reserve(OverviewRows.size());
+  for (TRowKind k : OverviewRows) colors.push_back(KindColor(k));
+  return colors;
 }
 
 void TFilesFrame::AdjustStripWidth() {
@@ -174,29 +182,30 @@ void TFilesFrame::AdjustStripWidth() {
 }
 
 void TFilesFrame::pbDiffMarkerPaint(QPainter& p) {
-  const QColor window = Pane1->ToQColor(clWindow);
+  TCodeEdit* first = Pane(Side1);
   const QRect area = p.clipBoundingRect().isEmpty() ? pbDiff->rect() : p.clipBoundingRect().toAlignedRect();
-  p.fillRect(area, window);
-  const int first = std::max(0, area.top());
+  p.fillRect(area, first->ToQColor(clWindow));
+  const int top = std::max(0, area.top());
   const int last = std::min(static_cast<int>(OverviewRows.size()), area.bottom() + 1);
-  for (int y = first; y < last;) {
-    const TColor c = OverviewRows[static_cast<std::size_t>(y)];
+  for (int y = top; y < last;) {
+    const TRowKind k = OverviewRows[static_cast<std::size_t>(y)];
     int end = y + 1;
-    while (end < last && OverviewRows[static_cast<std::size_t>(end)] == c) ++end;
-    if (c != clWindow) p.fillRect(QRect(0, y, pbDiff->width(), end - y), Pane1->ToQColor(c));
+    while (end < last && OverviewRows[static_cast<std::size_t>(end)] == k) ++end;
+    if (k != TRowKind::Equal) p.fillRect(QRect(0, y, pbDiff->width(), end - y), first->ToQColor(KindColor(k)));
     y = end;
   }
   pbScrollPosMarkerPaint(p);
 }
 
 void TFilesFrame::pbScrollPosMarkerPaint(QPainter& p) {
-  if (Pane1->Lines().Empty()) return;
+  TCodeEdit* first = Pane(Side1);
+  if (first->Lines().Empty()) return;
   p.setPen(QColor(0, 0, 255));
   p.drawLine(0, OverviewClickY, pbDiff->width() - 2, OverviewClickY);
   p.setPen(QColor(255, 0, 0));
   p.setBrush(Qt::NoBrush);
-  const int top = Pane1->TopLine();
-  const int bottom = top + Pane1->viewport()->height() / Pane1->LineHeight() - 5;
+  const int top = first->TopLine();
+  const int bottom = top + first->viewport()->height() / first->LineHeight() - 5;
   p.drawRect(QRect(QPoint(1, top), QPoint(pbDiff->width() - 2, std::max(top, bottom))));
 }
 
@@ -204,8 +213,9 @@ void TFilesFrame::pbDiffMouseDown(int y) {
   OverviewClickY = y;
   QScrollBar* bar = sbDiff->verticalScrollBar();
   const int keep = bar->value();
-  const int h = (Pane1->viewport()->height() / Pane1->LineHeight()) / 2;
-  Pane1->ScrollToLine(std::max(y - h, 0));
+  TCodeEdit* first = Pane(Side1);
+  const int h = (first->viewport()->height() / first->LineHeight()) / 2;
+  first->ScrollToLine(std::max(y - h, 0));
   bar->setValue(keep);
   pbDiff->update();
 }

@@ -4,15 +4,18 @@
 #include <QFileInfo>
 #include <QLocale>
 
-#include "app/Main.h"
-#include "app/Settings.h"
+#include "compare/Report.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
 #include "fileview/FrameParts.h"
-#include "compare/Rows.h"
 #include "platform/FileSys.h"
 #include "search/PaneSearch.h"
 #include "search/Searches.h"
+
+using compare::AllSides;
+using compare::Side1;
+using compare::Side2;
+using compare::TRowKind;
 
 namespace {
 
@@ -30,8 +33,8 @@ class TPaneSearchTarget : public TSearchPane {
   explicit TPaneSearchTarget(TCodeEdit& pane) : pane_(pane) {}
   int LineCount() const override { return pane_.Lines().Count(); }
   std::string_view LineText(int line) const override {
-    const std::string& s = pane_.Lines().Get(line);
-    return std::string_view(s.data(), static_cast<std::size_t>(pane_.Lines().GetLineObj(line).Length));
+    const std::string_view s = pane_.Lines().Get(line);
+    return s.substr(0, static_cast<std::size_t>(pane_.Lines().GetLineObj(line).Length));
   }
   int CaretX() const override { return pane_.CaretPos().X; }
   int CaretY() const override { return pane_.CaretPos().Y; }
@@ -48,40 +51,38 @@ class TPaneSearchTarget : public TSearchPane {
 
 // ---- saving ---------------------------------------------------------------------------------
 
-std::vector<std::string> TFilesFrame::SavedText(bool isLeft) const {
-  TCodeEdit* pane = PaneOf(isLeft);
-  const TLines& lines = pane->Lines();
-  const std::vector<std::string>& source = isLeft ? SourceList1 : SourceList2;
+std::vector<std::string> TFilesFrame::SavedText(TSide side) const {
+  const TLines& lines = Pane(side)->Lines();
+  const compare::TSideText& source = Text(side);
   // A pane still holding the rows of the last fill (also the other side's, after a new text
   // arrived on one side and was not compared) needs its fillers taken out.
-  if (!(isLeft ? Aligned1 : Aligned2)) return lines.ToVector();
-  if (FilledDiffsOnly && !lines.Modified()) return source;
-  std::vector<TPaneRow> rows;
+  if (!sides_[side].Aligned) return lines.ToVector();
+  if (FilledDiffsOnly && !lines.Modified()) return source.ToVector();
+  std::vector<compare::TPaneRow> rows;
   rows.reserve(static_cast<std::size_t>(lines.Count()));
   for (int i = 0; i < lines.Count(); ++i) {
     const TLineObj& obj = lines.GetLineObj(i);
     rows.push_back({lines.Get(i), obj.Tag, obj.Modified});
   }
-  return SavedLines(rows, source, LastChanges, isLeft, FilledDiffsOnly);
+  return compare::SavedLines(rows, source, Model.Changes, side, FilledDiffsOnly);
 }
 
-void TFilesFrame::SaveTextTo(const QString& path, bool isLeft) {
-  platform::SaveTextLines(ToPath(path), SavedText(isLeft), isLeft ? Encoding1 : Encoding2);
+void TFilesFrame::SaveTextTo(const QString& path, TSide side) {
+  platform::SaveTextLines(ToPath(path), SavedText(side), Text(side).Format.Encoding);
 }
 
-void TFilesFrame::SaveText(QObject* sender) {
-  const bool left = sender == Main.mnuSave1 || sender == Main.tbSave1;
-  TCodeEdit* pane = PaneOf(left);
+void TFilesFrame::SaveText(TSide side) {
+  TCodeEdit* pane = Pane(side);
   if (pane->Lines().Empty()) return;
   static const std::string kHeader = "$PBExportHeader$";
-  const std::string& first = pane->Lines().Get(0);
+  const std::string_view first = pane->Lines().Get(0);
   QString proposal;
-  if (first.find(kHeader) != std::string::npos && first.size() > kHeader.size())
-    proposal = FromCodePage(std::string_view(first).substr(kHeader.size()));
-  const QString folder = FolderOf(left ? Name1 : Name2);
+  if (first.find(kHeader) != std::string_view::npos && first.size() > kHeader.size())
+    proposal = FromCodePage(first.substr(kHeader.size()));
+  const QString folder = FolderOf(Name(side));
   if (!proposal.isEmpty() && !folder.isEmpty()) proposal = QDir(folder).filePath(proposal);
   const QString path = ChooseSaveFile(proposal.isEmpty() ? folder : proposal);
-  if (!path.isEmpty()) SaveTextTo(path, left);
+  if (!path.isEmpty()) SaveTextTo(path, side);
 }
 
 std::vector<std::string> TFilesFrame::ReportLines() const {
@@ -91,38 +92,48 @@ std::vector<std::string> TFilesFrame::ReportLines() const {
     return ToCodePage(locale.toString(dt.date(), QLocale::ShortFormat) + ", " +
                       locale.toString(dt.time(), QLocale::ShortFormat));
   };
-  TReportHeader header;
-  header.Name1 = ToCodePage(Name1);
-  header.Name2 = ToCodePage(Name2);
-  if (FileTime1 != 0) header.FileTime1 = platform::TDateTime{FileTime1};
-  if (FileTime2 != 0) header.FileTime2 = platform::TDateTime{FileTime2};
+  compare::TReportHeader header;
+  header.Name1 = ToCodePage(Name(Side1));
+  header.Name2 = ToCodePage(Name(Side2));
+  header.FileTime1 = Text(Side1).FileTime;
+  header.FileTime2 = Text(Side2).FileTime;
   const QDateTime now = QDateTime::currentDateTime();
   header.Now = platform::LocalFromUnixTime(static_cast<std::time_t>(now.toSecsSinceEpoch()));
-  const TLines& left = Pane1->Lines();
-  const TLines& right = Pane2->Lines();
+  // The report reads the panes, which may hold edits. While they hold the rows of the fill, an
+  // added block's heading takes its position from the comparison (the equal rows may be left
+  // out); otherwise from the last line number above it.
+  const TLines& left = Pane(Side1)->Lines();
+  const TLines& right = Pane(Side2)->Lines();
   const int count = std::min(left.Count(), right.Count());
-  const bool positionsValid = static_cast<int>(FilledInsertPos.size()) == left.Count();
-  std::vector<TAlignedRow> rows(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    const TLineObj& l = left.GetLineObj(i);
-    const TLineObj& r = right.GetLineObj(i);
-    TAlignedRow& row = rows[static_cast<std::size_t>(i)];
-    row.Left = {left.Get(i), l.Color, l.Tag, l.Kind};
-    row.Right = {right.Get(i), r.Color, r.Tag, r.Kind};
-    // Only a display without the equal rows needs the record's own position for an added
-    // block's heading.
-    if (positionsValid && FilledDiffsOnly) row.InsertPos = FilledInsertPos[static_cast<std::size_t>(i)];
-  }
-  return BuildReport(header, rows, TRowColors{clWindow, AddColor, ModColor, DelColor}, format);
+  const bool rowsAsFilled = Model.Present && left.Count() == Model.Rows.Count();
+  std::int32_t top = 0;
+  return compare::BuildReport(
+      header, count,
+      [&](std::int32_t i) {
+        compare::TReportRow row;
+        row.Kind = static_cast<TRowKind>(left.GetLineObj(i).Kind);
+        row.Text = {left.Get(i), right.Get(i)};
+        const std::array<const TLines*, compare::SideCount> panes{&left, &right};
+        for (TSide s : AllSides) {
+          const std::int32_t tag = panes[s]->GetLineObj(i).Tag;
+          row.Cells[s] = tag > 0 ? compare::TCell{tag - 1, -1} : compare::TCell::Filler(top);
+        }
+        top = std::max(top, left.GetLineObj(i).Tag);
+        if (rowsAsFilled && row.Cells[Side1].IsFiller())
+          row.Cells[Side1] = Model.Rows.Rows[static_cast<std::size_t>(i)].Cells[Side1];
+        return row;
+      },
+      format);
 }
 
 void TFilesFrame::SaveReportTo(const QString& path) {
-  platform::SaveTextLines(ToPath(path), ReportLines(), platform::TTextEncoding::CodePage);
+  // The report is written in UTF-8 without a byte-order mark, as quorvex-cli prints it.
+  platform::SaveTextLines(ToPath(path), ReportLines(), platform::TTextEncoding::Utf8);
   ReportFileName = path;
 }
 
 void TFilesFrame::SaveReport() {
-  const QString path = ChooseReportFile(FolderOf(Name1));
+  const QString path = ChooseReportFile(FolderOf(Name(Side1)));
   if (!path.isEmpty()) SaveReportTo(path);
 }
 
@@ -134,12 +145,12 @@ void TFilesFrame::SetSearchPattern() {
 }
 
 void TFilesFrame::FindCommand() {
-  if (!ShowFindDialog(&Main, SearchOptions)) return;
+  if (!ShowFindDialog(Host.DialogParent(), SearchOptions)) return;
   SetSearchPattern();
   FindNextCommand();
 }
 
-TCodeEdit* TFilesFrame::SearchTarget() const { return ActivePane() == Pane2 ? Pane2 : Pane1; }
+TCodeEdit* TFilesFrame::SearchTarget() const { return ActivePane() ? ActivePane() : Pane(Side1); }
 
 void TFilesFrame::FindNextCommand() {
   if (SearchOptions.FindText.isEmpty()) {
@@ -153,7 +164,7 @@ void TFilesFrame::FindNextCommand() {
 }
 
 void TFilesFrame::ReplaceCommand() {
-  if (!ShowReplaceDialog(&Main, SearchOptions)) return;
+  if (!ShowReplaceDialog(Host.DialogParent(), SearchOptions)) return;
   SetSearchPattern();
   RunReplace();
 }

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -19,39 +20,35 @@
 #include <algorithm>
 #include <numeric>
 
-#include "app/Application.h"
-#include "app/Artwork.h"
-#include "app/ExeDir.h"
-#include "app/Main.h"
-#include "app/Settings.h"
-#include "app/StatusBar.h"
-#include "fileview/FileView.h"
+#include "editor/QtColor.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
 #include "platform/FileSys.h"
 #include "platform/TextFile.h"
+#include "views/Artwork.h"
+
+using compare::Side1;
+using compare::Side2;
+using compare::TSide;
+using views::TCommand;
 
 namespace {
 
 constexpr int kIndexRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;
+constexpr int kResultRole = Qt::UserRole + 2;
 constexpr int kSide1Newer = 12;
 constexpr int kSide2Newer = 13;
 
-QString PathQ(const fs::path& p) { return QString::fromStdString(p.string()); }
+// A path as the user would write it: without "dir/.." parts. Only for showing: files are opened
+// by the path as the system resolves it (a symbolic link followed by ".." is not the same folder).
+QString PathQ(const fs::path& p) { return QString::fromStdString(p.lexically_normal().string()); }
 fs::path QPath(const QString& s) { return fs::path(s.toStdString()); }
 
 // The folder part of a path, with its trailing separator.
 fs::path FolderOf(const fs::path& p) { return p.parent_path() / ""; }
 
 QString Utf8(const std::string& s) { return QString::fromStdString(s); }
-
-const QString& ResultQ(int result) {
-  static const QString texts[4] = {Utf8(CompareResultTexts[0]), Utf8(CompareResultTexts[1]),
-                                   Utf8(CompareResultTexts[2]), Utf8(CompareResultTexts[3])};
-  static const QString none;
-  return result >= 0 && result < 4 ? texts[result] : none;
-}
 
 }  // namespace
 
@@ -92,6 +89,16 @@ void TListView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) emit DblClick();
 }
 
+void TListView::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    event->accept();
+    emit DblClick();
+    return;
+  }
+  TMyListView::keyPressEvent(event);
+}
+
 // ---- construction ---------------------------------------------------------------------------
 
 const QString TLibFrame::LibraryFilter =
@@ -115,7 +122,7 @@ struct TPairingScope {
   TLibFrame& Frame;
 };
 
-TLibFrame::TLibFrame(TMainForm& main, QWidget* parent) : QWidget(parent), Main(main) {
+TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent), Host(host) {
   setObjectName("LibFrame");
   QFont f(QString::fromUtf8("宋体"));
   f.setPixelSize(12);
@@ -138,16 +145,16 @@ TLibFrame::TLibFrame(TMainForm& main, QWidget* parent) : QWidget(parent), Main(m
   CreateToolBar();
   column->addWidget(ToolBar1);
 
-  auto* host = new QWidget(pnlMain);
-  auto* cell = new QGridLayout(host);
+  auto* lists = new QWidget(pnlMain);
+  auto* cell = new QGridLayout(lists);
   cell->setContentsMargins(0, 0, 0, 0);
-  lvLibs = CreateList(host, "lvLibs", {{"库文件列表", 170, false},
+  lvLibs = CreateList(lists, "lvLibs", {{"库文件列表", 170, false},
                                  {"比较结果", 100, false},
                                  {"修改时间1", 120, false},
                                  {"大小1", 80, true},
                                  {"修改时间2", 120, false},
                                  {"大小2", 80, true}});
-  lvObjs = CreateList(host, "lvObjs", {{"对象名称", 150, false},
+  lvObjs = CreateList(lists, "lvObjs", {{"对象名称", 150, false},
                                  {"比较结果", 100, false},
                                  {"时间1", 120, false},
                                  {"大小1", 80, true},
@@ -159,7 +166,7 @@ TLibFrame::TLibFrame(TMainForm& main, QWidget* parent) : QWidget(parent), Main(m
   lvObjs->setPalette(tip);
   cell->addWidget(lvObjs, 0, 0);
   cell->addWidget(lvLibs, 0, 0);
-  column->addWidget(host, 1);
+  column->addWidget(lists, 1);
 
   connect(lvLibs->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& selected, const QItemSelection& deselected) {
@@ -187,8 +194,6 @@ TLibFrame::TLibFrame(TMainForm& main, QWidget* parent) : QWidget(parent), Main(m
     if (OpenDialog1->exec() != QDialog::Accepted) return {};
     return OpenDialog1->selectedFiles();
   };
-  ShowInformation = [this](const QString& text) { QMessageBox::information(this, "information", text); };
-  ShowError = [this](const std::exception& e) { ShowException(e, this); };
 }
 
 TLibFrame::~TLibFrame() = default;
@@ -214,7 +219,8 @@ void TLibFrame::CreateToolBar() {
     auto* b = new QToolButton(ToolBar1);
     b->setObjectName(name);
     b->setAutoRaise(true);
-    if (Main.ImageList2.size() > 6) b->setIcon(QIcon(Main.ImageList2[6]));
+    static const std::vector<QPixmap> images = artwork::DisabledToolbarImages();
+    if (images.size() > 6) b->setIcon(QIcon(images[6]));
     b->setIconSize(QSize(16, 16));
     b->setFixedSize(23, 22);
     return b;
@@ -278,11 +284,10 @@ void TLibFrame::InitFrame() {
   // they are then.
   Diff->OnStep = [this](TDiff&) {
     QCoreApplication::processEvents();
-    check_.Options.IgnoreCase = Main.mnuIgnoreCase->isChecked();
-    check_.Options.IgnoreBlanks = Main.mnuIgnoreBlanks->isChecked();
+    check_.Options = Host.Options().Compare;
   };
   FilterIndex = 1;
-  ExeDir = ::ExeDir();
+  ExeDir = Host.StateFolder();
   LoadHistory(cbOpen1, ExeDir / "File1.lst");
   LoadHistory(cbOpen2, ExeDir / "File2.lst");
   LibCounts = {};
@@ -354,33 +359,27 @@ void TLibFrame::ToolBar1Resize() {
 
 // ---- shared commands ------------------------------------------------------------------------
 
-void TLibFrame::AttachOpen(void (TLibFrame::*handler)(QObject*), const char* caption1, const char* caption2) {
-  for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2})
-    Main.Attach(a, [this, handler](QObject* sender) { Guarded([&] { (this->*handler)(sender); }); });
-  const QString open1 = QString::fromUtf8(caption1);
-  const QString open2 = QString::fromUtf8(caption2);
-  Main.mnuOpen1->setText(open1);
-  Main.mnuOpen2->setText(open2);
-  Main.tbOpen1->setToolTip(open1);
-  Main.tbOpen2->setToolTip(open2);
+void TLibFrame::BindOpen(void (TLibFrame::*handler)(TSide), const char* caption) {
+  for (TSide side : compare::AllSides) {
+    Host.Bind(views::OpenCommand(side), [this, handler, side] { Guarded([&] { (this->*handler)(side); }); });
+    Host.SetCaption(views::OpenCommand(side), QString::fromUtf8(caption).arg(side + 1));
+  }
 }
 
-bool TLibFrame::IsSide1(QObject* sender) const { return sender == Main.mnuOpen1 || sender == Main.tbOpen1; }
-
 void TLibFrame::ActivateLibList() {
-  AttachOpen(&TLibFrame::OpenLibsClick, "打开PB库文件 1", "打开PB库文件 2");
+  BindOpen(&TLibFrame::OpenLibsClick, "打开PB库文件 %1");
   lvLibs->raise();
   ViewMode = 0;
-  Main.ShowCounts(LibCounts);
+  Host.ShowCounts(LibCounts);
 }
 
 void TLibFrame::ActivateObjList() {
-  AttachOpen(&TLibFrame::OpenOneLibClick, "打开一个PB库文件 1", "打开一个PB库文件 2");
+  BindOpen(&TLibFrame::OpenOneLibClick, "打开一个PB库文件 %1");
   lvObjs->raise();
   ViewMode = 1;
   cbOpen1->setEditText(PathQ(LibPath1));
   cbOpen2->setEditText(PathQ(LibPath2));
-  Main.ShowCounts(ObjCounts);
+  Host.ShowCounts(ObjCounts);
 }
 
 // Runs a user command: errors are shown, not thrown into the toolkit, and damage found while
@@ -391,7 +390,7 @@ void TLibFrame::Guarded(const std::function<void()>& action) {
     action();
   } catch (const std::exception& e) {
     damage_.clear();
-    if (ShowError) ShowError(e);
+    Host.ShowError(e);
     return;
   }
   ReportDamage();
@@ -406,33 +405,27 @@ void TLibFrame::ReportDamage() {
   QStringList lines;
   for (const auto& [what, report] : damage_) lines << what + ": " + Utf8(report.Describe());
   damage_.clear();
-  if (ShowError) ShowError(platform::TFileError(lines.join('\n').toStdString()));
+  Host.ShowError(platform::TFileError(lines.join('\n').toStdString()));
 }
 
 void TLibFrame::BeginPairing() {
   if (pairing_++ > 0) return;
   for (QWidget* w : {static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(tbClear2)}) w->setEnabled(false);
-  for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2}) a->setEnabled(false);
+  for (TCommand c : {TCommand::Open1, TCommand::Open2}) Host.SetEnabled(c, false);
   // Nor may the view change under the pairing: its end shows its own list.
-  heldSwitches_.clear();
-  for (QAction* a : {Main.mnuLibs, Main.mnuObjs, Main.mnuFile, Main.tbLibMode, Main.tbObjs, Main.tbFile}) {
-    heldSwitches_.emplace_back(a, TMainForm::ItemEnabled(a));
-    a->setEnabled(false);
-  }
+  Host.HoldViewSwitches(true);
 }
 
 void TLibFrame::EndPairing() {
   if (--pairing_ > 0) return;
   for (QWidget* w : {static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(tbClear2)}) w->setEnabled(true);
-  for (QAction* a : {Main.mnuOpen1, Main.mnuOpen2, Main.tbOpen1, Main.tbOpen2}) a->setEnabled(true);
-  for (auto& [a, enabled] : heldSwitches_) a->setEnabled(enabled);
-  heldSwitches_.clear();
+  for (TCommand c : {TCommand::Open1, TCommand::Open2}) Host.SetEnabled(c, true);
+  Host.HoldViewSwitches(false);
 }
 
 TObjectCheck& TLibFrame::Check(TReadReport* report) {
   check_.Diff = Diff.get();
-  check_.Options.IgnoreCase = Main.mnuIgnoreCase->isChecked();
-  check_.Options.IgnoreBlanks = Main.mnuIgnoreBlanks->isChecked();
+  check_.Options = Host.Options().Compare;
   check_.Report = report;
   return check_;
 }
@@ -448,8 +441,13 @@ void TLibFrame::PairObjects() {
 
 void TLibFrame::SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple) {
   QSignalBlocker quiet(OpenDialog1);
-  OpenDialog1->setDirectory(folder.empty() ? QString() : PathQ(folder));
+  OpenDialog1->setDirectory(folder.empty() ? QString() : QString::fromStdString(folder.string()));
+  // Each side's dialog starts without the name chosen last (on the other side, say).
   OpenDialog1->selectFile(QString());
+  if (auto* name = OpenDialog1->findChild<QLineEdit*>("fileNameEdit")) name->clear();
+  // "*.pbl" also shows "X.PBL": file names keep their case here, as they did not where the
+  // libraries were made.
+  OpenDialog1->setFilter(OpenDialog1->filter() & ~QDir::CaseSensitive);
   OpenDialog1->setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   const QStringList filters = NameFilters(filter);
   OpenDialog1->setNameFilters(filters);
@@ -459,10 +457,10 @@ void TLibFrame::SetOpenDialog(const fs::path& folder, const QString& filter, boo
 
 // ---- library list ---------------------------------------------------------------------------
 
-void TLibFrame::OpenLibsClick(QObject* Sender) {
+void TLibFrame::OpenLibsClick(TSide side) {
   if (Pairing()) return;
-  const bool side1 = IsSide1(Sender);
-  SetOpenDialog(side1 ? Folder1 : Folder2, LibraryFilter, true);
+  const bool side1 = side == Side1;
+  SetOpenDialog(Host.Folder(side), LibraryFilter, true);
   const QStringList chosen = ExecuteOpenDialog ? ExecuteOpenDialog() : QStringList();
   if (chosen.isEmpty()) return;
   std::vector<fs::path> files;
@@ -476,25 +474,45 @@ void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   if (Pairing() || Files.empty()) return;
   std::vector<fs::path> missing;
   TLibSelection selection = CollectLibFiles(Files, FilterIndex, missing);
-  for (const fs::path& m : missing)
-    if (ShowInformation) ShowInformation(Utf8(platform::PathText(m)) + " does not exist");
   RemovePlaceholders(LibList1);
   RemovePlaceholders(LibList2);
   TLibSelection& list = Side1 ? LibList1 : LibList2;
-  (Side1 ? Folder1 : Folder2) = FolderOf(Files.front());
+  Host.SetFolder(Side1 ? compare::Side1 : compare::Side2, FolderOf(Files.front()));
+  std::vector<fs::path> added;  // by this command: named again (targets share libraries), merged
+  QStringList duplicates;
   for (auto& item : selection) {
+    const fs::path path = item.Rec->Path.lexically_normal();
+    if (std::find(added.begin(), added.end(), path) != added.end()) continue;
     const bool present = std::any_of(list.begin(), list.end(), [&](const auto& have) {
       return platform::SameNameNoCase(fs::path(have.Key), fs::path(item.Key));
     });
-    if (!present)
+    if (!present) {
+      added.push_back(path);
       list.push_back(std::move(item));
-    else if (!Side1 && ShowInformation)
-      ShowInformation(Utf8(item.Key) + " already in Destination");
+    } else if (!Side1 && !duplicates.contains(Utf8(item.Key))) {
+      duplicates << Utf8(item.Key);
+    }
   }
+  ReportAddProblems(missing, duplicates);
   LibCounts.Count1 = static_cast<std::int32_t>(LibList1.size());
   LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
   CompareLibraries();
   ShowLibraries();
+}
+
+// One message for everything an add command could not take, however many files it named.
+void TLibFrame::ReportAddProblems(const std::vector<fs::path>& missing, const QStringList& duplicates) {
+  QStringList lines;
+  for (const fs::path& m : missing) {
+    const QString line = PathQ(m) + " does not exist";
+    if (!lines.contains(line)) lines << line;
+  }
+  const auto notThere = lines.size();
+  for (const QString& d : duplicates) lines << d + " already in Destination";
+  if (lines.isEmpty()) return;
+  if (lines.size() > 1)
+    lines.prepend(QString("%1 do not exist, %2 already in Destination:").arg(notThere).arg(duplicates.size()));
+  Host.ShowInformation(lines.join('\n'));
 }
 
 bool TLibFrame::CheckLibraryContents(const fs::path& Path1, const fs::path& Path2) {
@@ -508,18 +526,13 @@ bool TLibFrame::CheckLibraryContents(const fs::path& Path1, const fs::path& Path
 
 void TLibFrame::CompareLibraries() {
   LibCounts.Added = LibCounts.Deleted = LibCounts.Changed = 0;
-  QProgressBar* bar = Main.ProgressBar1;
-  bar->setRange(0, static_cast<int>(std::max(LibList1.size(), LibList2.size())));
-  bar->setValue(0);
-  bar->setVisible(true);
+  const int maximum = static_cast<int>(std::max(LibList1.size(), LibList2.size()));
+  Host.ShowProgress(0, maximum, QString());
   // However the pairing ends, the progress goes away with it.
   struct THideProgress {
-    TMainForm& Main;
-    ~THideProgress() {
-      Main.StatusBar1->SetPanelText(7, QString());
-      Main.ProgressBar1->setVisible(false);
-    }
-  } hide{Main};
+    views::TViewHost& Host;
+    ~THideProgress() { Host.HideProgress(); }
+  } hide{Host};
   TPairingScope busy(*this);
   auto same = [this](const TFolderRec& a, const TFolderRec& b) {
     if (a.IsDir) return true;
@@ -527,10 +540,9 @@ void TLibFrame::CompareLibraries() {
     if (b.IsDir) return false;  // a folder opposite a file is not the same thing
     return CheckLibraryContents(a.Path, b.Path);
   };
-  auto progress = [this, bar](std::size_t i, int percent) {
-    Main.StatusBar1->SetPanelText(7, QString::asprintf("Approx. %d%% complete", percent));
-    Main.StatusBar1->repaint();
-    bar->setValue(std::min(static_cast<int>(i), bar->maximum()));
+  auto progress = [this, maximum](std::size_t i, int percent) {
+    Host.ShowProgress(std::min(static_cast<int>(i), maximum), maximum,
+                      QString::asprintf("Approx. %d%% complete", percent));
   };
   try {
     PairLibraries(LibList1, LibList2, LibCounts, same, progress);
@@ -567,8 +579,8 @@ void TLibFrame::AddRowsByCaption(TListView& list, Rows rows) {
 namespace {
 
 template <std::size_t N>
-QTreeWidgetItem* NewRow(const std::array<std::string, N>& cells, std::size_t index, int image, const QIcon& blank,
-                        const QTreeWidget& list) {
+QTreeWidgetItem* NewRow(const std::array<std::string, N>& cells, std::size_t index, int result, int image,
+                        const QIcon& blank, const QTreeWidget& list) {
   auto* item = new QTreeWidgetItem;
   for (std::size_t c = 0; c < N; ++c) {
     const int col = static_cast<int>(c);
@@ -578,6 +590,7 @@ QTreeWidgetItem* NewRow(const std::array<std::string, N>& cells, std::size_t ind
   item->setIcon(0, blank);
   item->setData(0, kIndexRole, static_cast<int>(index));
   item->setData(0, kImageRole, image);
+  item->setData(0, kResultRole, result);
   return item;
 }
 
@@ -590,11 +603,12 @@ void TLibFrame::ShowLibraries() {
   const std::size_t n = std::min(LibList1.size(), LibList2.size());
   rows.reserve(n);
   const QIcon blank(ImageList1);
-  for (std::size_t i = 0; i < n; ++i) rows.push_back(NewRow(LibraryRowCells(LibList1[i], LibList2[i]), i, 0, blank, *lvLibs));
+  for (std::size_t i = 0; i < n; ++i) rows.push_back(
+        NewRow(LibraryRowCells(LibList1[i], LibList2[i]), i, LibList1[i].Rec->CompareResult, 0, blank, *lvLibs));
   AddRowsByCaption(*lvLibs, rows);
   filling_ = false;
   ViewMode = 0;
-  Main.ShowCounts(LibCounts);
+  Host.ShowCounts(LibCounts);
 }
 
 void TLibFrame::lvLibsSelectItem(QTreeWidgetItem* Item, bool /*Selected*/) {
@@ -657,7 +671,7 @@ void TLibFrame::ClearObjectRows() {
   lvObjs->clear();
   filling_ = false;
   ObjCounts = {static_cast<std::int32_t>(ObjList1.size()), static_cast<std::int32_t>(ObjList2.size()), 0, 0, 0};
-  if (ViewMode == 1) Main.ShowCounts(ObjCounts);
+  if (ViewMode == 1) Host.ShowCounts(ObjCounts);
 }
 
 void TLibFrame::OpenLibraryPair() {
@@ -683,8 +697,7 @@ void TLibFrame::OpenLibraryPair() {
     throw;
   }
   ShowObjects();
-  Main.tbObjs->trigger();
-  Main.tbObjs->setChecked(true);
+  Host.SwitchTo(views::TViewKind::Objects);
 }
 
 int TLibFrame::TypeImage(char letter) {
@@ -711,7 +724,8 @@ void TLibFrame::ShowObjects() {
   for (std::size_t i = 0; i < n; ++i) {
     const std::string& key = ObjList2[i].Key.empty() ? ObjList1[i].Key : ObjList2[i].Key;
     const int image = key.empty() ? 0 : TypeImage(key[0]);
-    rows.push_back(NewRow(ObjectRowCells(ObjList1[i], ObjList2[i]), i, image, blank, *lvObjs));
+    rows.push_back(
+        NewRow(ObjectRowCells(ObjList1[i], ObjList2[i]), i, ObjList1[i].Rec->CompareResult, image, blank, *lvObjs));
   }
   AddRowsByCaption(*lvObjs, rows);
   // Sorted by type letter; the order by name stays within each letter.
@@ -720,16 +734,15 @@ void TLibFrame::ShowObjects() {
   filling_ = false;
   lvObjs->raise();
   ViewMode = 1;
-  Main.ShowCounts(ObjCounts);
+  Host.ShowCounts(ObjCounts);
 }
 
-void TLibFrame::OpenOneLibClick(QObject* Sender) {
+void TLibFrame::OpenOneLibClick(TSide side) {
   if (Pairing()) return;
-  const bool side1 = IsSide1(Sender);
-  SetOpenDialog(side1 ? Folder1 : Folder2, kOneLibraryFilter, false);
+  SetOpenDialog(Host.Folder(side), kOneLibraryFilter, false);
   const QStringList chosen = ExecuteOpenDialog ? ExecuteOpenDialog() : QStringList();
   if (chosen.isEmpty()) return;
-  OpenOneLibrary(QPath(chosen.front()), side1);
+  OpenOneLibrary(QPath(chosen.front()), side == Side1);
 }
 
 void TLibFrame::OpenOneLibrary(const fs::path& Path, bool Side1) {
@@ -771,35 +784,31 @@ void TLibFrame::OpenObjectPair() {
   const std::size_t k = static_cast<std::size_t>(TListView::RowIndex(*row));
   if (k >= ObjList1.size() || k >= ObjList2.size()) return;
   const QString name = row->text(0);
-  Main.tbFile->trigger();
-  Main.tbFile->setChecked(true);
-  std::vector<std::string> lines;
-  auto side = [&](const TDirList& list, const std::unique_ptr<TLibStream>& stream, const fs::path& path, bool left) {
-    lines.clear();
+  std::array<views::TSourceText, compare::SideCount> texts;
+  auto side = [&](const TDirList& list, const std::unique_ptr<TLibStream>& stream, const fs::path& path,
+                  views::TSourceText& text) {
     if (!list[k].Key.empty() && stream) {
       TReadReport report;
-      ExportEntry(*stream, *list[k].Rec, lines, &report);
+      ExportEntry(*stream, *list[k].Rec, text.Lines, &report);
       NoteDamage(PathQ(path) + "@" + name, report);
     }
-    Main.FilesFrame->SetSourceText(PathQ(path) + "@" + name, lines, left);
+    text.Caption = PathQ(path) + "@" + name;
   };
-  side(ObjList1, Stream1, LibPath1, true);
-  side(ObjList2, Stream2, LibPath2, false);
-  lines.clear();
-  Main.FilesFrame->RunCompare();
+  side(ObjList1, Stream1, LibPath1, texts[Side1]);
+  side(ObjList2, Stream2, LibPath2, texts[Side2]);
+  Host.CompareSources(std::move(texts));
 }
 
 void TLibFrame::lvLibsCustomDrawItem(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect) {
-  const QString result = Item.text(1);
+  const views::TViewColors colors = Host.Colors();
   QBrush brush = Canvas.brush();
-  if (result == ResultQ(crSame))
-    brush = QColor(Qt::white);
-  else if (result == ResultQ(crChanged))
-    brush = ToQColor(ModColor, Sender.palette());
-  else if (result == ResultQ(crDeleted))
-    brush = ToQColor(DelColor, Sender.palette());
-  else if (result == ResultQ(crAdded))
-    brush = ToQColor(AddColor, Sender.palette());
+  switch (Item.data(0, kResultRole).toInt()) {
+    case crSame: brush = QColor(Qt::white); break;
+    case crChanged: brush = ToQColor(colors.Mod, Sender.palette()); break;
+    case crDeleted: brush = ToQColor(colors.Del, Sender.palette()); break;
+    case crAdded: brush = ToQColor(colors.Add, Sender.palette()); break;
+    default: break;
+  }
   brush.setStyle(Qt::SolidPattern);
   Canvas.fillRect(Rect, brush);
 }
@@ -811,8 +820,8 @@ void TLibFrame::lvLibsCustomDrawItemAfter(TListView& Sender, QPainter& Canvas, c
   const bool objects = &Sender == lvObjs;
   const int image = objects ? TListView::RowImage(Item) : 0;
   if (image >= 0 && image < static_cast<int>(ImageList3.size())) Canvas.drawPixmap(Rect.left() + 1, Rect.top(), ImageList3[static_cast<std::size_t>(image)]);
-  const QString result = Item.text(1);
-  if (result != ResultQ(crChanged) && result != ResultQ(crSame)) return;
+  const int result = Item.data(0, kResultRole).toInt();
+  if (result != crChanged && result != crSame) return;
   // The time texts sort like the times they show.
   const int order = Item.text(2).compare(Item.text(4));
   if (order > 0)

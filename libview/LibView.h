@@ -1,9 +1,9 @@
 // TLibFrame: the library frame, carrying the library list view and the object list view.
 //
-// The main window creates it, initialises it once (InitFrame), activates one of its two views
-// (ActivateLibList, ActivateObjList) and releases it before it is destroyed (ReleaseFrame).
-// Activating a view puts that view's captions on the shared open commands, attaches its open
-// handler and hands its counts to the main window's status bar.
+// The window that carries it is a views::TViewHost. It creates the frame, initialises it once
+// (InitFrame), activates one of its two views (ActivateLibList, ActivateObjList) and releases it
+// before it is destroyed (ReleaseFrame). Activating a view puts that view's captions on the
+// shared open commands, binds its open handler and hands its counts to the host.
 //
 // The library list pairs the libraries of side 1 and side 2 by file name and classifies every
 // pair; a double-click opens the pair's objects in the object list, which pairs and classifies
@@ -16,7 +16,7 @@
 //
 // The operations that read libraries (AddLibraries, CompareLibraries, OpenLibraryPair,
 // OpenOneLibrary) throw platform::TFileError; the event handlers catch it and show it through
-// ShowError. Damage found while reading a library (a file cut short or rewritten by another
+// the host's ShowError. Damage found while reading a library (a file cut short or rewritten by another
 // process while it is open) is not an error: what could be read is shown, and one message per
 // operation names the library and what was found.
 #pragma once
@@ -28,19 +28,20 @@
 #include <tuple>
 #include <vector>
 
-#include "diff/DiffUnit.h"
 #include "compare/CompareCounts.h"
-#include "libview/MyListView.h"
 #include "compare/Pairing.h"
+#include "compare/Side.h"
+#include "diff/DiffUnit.h"
+#include "libview/MyListView.h"
 #include "pbl/PbFuncs.h"
+#include "views/ViewHost.h"
 
 class QComboBox;
 class QFileDialog;
 class QToolButton;
-class TMainForm;
 
 // The list views of the frame: TMyListView with the frame's row drawing and a double-click
-// notification for any double-click on the list, also outside the rows.
+// notification for any double-click on the list, also outside the rows, and for Enter.
 class TListView : public TMyListView {
   Q_OBJECT
  public:
@@ -65,12 +66,14 @@ class TListView : public TMyListView {
  protected:
   void drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // Enter opens the selected row, as a double-click does.
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 class TLibFrame : public QWidget {
   Q_OBJECT
  public:
-  TLibFrame(TMainForm& main, QWidget* parent);
+  TLibFrame(views::TViewHost& host, QWidget* parent);
   ~TLibFrame() override;
 
   void InitFrame();
@@ -79,7 +82,7 @@ class TLibFrame : public QWidget {
   void ActivateObjList();
 
   // ---- Library list ----------------------------------------------------------------------
-  void OpenLibsClick(QObject* Sender);
+  void OpenLibsClick(compare::TSide side);
   // Adds the libraries of a dialog selection (read as FilterIndex says) to side 1 or side 2,
   // then pairs both sides again and refills the list.
   void AddLibraries(const std::vector<fs::path>& Files, bool Side1);
@@ -103,7 +106,7 @@ class TLibFrame : public QWidget {
   // ---- Object list -----------------------------------------------------------------------
   void OpenLibraryPair();
   void ShowObjects();
-  void OpenOneLibClick(QObject* Sender);
+  void OpenOneLibClick(compare::TSide side);
   void OpenOneLibrary(const fs::path& Path, bool Side1);
   void lvLibsDblClick();
   void lvLibsCustomDrawItem(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect);
@@ -144,12 +147,9 @@ class TLibFrame : public QWidget {
   // True while a pairing runs (it lets events through); the list-changing commands wait.
   bool Pairing() const { return pairing_ > 0; }
 
-  // How the frame asks and tells; replaceable for tests. ExecuteOpenDialog runs OpenDialog1 as
-  // set up and returns the chosen files (none for Cancel); ShowInformation shows a message box
-  // with the caption "information"; ShowError shows an error in the application's error box.
+  // How the frame chooses files; replaceable for tests. ExecuteOpenDialog runs OpenDialog1 as
+  // set up and returns the chosen files (none for Cancel).
   std::function<QStringList()> ExecuteOpenDialog;
-  std::function<void(const QString& text)> ShowInformation;
-  std::function<void(const std::exception& error)> ShowError;
 
   static const QString LibraryFilter;  // the three file types of the library list's dialog
 
@@ -157,15 +157,15 @@ class TLibFrame : public QWidget {
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-  TMainForm& Main;
+  views::TViewHost& Host;
 
  private:
   void CreateToolBar();
   TListView* CreateList(QWidget* parent, const char* name,
                         const std::vector<std::tuple<const char*, int, bool>>& columns);
-  void AttachOpen(void (TLibFrame::*handler)(QObject*), const char* caption1, const char* caption2);
-  bool IsSide1(QObject* sender) const;
+  void BindOpen(void (TLibFrame::*handler)(compare::TSide), const char* caption);
   void SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple);
+  void ReportAddProblems(const std::vector<fs::path>& missing, const QStringList& duplicates);
   void LoadHistory(QComboBox* box, const fs::path& file);
   void FitColumns();
   TObjectCheck& Check(TReadReport* report);
@@ -184,8 +184,6 @@ class TLibFrame : public QWidget {
 
   TObjectCheck check_;
   int pairing_ = 0;
-  // The view switches a running pairing holds off, with the state each had before.
-  std::vector<std::pair<QAction*, bool>> heldSwitches_;
   bool columnsToFit_ = false;
   // Damage met by the current operation: which libraries were read and what the reader found.
   std::vector<std::pair<QString, TReadReport>> damage_;

@@ -295,10 +295,17 @@ TStructure ParseScript(const std::vector<std::string>& lines) {
   const std::int32_t n = static_cast<std::int32_t>(lines.size());
   std::vector<TRaw> raws;
   std::int32_t i = 0;
-  // The export header, with the lines of a comment that spans several, up to the first section.
+  // The export header, with the lines of a comment that spans several, up to the first section:
+  // the forward block or a type definition, with which every script object starts (a comment's
+  // line may well start with "on" or "event").
+  auto opens = [](std::string_view line) {
+    TStart start = Recognise(line);
+    return start.Known && (start.Kind == TSectionKind::Forward || start.Kind == TSectionKind::Type ||
+                           (start.Kind == TSectionKind::Variables && start.End));
+  };
   if (n > 0 && IsExportHeaderLine(lines[0])) {
     std::int32_t j = 1;
-    while (j < n && !Recognise(lines[static_cast<std::size_t>(j)]).Known) ++j;
+    while (j < n && !opens(lines[static_cast<std::size_t>(j)])) ++j;
     if (j == n) return Plain("no PowerBuilder section after the export header");
     raws.push_back(HeaderRaw(0, j - 1));
     i = j;

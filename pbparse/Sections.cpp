@@ -102,6 +102,11 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 TStructure ParseStructure(const std::vector<std::string>& lines, std::string_view nameHint) {
   const std::string ext = Extension(lines, nameHint);
   if (ext == "srd" || ext == "srq" || ext == "srp" || LooksLikeDataWindow(lines)) return FromDataWindow(lines);
+  if (ext == "srj") {
+    TStructure project;
+    project.Reason = "a project object (.srj) is a list of settings, compared line by line";
+    return project;
+  }
   return ParseScript(lines);
 }
 

@@ -65,8 +65,9 @@ std::string JoinLines(const std::vector<std::string>& lines);
 
 // Cuts an export text into sections. A text is a DataWindow when, after its export header, it
 // starts with "release N;" followed by an object, or when its header or `nameHint` (a file name)
-// ends in .srd, .srq or .srp; otherwise it is read as a script object. A text that does not
-// follow the syntax is plain, with the reason; parsing never throws for any input.
+// ends in .srd, .srq or .srp; a project (.srj) is plain; otherwise it is read as a script
+// object. A text that does not follow the syntax is plain, with the reason; parsing never throws
+// for any input.
 TStructure ParseStructure(const std::vector<std::string>& lines, std::string_view nameHint = {});
 
 // The text of section `index` of `joined` (JoinLines of the parsed lines): from its start to the

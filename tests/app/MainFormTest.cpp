@@ -25,6 +25,7 @@
 #include "app/ExeDir.h"
 #include "app/Main.h"
 #include "app/StatusBar.h"
+#include "editor/QtColor.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 
@@ -123,9 +124,9 @@ class MainFormTest : public QObject {
     TMainForm& f = NewForm();
     QStringList titles;
     for (QAction* a : f.menuBar()->actions()) titles << a->text() + (a->isVisible() ? "" : "(hidden)") + (TMainForm::ItemEnabled(a) ? "" : "(disabled)");
-    QCOMPARE(titles, QStringList({QString::fromUtf8("&F 文件"), QString::fromUtf8("视图"), "Edit(hidden)",
-                                  QString::fromUtf8("查找(disabled)"), QString::fromUtf8("源码比较(hidden)(disabled)"),
-                                  QString::fromUtf8("选项"), QString::fromUtf8("帮助")}));
+    QCOMPARE(titles, QStringList({QString::fromUtf8("文件(&F)"), QString::fromUtf8("视图(&V)"), "Edit(hidden)",
+                                  QString::fromUtf8("查找(&S)(disabled)"), QString::fromUtf8("源码比较(hidden)(disabled)"),
+                                  QString::fromUtf8("选项(&O)"), QString::fromUtf8("帮助(&H)")}));
   }
 
   void startUpItems_data() {
@@ -514,7 +515,7 @@ class MainFormTest : public QObject {
     // Cancelled: nothing changes.
     WithModal([&] { items[which]->trigger(); }, [&](QWidget* w) {
       QCOMPARE(w, static_cast<QWidget*>(f.ColorDialog1));
-      QCOMPARE(f.ColorDialog1->currentColor(), ToQColor(before));
+      QCOMPARE(f.ColorDialog1->currentColor(), ToQColor(before, f.palette()));
       f.ColorDialog1->setCurrentColor(Qt::red);
       f.ColorDialog1->reject();
     });

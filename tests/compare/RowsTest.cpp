@@ -2,19 +2,46 @@
 #include <gtest/gtest.h>
 
 #include "LibWriter.h"
-#include "diff/HashUnit.h"
+#include "compare/Comparison.h"
+#include "compare/Report.h"
 #include "compare/Rows.h"
 #include "platform/FileSys.h"
+
+using namespace compare;
 
 namespace {
 
 using Lines = std::vector<std::string>;
-const TRowColors kColors{0xFF000005u, 0xA0, 0xB0, 0xC0};
 
-TFilledRows Fill(const Lines& t1, const Lines& t2, bool diffsOnly = false) {
+// One side of a row as the tests read it: its text, line number (0 for a filler) and kind.
+struct TSideRow {
+  std::string Text;
+  std::int32_t Tag = 0;
+  TRowKind Kind = TRowKind::Equal;
+};
+struct TFilled {
+  struct TRowPair {
+    TSideRow Left, Right;
+  };
+  std::vector<TRowPair> Rows;
+  TCompareCounts Counts;
+  TComparison Model;
+};
+
+TFilled Fill(const Lines& t1, const Lines& t2, bool diffsOnly = false) {
+  TFilled f;
+  f.Model.Sides = {std::make_shared<TSideText>(t1), std::make_shared<TSideText>(t2)};
   TDiff d;
-  EXPECT_TRUE(d.Execute(HashLines(t1, false, false), HashLines(t2, false, false)));
-  return FillRows(t1, t2, d.Changes(), kColors, diffsOnly);
+  EXPECT_TRUE(f.Model.Run(d, {}, diffsOnly));
+  f.Counts = f.Model.Rows.Counts;
+  for (const TRow& r : f.Model.Rows.Rows) {
+    auto side = [&](TSide s) {
+      const TCell& c = r.Cells[s];
+      return TSideRow{c.IsFiller() ? std::string() : std::string(f.Model.Text(s).Line(c.Line)), c.Number(), r.Kind};
+    };
+    f.Rows.push_back({side(Side1), side(Side2)});
+  }
+  return f;
 }
 
 Lines Numbered(const std::string& prefix, int n) {
@@ -23,10 +50,10 @@ Lines Numbered(const std::string& prefix, int n) {
   return l;
 }
 
-std::vector<std::string> Report(const TFilledRows& f) {
+std::vector<std::string> Report(const TFilled& f) {
   TReportHeader h{"a.txt", "b \"q\".txt", platform::MakeDateTime(2024, 5, 6, 7, 8, 9), std::nullopt,
                   platform::MakeDateTime(2024, 6, 1, 12, 0, 0)};
-  auto body = BuildReport(h, f.Rows, kColors);
+  auto body = BuildReport(h, f.Model.Rows, f.Model.Texts());
   return std::vector<std::string>(body.begin() + 8, body.end());
 }
 
@@ -34,11 +61,11 @@ const std::string kRule(80, '=');
 
 TEST(FillRows, IdenticalTexts) {
   Lines t = Numbered("x", 3);
-  TFilledRows f = Fill(t, t);
+  TFilled f = Fill(t, t);
   ASSERT_EQ(f.Rows.size(), 3u);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(f.Rows[i].Left.Tag, i + 1);
-    EXPECT_EQ(f.Rows[i].Right.Color, kColors.Window);
+    EXPECT_EQ(f.Rows[i].Right.Kind, TRowKind::Equal);
   }
   EXPECT_EQ(f.Counts.Added + f.Counts.Deleted + f.Counts.Changed, 0);
   EXPECT_TRUE(Fill(t, t, true).Rows.empty());
@@ -47,12 +74,11 @@ TEST(FillRows, IdenticalTexts) {
 
 TEST(FillRows, EmptyFirstText) {
   const Lines empty, three{"a", "b", "c"};  // the rows view these lines
-  TFilledRows f = Fill(empty, three);
+  TFilled f = Fill(empty, three);
   ASSERT_EQ(f.Rows.size(), 3u);
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(f.Rows[i].Left.Tag, 0);
-    EXPECT_EQ(f.Rows[i].Left.Kind, 1);
-    EXPECT_EQ(f.Rows[i].Left.Color, kColors.Add);
+    EXPECT_EQ(f.Rows[i].Left.Kind, TRowKind::Added);
     EXPECT_EQ(f.Rows[i].Right.Tag, i + 1);
   }
   EXPECT_EQ(f.Counts.Added, 3);
@@ -66,12 +92,12 @@ TEST(FillRows, TwoReplacedByThree) {
   t2[2] = "X";
   t2[3] = "Y";
   t2.insert(t2.begin() + 4, "Z");
-  TFilledRows f = Fill(t1, t2);
+  TFilled f = Fill(t1, t2);
   ASSERT_EQ(f.Rows.size(), 7u);
-  EXPECT_EQ(f.Rows[2].Left.Kind, 3);
+  EXPECT_EQ(f.Rows[2].Left.Kind, TRowKind::Modified);
   EXPECT_EQ(f.Rows[3].Left.Text, "L4");
   EXPECT_EQ(f.Rows[3].Right.Text, "Y");
-  EXPECT_EQ(f.Rows[4].Left.Kind, 1);
+  EXPECT_EQ(f.Rows[4].Left.Kind, TRowKind::Added);
   EXPECT_EQ(f.Rows[4].Left.Text, "");
   EXPECT_EQ(f.Rows[4].Right.Tag, 5);
   EXPECT_EQ(f.Counts.Changed, 2);
@@ -87,7 +113,7 @@ TEST(FillRows, LineNumbersOnBothSides) {
   t2.insert(t2.begin() + 10, "new");
   t2[20] = "changed";
   for (bool diffsOnly : {false, true}) {
-    TFilledRows f = Fill(t1, t2, diffsOnly);
+    TFilled f = Fill(t1, t2, diffsOnly);
     std::int32_t last1 = 0, last2 = 0, seen1 = 0, seen2 = 0;
     for (const auto& r : f.Rows) {
       if (r.Left.Tag) {
@@ -103,7 +129,7 @@ TEST(FillRows, LineNumbersOnBothSides) {
         ++seen2;
       }
       if (diffsOnly) {
-        EXPECT_NE(r.Left.Color, kColors.Window);
+        EXPECT_NE(r.Left.Kind, TRowKind::Equal);
       }
     }
     if (!diffsOnly) {
@@ -126,11 +152,11 @@ TEST(Report, HeadingsOfEachKind) {
 TEST(Report, Header) {
   TReportHeader h{"a \"q\".txt", "@obj", platform::MakeDateTime(2024, 5, 6, 7, 8, 9), std::nullopt,
                   platform::MakeDateTime(2024, 6, 1, 12, 0, 0)};
-  auto lines = BuildReport(h, {}, kColors);
+  auto lines = BuildReport(h, TRows{}, {});
   EXPECT_EQ(lines, (Lines{"Difference Report - 2024-06-01, 12:00:00", kRule, "", "File 1: \"a \"q\".txt\"",
                           "        Last modified on 2024-05-06, 07:08:09", "File 2: \"@obj\"",
                           "        Last modified on ", ""}));
-  auto custom = BuildReport(h, {}, kColors, [](platform::TDateTime) { return std::string("D"); });
+  auto custom = BuildReport(h, TRows{}, {}, [](platform::TDateTime) { return std::string("D"); });
   EXPECT_EQ(custom[0], "Difference Report - D");
 }
 
@@ -142,7 +168,7 @@ TEST(OptionsNote, AllFourCombinations) {
 }
 
 TEST(FillRows, RecordsOutsideTheTextsAreRefused) {
-  EXPECT_THROW(FillRows({"a"}, {"b"}, {ChangeRecord{KindModified, 0, 0, 5}}, kColors, false), std::out_of_range);
+  EXPECT_THROW(AlignRows({1, 1}, {ChangeRecord{KindModified, 0, 0, 5}}, false), std::out_of_range);
 }
 
 TEST(LoadSourceLines, SplitsAtEveryBreakAndKeepsCodePageBytes) {

@@ -1,5 +1,5 @@
-// The source comparison view in the main window, on the offscreen platform: aligned rows and
-// counts, gutter markers, navigation, the overview strip, wheel and synchronised scrolling, block
+// The source comparison view on the offscreen platform, in a fake view host's window: aligned
+// rows and counts, gutter markers, navigation, the overview strip, wheel and synchronised scrolling, block
 // copy, saving, the report, find and replace, reloading and the file encodings.
 #include <QAction>
 #include <QApplication>
@@ -20,12 +20,15 @@
 #include <sstream>
 #include <thread>
 
-#include "app/ExeDir.h"
-#include "app/Main.h"
-#include "app/Settings.h"
-#include "app/StatusBar.h"
+#include <QVBoxLayout>
+
+#include "FakeHost.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
+
+using compare::Side1;
+using compare::Side2;
+using views::TCommand;
 
 namespace {
 
@@ -66,11 +69,9 @@ class FilesFrameTest : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
-  std::unique_ptr<TMainForm> form_;
+  std::unique_ptr<testsupport::TFakeHost> host_;
   TFilesFrame* frame_ = nullptr;
   int beeps_ = 0;
-  bool answer_ = true;
-  QStringList asked_;
 
   QString Path(const QString& name) const { return dir_.filePath(name); }
 
@@ -78,8 +79,8 @@ class FilesFrameTest : public QObject {
 
   // Two texts compared as a user gets them: both handed over, then compared.
   void Compare(const Lines& a, const Lines& b) {
-    Frame().SetSourceText("one", a, true);
-    Frame().SetSourceText("two", b, false);
+    Frame().SetSourceText("one", a, Side1);
+    Frame().SetSourceText("two", b, Side2);
     Frame().RunCompare();
     QVERIFY(Frame().ResultPresent);
   }
@@ -92,8 +93,8 @@ class FilesFrameTest : public QObject {
     };
     write(Path("one.txt"), a);
     write(Path("two.txt"), b);
-    Frame().LoadFile(Path("one.txt"), true);
-    Frame().LoadFile(Path("two.txt"), false);
+    Frame().LoadFile(Path("one.txt"), Side1);
+    Frame().LoadFile(Path("two.txt"), Side2);
     QVERIFY(Frame().ResultPresent);
   }
   // What the replace dialog confirms: the options, then the searcher set from them.
@@ -110,38 +111,34 @@ class FilesFrameTest : public QObject {
     pane->setFocus();
     QCOMPARE(Frame().ActivePane(), pane);
   }
-
- private slots:
-  void initTestCase() {
-    QVERIFY(dir_.isValid());
-    SetExeDir(dir_.path().toStdString());
+  // The show-differences-only item clicked: its mark turns over, then the view follows.
+  void ToggleDiffsOnly() {
+    host_->ViewOptions.ShowDiffsOnly = !host_->ViewOptions.ShowDiffsOnly;
+    Frame().ShowDiffsOnlyChanged();
   }
 
+ private slots:
+  void initTestCase() { QVERIFY(dir_.isValid()); }
+
   void init() {
-    AddColor = DefaultAddColor;
-    ModColor = DefaultModColor;
-    DelColor = DefaultDelColor;
-    form_ = std::make_unique<TMainForm>();
-    form_->resize(900, 600);
-    form_->show();
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    form_->tbFileClick();
-    frame_ = form_->FilesFrame;
+    host_ = std::make_unique<testsupport::TFakeHost>();
+    host_->StateDir = dir_.path().toStdString();
+    auto* layout = new QVBoxLayout(&host_->Window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    frame_ = new TFilesFrame(*host_, &host_->Window);
+    layout->addWidget(frame_);
+    frame_->InitFrame();
+    host_->Window.show();
+    host_->Window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&host_->Window));
+    frame_->ActivateView();
     beeps_ = 0;
-    asked_.clear();
-    answer_ = true;
     frame_->Beep = [this] { ++beeps_; };
-    frame_->AskYesNo = [this](const QString& text) {
-      asked_ << text;
-      return answer_;
-    };
   }
 
   void cleanup() {
-    form_->mnuShowDiffsOnly->setChecked(false);
-    form_.reset();
-    std::filesystem::remove(ProgramFileWith(".ini"));
+    frame_->DoneFrame();
+    host_.reset();
   }
 
   // ---- aligned rows -------------------------------------------------------------------------
@@ -149,40 +146,41 @@ class FilesFrameTest : public QObject {
   void identicalTextsGiveOnlyEqualRows() {
     Compare({"a", "b", "c"}, {"a", "b", "c"});
     QCOMPARE(Frame().Counts.Added + Frame().Counts.Deleted + Frame().Counts.Changed, 0);
-    QCOMPARE(PaneLines(Frame().Pane1), Lines({"a", "b", "c"}));
-    QCOMPARE(Tags(Frame().Pane2), std::vector<int>({1, 2, 3}));
-    QCOMPARE(form_->StatusBar1->PanelText(6), QString::fromUtf8("左3行:右3行"));
-    form_->mnuShowDiffsOnly->trigger();
-    QCOMPARE(Frame().Pane1->Lines().Count(), 0);
-    QCOMPARE(Frame().Pane2->Lines().Count(), 0);
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"a", "b", "c"}));
+    QCOMPARE(Tags(Frame().Pane(Side2)), std::vector<int>({1, 2, 3}));
+    QCOMPARE(host_->Counts.Count1, 3);
+    QCOMPARE(host_->Counts.Count2, 3);
+    ToggleDiffsOnly();
+    QCOMPARE(Frame().Pane(Side1)->Lines().Count(), 0);
+    QCOMPARE(Frame().Pane(Side2)->Lines().Count(), 0);
   }
 
   void anEmptyFirstTextShowsEveryLineAdded() {
     // Loading only file 2 compares at once.
     WriteAll(Path("two.txt"), "x\r\ny\r\nz\r\n");
-    Frame().LoadFile(Path("two.txt"), false);
+    Frame().LoadFile(Path("two.txt"), Side2);
     QVERIFY(Frame().ResultPresent);
     QCOMPARE(Frame().Counts.Count1, 0);
     QCOMPARE(Frame().Counts.Added, 3);
-    QCOMPARE(PaneLines(Frame().Pane1), Lines({"", "", ""}));
-    QCOMPARE(Kinds(Frame().Pane1), std::string("111"));
-    QCOMPARE(PaneLines(Frame().Pane2), Lines({"x", "y", "z"}));
-    QCOMPARE(Frame().Pane1->GutterWidth(), 2 * Frame().Pane1->CharWidth() + 10);
-    QCOMPARE(Frame().Pane2->GutterWidth(), 2 * Frame().Pane2->CharWidth());
-    QCOMPARE(Frame().Pane1->Lines().GetLineObj(0).Color, AddColor);
-    QVERIFY(!TMainForm::ItemEnabled(form_->mnuCompare));  // text 1 is still empty
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"", "", ""}));
+    QCOMPARE(Kinds(Frame().Pane(Side1)), std::string("111"));
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"x", "y", "z"}));
+    QCOMPARE(Frame().Pane(Side1)->GutterWidth(), 2 * Frame().Pane(Side1)->CharWidth() + 10);
+    QCOMPARE(Frame().Pane(Side2)->GutterWidth(), 2 * Frame().Pane(Side2)->CharWidth());
+    QCOMPARE(Frame().Pane(Side1)->Lines().GetLineObj(0).Color, host_->ViewColors.Add);
+    QVERIFY(!host_->IsEnabled(TCommand::Compare));  // text 1 is still empty
   }
 
   void aReplacedBlockIsModifiedRowsThenAnAddedRow() {
     Compare({"a", "b", "c", "d"}, {"a", "B", "C", "X", "d"});
-    QCOMPARE(Kinds(Frame().Pane1), std::string("03310"));
-    QCOMPARE(PaneLines(Frame().Pane1), Lines({"a", "b", "c", "", "d"}));
-    QCOMPARE(PaneLines(Frame().Pane2), Lines({"a", "B", "C", "X", "d"}));
+    QCOMPARE(Kinds(Frame().Pane(Side1)), std::string("03310"));
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"a", "b", "c", "", "d"}));
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"a", "B", "C", "X", "d"}));
     QCOMPARE(Frame().Counts.Changed, 2);
     QCOMPARE(Frame().Counts.Added, 1);
-    QCOMPARE(form_->StatusBar1->PanelText(3), QString("2"));
-    QCOMPARE(Frame().Pane2->Lines().GetLineObj(3).Color, AddColor);
-    QCOMPARE(Frame().Pane2->Lines().GetLineObj(1).Color, ModColor);
+    QCOMPARE(host_->Counts.Changed, 2);
+    QCOMPARE(Frame().Pane(Side2)->Lines().GetLineObj(3).Color, host_->ViewColors.Add);
+    QCOMPARE(Frame().Pane(Side2)->Lines().GetLineObj(1).Color, host_->ViewColors.Mod);
   }
 
   void everyLineNumberAppearsOnceInOrder() {
@@ -193,24 +191,24 @@ class FilesFrameTest : public QObject {
         if (t) n.push_back(t);
       return n;
     };
-    QCOMPARE(numbers(Frame().Pane1), std::vector<int>({1, 2, 3, 4, 5, 6}));
-    QCOMPARE(numbers(Frame().Pane2), std::vector<int>({1, 2, 3, 4, 5, 6, 7}));
+    QCOMPARE(numbers(Frame().Pane(Side1)), std::vector<int>({1, 2, 3, 4, 5, 6}));
+    QCOMPARE(numbers(Frame().Pane(Side2)), std::vector<int>({1, 2, 3, 4, 5, 6, 7}));
     // Fillers carry no number.
-    for (TCodeEdit* pane : {Frame().Pane1, Frame().Pane2})
+    for (TCodeEdit* pane : {Frame().Pane(Side1), Frame().Pane(Side2)})
       for (int i = 0; i < pane->Lines().Count(); ++i)
         if (pane->Lines().GetLineObj(i).Tag == 0) QVERIFY(pane->Lines().Get(i).empty());
   }
 
   void differencesOnlyKeepTheirOwnLineNumbers() {
-    form_->mnuShowDiffsOnly->setChecked(true);
+    host_->ViewOptions.ShowDiffsOnly = true;
     Compare({"a", "b", "c", "d", "e"}, {"a", "B", "c", "d"});
-    QCOMPARE(PaneLines(Frame().Pane1), Lines({"b", "e"}));
-    QCOMPARE(Tags(Frame().Pane1), std::vector<int>({2, 5}));
-    QCOMPARE(Tags(Frame().Pane2), std::vector<int>({2, 0}));
-    QCOMPARE(Kinds(Frame().Pane1), std::string("32"));
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"b", "e"}));
+    QCOMPARE(Tags(Frame().Pane(Side1)), std::vector<int>({2, 5}));
+    QCOMPARE(Tags(Frame().Pane(Side2)), std::vector<int>({2, 0}));
+    QCOMPARE(Kinds(Frame().Pane(Side1)), std::string("32"));
     // Turning the option off refills from the same result.
-    form_->mnuShowDiffsOnly->trigger();
-    QCOMPARE(Frame().Pane1->Lines().Count(), 5);
+    ToggleDiffsOnly();
+    QCOMPARE(Frame().Pane(Side1)->Lines().Count(), 5);
   }
 
   void theGutterMarksDifferenceKindsOnTheLeftOnly() {
@@ -229,7 +227,7 @@ class FilesFrameTest : public QObject {
         for (int x = std::max(0, x0); x < std::min(img.width(), x1); ++x) dark += qGray(img.pixel(x, y)) < 128;
       return dark;
     };
-    TCodeEdit* left = Frame().Pane1;
+    TCodeEdit* left = Frame().Pane(Side1);
     const int markX = left->GutterWidth() - 10;
     // Row 1 is modified ("~"), row 2 an added filler ("+"), row 0 equal (no mark).
     QVERIFY(inked(left, 1, markX, markX + left->CharWidth()) > 0);
@@ -245,7 +243,7 @@ class FilesFrameTest : public QObject {
   void nextAndPreviousStopAtEveryBlockAndBeepAtTheEnds() {
     // Blocks: rows 1-2 modified, row 3 added (directly after), rows 6 deleted.
     Compare({"a", "b", "c", "d", "e", "f", "g"}, {"a", "B", "C", "X", "d", "e", "g"});
-    TCodeEdit* left = Frame().Pane1;
+    TCodeEdit* left = Frame().Pane(Side1);
     FocusPane(left);
     QCOMPARE(Kinds(left), std::string("03310020"));
     std::vector<int> stops;
@@ -267,15 +265,15 @@ class FilesFrameTest : public QObject {
     Frame().NextDifference();
     QCOMPARE(left->CaretPos().Y, 3);
     // The current-line bars show the row of both sides.
-    QCOMPARE(Frame().lblLineNo1->text(), QString());
-    QCOMPARE(Frame().lblLineNo2->text(), QString("4"));
-    QCOMPARE(Frame().lblLine2->text(), QString("X"));
+    QCOMPARE(Frame().LineNoLabel(Side1)->text(), QString());
+    QCOMPARE(Frame().LineNoLabel(Side2)->text(), QString("4"));
+    QCOMPARE(Frame().LineLabel(Side2)->text(), QString("X"));
   }
 
   void navigationNeedsAFocusedPane() {
     Compare({"a"}, {"b"});
-    Frame().Pane1->clearFocus();
-    Frame().Pane2->clearFocus();
+    Frame().Pane(Side1)->clearFocus();
+    Frame().Pane(Side2)->clearFocus();
     Frame().NextDifference();
     Frame().PrevDifference();
     QCOMPARE(beeps_, 0);
@@ -283,117 +281,118 @@ class FilesFrameTest : public QObject {
 
   void focusMovesKeepTheRow() {
     Compare(Numbered("l", 20), Numbered("r", 20));
-    FocusPane(Frame().Pane1);
-    Frame().Pane1->MoveCaretTo(TPoint{0, 5});
-    FocusPane(Frame().Pane2);
-    QCOMPARE(Frame().Pane2->CaretPos().Y, 5);
+    FocusPane(Frame().Pane(Side1));
+    Frame().Pane(Side1)->MoveCaretTo(TPoint{0, 5});
+    FocusPane(Frame().Pane(Side2));
+    QCOMPARE(Frame().Pane(Side2)->CaretPos().Y, 5);
   }
 
   // ---- scrolling and the overview strip -----------------------------------------------------
 
   void theOverviewHasOneRowPerPaneRow() {
     Compare({"a", "b", "c"}, {"a", "x", "c", "d"});
-    QCOMPARE(Frame().OverviewRows, std::vector<TColor>({clWindow, ModColor, clWindow, AddColor}));
+    QCOMPARE(Frame().OverviewColors(),
+             std::vector<TColor>({clWindow, host_->ViewColors.Mod, clWindow, host_->ViewColors.Add}));
     QVERIFY(Frame().sbDiff->isVisible());
     // A new load hides it until the next result.
-    Frame().SetSourceText("again", {"a"}, true);
+    Frame().SetSourceText("again", {"a"}, Side1);
     QVERIFY(!Frame().sbDiff->isVisible());
   }
 
   void clickingTheOverviewCentresTheRow() {
     Compare(Numbered("l", 500), Numbered("r", 500));
-    TCodeEdit* left = Frame().Pane1;
+    TCodeEdit* left = Frame().Pane(Side1);
     const int half = (left->viewport()->height() / left->LineHeight()) / 2;
     Frame().pbDiffMouseDown(300);
     QCOMPARE(left->TopLine(), 300 - half);
-    QCOMPARE(Frame().Pane2->TopLine(), left->TopLine());
+    QCOMPARE(Frame().Pane(Side2)->TopLine(), left->TopLine());
     QCOMPARE(Frame().OverviewClickY, 300);
     Frame().pbDiffMouseDown(2);
     QCOMPARE(left->TopLine(), 0);
-    QCOMPARE(Frame().Pane2->TopLine(), 0);
+    QCOMPARE(Frame().Pane(Side2)->TopLine(), 0);
   }
 
   void theWheelScrollsBothPanesALineANotch() {
     Compare(Numbered("l", 200), Numbered("r", 200));
-    for (TCodeEdit* pane : {Frame().Pane2, Frame().Pane1}) {
-      const int before = Frame().Pane1->TopLine();
+    for (TCodeEdit* pane : {Frame().Pane(Side2), Frame().Pane(Side1)}) {
+      const int before = Frame().Pane(Side1)->TopLine();
       QPointF at(pane->viewport()->width() / 2.0, pane->viewport()->height() / 2.0);
       QWheelEvent down(at, pane->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                        Qt::NoModifier, Qt::NoScrollPhase, false);
       QApplication::sendEvent(pane->viewport(), &down);
-      QCOMPARE(Frame().Pane1->TopLine(), before + 1);
-      QCOMPARE(Frame().Pane2->TopLine(), before + 1);
+      QCOMPARE(Frame().Pane(Side1)->TopLine(), before + 1);
+      QCOMPARE(Frame().Pane(Side2)->TopLine(), before + 1);
     }
     QWheelEvent up(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
                    Qt::NoScrollPhase, false);
-    QApplication::sendEvent(Frame().Pane1->viewport(), &up);
-    QCOMPARE(Frame().Pane2->TopLine(), 1);
+    QApplication::sendEvent(Frame().Pane(Side1)->viewport(), &up);
+    QCOMPARE(Frame().Pane(Side2)->TopLine(), 1);
   }
 
   // ---- block copy and saving ------------------------------------------------------------------
 
   void copyingADeletedBlockRightFillsTheFillers() {
     CompareFiles({"a", "gone1", "gone2", "b"}, {"a", "b"});
-    TCodeEdit* left = Frame().Pane1;
+    TCodeEdit* left = Frame().Pane(Side1);
     FocusPane(left);
     left->MoveCaretTo(TPoint{0, 2});
-    QVERIFY(TMainForm::ItemEnabled(form_->mnuCopyBlockRight));
-    QVERIFY(!TMainForm::ItemEnabled(form_->mnuCopyBlockLeft));
+    QVERIFY(host_->IsEnabled(TCommand::CopyBlockRight));
+    QVERIFY(!host_->IsEnabled(TCommand::CopyBlockLeft));
     Frame().CopyBlockRight();
-    QCOMPARE(PaneLines(Frame().Pane2), Lines({"a", "gone1", "gone2", "b"}));
-    QCOMPARE(Frame().Pane2->Lines().GetLineObj(1).Color, Frame().Pane2->Color());
-    QCOMPARE(Frame().pnlCaptionRight->palette().color(QPalette::Window), QColor(224, 224, 204));
-    QCOMPARE(Frame().SavedText(false), Lines({"a", "gone1", "gone2", "b"}));
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"a", "gone1", "gone2", "b"}));
+    QCOMPARE(Frame().Pane(Side2)->Lines().GetLineObj(1).Color, Frame().Pane(Side2)->Color());
+    QCOMPARE(Frame().CaptionBar(Side2)->palette().color(QPalette::Window), QColor(224, 224, 204));
+    QCOMPARE(Frame().SavedText(Side2), Lines({"a", "gone1", "gone2", "b"}));
     // An equal row is no block.
     left->MoveCaretTo(TPoint{0, 0});
     Frame().CopyBlockRight();
-    QCOMPARE(PaneLines(Frame().Pane2), Lines({"a", "gone1", "gone2", "b"}));
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"a", "gone1", "gone2", "b"}));
   }
 
   void ctrlAltArrowsCopyBlocksAndTheLayoutRenamesTheItems() {
     CompareFiles({"a", "b"}, {"a", "B", "new"});
-    TCodeEdit* right = Frame().Pane2;
+    TCodeEdit* right = Frame().Pane(Side2);
     FocusPane(right);
     right->MoveCaretTo(TPoint{0, 2});
     QTest::keyClick(right->viewport(), Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier);
-    QCOMPARE(PaneLines(Frame().Pane1), Lines({"a", "b", "new"}));
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"a", "b", "new"}));
     // Saving side 1 writes the pane's text without fillers: the copied line is kept.
-    Frame().SaveTextTo(Path("left.txt"), true);
+    Frame().SaveTextTo(Path("left.txt"), Side1);
     QCOMPARE(ReadAll(Path("left.txt")), std::string("a\r\nb\r\nnew\r\n"));
 
-    form_->mnuHorzSplit->trigger();
+    host_->Trigger(TCommand::HorzSplit);
     QCOMPARE(Frame().Splitter1->orientation(), Qt::Vertical);
-    QCOMPARE(form_->mnuCopyBlockRight->text(), QString("Copy Block &Down"));
-    QCOMPARE(form_->mnuCopyBlockLeft->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U));
-    form_->tbHorzSplit->trigger();
+    QCOMPARE(host_->Caption(TCommand::CopyBlockRight), QString("Copy Block &Down"));
+    QCOMPARE(host_->Commands[static_cast<int>(TCommand::CopyBlockLeft)].Shortcut, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U));
+    host_->Trigger(TCommand::HorzSplit);
     QCOMPARE(Frame().Splitter1->orientation(), Qt::Horizontal);
-    QCOMPARE(form_->mnuCopyBlockRight->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
-    QVERIFY(!form_->mnuHorzSplit->isChecked());
+    QCOMPARE(host_->Commands[static_cast<int>(TCommand::CopyBlockRight)].Shortcut, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
+    QVERIFY(!host_->ViewOptions.Stacked);
   }
 
   void savingWithDifferencesOnlyNeverWritesAPartialText() {
-    form_->mnuShowDiffsOnly->setChecked(true);
+    host_->ViewOptions.ShowDiffsOnly = true;
     const Lines one{"a", "b", "c", "d", "e", "f"};
     const Lines two{"a", "B", "c", "d", "f", "g"};
     CompareFiles(one, two);
     // Without edits the text as loaded is written.
-    QCOMPARE(Frame().SavedText(true), one);
+    QCOMPARE(Frame().SavedText(Side1), one);
     // With a block copied over, the equal lines come back around it.
-    TCodeEdit* right = Frame().Pane2;
+    TCodeEdit* right = Frame().Pane(Side2);
     FocusPane(right);
     QCOMPARE(PaneLines(right), Lines({"B", "", "g"}));
     right->MoveCaretTo(TPoint{0, 0});
     Frame().CopyBlockLeft();
-    QCOMPARE(Frame().SavedText(true), Lines({"a", "B", "c", "d", "e", "f"}));
+    QCOMPARE(Frame().SavedText(Side1), Lines({"a", "B", "c", "d", "e", "f"}));
     // Typing in a row keeps the rows in place.
-    Frame().Pane1->MoveCaretTo(TPoint{1, 1});
-    Frame().Pane1->InsertText("!");
-    QCOMPARE(Frame().SavedText(true), Lines({"a", "B", "c", "d", "e!", "f"}));
+    Frame().Pane(Side1)->MoveCaretTo(TPoint{1, 1});
+    Frame().Pane(Side1)->InsertText("!");
+    QCOMPARE(Frame().SavedText(Side1), Lines({"a", "B", "c", "d", "e!", "f"}));
     // A new line changes the row count: still nothing is lost, and the numbered lines keep
     // their order.
-    Frame().Pane1->MoveCaretTo(TPoint{0, 0});
-    Frame().Pane1->InsertText("typed\r\n");
-    Lines saved = Frame().SavedText(true);
+    Frame().Pane(Side1)->MoveCaretTo(TPoint{0, 0});
+    Frame().Pane(Side1)->InsertText("typed\r\n");
+    Lines saved = Frame().SavedText(Side1);
     QCOMPARE(saved.size(), std::size_t(7));
     for (const char* line : {"a", "typed", "B", "c", "d", "e!", "f"})
       QVERIFY(std::find(saved.begin(), saved.end(), line) != saved.end());
@@ -402,15 +401,15 @@ class FilesFrameTest : public QObject {
 
   void aModifiedPaneAsksBeforeComparingAgain() {
     CompareFiles({"a"}, {"b"});
-    Frame().Pane1->Lines().Put(0, "edited");
-    answer_ = false;
+    Frame().Pane(Side1)->Lines().Put(0, "edited");
+    host_->Answer = false;
     Frame().RunCompare();
-    QCOMPARE(asked_, QStringList({"Changes will be lost if you proceed with this compare.\nContinue? ..."}));
-    QCOMPARE(PaneLines(Frame().Pane1), Lines({"edited"}));
-    answer_ = true;
+    QCOMPARE(host_->Questions, QStringList({"Changes will be lost if you proceed with this compare.\nContinue? ..."}));
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"edited"}));
+    host_->Answer = true;
     Frame().RunCompare();
-    QCOMPARE(PaneLines(Frame().Pane1), Lines({"a"}));
-    QCOMPARE(Frame().pnlCaptionLeft->palette().color(QPalette::Window),
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"a"}));
+    QCOMPARE(Frame().CaptionBar(Side1)->palette().color(QPalette::Window),
              Frame().palette().color(QPalette::Button));
   }
 
@@ -418,39 +417,39 @@ class FilesFrameTest : public QObject {
     Compare({"old"}, {"new"});
     // Two long texts that differ everywhere keep the engine busy; Esc arrives through the events
     // it lets through.
-    Frame().SetSourceText("one", Numbered("a", 3000), true);
-    Frame().SetSourceText("two", Numbered("b", 3000), false);
-    QTimer::singleShot(0, form_.get(), [this] {
+    Frame().SetSourceText("one", Numbered("a", 3000), Side1);
+    Frame().SetSourceText("two", Numbered("b", 3000), Side2);
+    QTimer::singleShot(0, &host_->Window, [this] {
       QVERIFY(Frame().Comparing);
-      QVERIFY(TMainForm::ItemEnabled(form_->mnuCancel));
-      QVERIFY(!TMainForm::ItemEnabled(form_->mnuCompare));
-      QTest::keyClick(Frame().Pane1->viewport(), Qt::Key_Escape);
+      QVERIFY(host_->IsEnabled(TCommand::Cancel));
+      QVERIFY(!host_->IsEnabled(TCommand::Compare));
+      QTest::keyClick(Frame().Pane(Side1)->viewport(), Qt::Key_Escape);
     });
     Frame().RunCompare();
     QVERIFY(!Frame().ResultPresent);
-    QCOMPARE(form_->StatusBar1->PanelText(3), QString("Compare cancelled."));
-    QCOMPARE(PaneLines(Frame().Pane1), Numbered("a", 3000));  // the plain texts stay
-    QVERIFY(TMainForm::ItemEnabled(form_->mnuCompare));
-    QVERIFY(!TMainForm::ItemEnabled(form_->mnuCancel));
+    QCOMPARE(host_->Note, QString("Compare cancelled."));
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Numbered("a", 3000));  // the plain texts stay
+    QVERIFY(host_->IsEnabled(TCommand::Compare));
+    QVERIFY(!host_->IsEnabled(TCommand::Cancel));
   }
 
   void aPairHandedOverDuringAComparisonIsComparedInstead() {
-    Frame().SetSourceText("one", Numbered("a", 3000), true);
-    Frame().SetSourceText("two", Numbered("b", 3000), false);
-    QTimer::singleShot(0, form_.get(), [this] {
-      Frame().SetSourceText("three", {"x", "y"}, true);
-      Frame().SetSourceText("four", {"x", "z"}, false);
+    Frame().SetSourceText("one", Numbered("a", 3000), Side1);
+    Frame().SetSourceText("two", Numbered("b", 3000), Side2);
+    QTimer::singleShot(0, &host_->Window, [this] {
+      Frame().SetSourceText("three", {"x", "y"}, Side1);
+      Frame().SetSourceText("four", {"x", "z"}, Side2);
       Frame().RunCompare();
     });
     Frame().RunCompare();
     QVERIFY(Frame().ResultPresent);
-    QCOMPARE(PaneLines(Frame().Pane2), Lines({"x", "z"}));
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"x", "z"}));
     QCOMPARE(Frame().Counts.Changed, 1);
   }
 
   void editKeysActOnTheFocusedPaneOnly() {
     CompareFiles({"alpha"}, {"beta"});
-    TCodeEdit* left = Frame().Pane1;
+    TCodeEdit* left = Frame().Pane(Side1);
     FocusPane(left);
     left->MoveCaretTo(TPoint{0, 0});
     left->SetSelLength(3);
@@ -461,57 +460,57 @@ class FilesFrameTest : public QObject {
     QTest::keyClick(left->viewport(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(PaneLines(left), Lines({"alpha"}));
     // In another view the keys stay with the focused control.
-    form_->tbLibModeClick();
-    emit form_->mnuEdit->aboutToShow();
-    for (QAction* a : {form_->mnuUndo, form_->mnuRedo, form_->mnuCut, form_->mnuCopy, form_->mnuPaste})
-      QVERIFY(!TMainForm::ItemEnabled(a));
+    Frame().hide();  // the library list is shown instead
+    host_->OpenGroup(views::TCommandGroup::Edit);
+    for (TCommand c : {TCommand::Undo, TCommand::Redo, TCommand::Cut, TCommand::Copy, TCommand::Paste})
+      QVERIFY(!host_->IsEnabled(c));
   }
 
   void aNewTextThatIsNotComparedLeavesTheOtherSideSavable() {
-    form_->mnuIgnoreCase->setChecked(true);
+    host_->ViewOptions.Compare.IgnoreCase = true;
     CompareFiles({"a", "b"}, {"a", "x", "b"});
-    QVERIFY(Frame().pnlCaptionLeft->text().endsWith("  (Case Ignored)"));
-    Frame().Pane1->MoveCaretTo(TPoint{0, 0});
-    Frame().Pane1->InsertText("new ");
+    QVERIFY(Frame().CaptionBar(Side1)->text().endsWith("  (Case Ignored)"));
+    Frame().Pane(Side1)->MoveCaretTo(TPoint{0, 0});
+    Frame().Pane(Side1)->InsertText("new ");
     WriteAll(Path("three.txt"), "c\r\n");
-    answer_ = false;  // keep the edits: no comparison
-    Frame().LoadFile(Path("three.txt"), false);
+    host_->Answer = false;  // keep the edits: no comparison
+    Frame().LoadFile(Path("three.txt"), Side2);
     QVERIFY(!Frame().ResultPresent);
-    QCOMPARE(PaneLines(Frame().Pane1), Lines({"new a", "", "b"}));
-    QCOMPARE(Frame().SavedText(true), Lines({"new a", "b"}));  // the filler stays out
-    QVERIFY(!Frame().pnlCaptionLeft->text().contains("Case Ignored"));
-    form_->mnuIgnoreCase->setChecked(false);
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"new a", "", "b"}));
+    QCOMPARE(Frame().SavedText(Side1), Lines({"new a", "b"}));  // the filler stays out
+    QVERIFY(!Frame().CaptionBar(Side1)->text().contains("Case Ignored"));
+    host_->ViewOptions.Compare.IgnoreCase = false;
   }
 
   void refillingAsksBeforeDroppingEdits() {
     CompareFiles({"a", "b"}, {"a", "c"});
-    Frame().Pane2->MoveCaretTo(TPoint{0, 1});
-    Frame().Pane2->InsertText("!");
-    answer_ = false;
-    form_->mnuShowDiffsOnly->trigger();
-    QCOMPARE(asked_.size(), 1);
-    QVERIFY(!form_->mnuShowDiffsOnly->isChecked());
-    QCOMPARE(PaneLines(Frame().Pane2), Lines({"a", "!c"}));
-    answer_ = true;
-    form_->mnuShowDiffsOnly->trigger();
-    QVERIFY(form_->mnuShowDiffsOnly->isChecked());
-    QCOMPARE(PaneLines(Frame().Pane2), Lines({"c"}));
+    Frame().Pane(Side2)->MoveCaretTo(TPoint{0, 1});
+    Frame().Pane(Side2)->InsertText("!");
+    host_->Answer = false;
+    ToggleDiffsOnly();
+    QCOMPARE(host_->Questions.size(), 1);
+    QVERIFY(!host_->ViewOptions.ShowDiffsOnly);
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"a", "!c"}));
+    host_->Answer = true;
+    ToggleDiffsOnly();
+    QVERIFY(host_->ViewOptions.ShowDiffsOnly);
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"c"}));
   }
 
   void aResultEnablesTheBlockCopyOfTheFirstRow() {
     CompareFiles({}, {"x", "y"});
-    QCOMPARE(Frame().ActivePane(), Frame().Pane1);
-    QVERIFY(TMainForm::ItemEnabled(form_->mnuCopyBlockRight));
-    QVERIFY(!TMainForm::ItemEnabled(form_->mnuCopyBlockLeft));
-    QCOMPARE(Frame().lblLine2->text(), QString("x"));
+    QCOMPARE(Frame().ActivePane(), Frame().Pane(Side1));
+    QVERIFY(host_->IsEnabled(TCommand::CopyBlockRight));
+    QVERIFY(!host_->IsEnabled(TCommand::CopyBlockLeft));
+    QCOMPARE(Frame().LineLabel(Side2)->text(), QString("x"));
   }
 
   void aFileLoadedOverAHandedOverTextCanBeEdited() {
-    Frame().SetSourceText("lib.pbl@w_main", {"a"}, true);
-    QVERIFY(Frame().Pane1->ReadOnly());
+    Frame().SetSourceText("lib.pbl@w_main", {"a"}, Side1);
+    QVERIFY(Frame().Pane(Side1)->ReadOnly());
     WriteAll(Path("mine.txt"), "a\r\n");
-    Frame().LoadFile(Path("mine.txt"), true);
-    QVERIFY(!Frame().Pane1->ReadOnly());
+    Frame().LoadFile(Path("mine.txt"), Side1);
+    QVERIFY(!Frame().Pane(Side1)->ReadOnly());
   }
 
   void theSaveDialogProposesTheExportedName() {
@@ -521,7 +520,7 @@ class FilesFrameTest : public QObject {
       proposed = p;
       return QString();
     };
-    form_->mnuSave1->trigger();
+    host_->Trigger(TCommand::Save1);
     QCOMPARE(proposed, QString("w_main.srw"));
   }
 
@@ -558,8 +557,8 @@ class FilesFrameTest : public QObject {
   void theReportFileNamesLoadedFilesWithTheirTimes() {
     WriteAll(Path("a\"q.txt"), "x\r\n");
     WriteAll(Path("b.txt"), "y\r\n");
-    Frame().LoadFile(Path("a\"q.txt"), true);
-    Frame().LoadFile(Path("b.txt"), false);
+    Frame().LoadFile(Path("a\"q.txt"), Side1);
+    Frame().LoadFile(Path("b.txt"), Side2);
     Frame().SaveReportTo(Path("report.txt"));
     const std::string text = ReadAll(Path("report.txt"));
     QVERIFY(text.find("File 1: \"" + Path("a\"q.txt").toStdString() + "\"\r\n") != std::string::npos);
@@ -574,7 +573,7 @@ class FilesFrameTest : public QObject {
 
   void findNextStepsThroughMatchesAndBeepsAtTheEnd() {
     Compare({"abab", "xx ab"}, {"q"});
-    TCodeEdit* left = Frame().Pane1;
+    TCodeEdit* left = Frame().Pane(Side1);
     FocusPane(left);
     left->MoveCaretTo(TPoint{0, 0});
     Frame().SearchOptions.FindText = "ab";
@@ -594,8 +593,8 @@ class FilesFrameTest : public QObject {
 
   void aBackwardReplaceAllEnds() {
     CompareFiles({"a a", "a b"}, {"q"});
-    Frame().LoadFile(Path("missing.txt"), true);  // no such file: ignored
-    TCodeEdit* left = Frame().Pane1;
+    Frame().LoadFile(Path("missing.txt"), Side1);  // no such file: ignored
+    TCodeEdit* left = Frame().Pane(Side1);
     FocusPane(left);
     left->MoveCaretTo(TPoint{3, 1});
     ConfirmReplace("a", "ab", false, true, false);
@@ -605,7 +604,7 @@ class FilesFrameTest : public QObject {
 
   void promptAnswersDecideEachReplacement() {
     CompareFiles({"a a a a"}, {"q"});
-    TCodeEdit* left = Frame().Pane1;
+    TCodeEdit* left = Frame().Pane(Side1);
     FocusPane(left);
     left->MoveCaretTo(TPoint{0, 0});
     ConfirmReplace("a", "b", true, true, true);
@@ -624,8 +623,8 @@ class FilesFrameTest : public QObject {
   }
 
   void aReadOnlyPaneFindsButKeepsItsText() {
-    Frame().SetSourceText("one", {"aaa"}, true);
-    TCodeEdit* left = Frame().Pane1;
+    Frame().SetSourceText("one", {"aaa"}, Side1);
+    TCodeEdit* left = Frame().Pane(Side1);
     FocusPane(left);
     left->MoveCaretTo(TPoint{0, 0});
     ConfirmReplace("a", "b", true, true, false);
@@ -645,50 +644,111 @@ class FilesFrameTest : public QObject {
     };
     for (const auto& [name, bytes] : files) {
       WriteAll(Path(name), bytes);
-      Frame().LoadFile(Path(name), true);
-      Frame().LoadFile(Path(name), false);
+      Frame().LoadFile(Path(name), Side1);
+      Frame().LoadFile(Path(name), Side2);
       QCOMPARE(Frame().Counts.Changed + Frame().Counts.Added + Frame().Counts.Deleted, 0);
-      Frame().SaveTextTo(Path("out-" + name), true);
+      Frame().SaveTextTo(Path("out-" + name), Side1);
       QCOMPARE(ReadAll(Path("out-" + name)), bytes);
     }
     // The Chinese text reaches the panes in the code page.
-    QCOMPARE(Frame().SourceList1, Lines({"a\xB5\xC7"}));
+    QCOMPARE(Frame().Text(Side1).ToVector(), Lines({"a\xB5\xC7"}));
   }
 
   void aFileChangedOnDiskIsReloaded() {
     WriteAll(Path("one.txt"), "a\r\n");
     WriteAll(Path("two.txt"), "a\r\n");
-    Frame().LoadFile(Path("one.txt"), true);
-    Frame().LoadFile(Path("two.txt"), false);
+    Frame().LoadFile(Path("one.txt"), Side1);
+    Frame().LoadFile(Path("two.txt"), Side2);
     QCOMPARE(Frame().Counts.Changed, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     WriteAll(Path("two.txt"), "b\r\n");
     Frame().CheckFilesChanged();
-    QCOMPARE(Frame().SourceList2, Lines({"b"}));
+    QCOMPARE(Frame().Text(Side2).ToVector(), Lines({"b"}));
     QCOMPARE(Frame().Counts.Changed, 1);
     // A file that went away is left alone.
     std::filesystem::remove(Path("one.txt").toStdString());
     Frame().CheckFilesChanged();
-    QCOMPARE(Frame().SourceList1, Lines({"a"}));
+    QCOMPARE(Frame().Text(Side1).ToVector(), Lines({"a"}));
+  }
+
+  void aChangedFileAsksBeforeDroppingEdits() {
+    WriteAll(Path("one.txt"), "a\r\n");
+    WriteAll(Path("two.txt"), "a\r\n");
+    Frame().LoadFile(Path("one.txt"), Side1);
+    Frame().LoadFile(Path("two.txt"), Side2);
+    Frame().Pane(Side2)->MoveCaretTo(TPoint{0, 0});
+    Frame().Pane(Side2)->InsertText("mine ");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WriteAll(Path("two.txt"), "b\r\n");
+    host_->Answer = false;  // keep the edits
+    Frame().CheckFilesChanged();
+    QCOMPARE(host_->Questions.size(), 1);
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"mine a"}));
+    Frame().CheckFilesChanged();  // the same change is not asked about twice
+    QCOMPARE(host_->Questions.size(), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    WriteAll(Path("two.txt"), "c\r\n");
+    host_->Answer = true;
+    Frame().CheckFilesChanged();
+    QCOMPARE(Frame().Text(Side2).ToVector(), Lines({"c"}));
+  }
+
+  void aHandedOverTextHasNoFileTime() {
+    WriteAll(Path("one.txt"), "a\r\n");
+    Frame().LoadFile(Path("one.txt"), Side1);
+    Compare({"x"}, {"y"});
+    QCOMPARE(Frame().ReportLines()[4], std::string("        Last modified on "));
+  }
+
+  void blockCopyKeepsBytesThatAreNoCharacter() {
+    // 0xA9 alone is no GB18030 character; a round trip through Unicode would turn it into others.
+    const std::string odd = "c\xA9 2003";
+    WriteAll(Path("one.txt"), "a\r\n" + odd + "\r\n");
+    WriteAll(Path("two.txt"), "a\r\nc 2004\r\n");
+    Frame().LoadFile(Path("one.txt"), Side1);
+    Frame().LoadFile(Path("two.txt"), Side2);
+    FocusPane(Frame().Pane(Side1));
+    Frame().Pane(Side1)->MoveCaretTo(TPoint{0, 1});
+    Frame().CopyBlockRight();
+    Frame().SaveTextTo(Path("out.txt"), Side2);
+    QCOMPARE(ReadAll(Path("out.txt")), "a\r\n" + odd + "\r\n");
+  }
+
+  void errorsOfCommandsAreShownNotThrown() {
+    Compare({"a"}, {"b"});
+    Frame().ChooseSaveFile = [&](const QString&) { return Path("no/such/folder/x.txt"); };
+    QVERIFY(host_->Trigger(TCommand::Save1));
+    QCOMPARE(host_->Errors.size(), 1);
+    QVERIFY2(host_->Errors[0].contains("x.txt"), qPrintable(host_->Errors[0]));
+  }
+
+  void theReportIsWrittenInUtf8() {
+    Frame().SetSourceText(QString::fromUtf8("库.pbl@登录"), {"\xB5\xC7"}, Side1);
+    Frame().SetSourceText("two", {"x"}, Side2);
+    Frame().RunCompare();
+    Frame().SaveReportTo(Path("report.txt"));
+    const std::string text = ReadAll(Path("report.txt"));
+    QVERIFY(text.find("File 1: \"\xE5\xBA\x93.pbl@\xE7\x99\xBB\xE5\xBD\x95\"") != std::string::npos);
+    QVERIFY(text.find("- \xE7\x99\xBB\r\n") != std::string::npos);
   }
 
   void aFileDroppedOnAPaneLoadsIntoThatSide() {
     WriteAll(Path("dropped.txt"), "d\r\n");
     // The pane reports the first dropped file (the editor's own tests cover the drag events).
     bool accepted = false;
-    Frame().Pane2->OnDropFiles(Frame().Pane2, Path("dropped.txt"), accepted);
+    Frame().Pane(Side2)->OnDropFiles(Frame().Pane(Side2), Path("dropped.txt"), accepted);
     QVERIFY(accepted);
-    QCOMPARE(Frame().SourceList2, Lines({"d"}));
-    QCOMPARE(Frame().Name2, Path("dropped.txt"));
+    QCOMPARE(Frame().Text(Side2).ToVector(), Lines({"d"}));
+    QCOMPARE(Frame().Name(Side2), Path("dropped.txt"));
   }
 
   void theOpenCommandLoadsTheChosenFileIntoItsSide() {
     WriteAll(Path("chosen.txt"), "z\r\n");
     Frame().ChooseOpenFile = [&](const QString&) { return Path("chosen.txt"); };
-    form_->tbOpen2->trigger();
-    QCOMPARE(Frame().SourceList2, Lines({"z"}));
-    QVERIFY(Frame().pnlCaptionRight->text().startsWith("  " + Path("chosen.txt")));
-    QCOMPARE(Folder2, std::filesystem::path(dir_.path().toStdString()) / "");
+    host_->Trigger(TCommand::Open2);
+    QCOMPARE(Frame().Text(Side2).ToVector(), Lines({"z"}));
+    QVERIFY(Frame().CaptionBar(Side2)->text().startsWith("  " + Path("chosen.txt")));
+    QCOMPARE(host_->Folders[Side2], std::filesystem::path(dir_.path().toStdString()) / "");
   }
 };
 

@@ -1,4 +1,4 @@
-// The library frame on the offscreen platform: adding libraries to both sides, the pairing and
+// The library frame on the offscreen platform, in a fake view host's window: adding libraries to both sides, the pairing and
 // its progress, clearing, the path history, the object list with its order, icons and colours,
 // the double-clicks down to the files frame, libraries that fail or change under the frame, and
 // the real libraries of ../shared/testdata.
@@ -6,7 +6,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QProgressBar>
+#include <QLineEdit>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -14,13 +15,17 @@
 #include <fstream>
 #include <memory>
 
+#include <QVBoxLayout>
+
+#include "FakeHost.h"
 #include "LibWriter.h"
-#include "app/ExeDir.h"
-#include "app/Main.h"
-#include "app/Settings.h"
-#include "app/StatusBar.h"
-#include "fileview/FileView.h"
+#include "editor/QtColor.h"
 #include "libview/LibView.h"
+
+using compare::Side1;
+using compare::Side2;
+using views::TCommand;
+using views::TViewKind;
 
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
@@ -61,27 +66,43 @@ class LibFrameTest : public QObject {
   Q_OBJECT
 
   std::unique_ptr<QTemporaryDir> exeDir_;
-  std::unique_ptr<TMainForm> form_;
-  QStringList infos_, errors_;
+  std::unique_ptr<testsupport::TFakeHost> host_;
+  TLibFrame* frame_ = nullptr;
   QStringList chosen_;  // what the open dialog answers
   int dialogs_ = 0;
 
-  TMainForm& Form() { return *form_; }
-  TLibFrame& Frame() { return *form_->LibFrame; }
+  testsupport::TFakeHost& Host() { return *host_; }
+  TLibFrame& Frame() { return *frame_; }
+  QStringList& Infos() { return host_->Infos; }
+  QStringList& Errors() { return host_->Errors; }
 
-  // A fresh main window whose frame answers dialogs and messages without showing them.
-  TMainForm& NewForm() {
-    form_.reset();
-    form_ = std::make_unique<TMainForm>();
-    TLibFrame& f = Frame();
-    f.ShowInformation = [this](const QString& text) { infos_ << text; };
-    f.ShowError = [this](const std::exception& e) { errors_ << QString::fromStdString(e.what()); };
-    f.ExecuteOpenDialog = [this] {
+  // A fresh frame in a fresh host, whose open dialog answers without showing itself. Its views are
+  // activated as the window activates them when it switches.
+  void NewFrame() {
+    QStringList infos, errors;
+    if (host_) {
+      infos = host_->Infos;
+      errors = host_->Errors;
+    }
+    host_.reset();
+    host_ = std::make_unique<testsupport::TFakeHost>();
+    host_->Infos = infos;
+    host_->Errors = errors;
+    host_->StateDir = exeDir_->path().toStdString();
+    auto* layout = new QVBoxLayout(&host_->Window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    frame_ = new TLibFrame(*host_, &host_->Window);
+    layout->addWidget(frame_);
+    frame_->ExecuteOpenDialog = [this] {
       ++dialogs_;
       return chosen_;
     };
-    Form().FilesFrame->AskYesNo = [](const QString&) { return true; };
-    return Form();
+    frame_->InitFrame();
+    frame_->ActivateLibList();
+    host_->OnSwitch = [this](TViewKind view) {
+      if (view == TViewKind::Libraries) frame_->ActivateLibList();
+      if (view == TViewKind::Objects) frame_->ActivateObjList();
+    };
   }
 
   void Add(std::vector<fs::path> files, bool side1) { Frame().AddLibraries(files, side1); }
@@ -100,18 +121,13 @@ class LibFrameTest : public QObject {
  private slots:
   void init() {
     exeDir_ = std::make_unique<QTemporaryDir>();
-    SetExeDir(exeDir_->path().toStdString());
-    Folder1.clear();
-    Folder2.clear();
-    infos_.clear();
-    errors_.clear();
+    host_.reset();
     chosen_.clear();
     dialogs_ = 0;
-    NewForm();
+    NewFrame();
   }
   void cleanup() {
-    form_.reset();
-    SetExeDir({});
+    host_.reset();
   }
 
   // ---- adding libraries -------------------------------------------------------------------
@@ -123,22 +139,22 @@ class LibFrameTest : public QObject {
     Add({a, b}, true);
     Add({a2}, true);  // same file name, another folder and case: silently left out
     QCOMPARE(Frame().LibCounts.Count1, 2);
-    QVERIFY(infos_.isEmpty());
-    QCOMPARE(Folder1, dir.Path() / "two" / "");
+    QVERIFY(Infos().isEmpty());
+    QCOMPARE(Host().Folders[Side1], dir.Path() / "two" / "");
 
     Add({a, a2, b}, false);  // a and A.PBL are one name: the second is reported
-    QCOMPARE(infos_, QStringList({"A.PBL already in Destination"}));
+    QCOMPARE(Infos(), QStringList({"A.PBL already in Destination"}));
     QCOMPARE(Frame().LibCounts.Count2, 2);
     Add({b}, false);
-    QCOMPARE(infos_.size(), 2);
-    QCOMPARE(infos_.last(), QString("b.pbl already in Destination"));
+    QCOMPARE(Infos().size(), 2);
+    QCOMPARE(Infos().last(), QString("b.pbl already in Destination"));
     QCOMPARE(Frame().lvLibs->topLevelItemCount(), 2);
 
     // A missing file is told; the others of the selection are added.
-    infos_.clear();
+    Infos().clear();
     const fs::path none = dir.Path() / "none.pbl";
     Add({none, dir.Write("c.pbl", lib)}, true);
-    QCOMPARE(infos_, QStringList({QString::fromStdString(none.string()) + " does not exist"}));
+    QCOMPARE(Infos(), QStringList({QString::fromStdString(none.string()) + " does not exist"}));
     QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"a.pbl", "b.pbl", "c.pbl"}));
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kSame, kSame, kDeleted}));
   }
@@ -150,32 +166,90 @@ class LibFrameTest : public QObject {
     dir.Write("libs/y.pbl", lib);
     std::ofstream(dir.Path() / "app.pbt", std::ios::binary) << "Save Format v3.0(19990112)\r\n"
                                                                "LibList \"libs\\\\x.pbl;libs\\\\y.pbl\";\r\n";
-    Folder2 = dir.Path() / "";
-    Form().tbOpen2->trigger();  // the library list is active: several files, three types
+    Host().Folders[Side2] = dir.Path() / "";
+    Host().Trigger(TCommand::Open2);  // the library list is active: several files, three types
     QCOMPARE(dialogs_, 1);
     QFileDialog& d = *Frame().OpenDialog1;
     QCOMPARE(d.fileMode(), QFileDialog::ExistingFiles);
     QCOMPARE(d.nameFilters(), QStringList({"PowerBuilder Library Files(*.pbl)", "PowerBuilder Target(*.pbt)",
                                            "PowerBuilder WorkSpace(*.pbw)"}));
-    QCOMPARE(fs::path(d.directory().absolutePath().toStdString()) / "", Folder2);
+    QCOMPARE(fs::path(d.directory().absolutePath().toStdString()) / "", Host().Folders[Side2]);
     QCOMPARE(Frame().LibCounts.Count2, 0);  // cancelled
 
     Frame().OpenDialog1TypeChange(2);
     chosen_ = {QString::fromStdString((dir.Path() / "app.pbt").string())};
-    Form().mnuOpen2->trigger();
+    Host().Trigger(TCommand::Open2);
     QCOMPARE(Frame().LibCounts.Count2, 2);
     QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"x.pbl", "y.pbl"}));
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kAdded, kAdded}));
     QCOMPARE(d.selectedNameFilter(), QString("PowerBuilder Target(*.pbt)"));
 
     // The object list opens one library at a time.
-    Form().mnuObjsClick();
-    QCOMPARE(Form().mnuOpen1->text(), QString::fromUtf8("打开一个PB库文件 1"));
+    Host().SwitchTo(TViewKind::Objects);
+    QCOMPARE(Host().Caption(TCommand::Open1), QString::fromUtf8("打开一个PB库文件 1"));
     chosen_.clear();
-    Form().tbOpen1->trigger();
+    Host().Trigger(TCommand::Open1);
     QCOMPARE(d.fileMode(), QFileDialog::ExistingFile);
     QCOMPARE(d.nameFilters(), QStringList({"PowerBuilder Library Files(*.pbl)"}));
     QCOMPARE(Frame().FilterIndex, 2);
+  }
+
+  void theOpenDialogStartsEmptyAndSeesUpperCaseLibraries() {
+    TTempDir dir;
+    dir.Write("libs/a.pbl", "x");
+    dir.Write("libs/B.PBL", "x");
+    dir.Write("libs/c.txt", "x");
+    Host().Folders[Side1] = Host().Folders[Side2] = dir.Path() / "libs" / "";
+    QFileDialog& d = *Frame().OpenDialog1;
+    QStringList names;
+    QString typed;
+    Frame().ExecuteOpenDialog = [&]() -> QStringList {
+      typed = d.findChild<QLineEdit*>("fileNameEdit")->text();
+      auto* view = d.findChild<QListView*>("listView");
+      QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= 2; }, 3000);
+      names.clear();
+      for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i)
+        names << view->model()->index(i, 0, view->rootIndex()).data().toString();
+      d.selectFile("a.pbl");  // what the user picked
+      return QStringList();
+    };
+    Host().Trigger(TCommand::Open1);
+    names.sort();
+    QCOMPARE(names, QStringList({"B.PBL", "a.pbl"}));
+    Host().Trigger(TCommand::Open2);
+    QCOMPARE(typed, QString());
+  }
+
+  void aWorkspaceAddAsksForOneOkOnly() {
+    TTempDir dir;
+    const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
+    dir.Write("ws/a.pbl", lib);
+    dir.Write("ws/b.pbl", lib);
+    Add({dir.Write("other/b.pbl", lib)}, false);
+    dir.Write("ws/t1.pbt", "LibList \"a.pbl;b.pbl;gone1.pbl\";\r\n");
+    dir.Write("ws/t2.pbt", "LibList \"a.pbl;gone1.pbl;gone2.pbl\";\r\n");
+    Frame().OpenDialog1TypeChange(3);
+    Add({dir.Write("ws/w.pbw", "@begin Targets\n 0 \"t1.pbt\";\n 1 \"t2.pbt\";\n@end;\n")}, false);
+    QCOMPARE(Infos().size(), 1);
+    const QStringList lines = Infos()[0].split('\n');
+    QCOMPARE(lines.first(), QString("2 do not exist, 1 already in Destination:"));
+    QCOMPARE(lines.size(), 4);  // each missing library once, the shared a.pbl merged silently
+    QVERIFY(lines.last() == "b.pbl already in Destination");
+    QCOMPARE(Frame().LibCounts.Count2, 2);
+  }
+
+  void pathsAreShownWithoutDotDotParts() {
+    TTempDir dir;
+    const fs::path lib = dir.Write("libs/x.pbl", Library({{"w_a.srw", Source("w_a", 3), 10}}));
+    fs::create_directories(dir.Path() / "app");
+    std::ofstream(dir.Path() / "app" / "app.pbt", std::ios::binary)
+        << "LibList \"..\\\\libs\\\\x.pbl;..\\\\libs\\\\none.pbl\";\r\n";
+    Frame().OpenDialog1TypeChange(2);
+    Add({dir.Path() / "app" / "app.pbt"}, true);
+    QCOMPARE(Infos(), QStringList({QString::fromStdString((dir.Path() / "libs" / "none.pbl").string()) +
+                                   " does not exist"}));
+    SelectRow(*Frame().lvLibs, 0);
+    QCOMPARE(Frame().cbOpen1->currentText(), QString::fromStdString(lib.string()));
   }
 
   // ---- classification ---------------------------------------------------------------------
@@ -201,15 +275,14 @@ class LibFrameTest : public QObject {
     fs::path odd2 = dir.Write("two/odd.pbl", Library(objects));
     Add({junk1, re1, ch1, dir.Path() / "one" / "odd.pbl"}, true);
     Add({junk2, re2, ch2, odd2}, false);
-    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
+    QVERIFY2(Errors().isEmpty(), qPrintable(Errors().join('\n')));
     QCOMPARE(RowResult("junk.pbl"), kSame);
     QCOMPARE(RowResult("rebuilt.pbl"), kSame);
     QCOMPARE(RowResult("changed.pbl"), kChanged);
     QCOMPARE(RowResult("odd.pbl"), kSame);
     const TCompareCounts& c = Frame().LibCounts;
     QCOMPARE(QList<int>({c.Count1, c.Count2, c.Added, c.Deleted, c.Changed}), QList<int>({4, 4, 0, 0, 1}));
-    QCOMPARE(Form().StatusBar1->PanelText(6), QString::fromUtf8("左4行:右4行"));
-    QCOMPARE(Form().StatusBar1->PanelText(3), QString("1"));
+    QCOMPARE(QList<int>({Host().Counts.Count1, Host().Counts.Count2, Host().Counts.Changed}), QList<int>({4, 4, 1}));
     // Sizes are right-aligned numbers, times the files' own.
     QTreeWidgetItem* row = Frame().lvLibs->findItems("changed.pbl", Qt::MatchExactly).value(0);
     QVERIFY(row);
@@ -226,10 +299,10 @@ class LibFrameTest : public QObject {
     Add({dir.Write("two/b.pbl", lib), dir.Write("two/c.pbl", lib)}, false);
     QCOMPARE(Frame().lvLibs->topLevelItemCount(), 3);
 
-    Form().mnuObjsClick();
+    Host().SwitchTo(TViewKind::Objects);
     Frame().tbClear1->click();  // ignored in the object list
     QCOMPARE(Frame().LibCounts.Count1, 2);
-    Form().tbLibModeClick();
+    Host().SwitchTo(TViewKind::Libraries);
 
     Frame().tbClear1->click();
     QCOMPARE(Frame().LibCounts.Count1, 0);
@@ -239,7 +312,7 @@ class LibFrameTest : public QObject {
     QCOMPARE(Column(*Frame().lvLibs, 2), QStringList({"", ""}));
     Frame().tbClear2->click();
     QCOMPARE(Frame().lvLibs->topLevelItemCount(), 0);
-    QCOMPARE(Form().StatusBar1->PanelText(6), QString::fromUtf8("左0行:右0行"));
+    QCOMPARE(QList<int>({Host().Counts.Count1, Host().Counts.Count2}), QList<int>({0, 0}));
   }
 
   void selectingARowShowsBothPaths() {
@@ -267,14 +340,17 @@ class LibFrameTest : public QObject {
     Add(one, true);
     QStringList texts;
     bool shown = true;
-    connect(Form().ProgressBar1, &QProgressBar::valueChanged, this, [&](int) {
-      texts << Form().StatusBar1->PanelText(7);
-      shown = shown && Form().ProgressBar1->isVisibleTo(&Form());
-    });
+    int maximum = 0;
+    Host().OnProgress = [&](const testsupport::TFakeHost::TProgress& p) {
+      if (p.Value == 0 && p.Text.isEmpty()) return;  // the bar set up before the first step
+      texts << p.Text;
+      shown = shown && p.Visible;
+      maximum = p.Maximum;
+    };
     Add(two, false);
     QVERIFY(!texts.isEmpty());
     QVERIFY(shown);
-    QCOMPARE(Form().ProgressBar1->maximum(), 10);
+    QCOMPARE(maximum, 10);
     QRegularExpression form("^Approx\\. (\\d+)% complete$");
     for (const QString& t : texts) {
       auto m = form.match(t);
@@ -282,8 +358,8 @@ class LibFrameTest : public QObject {
       QVERIFY(m.captured(1).toInt() <= 100);
     }
     QVERIFY(form.match(texts.first()).captured(1).toInt() <= 25);
-    QCOMPARE(Form().StatusBar1->PanelText(7), QString());
-    QVERIFY(Form().ProgressBar1->isHidden());
+    QCOMPARE(Host().Progress.Text, QString());
+    QVERIFY(!Host().Progress.Visible);
   }
 
   void aLibraryGoneDuringPairingIsReportedAndTheProgressHidden() {
@@ -293,17 +369,17 @@ class LibFrameTest : public QObject {
     SetTime(a1, 500);
     Add({a2}, false);
     fs::remove(a2);  // known to the list, gone from the disk
-    Form().tbOpen1->trigger();  // the dialog is cancelled: nothing happens
-    QVERIFY(errors_.isEmpty());
+    Host().Trigger(TCommand::Open1);  // the dialog is cancelled: nothing happens
+    QVERIFY(Errors().isEmpty());
     chosen_ = {QString::fromStdString(a1.string())};
-    Form().tbOpen1->trigger();
-    QCOMPARE(errors_.size(), 1);
-    QVERIFY2(errors_[0].contains("a.pbl"), qPrintable(errors_[0]));
-    QVERIFY(Form().ProgressBar1->isHidden());
-    QCOMPARE(Form().StatusBar1->PanelText(7), QString());
+    Host().Trigger(TCommand::Open1);
+    QCOMPARE(Errors().size(), 1);
+    QVERIFY2(Errors()[0].contains("a.pbl"), qPrintable(Errors()[0]));
+    QVERIFY(!Host().Progress.Visible);
+    QCOMPARE(Host().Progress.Text, QString());
     QCOMPARE(Frame().lvLibs->topLevelItemCount(), 0);  // no row leads to a half-paired list
     QVERIFY(!Frame().Pairing());
-    QVERIFY(Form().mnuOpen1->isEnabled() && Frame().tbClear1->isEnabled());
+    QVERIFY(Host().IsEnabled(TCommand::Open1) && Frame().tbClear1->isEnabled());
     // The next change pairs the lists afresh.
     dir.Write("two/a.pbl", Library({{"w_a.srw", Source("w_a", 3), 10}}));
     Frame().tbClear2->click();
@@ -322,14 +398,14 @@ class LibFrameTest : public QObject {
       ran = true;
       busy = Frame().Pairing();
       clearOff = !Frame().tbClear1->isEnabled() && !Frame().tbClear2->isEnabled();
-      openOff = !Form().mnuOpen1->isEnabled() && !Form().tbOpen2->isEnabled();
+      openOff = !Host().IsEnabled(TCommand::Open1) && !Host().IsEnabled(TCommand::Open2);
       // The view stays as it is: F7 and the buttons do nothing.
-      switchesOff = !TMainForm::ItemEnabled(Form().mnuObjs) && !Form().tbFile->isEnabled();
-      Form().mnuObjs->trigger();
+      switchesOff = Host().SwitchesHeld;
+      Host().ClickSwitch(TViewKind::Objects);
       Frame().tbClear1Click();
       Frame().tbClear2Click();
       Frame().lvLibsDblClick();
-      Frame().OpenLibsClick(Form().tbOpen1);
+      Frame().OpenLibsClick(Side1);
     });
     Add({a2}, false);
     QVERIFY(ran);
@@ -340,8 +416,8 @@ class LibFrameTest : public QObject {
     QCOMPARE(Frame().ViewMode, 0);
     QCOMPARE(dialogs_, 0);
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
-    QVERIFY(Frame().tbClear1->isEnabled() && Form().mnuOpen2->isEnabled());
-    QVERIFY(TMainForm::ItemEnabled(Form().mnuObjs) && Form().tbFile->isEnabled());
+    QVERIFY(Frame().tbClear1->isEnabled() && Host().IsEnabled(TCommand::Open2));
+    QVERIFY(!Host().SwitchesHeld);
   }
 
   // ---- history ----------------------------------------------------------------------------
@@ -350,7 +426,7 @@ class LibFrameTest : public QObject {
     TTempDir dir;
     const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
     fs::path a = dir.Write("a.pbl", lib), b = dir.Write("b.pbl", lib);
-    Form().mnuObjsClick();
+    Host().SwitchTo(TViewKind::Objects);
     Frame().OpenOneLibrary(a, true);
     Frame().OpenOneLibrary(b, true);
     Frame().OpenOneLibrary(a, true);
@@ -366,7 +442,7 @@ class LibFrameTest : public QObject {
     std::ifstream in(file1, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
     QCOMPARE(bytes, a.string() + "\r\n" + b.string() + "\r\n");
-    NewForm();
+    NewFrame();
     QCOMPARE(Frame().cbOpen1->count(), 2);
     QCOMPARE(Frame().cbOpen1->itemText(0), qa);
     QCOMPARE(Frame().cbOpen2->itemText(0), QString::fromStdString((dir.Path() / "B.PBL").string()));
@@ -391,10 +467,10 @@ class LibFrameTest : public QObject {
     Frame().lvObjs->SortByColumn(1);  // a sort from before is dropped by the fill
     SelectRow(*Frame().lvLibs, 0);
     Frame().lvLibsDblClick();
-    QVERIFY(errors_.isEmpty());
+    QVERIFY(Errors().isEmpty());
     QCOMPARE(Frame().ViewMode, 1);
-    QVERIFY(Form().tbObjs->isChecked());
-    QCOMPARE(Form().mnuOpen2->text(), QString::fromUtf8("打开一个PB库文件 2"));
+    QVERIFY(Host().View == TViewKind::Objects);
+    QCOMPARE(Host().Caption(TCommand::Open2), QString::fromUtf8("打开一个PB库文件 2"));
     TListView& list = *Frame().lvObjs;
     QCOMPARE(Column(list, 6), QStringList({"a", "d", "f", "m", "q", "w", "w"}));
     QCOMPARE(Column(list, 0), QStringList({"a_app", "d_a", "f_c", "m_main", "q_odd", "w_a", "w_b"}));
@@ -428,13 +504,26 @@ class LibFrameTest : public QObject {
     QCOMPARE(Column(*Frame().lvObjs, 4).first(), QString("1970-01-01 08:00:10"));
   }
 
+  void enterOpensTheSelectedPairInBothLists() {
+    TTempDir dir;
+    Add({dir.Write("one/x.pbl", Library({{"w_a.srw", "a\r\n", 10}}))}, true);
+    Add({dir.Write("two/x.pbl", Library({{"w_a.srw", "b\r\n", 20}}))}, false);
+    SelectRow(*Frame().lvLibs, 0);
+    QTest::keyClick(Frame().lvLibs, Qt::Key_Return);
+    QVERIFY(Host().View == TViewKind::Objects);
+    SelectRow(*Frame().lvObjs, 0);
+    QTest::keyClick(Frame().lvObjs, Qt::Key_Enter);
+    QVERIFY(Host().View == TViewKind::Source);
+    QCOMPARE(Host().Sources[Side2].Lines.back(), std::string("b"));
+  }
+
   void rowsArePaintedByResultWithIconsAndNewerMarks() {
     TTempDir dir;
     fs::path l1 = dir.Write("one/x.pbl", Library({{"w_new1.srw", "a\r\n", 900}, {"w_new2.srw", "a\r\n", 100},
                                                  {"w_gone.srw", "g\r\n", 100}, {"w_same.srw", "s\r\n", 100}}));
     fs::path l2 = dir.Write("two/x.pbl", Library({{"w_new1.srw", "b\r\n", 100}, {"w_new2.srw", "b\r\n", 900},
                                                  {"w_same.srw", "s\r\n", 100}}));
-    Form().mnuObjsClick();
+    Host().SwitchTo(TViewKind::Objects);
     Frame().OpenOneLibrary(l1, true);
     Frame().OpenOneLibrary(l2, false);
     TListView& list = *Frame().lvObjs;
@@ -442,15 +531,15 @@ class LibFrameTest : public QObject {
     list.resize(700, 200);
     list.clearSelection();
     list.setCurrentItem(nullptr);
-    Form().resize(800, 400);
-    Form().show();
-    QVERIFY(QTest::qWaitForWindowExposed(&Form()));
+    Host().Window.resize(800, 400);
+    Host().Window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&Host().Window));
     QImage shot = list.viewport()->grab().toImage();
     auto rowRect = [&](int row) { return list.visualItemRect(list.topLevelItem(row)); };
     auto at = [&](int row, int x) { return QColor(shot.pixel(x, rowRect(row).top() + 2)); };
     const int inSize = list.header()->sectionViewportPosition(3) + 2;
-    QCOMPARE(at(0, inSize), ToQColor(DelColor));
-    QCOMPARE(at(1, inSize), ToQColor(ModColor));
+    QCOMPARE(at(0, inSize), ToQColor(Host().ViewColors.Del, list.palette()));
+    QCOMPARE(at(1, inSize), ToQColor(Host().ViewColors.Mod, list.palette()));
     QCOMPARE(at(3, inSize), QColor(Qt::white));
     // The type icon at the left, then the newer marks: side 1 newer (12), side 2 newer (13),
     // none for equal times.
@@ -475,40 +564,40 @@ class LibFrameTest : public QObject {
     TTempDir dir;
     fs::path l1 = dir.Write("one/x.pbl", Library({{"w_a.srw", "a\r\nb\r\n", 10}, {"w_gone.srw", "g\r\n", 10}}));
     fs::path l2 = dir.Write("two/x.pbl", Library({{"w_a.srw", "a\r\nc\r\n", 20}}, true));
-    Form().mnuObjsClick();
+    Host().SwitchTo(TViewKind::Objects);
     Frame().OpenOneLibrary(l1, true);
     Frame().OpenOneLibrary(l2, false);
     SelectRow(*Frame().lvObjs, 0);
     Frame().lvLibsDblClick();
-    TFilesFrame& files = *Form().FilesFrame;
-    QVERIFY(Form().tbFile->isChecked());
-    QCOMPARE(files.Name1, QString::fromStdString(l1.string()) + "@w_a");
-    QCOMPARE(files.Name2, QString::fromStdString(l2.string()) + "@w_a");
-    QCOMPARE(files.SourceList1, std::vector<std::string>({"$PBExportHeader$w_a.srw", "a", "b"}));
-    QCOMPARE(files.SourceList2, std::vector<std::string>({"$PBExportHeader$w_a.srw", "a", "c"}));
+    const auto& files = Host().Sources;
+    QVERIFY(Host().View == TViewKind::Source);
+    QCOMPARE(files[Side1].Caption, QString::fromStdString(l1.string()) + "@w_a");
+    QCOMPARE(files[Side2].Caption, QString::fromStdString(l2.string()) + "@w_a");
+    QCOMPARE(files[Side1].Lines, std::vector<std::string>({"$PBExportHeader$w_a.srw", "a", "b"}));
+    QCOMPARE(files[Side2].Lines, std::vector<std::string>({"$PBExportHeader$w_a.srw", "a", "c"}));
 
     // A side without the object is handed over empty, under its library's name.
-    Form().mnuObjsClick();
+    Host().SwitchTo(TViewKind::Objects);
     SelectRow(*Frame().lvObjs, 1);
     Frame().lvLibsDblClick();
-    QCOMPARE(files.SourceList2, std::vector<std::string>());
-    QCOMPARE(files.Name2, QString::fromStdString(l2.string()) + "@w_gone");
-    QVERIFY(errors_.isEmpty());
+    QCOMPARE(files[Side2].Lines, std::vector<std::string>());
+    QCOMPARE(files[Side2].Caption, QString::fromStdString(l2.string()) + "@w_gone");
+    QVERIFY(Errors().isEmpty());
   }
 
   void aLibraryThatCannotBeOpenedEmptiesTheRows() {
     TTempDir dir;
     fs::path l1 = dir.Write("x.pbl", Library({{"w_a.srw", "a\r\n", 10}}));
-    Form().mnuObjsClick();
+    Host().SwitchTo(TViewKind::Objects);
     Frame().OpenOneLibrary(l1, true);
     QCOMPARE(Frame().lvObjs->topLevelItemCount(), 1);
     Frame().ExecuteOpenDialog = [&] { return QStringList({QString::fromStdString((dir.Path() / "none.pbl").string())}); };
-    Form().tbOpen2->trigger();
-    QCOMPARE(errors_.size(), 1);
+    Host().Trigger(TCommand::Open2);
+    QCOMPARE(Errors().size(), 1);
     QCOMPARE(Frame().lvObjs->topLevelItemCount(), 0);
     Frame().lvLibsDblClick();  // nothing left to open
-    QCOMPARE(errors_.size(), 1);
-    QCOMPARE(Form().StatusBar1->PanelText(6), QString::fromUtf8("左1行:右0行"));
+    QCOMPARE(Errors().size(), 1);
+    QCOMPARE(QList<int>({Host().Counts.Count1, Host().Counts.Count2}), QList<int>({1, 0}));
   }
 
   void aLibraryChangedByAnotherProcessIsReportedNotFatal() {
@@ -518,7 +607,7 @@ class LibFrameTest : public QObject {
     w.AddNode({{"w_a.srw", Source("w_a", 200), 10}, {"w_b.srw", Source("w_b", 200), 10}});
     const std::string bytes = w.Build();
     fs::path l1 = dir.Write("one/x.pbl", bytes), l2 = dir.Write("two/x.pbl", bytes);
-    Form().mnuObjsClick();
+    Host().SwitchTo(TViewKind::Objects);
     Frame().OpenOneLibrary(l1, true);
     Frame().OpenOneLibrary(l2, false);
     QCOMPARE(Column(*Frame().lvObjs, 1), QStringList({kSame, kSame}));
@@ -527,28 +616,28 @@ class LibFrameTest : public QObject {
     fs::resize_file(l1, static_cast<std::uintmax_t>(w.DataOffsets[0][1] + 150));
     SelectRow(*Frame().lvObjs, 1);
     Frame().lvLibsDblClick();
-    QCOMPARE(errors_.size(), 1);
-    QVERIFY2(errors_[0].contains("truncated") && errors_[0].contains("x.pbl@w_b"), qPrintable(errors_[0]));
-    QVERIFY(Form().FilesFrame->SourceList1.size() < Form().FilesFrame->SourceList2.size());
+    QCOMPARE(Errors().size(), 1);
+    QVERIFY2(Errors()[0].contains("truncated") && Errors()[0].contains("x.pbl@w_b"), qPrintable(Errors()[0]));
+    QVERIFY(Host().Sources[Side1].Lines.size() < Host().Sources[Side2].Lines.size());
 
     // Rewritten with other bytes in place: whatever is read, nothing breaks.
     {
       std::ofstream out(l1, std::ios::binary | std::ios::in | std::ios::out);
       out << std::string(bytes.size(), '\xff');
     }
-    Form().mnuObjsClick();
+    Host().SwitchTo(TViewKind::Objects);
     for (int row = 0; row < 2; ++row) {
       SelectRow(*Frame().lvObjs, row);
       Frame().lvLibsDblClick();
     }
-    QVERIFY(errors_.size() >= 2);
+    QVERIFY(Errors().size() >= 2);
     // Opening it again reads what is there now.
-    errors_.clear();
-    Form().mnuObjsClick();
+    Errors().clear();
+    Host().SwitchTo(TViewKind::Objects);
     chosen_ = {QString::fromStdString(l1.string())};
-    Form().mnuOpen1->trigger();
-    QCOMPARE(errors_.size(), 1);
-    QVERIFY(errors_[0].contains("x.pbl"));
+    Host().Trigger(TCommand::Open1);
+    QCOMPARE(Errors().size(), 1);
+    QVERIFY(Errors()[0].contains("x.pbl"));
   }
 
   // ---- real libraries ---------------------------------------------------------------------
@@ -556,10 +645,10 @@ class LibFrameTest : public QObject {
   void realLibrariesOfTwoReleases() {
     const fs::path data = testsupport::TestDataDir();
     if (data.empty()) QSKIP("../shared/testdata is not there");
-    Form().mnuObjsClick();
+    Host().SwitchTo(TViewKind::Objects);
     Frame().OpenOneLibrary(data / "pfcmsg-pb9-8bit.pbl", true);
     Frame().OpenOneLibrary(data / "pfcmsg-pb10-16bit.pbl", false);
-    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
+    QVERIFY2(Errors().isEmpty(), qPrintable(Errors().join('\n')));
     const TCompareCounts& c = Frame().ObjCounts;
     QCOMPARE(c.Count1, 13);
     QCOMPARE(c.Count2, 13);
@@ -568,7 +657,7 @@ class LibFrameTest : public QObject {
     for (const QString& letter : Column(*Frame().lvObjs, 6)) QVERIFY(!letter.isEmpty());
 
     // On the library list the two files have different names: one row each side.
-    Form().tbLibModeClick();
+    Host().SwitchTo(TViewKind::Libraries);
     Add({data / "pfcmsg-pb9-8bit.pbl"}, true);
     Add({data / "pfcmsg-pb10-16bit.pbl", data / "pbexamfn-pb10-16bit.pbl"}, false);
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kAdded, kAdded, kDeleted}));

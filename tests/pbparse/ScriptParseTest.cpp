@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "RealExports.h"
+#include "pbl/PbFuncs.h"
 #include "pbparse/ScriptParse.h"
 #include "pbparse/Sections.h"
 
@@ -63,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
               "export header|forward|type w_main|global w_main|type variables|forward prototypes|"
               "function of_set(string)|function of_set(string,long)|function of_reset()|event w_main::open|"
               "event w_main::ue_close|create w_main|destroy w_main|type cb_ok|event cb_ok::clicked"},
-        TCase{"old_on_syntax",
-              "$PBExportHeader$w_old.srw\nforward\nglobal type w_old from Window\nend type\nend forward\n\n"
+        TCase{"old_on_syntax_and_a_comment_of_two_lines",
+              "$PBExportHeader$w_old.srw\n$PBExportComments$Shown\non start, with event handling\nforward\nglobal type w_old from Window\nend type\nend forward\n\n"
               "global type w_old from Window\nend type\nglobal w_old w_old\n\non open;cb_1.text = \"x\"\nend on\n\n"
               "on w_old.create\nthis.cb_1=create cb_1\nend on\n\ntype cb_1 from commandbutton within w_old\nend type\n\n"
               "on clicked;close(parent)\nend on\n\non cb_1.getfocus;beep(1)\nend on\n",
@@ -124,7 +125,9 @@ TEST(Sections, WhatIsNotUnderstoodFallsBackWithTheReason) {
       {"global type w from window\nend type\nthis is not PowerBuilder\n", "line 3: \"this is not PowerBuilder\" starts no section"},
       {"global type w from window\nend type\npublic function long of_x ();\nreturn 1\n",
        "line 3: \"public function long of_x ();\" has no \"end function\""},
-      {"$PBExportHeader$p_app.srj\nEXE:app.exe,,0,1\nPBD:lib.pbl,,1\n", "no PowerBuilder section after the export header"},
+      {"$PBExportHeader$n_x.sru\n$PBExportComments$words\nand more words\n", "no PowerBuilder section after the export header"},
+      {"$PBExportHeader$p_app.srj\nEXE:app.exe,,0,1\nPBD:lib.pbl,,1\n",
+       "a project object (.srj) is a list of settings, compared line by line"},
       {"event clicked;\nend on\n", "line 1: \"event clicked;\" has no \"end event\""},
   };
   for (const auto& c : cases) {
@@ -167,6 +170,31 @@ TEST(RealExports, EveryScriptAndDataWindowParsesAndRoundTrips) {
   }
   EXPECT_GT(scripts, 200);
   EXPECT_GT(dataWindows, 20);
+}
+
+// The objects of the real libraries of PowerBuilder 9 and 10 (releases of 1997 to 2006, in both
+// library variants), exported as the object check exports them: all but the project understood.
+TEST(RealExports, EveryObjectOfTheRealLibrariesParses) {
+  const pbtest::fs::path dir = testsupport::TestDataDir();
+  if (dir.empty()) GTEST_SKIP() << "../shared/testdata is not there";
+  int parsed = 0;
+  for (const char* name : {"pfcmsg-pb9-8bit.pbl", "pfcmsg-pb10-16bit.pbl", "pbexamfn-pb10-16bit.pbl"}) {
+    TLibStream stream(dir / name);
+    TDirList list;
+    ReadLibDirectory(stream, list);
+    for (const auto& item : list) {
+      std::vector<std::string> lines;
+      ExportEntry(stream, *item.Rec, lines);
+      TStructure s = ParseStructure(lines);
+      if (pbtest::fs::path(item.Rec->Name).extension() == ".srj") {
+        EXPECT_EQ(s.Reason, "a project object (.srj) is a list of settings, compared line by line");
+        continue;
+      }
+      EXPECT_NE(s.Type, TTextType::Plain) << name << " " << item.Rec->Name << ": " << s.Reason;
+      ++parsed;
+    }
+  }
+  EXPECT_GT(parsed, 40);
 }
 
 TEST(RealExports, KeysOfAWindowAMenuAndAnObjectWithExternalFunctions) {

@@ -46,8 +46,8 @@ class LargeViewsTest : public QObject {
     TFilesFrame& frame = *form->FilesFrame;
     QElapsedTimer t;
     t.start();
-    frame.LoadFile(QString::fromStdString((root / "text1.txt").string()), true);
-    frame.LoadFile(QString::fromStdString((root / "text2.txt").string()), false);
+    frame.LoadFile(QString::fromStdString((root / "text1.txt").string()), compare::Side1);
+    frame.LoadFile(QString::fromStdString((root / "text2.txt").string()), compare::Side2);
     QCoreApplication::processEvents();
     qInfo("| source view: two 1,000,000-line texts loaded, compared and shown | %.2f s | %ld MB |",
           t.elapsed() / 1000.0, PeakMb());
@@ -58,7 +58,7 @@ class LargeViewsTest : public QObject {
     form->mnuShowDiffsOnly->trigger();
     qInfo("| source view: showing the differences only and everything again | %.2f s | %ld MB |",
           t.elapsed() / 1000.0, PeakMb());
-    QCOMPARE(frame.Pane1->Lines().Count(), frame.Pane2->Lines().Count());
+    QCOMPARE(frame.Pane(compare::Side1)->Lines().Count(), frame.Pane(compare::Side2)->Lines().Count());
   }
 
   void largeLibrariesInTheViews() {
@@ -66,8 +66,8 @@ class LargeViewsTest : public QObject {
     auto form = std::make_unique<TMainForm>();
     TLibFrame& frame = *form->LibFrame;
     QStringList messages;
-    frame.ShowInformation = [&](const QString& text) { messages << text; };
-    frame.ShowError = [&](const std::exception& e) { messages << QString::fromStdString(e.what()); };
+    form->OnShowInformation = [&](const QString& text) { messages << text; };
+    form->OnShowError = [&](const std::exception& e) { messages << QString::fromStdString(e.what()); };
     QElapsedTimer t;
 
     t.start();
@@ -89,7 +89,7 @@ class LargeViewsTest : public QObject {
     frame.lvObjs->topLevelItem(frame.lvObjs->topLevelItemCount() / 2)->setSelected(true);
     frame.lvLibsDblClick();
     qInfo("| one object's sources side by side | %.2f s | %ld MB |", t.elapsed() / 1000.0, PeakMb());
-    QVERIFY(!form->FilesFrame->SourceList1.empty());
+    QVERIFY(!form->FilesFrame->Text(compare::Side1).Empty());
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
     form.reset();
     SetExeDir({});

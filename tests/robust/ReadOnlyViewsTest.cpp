@@ -82,9 +82,9 @@ class ReadOnlyViewsTest : public QObject {
     for (const fs::path& f : all_) before_[f] = testsupport::Snap(f);
     messages_.clear();
     form_ = std::make_unique<TMainForm>();
-    Frame().ShowInformation = [this](const QString& text) { messages_ << text; };
-    Frame().ShowError = [this](const std::exception& e) { messages_ << QString::fromStdString(e.what()); };
-    form_->FilesFrame->AskYesNo = [](const QString&) { return true; };
+    form_->OnShowInformation = [this](const QString& text) { messages_ << text; };
+    form_->OnShowError = [this](const std::exception& e) { messages_ << QString::fromStdString(e.what()); };
+    form_->OnAskYesNo = [](const QString&) { return true; };
   }
   void cleanup() {
     form_.reset();
@@ -114,7 +114,7 @@ class ReadOnlyViewsTest : public QObject {
     for (int row = 0; row < Frame().lvObjs->topLevelItemCount(); ++row)
       if (Frame().lvObjs->topLevelItem(row)->text(0) == "w_main") Select(*Frame().lvObjs, row);
     Frame().lvLibsDblClick();
-    QCOMPARE(form_->FilesFrame->SourceList1.size() + 2, form_->FilesFrame->SourceList2.size());
+    QCOMPARE(form_->FilesFrame->Text(compare::Side1).Count() + 2, form_->FilesFrame->Text(compare::Side2).Count());
     Check(watch, {lib1_, lib2_});
     form_.reset();  // closes what the views held open
     Check(watch, {});

@@ -1,0 +1,45 @@
+// TComparison: the comparison of two side texts, as one value the views and quorvex-cli share.
+//
+// It holds the sides (shared, never copied), the options of its last run, the engine's change
+// records and the aligned rows. Running it needs an engine (the views hand in theirs, whose step
+// events keep the window alive); aligning again (when the equal rows are to be left out or shown
+// again) needs none.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "compare/Options.h"
+#include "compare/Rows.h"
+#include "compare/Side.h"
+#include "compare/SideText.h"
+#include "diff/DiffUnit.h"
+
+namespace compare {
+
+class TComparison {
+ public:
+  std::array<std::shared_ptr<const TSideText>, SideCount> Sides;
+  TCompareOptions Options;             // those of the last run
+  std::vector<ChangeRecord> Changes;   // of the last run
+  TRows Rows;
+  bool Present = false;                // a run has completed and its rows are aligned
+
+  // Compares the two sides under `options` and aligns the rows. False, with the last result kept,
+  // when the engine refused or was cancelled.
+  bool Run(TDiff& engine, const TCompareOptions& options, bool leaveOutEqual);
+  // Aligns the last run's rows again.
+  void Align(bool leaveOutEqual);
+
+  const TSideText& Text(TSide side) const { return *Sides[side]; }
+  std::array<const TSideText*, SideCount> Texts() const;
+  std::array<std::int32_t, SideCount> LineCounts() const;
+};
+
+// The values the engine compares for the lines of a text: equal values for lines that count as
+// equal under the options.
+std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options);
+
+}  // namespace compare

@@ -1,0 +1,81 @@
+#include "compare/Report.h"
+
+#include <algorithm>
+
+namespace compare {
+
+namespace {
+
+const std::string kRule(80, '=');
+
+}  // namespace
+
+std::string OptionsNote(bool ignoreCase, bool ignoreBlanks) {
+  std::string note = ignoreCase ? "Case Ignored" : "";
+  if (ignoreBlanks) note += note.empty() ? "Blanks Ignored" : ", Blanks Ignored";
+  return note.empty() ? note : "  (" + note + ")";
+}
+
+std::string DefaultReportDate(platform::TDateTime t) {
+  std::string s = platform::FormatDateTime(t);
+  std::size_t space = s.find(' ');
+  return space == std::string::npos ? s : s.substr(0, space) + ", " + s.substr(space + 1);
+}
+
+std::vector<std::string> BuildReport(const TReportHeader& header, std::int32_t rowCount,
+                                     const std::function<TReportRow(std::int32_t)>& rowAt,
+                                     const TReportDateFormat& format) {
+  auto modified = [&](const std::optional<platform::TDateTime>& t) {
+    return "        Last modified on " + (t ? format(*t) : std::string());
+  };
+  std::vector<std::string> out{"Difference Report - " + format(header.Now),
+                               kRule,
+                               "",
+                               "File 1: \"" + header.Name1 + "\"",
+                               modified(header.FileTime1),
+                               "File 2: \"" + header.Name2 + "\"",
+                               modified(header.FileTime2),
+                               ""};
+  TRowKind prev = TRowKind::Equal;
+  for (std::int32_t i = 0; i < rowCount; ++i) {
+    const TReportRow row = rowAt(i);
+    const TCell& left = row.Cells[Side1];
+    if (row.Kind != prev && row.Kind != TRowKind::Equal) {
+      out.push_back(kRule);
+      switch (row.Kind) {
+        case TRowKind::Added: out.push_back("Lines added at " + std::to_string(left.LinesBefore() + 1)); break;
+        case TRowKind::Modified: out.push_back("Lines modified at " + std::to_string(left.Number())); break;
+        default: out.push_back("Lines deleted at " + std::to_string(left.Number())); break;
+      }
+      out.push_back(kRule);
+    }
+    prev = row.Kind;
+    switch (row.Kind) {
+      case TRowKind::Added: out.push_back("+ " + std::string(row.Text[Side2])); break;
+      case TRowKind::Modified:
+        out.push_back("- " + std::string(row.Text[Side1]));
+        out.push_back("+ " + std::string(row.Text[Side2]));
+        break;
+      case TRowKind::Deleted: out.push_back("- " + std::string(row.Text[Side1])); break;
+      case TRowKind::Equal: break;
+    }
+  }
+  return out;
+}
+
+std::vector<std::string> BuildReport(const TReportHeader& header, const TRows& rows,
+                                     const std::array<const TSideText*, SideCount>& texts,
+                                     const TReportDateFormat& format) {
+  return BuildReport(
+      header, rows.Count(),
+      [&](std::int32_t i) {
+        const TRow& r = rows.Rows[static_cast<std::size_t>(i)];
+        TReportRow out{r.Kind, {}, r.Cells};
+        for (TSide s : AllSides)
+          if (!r.Cells[s].IsFiller()) out.Text[s] = texts[s]->Line(r.Cells[s].Line);
+        return out;
+      },
+      format);
+}
+
+}  // namespace compare

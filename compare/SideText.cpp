@@ -1,0 +1,76 @@
+#include "compare/SideText.h"
+
+#include <limits>
+#include <string>
+
+#include "platform/FileSys.h"
+#include <stdexcept>
+
+namespace compare {
+
+namespace {
+
+void CheckSize(std::size_t bytes) {
+  if (bytes > std::numeric_limits<std::uint32_t>::max())
+    throw std::length_error("The text is too long to compare (4 GB at most).");
+}
+
+}  // namespace
+
+TSideText::TSideText(const std::vector<std::string>& lines) {
+  std::size_t total = 0;
+  for (const std::string& l : lines) total += l.size();
+  CheckSize(total);
+  buffer_.reserve(total);
+  starts_.reserve(lines.size() + 1);
+  for (const std::string& l : lines) {
+    buffer_ += l;
+    starts_.push_back(static_cast<std::uint32_t>(buffer_.size()));
+  }
+}
+
+TSideText TSideText::FromText(std::string text) {
+  CheckSize(text.size());
+  TSideText t;
+  // The bytes move left over the breaks they lose; nothing is copied elsewhere.
+  std::size_t read = 0, write = 0;
+  const std::size_t n = text.size();
+  while (read < n) {
+    const std::size_t start = read;
+    while (read < n && text[read] != '\r' && text[read] != '\n') ++read;
+    if (write != start) std::char_traits<char>::move(text.data() + write, text.data() + start, read - start);
+    write += read - start;
+    t.starts_.push_back(static_cast<std::uint32_t>(write));
+    if (read < n) read += (text[read] == '\r' && read + 1 < n && text[read + 1] == '\n') ? 2 : 1;
+  }
+  text.resize(write);
+  text.shrink_to_fit();
+  t.starts_.shrink_to_fit();
+  t.buffer_ = std::move(text);
+  return t;
+}
+
+std::vector<std::string_view> TSideText::Views() const {
+  std::vector<std::string_view> v;
+  v.reserve(static_cast<std::size_t>(Count()));
+  for (std::int32_t i = 0; i < Count(); ++i) v.push_back(Line(i));
+  return v;
+}
+
+std::vector<std::string> TSideText::ToVector() const {
+  std::vector<std::string> v;
+  v.reserve(static_cast<std::size_t>(Count()));
+  for (std::int32_t i = 0; i < Count(); ++i) v.emplace_back(Line(i));
+  return v;
+}
+
+TSideText LoadSideText(const std::filesystem::path& path) {
+  platform::TTextEncoding encoding{};
+  TSideText text = TSideText::FromText(platform::DecodeText(platform::ReadFileBytes(path), &encoding));
+  text.Title = path.string();
+  text.Format.Encoding = encoding;
+  if (auto info = platform::FindFirst(path)) text.FileTime = info->Time;
+  return text;
+}
+
+}  // namespace compare
