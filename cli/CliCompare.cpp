@@ -262,31 +262,42 @@ int RunCompareLibs(const std::vector<std::string>& words) {
 std::vector<TCommand> CompareCommands() {
   return {
       {"diff", "compare two text files and print the difference report",
-       "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--diffs-only] FILE1 FILE2\n"
+       "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--diffs-only] [STRUCTURE] [--json] FILE1 FILE2\n"
        "  Compares the lines of two text files as the source comparison view does and prints\n"
        "  its difference report in UTF-8: a header naming both files, then every block of added,\n"
        "  modified and deleted lines (\"- \" file 1, \"+ \" file 2) under a heading with its line\n"
        "  number in FILE1. --ignore-case folds A-Z, --ignore-blanks drops tabs and spaces before\n"
        "  lines are compared; --diffs-only numbers as the view does with equal lines hidden.\n"
+       "  STRUCTURE (--by-section, --ignore-position, --ignore-defaults, --defaults FILE) compares\n"
+       "  two PowerBuilder exports by section, DataWindows by attribute: one line per section that\n"
+       "  is not the same with its changed lines, or per DataWindow change; order alone is no\n"
+       "  difference. --json prints {\"structured\", \"reason\", \"sections\", \"items\"}. A text that\n"
+       "  is not understood is compared line by line, the reason on stderr.\n"
        "  Exit status: 0 the files are equal, 1 they differ, 2 trouble.\n",
        RunDiff},
       {"compare", "pair and classify the objects of two libraries",
-       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [--json] LIB1 LIB2\n"
+       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [STRUCTURE] [--json] LIB1 LIB2\n"
        "  One line per object pair in the object list's order (type letter, then name): name,\n"
        "  result (相同 same, 增加 added, 减少 deleted, 更改 changed), time 1, size 1, time 2,\n"
        "  size 2 and type letter, tab-separated, the cells of a missing side empty; then the line\n"
        "  \"Count1 Count2 Added Deleted Changed\" as five numbers. A pair whose size or time differ\n"
        "  is decided by comparing both sources (added or removed blank lines do not count).\n"
-       "  --json prints {\"rows\": [...], \"counts\": {...}}. Exit status: 0 every pair is the same,\n"
+       "  --json prints {\"rows\": [...], \"counts\": {...}}; each row's \"change\" says what kind of\n"
+       "  change the pair is: order, position, defaults, layout (joined by +) or content.\n"
+       "  STRUCTURE: --by-section compares sources by section, DataWindows by attribute (order is no\n"
+       "  change); --ignore-position and --ignore-defaults make DataWindow positions and sizes, and\n"
+       "  attributes newer releases add with default values, no change; --defaults FILE adds lines\n"
+       "  to the table of defaults (dwdefaults.txt). Exit status: 0 every pair is the same,\n"
        "  1 some differ (or a library is damaged), 2 trouble.\n",
        RunCompare},
       {"compare-libs", "pair and classify the libraries of two sides",
-       "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks] SIDE1 SIDE2\n"
+       "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks] [STRUCTURE] SIDE1 SIDE2\n"
        "  Each side is a library (.pbl), a target (.pbt) or a workspace (.pbw). One line per\n"
        "  library pair by file name: name, result, time 1, size 1, time 2, size 2, tab-separated;\n"
        "  then the five counts. Libraries whose size or time differ are compared object by\n"
        "  object. --objects adds, for every changed pair, a line \"== NAME\" and its object rows\n"
-       "  and counts as 'compare' prints them. Progress goes to stderr when it is a terminal.\n"
+       "  and counts as 'compare' prints them. STRUCTURE as for 'compare'. Progress goes to\n"
+       "  stderr when it is a terminal.\n"
        "  Exit status: 0 every pair is the same, 1 some differ or files are missing, 2 trouble.\n",
        RunCompareLibs},
   };
