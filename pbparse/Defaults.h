@@ -53,7 +53,7 @@ std::vector<std::filesystem::path> DefaultsLocations(const std::filesystem::path
 std::filesystem::path UserDefaultsFile();
 
 struct TLoadedDefaults {
-  std::shared_ptr<const TDefaults> Table;    // null when the shipped table was not found
+  std::shared_ptr<const TDefaults> Table;    // null when neither the shipped table nor an extra file was read
   std::vector<std::filesystem::path> Files;  // what was read, in order
   std::vector<std::string> Warnings;         // "FILE: line N: ..." for lines that were skipped
   std::vector<std::filesystem::path> Looked; // where the shipped table was looked for
