@@ -181,17 +181,43 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
   return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+namespace {
+
+// The file's text as a writer starts from: empty when there is no file yet.
+std::string TextToRewrite(const std::filesystem::path& fileName) {
   std::string text;
   std::error_code ec;
-  if (std::filesystem::exists(fileName_, ec)) {
-    if (!std::filesystem::is_regular_file(fileName_, ec)) WriteFailed(fileName_);
+  if (std::filesystem::exists(fileName, ec)) {
+    if (!std::filesystem::is_regular_file(fileName, ec)) WriteFailed(fileName);
     try {
-      text = platform::ReadFileBytes(fileName_);
+      text = platform::ReadFileBytes(fileName);
     } catch (const platform::TFileError&) {
-      WriteFailed(fileName_);
+      WriteFailed(fileName);
     }
   }
+  return text;
+}
+
+void Rewrite(const std::filesystem::path& fileName, const std::string& text) {
+  try {
+    platform::WriteFileBytes(fileName, text);
+  } catch (const platform::TFileError&) {
+    WriteFailed(fileName);
+  }
+}
+
+}  // namespace
+
+void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
+  const std::string text = TextToRewrite(fileName_);
+  std::vector<TLine> lines = SplitIni(text);
+  TFound f = Find(text, lines, section, key);
+  if (!f.Entry) return;
+  Rewrite(fileName_, text.substr(0, f.Entry->Begin) + text.substr(f.Entry->End));
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  std::string text = TextToRewrite(fileName_);
   std::string clean(value);
   for (char& c : clean)
     if (c == '\r' || c == '\n') c = ' ';
@@ -215,11 +241,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += eol;
     out += "[" + std::string(section) + "]" + eol + entry + eol;
   }
-  try {
-    platform::WriteFileBytes(fileName_, out);
-  } catch (const platform::TFileError&) {
-    WriteFailed(fileName_);
-  }
+  Rewrite(fileName_, out);
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {

@@ -42,6 +42,9 @@ class TIniFile {
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
+  // Removes the key's first line in the section; nothing happens when there is none. Throws as
+  // WriteString does.
+  void DeleteKey(std::string_view section, std::string_view key);
 
  private:
   std::filesystem::path fileName_;

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QKeyEvent>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -24,6 +26,7 @@
 #include "app/ExeDir.h"
 #include "app/StatusBar.h"
 #include "editor/QtColor.h"
+#include "platform/FileSys.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 #include "views/Artwork.h"
@@ -79,7 +82,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   CreateStatusBar();
   CreateShortcuts();
   CreateCommands();
-  OwnCommands = {mnuExit, mnuLibs, mnuObjs, mnuFile, mnuIgnoreBlanks, mnuIgnoreCase, mnuShowDiffsOnly,
+  OwnCommands = {mnuExit, mnuLibs, mnuObjs, mnuFile, mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments,
+                 mnuAlignSimilar, mnuShowDiffsOnly,
                  Added1, Modified1, Deleted1, Contents1, mnuAbout};
   ColorDialog1 = new QColorDialog(this);
   ColorDialog1->setObjectName("ColorDialog1");
@@ -94,6 +98,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   LibFrame->ActivateLibList();
   mnuLibs->setChecked(true);
   tbLibMode->setChecked(true);
+  // The last run's library list comes back once the window is shown (its pairing shows progress,
+  // and what is gone is told in one message over the window).
+  QTimer::singleShot(0, this, [this] {
+    if (std::any_of(StoredSides.begin(), StoredSides.end(), [](const auto& side) { return !side.empty(); }))
+      LibFrame->RestoreSides(StoredSides);
+  });
 }
 
 TMainForm::~TMainForm() {
@@ -214,9 +224,12 @@ void TMainForm::CreateOptionsMenu() {
   mnuOptions = AddMenu(nullptr, "mnuOptions", QString::fromUtf8("选项(&O)"));
   mnuIgnoreBlanks = AddItem(mnuOptions, "mnuIgnoreBlanks", QString::fromUtf8("忽略空格"));
   mnuIgnoreCase = AddItem(mnuOptions, "mnuIgnoreCase", QString::fromUtf8("忽略大小写"));
+  mnuIgnoreComments = AddItem(mnuOptions, "mnuIgnoreComments", QString::fromUtf8("忽略注释"));
+  mnuAlignSimilar = AddItem(mnuOptions, "mnuAlignSimilar", QString::fromUtf8("对齐相似行"));
   mnuShowDiffsOnly = AddItem(mnuOptions, "mnuShowDiffsOnly", QString::fromUtf8("只显示不同部分"));
-  // The first two only carry their check mark, read by the frames when they compare.
-  for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuShowDiffsOnly}) a->setCheckable(true);
+  // The comparison options only carry their check marks, read by the views when they compare.
+  for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments, mnuAlignSimilar, mnuShowDiffsOnly})
+    a->setCheckable(true);
   connect(mnuShowDiffsOnly, &QAction::triggered, this, &TMainForm::mnuShowDiffsOnlyClick);
   N2 = AddSeparator(mnuOptions, "N2");
   mnuHorzSplit = AddItem(mnuOptions, "mnuHorzSplit", QString::fromUtf8("横排窗口"), views::DefaultShortcut(TCommand::HorzSplit));
@@ -584,6 +597,10 @@ void TMainForm::LoadSettings() {
   mnuHorzSplit->setChecked(s.Horizontal);
   Folder1 = s.Folder1;
   Folder2 = s.Folder2;
+  for (compare::TSide side : compare::AllSides) {
+    StoredSides[side].clear();
+    for (const std::string& file : s.Sides[side]) StoredSides[side].emplace_back(file);
+  }
 
   QScreen* scr = screen();
   QRect area = scr ? scr->geometry() : QRect(0, 0, 1024, 768);
@@ -610,6 +627,8 @@ void TMainForm::SaveSettings() {
   s.Horizontal = mnuHorzSplit->isChecked();
   s.Folder1 = Folder1;
   s.Folder2 = Folder2;
+  for (compare::TSide side : compare::AllSides)
+    for (const std::filesystem::path& file : LibFrame->SideFiles(side)) s.Sides[side].push_back(file.string());
   bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
   TIniFile ini(SettingsFileName());
   WriteSettings(ini, s, normal);
@@ -625,6 +644,49 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+}
+
+// ---- the command line ---------------------------------------------------------------------
+
+bool TMainForm::IsSideArgument(const QString& arg) {
+  if (arg.startsWith("git:")) return true;
+  const QFileInfo info(arg);
+  if (info.isDir()) return true;
+  const QString ext = info.suffix().toLower();
+  return ext == "pbl" || ext == "pbt" || ext == "pbw";
+}
+
+void TMainForm::OpenArguments(const QStringList& args) {
+  if (args.isEmpty()) return;
+  for (auto& side : StoredSides) side.clear();
+  QTimer::singleShot(0, this, [this, args] {
+    try {
+      if (args.size() > 2) throw std::invalid_argument("Name at most two sides or two files.");
+      const bool sides = IsSideArgument(args[0]);
+      if (args.size() == 2 && IsSideArgument(args[1]) != sides)
+        throw std::invalid_argument("Name two libraries (or targets, workspaces, folders) or two text files, not one of each.");
+      for (const QString& a : args)
+        if (!a.startsWith("git:") && !QFileInfo::exists(a)) throw platform::TFileError(a.toStdString() + ": no such file");
+      if (!sides) {
+        tbFileClick();
+        FilesFrame->LoadFiles({args[0], args.value(1)});
+        return;
+      }
+      auto isLibrary = [](const QString& a) { return QFileInfo(a).isFile() && QFileInfo(a).suffix().toLower() == "pbl"; };
+      if (args.size() == 2 && isLibrary(args[0]) && isLibrary(args[1])) {
+        mnuObjsClick();
+        LibFrame->OpenOneLibrary(QFileInfo(args[0]).absoluteFilePath().toStdString(), true);
+        LibFrame->OpenOneLibrary(QFileInfo(args[1]).absoluteFilePath().toStdString(), false);
+        return;
+      }
+      std::array<std::vector<std::filesystem::path>, compare::SideCount> given;
+      for (int i = 0; i < args.size(); ++i)
+        given[static_cast<std::size_t>(i)].emplace_back(QFileInfo(args[i]).absoluteFilePath().toStdString());
+      LibFrame->RestoreSides(given);
+    } catch (const std::exception& e) {
+      ShowError(e);
+    }
+  });
 }
 
 // ---- the view host ----------------------------------------------------------------------------
@@ -716,6 +778,8 @@ views::TViewOptions TMainForm::Options() const {
   views::TViewOptions o;
   o.Compare.IgnoreCase = mnuIgnoreCase->isChecked();
   o.Compare.IgnoreBlanks = mnuIgnoreBlanks->isChecked();
+  o.Compare.IgnoreComments = mnuIgnoreComments->isChecked();
+  o.Compare.AlignSimilar = mnuAlignSimilar->isChecked();
   o.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
   o.Stacked = mnuHorzSplit->isChecked();
   return o;

@@ -105,6 +105,14 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QAction* CommandItem(views::TCommand command) const;
   QAction* CommandButton(views::TCommand command) const;
 
+  // What the program was started with: two sides of the library list (library files, targets,
+  // workspaces, folders; two library files open in the object list), two text files (the source
+  // view), or one of either as side 1. Handled once the window is shown; the last run's library
+  // list is then not put back. Errors are shown, the window stays.
+  void OpenArguments(const QStringList& args);
+  // Whether an argument names a library-like side rather than a text file.
+  static bool IsSideArgument(const QString& arg);
+
   // The three view switches.
   void tbLibModeClick();
   void mnuObjsClick();
@@ -151,7 +159,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
           *mnuNext = nullptr;
   QAction *mnuCompare = nullptr, *mnuCancel = nullptr, *N8 = nullptr, *mnuCompareFiles = nullptr, *N1 = nullptr,
           *mnuCopyBlockRight = nullptr, *mnuCopyBlockLeft = nullptr;
-  QAction *mnuIgnoreBlanks = nullptr, *mnuIgnoreCase = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
+  QAction *mnuIgnoreBlanks = nullptr, *mnuIgnoreCase = nullptr, *mnuIgnoreComments = nullptr,
+          *mnuAlignSimilar = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
           *mnuHorzSplit = nullptr, *N4 = nullptr, *Added1 = nullptr, *Modified1 = nullptr, *Deleted1 = nullptr,
           *N5 = nullptr, *mnuFont = nullptr;
   QAction *Contents1 = nullptr, *mnuAbout = nullptr;
@@ -220,6 +229,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   std::array<QMetaObject::Connection, views::CommandGroupCount> GroupRefresh{};
   // The view switches a running pairing holds off, with the state each had before.
   std::vector<std::pair<QAction*, bool>> HeldSwitches;
+  // The library list's sides as the settings file had them, put back once the window is up.
+  std::array<std::vector<std::filesystem::path>, compare::SideCount> StoredSides;
   QActionGroup* ViewItems = nullptr;
   QActionGroup* ViewButtons = nullptr;
   std::map<QAction*, QMetaObject::Connection> Bindings;

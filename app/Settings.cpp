@@ -8,6 +8,12 @@ TColor DelColor = DefaultDelColor;
 std::filesystem::path Folder1;
 std::filesystem::path Folder2;
 
+namespace {
+
+std::string SideKey(std::size_t side, int index) { return "Side" + std::to_string(side + 1) + "." + std::to_string(index); }
+
+}  // namespace
+
 std::string ColorToText(TColor c) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "$%08X", static_cast<unsigned>(c));
@@ -34,6 +40,13 @@ TSettings ReadSettings(const TIniFile& ini) {
   r.Horizontal = ini.ReadBool(s, "Horizontal", false);
   r.Folder1 = std::filesystem::path(ini.ReadString(s, "Folder.1", ""));
   r.Folder2 = std::filesystem::path(ini.ReadString(s, "Folder.2", ""));
+  for (std::size_t side = 0; side < r.Sides.size(); ++side) {
+    for (int i = 1; i <= MaxSideFiles; ++i) {
+      std::string file = ini.ReadString(s, SideKey(side, i), "");
+      if (file.empty()) break;
+      r.Sides[side].push_back(std::move(file));
+    }
+  }
   return r;
 }
 
@@ -53,6 +66,12 @@ void WriteSettings(TIniFile& ini, const TSettings& v, bool writeBounds) {
   ini.WriteBool(s, "Horizontal", v.Horizontal);
   ini.WriteString(s, "Folder.1", v.Folder1.string());
   ini.WriteString(s, "Folder.2", v.Folder2.string());
+  for (std::size_t side = 0; side < v.Sides.size(); ++side) {
+    int i = 1;
+    for (const std::string& file : v.Sides[side]) ini.WriteString(s, SideKey(side, i++), file);
+    // A side that lost files since the last run leaves no stale keys behind.
+    for (; i <= MaxSideFiles && !ini.ReadString(s, SideKey(side, i), "").empty(); ++i) ini.DeleteKey(s, SideKey(side, i));
+  }
 }
 
 bool BoundsFitScreen(const TBounds& b, int screenLeft, int screenTop, int screenWidth, int screenHeight) {

@@ -5,9 +5,11 @@
 // formats; the main window decides when to read and write and where the values go.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/IniFile.h"
 #include "editor/Colors.h"
@@ -47,7 +49,13 @@ struct TSettings {
   bool Horizontal = false;               // panes one above the other
   std::filesystem::path Folder1;
   std::filesystem::path Folder2;
+  // The files the user added to each side of the library list, in the order added (keys
+  // "Side1.1", "Side1.2", ... and "Side2.1", ...).
+  std::array<std::vector<std::string>, 2> Sides;
 };
+
+// At most this many files a side are read back.
+inline constexpr int MaxSideFiles = 1000;
 
 // Reads every key; a missing file, a missing key or a value that does not parse gives the key's
 // default.

@@ -6,7 +6,8 @@
 #include <qdrawutil.h>
 
 namespace {
-constexpr int PanelGap = 2;  // between two panels' bevels
+constexpr int PanelGap = 2;          // between two panels' bevels
+constexpr int PanelTextMargin = 4;  // room left and right of a panel's text
 }
 
 TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
@@ -23,6 +24,15 @@ void TStatusBar::SetPanelText(int index, const QString& text) {
   TPanel& p = panels_.at(index);
   if (p.Text == text) return;
   p.Text = text;
+  // A panel widens to show its whole text (the last one takes the rest of the bar anyway); it
+  // never gets narrower than it was made.
+  const int needed = fontMetrics().horizontalAdvance(text) + 2 * PanelTextMargin;
+  if (index + 1 < PanelCount() && needed > p.Width) {
+    p.Width = needed;
+    update();
+    emit PanelsMoved();
+    return;
+  }
   update(OuterRect(index));
 }
 

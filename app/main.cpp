@@ -1,10 +1,45 @@
-// The desktop program: the application object titled "Quorvex", the main window, the event loop.
+// The desktop program: the application object titled "Quorvex", the main window with the sides
+// or files named on the command line, the event loop. It returns when the window closes (git
+// difftool waits for that before it removes its temporary folders).
+#include <cstdio>
+#include <string>
+
 #include "app/Application.h"
 #include "app/Main.h"
 
+namespace {
+
+const char* const kUsage =
+    "usage: quorvex [SIDE1 [SIDE2]]\n"
+    "       quorvex [FILE1 [FILE2]]\n\n"
+    "Compares two versions of PowerBuilder libraries in a window. A side is a library file (.pbl),\n"
+    "a target (.pbt), a workspace (.pbw), a folder of exported objects or of libraries, or a git\n"
+    "revision git:REV[:PATH]; two library files open in the object list, other sides in the library\n"
+    "list. Two text files are compared in the source view. One argument is side 1 or file 1.\n"
+    "Without arguments the program starts with the library list of its last run.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Help and version need no display.
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--") break;
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("quorvex %s\n", QUORVEX_VERSION);
+      return 0;
+    }
+  }
   TApplication app(argc, argv);
+  QStringList args = app.arguments().mid(1);
+  // A "--" ends the options (a file may start with a dash).
+  args.removeOne("--");
   TMainForm mainForm;
   mainForm.show();
+  mainForm.OpenArguments(args);
   return app.exec();
 }

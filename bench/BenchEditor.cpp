@@ -1,10 +1,12 @@
-// The editor pane on a long text (offscreen): filling it with 1,000,000 lines, painting one page,
-// paging from top to bottom, typing 1,000 characters near the top and painting.
+// The editor pane on a long text (offscreen): filling it with 1,000,000 lines (copied, or as
+// references to a text held elsewhere), painting one page, paging from top to bottom, typing
+// 1,000 characters near the top and painting.
 #include <benchmark/benchmark.h>
 
 #include <QImage>
 #include <QPainter>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,12 @@ TCodeEdit& Pane() {
   return *edit;
 }
 
+// The long text as a source the pane's lines can refer to.
+struct TLongSource : TLineSource {
+  std::int32_t Count() const override { return static_cast<std::int32_t>(LongText().size()); }
+  std::string_view Line(std::int32_t i) const override { return LongText()[static_cast<std::size_t>(i)]; }
+};
+
 void PaintPage(TCodeEdit& edit) {
   QImage image(edit.viewport()->size(), QImage::Format_RGB32);
   QPainter p(&image);
@@ -47,6 +55,23 @@ void EditorFillMillionLines(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 1000000);
 }
 BENCHMARK(EditorFillMillionLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void EditorFillMillionReferences(benchmark::State& state) {
+  TCodeEdit& edit = Pane();
+  auto source = std::make_shared<TLongSource>();
+  for (auto _ : state) {
+    TLines& lines = edit.Lines();
+    lines.BeginUpdate();
+    lines.Clear();
+    lines.SetSource(source);
+    for (std::int32_t i = 0; i < source->Count(); ++i) lines.AddRef(i);
+    lines.EndUpdate();
+    lines.SetModified(false);
+  }
+  state.SetItemsProcessed(state.iterations() * 1000000);
+  edit.Lines().Assign(LongText());
+}
+BENCHMARK(EditorFillMillionReferences)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void EditorPaintPage(benchmark::State& state) {
   TCodeEdit& edit = Pane();

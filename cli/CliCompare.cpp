@@ -31,23 +31,31 @@ compare::TSideText LoadText(const std::string& arg) {
   }
 }
 
+// The options of the comparing commands; --align-similar is only asked of diff.
+compare::TCompareOptions Options(const TArgs& args) {
+  return {.IgnoreCase = args.Has("--ignore-case"),
+          .IgnoreBlanks = args.Has("--ignore-blanks"),
+          .IgnoreComments = args.Has("--ignore-comments"),
+          .AlignSimilar = args.Has("--align-similar")};
+}
+
 int RunDiff(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, StructureValueFlags(), WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--diffs-only", "--json"}));
+  TArgs args = ParseArgs(words, StructureValueFlags(),
+                         WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--ignore-comments",
+                                                "--align-similar", "--diffs-only", "--json"}));
   if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
   if (args.Has("--json") && !WantsStructure(args)) throw TUsageError("diff: --json goes with --by-section");
-  compare::TCompareOptions options;
-  options.IgnoreCase = args.Has("--ignore-case");
-  options.IgnoreBlanks = args.Has("--ignore-blanks");
   compare::TComparison model;
   for (compare::TSide s : compare::AllSides)
     model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
   if (WantsStructure(args)) {
     int code = RunStructuredDiff(args, model.Sides[0]->ToVector(), model.Sides[1]->ToVector(),
-                                 StructureOptions(args, options.IgnoreCase, options.IgnoreBlanks));
+                                 StructureOptions(args, Options(args)));
     if (code >= 0) return code;
   }
   TDiff diff;
-  if (!model.Run(diff, options, args.Has("--diffs-only"))) throw TUsageError("diff: the texts are too long to compare");
+  if (!model.Run(diff, Options(args), args.Has("--diffs-only")))
+    throw TUsageError("diff: the texts are too long to compare");
 
   compare::TReportHeader header;
   header.Name1 = platform::Utf8ToCodePage(args.Operands[0]);
@@ -156,10 +164,11 @@ void PrintObjects(const TObjectPairs& pairs, bool json, const std::string& inden
 bool AllSame(const TCompareCounts& c) { return c.Added == 0 && c.Deleted == 0 && c.Changed == 0; }
 
 int RunCompare(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, StructureValueFlags(), WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--json"}));
+  TArgs args = ParseArgs(words, StructureValueFlags(),
+                         WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--ignore-comments", "--json"}));
   if (args.Operands.size() != 2) throw TUsageError("compare: name two libraries");
   TDiff diff;
-  TObjectCheck check{&diff, StructureOptions(args, args.Has("--ignore-case"), args.Has("--ignore-blanks"))};
+  TObjectCheck check{&diff, StructureOptions(args, Options(args))};
   bool warned = false;
   TObjectPairs pairs = CompareLibraryObjects(Existing(args.Operands[0]), Existing(args.Operands[1]), check, warned);
   PrintObjects(pairs, args.Has("--json"), "");
@@ -205,7 +214,7 @@ TLibSelection CollectSide(const std::string& arg, bool side1, bool& warned) {
 
 int RunCompareLibs(const std::vector<std::string>& words) {
   TArgs args = ParseArgs(words, StructureValueFlags(),
-                         WithStructureSwitches({"--objects", "--json", "--ignore-case", "--ignore-blanks"}));
+                         WithStructureSwitches({"--objects", "--json", "--ignore-case", "--ignore-blanks", "--ignore-comments"}));
   if (args.Operands.size() != 2) throw TUsageError("compare-libs: name two sides (library, target or workspace)");
   const bool json = args.Has("--json");
   bool warned = false;
@@ -215,7 +224,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   counts.Count1 = static_cast<std::int32_t>(side1.size());
   counts.Count2 = static_cast<std::int32_t>(side2.size());
   TDiff diff;
-  TObjectCheck check{&diff, StructureOptions(args, args.Has("--ignore-case"), args.Has("--ignore-blanks"))};
+  TObjectCheck check{&diff, StructureOptions(args, Options(args))};
   const bool showProgress = isatty(fileno(stderr));
   TPairProgress progress;
   if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };
@@ -262,12 +271,17 @@ int RunCompareLibs(const std::vector<std::string>& words) {
 std::vector<TCommand> CompareCommands() {
   return {
       {"diff", "compare two text files and print the difference report",
-       "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--diffs-only] [STRUCTURE] [--json] FILE1 FILE2\n"
+       "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--ignore-comments] [--align-similar]\n"
+       "                        [--diffs-only] [STRUCTURE] [--json] FILE1 FILE2\n"
        "  Compares the lines of two text files as the source comparison view does and prints\n"
        "  its difference report in UTF-8: a header naming both files, then every block of added,\n"
        "  modified and deleted lines (\"- \" file 1, \"+ \" file 2) under a heading with its line\n"
-       "  number in FILE1. --ignore-case folds A-Z, --ignore-blanks drops tabs and spaces before\n"
-       "  lines are compared; --diffs-only numbers as the view does with equal lines hidden.\n"
+       "  number in FILE1. --ignore-case folds A-Z, --ignore-blanks drops tabs and spaces,\n"
+       "  --ignore-comments drops PowerScript comments (// and /* */, with the blanks before a\n"
+       "  comment that ends the line) before lines are compared; the report shows the lines as\n"
+       "  they are. --align-similar pairs the lines of a changed block with unequal line counts\n"
+       "  by likeness rather than by position; lines without a like partner are added or\n"
+       "  deleted. --diffs-only numbers as the view does with equal lines hidden.\n"
        "  STRUCTURE (--by-section, --ignore-position, --ignore-defaults, --defaults FILE) compares\n"
        "  two PowerBuilder exports by section, DataWindows by attribute: one line per section that\n"
        "  is not the same with its changed lines, or per DataWindow change; order alone is no\n"
@@ -276,28 +290,31 @@ std::vector<TCommand> CompareCommands() {
        "  Exit status: 0 the files are equal, 1 they differ, 2 trouble.\n",
        RunDiff},
       {"compare", "pair and classify the objects of two libraries",
-       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [STRUCTURE] [--json] LIB1 LIB2\n"
+       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [--ignore-comments] [STRUCTURE] [--json]\n"
+       "                           LIB1 LIB2\n"
        "  One line per object pair in the object list's order (type letter, then name): name,\n"
        "  result (相同 same, 增加 added, 减少 deleted, 更改 changed), time 1, size 1, time 2,\n"
        "  size 2 and type letter, tab-separated, the cells of a missing side empty; then the line\n"
        "  \"Count1 Count2 Added Deleted Changed\" as five numbers. A pair whose size or time differ\n"
-       "  is decided by comparing both sources (added or removed blank lines do not count).\n"
-       "  --json prints {\"rows\": [...], \"counts\": {...}}; each row's \"change\" says what kind of\n"
-       "  change the pair is: order, position, defaults, layout (joined by +) or content.\n"
-       "  STRUCTURE: --by-section compares sources by section, DataWindows by attribute (order is no\n"
-       "  change); --ignore-position and --ignore-defaults make DataWindow positions and sizes, and\n"
-       "  attributes newer releases add with default values, no change; --defaults FILE adds lines\n"
-       "  to the table of defaults (dwdefaults.txt). Exit status: 0 every pair is the same,\n"
-       "  1 some differ (or a library is damaged), 2 trouble.\n",
+       "  is decided by comparing both sources, under the --ignore options of 'diff': added or\n"
+       "  removed blank lines do not count (with --ignore-comments, neither do lines that hold\n"
+       "  only a comment). --json prints {\"rows\": [...], \"counts\": {...}}; each row's \"change\"\n"
+       "  says what kind of change the pair is: order, position, defaults, layout (joined by +)\n"
+       "  or content. STRUCTURE: --by-section compares sources by section, DataWindows by\n"
+       "  attribute (order is no change); --ignore-position and --ignore-defaults make DataWindow\n"
+       "  positions and sizes, and attributes newer releases add with default values, no change;\n"
+       "  --defaults FILE adds lines to the table of defaults (dwdefaults.txt). Exit status:\n"
+       "  0 every pair is the same, 1 some differ (or a library is damaged), 2 trouble.\n",
        RunCompare},
       {"compare-libs", "pair and classify the libraries of two sides",
-       "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks] [STRUCTURE] SIDE1 SIDE2\n"
+       "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks]\n"
+       "                                [--ignore-comments] [STRUCTURE] SIDE1 SIDE2\n"
        "  Each side is a library (.pbl), a target (.pbt) or a workspace (.pbw). One line per\n"
        "  library pair by file name: name, result, time 1, size 1, time 2, size 2, tab-separated;\n"
        "  then the five counts. Libraries whose size or time differ are compared object by\n"
-       "  object. --objects adds, for every changed pair, a line \"== NAME\" and its object rows\n"
-       "  and counts as 'compare' prints them. STRUCTURE as for 'compare'. Progress goes to\n"
-       "  stderr when it is a terminal.\n"
+       "  object, under the --ignore options and STRUCTURE as 'compare' does. --objects adds, for\n"
+       "  every changed pair, a line \"== NAME\" and its object rows and counts as 'compare'\n"
+       "  prints them. Progress goes to stderr when it is a terminal.\n"
        "  Exit status: 0 every pair is the same, 1 some differ or files are missing, 2 trouble.\n",
        RunCompareLibs},
   };

@@ -92,10 +92,11 @@ std::string Padded(std::string s, std::size_t width) {
 // Script objects: one line per section that is not the same, with its differing lines under it.
 // DataWindows: one line per item. Then the counts.
 void PrintText(const pbparse::TStructuredDiff& d, const TSides& sides, const std::vector<std::string>& text1,
-               const std::vector<std::string>& text2, const pbparse::TCompareRules& rules) {
+               const std::vector<std::string>& text2, const std::vector<std::string>& compared1,
+               const std::vector<std::string>& compared2, const pbparse::TCompareRules& rules) {
   const bool dataWindow = sides.S1.Type == pbparse::TTextType::DataWindow;
   std::vector<pbparse::TSectionRow> rows;
-  if (!dataWindow) rows = pbparse::SectionRows(d, sides.S1, text1, sides.S2, text2, rules);
+  if (!dataWindow) rows = pbparse::SectionRows(d, sides.S1, compared1, sides.S2, compared2, rules);
   std::size_t row = 0;
   int counts[5] = {};
   for (std::size_t i = 0; i < d.Pairs.size(); ++i) {
@@ -158,10 +159,8 @@ bool WantsStructure(const TArgs& args) {
   return args.Has("--by-section") || args.Has("--ignore-position") || args.Has("--ignore-defaults");
 }
 
-compare::TCompareOptions StructureOptions(const TArgs& args, bool ignoreCase, bool ignoreBlanks) {
-  compare::TCompareOptions options;
-  options.IgnoreCase = ignoreCase;
-  options.IgnoreBlanks = ignoreBlanks;
+compare::TCompareOptions StructureOptions(const TArgs& args, compare::TCompareOptions base) {
+  compare::TCompareOptions options = std::move(base);
   options.BySection = args.Has("--by-section");
   options.IgnorePosition = args.Has("--ignore-position");
   options.IgnoreDefaults = args.Has("--ignore-defaults");
@@ -185,7 +184,10 @@ compare::TCompareOptions StructureOptions(const TArgs& args, bool ignoreCase, bo
     throw TUsageError(std::string("--ignore-defaults: no table of defaults (") + pbparse::kDefaultsFileName +
                       ") found; looked in " + (looked.empty() ? "no folder" : looked) + "; name one with --defaults FILE");
   }
-  options.Defaults = loaded.Table;
+  // The table lives as long as the program: the options only point to it.
+  static std::shared_ptr<const pbparse::TDefaults> table;
+  table = loaded.Table;
+  options.Defaults = table.get();
   return options;
 }
 
@@ -194,7 +196,11 @@ int RunStructuredDiff(const TArgs& args, const std::vector<std::string>& text1, 
   const pbparse::TStructure s1 = pbparse::ParseStructure(text1, args.Operands[0]);
   const pbparse::TStructure s2 = pbparse::ParseStructure(text2, args.Operands[1]);
   const pbparse::TCompareRules rules = compare::StructureRules(options);
-  const pbparse::TStructuredDiff d = pbparse::CompareStructures(s1, text1, s2, text2, rules);
+  // The lines as compared (without comments under --ignore-comments); the lines shown are the
+  // texts as they are.
+  const std::vector<std::string> compared1 = compare::StructureLines(text1, s1, options);
+  const std::vector<std::string> compared2 = compare::StructureLines(text2, s2, options);
+  const pbparse::TStructuredDiff d = pbparse::CompareStructures(s1, compared1, s2, compared2, rules);
   const TSides sides{s1, s2};
   if (args.Has("--json")) {
     PrintJson(d, sides);
@@ -208,7 +214,7 @@ int RunStructuredDiff(const TArgs& args, const std::vector<std::string>& text1, 
     std::cerr << "quorvex-cli diff: compared line by line: " << Out(d.Reason) << "\n";
     return -1;
   }
-  PrintText(d, sides, text1, text2, rules);
+  PrintText(d, sides, text1, text2, compared1, compared2, rules);
   return d.Same ? ExitOk : ExitWarn;
 }
 

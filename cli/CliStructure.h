@@ -14,9 +14,10 @@ namespace cli {
 std::vector<std::string> StructureValueFlags();
 std::vector<std::string> WithStructureSwitches(std::vector<std::string> switches);
 
-// The options the flags ask for. The table of migration defaults is loaded whenever it is found
-// (it also tells the kind of a change); --ignore-defaults without any table is a usage error.
-compare::TCompareOptions StructureOptions(const TArgs& args, bool ignoreCase, bool ignoreBlanks);
+// `base` (the line options) with what the structure flags ask for. The table of migration
+// defaults is loaded whenever it is found (it also tells the kind of a change); --ignore-defaults
+// without any table is a usage error.
+compare::TCompareOptions StructureOptions(const TArgs& args, compare::TCompareOptions base);
 
 // Whether `diff` compares by structure: --by-section, --ignore-position or --ignore-defaults.
 bool WantsStructure(const TArgs& args);

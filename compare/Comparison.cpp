@@ -1,14 +1,40 @@
 #include "compare/Comparison.h"
 
+#include "compare/AlignSimilar.h"
 #include "diff/HashUnit.h"
 
 namespace compare {
+namespace {
 
-std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options) {
+TCommentMap CommentsOf(const TSideText& text) {
+  return TCommentMap(static_cast<std::size_t>(text.Count()),
+                     [&text](std::size_t i) { return text.Line(static_cast<std::int32_t>(i)); });
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options,
+                                      const TCommentMap* comments) {
   std::vector<std::uint32_t> values;
   values.reserve(static_cast<std::size_t>(text.Count()));
-  for (std::int32_t i = 0; i < text.Count(); ++i)
-    values.push_back(HashLine(text.Line(i), options.IgnoreCase, options.IgnoreBlanks));
+  TCommentScanner scanner;
+  std::vector<TByteRange> found;
+  std::string cut;
+  for (std::int32_t i = 0; i < text.Count(); ++i) {
+    std::string_view line = text.Line(i);
+    if (options.IgnoreComments) {
+      std::span<const TByteRange> ranges;
+      if (comments) {
+        ranges = comments->Line(static_cast<std::size_t>(i));
+      } else {
+        found.clear();
+        scanner.Scan(line, found);
+        ranges = found;
+      }
+      line = CutRanges(line, ranges, cut);
+    }
+    values.push_back(HashLine(line, options.IgnoreCase, options.IgnoreBlanks));
+  }
   return values;
 }
 
@@ -28,12 +54,30 @@ bool TComparison::Run(TDiff& engine, const TCompareOptions& options, bool leaveO
   static const TSideText kEmpty;
   const TSideText& a = Sides[Side1] ? *Sides[Side1] : kEmpty;
   const TSideText& b = Sides[Side2] ? *Sides[Side2] : kEmpty;
-  if (!engine.Execute(LineValues(a, options), LineValues(b, options))) return false;
+  const std::array<const TSideText*, SideCount> texts{&a, &b};
+  std::array<TCommentMap, SideCount> comments;
+  if (options.IgnoreComments || options.AlignSimilar)
+    for (TSide s : AllSides) comments[s] = CommentsOf(*texts[s]);
+  if (!engine.Execute(LineValues(a, options, &comments[Side1]), LineValues(b, options, &comments[Side2])))
+    return false;
   Changes = engine.Changes();
   Options = options;
+  Comments = std::move(comments);
+  if (options.AlignSimilar) {
+    auto lineAt = [&](TSide s) {
+      return [&, s](std::int32_t i) {
+        return TLineView{texts[s]->Line(i), Comments[s].Line(static_cast<std::size_t>(i))};
+      };
+    };
+    Changes = AlignChanges(Changes, lineAt(Side1), lineAt(Side2), options);
+  }
   Present = true;
   Align(leaveOutEqual);
   return true;
+}
+
+TLineView TComparison::LineView(TSide side, std::int32_t index) const {
+  return {Text(side).Line(index), Comments[side].Line(static_cast<std::size_t>(index))};
 }
 
 void TComparison::Align(bool leaveOutEqual) { Rows = AlignRows(LineCounts(), Changes, leaveOutEqual); }

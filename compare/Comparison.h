@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "compare/Comments.h"
+#include "compare/InlineDiff.h"
 #include "compare/Options.h"
 #include "compare/Rows.h"
 #include "compare/Side.h"
@@ -26,6 +28,10 @@ class TComparison {
   std::vector<ChangeRecord> Changes;   // of the last run
   TRows Rows;
   bool Present = false;                // a run has completed and its rows are aligned
+  // The comment ranges of each side's lines, found when the last run's options needed them
+  // (IgnoreComments, AlignSimilar): the inline comparison reads comments as prose and, under
+  // IgnoreComments, leaves them out. Empty otherwise.
+  std::array<TCommentMap, SideCount> Comments;
 
   // Compares the two sides under `options` and aligns the rows. False, with the last result kept,
   // when the engine refused or was cancelled.
@@ -36,10 +42,14 @@ class TComparison {
   const TSideText& Text(TSide side) const { return *Sides[side]; }
   std::array<const TSideText*, SideCount> Texts() const;
   std::array<std::int32_t, SideCount> LineCounts() const;
+  // A line of a side with its comment ranges, as the inline comparison takes it.
+  TLineView LineView(TSide side, std::int32_t index) const;
 };
 
 // The values the engine compares for the lines of a text: equal values for lines that count as
-// equal under the options.
-std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options);
+// equal under the options. Under IgnoreComments these are the lines without their comments: the
+// ranges of `comments` when given, otherwise found here.
+std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options,
+                                      const TCommentMap* comments = nullptr);
 
 }  // namespace compare

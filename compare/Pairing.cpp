@@ -4,6 +4,7 @@
 #include <numeric>
 #include <unordered_map>
 
+#include "compare/Comments.h"
 #include "diff/HashUnit.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
@@ -38,11 +39,11 @@ void SortByDecoded(std::vector<TKeyed<T>>& list, const std::function<std::u16str
 }
 
 // Empty after removing leading and trailing bytes up to 32 (spaces and control characters).
-bool IsBlankLine(const std::string& line) {
+bool IsBlankLine(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
 }
 
-bool AllBlank(const std::vector<std::string>& lines, std::int32_t from, std::int32_t count) {
+bool AllBlank(const std::vector<std::string_view>& lines, std::int32_t from, std::int32_t count) {
   for (std::int32_t i = from; i < from + count; ++i)
     if (!IsBlankLine(lines.at(static_cast<std::size_t>(i)))) return false;
   return true;
@@ -80,16 +81,24 @@ bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, con
   ExportEntry(stream1, entry1, lines1, check.Report);
   ExportEntry(stream2, entry2, lines2, check.Report);
   if (auto same = compare::CheckByStructure(lines1, lines2, check.Options, check.Note)) return *same;
-  std::vector<std::uint32_t> hash1 = HashLines(lines1, check.Options.IgnoreCase, check.Options.IgnoreBlanks);
-  std::vector<std::uint32_t> hash2 = HashLines(lines2, check.Options.IgnoreCase, check.Options.IgnoreBlanks);
+  // Under IgnoreComments a line holding only a comment is compared as a blank line.
+  const compare::TComparedText text1 = compare::ComparedLines(lines1, check.Options);
+  const compare::TComparedText text2 = compare::ComparedLines(lines2, check.Options);
+  auto hashes = [&check](const std::vector<std::string_view>& lines) {
+    std::vector<std::uint32_t> h(lines.size());
+    std::transform(lines.begin(), lines.end(), h.begin(), [&check](std::string_view line) {
+      return HashLine(line, check.Options.IgnoreCase, check.Options.IgnoreBlanks);
+    });
+    return h;
+  };
   TDiff local;
   TDiff& diff = check.Diff ? *check.Diff : local;
-  if (!diff.Execute(hash1, hash2)) return false;
+  if (!diff.Execute(hashes(text1.Lines), hashes(text2.Lines))) return false;
   // Only added or removed blank lines count as no change.
   for (const ChangeRecord& c : diff.Changes()) {
     if (c.Kind == KindModified) return false;
-    if (c.Kind == KindAdded && !AllBlank(lines2, c.Pos2, c.Count)) return false;
-    if (c.Kind == KindDeleted && !AllBlank(lines1, c.Pos1, c.Count)) return false;
+    if (c.Kind == KindAdded && !AllBlank(text2.Lines, c.Pos2, c.Count)) return false;
+    if (c.Kind == KindDeleted && !AllBlank(text1.Lines, c.Pos1, c.Count)) return false;
   }
   return true;
 }

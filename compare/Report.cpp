@@ -11,8 +11,18 @@ const std::string kRule(80, '=');
 }  // namespace
 
 std::string OptionsNote(bool ignoreCase, bool ignoreBlanks) {
-  std::string note = ignoreCase ? "Case Ignored" : "";
-  if (ignoreBlanks) note += note.empty() ? "Blanks Ignored" : ", Blanks Ignored";
+  return OptionsNote(TCompareOptions{.IgnoreCase = ignoreCase, .IgnoreBlanks = ignoreBlanks});
+}
+
+std::string OptionsNote(const TCompareOptions& options) {
+  std::string note;
+  auto add = [&note](bool on, const char* text) {
+    if (on) note += (note.empty() ? "" : ", ") + std::string(text);
+  };
+  add(options.IgnoreCase, "Case Ignored");
+  add(options.IgnoreBlanks, "Blanks Ignored");
+  add(options.IgnoreComments, "Comments Ignored");
+  add(options.AlignSimilar, "Similar Lines Aligned");
   return note.empty() ? note : "  (" + note + ")";
 }
 

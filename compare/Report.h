@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compare/Options.h"
 #include "compare/Rows.h"
 #include "platform/DateTime.h"
 
@@ -18,6 +19,9 @@ namespace compare {
 
 // "  (Case Ignored, Blanks Ignored)", either half alone, or empty.
 std::string OptionsNote(bool ignoreCase, bool ignoreBlanks);
+// The same with every option of a run: "  (Case Ignored, Blanks Ignored, Comments Ignored,
+// Similar Lines Aligned)" for all of them, those that are on, or empty.
+std::string OptionsNote(const TCompareOptions& options);
 
 // Date-time text of the report (the user's short date, ", ", the short time).
 using TReportDateFormat = std::function<std::string(platform::TDateTime)>;

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compare/Options.h"
 #include "pbparse/Compare.h"
+#include "pbparse/Sections.h"
 
 namespace compare {
 
@@ -39,6 +41,16 @@ struct TChangeNote {
   std::uint8_t Kind = 0;     // TChangeKind flags of the differences; 0 when the lines are the same
   bool ByStructure = false;  // the structure decided the pair (otherwise the lines did)
 };
+
+// The lines a structured comparison compares, line for line: a script object's without their
+// comments under IgnoreComments (a DataWindow holds none), otherwise the lines as they are.
+std::vector<std::string> StructureLines(const std::vector<std::string>& lines, const pbparse::TStructure& structure,
+                                        const TCompareOptions& options);
+
+// The by-section view of two texts under `options` (see pbparse::BuildSectionView), comments
+// left out of the comparison under IgnoreComments.
+pbparse::TSectionView SectionView(const std::vector<std::string>& lines1, const std::vector<std::string>& lines2,
+                                  std::string_view name1, std::string_view name2, const TCompareOptions& options);
 
 // The structured part of the object check of two export texts. Decides the pair (same or not)
 // when the options ask for it and the texts are understood: by section under BySection, and two

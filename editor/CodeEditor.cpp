@@ -1,15 +1,16 @@
 #include "editor/CodeEditor.h"
-#include "editor/QtColor.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QMimeData>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
 
+#include "editor/QtColor.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -45,9 +46,7 @@ TCodeEdit::TCodeEdit(QWidget* parent) : QAbstractScrollArea(parent) {
   setFont(f);
   FontChanged();
 
-  lines_ = std::make_unique<TLines>(this);
-  undo_ = std::make_unique<TUndo>(this);
-  caretPos_ = {0, 0};
+  core_ = std::make_unique<TEditCore>(static_cast<TEditView*>(this));
 
   blinkTimer_.setInterval(std::max(100, QApplication::cursorFlashTime() / 2));
   connect(&blinkTimer_, &QTimer::timeout, this, [this] { BlinkCaret(); });
@@ -65,8 +64,7 @@ TCodeEdit::TCodeEdit(QWidget* parent) : QAbstractScrollArea(parent) {
 TCodeEdit::~TCodeEdit() {
   destroying_ = true;
   blinkTimer_.stop();
-  lines_.reset();
-  undo_.reset();
+  core_.reset();
   caretCreated_ = caretVisible_ = false;
 }
 
@@ -86,7 +84,7 @@ void TCodeEdit::SetGutterWidth(std::int32_t value) {
 }
 
 std::int32_t TCodeEdit::AutoGutterWidth() const {
-  int count = lines_ ? lines_->Count() : 0;
+  int count = core_ ? Lines().Count() : 0;
   return (Digits(count) + 1) * charWidth_;
 }
 
@@ -103,8 +101,8 @@ void TCodeEdit::SetAutoLineNum(bool value) {
 void TCodeEdit::SetColor(TColor value) {
   if (value == color_) return;
   TColor old = color_;
-  for (int i = 0; i < lines_->Count(); ++i) {
-    TLineObj& obj = lines_->GetLineObj(i);
+  for (int i = 0; i < Lines().Count(); ++i) {
+    TLineObj& obj = Lines().GetLineObj(i);
     if (obj.Color == old) obj.Color = value;
   }
   color_ = value;
@@ -130,10 +128,10 @@ void TCodeEdit::SetFont(const QFont& f) {
 }
 
 void TCodeEdit::SetReadOnly(bool value) {
-  if (value == readOnly_) return;
-  readOnly_ = value;
+  if (value == ReadOnly()) return;
+  core_->SetReadOnly(value);
   // A read-only pane never shows the caret bar; an editable one shows it while focused.
-  if (readOnly_)
+  if (value)
     DestroyEditCaret();
   else
     CreateEditCaret();
@@ -153,7 +151,7 @@ void TCodeEdit::FontChanged() {
 
 void TCodeEdit::changeEvent(QEvent* e) {
   QAbstractScrollArea::changeEvent(e);
-  if (e->type() == QEvent::FontChange && lines_) FontChanged();
+  if (e->type() == QEvent::FontChange && core_) FontChanged();
   if (e->type() == QEvent::PaletteChange) viewport()->update();
 }
 
@@ -163,12 +161,7 @@ void TCodeEdit::LinesCleared() {
   if (autoLineNum_) gutterWidth_ = 20;
   topLine_ = 0;
   leftCol_ = 0;
-  caretPos_ = {0, 0};
-  selAnchor_ = 0;
-  caretOffset_ = 0;
-  // A refilled store gets a new text: the old records would be replayed onto the wrong lines.
-  // The editor's own emptying of the store (deleting a selection of everything) keeps them.
-  if (!ownClear_ && undo_ && !undo_->Busy()) undo_->Clear();
+  // The core resets the caret and the selection itself.
 }
 
 void TCodeEdit::LinesUpdateGutter() {
@@ -182,7 +175,7 @@ void TCodeEdit::LinesInvalidate() { viewport()->update(); }
 void TCodeEdit::RecalcGeometry() {
   std::int32_t oldRows = pageRows_;
   std::int32_t oldCols = visibleCols_;
-  int count = lines_ ? lines_->Count() : 0;
+  int count = core_ ? Lines().Count() : 0;
   pageRows_ = (ClientHeight() - topMargin_) / lineHeight_ - 1;
   if (topLine_ > 0 && pageRows_ > oldRows && count < topLine_ + pageRows_)
     topLine_ = std::max(0, count - pageRows_);
@@ -192,8 +185,8 @@ void TCodeEdit::RecalcGeometry() {
 }
 
 void TCodeEdit::UpdateScrollBars() {
-  if (!lines_) return;
-  std::int32_t n = lines_->Count();
+  if (!core_) return;
+  std::int32_t n = Lines().Count();
   scrollShift_ = 0;
   while (n >= 32767) {
     n /= 2;
@@ -220,7 +213,7 @@ void TCodeEdit::UpdateScrollBars() {
 
 void TCodeEdit::resizeEvent(QResizeEvent* e) {
   QAbstractScrollArea::resizeEvent(e);
-  if (!lines_) return;
+  if (!core_) return;
   RecalcGeometry();
   UpdateScrollBars();
 }
@@ -289,7 +282,7 @@ void TCodeEdit::HorzScroll(TScrollCode code, std::int32_t thumbPos) {
 }
 
 void TCodeEdit::SetTopLine(std::int32_t value) {
-  int count = lines_->Count();
+  int count = Lines().Count();
   if (value < 0) value = 0;
   if (value > count - pageRows_ + 1) value = std::max(0, count - pageRows_ + 1);
   if (value == topLine_) return;
@@ -308,18 +301,14 @@ void TCodeEdit::SetLeftCol(std::int32_t value) {
 
 void TCodeEdit::TopLineChanged() {
   verticalScrollBar()->setValue(topLine_ >> scrollShift_);
-  std::int32_t keep = caretOffset_;
-  UpdateCaret();
-  caretOffset_ = keep;
+  KeepCaretOffsetAndPlaceCaret();
   if (OnScroll) OnScroll(this);
   viewport()->update();
 }
 
 void TCodeEdit::LeftColChanged() {
   horizontalScrollBar()->setValue(leftCol_);
-  std::int32_t keep = caretOffset_;
-  UpdateCaret();
-  caretOffset_ = keep;
+  KeepCaretOffsetAndPlaceCaret();
   if (OnScroll) OnScroll(this);
   viewport()->update();
 }
@@ -338,7 +327,7 @@ void TCodeEdit::ScrollToCol(std::int32_t value) {
 }
 
 QPoint TCodeEdit::PointToPixel(TPoint p) const {
-  int count = lines_->Count();
+  int count = Lines().Count();
   if (count == 0) return {0, 0};
   int line = std::clamp(p.Y, 0, count - 1);
   std::int32_t col = std::max(0, p.X);
@@ -348,8 +337,8 @@ QPoint TCodeEdit::PointToPixel(TPoint p) const {
   return {x, y};
 }
 
-std::string TCodeEdit::ExpandTabs(const std::string& s) const {
-  if (s.find('\t') == std::string::npos) return s;
+std::string TCodeEdit::ExpandTabs(std::string_view s) const {
+  if (s.find('\t') == std::string_view::npos) return std::string(s);
   std::string out;
   out.reserve(s.size() + 8);
   for (char ch : s) {
@@ -363,7 +352,7 @@ std::string TCodeEdit::ExpandTabs(const std::string& s) const {
 
 // The screen column of a character column: every tab before it takes TabSize columns.
 std::int32_t TCodeEdit::VisualCol(int line, std::int32_t col) const {
-  const std::string& s = lines_->Get(line);
+  const std::string_view s = Lines().Get(line);
   std::int32_t n = std::min<std::int32_t>(col, static_cast<std::int32_t>(s.size()));
   std::int32_t tabs = static_cast<std::int32_t>(std::count(s.begin(), s.begin() + n, '\t'));
   return col + tabs * (tabSize_ - 1);
@@ -371,37 +360,15 @@ std::int32_t TCodeEdit::VisualCol(int line, std::int32_t col) const {
 
 // ---- Conversions ----------------------------------------------------------------------------
 
-std::int32_t TCodeEdit::PointToOffset(TPoint p) const {
-  if (p.Y == lines_->Count()) return 0;
-  return lines_->GetLineObj(p.Y).Start + p.X;
-}
-
-TPoint TCodeEdit::OffsetToPoint(std::int32_t offset) const {
-  int count = lines_->Count();
-  if (count == 0) return {0, 0};
-  int lo = 0, hi = count - 1, found = 0;
-  while (lo <= hi) {
-    int mid = lo + (hi - lo) / 2;
-    if (lines_->GetLineObj(mid).Start <= offset) {
-      found = mid;
-      lo = mid + 1;
-    } else {
-      hi = mid - 1;
-    }
-  }
-  const TLineObj& obj = lines_->GetLineObj(found);
-  return {std::min(obj.Length, offset - obj.Start), found};
-}
-
 TPoint TCodeEdit::PixelToPoint(int x, int y) const {
-  int count = lines_->Count();
+  int count = Lines().Count();
   if (count == 0) return {0, 0};
   std::int32_t line = std::min(count, std::max(0, (y - topMargin_) / lineHeight_ + topLine_));
   if (line == count) return {kLineEnd, count - 1};
   std::int32_t col = (x - gutterWidth_ - leftMargin_) / charWidth_ + leftCol_;
-  const std::string& s = lines_->Get(line);
+  const std::string_view s = Lines().Get(line);
   std::int32_t len = static_cast<std::int32_t>(s.size());
-  if (s.find('\t') != std::string::npos) {
+  if (s.find('\t') != std::string_view::npos) {
     std::int32_t walked = 0, visual = 0;
     while (walked < len && visual < col) {
       visual += s[static_cast<std::size_t>(walked)] == '\t' ? tabSize_ : 1;
@@ -411,53 +378,21 @@ TPoint TCodeEdit::PixelToPoint(int x, int y) const {
   }
   col = std::min(len, col);
   if (col < 0) col = 0;
-  return {SnapToChar(s, col), line};
-}
-
-// The start of the character that covers byte column `col`, so the caret never splits a
-// double-byte character.
-std::int32_t TCodeEdit::SnapToChar(const std::string& line, std::int32_t col) const {
-  std::int32_t i = 0;
-  std::int32_t len = static_cast<std::int32_t>(line.size());
-  while (i < col && i < len) {
-    if (static_cast<unsigned char>(line[static_cast<std::size_t>(i)]) < 0x80) {
-      ++i;
-      continue;
-    }
-    std::int32_t n = static_cast<std::int32_t>(
-        platform::CharLength(std::string_view(line).substr(static_cast<std::size_t>(i))));
-    if (i + n > col) return i;
-    i += n;
-  }
-  return col;
-}
-
-std::int32_t TCodeEdit::PrevCharCol(const std::string& line, std::int32_t col) const {
-  if (col <= 0) return col - 1;
-  return SnapToChar(line, col - 1);
-}
-
-std::int32_t TCodeEdit::NextCharCol(const std::string& line, std::int32_t col) const {
-  std::int32_t len = static_cast<std::int32_t>(line.size());
-  if (col < 0 || col >= len) return col + 1;
-  return col + static_cast<std::int32_t>(
-                   platform::CharLength(std::string_view(line).substr(static_cast<std::size_t>(col))));
+  return {TEditCore::SnapToChar(s, col), line};
 }
 
 // ---- Caret --------------------------------------------------------------------------------------
 
-void TCodeEdit::UpdateCaret() {
-  int count = lines_->Count();
-  if (caretPos_.Y >= count) caretPos_.Y = count - 1;
-  if (caretPos_.Y < 0) caretPos_.Y = 0;
-  if (count == 0 || caretPos_.X < 0) {
-    caretPos_.X = 0;
-  } else {
-    const std::string& s = lines_->Get(caretPos_.Y);
-    caretPos_.X = SnapToChar(s, std::min<std::int32_t>(caretPos_.X, static_cast<std::int32_t>(s.size())));
-  }
-  caretOffset_ = PointToOffset(caretPos_);
-  if (caretPos_.Y != paintedCaretLine_) viewport()->update();
+// The caret bar follows the scrolled text. The caret offset is kept as it was: while a selection
+// is dragged it is not the offset of the caret's point.
+void TCodeEdit::KeepCaretOffsetAndPlaceCaret() {
+  const std::int32_t keep = core_->CaretOffset();
+  core_->UpdateCaret();
+  core_->SetCaretOffset(keep);
+}
+
+void TCodeEdit::EditCaretMoved() {
+  if (CaretPos().Y != paintedCaretLine_) viewport()->update();
   PlaceCaret();
 }
 
@@ -466,7 +401,7 @@ QRect TCodeEdit::CaretRect() const {
 }
 
 void TCodeEdit::CreateEditCaret() {
-  if (caretCreated_ || readOnly_ || !hasFocus()) return;
+  if (caretCreated_ || ReadOnly() || !hasFocus()) return;
   caretCreated_ = true;
   caretVisible_ = false;
   UpdateCaret();
@@ -482,8 +417,9 @@ void TCodeEdit::DestroyEditCaret() {
 
 void TCodeEdit::PlaceCaret() {
   if (!caretCreated_) return;
-  std::int32_t v = lines_->Empty() ? caretPos_.X : VisualCol(caretPos_.Y, caretPos_.X);
-  bool hidden = caretPos_.Y < topLine_ || v < leftCol_;
+  const TPoint caret = CaretPos();
+  std::int32_t v = Lines().Empty() ? caret.X : VisualCol(caret.Y, caret.X);
+  bool hidden = caret.Y < topLine_ || v < leftCol_;
   if (hidden) {
     if (caretVisible_) {
       viewport()->update(CaretRect());
@@ -493,7 +429,7 @@ void TCodeEdit::PlaceCaret() {
     return;
   }
   QPoint pt(gutterWidth_ + leftMargin_ + (v - leftCol_) * charWidth_,
-            (caretPos_.Y - topLine_) * lineHeight_ + topMargin_ + 1);
+            (caret.Y - topLine_) * lineHeight_ + topMargin_ + 1);
   if (caretVisible_) viewport()->update(CaretRect());
   caretPixel_ = pt;
   caretVisible_ = true;
@@ -508,361 +444,72 @@ void TCodeEdit::BlinkCaret() {
   viewport()->update(CaretRect());
 }
 
+// Uses the character column, not the tab-expanded one.
 void TCodeEdit::ScrollCaretIntoView() {
-  if (leftCol_ > caretPos_.X) {
-    leftCol_ = std::max(0, caretPos_.X);
+  const TPoint caret = CaretPos();
+  if (leftCol_ > caret.X) {
+    leftCol_ = std::max(0, caret.X);
     LeftColChanged();
-  } else if (caretPos_.X > leftCol_ + visibleCols_) {
-    leftCol_ = std::max(0, caretPos_.X - visibleCols_);
+  } else if (caret.X > leftCol_ + visibleCols_) {
+    leftCol_ = std::max(0, caret.X - visibleCols_);
     LeftColChanged();
   }
-  if (topLine_ > caretPos_.Y) {
-    topLine_ = std::max(0, caretPos_.Y);
+  if (topLine_ > caret.Y) {
+    topLine_ = std::max(0, caret.Y);
     TopLineChanged();
-  } else if (caretPos_.Y > topLine_ + pageRows_) {
-    topLine_ = std::max(0, caretPos_.Y - pageRows_);
+  } else if (caret.Y > topLine_ + pageRows_) {
+    topLine_ = std::max(0, caret.Y - pageRows_);
     TopLineChanged();
   }
-}
-
-void TCodeEdit::SetCaretPos(TPoint p, bool collapse) {
-  preferredCol_ = p.X;
-  caretPos_ = p;
-  UpdateCaret();
-  if (collapse) selAnchor_ = caretOffset_;
-  DoCaretPtChange();
-  DoSelectionChange();
-}
-
-void TCodeEdit::MoveCaretTo(TPoint p) {
-  SetCaretPos(p, true);
-  ScrollCaretIntoView();
 }
 
 void TCodeEdit::DoSelectionChange() {
   if (!OnSelectionChange) return;
+  const std::int32_t anchor = SelAnchor(), offset = CaretOffset();
   bool oldEmpty = lastSelAnchor_ == lastCaretOffset_;
-  bool newEmpty = selAnchor_ == caretOffset_;
-  bool differs = lastSelAnchor_ != selAnchor_ || lastCaretOffset_ != caretOffset_;
-  lastSelAnchor_ = selAnchor_;
-  lastCaretOffset_ = caretOffset_;
+  bool newEmpty = anchor == offset;
+  bool differs = lastSelAnchor_ != anchor || lastCaretOffset_ != offset;
+  lastSelAnchor_ = anchor;
+  lastCaretOffset_ = offset;
   if (differs && !(oldEmpty && newEmpty)) OnSelectionChange(this);
 }
 
 void TCodeEdit::DoCaretPtChange() {
   if (!OnCaretPtChange) return;
-  if (caretPos_ == lastCaretPos_) return;
-  lastCaretPos_ = caretPos_;
+  if (CaretPos() == lastCaretPos_) return;
+  lastCaretPos_ = CaretPos();
   OnCaretPtChange(this);
+}
+
+void TCodeEdit::EditReplayed() {
+  viewport()->update();
+  DoCaretPtChange();
+  DoSelectionChange();
 }
 
 // ---- Selection ----------------------------------------------------------------------------------
 
-std::int32_t TCodeEdit::SelStart() const { return std::min(selAnchor_, caretOffset_); }
-
-std::int32_t TCodeEdit::SelLength() const { return std::abs(caretOffset_ - selAnchor_); }
-
 void TCodeEdit::SetSelStart(std::int32_t value) {
-  selAnchor_ = value;
-  SetCaretPos(OffsetToPoint(value), false);
+  core_->SetSelStart(value);
   viewport()->update();
 }
 
 void TCodeEdit::SetSelLength(std::int32_t value) {
-  std::int32_t s = SelStart();
-  selAnchor_ = s;
-  SetCaretPos(OffsetToPoint(s + value), false);
+  core_->SetSelLength(value);
   viewport()->update();
 }
 
-std::string TCodeEdit::SelText() const {
-  if (selAnchor_ == caretOffset_ || lines_->Empty()) return {};
-  TPoint s = OffsetToPoint(SelStart());
-  TPoint e = OffsetToPoint(std::max(selAnchor_, caretOffset_));
-  const std::string& first = lines_->Get(s.Y);
-  if (s.Y == e.Y) return first.substr(static_cast<std::size_t>(s.X), static_cast<std::size_t>(e.X - s.X));
-  std::string out = first.substr(static_cast<std::size_t>(s.X));
-  out += "\r\n";
-  for (int y = s.Y + 1; y < e.Y; ++y) {
-    out += lines_->Get(y);
-    out += "\r\n";
-  }
-  out += lines_->Get(e.Y).substr(0, static_cast<std::size_t>(e.X));
-  return out;
-}
-
-// ---- Editing --------------------------------------------------------------------------------
-
-void TCodeEdit::ProcessChar(std::uint8_t c) {
-  if (readOnly_) return;
-  if (!(c == 7 || c == 8 || c == 9 || c == 13 || c >= 32)) return;
-  if (lines_->Empty()) {
-    if (c == 7 || c == 8) return;
-    lines_->Add(std::string());
-    caretPos_.X = 0;
-    if (c == 13) return;  // the empty text became one empty line
-  }
-
-  TUndoItem rec;
-  rec.Kind = ukTypeChar;
-  rec.Input = std::string(1, static_cast<char>(c));
-  rec.Offset = caretOffset_;
-  rec.Pos = caretPos_;
-  bool keep = true;  // the prepared ukTypeChar record is still to be added
-  bool hasSel = selAnchor_ != caretOffset_;
-  std::int32_t& x = caretPos_.X;
-  std::int32_t& y = caretPos_.Y;
-
-  switch (c) {
-    case 7: {
-      if (hasSel) {
-        DeleteSelection();
-        keep = false;
-        break;
-      }
-      std::string line = lines_->Get(y);
-      std::int32_t len = static_cast<std::int32_t>(line.size());
-      rec.Kind = ukDeleteChar;
-      keep = false;
-      if (x >= len) {
-        if (y >= lines_->Count() - 1) return;
-        rec.Text = "\r";
-        if (line.empty()) {
-          lines_->Delete(y);
-        } else if (lines_->Get(y + 1).empty()) {
-          lines_->Delete(y + 1);
-        } else {
-          std::string joined = line + lines_->Get(y + 1);
-          lines_->BeginUpdate();
-          lines_->Put(y, joined);
-          lines_->Delete(y + 1);
-          lines_->EndUpdate();
-        }
-      } else {
-        std::int32_t n = NextCharCol(line, x) - x;
-        rec.Text = line.substr(static_cast<std::size_t>(x), static_cast<std::size_t>(n));
-        line.erase(static_cast<std::size_t>(x), static_cast<std::size_t>(n));
-        lines_->Put(y, line);
-      }
-      undo_->Add(rec);
-      break;
-    }
-    case 8: {
-      if (hasSel) {
-        DeleteSelection();
-        keep = false;
-        break;
-      }
-      rec.Kind = ukDeleteChar;
-      keep = false;
-      if (x == 0) {
-        if (y == 0) return;
-        std::string prev = lines_->Get(y - 1);
-        std::string cur = lines_->Get(y);
-        if (prev.empty()) {
-          --y;
-          lines_->Delete(y);
-        } else if (cur.empty()) {
-          lines_->Delete(y);
-          --y;
-          x = static_cast<std::int32_t>(prev.size());
-        } else {
-          lines_->BeginUpdate();
-          lines_->Delete(y);
-          --y;
-          x = static_cast<std::int32_t>(prev.size());
-          lines_->Put(y, prev + cur);
-          lines_->EndUpdate();
-        }
-        rec.Text = "\r";
-        rec.Pos = caretPos_;
-        rec.Offset = PointToOffset(caretPos_);
-      } else {
-        std::string line = lines_->Get(y);
-        x = std::min<std::int32_t>(x, static_cast<std::int32_t>(line.size()));
-        std::int32_t from = std::max(0, PrevCharCol(line, x));
-        std::int32_t n = x - from;
-        rec.Text = line.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(n));
-        line.erase(static_cast<std::size_t>(from), static_cast<std::size_t>(n));
-        lines_->Put(y, line);
-        x = from;
-        rec.Offset = caretOffset_ - n;
-        rec.Pos.X = from;
-      }
-      undo_->Add(rec);
-      break;
-    }
-    case 13: {
-      DeleteSelection();
-      if (lines_->Empty()) {
-        lines_->Add(std::string());
-        caretPos_ = {0, 0};
-      }
-      rec.Offset = caretOffset_;
-      rec.Pos = caretPos_;
-      std::string line = lines_->Get(y);
-      std::int32_t len = static_cast<std::int32_t>(line.size());
-      if (x <= 0) {
-        lines_->Insert(y, std::string());
-      } else if (x >= len) {
-        lines_->Insert(y + 1, std::string());
-      } else {
-        lines_->BeginUpdate();
-        lines_->Put(y, line.substr(0, static_cast<std::size_t>(x)));
-        lines_->Insert(y + 1, line.substr(static_cast<std::size_t>(x)));
-        lines_->EndUpdate();
-      }
-      ++y;
-      x = 0;
-      break;
-    }
-    default: {  // 9 and 32 … 255
-      DeleteSelection();
-      if (lines_->Empty()) {
-        lines_->Add(std::string());
-        caretPos_ = {0, 0};
-      }
-      rec.Offset = caretOffset_;
-      rec.Pos = caretPos_;
-      std::string line = lines_->Get(y);
-      x = std::min<std::int32_t>(x, static_cast<std::int32_t>(line.size()));
-      line.insert(line.begin() + x, static_cast<char>(c));
-      lines_->Put(y, line);
-      ++x;
-      break;
-    }
-  }
-
-  preferredCol_ = x;
-  UpdateCaret();
-  selAnchor_ = caretOffset_;
-  ScrollCaretIntoView();
-  DoCaretPtChange();
-  if (keep) {
-    rec.EndPos = caretPos_;
-    rec.AfterOffset = caretOffset_;
-    undo_->Add(rec);
-  }
-}
-
-void TCodeEdit::DeleteSelection() {
-  if (selAnchor_ == caretOffset_ || readOnly_ || lines_->Empty()) return;
-  TPoint s = OffsetToPoint(SelStart());
-  TPoint e = OffsetToPoint(std::max(selAnchor_, caretOffset_));
-  TUndoItem rec;
-  rec.Kind = ukDeleteBlock;
-  rec.AnchorOffset = selAnchor_;
-  rec.Offset = caretOffset_;
-  rec.Text = SelText();
-
-  int last = lines_->Count() - 1;
-  if (s == TPoint{0, 0} && e.Y == last && e.X == lines_->GetLineObj(last).Length) {
-    ownClear_ = true;
-    try {
-      lines_->Clear();
-    } catch (...) {
-      ownClear_ = false;
-      throw;
-    }
-    ownClear_ = false;
-    // Emptying the store is a change of the text like any other.
-    lines_->SetModified(true);
-    rec.EndOffset = 0;
-    rec.EndPos = {0, 0};
-    undo_->Add(rec);
-    return;
-  }
-
-  lines_->BeginUpdate();
-  try {
-    std::string head = lines_->Get(s.Y).substr(0, static_cast<std::size_t>(s.X));
-    std::string tail = lines_->Get(e.Y).substr(static_cast<std::size_t>(e.X));
-    if (s.X == 0) {
-      for (int i = e.Y - 1; i >= s.Y; --i) lines_->Delete(i);
-      if (e.X > 0) lines_->Put(s.Y, tail);
-    } else {
-      lines_->Put(s.Y, head);
-      for (int i = e.Y; i >= s.Y + 1; --i) lines_->Delete(i);
-      lines_->Put(s.Y, head + tail);
-    }
-  } catch (...) {
-    lines_->EndUpdate();
-    throw;
-  }
-  lines_->EndUpdate();
-  SetCaretPos(s, true);
-  rec.EndOffset = SelStart();
-  rec.EndPos = caretPos_;
-  undo_->Add(rec);
-}
-
-void TCodeEdit::InsertText(const std::string& text) {
-  if (readOnly_) return;
-  DeleteSelection();
-  if (text.empty()) return;
-  TUndoItem rec;
-  rec.Kind = ukInsertBlock;
-  rec.Offset = caretOffset_;
-  rec.Pos = caretPos_;
-  if (lines_->Empty()) {
-    lines_->Add(std::string());
-    caretPos_ = {0, 0};
-  }
-
-  std::vector<std::string> parts;
-  std::size_t begin = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      parts.push_back(text.substr(begin, i - begin));
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      begin = i + 1;
-    }
-  }
-  bool endsWithBreak = text.back() == '\r' || text.back() == '\n';
-  if (begin < text.size()) parts.push_back(text.substr(begin));
-
-  std::int32_t& x = caretPos_.X;
-  std::int32_t& y = caretPos_.Y;
-  lines_->BeginUpdate();
-  try {
-    const std::string line = lines_->Get(y);
-    x = std::min<std::int32_t>(x, static_cast<std::int32_t>(line.size()));
-    std::string head = line.substr(0, static_cast<std::size_t>(x));
-    std::string tail = line.substr(static_cast<std::size_t>(x));
-    if (x == 0 && endsWithBreak) {
-      for (const std::string& part : parts) lines_->Insert(y++, part);
-    } else if (x == 0) {
-      for (std::size_t i = 0; i + 1 < parts.size(); ++i) lines_->Insert(y++, parts[i]);
-      x = static_cast<std::int32_t>(parts.back().size());
-      lines_->Put(y, parts.back() + lines_->Get(y));
-    } else {
-      if (endsWithBreak) parts.emplace_back();
-      lines_->Put(y, head + parts[0]);
-      for (std::size_t i = 1; i < parts.size(); ++i) lines_->Insert(++y, parts[i]);
-      x = static_cast<std::int32_t>(lines_->Get(y).size());
-      if (!tail.empty()) lines_->Put(y, lines_->Get(y) + tail);
-    }
-  } catch (...) {
-    lines_->EndUpdate();
-    throw;
-  }
-  lines_->EndUpdate();
-  SetCaretPos(caretPos_, true);
-  rec.AfterOffset = caretOffset_;
-  rec.Input = text;
-  undo_->Add(rec);
-  ScrollCaretIntoView();
-}
-
-// ---- Clipboard --------------------------------------------------------------------------------
+// ---- Clipboard ----------------------------------------------------------------------------------
 
 void TCodeEdit::CopyToClipboard() {
-  std::string t = SelText();
+  const std::string t = SelText();
   if (t.empty()) return;
   QClipboard* cb = QGuiApplication::clipboard();
   if (!cb) throw TEditorError("Cannot open clipboard.");
-  std::u16string u = platform::CodePageToUtf16(t);
-  cb->setText(QString::fromStdU16String(u));
+  auto* data = new QMimeData;
+  data->setText(QString::fromStdU16String(platform::CodePageToUtf16(t)));
+  data->setData(QString::fromLatin1(kCodePageMime), QByteArray(t.data(), static_cast<qsizetype>(t.size())));
+  cb->setMimeData(data);
 }
 
 void TCodeEdit::CutToClipboard() {
@@ -874,25 +521,14 @@ void TCodeEdit::CutToClipboard() {
 void TCodeEdit::PasteFromClipboard() {
   QClipboard* cb = QGuiApplication::clipboard();
   if (!cb) throw TEditorError("Cannot open clipboard.");
-  QByteArray utf8 = cb->text().toUtf8();
-  InsertText(platform::Utf8ToCodePage(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))));
-  DoSelectionChange();
-}
-
-// ---- Undo -----------------------------------------------------------------------------------------
-
-void TCodeEdit::Undo() {
-  undo_->Undo();
-  ScrollCaretIntoView();
-}
-
-void TCodeEdit::Redo() {
-  undo_->Redo();
-  ScrollCaretIntoView();
-}
-
-void TCodeEdit::UndoReplayed() {
-  viewport()->update();
-  DoCaretPtChange();
+  const QMimeData* data = cb->mimeData();
+  const QString format = QString::fromLatin1(kCodePageMime);
+  if (data && data->hasFormat(format)) {
+    const QByteArray bytes = data->data(format);
+    InsertText(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  } else {
+    const QByteArray utf8 = cb->text().toUtf8();
+    InsertText(platform::Utf8ToCodePage(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))));
+  }
   DoSelectionChange();
 }

@@ -2,10 +2,11 @@
 //
 // A QAbstractScrollArea that paints its viewport itself: a gutter with line numbers (or the
 // owner's own gutter painter), one background colour per line, a marked caret line, the selection,
-// tabs shown as spaces, and scroll bars another pane can follow. The text is a TLines store of
-// code-page bytes; a column is a byte, and every character is painted at its byte column times
-// CharWidth, so double-byte characters take two cells whatever font draws them. Edits are recorded
-// in a TUndo buffer.
+// tabs shown as spaces, and scroll bars another pane can follow. The text, the caret, the
+// selection and every edit with its undo record belong to a TEditCore, which works without a
+// window; the pane lays them out, paints them and turns keys, the mouse, the wheel and the
+// clipboard into the core's operations. A column is a byte, and every character is painted at its
+// byte column times CharWidth, so double-byte characters take two cells whatever font draws them.
 //
 // Painting, keyboard and mouse handling live in CodeEditorPaint.cpp and CodeEditorInput.cpp.
 #pragma once
@@ -21,14 +22,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "editor/Colors.h"
-#include "editor/Lines.h"
-#include "editor/Undo.h"
+#include "editor/EditCore.h"
 
 class QPainter;
 
-class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHost {
+class TCodeEdit : public QAbstractScrollArea, private TEditView {
   Q_OBJECT
 
  public:
@@ -46,7 +47,10 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
   };
 
   // The column value that stands for "end of the line".
-  static constexpr std::int32_t kLineEnd = 65535;
+  static constexpr std::int32_t kLineEnd = TEditCore::kLineEnd;
+  // The clipboard format that carries the code-page bytes of a copy beside its Unicode text, so
+  // that bytes that are no character of the code page survive copy and paste in the program.
+  static constexpr const char* kCodePageMime = "application/x-quorvex-codepage";
 
   explicit TCodeEdit(QWidget* parent = nullptr);
   ~TCodeEdit() override;
@@ -62,9 +66,12 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
   void SetAutoLineNum(bool value);
   std::int32_t GutterWidth() const { return gutterWidth_; }
   void SetGutterWidth(std::int32_t value);
-  TLines& Lines() { return *lines_; }
-  const TLines& Lines() const { return *lines_; }
-  bool ReadOnly() const { return readOnly_; }
+  TLines& Lines() { return core_->Lines(); }
+  const TLines& Lines() const { return core_->Lines(); }
+  // The editing core: text, caret, selection, editing steps and undo.
+  TEditCore& Core() { return *core_; }
+  const TEditCore& Core() const { return *core_; }
+  bool ReadOnly() const { return core_->ReadOnly(); }
   void SetReadOnly(bool value);
   bool WantTabs() const { return wantTabs_; }
   void SetWantTabs(bool value) { wantTabs_ = value; }
@@ -81,10 +88,10 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
   std::int32_t ScrollShift() const { return scrollShift_; }
   std::int32_t TopLine() const { return topLine_; }
   std::int32_t LeftCol() const { return leftCol_; }
-  TPoint CaretPos() const { return caretPos_; }
-  std::int32_t PreferredCol() const { return preferredCol_; }
-  std::int32_t SelAnchor() const { return selAnchor_; }
-  std::int32_t CaretOffset() const { return caretOffset_; }
+  TPoint CaretPos() const { return core_->CaretPos(); }
+  std::int32_t PreferredCol() const { return core_->PreferredCol(); }
+  std::int32_t SelAnchor() const { return core_->SelAnchor(); }
+  std::int32_t CaretOffset() const { return core_->CaretOffset(); }
   std::uint8_t MouseMode() const { return mouseMode_; }
   bool CaretCreated() const { return caretCreated_; }
   bool CaretVisible() const { return caretVisible_; }
@@ -96,7 +103,7 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
   std::int32_t VertPage() const { return vertPage_; }
   std::int32_t HorzRange() const { return horzRange_; }
   std::int32_t HorzPage() const { return horzPage_; }
-  const TUndo& UndoBuffer() const { return *undo_; }
+  const TUndo& UndoBuffer() const { return core_->UndoBuffer(); }
 
   // ---- Layout and scrolling -----------------------------------------------------------------
   void RecalcGeometry();
@@ -112,36 +119,39 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
   // The client pixel of a text point, for placing a prompt near the caret.
   QPoint PointToPixel(TPoint p) const;
   // The text with every tab replaced by TabSize spaces.
-  std::string ExpandTabs(const std::string& s) const;
+  std::string ExpandTabs(std::string_view s) const;
 
   // ---- Caret, selection and conversions -----------------------------------------------------
-  std::int32_t PointToOffset(TPoint p) const;
-  TPoint OffsetToPoint(std::int32_t offset) const;
+  std::int32_t PointToOffset(TPoint p) const { return core_->PointToOffset(p); }
+  TPoint OffsetToPoint(std::int32_t offset) const { return core_->OffsetToPoint(offset); }
   TPoint PixelToPoint(int x, int y) const;
-  void UpdateCaret();
+  void UpdateCaret() { core_->UpdateCaret(); }
   void ScrollCaretIntoView();
-  void SetCaretPos(TPoint p, bool collapse);
-  void MoveCaretTo(TPoint p) override;
+  void SetCaretPos(TPoint p, bool collapse) { core_->SetCaretPos(p, collapse); }
+  void MoveCaretTo(TPoint p) { core_->MoveCaretTo(p); }
 
-  std::int32_t SelStart() const;
+  std::int32_t SelStart() const { return core_->SelStart(); }
   void SetSelStart(std::int32_t value);
-  std::int32_t SelLength() const;
+  std::int32_t SelLength() const { return core_->SelLength(); }
   void SetSelLength(std::int32_t value);
-  std::string SelText() const;
+  std::string SelText() const { return core_->SelText(); }
 
   // ---- Editing --------------------------------------------------------------------------------
   // Applies one character code: 7 delete forward, 8 backspace, 9 tab, 13 Enter, 32 … 255 a byte.
-  void ProcessChar(std::uint8_t c) override;
+  void ProcessChar(std::uint8_t c) { core_->ProcessChar(c); }
   // Replaces the selection by `text` (lines split at CR LF, CR or LF).
-  void InsertText(const std::string& text) override;
-  void DeleteSelection() override;
+  void InsertText(const std::string& text) { core_->InsertText(text); }
+  void DeleteSelection() { core_->DeleteSelection(); }
+  // The selection as Unicode text and as code-page bytes (kCodePageMime).
   void CopyToClipboard();
   void CutToClipboard();
+  // Inserts the clipboard's code-page bytes where a copy of the program left them, else its
+  // Unicode text converted to the code page.
   void PasteFromClipboard();
-  void Undo();
-  void Redo();
-  bool CanUndo() const { return undo_->CanUndo(); }
-  bool CanRedo() const { return undo_->CanRedo(); }
+  void Undo() { core_->Undo(); }
+  void Redo() { core_->Redo(); }
+  bool CanUndo() const { return core_->CanUndo(); }
+  bool CanRedo() const { return core_->CanRedo(); }
 
   virtual void DoSelectionChange();
   virtual void DoCaretPtChange();
@@ -173,7 +183,10 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
       OnMouseDown;
   // The key code (a Qt::Key) may be changed or set to 0 by the handler.
   std::function<void(TCodeEdit* sender, int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
-  // Left unhandled (no handler, or `handled` left false), the wheel scrolls three lines a notch.
+  // Called once per whole notch of the vertical wheel (wheelDelta is +120 or -120, the sign as Qt
+  // gives it; finer wheels and touchpads add up to notches). Left unhandled (no handler, or
+  // `handled` left false), a notch scrolls three lines. The horizontal wheel (and Shift with the
+  // vertical one) scrolls one column a notch and never reaches the handler.
   std::function<void(TCodeEdit* sender, Qt::KeyboardModifiers shift, int wheelDelta,
                      QPoint mousePos, bool& handled)>
       OnMouseWheel;
@@ -199,7 +212,7 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
   void dropEvent(QDropEvent* e) override;
 
  private:
-  // TLinesHost
+  // TEditView: the store's and the core's notifications
   TColor LinesColor() const override { return color_; }
   std::int32_t LinesMaxLineLen() const override { return maxLineLen_; }
   void SetLinesMaxLineLen(std::int32_t value) override { maxLineLen_ = value; }
@@ -208,18 +221,19 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
   void LinesUpdateGutter() override;
   void LinesInvalidate() override;
   bool LinesHostDestroying() const override { return destroying_; }
-  void LinesClearUndo() override { undo_->Clear(); }
-  // TUndoHost
-  void UndoSetSelAnchor(std::int32_t offset) override { selAnchor_ = offset; }
-  void UndoSetCaretOffset(std::int32_t offset) override { caretOffset_ = offset; }
-  void UndoSetCaretPos(TPoint pos) override { caretPos_ = pos; }
-  void UndoReplayed() override;
+  void LinesClearUndo() override {}  // the core empties its own buffer
+  void EditCaretMoved() override;
+  void EditScrollCaretIntoView() override { ScrollCaretIntoView(); }
+  void EditCaretPtChange() override { DoCaretPtChange(); }
+  void EditSelectionChange() override { DoSelectionChange(); }
+  void EditReplayed() override;
 
   // Layout
   void FontChanged();
   std::int32_t AutoGutterWidth() const;
   void TopLineChanged();
   void LeftColChanged();
+  void KeepCaretOffsetAndPlaceCaret();
   void OnVertAction(int action);
   void OnHorzAction(int action);
   int ClientWidth() const;
@@ -232,30 +246,25 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
   void BlinkCaret();
   QRect CaretRect() const;
   std::int32_t VisualCol(int line, std::int32_t col) const;
-  std::int32_t SnapToChar(const std::string& line, std::int32_t col) const;
-  std::int32_t PrevCharCol(const std::string& line, std::int32_t col) const;
-  std::int32_t NextCharCol(const std::string& line, std::int32_t col) const;
 
-  // Keyboard and mouse
+  // Keyboard, mouse and wheel
   void KeyDown(int key, Qt::KeyboardModifiers shift);
   void KeyPress(std::uint8_t code);
-  void EndMove(bool shift);
-  void MoveToLine(std::int32_t y, bool shift);
-  void MoveToCol(std::int32_t x, bool wrap, bool shift);
-  void WordRight(bool shift);
-  void WordLeft(bool shift);
+  std::string_view CaretLine() const;
   void SelectAll();
   void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y, bool dbl);
-  void SelectWordAt(TPoint p);
   void DropSelection();
   void TypeText(const QString& text);
+  void WheelNotch(int delta, Qt::KeyboardModifiers shift, QPoint pos);
 
   // Painting
-  void PaintLine(QPainter& p, int line, QRect r, const QColor& gutter);
-  void DrawRowText(QPainter& p, const QRect& r, int x0, const std::string& text,
+  void PaintGutterRow(QPainter& p, int line, const QRect& row, const QColor& gutter);
+  void PaintLine(QPainter& p, int line, QRect r);
+  void PaintSelectedLine(QPainter& p, int line, QRect r, std::string_view text);
+  void DrawRowText(QPainter& p, const QRect& r, int x0, std::string_view text,
                    const QColor& brush, const QColor& pen);
   void DrawCodePageText(QPainter& p, const QRect& clip, int x0, int baseline,
-                        const std::string& text) const;
+                        std::string_view text) const;
   TColor LineBackground(int line) const;
 
   std::int32_t leftMargin_ = 4;
@@ -271,31 +280,25 @@ class TCodeEdit : public QAbstractScrollArea, public TLinesHost, public TUndoHos
   std::int32_t scrollShift_ = 0;
   std::int32_t topLine_ = 0;
   std::int32_t leftCol_ = 0;
-  std::unique_ptr<TLines> lines_;
-  std::unique_ptr<TUndo> undo_;
+  std::unique_ptr<TEditCore> core_;
   bool autoLineNum_ = true;
   bool caretCreated_ = false;
   bool caretVisible_ = false;
-  TPoint caretPos_;
   TPoint lastCaretPos_;
-  std::int32_t preferredCol_ = 0;
-  std::int32_t selAnchor_ = 0;
-  std::int32_t caretOffset_ = 0;
   std::int32_t lastSelAnchor_ = 0;
   std::int32_t lastCaretOffset_ = 0;
-  bool readOnly_ = false;
   bool wantTabs_ = false;
   TColor color_ = clWindow;
   TColor modifiedLineColor_ = 0xE0E0E0;
   std::uint8_t mouseMode_ = 0;
+  // Wheel units not yet making a whole notch, horizontal and vertical.
+  QPoint wheelRest_;
 
   std::int32_t vertRange_ = 0;
   std::int32_t vertPage_ = 0;
   std::int32_t horzRange_ = 0;
   std::int32_t horzPage_ = 0;
   bool destroying_ = false;
-  // Set while an editing primitive empties the store itself, so that its undo record survives.
-  bool ownClear_ = false;
   // Whole ASCII runs can be drawn in one call when the font's advance is exactly CharWidth.
   bool exactAdvance_ = false;
   QPoint caretPixel_;

@@ -11,17 +11,10 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "editor/CodeEditor.h"
 #include "platform/CodePage.h"
-
-namespace {
-
-bool IsWordChar(unsigned char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-}  // namespace
 
 bool TCodeEdit::event(QEvent* e) {
   // The Tab key is text for a pane that wants tabs; otherwise it moves the focus.
@@ -92,7 +85,7 @@ void TCodeEdit::TypeText(const QString& text) {
       platform::Utf8ToCodePage(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
   if (bytes.size() == 1)
     KeyPress(static_cast<std::uint8_t>(bytes[0]));
-  else if (!bytes.empty() && !readOnly_)
+  else if (!bytes.empty() && !ReadOnly())
     InsertText(bytes);
 }
 
@@ -103,44 +96,49 @@ void TCodeEdit::inputMethodEvent(QInputMethodEvent* e) {
 
 QVariant TCodeEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
   if (query == Qt::ImCursorRectangle) return QRect(CaretRect()).translated(viewport()->pos());
-  if (query == Qt::ImEnabled) return !readOnly_;
+  if (query == Qt::ImEnabled) return !ReadOnly();
   return QAbstractScrollArea::inputMethodQuery(query);
 }
 
+std::string_view TCodeEdit::CaretLine() const {
+  const int count = Lines().Count();
+  return count > 0 ? Lines().Get(std::clamp(CaretPos().Y, 0, count - 1)) : std::string_view();
+}
+
+// The key-down half of a key: caret moves and Delete; characters come through KeyPress.
 void TCodeEdit::KeyDown(int key, Qt::KeyboardModifiers mods) {
   if (OnKeyDown) OnKeyDown(this, key, mods);
   if (mods & Qt::AltModifier) return;
-  const bool hadSelection = caretOffset_ != selAnchor_;
+  const bool hadSelection = core_->HasSelection();
   const bool shift = mods & Qt::ShiftModifier;
   const bool ctrl = mods & Qt::ControlModifier;
-  const int count = lines_->Count();
-  const std::string empty;
-  const std::string& line = count > 0 ? lines_->Get(std::clamp(caretPos_.Y, 0, count - 1)) : empty;
+  TEditCore& c = *core_;
+  const TPoint caret = c.CaretPos();
   switch (key) {
-    case Qt::Key_PageUp: MoveToLine(caretPos_.Y - pageRows_, shift); break;
-    case Qt::Key_PageDown: MoveToLine(caretPos_.Y + pageRows_, shift); break;
+    case Qt::Key_PageUp: c.MoveToLine(caret.Y - pageRows_, shift); break;
+    case Qt::Key_PageDown: c.MoveToLine(caret.Y + pageRows_, shift); break;
     case Qt::Key_End:
-      if (ctrl) MoveToLine(count, shift);
-      MoveToCol(kLineEnd, false, shift);
+      if (ctrl) c.MoveToLine(Lines().Count(), shift);
+      c.MoveToCol(kLineEnd, false, shift);
       break;
     case Qt::Key_Home:
-      if (ctrl) MoveToLine(0, shift);
-      MoveToCol(0, false, shift);
+      if (ctrl) c.MoveToLine(0, shift);
+      c.MoveToCol(0, false, shift);
       break;
     case Qt::Key_Left:
       if (ctrl)
-        WordLeft(shift);
+        c.WordLeft(shift);
       else
-        MoveToCol(PrevCharCol(line, caretPos_.X), true, shift);
+        c.MoveToCol(TEditCore::PrevCharCol(CaretLine(), caret.X), true, shift);
       break;
     case Qt::Key_Right:
       if (ctrl)
-        WordRight(shift);
+        c.WordRight(shift);
       else
-        MoveToCol(NextCharCol(line, caretPos_.X), true, shift);
+        c.MoveToCol(TEditCore::NextCharCol(CaretLine(), caret.X), true, shift);
       break;
-    case Qt::Key_Up: MoveToLine(caretPos_.Y - 1, shift); break;
-    case Qt::Key_Down: MoveToLine(caretPos_.Y + 1, shift); break;
+    case Qt::Key_Up: c.MoveToLine(caret.Y - 1, shift); break;
+    case Qt::Key_Down: c.MoveToLine(caret.Y + 1, shift); break;
     case Qt::Key_Delete:
       if (!ctrl) ProcessChar(7);
       break;
@@ -156,10 +154,10 @@ void TCodeEdit::KeyPress(std::uint8_t code) {
     case 1: SelectAll(); break;
     case 3: CopyToClipboard(); break;
     case 22:
-      if (!readOnly_) PasteFromClipboard();
+      if (!ReadOnly()) PasteFromClipboard();
       break;
     case 24:
-      if (readOnly_)
+      if (ReadOnly())
         CopyToClipboard();
       else
         CutToClipboard();
@@ -169,80 +167,8 @@ void TCodeEdit::KeyPress(std::uint8_t code) {
 }
 
 void TCodeEdit::SelectAll() {
-  selAnchor_ = 0;
-  SetCaretPos({kLineEnd, lines_->Count() - 1}, false);
-  ScrollCaretIntoView();
+  core_->SelectAll();
   viewport()->update();
-  DoSelectionChange();
-}
-
-void TCodeEdit::EndMove(bool shift) {
-  if (!shift) selAnchor_ = caretOffset_;
-  DoCaretPtChange();
-  DoSelectionChange();
-}
-
-void TCodeEdit::MoveToLine(std::int32_t y, bool shift) {
-  caretPos_.Y = y;
-  caretPos_.X = std::max(preferredCol_, caretPos_.X);
-  UpdateCaret();
-  EndMove(shift);
-}
-
-void TCodeEdit::MoveToCol(std::int32_t x, bool wrap, bool shift) {
-  const int count = lines_->Count();
-  const std::int32_t len =
-      count > 0 && caretPos_.Y < count ? lines_->GetLineObj(caretPos_.Y).Length : 0;
-  if (wrap && x < 0 && caretPos_.Y > 0) {
-    --caretPos_.Y;
-    caretPos_.X = kLineEnd;
-  } else if (wrap && x > caretPos_.X && caretPos_.Y < count - 1 && caretPos_.X >= len) {
-    ++caretPos_.Y;
-    caretPos_.X = 0;
-  } else {
-    caretPos_.X = x;
-  }
-  preferredCol_ = caretPos_.X;
-  UpdateCaret();
-  EndMove(shift);
-}
-
-void TCodeEdit::WordRight(bool shift) {
-  if (lines_->Empty()) return;
-  const std::string& s = lines_->Get(caretPos_.Y);
-  const std::int32_t len = static_cast<std::int32_t>(s.size());
-  std::int32_t x = std::min(caretPos_.X, len);
-  if (x >= len) {
-    if (caretPos_.Y >= lines_->Count() - 1) return;
-    ++caretPos_.Y;
-    caretPos_.X = 0;
-  } else {
-    while (x < len && static_cast<unsigned char>(s[static_cast<std::size_t>(x)]) > 32) ++x;
-    while (x < len && static_cast<unsigned char>(s[static_cast<std::size_t>(x)]) <= 32) ++x;
-    caretPos_.X = x;
-  }
-  UpdateCaret();
-  preferredCol_ = caretPos_.X;
-  EndMove(shift);
-}
-
-void TCodeEdit::WordLeft(bool shift) {
-  if (lines_->Empty()) return;
-  const std::string& s = lines_->Get(caretPos_.Y);
-  std::int32_t x = std::min<std::int32_t>(caretPos_.X, static_cast<std::int32_t>(s.size()));
-  while (x > 0 && static_cast<unsigned char>(s[static_cast<std::size_t>(x - 1)]) <= 32) --x;
-  if (x == 0) {
-    if (caretPos_.Y > 0) {
-      --caretPos_.Y;
-      x = kLineEnd;
-    }
-  } else {
-    while (x > 0 && static_cast<unsigned char>(s[static_cast<std::size_t>(x - 1)]) > 32) --x;
-  }
-  caretPos_.X = x;
-  UpdateCaret();
-  preferredCol_ = caretPos_.X;
-  EndMove(shift);
 }
 
 // ---- Mouse --------------------------------------------------------------------------------------
@@ -268,7 +194,8 @@ void TCodeEdit::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, i
   if (button != Qt::LeftButton || x <= gutterWidth_) return;
   TPoint p = PixelToPoint(x, y);
   if (dbl) {
-    SelectWordAt(p);
+    core_->SelectWordAt(p);
+    viewport()->update();
     return;
   }
   std::int32_t o = PointToOffset(p);
@@ -283,31 +210,15 @@ void TCodeEdit::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, i
   viewport()->update();
 }
 
-void TCodeEdit::SelectWordAt(TPoint p) {
-  if (lines_->Empty()) return;
-  const std::string& s = lines_->Get(p.Y);
-  const std::int32_t len = static_cast<std::int32_t>(s.size());
-  if (len == 0) return;
-  std::int32_t i = std::min(p.X + 1, len);  // 1-based: the character under the mouse
-  auto at = [&](std::int32_t k) { return static_cast<unsigned char>(s[static_cast<std::size_t>(k - 1)]); };
-  if (!IsWordChar(at(i))) return;
-  while (i < len && IsWordChar(at(i + 1))) ++i;
-  SetCaretPos({i, p.Y}, false);
-  while (i > 1 && IsWordChar(at(i - 1))) --i;
-  selAnchor_ = lines_->GetLineObj(p.Y).Start + i - 1;
-  DoSelectionChange();
-  viewport()->update();
-}
-
 void TCodeEdit::mouseMoveEvent(QMouseEvent* e) {
   if (mouseMode_ == 0 || e->buttons() != Qt::LeftButton) return;
   const QPoint pos = e->position().toPoint();
   const int x = pos.x(), y = pos.y();
-  const std::int32_t keep = caretOffset_;
+  const std::int32_t keep = CaretOffset();
   const TPoint p = PixelToPoint(x, y);
-  if (x > gutterWidth_ && !(p == caretPos_)) {
+  if (x > gutterWidth_ && !(p == CaretPos())) {
     SetCaretPos(p, false);
-    if (mouseMode_ == 2) caretOffset_ = keep;
+    if (mouseMode_ == 2) core_->SetCaretOffset(keep);  // the caret only shows the drop point
     viewport()->update();
   }
   // One step of automatic scrolling per mouse move outside the text.
@@ -330,42 +241,49 @@ void TCodeEdit::mouseReleaseEvent(QMouseEvent*) {
 // The end of dragging the selection: the text moves to the drop point unless it was dropped on
 // itself.
 void TCodeEdit::DropSelection() {
-  std::int32_t d = PointToOffset(caretPos_);
-  const std::int32_t s1 = SelStart();
-  const std::int32_t s2 = s1 + SelLength();
-  if (d >= s1 && d <= s2) return;
-  if (readOnly_) {
-    // Nothing can move: the caret goes to the drop point and the selection is given up.
-    SetCaretPos(caretPos_, true);
-    viewport()->update();
-    return;
-  }
-  const std::string t = SelText();
-  const TPoint p0 = caretPos_;
-  DeleteSelection();
-  if (d > selAnchor_) {
-    d -= static_cast<std::int32_t>(t.size());
-    caretPos_ = OffsetToPoint(d);
-  } else {
-    caretPos_ = p0;
-  }
-  selAnchor_ = d;
-  caretOffset_ = d;
-  InsertText(t);
-  selAnchor_ = d;
+  core_->MoveSelectionToCaret();
   viewport()->update();
-  DoCaretPtChange();
-  DoSelectionChange();
 }
 
+// ---- Wheel ----------------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kNotch = 120;
+
+// Adds `delta` to the units kept in `rest` and takes out the whole notches, with their sign. A
+// turn the other way starts afresh.
+int TakeNotches(int& rest, int delta) {
+  if (delta == 0) return 0;
+  if ((rest > 0 && delta < 0) || (rest < 0 && delta > 0)) rest = 0;
+  rest += delta;
+  const int notches = rest / kNotch;
+  rest -= notches * kNotch;
+  return notches;
+}
+
+}  // namespace
+
+// High-resolution wheels and touchpads send parts of a notch; they add up to whole notches. A
+// positive delta turns up, or to the left.
 void TCodeEdit::wheelEvent(QWheelEvent* e) {
-  bool handled = false;
-  const int delta = e->angleDelta().y();
-  if (OnMouseWheel) OnMouseWheel(this, e->modifiers(), delta, e->position().toPoint(), handled);
-  if (!handled && delta != 0) {
-    for (int i = 0; i < 3; ++i) VertScroll(delta < 0 ? scLineDown : scLineUp);
-  }
   e->accept();
+  if (e->phase() == Qt::ScrollBegin) wheelRest_ = QPoint();  // a new touchpad gesture
+  QPoint delta = e->angleDelta();
+  // Shift turns the vertical wheel sideways, where the platform has not done so already.
+  if (delta.x() == 0 && (e->modifiers() & Qt::ShiftModifier)) delta = QPoint(delta.y(), 0);
+  const int across = TakeNotches(wheelRest_.rx(), delta.x());
+  for (int i = 0; i < std::abs(across); ++i) HorzScroll(across > 0 ? scLineUp : scLineDown);
+  const int down = TakeNotches(wheelRest_.ry(), delta.y());
+  for (int i = 0; i < std::abs(down); ++i)
+    WheelNotch(down > 0 ? kNotch : -kNotch, e->modifiers(), e->position().toPoint());
+}
+
+void TCodeEdit::WheelNotch(int delta, Qt::KeyboardModifiers shift, QPoint pos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, shift, delta, pos, handled);
+  if (handled) return;
+  for (int i = 0; i < 3; ++i) VertScroll(delta < 0 ? scLineDown : scLineUp);
 }
 
 // ---- Dropped files ----------------------------------------------------------------------------

@@ -27,18 +27,20 @@ void TCodeEdit::paintEvent(QPaintEvent*) {
 }
 
 TColor TCodeEdit::LineBackground(int line) const {
-  const TLineObj& obj = lines_->GetLineObj(line);
+  const TLineObj& obj = Lines().GetLineObj(line);
   return obj.Modified ? modifiedLineColor_ : obj.Color;
 }
 
+// Every row that shows in the viewport is painted, the partly visible one at the bottom too.
+// (PageRows, which the page keys and the bottom scroll limit use, counts whole rows only after a
+// resize, and one more after a scroll step; painting must not depend on which came last.)
 void TCodeEdit::Paint(QPainter& p) {
   const int w = ClientWidth();
   const int h = ClientHeight();
   p.setFont(font());
-  QColor gutter = ToQColor(hasFocus() ? kGutterFocused : kGutterUnfocused);
-  QColor back = ToQColor(color_);
+  const QColor gutter = ToQColor(hasFocus() ? kGutterFocused : kGutterUnfocused);
 
-  p.fillRect(QRect(gutterWidth_, 0, std::max(0, w - gutterWidth_), h), back);
+  p.fillRect(QRect(gutterWidth_, 0, std::max(0, w - gutterWidth_), h), ToQColor(color_));
   if (gutterWidth_ > 0) {
     p.fillRect(QRect(0, 0, gutterWidth_, h), gutter);
     p.fillRect(QRect(gutterWidth_ - 1, 0, 1, h), ToQColor(kGutterDark));
@@ -46,39 +48,22 @@ void TCodeEdit::Paint(QPainter& p) {
   }
   p.setPen(Qt::black);
 
-  paintedCaretLine_ = caretPos_.Y;
-  const int count = lines_->Count();
-  for (int i = 0; i <= pageRows_ && topLine_ + i < count; ++i) {
+  paintedCaretLine_ = CaretPos().Y;
+  const int count = Lines().Count();
+  for (int i = 0; topMargin_ + i * lineHeight_ < h && topLine_ + i < count; ++i) {
     const int line = topLine_ + i;
-    QRect r(QPoint(gutterWidth_ + leftMargin_, topMargin_ + i * lineHeight_),
-            QPoint(w - 1, topMargin_ + (i + 1) * lineHeight_ - 1));
+    const QRect r(QPoint(gutterWidth_ + leftMargin_, topMargin_ + i * lineHeight_),
+                  QPoint(w - 1, topMargin_ + (i + 1) * lineHeight_ - 1));
     if (i == 0) {
-      TColor strip = topLine_ == 0 ? color_ : LineBackground(topLine_ - 1);
-      p.fillRect(QRect(gutterWidth_ + leftMargin_, 0, std::max(0, w - gutterWidth_ - leftMargin_),
-                       topMargin_),
-                 ToQColor(strip));
+      // The margin above the first row continues the colour of the line scrolled off above it.
+      const TColor strip = topLine_ == 0 ? color_ : LineBackground(topLine_ - 1);
+      p.fillRect(QRect(r.left(), 0, std::max(0, w - r.left()), topMargin_), ToQColor(strip));
     }
-    if (autoLineNum_) {
-      std::string num = std::to_string(line + 1);
-      int tw = TextWidth(num);
-      p.setPen(Qt::black);
-      p.setBrush(gutter);
-      TextOut(p, gutterWidth_ - tw - 4, r.top(), num);
-      p.setBrush(Qt::NoBrush);
-    } else if (OnPaintLeftMargin) {
-      p.save();
-      p.setBrush(gutter);
-      p.setBackground(gutter);
-      p.setPen(Qt::black);
-      QRect margin(QPoint(0, r.top()), QPoint(gutterWidth_ - 3 - 1, r.bottom()));
-      OnPaintLeftMargin(this, p, margin, line + 1, lines_->GetLineObj(line).Tag);
-      p.restore();
-      p.setFont(font());
-    }
-    PaintLine(p, line, r, gutter);
+    PaintGutterRow(p, line, r, gutter);
+    PaintLine(p, line, r);
   }
 
-  if (caretCreated_ && caretVisible_ && blinkOn_) {
+  if (CaretCreated() && caretVisible_ && blinkOn_) {
     // Inverted, like the system caret, so it shows on the dark caret line as well.
     p.save();
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -87,62 +72,87 @@ void TCodeEdit::Paint(QPainter& p) {
   }
 }
 
-void TCodeEdit::PaintLine(QPainter& p, int line, QRect r, const QColor&) {
-  const std::string& raw = lines_->Get(line);
-  const bool hasTabs = raw.find('\t') != std::string::npos;
-  const std::string text = hasTabs ? ExpandTabs(raw) : std::string();
-  const std::string& t = hasTabs ? text : raw;
-  const TLineObj& obj = lines_->GetLineObj(line);
-  const QColor c = ToQColor(obj.Modified ? modifiedLineColor_ : obj.Color);
-  const QColor textColor = Qt::black;
-  const int x0 = r.left() - charWidth_ * leftCol_;
-
-  const std::int32_t s1 = std::min(selAnchor_, caretOffset_);
-  const std::int32_t s2 = std::max(selAnchor_, caretOffset_);
-  if (s1 != s2 && obj.Start + obj.Length >= s1 && s2 >= obj.Start) {
-    std::int32_t a = std::max(0, s1 - obj.Start);
-    std::int32_t b = std::min(obj.Length, s2 - obj.Start);
-    if (hasTabs) {
-      auto tabsBefore = [&](std::int32_t n) {
-        return static_cast<std::int32_t>(std::count(raw.begin(), raw.begin() + n, '\t'));
-      };
-      std::int32_t ta = tabsBefore(a), tb = tabsBefore(b);
-      a += ta * (tabSize_ - 1);
-      b += tb * (tabSize_ - 1);
-    }
-    a = std::max(0, a - leftCol_);
-    b = std::max(0, b - leftCol_ - a);
-    if (a > 0) {
-      DrawRowText(p, r, x0, t, c, textColor);
-      r.setLeft(r.left() + charWidth_ * a);
-    }
-    QColor selBrush = hasFocus() ? ToQColor(clHighlight) : ToQColor(kSelectionUnfocused);
-    DrawRowText(p, r, x0, t, selBrush, ToQColor(clHighlightText));
-    if (s2 - obj.Start <= obj.Length) {
-      r.setLeft(r.left() + charWidth_ * b);
-      DrawRowText(p, r, x0, t, c, textColor);
-    }
-    return;
-  }
-
-  if (line == caretPos_.Y) {
-    DrawRowText(p, r, x0, t, ToQColor(clBackground), Qt::white);
-    // A dotted focus frame around the row, inverted like the platform's focus rectangle.
-    p.save();
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    QPen pen(Qt::white);
-    pen.setStyle(Qt::DotLine);
-    pen.setWidth(1);
-    p.setPen(pen);
+void TCodeEdit::PaintGutterRow(QPainter& p, int line, const QRect& row, const QColor& gutter) {
+  if (autoLineNum_) {
+    const std::string num = std::to_string(line + 1);
+    p.setPen(Qt::black);
+    p.setBrush(gutter);
+    TextOut(p, gutterWidth_ - TextWidth(num) - 4, row.top(), num);
     p.setBrush(Qt::NoBrush);
-    p.drawRect(r.adjusted(0, 0, -1, -1));
+  } else if (OnPaintLeftMargin) {
+    p.save();
+    p.setBrush(gutter);
+    p.setBackground(gutter);
+    p.setPen(Qt::black);
+    const QRect margin(QPoint(0, row.top()), QPoint(gutterWidth_ - 3 - 1, row.bottom()));
+    OnPaintLeftMargin(this, p, margin, line + 1, Lines().GetLineObj(line).Tag);
     p.restore();
-  } else {
-    DrawRowText(p, r, x0, t, c, textColor);
+    p.setFont(font());
   }
 }
 
-void TCodeEdit::DrawRowText(QPainter& p, const QRect& r, int x0, const std::string& text,
+void TCodeEdit::PaintLine(QPainter& p, int line, QRect r) {
+  const std::string_view raw = Lines().Get(line);
+  const bool hasTabs = raw.find('\t') != std::string_view::npos;
+  const std::string expanded = hasTabs ? ExpandTabs(raw) : std::string();
+  const std::string_view t = hasTabs ? std::string_view(expanded) : raw;
+  const TLineObj& obj = Lines().GetLineObj(line);
+  const std::int32_t s1 = SelStart();
+  const std::int32_t s2 = s1 + SelLength();
+  if (s1 != s2 && obj.Start + obj.Length >= s1 && s2 >= obj.Start) {
+    PaintSelectedLine(p, line, r, t);
+    return;
+  }
+  const int x0 = r.left() - charWidth_ * leftCol_;
+  if (line != CaretPos().Y) {
+    DrawRowText(p, r, x0, t, ToQColor(LineBackground(line)), Qt::black);
+    return;
+  }
+  DrawRowText(p, r, x0, t, ToQColor(clBackground), Qt::white);
+  // A dotted focus frame around the row, inverted like the platform's focus rectangle.
+  p.save();
+  p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  QPen pen(Qt::white);
+  pen.setStyle(Qt::DotLine);
+  pen.setWidth(1);
+  p.setPen(pen);
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+  p.restore();
+}
+
+// A line the selection touches: normal colours before the selection, the highlight from its start
+// to the right edge, normal colours again after it when it ends before this line's break.
+void TCodeEdit::PaintSelectedLine(QPainter& p, int line, QRect r, std::string_view text) {
+  const std::string_view raw = Lines().Get(line);
+  const TLineObj& obj = Lines().GetLineObj(line);
+  const QColor c = ToQColor(LineBackground(line));
+  const int x0 = r.left() - charWidth_ * leftCol_;
+  const std::int32_t s1 = SelStart();
+  const std::int32_t s2 = s1 + SelLength();
+  std::int32_t a = std::max(0, s1 - obj.Start);
+  std::int32_t b = std::min(obj.Length, s2 - obj.Start);
+  // Screen columns: every tab before a point takes TabSize columns.
+  auto tabsBefore = [&](std::int32_t n) {
+    return static_cast<std::int32_t>(std::count(raw.begin(), raw.begin() + n, '\t'));
+  };
+  a += tabsBefore(a) * (tabSize_ - 1);
+  b += tabsBefore(b) * (tabSize_ - 1);
+  a = std::max(0, a - leftCol_);
+  b = std::max(0, b - leftCol_ - a);
+  if (a > 0) {
+    DrawRowText(p, r, x0, text, c, Qt::black);
+    r.setLeft(r.left() + charWidth_ * a);
+  }
+  const QColor selBrush = hasFocus() ? ToQColor(clHighlight) : ToQColor(kSelectionUnfocused);
+  DrawRowText(p, r, x0, text, selBrush, ToQColor(clHighlightText));
+  if (s2 - obj.Start <= obj.Length) {
+    r.setLeft(r.left() + charWidth_ * b);
+    DrawRowText(p, r, x0, text, c, Qt::black);
+  }
+}
+
+void TCodeEdit::DrawRowText(QPainter& p, const QRect& r, int x0, std::string_view text,
                             const QColor& brush, const QColor& pen) {
   if (r.width() <= 0 || r.height() <= 0) return;
   p.fillRect(r, brush);
@@ -155,7 +165,7 @@ void TCodeEdit::DrawRowText(QPainter& p, const QRect& r, int x0, const std::stri
 // other character is drawn on its own at its byte column, so wide glyphs of a fallback font stay
 // on the grid.
 void TCodeEdit::DrawCodePageText(QPainter& p, const QRect& clip, int x0, int baseline,
-                                 const std::string& text) const {
+                                 std::string_view text) const {
   const int cw = charWidth_;
   const std::size_t n = text.size();
   if (n == 0) return;
@@ -194,8 +204,8 @@ void TCodeEdit::DrawCodePageText(QPainter& p, const QRect& clip, int x0, int bas
       continue;
     }
     flush();
-    std::size_t len = platform::CharLength(std::string_view(text).substr(i));
-    std::u16string u = platform::CodePageToUtf16(std::string_view(text).substr(i, len));
+    std::size_t len = platform::CharLength(text.substr(i));
+    std::u16string u = platform::CodePageToUtf16(text.substr(i, len));
     p.drawText(x, baseline, QString::fromStdU16String(u));
     i += len;
   }

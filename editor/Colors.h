@@ -17,6 +17,7 @@ constexpr TColor clWindowText = clSystemColor | 8;
 constexpr TColor clHighlight = clSystemColor | 13;
 constexpr TColor clHighlightText = clSystemColor | 14;
 constexpr TColor clBtnFace = clSystemColor | 15;
+constexpr TColor clBtnText = clSystemColor | 18;
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;

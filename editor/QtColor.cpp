@@ -1,24 +1,21 @@
 #include "editor/QtColor.h"
 
-#include <QApplication>
-
-QColor ToQColor(TColor c, const QPalette& pal) {
+QColor ToQColor(TColor c, const QPalette& palette) {
   if (!IsSystemColor(c))
     return QColor(static_cast<int>(RedOf(c)), static_cast<int>(GreenOf(c)), static_cast<int>(BlueOf(c)));
   switch (c) {
-    case clWindow: return pal.color(QPalette::Base);
-    case clWindowText: return pal.color(QPalette::Text);
-    case clHighlight: return pal.color(QPalette::Highlight);
-    case clHighlightText: return pal.color(QPalette::HighlightedText);
-    case clBtnFace: return pal.color(QPalette::Button);
+    case clWindow: return palette.color(QPalette::Base);
+    case clWindowText: return palette.color(QPalette::Text);
+    case clHighlight: return palette.color(QPalette::Highlight);
+    case clHighlightText: return palette.color(QPalette::HighlightedText);
+    case clBtnFace: return palette.color(QPalette::Button);
+    case clBtnText: return palette.color(QPalette::ButtonText);
     case clBackground: {
-      // The desktop colour behind the caret line: a dark blue that white text reads well on,
-      // taken from the desktop's highlight so that it follows the theme.
-      QColor d = QApplication::palette().color(QPalette::Highlight).darker(170);
+      QColor d = palette.color(QPalette::Highlight).darker(170);
       if (d.lightness() > 90) d = QColor(0x1C, 0x38, 0x6A);
       return d.toRgb();
     }
-    default: return pal.color(QPalette::Window);
+    default: return palette.color(QPalette::Window);
   }
 }
 

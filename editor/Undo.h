@@ -9,12 +9,7 @@
 #include <string>
 #include <vector>
 
-// A text point: X is the column (a byte of the line), Y the line.
-struct TPoint {
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
-  friend bool operator==(const TPoint&, const TPoint&) = default;
-};
+#include "editor/Lines.h"
 
 enum TUndoKind : std::uint8_t {
   ukTypeChar = 0,     // a typed character, Enter (13) or Tab (9)

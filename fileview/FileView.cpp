@@ -280,7 +280,7 @@ void TFilesFrame::ActivateView() {
   for (TCommand c : {TCommand::FindNext, TCommand::Replace}) Host.SetEnabled(c, true);
   for (TCommand c : {TCommand::NextDiff, TCommand::PrevDiff}) Host.SetEnabled(c, ResultPresent);
   Host.ShowNote(ResultPresent ? QString::fromStdString(
-                                    compare::OptionsNote(Model.Options.IgnoreCase, Model.Options.IgnoreBlanks))
+                                    compare::OptionsNote(Model.Options))
                               : QString());
   Pane(Side1)->setFocus();
   Host.ShowCounts(Counts);
@@ -390,8 +390,19 @@ void TFilesFrame::AfterLoad(TSide side) {
 }
 
 void TFilesFrame::LoadFile(const QString& path, TSide side) {
+  if (ReadFile(path, side)) RunCompare();
+}
+
+void TFilesFrame::LoadFiles(const std::array<QString, compare::SideCount>& paths) {
+  bool any = false;
+  for (TSide s : AllSides)
+    if (!paths[s].isEmpty()) any = ReadFile(paths[s], s) || any;
+  if (any) RunCompare();
+}
+
+bool TFilesFrame::ReadFile(const QString& path, TSide side) {
   QFileInfo info(path);
-  if (!info.exists() || info.isDir()) return;
+  if (!info.exists() || info.isDir()) return false;
   auto text = std::make_shared<compare::TSideText>(compare::LoadSideText(ToPath(path)));
   // Shown without "dir/.." parts; read again by the path as given.
   const QString shown = QString::fromStdString(ToPath(path).lexically_normal().string());
@@ -403,7 +414,7 @@ void TFilesFrame::LoadFile(const QString& path, TSide side) {
   Host.SetFolder(side, ToPath(info.absolutePath()) / "");
   Pane(side)->SetReadOnly(false);  // a file of one's own can be edited and saved
   AfterLoad(side);
-  RunCompare();
+  return true;
 }
 
 void TFilesFrame::SetSourceText(const QString& caption, const std::vector<std::string>& lines, TSide side) {
@@ -447,7 +458,7 @@ void TFilesFrame::SetCaption(TSide side) {
   const QString& name = sides_[side].Name;
   QString text = name.isEmpty() ? QString() : "  " + name;
   if (ResultPresent && !name.isEmpty())
-    text += QString::fromStdString(compare::OptionsNote(Model.Options.IgnoreCase, Model.Options.IgnoreBlanks));
+    text += QString::fromStdString(compare::OptionsNote(Model.Options));
   bar->setText(text);
   bar->setToolTip(name);
 }

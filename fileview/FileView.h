@@ -64,6 +64,8 @@ class TFilesFrame : public QWidget {
   // Loads a text file into a side and compares. A path that is no file is ignored; a file that
   // cannot be read raises platform::TFileError.
   void LoadFile(const QString& path, TSide side);
+  // Loads a file into each side that names one, then compares once.
+  void LoadFiles(const std::array<QString, compare::SideCount>& paths);
   // A text handed over under a caption (library path "@" object name); the pane becomes
   // read-only, the side has no file time. Does not compare.
   void SetSourceText(const QString& caption, const std::vector<std::string>& lines, TSide side);
@@ -198,6 +200,7 @@ class TFilesFrame : public QWidget {
   void FontCommand();
   void EditMenuOpened();
   void ShowSide(std::shared_ptr<compare::TSideText> text, TSide side);
+  bool ReadFile(const QString& path, TSide side);
   void AfterLoad(TSide side);
   void SetCaption(TSide side);
   void MarkEdited(TSide side, bool edited);

@@ -32,10 +32,7 @@ class TPaneSearchTarget : public TSearchPane {
  public:
   explicit TPaneSearchTarget(TCodeEdit& pane) : pane_(pane) {}
   int LineCount() const override { return pane_.Lines().Count(); }
-  std::string_view LineText(int line) const override {
-    const std::string_view s = pane_.Lines().Get(line);
-    return s.substr(0, static_cast<std::size_t>(pane_.Lines().GetLineObj(line).Length));
-  }
+  std::string_view LineText(int line) const override { return pane_.Lines().Get(line); }
   int CaretX() const override { return pane_.CaretPos().X; }
   int CaretY() const override { return pane_.CaretPos().Y; }
   void MoveCaretTo(int x, int y) override { pane_.MoveCaretTo(TPoint{x, y}); }

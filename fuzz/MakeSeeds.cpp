@@ -59,6 +59,12 @@ int main(int argc, char** argv) {
   Save(dir / "Diff", "texts.txt",
        Bytes("\x38" "forward\nglobal type w_main\n\tinteger i\nend type\n\0"
                    "forward\nGLOBAL TYPE w_main\ninteger  i\n\nend type\nend forward\n"));
+  // Inline: two PowerScript texts split at a NUL, with comments, strings and GB18030 text.
+  Save(dir / "Inline", "script.txt",
+       Bytes("x = 1 // old\n/* a\n * b /* c */ */ y = 'it~'s'\nls = \"\xD6\xD0~\"//\" + \"\x81\x7E\"\n"
+             "MessageBox(\"Error\", ls, Exclamation!)\n\0"
+             "x = 2 // new\nz = 3\ny = 'it~'s!'\nls = \"\xD6\xD0~\"//\" + \"\x81\x7E\" /* end\n"
+             "MessageBox(\"Error\", ls, StopSign!)\n"));
   // PbParse: script objects (new and old event syntax, binary data) and DataWindow syntax.
   Save(dir / "PbParse", "w_main.srw",
        "$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\nend type\r\nend forward\r\n\r\n"

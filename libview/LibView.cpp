@@ -144,7 +144,11 @@ TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent),
   column->setSpacing(0);
   CreateToolBar();
   column->addWidget(ToolBar1);
+  column->addWidget(CreateLists(), 1);
+  CreateOpenDialog();
+}
 
+QWidget* TLibFrame::CreateLists() {
   auto* lists = new QWidget(pnlMain);
   auto* cell = new QGridLayout(lists);
   cell->setContentsMargins(0, 0, 0, 0);
@@ -166,7 +170,6 @@ TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent),
   lvObjs->setPalette(tip);
   cell->addWidget(lvObjs, 0, 0);
   cell->addWidget(lvLibs, 0, 0);
-  column->addWidget(lists, 1);
 
   connect(lvLibs->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& selected, const QItemSelection& deselected) {
@@ -179,7 +182,10 @@ TLibFrame::TLibFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent),
               if (i.column() == 0)
                 if (QTreeWidgetItem* item = lvLibs->ItemAt(i)) lvLibsSelectItem(item, true);
           });
+  return lists;
+}
 
+void TLibFrame::CreateOpenDialog() {
   OpenDialog1 = new QFileDialog(this);
   OpenDialog1->setObjectName("OpenDialog1");
   OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
@@ -263,6 +269,7 @@ TListView* TLibFrame::CreateList(QWidget* parent, const char* name,
   list->OnCustomDrawItemAfter = [this](TListView& sender, QPainter& canvas, const QTreeWidgetItem& item,
                                        const QRect& r) { lvLibsCustomDrawItemAfter(sender, canvas, item, r); };
   connect(list, &TListView::DblClick, this, [this] { lvLibsDblClick(); });
+  list->installEventFilter(this);
   return list;
 }
 
@@ -330,13 +337,7 @@ void TLibFrame::FitColumns() {
   lvLibsResize(*lvObjs);
 }
 
-void TLibFrame::lvLibsResize(TMyListView& View) {
-  double sum = 0;
-  for (int c = 0; c < View.columnCount(); ++c) sum += View.columnWidth(c);
-  if (sum <= 0) return;
-  const double ratio = View.viewport()->width() / sum;
-  for (int c = 0; c < View.columnCount(); ++c) View.setColumnWidth(c, static_cast<int>(View.columnWidth(c) * ratio));
-}
+void TLibFrame::lvLibsResize(TMyListView& View) { View.FitColumnsToContents(); }
 
 void TLibFrame::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
@@ -348,6 +349,9 @@ void TLibFrame::showEvent(QShowEvent* event) {
 
 bool TLibFrame::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ToolBar1 && event->type() == QEvent::Resize) ToolBar1Resize();
+  // The columns follow the window's size.
+  if ((watched == lvLibs || watched == lvObjs) && event->type() == QEvent::Resize)
+    lvLibsResize(*static_cast<TListView*>(watched));
   return QWidget::eventFilter(watched, event);
 }
 
@@ -472,14 +476,29 @@ void TLibFrame::OpenDialog1TypeChange(int index) { FilterIndex = index; }
 
 void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   if (Pairing() || Files.empty()) return;
+  TAddProblems problems;
+  AddFiles(Files, Side1 ? compare::Side1 : compare::Side2, FilterIndex, problems);
+  Host.SetFolder(Side1 ? compare::Side1 : compare::Side2, FolderOf(Files.front()));
+  ReportAddProblems(problems);
+  CompareLibraries();
+  ShowLibraries();
+}
+
+void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fileType, TAddProblems& problems) {
   std::vector<fs::path> missing;
-  TLibSelection selection = CollectLibFiles(Files, FilterIndex, missing);
+  TLibSelection selection = CollectLibFiles(files, fileType, missing);
+  for (const fs::path& m : missing)
+    if (std::find(problems.Missing.begin(), problems.Missing.end(), m) == problems.Missing.end())
+      problems.Missing.push_back(m);
+  for (const fs::path& f : files) {
+    const fs::path whole = fs::absolute(f);
+    if (std::find(sideFiles_[side].begin(), sideFiles_[side].end(), whole) == sideFiles_[side].end())
+      sideFiles_[side].push_back(whole);
+  }
   RemovePlaceholders(LibList1);
   RemovePlaceholders(LibList2);
-  TLibSelection& list = Side1 ? LibList1 : LibList2;
-  Host.SetFolder(Side1 ? compare::Side1 : compare::Side2, FolderOf(Files.front()));
+  TLibSelection& list = side == Side1 ? LibList1 : LibList2;
   std::vector<fs::path> added;  // by this command: named again (targets share libraries), merged
-  QStringList duplicates;
   for (auto& item : selection) {
     const fs::path path = item.Rec->Path.lexically_normal();
     if (std::find(added.begin(), added.end(), path) != added.end()) continue;
@@ -489,29 +508,55 @@ void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
     if (!present) {
       added.push_back(path);
       list.push_back(std::move(item));
-    } else if (!Side1 && !duplicates.contains(Utf8(item.Key))) {
-      duplicates << Utf8(item.Key);
+    } else if (side != Side1 && !problems.Duplicates.contains(Utf8(item.Key))) {
+      problems.Duplicates << Utf8(item.Key);
     }
   }
-  ReportAddProblems(missing, duplicates);
   LibCounts.Count1 = static_cast<std::int32_t>(LibList1.size());
   LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
-  CompareLibraries();
-  ShowLibraries();
+}
+
+std::vector<fs::path> TLibFrame::SideFiles(TSide side) const { return sideFiles_[side]; }
+
+void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides) {
+  if (Pairing()) return;
+  TAddProblems problems;
+  for (TSide side : compare::AllSides) {
+    for (const fs::path& file : sides[side]) {
+      std::error_code ec;
+      if (!fs::exists(file, ec)) {
+        problems.Missing.push_back(file);
+        continue;
+      }
+      const fs::path ext = file.extension();
+      const int type = platform::SameNameNoCase(ext, fs::path(".pbt"))   ? ftTarget
+                       : platform::SameNameNoCase(ext, fs::path(".pbw")) ? ftWorkspace
+                                                                                     : ftLibraries;
+      try {
+        AddFiles({file}, side, type, problems);
+      } catch (const std::exception& e) {
+        problems.Unreadable << Utf8(e.what());
+      }
+    }
+  }
+  ReportAddProblems(problems);
+  if (LibList1.empty() && LibList2.empty()) return;
+  Guarded([this] {
+    CompareLibraries();
+    ShowLibraries();
+  });
 }
 
 // One message for everything an add command could not take, however many files it named.
-void TLibFrame::ReportAddProblems(const std::vector<fs::path>& missing, const QStringList& duplicates) {
+void TLibFrame::ReportAddProblems(const TAddProblems& problems) {
   QStringList lines;
-  for (const fs::path& m : missing) {
-    const QString line = PathQ(m) + " does not exist";
-    if (!lines.contains(line)) lines << line;
-  }
+  for (const fs::path& m : problems.Missing) lines << PathQ(m) + " does not exist";
+  lines << problems.Unreadable;
   const auto notThere = lines.size();
-  for (const QString& d : duplicates) lines << d + " already in Destination";
+  for (const QString& d : problems.Duplicates) lines << d + " already in Destination";
   if (lines.isEmpty()) return;
   if (lines.size() > 1)
-    lines.prepend(QString("%1 do not exist, %2 already in Destination:").arg(notThere).arg(duplicates.size()));
+    lines.prepend(QString("%1 do not exist, %2 already in Destination:").arg(notThere).arg(problems.Duplicates.size()));
   Host.ShowInformation(lines.join('\n'));
 }
 
@@ -607,6 +652,7 @@ void TLibFrame::ShowLibraries() {
         NewRow(LibraryRowCells(LibList1[i], LibList2[i]), i, LibList1[i].Rec->CompareResult, 0, blank, *lvLibs));
   AddRowsByCaption(*lvLibs, rows);
   filling_ = false;
+  lvLibsResize(*lvLibs);
   ViewMode = 0;
   Host.ShowCounts(LibCounts);
 }
@@ -622,6 +668,7 @@ void TLibFrame::lvLibsSelectItem(QTreeWidgetItem* Item, bool /*Selected*/) {
 void TLibFrame::tbClear1Click() {
   if (ViewMode == 1 || Pairing()) return;
   LibList1.clear();
+  sideFiles_[Side1].clear();
   LibCounts.Count1 = 0;
   RemovePlaceholders(LibList2);
   CompareLibraries();
@@ -631,6 +678,7 @@ void TLibFrame::tbClear1Click() {
 void TLibFrame::tbClear2Click() {
   if (ViewMode == 1 || Pairing()) return;
   LibList2.clear();
+  sideFiles_[Side2].clear();
   LibCounts.Count2 = 0;
   RemovePlaceholders(LibList1);
   CompareLibraries();
@@ -732,6 +780,7 @@ void TLibFrame::ShowObjects() {
   lvObjs->SetColumnTag(6, 0);
   lvObjs->SortByColumn(6);
   filling_ = false;
+  lvLibsResize(*lvObjs);
   lvObjs->raise();
   ViewMode = 1;
   Host.ShowCounts(ObjCounts);

@@ -86,6 +86,11 @@ class TLibFrame : public QWidget {
   // Adds the libraries of a dialog selection (read as FilterIndex says) to side 1 or side 2,
   // then pairs both sides again and refills the list.
   void AddLibraries(const std::vector<fs::path>& Files, bool Side1);
+  // The files the user added to a side (not the libraries they expand to), in the order added;
+  // and the same lists put back at the next start: added and paired again, with one message for
+  // whatever is gone.
+  std::vector<fs::path> SideFiles(compare::TSide side) const;
+  void RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides);
   void CompareLibraries();
   bool CheckLibraryContents(const fs::path& Path1, const fs::path& Path2);
   void ShowLibraries();
@@ -161,11 +166,21 @@ class TLibFrame : public QWidget {
 
  private:
   void CreateToolBar();
+  QWidget* CreateLists();
+  void CreateOpenDialog();
   TListView* CreateList(QWidget* parent, const char* name,
                         const std::vector<std::tuple<const char*, int, bool>>& columns);
   void BindOpen(void (TLibFrame::*handler)(compare::TSide), const char* caption);
   void SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple);
-  void ReportAddProblems(const std::vector<fs::path>& missing, const QStringList& duplicates);
+  // What an add could not take: files and listed libraries that do not exist or cannot be read,
+  // and (side 2) names already on the side.
+  struct TAddProblems {
+    std::vector<fs::path> Missing;
+    QStringList Unreadable;
+    QStringList Duplicates;
+  };
+  void AddFiles(const std::vector<fs::path>& files, compare::TSide side, int fileType, TAddProblems& problems);
+  void ReportAddProblems(const TAddProblems& problems);
   void LoadHistory(QComboBox* box, const fs::path& file);
   void FitColumns();
   TObjectCheck& Check(TReadReport* report);
@@ -183,6 +198,7 @@ class TLibFrame : public QWidget {
   void AddRowsByCaption(TListView& list, Rows rows);
 
   TObjectCheck check_;
+  std::array<std::vector<fs::path>, compare::SideCount> sideFiles_;
   int pairing_ = 0;
   bool columnsToFit_ = false;
   // Damage met by the current operation: which libraries were read and what the reader found.

@@ -178,5 +178,57 @@ bool TMyListView::IsNumericColumn(int column) const {
 void TMyListView::HeaderClicked(int column) { SortByColumn(column); }
 
 void TMyListView::DividerDragEnded(int column) {
+  // Widths set before the first fit are the designed ones, not the user's.
+  if (!fitting_ && fitted_ && column >= 0) {
+    if (userSized_.size() <= static_cast<std::size_t>(column)) userSized_.resize(static_cast<std::size_t>(column) + 1);
+    userSized_[static_cast<std::size_t>(column)] = true;
+  }
   if (ColumnTag(column) != 0) UpdateHeaderMark(column);
+}
+
+bool TMyListView::UserSized(int column) const {
+  return column >= 0 && static_cast<std::size_t>(column) < userSized_.size() && userSized_[static_cast<std::size_t>(column)];
+}
+
+int TMyListView::ContentWidth(int column, int iconRoom) const {
+  const QFontMetrics caption(header()->font()), cells(font());
+  int width = caption.horizontalAdvance(headerItem()->text(column)) + 24;  // room for the sort mark
+  // Only the longest texts can be the widest; wide (double-width) characters count twice.
+  constexpr int kMeasured = 64;
+  std::vector<std::pair<int, const QTreeWidgetItem*>> longest;
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = topLevelItem(i);
+    const QString text = item->text(column);
+    int weight = 0;
+    for (QChar c : text) weight += c.unicode() >= 0x1100 ? 2 : 1;
+    longest.emplace_back(weight, item);
+    if (longest.size() > 4 * kMeasured) {
+      std::nth_element(longest.begin(), longest.begin() + kMeasured, longest.end(),
+                       [](const auto& a, const auto& b) { return a.first > b.first; });
+      longest.resize(kMeasured);
+    }
+  }
+  // Measured as the rows draw them: the item delegate knows the font, the icon and the margins.
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  for (const auto& [weight, item] : longest) {
+    const QModelIndex index = indexFromItem(item, column);
+    int w = itemDelegateForIndex(index)->sizeHint(option, index).width() + 4;
+    if (column == 0) w += iconRoom + (rootIsDecorated() ? indentation() : 0);
+    width = std::max(width, std::max(w, cells.horizontalAdvance(item->text(column)) + 12));
+  }
+  return std::clamp(width, MinColumnWidth, MaxColumnWidth);
+}
+
+void TMyListView::FitColumnsToContents(int iconRoom) {
+  fitting_ = true;
+  int total = 0;
+  for (int c = 0; c < columnCount(); ++c) {
+    if (!UserSized(c)) setColumnWidth(c, ContentWidth(c, iconRoom));
+    total += columnWidth(c);
+  }
+  const int spare = viewport()->width() - total;
+  if (spare > 0 && !UserSized(0)) setColumnWidth(0, columnWidth(0) + spare);
+  fitting_ = false;
+  fitted_ = true;
 }

@@ -48,6 +48,14 @@ class TMyListView : public QTreeWidget {
   int HeaderMark(int column) const;
   const std::vector<QIcon>& HeaderImages() const { return images_; }
 
+  // Sizes every column the user has not sized by hand to its contents (caption and sort mark,
+  // cells, the first column's icon room), between MinColumnWidth and MaxColumnWidth; room left
+  // in the viewport goes to the first column. Long lists are measured by their longest texts.
+  void FitColumnsToContents(int iconRoom = 0);
+  bool UserSized(int column) const;
+  static constexpr int MinColumnWidth = 36;
+  static constexpr int MaxColumnWidth = 360;
+
   Qt::Alignment ColumnAlignment(int column) const;
   bool IsNumericColumn(int column) const;
 
@@ -62,7 +70,12 @@ class TMyListView : public QTreeWidget {
   void DividerDragEnded(int column);
   void Sort(int column);
 
+  int ContentWidth(int column, int iconRoom) const;
+
   std::vector<int> tags_;
   std::vector<int> marks_;
+  std::vector<bool> userSized_;
+  bool fitting_ = false;
+  bool fitted_ = false;
   std::vector<QIcon> images_;
 };

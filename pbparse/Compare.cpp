@@ -478,7 +478,8 @@ std::vector<TSectionRow> SectionRows(const TStructuredDiff& diff, const TStructu
 }
 
 TSectionView BuildSectionView(const std::vector<std::string>& lines1, const std::vector<std::string>& lines2,
-                              std::string_view name1, std::string_view name2, const TCompareRules& rules) {
+                              std::string_view name1, std::string_view name2, const TCompareRules& rules,
+                              const std::vector<std::string>* compared1, const std::vector<std::string>* compared2) {
   TSectionView view;
   TStructure s1 = ParseStructure(lines1, name1), s2 = ParseStructure(lines2, name2);
   const bool dataWindows = s1.Type == TTextType::DataWindow && s2.Type == TTextType::DataWindow;
@@ -493,13 +494,18 @@ TSectionView BuildSectionView(const std::vector<std::string>& lines1, const std:
     s1 = ParseStructure(view.Lines1);
     s2 = ParseStructure(view.Lines2);
   }
-  view.Diff = CompareStructures(s1, view.Lines1, s2, view.Lines2, rules);
+  // What the comparison reads: for script objects the lines given for it, when they match.
+  const bool instead = !dataWindows && compared1 && compared2 && compared1->size() == lines1.size() &&
+                       compared2->size() == lines2.size();
+  const std::vector<std::string>& read1 = instead ? *compared1 : view.Lines1;
+  const std::vector<std::string>& read2 = instead ? *compared2 : view.Lines2;
+  view.Diff = CompareStructures(s1, read1, s2, read2, rules);
   view.Structured = view.Diff.Structured;
   view.Reason = view.Diff.Reason;
   view.Structure1 = std::move(s1);
   view.Structure2 = std::move(s2);
   if (!view.Structured) return view;
-  view.Rows = SectionRows(view.Diff, view.Structure1, view.Lines1, view.Structure2, view.Lines2, rules,
+  view.Rows = SectionRows(view.Diff, view.Structure1, read1, view.Structure2, read2, rules,
                           dataWindows ? &view.Origins1 : nullptr, dataWindows ? &view.Origins2 : nullptr);
   if (!dataWindows) return view;
   // Which lines carry a counted change: those of an item's attribute, or of an item's object

@@ -104,8 +104,11 @@ struct TSectionView {
 };
 
 // `name1` and `name2` name the texts (a file or object name; its extension helps tell a
-// DataWindow, query or pipeline).
+// DataWindow, query or pipeline). `compared1` and `compared2`, when given, are what script objects
+// are compared by instead of their lines, line for line (the lines without their comments).
 TSectionView BuildSectionView(const std::vector<std::string>& lines1, const std::vector<std::string>& lines2,
-                              std::string_view name1, std::string_view name2, const TCompareRules& rules);
+                              std::string_view name1, std::string_view name2, const TCompareRules& rules,
+                              const std::vector<std::string>* compared1 = nullptr,
+                              const std::vector<std::string>* compared2 = nullptr);
 
 }  // namespace pbparse

@@ -21,6 +21,7 @@
 #include <memory>
 #include <sstream>
 
+#include "LibWriter.h"
 #include "app/About.h"
 #include "app/ExeDir.h"
 #include "app/Main.h"
@@ -163,6 +164,8 @@ class MainFormTest : public QObject {
     row("mnuCopyBlockLeft", "Copy Block &Left", "Ctrl+Alt+L", "dh");
     row("mnuIgnoreBlanks", "忽略空格", "", "e");
     row("mnuIgnoreCase", "忽略大小写", "", "e");
+    row("mnuIgnoreComments", "忽略注释", "", "e");
+    row("mnuAlignSimilar", "对齐相似行", "", "e");
     row("mnuShowDiffsOnly", "只显示不同部分", "", "e");
     row("mnuHorzSplit", "横排窗口", "Ctrl+H", "e");
     row("Added1", "设置[增加]颜色", "", "e");
@@ -227,6 +230,9 @@ class MainFormTest : public QObject {
     QCOMPARE(bar->PanelText(4), QString::fromUtf8("减少"));
     QCOMPARE(bar->PanelText(6), QString::fromUtf8("左0行:右0行"));
     QVERIFY(bar->PanelRect(7).right() >= bar->width() - 3);  // the last panel stretches
+    // A longer text widens its panel to show it whole.
+    f.ShowCounts({1228, 1259, 0, 0, 0});
+    QVERIFY(bar->PanelRect(6).width() >= bar->fontMetrics().horizontalAdvance(bar->PanelText(6)));
     // The owner-drawn labels sit on their colours.
     QImage img = bar->grab().toImage();
     QCOMPARE(QColor(img.pixel(bar->PanelRect(0).bottomRight() - QPoint(1, 1))), QColor(0xA8, 0xCC, 0xF0));
@@ -598,6 +604,66 @@ class MainFormTest : public QObject {
                            "\nAddColor=$00F0CCA8\nModColor=$006FFB8A\nDelColor=$00BB77FF\nFont.Name=Courier New\n"
                            "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\n";
     QCOMPARE(QString::fromStdString(ReadAll(Ini())), QString::fromStdString(expected));
+  }
+
+  void theLibraryListComesBackAtTheNextStart() {
+    testsupport::TTempDir dir;
+    testsupport::TLibWriter w(false);
+    w.AddNode({{"w_a.srw", "a\r\n", 10}});
+    const std::string lib = w.Build();
+    const fs::path one = dir.Write("one/x.pbl", lib), two = dir.Write("two/x.pbl", lib), gone = dir.Write("two/y.pbl", lib);
+    TMainForm& f = NewForm();
+    f.LibFrame->AddLibraries({one}, true);
+    f.LibFrame->AddLibraries({two, gone}, false);
+    QVERIFY(CloseForm());
+    fs::remove(gone);
+    QStringList told;
+    TMainForm& g = NewForm();
+    g.OnShowInformation = [&](const QString& text) { told << text; };
+    QTRY_COMPARE(g.LibFrame->lvLibs->topLevelItemCount(), 1);
+    QCOMPARE(g.LibFrame->LibCounts.Count1, 1);
+    QCOMPARE(g.LibFrame->LibCounts.Count2, 1);
+    QCOMPARE(told, QStringList({QString::fromStdString(gone.string()) + " does not exist"}));
+    // Stored as the files added, with absolute paths, in the order added.
+    QVERIFY(CloseForm());
+    const std::string ini = ReadAll(Ini());
+    QVERIFY(ini.find("Side1.1=" + one.string() + "\n") != std::string::npos);
+    QVERIFY(ini.find("Side2.1=" + two.string() + "\n") != std::string::npos);
+    QVERIFY(ini.find("Side2.2=") == std::string::npos);  // told once, then forgotten
+  }
+
+  void theCommandLineNamesSidesOrFiles() {
+    testsupport::TTempDir dir;
+    testsupport::TLibWriter w(false);
+    w.AddNode({{"w_a.srw", "a\r\n", 10}});
+    const fs::path lib1 = dir.Write("one/x.pbl", w.Build()), lib2 = dir.Write("two/x.pbl", w.Build());
+    const fs::path text1 = dir.Write("a.txt", "1\r\n2\r\n"), text2 = dir.Write("b.txt", "1\r\n3\r\n");
+    auto q = [](const fs::path& p) { return QString::fromStdString(p.string()); };
+    // Two library files: the object list.
+    TMainForm& f = NewForm();
+    f.OpenArguments({q(lib1), q(lib2)});
+    QTRY_VERIFY(f.mnuObjs->isChecked());
+    QCOMPARE(f.LibFrame->ObjCounts.Count1, 1);
+    QCOMPARE(f.LibFrame->ObjCounts.Count2, 1);
+    // Two text files: the source view.
+    TMainForm& g = NewForm();
+    g.OpenArguments({q(text1), q(text2)});
+    QTRY_VERIFY(g.FilesFrame->ResultPresent);
+    QCOMPARE(g.FilesFrame->Counts.Changed, 1);
+    // One side: side 1 of the library list.
+    TMainForm& h = NewForm();
+    h.OpenArguments({q(lib1)});
+    QTRY_COMPARE(h.LibFrame->LibCounts.Count1, 1);
+    QCOMPARE(h.LibFrame->LibCounts.Count2, 0);
+    // A side and a file, or a missing file: told, and the window stays as it is.
+    QStringList errors;
+    TMainForm& k = NewForm();
+    k.OnShowError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
+    k.OpenArguments({q(lib1), q(text1)});
+    QTRY_COMPARE(errors.size(), 1);
+    k.OpenArguments({q(dir.Path() / "none.txt")});
+    QTRY_COMPARE(errors.size(), 2);
+    QVERIFY(errors[1].contains("none.txt"));
   }
 
   void settingsAreApplied() {

@@ -64,8 +64,10 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValue) {
   s.Horizontal = true;
   s.Folder1 = "/home/user/库/";
   s.Folder2 = "/tmp/";
+  s.Sides = {std::vector<std::string>{"/a/one.pbl", "/a/b/app.pbt"}, std::vector<std::string>{"/c/ws.pbw"}};
   WriteSettings(ini, s, true);
   TSettings r = ReadSettings(ini);
+  EXPECT_EQ(r.Sides, s.Sides);
   EXPECT_EQ(r.Bounds, s.Bounds);
   EXPECT_EQ(r.Add, s.Add);
   EXPECT_EQ(r.Mod, s.Mod);
@@ -76,6 +78,17 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValue) {
   EXPECT_EQ(r.Folder1, s.Folder1);
   EXPECT_EQ(r.Folder2, s.Folder2);
   EXPECT_NE(Get().find("ModColor=$FF00000F\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, AShorterSideLeavesNoStaleKeys) {
+  TIniFile ini(path_);
+  TSettings s;
+  s.Sides[0] = {"/a.pbl", "/b.pbl", "/c.pbl"};
+  WriteSettings(ini, s, true);
+  s.Sides[0] = {"/d.pbl"};
+  WriteSettings(ini, s, true);
+  EXPECT_EQ(ReadSettings(ini).Sides[0], std::vector<std::string>({"/d.pbl"}));
+  EXPECT_EQ(Get().find("Side1.2"), std::string::npos);
 }
 
 TEST_F(SettingsTest, ColoursReadAsDollarHexOrDecimalOnly) {

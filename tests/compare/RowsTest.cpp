@@ -160,11 +160,13 @@ TEST(Report, Header) {
   EXPECT_EQ(custom[0], "Difference Report - D");
 }
 
-TEST(OptionsNote, AllFourCombinations) {
+TEST(OptionsNote, NamesTheOptionsThatAreOn) {
   EXPECT_EQ(OptionsNote(false, false), "");
   EXPECT_EQ(OptionsNote(true, false), "  (Case Ignored)");
   EXPECT_EQ(OptionsNote(false, true), "  (Blanks Ignored)");
   EXPECT_EQ(OptionsNote(true, true), "  (Case Ignored, Blanks Ignored)");
+  EXPECT_EQ(OptionsNote(compare::TCompareOptions{.IgnoreBlanks = true, .IgnoreComments = true, .AlignSimilar = true}),
+            "  (Blanks Ignored, Comments Ignored, Similar Lines Aligned)");
 }
 
 TEST(FillRows, RecordsOutsideTheTextsAreRefused) {

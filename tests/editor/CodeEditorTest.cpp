@@ -9,11 +9,13 @@
 #include <QWheelEvent>
 
 #include "editor/CodeEditor.h"
+#include "editor/QtColor.h"
 #include "platform/CodePage.h"
 
 using Lines = std::vector<std::string>;
 Q_DECLARE_METATYPE(Lines)
 Q_DECLARE_METATYPE(TPoint)
+Q_DECLARE_METATYPE(QList<QPoint>)
 
 namespace {
 
@@ -509,6 +511,102 @@ class TCodeEditTest : public QObject {
                        Qt::NoButton, {}, Qt::NoScrollPhase, false);
     QApplication::sendEvent(e.viewport(), &wheel2);
     QCOMPARE(e.TopLine(), 4);
+  }
+
+  // A byte that is no character of the code page comes back as it was; the Unicode text beside
+  // it is for other programs.
+  void clipboardKeepsTheBytesOfACopy() {
+    const std::string odd = "c\xA9 2003";
+    const std::u16string unicode = platform::CodePageToUtf16(odd);
+    const QByteArray utf8 = QString::fromStdU16String(unicode).toUtf8();
+    QVERIFY(platform::Utf8ToCodePage(std::string_view(utf8.constData(), utf8.size())) != odd);
+    TCodeEdit& e = Make({odd, "next"});
+    e.SetSelStart(0);
+    e.SetSelLength(static_cast<int>(odd.size()));
+    Keys(&e, "<C-C>");
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(data->data(TCodeEdit::kCodePageMime), QByteArray(odd.data(), static_cast<int>(odd.size())));
+    QCOMPARE(data->text(), QString::fromStdU16String(unicode));
+    e.MoveCaretTo({4, 1});
+    Keys(&e, "<C-V>");
+    QCOMPARE(e.Lines().ToVector(), (Lines{odd, "next" + odd}));
+  }
+
+  void partlyVisibleBottomRowIsPainted_data() {
+    QTest::addColumn<bool>("findFarDown");
+    QTest::newRow("after a resize") << false;
+    QTest::newRow("after a find moved the caret far down") << true;
+  }
+
+  // Every row that shows is painted, however PageRows was last set.
+  void partlyVisibleBottomRowIsPainted() {
+    QFETCH(bool, findFarDown);
+    TCodeEdit& e = Make(Lines(100, "text"));
+    for (int i = 0; i < 100; ++i) e.Lines().GetLineObj(i).Color = 0x6FFB8A;
+    const int lh = e.LineHeight();
+    while ((e.viewport()->height() - e.TopMargin()) % lh < lh / 2) {
+      e.resize(e.width(), e.height() + 1);
+      QCoreApplication::processEvents();
+    }
+    if (findFarDown) e.MoveCaretTo({0, 80});
+    const int whole = (e.viewport()->height() - e.TopMargin()) / lh;
+    const int y = e.TopMargin() + whole * lh + 1;
+    QCOMPARE(Pixel(e, e.viewport()->width() - 5, y), QColor(0x8A, 0xFB, 0x6F));
+  }
+
+  void wheelAddsUpToNotches_data() {
+    QTest::addColumn<QList<QPoint>>("deltas");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("handled");
+    QTest::addColumn<QList<int>>("notches");
+    QTest::addColumn<int>("topLine");
+    QTest::addColumn<int>("leftCol");
+    const QList<int> none;
+    QTest::newRow("a notch in three parts") << QList<QPoint>{{0, -40}, {0, -40}, {0, -40}} << 0 << true << QList<int>{-120} << 11 << 0;
+    QTest::newRow("two notches at once") << QList<QPoint>{{0, -240}} << 0 << true << QList<int>{-120, -120} << 12 << 0;
+    QTest::newRow("a turn back starts afresh") << QList<QPoint>{{0, -80}, {0, 120}} << 0 << true << QList<int>{120} << 9 << 0;
+    QTest::newRow("unhandled, three lines a notch") << QList<QPoint>{{0, -60}, {0, -60}} << 0 << false << QList<int>{-120} << 13 << 0;
+    QTest::newRow("horizontal wheel, a column a notch") << QList<QPoint>{{-60, 0}, {-60, 0}, {-120, 0}} << 0 << true << none << 10 << 2;
+    QTest::newRow("Shift turns the wheel sideways") << QList<QPoint>{{0, -120}} << int(Qt::ShiftModifier) << true << none << 10 << 1;
+  }
+
+  void wheelAddsUpToNotches() {
+    QFETCH(QList<QPoint>, deltas);
+    QFETCH(int, modifiers);
+    QFETCH(bool, handled);
+    QFETCH(QList<int>, notches);
+    QFETCH(int, topLine);
+    QFETCH(int, leftCol);
+    TCodeEdit& e = Make(Lines(100, "x"));
+    e.SetTopLine(10);
+    QList<int> got;
+    e.OnMouseWheel = [&](TCodeEdit*, Qt::KeyboardModifiers, int delta, QPoint, bool& h) {
+      got << delta;
+      h = handled;
+      if (handled) e.VertScroll(delta < 0 ? TCodeEdit::scLineDown : TCodeEdit::scLineUp);
+    };
+    for (const QPoint& d : deltas) {
+      QWheelEvent wheel(QPointF(50, 50), e.viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), d, Qt::NoButton,
+                        Qt::KeyboardModifiers(modifiers), Qt::NoScrollPhase, false);
+      QApplication::sendEvent(e.viewport(), &wheel);
+    }
+    QCOMPARE(got, notches);
+    QCOMPARE(e.TopLine(), topLine);
+    QCOMPARE(e.LeftCol(), leftCol);
+  }
+
+  void systemColoursComeFromThePalette() {
+    QPalette pal;
+    pal.setColor(QPalette::Base, Qt::yellow);
+    pal.setColor(QPalette::ButtonText, Qt::red);
+    pal.setColor(QPalette::Highlight, QColor(0x30, 0x60, 0xC0));
+    QCOMPARE(ToQColor(0x336699, pal), QColor(0x99, 0x66, 0x33));
+    QCOMPARE(ToQColor(clWindow, pal), QColor(Qt::yellow));
+    QCOMPARE(ToQColor(clBtnText, pal), QColor(Qt::red));
+    QVERIFY(ToQColor(clBackground, pal).lightness() <= 90);
+    TCodeEdit& e = Make({});
+    e.setPalette(pal);
+    QCOMPARE(e.ToQColor(clWindow), QColor(Qt::yellow));
   }
 
   void draggingBelowThePaneScrollsOneLinePerMove() {

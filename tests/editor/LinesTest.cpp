@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 #include "editor/Lines.h"
@@ -231,6 +232,196 @@ TEST(Lines, SetModifiedMarksEveryLineOnlyOnAChange) {
   EXPECT_FALSE(lines.GetLineObj(1).Modified);
   lines.SetModified(false);
   EXPECT_FALSE(lines.GetLineObj(0).Modified);
+}
+
+// ---- Lines of another text ------------------------------------------------------------------
+
+struct VectorSource : TLineSource {
+  std::vector<std::string> lines;
+  explicit VectorSource(std::vector<std::string> l) : lines(std::move(l)) {}
+  std::int32_t Count() const override { return static_cast<std::int32_t>(lines.size()); }
+  std::string_view Line(std::int32_t i) const override { return lines[static_cast<std::size_t>(i)]; }
+};
+
+// A store whose every line refers to the same line of `text`, unmodified.
+std::shared_ptr<VectorSource> FillByReference(TLines& lines, const std::vector<std::string>& text) {
+  auto source = std::make_shared<VectorSource>(text);
+  lines.Clear();
+  lines.SetSource(source);
+  for (int i = 0; i < source->Count(); ++i) lines.AddRef(i);
+  lines.SetModified(false);
+  return source;
+}
+
+TEST(LinesReferences, ReadTheSourceWithoutCopyingUntilALineIsChanged) {
+  FakeEditor ed;
+  TLines lines(&ed);
+  int changes = 0;
+  lines.OnChange = [&](TLines*) { ++changes; };
+  auto source = FillByReference(lines, {"alpha", "", std::string(300, 'w')});
+  EXPECT_EQ(lines.Get(0).data(), source->lines[0].data());  // the source's own bytes
+  EXPECT_EQ(lines.Text(), "alpha\r\n\r\n" + std::string(300, 'w'));
+  EXPECT_EQ(ed.maxLineLen, 300);
+  EXPECT_EQ(lines.GetLineObj(2).Start, 9);
+  EXPECT_EQ(lines.GetLineObj(0).Color, ed.color);
+  EXPECT_EQ(lines.SourceLine(1), 1);
+  EXPECT_EQ(changes, 3);
+
+  lines.Put(0, "beta!");
+  EXPECT_EQ(lines.Get(0), "beta!");
+  EXPECT_EQ(source->lines[0], "alpha");
+  EXPECT_EQ(lines.SourceLine(0), -1);
+  EXPECT_EQ(lines.SourceLine(2), 2);
+  EXPECT_TRUE(lines.GetLineObj(0).Modified);
+  EXPECT_FALSE(lines.GetLineObj(2).Modified);
+  lines.Insert(1, "new");
+  lines.Delete(0);
+  EXPECT_EQ(lines.ToVector(), (std::vector<std::string>{"new", "", std::string(300, 'w')}));
+  ExpectStarts(lines);
+}
+
+TEST(LinesReferences, TheSourceLivesAsLongAsTheStoreNeedsIt) {
+  TLines lines(nullptr);
+  std::weak_ptr<VectorSource> watch;
+  {
+    auto source = FillByReference(lines, {"a", "b"});
+    watch = source;
+  }
+  ASSERT_FALSE(watch.expired());
+  EXPECT_EQ(lines.Get(1), "b");
+
+  // Another store assigned from it keeps the references and the source.
+  TLines copy(nullptr);
+  copy.Assign(lines);
+  EXPECT_EQ(copy.SourceLine(1), 1);
+  lines.Clear();
+  EXPECT_FALSE(watch.expired());
+  copy.Assign(std::vector<std::string>{"x"});
+  EXPECT_TRUE(watch.expired());
+
+  // A new source first gives the lines of the old one their own text.
+  auto first = FillByReference(lines, {"one", "two"});
+  lines.SetSource(std::make_shared<VectorSource>(std::vector<std::string>{"other"}));
+  first->lines = {"ONE", "TWO"};
+  EXPECT_EQ(lines.ToVector(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(lines.SourceLine(0), -1);
+  lines.AddRef(0);
+  EXPECT_EQ(lines.Get(2), "other");
+}
+
+TEST(LinesReferences, MisuseFailsAndChangesNothing) {
+  TLines lines(nullptr);
+  EXPECT_EQ(ErrorOf([&] { lines.AddRef(0); }), "TLines.AddRef - no source");
+  FillByReference(lines, {"a"});
+  EXPECT_EQ(ErrorOf([&] { lines.AddRef(1); }), "TLines.AddRef - source line out of bounds (1)");
+  EXPECT_EQ(ErrorOf([&] { lines.AddRef(-1); }), "TLines.AddRef - source line out of bounds (-1)");
+  EXPECT_EQ(ErrorOf([&] { lines.SourceLine(1); }), "List index out of bounds (1)");
+  EXPECT_EQ(lines.Count(), 1);
+}
+
+// ---- Editing operations -----------------------------------------------------------------------
+
+struct EditCase {
+  const char* name;
+  std::vector<std::string> before;
+  std::function<TPoint(TLines&)> edit;
+  std::vector<std::string> after;
+  TPoint end;             // the point the operation returned, where it returns one
+  std::vector<int> tags;  // line i is tagged i + 1 before: whose values each line has after
+  std::vector<bool> modified;
+};
+
+const std::vector<EditCase>& EditCases() {
+  static const std::vector<EditCase> cases = {
+      {"insert within a line", {"abcd"}, [](TLines& l) { return l.InsertText({2, 0}, "xy"); },
+       {"abxycd"}, {4, 0}, {1}, {true}},
+      {"insert several lines in the middle", {"abcd"}, [](TLines& l) { return l.InsertText({2, 0}, "x\r\ny\nz"); },
+       {"abx", "y", "zcd"}, {1, 2}, {1, 0, 0}, {true, true, true}},
+      {"insert ending in a break in the middle", {"abcd"}, [](TLines& l) { return l.InsertText({2, 0}, "x\r"); },
+       {"abx", "cd"}, {0, 1}, {1, 0}, {true, true}},
+      {"insert whole lines at column 0", {"ab", "cd"}, [](TLines& l) { return l.InsertText({0, 1}, "x\r\ny\r\n"); },
+       {"ab", "x", "y", "cd"}, {0, 3}, {1, 0, 0, 2}, {false, true, true, false}},
+      {"insert at column 0 without a final break", {"ab", "cd"}, [](TLines& l) { return l.InsertText({0, 1}, "x\ny"); },
+       {"ab", "x", "ycd"}, {1, 2}, {1, 0, 2}, {false, true, true}},
+      {"insert past the end of a line is clamped", {"ab"}, [](TLines& l) { return l.InsertText({9, 0}, "!"); },
+       {"ab!"}, {3, 0}, {1}, {true}},
+      {"remove within a line", {"abcdef"}, [](TLines& l) { l.RemoveText({1, 0}, {4, 0}); return TPoint{}; },
+       {"aef"}, {}, {1}, {true}},
+      {"remove across lines from the middle", {"abc", "def", "ghi"}, [](TLines& l) { l.RemoveText({1, 0}, {2, 2}); return TPoint{}; },
+       {"ai"}, {}, {1}, {true}},
+      {"remove whole lines from column 0", {"abc", "def", "ghi"}, [](TLines& l) { l.RemoveText({0, 0}, {0, 2}); return TPoint{}; },
+       {"ghi"}, {}, {3}, {false}},
+      {"remove from column 0 into a line", {"abc", "def"}, [](TLines& l) { l.RemoveText({0, 0}, {1, 1}); return TPoint{}; },
+       {"ef"}, {}, {2}, {true}},
+      {"remove with the ends given backwards", {"abcdef"}, [](TLines& l) { l.RemoveText({4, 0}, {1, 0}); return TPoint{}; },
+       {"aef"}, {}, {1}, {true}},
+      {"split in the middle", {"abcd"}, [](TLines& l) { l.SplitLine(0, 2); return TPoint{}; },
+       {"ab", "cd"}, {}, {1, 0}, {true, true}},
+      {"split at column 0 inserts before", {"abcd"}, [](TLines& l) { l.SplitLine(0, 0); return TPoint{}; },
+       {"", "abcd"}, {}, {0, 1}, {true, false}},
+      {"split at the end inserts after", {"abcd"}, [](TLines& l) { l.SplitLine(0, 4); return TPoint{}; },
+       {"abcd", ""}, {}, {1, 0}, {false, true}},
+      {"join two lines", {"ab", "cd"}, [](TLines& l) { l.JoinLines(0); return TPoint{}; },
+       {"abcd"}, {}, {1}, {true}},
+      {"join an empty line removes it", {"", "cd"}, [](TLines& l) { l.JoinLines(0); return TPoint{}; },
+       {"cd"}, {}, {2}, {false}},
+      {"join before an empty line removes that", {"ab", ""}, [](TLines& l) { l.JoinLines(0); return TPoint{}; },
+       {"ab"}, {}, {1}, {false}},
+  };
+  return cases;
+}
+
+// Every operation on plain lines and on lines that refer to a source: the same text, the same
+// lines keeping their values, one notification, the source untouched.
+TEST(LinesEditing, OperationsOnOwnAndReferencedLines) {
+  for (bool referenced : {false, true}) {
+    for (const EditCase& c : EditCases()) {
+      SCOPED_TRACE(std::string(c.name) + (referenced ? " (referenced)" : ""));
+      FakeEditor ed;
+      TLines lines(&ed);
+      std::shared_ptr<VectorSource> source;
+      if (referenced)
+        source = FillByReference(lines, c.before);
+      else
+        lines.Assign(c.before);
+      for (int i = 0; i < lines.Count(); ++i) lines.GetLineObj(i).Tag = i + 1;
+      int changes = 0;
+      lines.OnChange = [&](TLines*) { ++changes; };
+      const TPoint end = c.edit(lines);
+      EXPECT_EQ(lines.ToVector(), c.after);
+      if (!(c.end == TPoint{})) EXPECT_EQ(end, c.end);
+      EXPECT_EQ(changes, 1);
+      EXPECT_TRUE(lines.Modified());
+      for (int i = 0; i < lines.Count(); ++i) {
+        EXPECT_EQ(lines.GetLineObj(i).Tag, c.tags[static_cast<std::size_t>(i)]) << "line " << i;
+        EXPECT_EQ(lines.GetLineObj(i).Modified, c.modified[static_cast<std::size_t>(i)]) << "line " << i;
+      }
+      ExpectStarts(lines);
+      if (source) EXPECT_EQ(source->lines, c.before);
+    }
+  }
+}
+
+TEST(LinesEditing, LinesOutsideTheStoreFailBeforeAnyChange) {
+  TLines lines(nullptr);
+  lines.Assign(std::vector<std::string>{"ab", "cd"});
+  EXPECT_EQ(ErrorOf([&] { lines.InsertText({0, 2}, "x"); }), "List index out of bounds (2)");
+  EXPECT_EQ(ErrorOf([&] { lines.RemoveText({0, 0}, {0, 5}); }), "List index out of bounds (5)");
+  EXPECT_EQ(ErrorOf([&] { lines.SplitLine(-1, 0); }), "List index out of bounds (-1)");
+  EXPECT_EQ(ErrorOf([&] { lines.JoinLines(1); }), "List index out of bounds (2)");
+  EXPECT_EQ(lines.Text(), "ab\r\ncd");
+  EXPECT_FALSE(lines.Modified());
+}
+
+// A text inserted from the store's own lines is read before the store changes.
+TEST(LinesEditing, InsertingALineOfTheStoreItself) {
+  TLines lines(nullptr);
+  lines.Assign(std::vector<std::string>{"short", std::string(100, 'L')});
+  lines.InsertText({2, 0}, lines.Get(1));
+  lines.Insert(0, lines.Get(1));
+  lines.Put(1, lines.Get(1).substr(1));
+  EXPECT_EQ(lines.Get(0), std::string(100, 'L'));
+  EXPECT_EQ(lines.Get(1), "h" + std::string(100, 'L') + "ort");
 }
 
 }  // namespace

@@ -47,6 +47,34 @@ TEST(CliDiff, ReportAndExitStatus) {
   EXPECT_EQ(Cli(dir, {"diff", a.string()}).Exit, 2);
 }
 
+// The report after its eight header lines.
+std::string Body(const std::string& report) {
+  std::size_t at = 0;
+  for (int i = 0; i < 8 && at != std::string::npos; ++i) at = report.find('\n', at) + 1;
+  return report.substr(at);
+}
+
+TEST(CliDiff, CommentsIgnoredAndSimilarLinesAligned) {
+  TTempDir dir;
+  fs::path a = dir.Write("a.sru", "x = 1 // old\n/* (c) 2004-2005\n */\nli_a = 1\nli_b = of_get(2)\nend\n");
+  fs::path b = dir.Write("b.sru", "x = 1 // new\n/* (c) 2004-2017\n */\nli_a = 10\nof_log(\"step\")\nli_b = of_get(20)\nend\n");
+  const std::string rule(80, '=');
+  auto block = [&](const std::string& heading, const std::string& lines) { return rule + "\n" + heading + "\n" + rule + "\n" + lines; };
+  CliRun plain = Cli(dir, {"diff", "--ignore-comments", a.string(), b.string()});
+  EXPECT_EQ(plain.Exit, 1) << plain.Err;
+  EXPECT_EQ(Body(plain.Out), block("Lines modified at 4", "- li_a = 1\n+ li_a = 10\n- li_b = of_get(2)\n+ of_log(\"step\")\n") +
+                                 block("Lines added at 6", "+ li_b = of_get(20)\n"));
+  CliRun aligned = Cli(dir, {"diff", "--ignore-comments", "--align-similar", a.string(), b.string()});
+  EXPECT_EQ(Body(aligned.Out), block("Lines modified at 4", "- li_a = 1\n+ li_a = 10\n") +
+                                   block("Lines added at 5", "+ of_log(\"step\")\n") +
+                                   block("Lines modified at 5", "- li_b = of_get(2)\n+ li_b = of_get(20)\n"));
+  // Comments are compared without the option; a comment-only change is no change with it.
+  EXPECT_NE(Cli(dir, {"diff", a.string(), b.string()}).Out.find("- x = 1 // old\n+ x = 1 // new\n"), std::string::npos);
+  fs::path c = dir.Write("c.sru", "x = 1\nli_a = 1 /* was 0 */\nli_b = of_get(2)\nend // of script\n");
+  fs::path d = dir.Write("d.sru", "x = 1\nli_a = 1\nli_b = of_get(2)\nend\n");
+  EXPECT_EQ(Cli(dir, {"diff", "--ignore-comments", c.string(), d.string()}).Exit, 0);
+}
+
 TEST(CliDiff, ChangedLinesAgreeWithGnuDiffMinimal) {
   TTempDir dir;
   if (Shell(dir, "diff --version").Exit != 0) GTEST_SKIP() << "GNU diff is not installed";
@@ -97,6 +125,20 @@ TEST(CliCompare, ObjectRowsAndCounts) {
   EXPECT_EQ(libs.Exit, 1);
   EXPECT_EQ(libs.Out.substr(0, 2), "a.");
   EXPECT_NE(libs.Out.find("1 1 1 1 0\n"), std::string::npos) << libs.Out;
+}
+
+TEST(CliCompare, CommentOnlyChangesAreNoChangeUnderIgnoreComments) {
+  TTempDir dir;
+  const std::string script = "li_x = 1\r\nreturn li_x\r\n";
+  fs::create_directories(dir.Path() / "1");
+  fs::create_directories(dir.Path() / "2");
+  fs::path a = dir.Write("1/app.pbl", Library(false, {TFakeEntry{"n_a.sru", "// v1\r\n" + script, 0}}));
+  fs::path b = dir.Write("2/app.pbl", Library(true, {TFakeEntry{"n_a.sru", "/* v2\r\n   2017 */\r\n" + script + "// end\r\n", 5}}));
+  for (const char* command : {"compare", "compare-libs"}) {
+    EXPECT_EQ(Cli(dir, {command, a.string(), b.string()}).Exit, 1) << command;
+    CliRun r = Cli(dir, {command, "--ignore-comments", a.string(), b.string()});
+    EXPECT_EQ(r.Exit, 0) << command << "\n" << r.Out << r.Err;
+  }
 }
 
 }  // namespace

@@ -42,6 +42,32 @@ class MyListViewTest : public QObject {
   }
 
  private slots:
+  void columnsFitTheirContentsUnlessSizedByHand() {
+    TMyListView list;
+    QList<QStringList> rows;
+    for (int i = 0; i < 500; ++i) rows << QStringList({"w_" + QString::number(i), QString::number(i), "x"});
+    rows << QStringList({"pfc_n_cst_winsrv_statusbar", "12345678", "2026-12-09 03:20:13"});
+    rows << QStringList({QString(400, 'z'), "1", "y"});
+    Fill(list, rows);
+    list.resize(700, 200);
+    list.show();
+    list.FitColumnsToContents();
+    const QFontMetrics fm(list.font());
+    QVERIFY(list.columnWidth(1) >= fm.horizontalAdvance("12345678"));
+    QVERIFY(list.columnWidth(2) >= fm.horizontalAdvance("2026-12-09 03:20:13"));
+    QCOMPARE(list.columnWidth(0) + list.columnWidth(1) + list.columnWidth(2) >= list.viewport()->width(), true);
+    // A very long name is cut at the limit, not given the whole width.
+    list.resize(200, 200);
+    list.FitColumnsToContents();
+    QCOMPARE(list.columnWidth(0), TMyListView::MaxColumnWidth);
+    // A column the user sized keeps its width through later fits.
+    list.header()->resizeSection(2, 50);
+    QVERIFY(list.UserSized(2));
+    list.FitColumnsToContents();
+    QCOMPARE(list.columnWidth(2), 50);
+    QVERIFY(!list.UserSized(1));
+  }
+
   void clickingTogglesDirectionAndMark() {
     TMyListView list;
     list.SetHeaderImages({Triangle(false), Triangle(true)});

@@ -203,6 +203,7 @@ TEST(StructuredCheck, OptionsDecidePairsAndNameTheKindOfChange) {
     bool BySection, IgnorePosition, IgnoreDefaults;
     std::optional<bool> Same;
     const char* Kind;
+    bool IgnoreComments = false;
   } cases[] = {
       {"functions swapped", script + f1 + f2, script + f2 + f1, false, false, false, std::nullopt, "order"},
       {"functions swapped by section", script + f1 + f2, script + f2 + f1, true, false, false, true, "order"},
@@ -223,13 +224,19 @@ TEST(StructuredCheck, OptionsDecidePairsAndNameTheKindOfChange) {
       {"layout only", dw, "release 12.5;\ndatawindow(units = 0)\ntext(name=t_1 x=10 text=\"a\")\ncolumn(name=c_1 x=\"5\")\n",
        true, false, false, true, "layout"},
       {"a text not understood", "x\n", "y\n", true, false, false, std::nullopt, "content"},
+      {"a comment changed, comments ignored", script + f1 + f2,
+       script + "public function long of_a ();return 1 // one\nend function\n" + f2, true, false, false, true, "layout",
+       true},
+      {"a comment changed", script + f1 + f2, script + "public function long of_a ();return 1 // one\nend function\n" + f2,
+       true, false, false, false, "content"},
   };
   for (const TCase& c : cases) {
     compare::TCompareOptions options;
     options.BySection = c.BySection;
     options.IgnorePosition = c.IgnorePosition;
     options.IgnoreDefaults = c.IgnoreDefaults;
-    options.Defaults = table;
+    options.IgnoreComments = c.IgnoreComments;
+    options.Defaults = table.get();
     compare::TChangeNote note;
     std::optional<bool> same = compare::CheckByStructure(Split(c.Text1), Split(c.Text2), options, &note);
     EXPECT_EQ(same, c.Same) << c.Name;
