@@ -43,8 +43,8 @@ TSideText TSideText::FromText(std::string text) {
     t.starts_.push_back(static_cast<std::uint32_t>(write));
     if (read < n) read += (text[read] == '\r' && read + 1 < n && text[read + 1] == '\n') ? 2 : 1;
   }
+  // The breaks' bytes stay unused at the end: giving them back would copy the whole text.
   text.resize(write);
-  text.shrink_to_fit();
   t.starts_.shrink_to_fit();
   t.buffer_ = std::move(text);
   return t;
@@ -66,7 +66,7 @@ std::vector<std::string> TSideText::ToVector() const {
 
 TSideText LoadSideText(const std::filesystem::path& path) {
   platform::TTextEncoding encoding{};
-  TSideText text = TSideText::FromText(platform::DecodeText(platform::ReadFileBytes(path), &encoding));
+  TSideText text = TSideText::FromText(platform::DecodeOwnedText(platform::ReadFileBytes(path), &encoding));
   text.Title = path.string();
   text.Format.Encoding = encoding;
   if (auto info = platform::FindFirst(path)) text.FileTime = info->Time;

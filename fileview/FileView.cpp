@@ -361,11 +361,19 @@ void TFilesFrame::ShowSide(std::shared_ptr<compare::TSideText> text, TSide side)
   if (Comparing) Engine->Cancel();
   ResultPresent = false;
   SetSyncScrolling(false);
+  // The rows of the last result go; its change records stay for saving a side still aligned.
+  Model.Rows = compare::TRows{};
+  Model.Present = false;
   Model.Sides[side] = std::move(text);
   sides_[side].Aligned = false;
   Filling = true;
   TLines& lines = Pane(side)->Lines();
-  lines.Assign(Text(side).ToVector());
+  lines.BeginUpdate();
+  lines.Clear();
+  lines.SetSource(std::make_shared<TSideLines>(Model.Sides[side]));
+  lines.Reserve(Text(side).Count());
+  for (std::int32_t i = 0; i < Text(side).Count(); ++i) lines.AddRef(i);
+  lines.EndUpdate();
   lines.SetModified(false);
   Filling = false;
   ++TextGeneration;
@@ -600,14 +608,14 @@ void TFilesFrame::FillPane(TSide side) {
   TLines& lines = pane->Lines();
   lines.BeginUpdate();
   lines.Clear();
+  lines.SetSource(std::make_shared<TSideLines>(Model.Sides[side]));
   pane->SetAutoLineNum(false);
   SetGutterWidths();
   const compare::TRows& rows = Model.Rows;
-  const compare::TSideText& text = Text(side);
   lines.Reserve(rows.Count());
   for (const compare::TRow& row : rows.Rows) {
     const compare::TCell& cell = row.Cells[side];
-    const int i = lines.Add(cell.IsFiller() ? std::string() : std::string(text.Line(cell.Line)));
+    const int i = cell.IsFiller() ? lines.Add(std::string_view()) : lines.AddRef(cell.Line);
     TLineObj& obj = lines.GetLineObj(i);
     obj.Color = KindColor(row.Kind);
     obj.Tag = cell.Number();

@@ -113,6 +113,8 @@ std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t c
 std::string ReadFileBytes(const fs::path& p) {
   TFileStream s(p);
   std::string bytes;
+  // Room for the whole file up front: a large text is not copied while it grows.
+  if (s.Size() > 0) bytes.reserve(static_cast<std::size_t>(s.Size()));
   std::int64_t offset = 0;
   char chunk[65536];
   for (;;) {

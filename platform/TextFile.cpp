@@ -89,6 +89,14 @@ std::string DecodeText(std::string_view bytes, TTextEncoding* encoding) {
   return text;
 }
 
+std::string DecodeOwnedText(std::string&& bytes, TTextEncoding* encoding) {
+  const std::string_view view(bytes);
+  const bool marked = view.substr(0, 3) == "\xEF\xBB\xBF" || view.substr(0, 2) == "\xFF\xFE" || view.substr(0, 2) == "\xFE\xFF";
+  if (marked || (HasNonAscii(view) && IsValidUtf8(view))) return DecodeText(view, encoding);
+  if (encoding) *encoding = TTextEncoding::CodePage;
+  return std::move(bytes);
+}
+
 std::vector<std::string> LoadTextLines(const std::filesystem::path& p, TTextEncoding* encoding) {
   std::vector<std::string> lines;
   SplitLines(DecodeText(ReadFileBytes(p), encoding), lines);

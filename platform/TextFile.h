@@ -38,6 +38,9 @@ void SplitLines(std::string_view text, std::vector<std::string>& lines, bool sto
 
 // Converts a file's bytes to code-page text, recognising the encodings of TTextEncoding.
 std::string DecodeText(std::string_view bytes, TTextEncoding* encoding = nullptr);
+// The same for bytes the caller gives up: a text that needs no conversion is returned as it is,
+// without a copy.
+std::string DecodeOwnedText(std::string&& bytes, TTextEncoding* encoding = nullptr);
 
 // Loads the lines of a text file; throws platform::TFileError.
 std::vector<std::string> LoadTextLines(const std::filesystem::path& p, TTextEncoding* encoding = nullptr);
