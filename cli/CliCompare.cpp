@@ -9,6 +9,7 @@
 
 #include "CliCommon.h"
 #include "CliSides.h"
+#include "CliStructure.h"
 #include "compare/Comparison.h"
 #include "compare/Pairing.h"
 #include "compare/Report.h"
@@ -41,12 +42,19 @@ compare::TCompareOptions Options(const TArgs& args) {
 }
 
 int RunDiff(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--ignore-comments", "--align-similar",
-                                     "--diffs-only"});
+  TArgs args = ParseArgs(words, StructureValueFlags(),
+                         WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--ignore-comments",
+                                                "--align-similar", "--diffs-only", "--json"}));
   if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
+  if (args.Has("--json") && !WantsStructure(args)) throw TUsageError("diff: --json goes with --by-section");
   compare::TComparison model;
   for (compare::TSide s : compare::AllSides)
     model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
+  if (WantsStructure(args)) {
+    int code = RunStructuredDiff(args, model.Sides[0]->ToVector(), model.Sides[1]->ToVector(),
+                                 StructureOptions(args, Options(args)));
+    if (code >= 0) return code;
+  }
   TDiff diff;
   if (!model.Run(diff, Options(args), args.Has("--diffs-only")))
     throw TUsageError("diff: the texts are too long to compare");
@@ -93,6 +101,7 @@ const std::array<const char*, 6> kLibraryFields{"name", "result", "time1", "size
 
 struct TObjectPairs {
   std::vector<std::array<std::string, 7>> Rows;
+  std::vector<std::uint8_t> Kinds;  // what kind of change each pair is
   TCompareCounts Counts;
 };
 
@@ -116,7 +125,10 @@ TObjectPairs CompareLibraryObjects(TSides& sides, const TFolderRec& rec1, const 
     warned = true;
   }
   warned = sides.Warn() || warned;
-  for (std::size_t i : ObjectRowOrder(list1, list2)) out.Rows.push_back(ObjectRowCells(list1[i], list2[i]));
+  for (std::size_t i : ObjectRowOrder(list1, list2)) {
+    out.Rows.push_back(ObjectRowCells(list1[i], list2[i]));
+    out.Kinds.push_back(list1[i].Rec->ChangeKind);
+  }
   return out;
 }
 
@@ -127,18 +139,22 @@ void PrintObjects(const TObjectPairs& pairs, bool json, const std::string& inden
     return;
   }
   std::cout << "{\"rows\": [";
-  for (std::size_t i = 0; i < pairs.Rows.size(); ++i)
-    std::cout << (i ? ",\n" : "\n") << indent << "  " << CellsJson(pairs.Rows[i], kObjectFields);
+  for (std::size_t i = 0; i < pairs.Rows.size(); ++i) {
+    std::string row = CellsJson(pairs.Rows[i], kObjectFields);
+    row.insert(row.size() - 1, ", \"change\": " + JsonString(ChangeKindField(pairs.Kinds[i])));
+    std::cout << (i ? ",\n" : "\n") << indent << "  " << row;
+  }
   std::cout << (pairs.Rows.empty() ? "" : "\n" + indent) << "], \"counts\": " << CountsJson(pairs.Counts) << "}";
 }
 
 bool AllSame(const TCompareCounts& c) { return c.Added == 0 && c.Deleted == 0 && c.Changed == 0; }
 
 int RunCompare(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, {}, {"--ignore-case", "--ignore-blanks", "--ignore-comments", "--json"});
+  TArgs args = ParseArgs(words, StructureValueFlags(),
+                         WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--ignore-comments", "--json"}));
   if (args.Operands.size() != 2) throw TUsageError("compare: name two libraries");
   TDiff diff;
-  TObjectCheck check{&diff, Options(args)};
+  TObjectCheck check{&diff, StructureOptions(args, Options(args))};
   TSides sides;
   std::unique_ptr<TFolderRec> rec1 = sides.Library(args.Operands[0]), rec2 = sides.Library(args.Operands[1]);
   bool warned = sides.Warn();
@@ -151,8 +167,8 @@ int RunCompare(const std::vector<std::string>& words) {
 // --- Library pairs ---
 
 int RunCompareLibs(const std::vector<std::string>& words) {
-  TArgs args =
-      ParseArgs(words, {}, {"--objects", "--json", "--ignore-case", "--ignore-blanks", "--ignore-comments"});
+  TArgs args = ParseArgs(words, StructureValueFlags(),
+                         WithStructureSwitches({"--objects", "--json", "--ignore-case", "--ignore-blanks", "--ignore-comments"}));
   if (args.Operands.size() != 2) throw TUsageError("compare-libs: name two sides (library, target or workspace)");
   const bool json = args.Has("--json");
   TSides sides;
@@ -163,7 +179,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   counts.Count1 = static_cast<std::int32_t>(side1.size());
   counts.Count2 = static_cast<std::int32_t>(side2.size());
   TDiff diff;
-  TObjectCheck check{&diff, Options(args)};
+  TObjectCheck check{&diff, StructureOptions(args, Options(args))};
   // A library that cannot be read makes its pair changed and is said once; the others are paired.
   check.Problems = &sides.Report;
   const bool showProgress = isatty(fileno(stderr));
@@ -219,7 +235,7 @@ std::vector<TCommand> CompareCommands() {
   return {
       {"diff", "compare two text files and print the difference report",
        "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--ignore-comments] [--align-similar]\n"
-       "                        [--diffs-only] FILE1 FILE2\n"
+       "                        [--diffs-only] [STRUCTURE] [--json] FILE1 FILE2\n"
        "  Compares the lines of two text files as the source comparison view does and prints\n"
        "  its difference report in UTF-8: a header naming both files, then every block of added,\n"
        "  modified and deleted lines (\"- \" file 1, \"+ \" file 2) under a heading with its line\n"
@@ -229,33 +245,44 @@ std::vector<TCommand> CompareCommands() {
        "  they are. --align-similar pairs the lines of a changed block with unequal line counts\n"
        "  by likeness rather than by position; lines without a like partner are added or\n"
        "  deleted. --diffs-only numbers as the view does with equal lines hidden.\n"
+       "  STRUCTURE (--by-section, --ignore-position, --ignore-defaults, --defaults FILE) compares\n"
+       "  two PowerBuilder exports by section, DataWindows by attribute: one line per section that\n"
+       "  is not the same with its changed lines, or per DataWindow change; order alone is no\n"
+       "  difference. --json prints {\"structured\", \"reason\", \"sections\", \"items\"}. A text that\n"
+       "  is not understood is compared line by line, the reason on stderr.\n"
        "  Exit status: 0 the files are equal, 1 they differ, 2 trouble.\n",
        RunDiff},
       {"compare", "pair and classify the objects of two libraries",
-       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [--ignore-comments] [--json] LIB1 LIB2\n"
+       "usage: quorvex-cli compare [--ignore-case] [--ignore-blanks] [--ignore-comments] [STRUCTURE] [--json]\n"
+       "                           LIB1 LIB2\n"
        "  One line per object pair in the object list's order (type letter, then name): name,\n"
        "  result (相同 same, 增加 added, 减少 deleted, 更改 changed), time 1, size 1, time 2,\n"
        "  size 2 and type letter, tab-separated, the cells of a missing side empty; then the line\n"
        "  \"Count1 Count2 Added Deleted Changed\" as five numbers. A pair whose size or time differ\n"
        "  is decided by comparing both sources, under the --ignore options of 'diff': added or\n"
        "  removed blank lines do not count (with --ignore-comments, neither do lines that hold\n"
-       "  only a comment). --json prints {\"rows\": [...], \"counts\": {...}}. Exit status: 0 every\n"
-       "  pair is the same, 1 some differ (or a library is damaged), 2 trouble. LIB1 and LIB2 are\n"
+       "  only a comment). --json prints {\"rows\": [...], \"counts\": {...}}; each row's \"change\"\n"
+       "  says what kind of change the pair is: order, position, defaults, layout (joined by +)\n"
+       "  or content. STRUCTURE: --by-section compares sources by section, DataWindows by\n"
+       "  attribute (order is no change); --ignore-position and --ignore-defaults make DataWindow\n"
+       "  positions and sizes, and attributes newer releases add with default values, no change;\n"
+       "  --defaults FILE adds lines to the table of defaults (dwdefaults.txt). LIB1 and LIB2 are\n"
        "  one library each, of any kind; every object of a folder of exports or of a git revision\n"
        "  is compared by its content (byte-order marks, line ends and a missing last line break\n"
-       "  are no change).\n",
+       "  are no change). Exit status: 0 every pair is the same, 1 some differ (or a library is\n"
+       "  damaged), 2 trouble.\n",
        RunCompare},
       {"compare-libs", "pair and classify the libraries of two sides",
        "usage: quorvex-cli compare-libs [--objects] [--json] [--ignore-case] [--ignore-blanks]\n"
-       "                                [--ignore-comments] SIDE1 SIDE2\n"
+       "                                [--ignore-comments] [STRUCTURE] SIDE1 SIDE2\n"
        "  Each side is any side (see quorvex-cli --help): libraries, targets, workspaces, folders,\n"
        "  git:REV:PATH. One line per library pair by library name (pfcwnsrv.pbl, a pfcwnsrv.pbl.src\n"
        "  folder and a pfcwnsrv.pbl folder are one name): name, result, time 1, size 1, time 2,\n"
        "  size 2, tab-separated; then the five counts. Library files whose size or time differ, and\n"
        "  every pair with a folder or a revision, are compared object by object, under the\n"
-       "  --ignore options as 'compare' does. A library a target names that cannot be read gives a\n"
-       "  changed pair and a warning. --objects adds, for every changed pair, a line \"== NAME\"\n"
-       "  and its object rows and counts as 'compare' prints them.\n"
+       "  --ignore options and STRUCTURE as 'compare' does. A library a target names that cannot be\n"
+       "  read gives a changed pair and a warning. --objects adds, for every changed pair, a line\n"
+       "  \"== NAME\" and its object rows and counts as 'compare' prints them.\n"
        "  Progress goes to stderr when it is a terminal.\n"
        "  Exit status: 0 every pair is the same, 1 some differ or files are missing, 2 trouble.\n",
        RunCompareLibs},

@@ -3,6 +3,10 @@
 // looks at a widget.
 #pragma once
 
+namespace pbparse {
+class TDefaults;
+}
+
 namespace compare {
 
 struct TCompareOptions {
@@ -10,6 +14,16 @@ struct TCompareOptions {
   bool IgnoreBlanks = false;  // tabs and spaces are left out of every line
   bool IgnoreComments = false;  // PowerScript comments are left out of every line (compare/Comments.h)
   bool AlignSimilar = false;    // a block of unequal line counts pairs its lines by likeness
+  // Script objects compare section by section and DataWindows attribute by attribute; the order
+  // of sections, objects and attributes is no change.
+  bool BySection = false;
+  bool IgnorePosition = false;  // DataWindows: x, y, width, height, x1, y1, x2, y2 are no change
+  // DataWindows: an attribute on one side only with the value newer releases write by default
+  // (the table `Defaults`) is no change.
+  bool IgnoreDefaults = false;
+  // The table of migration defaults (pbparse::LoadDefaults), owned by whoever sets it and alive
+  // while the options are used; it also tells the kind of a change when IgnoreDefaults is off.
+  const pbparse::TDefaults* Defaults = nullptr;
 
   friend bool operator==(const TCompareOptions&, const TCompareOptions&) = default;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <optional>
+#include <unordered_map>
 
 #include "compare/Comments.h"
 #include "diff/HashUnit.h"
@@ -86,6 +87,7 @@ bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::
   std::vector<std::string> lines1, lines2;
   lib1.Export(entry1, lines1, check.Report);
   lib2.Export(entry2, lines2, check.Report);
+  if (auto same = compare::CheckByStructure(lines1, lines2, check.Options, check.Note)) return *same;
   // Under IgnoreComments a line holding only a comment is compared as a blank line.
   const compare::TComparedText text1 = compare::ComparedLines(lines1, check.Options);
   const compare::TComparedText text2 = compare::ComparedLines(lines2, check.Options);
@@ -111,18 +113,32 @@ bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::
 void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sides::TLibrary* lib2,
                     TCompareCounts& counts, const TObjectCheck& check) {
   const bool trusted = (!lib1 || lib1->TrustsSizeAndTime()) && (!lib2 || lib2->TrustsSizeAndTime());
+  std::unordered_map<const TEntryRec*, std::uint8_t> kinds;
   std::function<bool(const TEntryRec&, const TEntryRec&)> same = [&](const TEntryRec& e1, const TEntryRec& e2) {
     if (trusted && e1.Size == e2.Size && e1.Time == e2.Time) return true;
     if (!lib1 || !lib2) throw std::logic_error("CompareObjects() - a side with entries has no library.");
+    compare::TChangeNote note;
+    TObjectCheck noting = check;
+    noting.Note = &note;
+    bool result = false;
     try {
-      return CheckObjectContents(*lib1, e1, *lib2, e2, check);
+      result = CheckObjectContents(*lib1, e1, *lib2, e2, noting);
     } catch (const platform::TFileError& e) {
       if (!check.Problems) throw;
       check.Problems->Add({sides::TProblemKind::Unreadable, e.what(), e.what(), {}, false});
       return false;
     }
+    // A pair the lines call the same (blank lines apart) has nothing to explain.
+    if (result && (!note.ByStructure || note.Kind == compare::ckLayout)) note.Kind = 0;
+    if (note.Kind) kinds[&e1] = note.Kind;
+    return result;
   };
   PairLists<TEntryRec>(list1, list2, CompareKeys, same, counts);
+  for (std::size_t i = 0; i < list1.size(); ++i) {
+    auto it = kinds.find(list1[i].Rec.get());
+    std::uint8_t kind = it == kinds.end() ? 0 : it->second;
+    list1[i].Rec->ChangeKind = list2[i].Rec->ChangeKind = kind;
+  }
 }
 
 void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,

@@ -12,6 +12,7 @@
 #include "diff/DiffUnit.h"
 #include "compare/CompareCounts.h"
 #include "compare/Options.h"
+#include "compare/Structured.h"
 #include "pbl/PbFuncs.h"
 #include "sides/Collect.h"
 #include "sides/Library.h"
@@ -60,12 +61,14 @@ struct TObjectCheck {
   compare::TCompareOptions Options;
   TReadReport* Report = nullptr;
   sides::TSideReport* Problems = nullptr;
+  compare::TChangeNote* Note = nullptr;  // where to note what kind of change a pair is
 };
 
 // Whether two entries' sources count as the same: their export texts differ at most by added or
 // removed lines that are empty after trimming blanks and control characters. An incomplete
-// difference search counts as different. Throws platform::TFileError when an object's file
-// cannot be read.
+// difference search counts as different. Under the structure options the sections (DataWindows:
+// the attributes) decide instead, where the texts are understood (compare/Structured.h). Throws
+// platform::TFileError when an object's file cannot be read.
 bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::TLibrary& lib2,
                          const TEntryRec& entry2, const TObjectCheck& check);
 bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, const TLibStream& stream2,
@@ -73,9 +76,9 @@ bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, con
 
 // Pairs two sorted directory lists in place. Pairs of two library files' entries with equal size
 // and time are the same without reading; every other pair (any object of a folder library or a
-// revision) is decided by the content check. A pair whose object cannot be read is changed and
-// noted in the check's Problems (without them the file error is thrown). A library may be null
-// for a side whose list is empty.
+// revision) is decided by the content check, which also sets both records' ChangeKind. A pair
+// whose object cannot be read is changed and noted in the check's Problems (without them the file
+// error is thrown). A library may be null for a side whose list is empty.
 void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sides::TLibrary* lib2,
                     TCompareCounts& counts, const TObjectCheck& check);
 void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
@@ -167,6 +170,7 @@ void RemovePlaceholders(std::vector<TKeyed<T>>& list) {
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
     } else {
       list[i].Rec->CompareResult = crSame;
+      if constexpr (requires { list[i].Rec->ChangeKind; }) list[i].Rec->ChangeKind = 0;
     }
   }
 }

@@ -20,7 +20,8 @@ endmacro()
 
 foreach(f bin/quorvex bin/quorvex-cli share/applications/quorvex.desktop share/mime/packages/quorvex.xml
           share/man/man1/quorvex.1.gz share/man/man1/quorvex-cli.1.gz share/icons/hicolor/scalable/apps/quorvex.svg
-          share/doc/quorvex/manual/index.html share/doc/quorvex/copyright share/doc/quorvex/changelog.gz)
+          share/doc/quorvex/manual/index.html share/doc/quorvex/copyright share/doc/quorvex/changelog.gz
+          share/quorvex/dwdefaults.txt)
   if(NOT EXISTS "${PREFIX}/${f}")
     fail("missing ${f}")
   endif()
@@ -36,6 +37,14 @@ endforeach()
 execute_process(COMMAND "${PREFIX}/bin/quorvex-cli" --help RESULT_VARIABLE rc OUTPUT_VARIABLE help ERROR_VARIABLE err)
 if(NOT rc EQUAL 0 OR NOT help MATCHES "usage: quorvex-cli COMMAND")
   fail("bin/quorvex-cli --help gave ${rc}: ${help}${err}")
+endif()
+# The installed tool finds its table of DataWindow defaults (--ignore-defaults needs it).
+file(WRITE "${PREFIX}/check.srd" "release 10;\ndatawindow(units=0 )\n")
+execute_process(COMMAND "${PREFIX}/bin/quorvex-cli" diff --ignore-defaults "${PREFIX}/check.srd" "${PREFIX}/check.srd"
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(REMOVE "${PREFIX}/check.srd")
+if(NOT rc EQUAL 0)
+  fail("bin/quorvex-cli diff --ignore-defaults gave ${rc}: ${out}${err}")
 endif()
 
 # Each PNG icon is a PNG of the size its folder names (width and height are bytes 16 to 23).

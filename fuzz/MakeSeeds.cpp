@@ -65,5 +65,21 @@ int main(int argc, char** argv) {
              "MessageBox(\"Error\", ls, Exclamation!)\n\0"
              "x = 2 // new\nz = 3\ny = 'it~'s!'\nls = \"\xD6\xD0~\"//\" + \"\x81\x7E\" /* end\n"
              "MessageBox(\"Error\", ls, StopSign!)\n"));
+  // PbParse: script objects (new and old event syntax, binary data) and DataWindow syntax.
+  Save(dir / "PbParse", "w_main.srw",
+       "$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\nend type\r\nend forward\r\n\r\n"
+       "global type w_main from window\r\nend type\r\nglobal w_main w_main\r\n\r\nforward prototypes\r\n"
+       "public function long of_x (ref string as_a[])\r\nend prototypes\r\n\r\n"
+       "public function long of_x (ref string as_a[]);return 1\r\nend function\r\n\r\n"
+       "event open;call super::open;\r\nend event\r\n\r\non clicked;close(this)\r\nend on\r\n\r\n"
+       "on w_main.create\r\nend on\r\n\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n0Bw_main.bin\r\n");
+  Save(dir / "PbParse", "d_list.srd",
+       "$PBExportHeader$d_list.srd\r\nrelease 12.5;\r\ndatawindow(units=0 print.orientation = 0 )\r\n"
+       "table(column=(type=char(10) name=a dbname=\"a\" values=\"x~\"y~~\" )\r\n retrieve=\"SELECT a\r\nFROM t\" "
+       "arguments=((\"as_a\", string)) )\r\ngroup(level=1 by=(\"a\" , \"b\" ))\r\n"
+       "text(name=t_1 text=\"~\"q~\"\" x=\"1\" ) xhtmlgen()\r\n");
+  Save(dir / "PbParse", "p_copy.srp",
+       "$PBExportHeader$p_copy.srp\r\nPIPELINE(source_connect=EAS Demo,type=replace,commit=100)\r\n"
+       "SOURCE(name=\"t\",COLUMN(type=long,name=\"a\",key=yes)\r\n COLUMN(type=char,name=\"b\"))\r\n");
   return 0;
 }

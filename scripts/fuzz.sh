@@ -31,6 +31,8 @@ if [ -d "$data" ]; then
   for f in "$data"/pfc/PB2017/Source/pfewnsrv/*.sr? "$data"/pfc/PB2021/Source/ws_objects/pfewnsrv/*/*.sr?; do
     [ -f "$f" ] && cp "$f" "$seeds/Text/$(basename "$(dirname "$f")")-$(basename "$f")"
   done
+  mkdir -p "$seeds/PbParse"
+  find "$data/pfc" -name '*.sr?' -size -64k -exec cp {} "$seeds/PbParse/" \; 2>/dev/null || true
 fi
 # Inputs found by earlier runs and kept with the project.
 for t in "${targets[@]}"; do

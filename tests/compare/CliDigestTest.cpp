@@ -41,8 +41,9 @@ const TDigestCase kCases[] = {
      "ddb5eaf970e41bdeef2b9d0736febe42f56b86b384c8bee9cd8e97da2e3909c5"},
     {"compare", "compare pfcmsg-pb9-8bit.pbl pfcmsg-pb10-16bit.pbl",
      "0bfaa80f1bf035cc46a0a52fd0c3a7b407e4f69edc38690e6f96e2f481f61392"},
+    // Each row also says what kind of change its pair is ("change").
     {"compare json", "compare --json pfcmsg-pb9-8bit.pbl pfcmsg-pb10-16bit.pbl",
-     "2341147ddcf3e1e4d293df53a30a2e8d85e5b3a0a561e17a1f709ee814598cab"},
+     "e54ad80c2e6c5bc50490e19f30692e456c6f9399a8edab7f64a7e13798582825"},
     {"compare ignoring", "compare --ignore-case --ignore-blanks pfcmsg-pb9-8bit.pbl pfcmsg-pb10-16bit.pbl",
      "f94d3c9ebdd17774bb5c73eb4e38e0e4fcdb6cb125244e21c8cdcd950979d569"},
     {"compare-libs", "compare-libs --objects --json pfcmsg-pb9-8bit.pbl pfcmsg-pb10-16bit.pbl",
