@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/FileSys.h"
+#include "sides/ExportFile.h"
 #include <stdexcept>
 
 namespace compare {
@@ -67,7 +68,10 @@ std::vector<std::string> TSideText::ToVector() const {
 TSideText LoadSideText(const std::filesystem::path& path) {
   std::string bytes = platform::ReadFileBytes(path);
   const platform::TTextFormat format = platform::DetectTextFormat(bytes);
-  TSideText text = TSideText::FromText(platform::DecodeOwnedText(std::move(bytes)));
+  // An export in the HEXASCII format (older releases) is compared as the text it stands for.
+  const bool hexAscii = std::string_view(bytes).substr(0, 18) == "HA$PBExportHeader$";
+  TSideText text = TSideText::FromText(hexAscii ? sides::DecodeExportText(bytes)
+                                                : platform::DecodeOwnedText(std::move(bytes)));
   text.Title = path.string();
   text.Format = format;
   if (auto info = platform::FindFirst(path)) text.FileTime = info->Time;

@@ -52,7 +52,7 @@ class TSideText {
 };
 
 // Reads a text file: decoded as platform::DecodeText does (byte-order marks, unmarked UTF-8, else
-// the code page) and cut into lines. Title is the path as given (UTF-8), FileTime the file's last
+// the code page; an export in the HEXASCII format as the text it stands for) and cut into lines. Title is the path as given (UTF-8), FileTime the file's last
 // write time, Format what the file holds. Throws platform::TFileError.
 TSideText LoadSideText(const std::filesystem::path& path);
 
