@@ -163,6 +163,10 @@ void TMainForm::CreateFileMenu() {
   File1 = AddMenu(nullptr, "File1", QString::fromUtf8("文件(&F)"));
   mnuOpen1 = AddItem(File1, "mnuOpen1", QString::fromUtf8("打开文件 1..."), views::DefaultShortcut(TCommand::Open1));
   mnuOpen2 = AddItem(File1, "mnuOpen2", QString::fromUtf8("打开文件 2 ..."), views::DefaultShortcut(TCommand::Open2));
+  mnuAddFolder1 = AddItem(File1, "mnuAddFolder1", QString::fromUtf8("添加文件夹 1…"));
+  mnuAddFolder2 = AddItem(File1, "mnuAddFolder2", QString::fromUtf8("添加文件夹 2…"));
+  mnuAddRevision1 = AddItem(File1, "mnuAddRevision1", QString::fromUtf8("添加 git 版本 1…"));
+  mnuAddRevision2 = AddItem(File1, "mnuAddRevision2", QString::fromUtf8("添加 git 版本 2…"));
   N9 = AddSeparator(File1, "N9");
   mnuSave1 = AddItem(File1, "mnuSave1", QString::fromUtf8("保存文件 1 ..."));
   mnuSave2 = AddItem(File1, "mnuSave2", QString::fromUtf8("保存文件 2 ..."));
@@ -532,9 +536,14 @@ void TMainForm::DisableOutsideSourceView() {
   mnuHorzSplit->setEnabled(true);
 }
 
+void TMainForm::ShowSideCommands(bool on) {
+  for (QAction* a : {mnuAddFolder1, mnuAddFolder2, mnuAddRevision1, mnuAddRevision2}) a->setEnabled(on);
+}
+
 void TMainForm::tbLibModeClick() {
   FilesFrame->hide();
   LibFrame->show();
+  ShowSideCommands(true);
   LibFrame->ActivateLibList();
   if (LibFrame->lvLibs) LibFrame->lvLibs->setFocus();
   DisableOutsideSourceView();
@@ -547,6 +556,7 @@ void TMainForm::mnuObjsClick() {
   tbObjs->setChecked(true);
   FilesFrame->hide();
   LibFrame->show();
+  ShowSideCommands(false);
   LibFrame->ActivateObjList();
   if (LibFrame->lvObjs) LibFrame->lvObjs->setFocus();
   DisableOutsideSourceView();
@@ -555,6 +565,7 @@ void TMainForm::mnuObjsClick() {
 void TMainForm::tbFileClick() {
   LibFrame->hide();
   FilesFrame->show();
+  ShowSideCommands(false);
   tbObjs->setToolTip("Toggle to Objects View");
   mnuNext->setVisible(true);
   mnuPrev->setVisible(true);
@@ -757,6 +768,10 @@ void TMainForm::CreateCommands() {
   set(TCommand::CopyBlockLeft, mnuCopyBlockLeft, nullptr);
   set(TCommand::HorzSplit, mnuHorzSplit, tbHorzSplit);
   set(TCommand::Font, mnuFont, nullptr);
+  set(TCommand::AddFolder1, mnuAddFolder1, nullptr);
+  set(TCommand::AddFolder2, mnuAddFolder2, nullptr);
+  set(TCommand::AddRevision1, mnuAddRevision1, nullptr);
+  set(TCommand::AddRevision2, mnuAddRevision2, nullptr);
   for (const TCommandParts& parts : Commands) Q_ASSERT(parts.Item);
 }
 

@@ -154,7 +154,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QMenu* Help1 = nullptr;
 
   // Menu items, menu by menu (N... are separators).
-  QAction *mnuOpen1 = nullptr, *mnuOpen2 = nullptr, *N9 = nullptr, *mnuSave1 = nullptr, *mnuSave2 = nullptr,
+  QAction *mnuOpen1 = nullptr, *mnuOpen2 = nullptr, *mnuAddFolder1 = nullptr, *mnuAddFolder2 = nullptr,
+          *mnuAddRevision1 = nullptr, *mnuAddRevision2 = nullptr, *N9 = nullptr, *mnuSave1 = nullptr, *mnuSave2 = nullptr,
           *N11 = nullptr, *N3 = nullptr, *mnuSaveReport = nullptr, *N6 = nullptr, *mnuExit = nullptr;
   QAction *mnuLibs = nullptr, *mnuObjs = nullptr, *mnuFile = nullptr;
   QAction *mnuUndo = nullptr, *mnuRedo = nullptr, *N7 = nullptr, *mnuCut = nullptr, *mnuCopy = nullptr,
@@ -215,6 +216,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QAction* AddButton(const char* name, const QString& hint, int image);
 
   void DisableOutsideSourceView();
+  // The library list's commands that add a folder or a git revision to a side.
+  void ShowSideCommands(bool on);
   void StatusBar1DrawPanel(TStatusBar& bar, int index, QPainter& canvas, const QRect& rect);
   void PlaceProgressBar();
   void ChooseColor(TColor& color);

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFormLayout>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -51,6 +54,38 @@ fs::path FolderOf(const fs::path& p) { return p.parent_path() / ""; }
 QString Utf8(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
+
+// ---- the git side dialog ----------------------------------------------------------------------
+
+// Asks for a revision of a git repository: the repository's folder (typed or chosen), the
+// revision and the path in it. None for Cancel.
+std::optional<TLibFrame::TGitSide> AskGitSideDialog(QWidget* parent, compare::TSide side) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(QString::fromUtf8("添加 git 版本 %1").arg(side + 1));
+  auto* form = new QFormLayout(&dialog);
+  auto* repository = new QLineEdit(QDir::currentPath(), &dialog);
+  auto* browse = new QToolButton(&dialog);
+  browse->setText("...");
+  auto* repositoryRow = new QHBoxLayout;
+  repositoryRow->addWidget(repository, 1);
+  repositoryRow->addWidget(browse);
+  auto* revision = new QLineEdit("HEAD", &dialog);
+  auto* path = new QLineEdit(&dialog);
+  path->setPlaceholderText(QString::fromUtf8("整个版本"));
+  form->addRow(QString::fromUtf8("仓库文件夹(&R):"), repositoryRow);
+  form->addRow(QString::fromUtf8("版本(&V):"), revision);
+  form->addRow(QString::fromUtf8("路径(&P):"), path);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  form->addRow(buttons);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(browse, &QToolButton::clicked, &dialog, [&] {
+    const QString chosen = QFileDialog::getExistingDirectory(&dialog, QString(), repository->text());
+    if (!chosen.isEmpty()) repository->setText(chosen);
+  });
+  if (dialog.exec() != QDialog::Accepted || revision->text().trimmed().isEmpty()) return std::nullopt;
+  return TLibFrame::TGitSide{repository->text().trimmed(), revision->text().trimmed(), path->text().trimmed()};
+}
 
 // ---- TListView ------------------------------------------------------------------------------
 
@@ -196,6 +231,11 @@ void TLibFrame::CreateOpenDialog() {
     if (i >= 0 && OpenDialog1->nameFilters().size() > 1) OpenDialog1TypeChange(i + 1);
   });
 
+  ChooseFolder = [this](TSide side) {
+    return QFileDialog::getExistingDirectory(Host.DialogParent(), QString::fromUtf8("添加文件夹 %1").arg(side + 1),
+                                             QString::fromStdString(Host.Folder(side).string()));
+  };
+  AskGitSide = [this](TSide side) { return AskGitSideDialog(Host.DialogParent(), side); };
   ExecuteOpenDialog = [this]() -> QStringList {
     if (OpenDialog1->exec() != QDialog::Accepted) return {};
     return OpenDialog1->selectedFiles();
@@ -231,16 +271,33 @@ void TLibFrame::CreateToolBar() {
     b->setFixedSize(23, 22);
     return b;
   };
+  static const std::vector<QPixmap> sideImages = artwork::SideButtonImages();
+  auto sideButton = [&](const char* name, int image, const QString& hint) {
+    QToolButton* b = button(name);
+    b->setIcon(QIcon(sideImages[static_cast<std::size_t>(image)]));
+    b->setToolTip(hint);
+    return b;
+  };
   cbOpen1 = combo("cbOpen1");
+  tbFolder[Side1] = sideButton("tbFolder1", 0, QString::fromUtf8("添加文件夹 1…"));
+  tbRevision[Side1] = sideButton("tbRevision1", 1, QString::fromUtf8("添加 git 版本 1…"));
   tbClear1 = button("tbClear1");
   cbOpen2 = combo("cbOpen2");
+  tbFolder[Side2] = sideButton("tbFolder2", 0, QString::fromUtf8("添加文件夹 2…"));
+  tbRevision[Side2] = sideButton("tbRevision2", 1, QString::fromUtf8("添加 git 版本 2…"));
   tbClear2 = button("tbClear2");
-  for (QWidget* w : {static_cast<QWidget*>(cbOpen1), static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(cbOpen2),
-                     static_cast<QWidget*>(tbClear2)})
+  for (QWidget* w : {static_cast<QWidget*>(cbOpen1), static_cast<QWidget*>(tbFolder[Side1]),
+                     static_cast<QWidget*>(tbRevision[Side1]), static_cast<QWidget*>(tbClear1),
+                     static_cast<QWidget*>(cbOpen2), static_cast<QWidget*>(tbFolder[Side2]),
+                     static_cast<QWidget*>(tbRevision[Side2]), static_cast<QWidget*>(tbClear2)})
     row->addWidget(w, 0, Qt::AlignVCenter);
   row->addStretch(1);
   connect(tbClear1, &QToolButton::clicked, this, [this] { Guarded([this] { tbClear1Click(); }); });
   connect(tbClear2, &QToolButton::clicked, this, [this] { Guarded([this] { tbClear2Click(); }); });
+  for (TSide side : compare::AllSides) {
+    connect(tbFolder[side], &QToolButton::clicked, this, [this, side] { Guarded([=] { AddFolderClick(side); }); });
+    connect(tbRevision[side], &QToolButton::clicked, this, [this, side] { Guarded([=] { AddRevisionClick(side); }); });
+  }
   ToolBar1->installEventFilter(this);
 }
 
@@ -357,7 +414,7 @@ bool TLibFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TLibFrame::ToolBar1Resize() {
-  int w = std::max(0, ToolBar1->width() / 2 - tbClear1->width());
+  int w = std::max(0, ToolBar1->width() / 2 - tbClear1->width() - tbFolder[Side1]->width() - tbRevision[Side1]->width());
   cbOpen1->setFixedWidth(w);
   cbOpen2->setFixedWidth(cbOpen1->width());
 }
@@ -373,6 +430,10 @@ void TLibFrame::BindOpen(void (TLibFrame::*handler)(TSide), const char* caption)
 
 void TLibFrame::ActivateLibList() {
   BindOpen(&TLibFrame::OpenLibsClick, "打开PB库文件 %1");
+  for (TSide side : compare::AllSides) {
+    Host.Bind(views::AddFolderCommand(side), [this, side] { Guarded([=] { AddFolderClick(side); }); });
+    Host.Bind(views::AddRevisionCommand(side), [this, side] { Guarded([=] { AddRevisionClick(side); }); });
+  }
   lvLibs->raise();
   ViewMode = 0;
   Host.ShowCounts(LibCounts);
@@ -422,9 +483,13 @@ void TLibFrame::ReportDamage() {
   Host.ShowError(platform::TFileError(lines.join('\n').toStdString()));
 }
 
+std::vector<QWidget*> TLibFrame::SideButtons() const {
+  return {tbClear1, tbClear2, tbFolder[Side1], tbFolder[Side2], tbRevision[Side1], tbRevision[Side2]};
+}
+
 void TLibFrame::BeginPairing() {
   if (pairing_++ > 0) return;
-  for (QWidget* w : {static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(tbClear2)}) w->setEnabled(false);
+  for (QWidget* w : SideButtons()) w->setEnabled(false);
   for (TCommand c : {TCommand::Open1, TCommand::Open2}) Host.SetEnabled(c, false);
   // Nor may the view change under the pairing: its end shows its own list.
   Host.HoldViewSwitches(true);
@@ -432,7 +497,7 @@ void TLibFrame::BeginPairing() {
 
 void TLibFrame::EndPairing() {
   if (--pairing_ > 0) return;
-  for (QWidget* w : {static_cast<QWidget*>(tbClear1), static_cast<QWidget*>(tbClear2)}) w->setEnabled(true);
+  for (QWidget* w : SideButtons()) w->setEnabled(true);
   for (TCommand c : {TCommand::Open1, TCommand::Open2}) Host.SetEnabled(c, true);
   Host.HoldViewSwitches(false);
 }
@@ -491,45 +556,34 @@ void TLibFrame::OpenDialog1TypeChange(int index) { FilterIndex = index; }
 void TLibFrame::AddLibraries(const std::vector<fs::path>& Files, bool Side1) {
   if (Pairing() || Files.empty()) return;
   TAddProblems problems;
-  AddFiles(Files, Side1 ? compare::Side1 : compare::Side2, FilterIndex, problems);
+  AddFiles(Files, Side1 ? compare::Side1 : compare::Side2, FilterIndex, problems, {});
   Host.SetFolder(Side1 ? compare::Side1 : compare::Side2, FolderOf(Files.front()));
   ReportAddProblems(problems);
   CompareLibraries();
   ShowLibraries();
 }
 
-void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fileType, TAddProblems& problems) {
+void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fileType, TAddProblems& problems,
+                         const fs::path& repository) {
   TLibSelection& list = side == Side1 ? LibList1 : LibList2;
   // Libraries named twice by the command are merged by the collection; names the side holds
   // already come back as duplicates.
   sides::TSideReport report;
-  TLibSelection selection = CollectLibFiles(files, fileType, report, &list);
+  TLibSelection selection = sides::TSideCollector(repository).Collect(files, fileType, report, &list);
   told_.Add(report);
-  for (const sides::TSideProblem& p : report.Problems()) {
-    switch (p.Kind) {
-      case sides::TProblemKind::Missing:
-        if (std::find(problems.Missing.begin(), problems.Missing.end(), fs::path(p.Where)) == problems.Missing.end())
-          problems.Missing.push_back(p.Where);
-        break;
-      case sides::TProblemKind::Duplicate:
-        // Side 1 drops the names it holds already without a word.
-        if (!p.Kept.empty())
-          problems.Unreadable << Utf8(sides::TSideReport::Describe(p));
-        else if (side != Side1 && !problems.Duplicates.contains(Utf8(p.Detail)))
-          problems.Duplicates << Utf8(p.Detail);
-        break;
-      default:
-        problems.Unreadable << Utf8(sides::TSideReport::Describe(p));
-    }
-  }
+  NoteProblems(report, side, problems);
   for (const fs::path& f : files) {
     std::string rev, path;
-    // A git side is kept as written: it names a revision of the repository, not a file. What is
-    // not there is told once and not kept.
+    // A git side is kept as written, with the repository it names a revision of. What is not
+    // there is told once and not kept.
     const bool git = sides::ParseGitSide(f.string(), rev, path);
     std::error_code ec;
     if (git ? report.Contains({sides::TProblemKind::Missing, f.string()}) : !fs::exists(f, ec)) continue;
-    const fs::path whole = git ? f : fs::absolute(f);
+    const fs::path whole =
+        git ? fs::path(f.string() + kRepositorySeparator + fs::absolute(repository.empty() ? "." : repository)
+                                                                .lexically_normal()
+                                                                .string())
+            : fs::absolute(f);
     if (std::find(sideFiles_[side].begin(), sideFiles_[side].end(), whole) == sideFiles_[side].end())
       sideFiles_[side].push_back(whole);
   }
@@ -540,6 +594,31 @@ void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fil
   LibCounts.Count2 = static_cast<std::int32_t>(LibList2.size());
 }
 
+void TLibFrame::NoteProblems(const sides::TSideReport& report, TSide side, TAddProblems& problems) {
+  auto once = [](QStringList& list, const QString& text) {
+    if (!list.contains(text)) list << text;
+  };
+  for (const sides::TSideProblem& p : report.Problems()) {
+    const QString told = Utf8(sides::TSideReport::Describe(p));
+    switch (p.Kind) {
+      case sides::TProblemKind::Missing:
+        if (std::find(problems.Missing.begin(), problems.Missing.end(), fs::path(p.Where)) == problems.Missing.end())
+          problems.Missing.push_back(p.Where);
+        break;
+      case sides::TProblemKind::Duplicate:
+        // A second library of one name met by the command is left out and said so; side 1 drops
+        // the names it holds already without a word.
+        if (!p.Kept.empty())
+          once(problems.LeftOut, told);
+        else if (side != Side1)
+          once(problems.Duplicates, Utf8(p.Detail));
+        break;
+      case sides::TProblemKind::NoLibraries: once(problems.Empty, told); break;
+      case sides::TProblemKind::Unreadable: once(problems.Unreadable, told); break;
+    }
+  }
+}
+
 std::vector<fs::path> TLibFrame::SideFiles(TSide side) const { return sideFiles_[side]; }
 
 void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides) {
@@ -547,9 +626,17 @@ void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::Si
   TAddProblems problems;
   for (TSide side : compare::AllSides) {
     for (const fs::path& file : sides[side]) {
-      // Read by what each is: a library, target, workspace, folder or git side.
+      // Read by what each is: a library, target, workspace, folder or git side (stored with the
+      // repository it is a revision of).
+      std::string text = file.string();
+      fs::path repository;
+      const std::size_t at = text.rfind(kRepositorySeparator);
+      if (text.rfind("git:", 0) == 0 && at != std::string::npos) {
+        repository = text.substr(at + 1);
+        text.resize(at);
+      }
       try {
-        AddFiles({file}, side, sides::ftAuto, problems);
+        AddFiles({fs::path(text)}, side, sides::ftAuto, problems, repository);
       } catch (const std::exception& e) {
         problems.Unreadable << Utf8(e.what());
       }
@@ -563,19 +650,53 @@ void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::Si
   });
 }
 
-// One message for everything an add command could not take, however many files it named.
+// One message for everything an add command could not take, however many files it named: the
+// counts first, then each problem once, in the order met.
 void TLibFrame::ReportAddProblems(const TAddProblems& problems) {
-  QStringList lines;
   // Names with control characters show them as symbols: each name stays on its line.
   auto visible = [](const QString& s) { return QString::fromStdString(platform::ShowControls(s.toStdString())); };
-  for (const fs::path& m : problems.Missing) lines << visible(PathQ(m)) + " does not exist";
-  for (const QString& u : problems.Unreadable) lines << visible(u);
-  const auto notThere = lines.size();
-  for (const QString& d : problems.Duplicates) lines << visible(d) + " already in Destination";
+  QStringList lines, counts;
+  auto add = [&](const QStringList& items, const char* what) {
+    for (const QString& item : items) lines << visible(item);
+    if (!items.isEmpty()) counts << QString("%1 %2").arg(items.size()).arg(what);
+  };
+  QStringList missing;
+  for (const fs::path& m : problems.Missing) missing << PathQ(m) + " does not exist";
+  add(missing, "do not exist");
+  add(problems.Unreadable, "cannot be read");
+  add(problems.Empty, "hold no library");
+  add(problems.LeftOut, "left out");
+  QStringList duplicates;
+  for (const QString& d : problems.Duplicates) duplicates << d + " already in Destination";
+  add(duplicates, "already in Destination");
   if (lines.isEmpty()) return;
-  if (lines.size() > 1)
-    lines.prepend(QString("%1 do not exist, %2 already in Destination:").arg(notThere).arg(problems.Duplicates.size()));
+  if (lines.size() > 1) lines.prepend(counts.join(", ") + ":");
   Host.ShowInformation(lines.join('\n'));
+}
+
+void TLibFrame::AddFolderClick(TSide side) {
+  if (Pairing()) return;
+  const QString folder = ChooseFolder ? ChooseFolder(side) : QString();
+  if (folder.isEmpty()) return;
+  TAddProblems problems;
+  AddFiles({QPath(folder)}, side, sides::ftAuto, problems, {});
+  Host.SetFolder(side, QPath(folder).parent_path() / "");
+  ReportAddProblems(problems);
+  CompareLibraries();
+  ShowLibraries();
+}
+
+void TLibFrame::AddRevisionClick(TSide side) {
+  if (Pairing()) return;
+  const std::optional<TGitSide> given = AskGitSide ? AskGitSide(side) : std::nullopt;
+  if (!given) return;
+  std::string text = "git:" + given->Revision.toStdString();
+  if (!given->Path.isEmpty()) text += ":" + given->Path.toStdString();
+  TAddProblems problems;
+  AddFiles({fs::path(text)}, side, sides::ftAuto, problems, QPath(given->Repository));
+  ReportAddProblems(problems);
+  CompareLibraries();
+  ShowLibraries();
 }
 
 bool TLibFrame::CheckLibraryContents(const TFolderRec& Rec1, const TFolderRec& Rec2) {
@@ -665,8 +786,11 @@ void TLibFrame::ShowLibraries() {
   const std::size_t n = std::min(LibList1.size(), LibList2.size());
   rows.reserve(n);
   const QIcon blank(ImageList1);
-  for (std::size_t i = 0; i < n; ++i) rows.push_back(
-        NewRow(LibraryRowCells(LibList1[i], LibList2[i]), i, LibList1[i].Rec->CompareResult, 0, blank, *lvLibs));
+  for (std::size_t i = 0; i < n; ++i) {
+    const TFolderRec& shown = LibList1[i].Key.empty() ? *LibList2[i].Rec : *LibList1[i].Rec;
+    rows.push_back(NewRow(LibraryRowCells(LibList1[i], LibList2[i]), i, LibList1[i].Rec->CompareResult,
+                          KindImage(shown), blank, *lvLibs));
+  }
   AddRowsByCaption(*lvLibs, rows);
   filling_ = false;
   lvLibsResize(*lvLibs);
@@ -769,6 +893,15 @@ void TLibFrame::OpenLibraryPair() {
   }
   ShowObjects();
   Host.SwitchTo(views::TViewKind::Objects);
+}
+
+int TLibFrame::KindImage(const TFolderRec& rec) {
+  switch (sides::KindOf(rec)) {
+    case sides::TLibKind::Folder: return 14;
+    case sides::TLibKind::RevisionFile: return 15;
+    case sides::TLibKind::RevisionFolder: return 16;
+    default: return 0;
+  }
 }
 
 int TLibFrame::TypeImage(char letter) {
@@ -932,8 +1065,7 @@ void TLibFrame::lvLibsCustomDrawItem(TListView& Sender, QPainter& Canvas, const 
 // visible; they lie in the room kept free at the left of the first column.
 void TLibFrame::lvLibsCustomDrawItemAfter(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item,
                                           const QRect& Rect) {
-  const bool objects = &Sender == lvObjs;
-  const int image = objects ? TListView::RowImage(Item) : 0;
+  const int image = TListView::RowImage(Item);
   if (image >= 0 && image < static_cast<int>(ImageList3.size())) Canvas.drawPixmap(Rect.left() + 1, Rect.top(), ImageList3[static_cast<std::size_t>(image)]);
   const int result = Item.data(0, kResultRole).toInt();
   if (result != crChanged && result != crSame) return;

@@ -24,6 +24,7 @@
 
 #include <QPixmap>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -74,6 +75,8 @@ class TListView : public TMyListView {
   void keyPressEvent(QKeyEvent* event) override;
 };
 
+class TLibFrame;
+
 class TLibFrame : public QWidget {
   Q_OBJECT
  public:
@@ -95,6 +98,20 @@ class TLibFrame : public QWidget {
   // whatever is gone.
   std::vector<fs::path> SideFiles(compare::TSide side) const;
   void RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides);
+  // A git side as SideFiles stores it: "git:REV:PATH", this separator, the repository's folder.
+  static constexpr char kRepositorySeparator = '|';
+  // Adds a folder (a folder of exported objects, or a folder holding libraries) or a revision
+  // of a git repository to a side, then pairs both sides again.
+  void AddFolderClick(compare::TSide side);
+  void AddRevisionClick(compare::TSide side);
+  struct TGitSide {
+    QString Repository;  // a folder inside the repository
+    QString Revision;    // anything git names a commit by: HEAD~3, a tag, a hash
+    QString Path;        // a file or folder from the repository's top; empty for the whole tree
+  };
+  // How the folder and the revision are chosen; replaceable for tests (empty / none: Cancel).
+  std::function<QString(compare::TSide side)> ChooseFolder;
+  std::function<std::optional<TGitSide>(compare::TSide side)> AskGitSide;
   void CompareLibraries();
   bool CheckLibraryContents(const TFolderRec& Rec1, const TFolderRec& Rec2);
   void ShowLibraries();
@@ -128,6 +145,9 @@ class TLibFrame : public QWidget {
   // The image of ImageList3 for an object's type letter: a 1, d 2, f 3, j 11, m 5, s 6, u 7,
   // w 8; 0 for every other letter.
   static int TypeImage(char letter);
+  // The image of a library row's kind: 0 a library file, 14 a folder of exported objects, 15 and
+  // 16 the same in a git revision.
+  static int KindImage(const TFolderRec& rec);
 
   // ---- Components -------------------------------------------------------------------------
   QWidget* pnlMain = nullptr;
@@ -136,6 +156,7 @@ class TLibFrame : public QWidget {
   QToolButton* tbClear1 = nullptr;
   QComboBox* cbOpen2 = nullptr;
   QToolButton* tbClear2 = nullptr;
+  std::array<QToolButton*, compare::SideCount> tbFolder{}, tbRevision{};
   // The two lists, in the same place; whichever is in front is seen. The main window gives them
   // the focus when it switches views.
   TListView* lvLibs = nullptr;
@@ -184,10 +205,16 @@ class TLibFrame : public QWidget {
   // and (side 2) names already on the side.
   struct TAddProblems {
     std::vector<fs::path> Missing;
-    QStringList Unreadable;
-    QStringList Duplicates;
+    QStringList Unreadable;  // the reason, naming the file
+    QStringList Empty;       // a folder that holds no library
+    QStringList LeftOut;     // a second library of a name met by the command
+    QStringList Duplicates;  // names already on the side
   };
-  void AddFiles(const std::vector<fs::path>& files, compare::TSide side, int fileType, TAddProblems& problems);
+  // Adds what `files` name to a side; git sides are read from the repository of `repository`
+  // (the current folder when empty).
+  void AddFiles(const std::vector<fs::path>& files, compare::TSide side, int fileType, TAddProblems& problems,
+                const fs::path& repository);
+  void NoteProblems(const sides::TSideReport& report, compare::TSide side, TAddProblems& problems);
   void ReportAddProblems(const TAddProblems& problems);
   void LoadHistory(QComboBox* box, const fs::path& file);
   void FitColumns();
@@ -201,6 +228,7 @@ class TLibFrame : public QWidget {
   void NoteProblems(const sides::TSideReport& problems);
   void ReportDamage();
   void Guarded(const std::function<void()>& action);
+  std::vector<QWidget*> SideButtons() const;
   void BeginPairing();
   void EndPairing();
   template <class Rows>
@@ -218,3 +246,6 @@ class TLibFrame : public QWidget {
   bool filling_ = false;  // the frame itself is replacing a list's rows
   friend struct TPairingScope;
 };
+
+// The dialog behind TLibFrame::AskGitSide.
+std::optional<TLibFrame::TGitSide> AskGitSideDialog(QWidget* parent, compare::TSide side);

@@ -50,6 +50,23 @@ void OpenFolder(QPainter& p) {
   p.drawPolygon(QPolygonF({{1.5, 13.5}, {4, 7.5}, {15, 7.5}, {12.5, 13.5}}));
 }
 
+// A closed folder, as a folder of exported objects is drawn.
+void ClosedFolder(QPainter& p) {
+  p.setPen(QPen(Outline, 1));
+  p.setBrush(FolderYellow.darker(110));
+  p.drawPolygon(QPolygonF({{1.5, 3.5}, {5.5, 3.5}, {6.5, 5}, {14.5, 5}, {14.5, 13.5}, {1.5, 13.5}}));
+  p.setBrush(FolderYellow);
+  p.drawRect(QRectF(1.5, 6.5, 13, 7));
+}
+
+// A commit on a branch, in the bottom-right corner: what is read from a git revision.
+void RevisionMark(QPainter& p) {
+  p.setPen(QPen(QColor(220, 80, 40), 1.6));
+  p.drawLine(QPointF(11.5, 7.5), QPointF(11.5, 15.5));
+  p.setBrush(Qt::white);
+  p.drawEllipse(QPointF(11.5, 11.5), 2.6, 2.6);
+}
+
 void Diskette(QPainter& p) {
   p.setPen(QPen(Outline, 1));
   p.setBrush(QColor(60, 90, 160));
@@ -342,7 +359,21 @@ std::vector<QPixmap> RowImages() {
       plainPage, plainPage, Project,
       [](QPainter& p) { Arrow(p, Green, 180); },
       [](QPainter& p) { Arrow(p, Purple, 0); },
+      ClosedFolder,
+      [](QPainter& p) { Cabinet(p); RevisionMark(p); },
+      [](QPainter& p) { ClosedFolder(p); RevisionMark(p); },
   });
+}
+
+std::vector<QPixmap> SideButtonImages() {
+  return Pixmaps({ClosedFolder, [](QPainter& p) {
+                    RevisionMark(p);
+                    p.setPen(QPen(QColor(220, 80, 40), 1.6));
+                    p.drawLine(QPointF(4.5, 2.5), QPointF(4.5, 10.5));
+                    p.drawLine(QPointF(4.5, 6.5), QPointF(11.5, 9.5));
+                    p.setBrush(Qt::white);
+                    p.drawEllipse(QPointF(4.5, 4.5), 2.2, 2.2);
+                  }});
 }
 
 std::vector<QPixmap> SortMarkImages() {

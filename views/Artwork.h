@@ -21,9 +21,14 @@ std::vector<QPixmap> DisabledToolbarImages();
 
 // The row icons of the library lists by index: 0 library cabinet; 1 application; 2 DataWindow;
 // 3 function; 5 menu; 6 structure; 7 user object; 8 window; 11 project; 12 green arrow left (side
-// 1 newer); 13 purple arrow right (side 2 newer); 4, 9 and 10 a plain page (not used).
-inline constexpr int RowImageCount = 14;
+// 1 newer); 13 purple arrow right (side 2 newer); 4, 9 and 10 a plain page (not used); the kinds
+// of library besides a file (0): 14 a folder of exported objects, 15 a library file of a git
+// revision, 16 a folder of a git revision.
+inline constexpr int RowImageCount = 17;
 std::vector<QPixmap> RowImages();
+
+// The library list's side buttons: 0 add a folder, 1 add a git revision.
+std::vector<QPixmap> SideButtonImages();
 
 // The header sort marks: 0 descending (pointing down), 1 ascending (pointing up).
 std::vector<QPixmap> SortMarkImages();

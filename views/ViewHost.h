@@ -35,6 +35,7 @@ enum class TCommand : int {
   Find, FindNext, Replace, NextDiff, PrevDiff,
   Compare, Cancel, CompareFiles, CopyBlockRight, CopyBlockLeft,
   HorzSplit, Font,
+  AddFolder1, AddFolder2, AddRevision1, AddRevision2,
   Count
 };
 inline constexpr int CommandCount = static_cast<int>(TCommand::Count);
@@ -45,6 +46,12 @@ constexpr TCommand OpenCommand(compare::TSide side) {
 }
 constexpr TCommand SaveCommand(compare::TSide side) {
   return side == compare::Side1 ? TCommand::Save1 : TCommand::Save2;
+}
+constexpr TCommand AddFolderCommand(compare::TSide side) {
+  return side == compare::Side1 ? TCommand::AddFolder1 : TCommand::AddFolder2;
+}
+constexpr TCommand AddRevisionCommand(compare::TSide side) {
+  return side == compare::Side1 ? TCommand::AddRevision1 : TCommand::AddRevision2;
 }
 
 // Menus whose items a view switches on and off as a whole.

@@ -141,6 +141,8 @@ class MainFormTest : public QObject {
     };
     row("mnuOpen1", "打开PB库文件 1", "Ctrl+1", "e");
     row("mnuOpen2", "打开PB库文件 2", "Ctrl+2", "e");
+    row("mnuAddFolder1", "添加文件夹 1…", "", "e");
+    row("mnuAddRevision2", "添加 git 版本 2…", "", "e");
     row("mnuSave1", "保存文件 1 ...", "", "d");
     row("mnuSave2", "保存文件 2 ...", "", "d");
     row("mnuSaveReport", "保存结果为...", "", "d");

@@ -252,6 +252,38 @@ class LibFrameTest : public QObject {
     QCOMPARE(Frame().cbOpen1->currentText(), QString::fromStdString(lib.string()));
   }
 
+  void foldersAndGitRevisionsAreSidesToo() {
+    TTempDir dir;
+    const fs::path repo = dir.Path() / "repo";
+    dir.Write("repo/ws/app.pbl.src/w_a.srw", "$PBExportHeader$w_a.srw\r\nold\r\n");
+    auto git = [&](const std::string& args) {
+      const std::string cmd = "git -C '" + repo.string() + "' -c user.name=t -c user.email=t@t " + args + " >/dev/null 2>&1";
+      return std::system(cmd.c_str());
+    };
+    if (git("init -q") != 0) QSKIP("git is not installed");
+    QCOMPARE(git("add -A") + git("commit -q -m one"), 0);
+    dir.Write("repo/ws/app.pbl.src/w_a.srw", "$PBExportHeader$w_a.srw\r\nnew\r\n");
+    Frame().ChooseFolder = [&](compare::TSide) { return QString::fromStdString((repo / "ws" / "app.pbl.src").string()); };
+    Frame().AskGitSide = [&](compare::TSide) {
+      return std::optional<TLibFrame::TGitSide>({QString::fromStdString(repo.string()), "HEAD", "ws/app.pbl.src"});
+    };
+    Frame().tbFolder[Side1]->click();
+    Host().Trigger(TCommand::AddRevision2);
+    QVERIFY2(Errors().isEmpty() && Infos().isEmpty(), qPrintable((Errors() + Infos()).join('\n')));
+    QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"app.pbl"}));
+    QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
+    QCOMPARE(TListView::RowImage(*Frame().lvLibs->topLevelItem(0)), 14);  // a folder of exports
+    // Kept with the repository it is a revision of, and found again from there.
+    const std::vector<fs::path> two = Frame().SideFiles(Side2);
+    QCOMPARE(two.size(), std::size_t(1));
+    QCOMPARE(two[0].string(), "git:HEAD:ws/app.pbl.src|" + repo.string());
+    const std::array<std::vector<fs::path>, compare::SideCount> stored{Frame().SideFiles(Side1), two};
+    NewFrame();
+    Frame().RestoreSides(stored);
+    QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
+    QVERIFY(Errors().isEmpty() && Infos().isEmpty());
+  }
+
   // ---- classification ---------------------------------------------------------------------
 
   void pairsAreClassifiedBySizeTimeAndContent() {
