@@ -27,6 +27,7 @@
 #include "app/ExeDir.h"
 #include "app/StatusBar.h"
 #include "editor/QtColor.h"
+#include "pbparse/Defaults.h"
 #include "platform/FileSys.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
@@ -97,7 +98,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   CreateShortcuts();
   CreateCommands();
   OwnCommands = {mnuExit, mnuLibs, mnuObjs, mnuFile, mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments,
-                 mnuAlignSimilar, mnuShowDiffsOnly,
+                 mnuAlignSimilar, mnuBySection, mnuIgnorePosition, mnuIgnoreDefaults, mnuShowDiffsOnly,
                  Added1, Modified1, Deleted1, mnuCodePage, Contents1, mnuAbout};
   ColorDialog1 = new QColorDialog(this);
   ColorDialog1->setObjectName("ColorDialog1");
@@ -244,10 +245,17 @@ void TMainForm::CreateOptionsMenu() {
   mnuIgnoreCase = AddItem(mnuOptions, "mnuIgnoreCase", QString::fromUtf8("忽略大小写"));
   mnuIgnoreComments = AddItem(mnuOptions, "mnuIgnoreComments", QString::fromUtf8("忽略注释"));
   mnuAlignSimilar = AddItem(mnuOptions, "mnuAlignSimilar", QString::fromUtf8("对齐相似行"));
+  mnuBySection = AddItem(mnuOptions, "mnuBySection", QString::fromUtf8("按段比较"));
+  mnuIgnorePosition = AddItem(mnuOptions, "mnuIgnorePosition", QString::fromUtf8("忽略位置和大小"));
+  mnuIgnoreDefaults = AddItem(mnuOptions, "mnuIgnoreDefaults", QString::fromUtf8("忽略迁移默认值"));
   mnuShowDiffsOnly = AddItem(mnuOptions, "mnuShowDiffsOnly", QString::fromUtf8("只显示不同部分"));
   // The comparison options only carry their check marks, read by the views when they compare.
-  for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments, mnuAlignSimilar, mnuShowDiffsOnly})
+  for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments, mnuAlignSimilar, mnuBySection,
+                     mnuIgnorePosition, mnuIgnoreDefaults, mnuShowDiffsOnly})
     a->setCheckable(true);
+  // The structure options change what the source view shows: a shown result is compared again.
+  for (QAction* a : {mnuBySection, mnuIgnorePosition, mnuIgnoreDefaults})
+    connect(a, &QAction::triggered, this, [this] { FilesFrame->StructureOptionsChanged(); });
   connect(mnuShowDiffsOnly, &QAction::triggered, this, &TMainForm::mnuShowDiffsOnlyClick);
   N2 = AddSeparator(mnuOptions, "N2");
   mnuHorzSplit = AddItem(mnuOptions, "mnuHorzSplit", QString::fromUtf8("横排窗口"), views::DefaultShortcut(TCommand::HorzSplit));
@@ -835,6 +843,10 @@ views::TViewOptions TMainForm::Options() const {
   o.Compare.IgnoreBlanks = mnuIgnoreBlanks->isChecked();
   o.Compare.IgnoreComments = mnuIgnoreComments->isChecked();
   o.Compare.AlignSimilar = mnuAlignSimilar->isChecked();
+  o.Compare.BySection = mnuBySection->isChecked();
+  o.Compare.IgnorePosition = mnuIgnorePosition->isChecked();
+  o.Compare.IgnoreDefaults = mnuIgnoreDefaults->isChecked();
+  o.Compare.Defaults = DefaultsTable().get();
   o.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
   o.Stacked = mnuHorzSplit->isChecked();
   return o;
@@ -848,6 +860,21 @@ void TMainForm::SetShowDiffsOnly(bool on) {
 void TMainForm::SetStacked(bool on) {
   QSignalBlocker quiet(mnuHorzSplit);
   mnuHorzSplit->setChecked(on);
+}
+
+std::shared_ptr<const pbparse::TDefaults> TMainForm::DefaultsTable() const {
+  // Read once, when first needed: the table shipped beside the program (or in share/quorvex) and
+  // the user's own additions. A table that cannot be read leaves the defaults unknown; the
+  // structured comparison then counts every attribute.
+  if (!DefaultsRead) {
+    DefaultsRead = true;
+    try {
+      Defaults = pbparse::LoadDefaults(QCoreApplication::applicationDirPath().toStdString()).Table;
+    } catch (const std::exception&) {
+      Defaults.reset();
+    }
+  }
+  return Defaults;
 }
 
 views::TViewColors TMainForm::Colors() const { return {AddColor, ModColor, DelColor}; }

@@ -29,6 +29,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -46,6 +47,9 @@ class QUrl;
 class TFilesFrame;
 class TLibFrame;
 class TStatusBar;
+namespace pbparse {
+class TDefaults;
+}
 
 // Lets the font names the program uses ("宋体", "Courier New", "Arial") find the fonts installed
 // here. Safe to call more than once.
@@ -165,7 +169,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QAction *mnuCompare = nullptr, *mnuCancel = nullptr, *N8 = nullptr, *mnuCompareFiles = nullptr, *N1 = nullptr,
           *mnuCopyBlockRight = nullptr, *mnuCopyBlockLeft = nullptr;
   QAction *mnuIgnoreBlanks = nullptr, *mnuIgnoreCase = nullptr, *mnuIgnoreComments = nullptr,
-          *mnuAlignSimilar = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
+          *mnuAlignSimilar = nullptr, *mnuBySection = nullptr, *mnuIgnorePosition = nullptr,
+          *mnuIgnoreDefaults = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
           *mnuHorzSplit = nullptr, *N4 = nullptr, *Added1 = nullptr, *Modified1 = nullptr, *Deleted1 = nullptr,
           *N5 = nullptr, *mnuFont = nullptr, *mnuCodePage = nullptr;
   QAction *Contents1 = nullptr, *mnuAbout = nullptr;
@@ -236,6 +241,10 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   std::array<QMetaObject::Connection, views::CommandGroupCount> GroupRefresh{};
   // The view switches a running pairing holds off, with the state each had before.
   std::vector<std::pair<QAction*, bool>> HeldSwitches;
+  // The table of DataWindow migration defaults, read when first needed.
+  std::shared_ptr<const pbparse::TDefaults> DefaultsTable() const;
+  mutable std::shared_ptr<const pbparse::TDefaults> Defaults;
+  mutable bool DefaultsRead = false;
   // The library list's sides as the settings file had them, put back once the window is up.
   std::array<std::vector<std::filesystem::path>, compare::SideCount> StoredSides;
   QActionGroup* ViewItems = nullptr;

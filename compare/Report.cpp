@@ -48,8 +48,10 @@ std::vector<std::string> BuildReport(const TReportHeader& header, std::int32_t r
                                ""};
   TRowKind prev = TRowKind::Equal;
   for (std::int32_t i = 0; i < rowCount; ++i) {
-    const TReportRow row = rowAt(i);
+    TReportRow row = rowAt(i);
     const TCell& left = row.Cells[Side1];
+    // Lines only moved with their section print nothing.
+    if (row.Kind == TRowKind::Moved) row.Kind = TRowKind::Equal;
     if (row.Kind != prev && row.Kind != TRowKind::Equal) {
       out.push_back(kRule);
       switch (row.Kind) {
@@ -67,7 +69,8 @@ std::vector<std::string> BuildReport(const TReportHeader& header, std::int32_t r
         out.push_back("+ " + std::string(row.Text[Side2]));
         break;
       case TRowKind::Deleted: out.push_back("- " + std::string(row.Text[Side1])); break;
-      case TRowKind::Equal: break;
+      case TRowKind::Equal:
+      case TRowKind::Moved: break;
     }
   }
   return out;

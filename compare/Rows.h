@@ -25,7 +25,9 @@
 
 namespace compare {
 
-enum class TRowKind : std::uint8_t { Equal = 0, Added = 1, Deleted = 2, Modified = 3 };
+// Moved: an equal line of a section the structured comparison found in another place (a
+// difference of order only).
+enum class TRowKind : std::uint8_t { Equal = 0, Added = 1, Deleted = 2, Modified = 3, Moved = 4 };
 
 // A changed part of a line: bytes [Start, End) of its code-page text.
 struct TSpan {

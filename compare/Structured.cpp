@@ -79,4 +79,32 @@ std::optional<bool> CheckByStructure(const std::vector<std::string>& lines1, con
   return same;
 }
 
+TRows SectionRowsOf(const pbparse::TSectionView& view, const std::array<std::int32_t, SideCount>& lineCounts) {
+  TRows out;
+  out.Counts.Count1 = lineCounts[Side1];
+  out.Counts.Count2 = lineCounts[Side2];
+  out.Rows.reserve(view.Rows.size());
+  std::array<std::int32_t, SideCount> next{0, 0};
+  for (const pbparse::TSectionRow& r : view.Rows) {
+    TRow row;
+    const std::array<std::int32_t, SideCount> lines{r.Line1, r.Line2};
+    for (TSide s : AllSides) {
+      row.Cells[s] = lines[s] >= 0 ? TCell{lines[s], -1} : TCell::Filler(next[s]);
+      if (lines[s] >= 0) next[s] = lines[s] + 1;
+    }
+    const bool moved = r.Pair >= 0 && static_cast<std::size_t>(r.Pair) < view.Diff.Pairs.size() &&
+                       view.Diff.Pairs[static_cast<std::size_t>(r.Pair)].Status == pbparse::TSectionStatus::Moved;
+    if (r.Ignored || r.Kind == 0) {
+      row.Kind = moved ? TRowKind::Moved : TRowKind::Equal;
+    } else {
+      row.Kind = r.Kind == 1 ? TRowKind::Added : r.Kind == 2 ? TRowKind::Deleted : TRowKind::Modified;
+      ++(row.Kind == TRowKind::Added ? out.Counts.Added : row.Kind == TRowKind::Deleted ? out.Counts.Deleted
+                                                                                        : out.Counts.Changed);
+    }
+    out.Rows.push_back(row);
+  }
+  out.Blocks = FindBlocks(out.Count(), [&out](std::int32_t i) { return out.Rows[static_cast<std::size_t>(i)].Kind; });
+  return out;
+}
+
 }  // namespace compare

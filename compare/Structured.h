@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "compare/Options.h"
+#include "compare/Rows.h"
 #include "pbparse/Compare.h"
 #include "pbparse/Sections.h"
 
@@ -51,6 +53,11 @@ std::vector<std::string> StructureLines(const std::vector<std::string>& lines, c
 // left out of the comparison under IgnoreComments.
 pbparse::TSectionView SectionView(const std::vector<std::string>& lines1, const std::vector<std::string>& lines2,
                                   std::string_view name1, std::string_view name2, const TCompareOptions& options);
+
+// The by-section view's rows as the model's rows, over its texts as shown (of `lineCounts`
+// lines): kinds from the row codes, a line whose difference the rules do not count as equal, an
+// equal line of a moved section as moved; fillers stand before the next line of their side.
+TRows SectionRowsOf(const pbparse::TSectionView& view, const std::array<std::int32_t, SideCount>& lineCounts);
 
 // The structured part of the object check of two export texts. Decides the pair (same or not)
 // when the options ask for it and the texts are understood: by section under BySection, and two

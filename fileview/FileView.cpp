@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "compare/Report.h"
+#include "compare/Structured.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FrameParts.h"
 #include "platform/CodePage.h"
@@ -364,6 +365,8 @@ void TFilesFrame::ShowSide(std::shared_ptr<compare::TSideText> text, TSide side)
   // The rows of the last result go; its change records stay for saving a side still aligned.
   Model.Rows = compare::TRows{};
   Model.Present = false;
+  bySection_ = false;
+  sectionRows_ = compare::TRows{};
   Model.Sides[side] = std::move(text);
   sides_[side].Aligned = false;
   Filling = true;
@@ -544,14 +547,34 @@ bool TFilesFrame::CompareTexts() {
     // Texts replaced during the run: its records belong to texts no longer shown.
     if (generation != TextGeneration) ok = false;
     if (ok) Model = std::move(run);
+    if (ok) CompareSections(options.Compare);
     Comparing = false;
   } while (RestartPending);
   return ok;
 }
 
+bool TFilesFrame::CompareSections(const compare::TCompareOptions& options) {
+  bySection_ = false;
+  sectionNote_.clear();
+  sectionRows_ = compare::TRows{};
+  if (!options.BySection) return false;
+  const pbparse::TSectionView view = compare::SectionView(Text(Side1).ToVector(), Text(Side2).ToVector(),
+                                                          Text(Side1).Title, Text(Side2).Title, options);
+  if (!view.Structured) {
+    sectionNote_ = QString::fromUtf8("按行比较：") + FromCodePage(view.Reason);
+    return false;
+  }
+  sectionTexts_ = {std::make_shared<compare::TSideText>(view.Lines1),
+                   std::make_shared<compare::TSideText>(view.Lines2)};
+  sectionRows_ = compare::SectionRowsOf(view, {sectionTexts_[Side1]->Count(), sectionTexts_[Side2]->Count()});
+  bySection_ = true;
+  return true;
+}
+
 void TFilesFrame::ShowResult() {
   ResultPresent = true;
   FillPanes();
+  SetPanesEditable();
   Pane(Side1)->MoveCaretTo(TPoint{0, 0});
   SetSyncScrolling(true);
   for (TSide s : AllSides) {
@@ -591,6 +614,11 @@ TColor TFilesFrame::KindColor(TRowKind kind) const {
     case TRowKind::Added: return colors.Add;
     case TRowKind::Deleted: return colors.Del;
     case TRowKind::Modified: return colors.Mod;
+    case TRowKind::Moved: {
+      // Half way between the changed colour and white: a change of place, not of text.
+      const auto half = [](unsigned c) { return (c + 255u) / 2u; };
+      return RGBColor(half(RedOf(colors.Mod)), half(GreenOf(colors.Mod)), half(BlueOf(colors.Mod)));
+    }
     default: return clWindow;
   }
 }
@@ -599,8 +627,8 @@ void TFilesFrame::FillPanes() {
   // Nothing is aligned until a comparison has produced a result.
   if (!ResultPresent) return;
   const bool diffsOnly = Host.Options().ShowDiffsOnly;
-  Model.Align(diffsOnly);
-  Counts = Model.Rows.Counts;
+  if (!bySection_) Model.Align(diffsOnly);
+  Counts = ShownRows().Counts;
   Filling = true;
   for (TSide s : AllSides) FillPane(s);
   FilledDiffsOnly = diffsOnly;
@@ -613,6 +641,26 @@ void TFilesFrame::FillPanes() {
   // The rows changed under the caret: the bars and the block-copy items follow.
   ShowCaretRow(ActivePane() ? ActivePane() : Pane(Side1));
   Host.ShowCounts(Counts);
+}
+
+bool TFilesFrame::FilledDiffsOnlyWanted() const { return Host.Options().ShowDiffsOnly; }
+
+void TFilesFrame::StructureOptionsChanged() {
+  if (ResultPresent) RunCompare();
+}
+
+// In the section view side 2 stands in side 1's order (and DataWindows in their attribute form):
+// nothing there may be edited or saved. Otherwise a loaded file can be, a handed-over text not.
+void TFilesFrame::SetPanesEditable() {
+  for (TSide s : AllSides) {
+    Pane(s)->SetReadOnly(bySection_ || Text(s).ReadOnly);
+    Host.SetEnabled(views::SaveCommand(s), !bySection_);
+  }
+  if (bySection_) {
+    Host.SetEnabled(TCommand::CopyBlockRight, false);
+    Host.SetEnabled(TCommand::CopyBlockLeft, false);
+  }
+  Host.ShowNote(sectionNote_);
 }
 
 void TFilesFrame::ShowDiffsOnlyChanged() {
@@ -632,12 +680,15 @@ void TFilesFrame::FillPane(TSide side) {
   TLines& lines = pane->Lines();
   lines.BeginUpdate();
   lines.Clear();
-  lines.SetSource(std::make_shared<TSideLines>(Model.Sides[side]));
+  lines.SetSource(std::make_shared<TSideLines>(ShownText(side)));
   pane->SetAutoLineNum(false);
   SetGutterWidths();
-  const compare::TRows& rows = Model.Rows;
+  const compare::TRows& rows = ShownRows();
+  // The section view keeps all its rows; the equal ones are left out here.
+  const bool skipEqual = bySection_ && FilledDiffsOnlyWanted();
   lines.Reserve(rows.Count());
   for (const compare::TRow& row : rows.Rows) {
+    if (skipEqual && row.Kind == TRowKind::Equal) continue;
     const compare::TCell& cell = row.Cells[side];
     const int i = cell.IsFiller() ? lines.Add(std::string_view()) : lines.AddRef(cell.Line);
     TLineObj& obj = lines.GetLineObj(i);
@@ -659,9 +710,9 @@ void TFilesFrame::PaintGutter(TCodeEdit* sender, QPainter& canvas, const QRect& 
     sender->TextOut(canvas, right - (marks ? 14 : 4) - sender->TextWidth(num), marginRec.top(), num);
   }
   if (!marks || row < 0 || row >= sender->Lines().Count()) return;
-  static const char* const kMarks[] = {"", "+", "-", "~"};
+  static const char* const kMarks[] = {"", "+", "-", "~", ">"};
   const std::uint8_t kind = sender->Lines().GetLineObj(row).Kind;
-  if (kind >= 1 && kind <= 3) sender->TextOut(canvas, right - 10, marginRec.top(), kMarks[kind]);
+  if (kind >= 1 && kind <= 4) sender->TextOut(canvas, right - 10, marginRec.top(), kMarks[kind]);
 }
 
 // ---- layout ------------------------------------------------------------------------------
@@ -718,7 +769,8 @@ void TFilesFrame::CaretMoved(TCodeEdit* pane) {
 void TFilesFrame::ShowCaretRow(TCodeEdit* pane) {
   const int row = pane->CaretPos().Y;
   const TLines& lines = pane->Lines();
-  const bool d = row < lines.Count() && static_cast<TRowKind>(lines.GetLineObj(row).Kind) != TRowKind::Equal;
+  const bool d =
+      !bySection_ && row < lines.Count() && static_cast<TRowKind>(lines.GetLineObj(row).Kind) != TRowKind::Equal;
   Host.SetEnabled(TCommand::CopyBlockRight, d && pane == Pane(Side1));
   Host.SetEnabled(TCommand::CopyBlockLeft, d && pane == Pane(Side2));
   CurrentLine = row;

@@ -59,6 +59,14 @@ class TFilesFrame : public QWidget {
   // The show-differences-only mark has turned over: a shown result is rebuilt under it at once,
   // unless the user keeps edits the rebuild would drop (the mark then turns back).
   void ShowDiffsOnlyChanged();
+  // The structure options (by section, positions, defaults) have changed: a shown result is
+  // compared again under them.
+  void StructureOptionsChanged();
+  // Whether the panes show the by-section view: side 2 in side 1's order of sections, a
+  // DataWindow one attribute per row. The panes are read-only there.
+  bool BySectionShown() const { return bySection_; }
+  // Why the last comparison by section fell back to lines (empty when it did not).
+  const QString& SectionNote() const { return sectionNote_; }
 
   // ---- Texts ------------------------------------------------------------------------------
   // Loads a text file into a side and compares. A path that is no file is ignored; a file that
@@ -205,6 +213,15 @@ class TFilesFrame : public QWidget {
   void EditMenuOpened();
   void ShowSide(std::shared_ptr<compare::TSideText> text, TSide side);
   bool ReadFile(const QString& path, TSide side);
+  // The by-section view of the compared texts, when the options ask for it and the texts are
+  // understood; false (with the reason in sectionNote_) otherwise.
+  bool CompareSections(const compare::TCompareOptions& options);
+  const compare::TRows& ShownRows() const { return bySection_ ? sectionRows_ : Model.Rows; }
+  const std::shared_ptr<const compare::TSideText>& ShownText(TSide side) const {
+    return bySection_ ? sectionTexts_[side] : Model.Sides[side];
+  }
+  void SetPanesEditable();
+  bool FilledDiffsOnlyWanted() const;
   void AfterLoad(TSide side);
   void SetCaption(TSide side);
   void MarkEdited(TSide side, bool edited);
@@ -243,4 +260,10 @@ class TFilesFrame : public QWidget {
   std::uint64_t TextGeneration = 0;  // counts the texts shown, to spot a replaced pair
   QString ReportFileName;        // last name chosen in the report dialog
   bool FilledDiffsOnly = false;  // the last fill left the equal rows out
+  // The by-section view: its texts as shown and all its rows (the equal ones left out when
+  // filling under show-differences-only).
+  bool bySection_ = false;
+  std::array<std::shared_ptr<const compare::TSideText>, compare::SideCount> sectionTexts_;
+  compare::TRows sectionRows_;
+  QString sectionNote_;
 };

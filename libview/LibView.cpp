@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "compare/Structured.h"
 #include "editor/QtColor.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
@@ -199,7 +200,8 @@ QWidget* TLibFrame::CreateLists() {
                                  {"大小1", 80, true},
                                  {"时间2", 120, false},
                                  {"大小2", 80, true},
-                                 {"类型标志", 50, false}});
+                                 {"类型标志", 50, false},
+                                 {"变化类型", 80, false}});
   QPalette tip = lvObjs->palette();
   tip.setColor(QPalette::Base, tip.color(QPalette::ToolTipBase));
   lvObjs->setPalette(tip);
@@ -895,6 +897,16 @@ void TLibFrame::OpenLibraryPair() {
   Host.SwitchTo(views::TViewKind::Objects);
 }
 
+QString TLibFrame::ChangeKindCaption(std::uint8_t kind) {
+  // Only what the options can explain is named; a change of content needs no word.
+  if (kind == 0 || (kind & compare::ckContent)) return QString();
+  QStringList parts;
+  for (auto [flag, name] : {std::pair{compare::ckOrder, "顺序"}, {compare::ckPosition, "位置和大小"},
+                            {compare::ckDefaults, "迁移默认值"}, {compare::ckLayout, "格式"}})
+    if (kind & flag) parts << QString::fromUtf8(name);
+  return QString::fromUtf8("仅") + parts.join("+");
+}
+
 int TLibFrame::KindImage(const TFolderRec& rec) {
   switch (sides::KindOf(rec)) {
     case sides::TLibKind::Folder: return 14;
@@ -928,8 +940,9 @@ void TLibFrame::ShowObjects() {
   for (std::size_t i = 0; i < n; ++i) {
     const std::string& key = ObjList2[i].Key.empty() ? ObjList1[i].Key : ObjList2[i].Key;
     const int image = key.empty() ? 0 : TypeImage(key[0]);
-    rows.push_back(
-        NewRow(ObjectRowCells(ObjList1[i], ObjList2[i]), i, ObjList1[i].Rec->CompareResult, image, blank, *lvObjs));
+    rows.push_back(NewRow(ObjectRowCells(ObjList1[i], ObjList2[i]), i, ObjList1[i].Rec->CompareResult, image, blank,
+                          *lvObjs));
+    rows.back()->setText(7, ChangeKindCaption(ObjList1[i].Rec->ChangeKind));
   }
   AddRowsByCaption(*lvObjs, rows);
   // Sorted by type letter; the order by name stays within each letter.

@@ -148,6 +148,9 @@ class TLibFrame : public QWidget {
   // The image of a library row's kind: 0 a library file, 14 a folder of exported objects, 15 and
   // 16 the same in a git revision.
   static int KindImage(const TFolderRec& rec);
+  // What the last column of the object list says of a changed pair's kind of change: the
+  // differences the options could explain ("仅顺序", "仅位置和大小"...), nothing for content.
+  static QString ChangeKindCaption(std::uint8_t kind);
 
   // ---- Components -------------------------------------------------------------------------
   QWidget* pnlMain = nullptr;

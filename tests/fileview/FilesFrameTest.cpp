@@ -28,6 +28,7 @@
 
 using compare::Side1;
 using compare::Side2;
+using compare::TSide;
 using views::TCommand;
 
 namespace {
@@ -522,6 +523,38 @@ class FilesFrameTest : public QObject {
     };
     host_->Trigger(TCommand::Save1);
     QCOMPARE(proposed, QString("w_main.srw"));
+  }
+
+  void bySectionAMovedFunctionIsAMoveAndThePanesOnlyRead() {
+    const Lines head{"$PBExportHeader$n_x.sru", "forward", "global type n_x from nonvisualobject", "end type",
+                     "end forward", "", "global type n_x from nonvisualobject", "end type", "global n_x n_x", ""};
+    const Lines a{"public function integer of_a ();return 1", "end function", ""};
+    const Lines b{"public function integer of_b ();return 2", "end function", ""};
+    const Lines tail{"on n_x.create", "call super::create", "end on"};
+    auto text = [&](const Lines& first, const Lines& second) {
+      Lines t = head;
+      for (const Lines* part : {&first, &second, &tail}) t.insert(t.end(), part->begin(), part->end());
+      return t;
+    };
+    CompareFiles(text(a, b), text(b, a));
+    QVERIFY(Frame().Counts.Added + Frame().Counts.Deleted + Frame().Counts.Changed > 0);  // by lines
+    host_->ViewOptions.Compare.BySection = true;
+    Frame().StructureOptionsChanged();
+    QVERIFY2(Frame().BySectionShown(), qPrintable(Frame().SectionNote()));
+    QCOMPARE(Frame().Counts.Added + Frame().Counts.Deleted + Frame().Counts.Changed, 0);
+    QVERIFY(Kinds(Frame().Pane(Side1)).find('4') != std::string::npos);  // the moved function's lines
+    for (TSide s : {Side1, Side2}) QVERIFY(Frame().Pane(s)->ReadOnly());
+    QVERIFY(!host_->IsEnabled(TCommand::Save1));
+    FocusPane(Frame().Pane(Side1));
+    Frame().Pane(Side1)->MoveCaretTo(TPoint{0, 0});
+    Frame().NextDifference();  // a move is reached like any difference
+    QCOMPARE(Frame().Pane(Side1)->Lines().GetLineObj(Frame().Pane(Side1)->CaretPos().Y).Kind, std::uint8_t(4));
+    // Off again: lines, editable, savable.
+    host_->ViewOptions.Compare.BySection = false;
+    Frame().StructureOptionsChanged();
+    QVERIFY(!Frame().BySectionShown());
+    QVERIFY(!Frame().Pane(Side1)->ReadOnly());
+    QVERIFY(host_->IsEnabled(TCommand::Save1));
   }
 
   // ---- the report -----------------------------------------------------------------------------
