@@ -660,7 +660,7 @@ void TFilesFrame::SetPanesEditable() {
     Host.SetEnabled(TCommand::CopyBlockRight, false);
     Host.SetEnabled(TCommand::CopyBlockLeft, false);
   }
-  Host.ShowNote(sectionNote_);
+  if (!sectionNote_.isEmpty()) Host.ShowNote(sectionNote_);
 }
 
 void TFilesFrame::ShowDiffsOnlyChanged() {
