@@ -22,6 +22,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 #include <string_view>
 
 #include "editor/Colors.h"
@@ -181,6 +183,11 @@ class TCodeEdit : public QAbstractScrollArea, private TEditView {
   std::function<void(TCodeEdit* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
                      int y)>
       OnMouseDown;
+  // Parts of a line painted in a colour of their own behind the text (the changed words of a
+  // modified line): byte ranges [first, second) of the line's text. Asked for every line that
+  // is painted without the caret or a selection on it.
+  std::function<void(TCodeEdit* sender, int line, std::vector<std::pair<int, int>>& spans, TColor& color)>
+      OnLineSpans;
   // The key code (a Qt::Key) may be changed or set to 0 by the handler.
   std::function<void(TCodeEdit* sender, int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
   // Called once per whole notch of the vertical wheel (wheelDelta is +120 or -120, the sign as Qt
@@ -261,6 +268,7 @@ class TCodeEdit : public QAbstractScrollArea, private TEditView {
   void PaintGutterRow(QPainter& p, int line, const QRect& row, const QColor& gutter);
   void PaintLine(QPainter& p, int line, QRect r);
   void PaintSelectedLine(QPainter& p, int line, QRect r, std::string_view text);
+  void PaintSpans(QPainter& p, int line, const QRect& r, int x0, std::string_view text);
   void DrawRowText(QPainter& p, const QRect& r, int x0, std::string_view text,
                    const QColor& brush, const QColor& pen);
   void DrawCodePageText(QPainter& p, const QRect& clip, int x0, int baseline,

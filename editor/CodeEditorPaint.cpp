@@ -106,6 +106,7 @@ void TCodeEdit::PaintLine(QPainter& p, int line, QRect r) {
   const int x0 = r.left() - charWidth_ * leftCol_;
   if (line != CaretPos().Y) {
     DrawRowText(p, r, x0, t, ToQColor(LineBackground(line)), Qt::black);
+    PaintSpans(p, line, r, x0, t);
     return;
   }
   DrawRowText(p, r, x0, t, ToQColor(clBackground), Qt::white);
@@ -150,6 +151,23 @@ void TCodeEdit::PaintSelectedLine(QPainter& p, int line, QRect r, std::string_vi
     r.setLeft(r.left() + charWidth_ * b);
     DrawRowText(p, r, x0, text, c, Qt::black);
   }
+}
+
+void TCodeEdit::PaintSpans(QPainter& p, int line, const QRect& r, int x0, std::string_view text) {
+  if (!OnLineSpans) return;
+  std::vector<std::pair<int, int>> spans;
+  TColor color = clHighlight;
+  OnLineSpans(this, line, spans, color);
+  if (spans.empty()) return;
+  p.save();
+  p.setClipRect(r);
+  for (const auto& [first, last] : spans) {
+    const int from = VisualCol(line, first), to = VisualCol(line, last);
+    p.fillRect(QRect(x0 + from * charWidth_, r.top(), (to - from) * charWidth_, r.height()), ToQColor(color));
+  }
+  p.setPen(Qt::black);
+  DrawCodePageText(p, r, x0, r.top() + ascent_, text);
+  p.restore();
 }
 
 void TCodeEdit::DrawRowText(QPainter& p, const QRect& r, int x0, std::string_view text,

@@ -227,6 +227,12 @@ void TFilesFrame::ConnectPane(TSide side) {
   pane->OnKeyDown = [this](TCodeEdit* sender, int& key, Qt::KeyboardModifiers shift) {
     PaneKeyDown(sender, key, shift);
   };
+  pane->OnLineSpans = [this](TCodeEdit* sender, int line, std::vector<std::pair<int, int>>& spans, TColor& color) {
+    if (const std::vector<compare::TSpan>* found = SpansOf(line, SideOf(sender))) {
+      for (const compare::TSpan& span : *found) spans.emplace_back(span.Start, span.End);
+      color = SpanColor();
+    }
+  };
   pane->SetFont(PaneFont);
 }
 
@@ -608,6 +614,38 @@ void TFilesFrame::SetGutterWidths() {
   }
 }
 
+const std::vector<compare::TSpan>* TFilesFrame::SpansOf(int paneRow, TSide side) {
+  if (!ResultPresent) return nullptr;
+  const TLineObj& obj = Pane(side)->Lines().GetLineObj(paneRow);
+  if (static_cast<TRowKind>(obj.Kind) != TRowKind::Modified || obj.Modified) return nullptr;
+  compare::TRows& rows = bySection_ ? sectionRows_ : Model.Rows;
+  const std::int32_t index = paneRows_.empty() ? paneRow : paneRows_.at(static_cast<std::size_t>(paneRow));
+  if (index < 0 || index >= rows.Count()) return nullptr;
+  compare::TRow& row = rows.Rows[static_cast<std::size_t>(index)];
+  if (row.Kind != TRowKind::Modified || row.Cells[side].Number() != obj.Tag) return nullptr;
+  if (row.Cells[side].Spans < 0) {
+    const std::int32_t l1 = row.Cells[Side1].Line, l2 = row.Cells[Side2].Line;
+    const compare::TInlineDiff found =
+        bySection_ ? compare::ChangedSpans(sectionTexts_[Side1]->Line(l1), sectionTexts_[Side2]->Line(l2), Model.Options)
+                   : compare::ChangedSpans(Model.LineView(Side1, l1), Model.LineView(Side2, l2), Model.Options);
+    row.Cells[Side1].Spans = static_cast<std::int32_t>(rows.Spans.size());
+    rows.Spans.push_back(found.Changed1);
+    row.Cells[Side2].Spans = static_cast<std::int32_t>(rows.Spans.size());
+    rows.Spans.push_back(found.Changed2);
+  }
+  const std::vector<compare::TSpan>& spans = rows.Spans[static_cast<std::size_t>(row.Cells[side].Spans)];
+  return spans.empty() ? nullptr : &spans;
+}
+
+TColor TFilesFrame::SpanColor() const {
+  // A stronger shade of the changed colour: darker on a light one, lighter on a dark one, so
+  // that the text stays readable on both.
+  const QColor mod = Pane(Side1)->ToQColor(Host.Colors().Mod);
+  const QColor strong = mod.lightness() > 128 ? mod.darker(135) : mod.lighter(150);
+  return RGBColor(static_cast<unsigned>(strong.red()), static_cast<unsigned>(strong.green()),
+                  static_cast<unsigned>(strong.blue()));
+}
+
 TColor TFilesFrame::KindColor(TRowKind kind) const {
   const views::TViewColors colors = Host.Colors();
   switch (kind) {
@@ -687,8 +725,10 @@ void TFilesFrame::FillPane(TSide side) {
   // The section view keeps all its rows; the equal ones are left out here.
   const bool skipEqual = bySection_ && FilledDiffsOnlyWanted();
   lines.Reserve(rows.Count());
+  if (side == Side1) paneRows_.clear();
   for (const compare::TRow& row : rows.Rows) {
     if (skipEqual && row.Kind == TRowKind::Equal) continue;
+    if (skipEqual && side == Side1) paneRows_.push_back(static_cast<std::int32_t>(&row - rows.Rows.data()));
     const compare::TCell& cell = row.Cells[side];
     const int i = cell.IsFiller() ? lines.Add(std::string_view()) : lines.AddRef(cell.Line);
     TLineObj& obj = lines.GetLineObj(i);

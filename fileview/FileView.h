@@ -222,6 +222,10 @@ class TFilesFrame : public QWidget {
   }
   void SetPanesEditable();
   bool FilledDiffsOnlyWanted() const;
+  // The changed parts of a pane row that is a modified line as filled (none for any other row,
+  // or once the row was edited); computed when the row is first painted and kept in the rows.
+  const std::vector<compare::TSpan>* SpansOf(int paneRow, TSide side);
+  TColor SpanColor() const;
   void AfterLoad(TSide side);
   void SetCaption(TSide side);
   void MarkEdited(TSide side, bool edited);
@@ -266,4 +270,7 @@ class TFilesFrame : public QWidget {
   std::array<std::shared_ptr<const compare::TSideText>, compare::SideCount> sectionTexts_;
   compare::TRows sectionRows_;
   QString sectionNote_;
+  // The shown rows of the pane rows, when the fill left some out (by section, differences only);
+  // empty when pane row and shown row are one.
+  std::vector<std::int32_t> paneRows_;
 };

@@ -239,6 +239,41 @@ class FilesFrameTest : public QObject {
     QVERIFY(inked(left, 0, 0, markX - 2) > 0);
   }
 
+  void changedWordsOfAModifiedLineArePaintedInAStrongerShade() {
+    const std::string before = "* Copyright (c) 2004-2005, All rights reserved.";
+    const std::string after = "* Copyright (c) 2004-2017, All rights reserved.";
+    for (bool diffsOnly : {true, false}) {
+      host_->ViewOptions.ShowDiffsOnly = diffsOnly;
+      Compare({"a", before, "c"}, {"a", after, "c"});
+      for (TSide side : compare::AllSides) {
+        TCodeEdit* pane = Frame().Pane(side);
+        std::vector<std::pair<int, int>> spans, none;
+        TColor color = host_->ViewColors.Mod;
+        pane->OnLineSpans(pane, diffsOnly ? 0 : 1, spans, color);
+        QCOMPARE(spans, (std::vector<std::pair<int, int>>{{21, 25}}));
+        QVERIFY(color != host_->ViewColors.Mod);
+        if (!diffsOnly) pane->OnLineSpans(pane, 0, none, color);
+        QVERIFY(none.empty());
+      }
+    }
+    // The shade reaches the screen: one run of CharWidth x 4 pixels (the year) on some pixel row,
+    // the rest of the line not.
+    TCodeEdit* left = Frame().Pane(Side1);
+    std::vector<std::pair<int, int>> spans;
+    TColor color = 0;
+    left->OnLineSpans(left, 1, spans, color);
+    left->viewport()->update();
+    const QImage shot = left->viewport()->grab().toImage();
+    const QColor strong = left->ToQColor(color);
+    int widest = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+      int run = 0;
+      for (int x = 0; x < shot.width(); ++x) run += shot.pixelColor(x, y) == strong;
+      widest = std::max(widest, run);
+    }
+    QCOMPARE(widest, 4 * left->CharWidth());
+  }
+
   // ---- navigation ---------------------------------------------------------------------------
 
   void nextAndPreviousStopAtEveryBlockAndBeepAtTheEnds() {
