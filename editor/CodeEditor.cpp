@@ -519,6 +519,7 @@ void TCodeEdit::CutToClipboard() {
 }
 
 void TCodeEdit::PasteFromClipboard() {
+  if (RefuseEdit()) return;
   QClipboard* cb = QGuiApplication::clipboard();
   if (!cb) throw TEditorError("Cannot open clipboard.");
   const QMimeData* data = cb->mimeData();

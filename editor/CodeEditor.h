@@ -188,6 +188,9 @@ class TCodeEdit : public QAbstractScrollArea, private TEditView {
   // is painted without the caret or a selection on it.
   std::function<void(TCodeEdit* sender, int line, std::vector<std::pair<int, int>>& spans, TColor& color)>
       OnLineSpans;
+  // A key, an input method or a paste that would change the text of a read-only pane: the text
+  // stays as it is, the handler may say why.
+  std::function<void(TCodeEdit* sender)> OnReadOnlyEdit;
   // The key code (a Qt::Key) may be changed or set to 0 by the handler.
   std::function<void(TCodeEdit* sender, int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
   // Called once per whole notch of the vertical wheel (wheelDelta is +120 or -120, the sign as Qt
@@ -268,6 +271,7 @@ class TCodeEdit : public QAbstractScrollArea, private TEditView {
   void PaintGutterRow(QPainter& p, int line, const QRect& row, const QColor& gutter);
   void PaintLine(QPainter& p, int line, QRect r);
   void PaintSelectedLine(QPainter& p, int line, QRect r, std::string_view text);
+  bool RefuseEdit();
   void PaintSpans(QPainter& p, int line, const QRect& r, int x0, std::string_view text);
   void DrawRowText(QPainter& p, const QRect& r, int x0, std::string_view text,
                    const QColor& brush, const QColor& pen);

@@ -85,8 +85,14 @@ void TCodeEdit::TypeText(const QString& text) {
       platform::Utf8ToCodePage(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
   if (bytes.size() == 1)
     KeyPress(static_cast<std::uint8_t>(bytes[0]));
-  else if (!bytes.empty() && !ReadOnly())
+  else if (!bytes.empty() && !RefuseEdit())
     InsertText(bytes);
+}
+
+bool TCodeEdit::RefuseEdit() {
+  if (!ReadOnly()) return false;
+  if (OnReadOnlyEdit) OnReadOnlyEdit(this);
+  return true;
 }
 
 void TCodeEdit::inputMethodEvent(QInputMethodEvent* e) {
@@ -140,7 +146,7 @@ void TCodeEdit::KeyDown(int key, Qt::KeyboardModifiers mods) {
     case Qt::Key_Up: c.MoveToLine(caret.Y - 1, shift); break;
     case Qt::Key_Down: c.MoveToLine(caret.Y + 1, shift); break;
     case Qt::Key_Delete:
-      if (!ctrl) ProcessChar(7);
+      if (!ctrl && !RefuseEdit()) ProcessChar(7);
       break;
     default: return;
   }
@@ -154,7 +160,7 @@ void TCodeEdit::KeyPress(std::uint8_t code) {
     case 1: SelectAll(); break;
     case 3: CopyToClipboard(); break;
     case 22:
-      if (!ReadOnly()) PasteFromClipboard();
+      PasteFromClipboard();
       break;
     case 24:
       if (ReadOnly())
@@ -162,7 +168,11 @@ void TCodeEdit::KeyPress(std::uint8_t code) {
       else
         CutToClipboard();
       break;
-    default: ProcessChar(code); break;
+    default:
+      // Backspace, Tab, Enter and the characters; other control codes do nothing anyway.
+      if ((code >= 32 || code == 8 || code == 9 || code == 13) && RefuseEdit()) break;
+      ProcessChar(code);
+      break;
   }
 }
 

@@ -227,6 +227,10 @@ void TFilesFrame::ConnectPane(TSide side) {
   pane->OnKeyDown = [this](TCodeEdit* sender, int& key, Qt::KeyboardModifiers shift) {
     PaneKeyDown(sender, key, shift);
   };
+  pane->OnReadOnlyEdit = [this](TCodeEdit*) {
+    Host.ShowNote(QString::fromUtf8(bySection_ ? "按段比较时窗格是只读的，不能修改。"
+                                               : "此窗格是只读的（库中的对象），不能修改。"));
+  };
   pane->OnLineSpans = [this](TCodeEdit* sender, int line, std::vector<std::pair<int, int>>& spans, TColor& color) {
     if (const std::vector<compare::TSpan>* found = SpansOf(line, SideOf(sender))) {
       for (const compare::TSpan& span : *found) spans.emplace_back(span.Start, span.End);

@@ -131,6 +131,18 @@ class MainFormTest : public QObject {
                                   QString::fromUtf8("选项(&O)"), QString::fromUtf8("帮助(&H)")}));
   }
 
+  void altKeysOpenTheirMenus() {
+    TMainForm& f = NewForm();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    const std::vector<std::pair<Qt::Key, QMenu*>> keys{{Qt::Key_F, f.File1}, {Qt::Key_O, f.mnuOptions}, {Qt::Key_H, f.Help1}};
+    for (const auto& [key, menu] : keys) {
+      QTest::keyClick(&f, key, Qt::AltModifier);
+      QTRY_COMPARE(QApplication::activePopupWidget(), static_cast<QWidget*>(menu));
+      menu->close();
+    }
+  }
+
   void startUpItems_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -16,6 +17,7 @@
 #include <QWheelEvent>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -723,6 +725,29 @@ class FilesFrameTest : public QObject {
     ConfirmReplace("a", "b", true, true, false);
     Frame().RunReplace();
     QCOMPARE(PaneLines(left), Lines({"aaa"}));
+    // Typing, Delete and pasting change nothing either, and each says why in the status bar.
+    QApplication::clipboard()->setText("zz");
+    const std::vector<std::pair<const char*, std::function<void()>>> edits{
+        {"a character", [&] { QTest::keyClick(left, Qt::Key_X); }},
+        {"Delete", [&] { QTest::keyClick(left, Qt::Key_Delete); }},
+        {"Enter", [&] { QTest::keyClick(left, Qt::Key_Return); }},
+        {"Ctrl+V", [&] { QTest::keyClick(left, Qt::Key_V, Qt::ControlModifier); }},
+        {"an input method", [&] {
+           QInputMethodEvent typed;
+           typed.setCommitString(QString::fromUtf8("中文"));
+           QApplication::sendEvent(left, &typed);
+         }},
+    };
+    for (const auto& [what, edit] : edits) {
+      host_->Note.clear();
+      edit();
+      QCOMPARE(PaneLines(left), Lines({"aaa"}));
+      QVERIFY2(host_->Note.contains(QString::fromUtf8("只读")), what);
+    }
+    // Moving the caret is no edit: no note.
+    host_->Note.clear();
+    QTest::keyClick(left, Qt::Key_Right);
+    QVERIFY(host_->Note.isEmpty());
   }
 
   // ---- files ----------------------------------------------------------------------------------
