@@ -12,6 +12,8 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -679,6 +681,73 @@ class MainFormTest : public QObject {
     k.OpenArguments({q(dir.Path() / "none.txt")});
     QTRY_COMPARE(errors.size(), 2);
     QVERIFY(errors[1].contains("none.txt"));
+  }
+
+  // git difftool runs the configured command with the two files, or (-d) the two folders of a
+  // dir-diff, whose work-tree files are symbolic links. The command here hands its arguments to
+  // the window as the program's command line would, and holds git until the window has read them.
+  void gitDifftoolHandsOverFilesAndFolders() {
+    if (QStandardPaths::findExecutable("git").isEmpty()) QSKIP("git is not installed");
+    testsupport::TTempDir dir;
+    const fs::path repo = dir.Path() / "repo", handoff = dir.Path() / "args", done = dir.Path() / "done";
+    dir.Write("repo/app/x.pbl.src/w_main.srw", "$PBExportHeader$w_main.srw\r\nforward\r\nend forward\r\n");
+    dir.Write("repo/app/x.pbl.src/n_a.sru", "$PBExportHeader$n_a.sru\r\nx\r\n");
+    const fs::path tool = dir.Write("tool.sh", "#!/bin/sh\nprintf '%s\\n%s\\n%s\\n' \"$PWD\" \"$1\" \"$2\" > \"" + handoff.string() +
+                                                   ".tmp\" && mv \"" + handoff.string() + ".tmp\" \"" + handoff.string() +
+                                                   "\"\nwhile [ ! -e \"" + done.string() + "\" ]; do sleep 0.05; done\nrm \"" +
+                                                   done.string() + "\"\n");
+    fs::permissions(tool, fs::perms::owner_all);
+    auto start = [&](const QStringList& args) {
+      auto* p = new QProcess(this);
+      p->setWorkingDirectory(QString::fromStdString(repo.string()));
+      p->start("git", QStringList{"-c", "user.name=t", "-c", "user.email=t@example.org", "-c",
+                                  "difftool.quorvex.cmd=" + QString::fromStdString(tool.string()) + " \"$LOCAL\" \"$REMOTE\""} +
+                          args);
+      return p;
+    };
+    for (const QStringList& args : {QStringList{"init", "-q"}, QStringList{"add", "-A"}, QStringList{"commit", "-qm", "one"}}) {
+      QProcess* p = start(args);
+      QVERIFY(p->waitForFinished(20000) && p->exitCode() == 0);
+    }
+    dir.Write("repo/app/x.pbl.src/w_main.srw", "$PBExportHeader$w_main.srw\r\nforward\r\nchanged\r\nend forward\r\n");
+    auto handedOver = [&] {
+      if (!QTest::qWaitFor([&] { return fs::exists(handoff); }, 20000)) return QStringList();
+      std::ifstream in(handoff);
+      // git runs the tool in the work tree's top folder and may name a work-tree file relative to it.
+      std::string cwd, a, b;
+      std::getline(in, cwd);
+      std::getline(in, a);
+      std::getline(in, b);
+      fs::remove(handoff);
+      return QStringList{QString::fromStdString((fs::path(cwd) / a).string()), QString::fromStdString((fs::path(cwd) / b).string())};
+    };
+    // Two files: the source view.
+    QProcess* run = start({"difftool", "--tool=quorvex", "--no-prompt", "HEAD", "--", "app/x.pbl.src/w_main.srw"});
+    QStringList errors;
+    TMainForm& f = NewForm();
+    f.OnShowError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
+    const QStringList files = handedOver();
+    QCOMPARE(files.size(), 2);
+    f.OpenArguments(files);
+    QTRY_VERIFY(f.FilesFrame->ResultPresent);
+    QCOMPARE(f.FilesFrame->Counts.Added, 1);
+    std::ofstream(done).put('\n');
+    QVERIFY(run->waitForFinished(20000));
+    // Two folders, the work tree's side as links: the library list with the changed library.
+    run = start({"difftool", "-d", "--tool=quorvex", "--no-prompt", "HEAD"});
+    TMainForm& g = NewForm();
+    g.OnShowError = f.OnShowError;
+    const QStringList folders = handedOver();
+    QCOMPARE(folders.size(), 2);
+    QVERIFY(fs::is_symlink(folders[1].toStdString() + "/app/x.pbl.src/w_main.srw"));
+    g.OpenArguments(folders);
+    QTRY_COMPARE(g.LibFrame->LibCounts.Count2, 1);
+    QCOMPARE(g.LibFrame->LibCounts.Count1, 1);
+    QCOMPARE(g.LibFrame->LibCounts.Changed, 1);
+    std::ofstream(done).put('\n');
+    QVERIFY(run->waitForFinished(20000));
+    QCOMPARE(run->exitCode(), 0);
+    QCOMPARE(errors, QStringList());
   }
 
   void aNewCodePageReadsTheTextsAgain() {
