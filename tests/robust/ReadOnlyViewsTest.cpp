@@ -1,9 +1,11 @@
-// The library and object views only read what they show: adding libraries, a target and a
-// workspace to the sides, the pairing with its content checks, opening a pair's objects, opening
+// The library and object views only read what they show: adding libraries, a target, a
+// workspace, a folder of exports and a git revision to the sides, the pairing with its content checks, opening a pair's objects, opening
 // single libraries, and comparing one object's sources leave every file's bytes and time as they
-// were and open each for reading only.
+// were (a repository's own files included) and open each for reading only.
 #include <QtTest>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "FileWatch.h"
 #include "LibWriter.h"
@@ -117,6 +119,41 @@ class ReadOnlyViewsTest : public QObject {
     QCOMPARE(form_->FilesFrame->Text(compare::Side1).Count() + 2, form_->FilesFrame->Text(compare::Side2).Count());
     Check(watch, {lib1_, lib2_});
     form_.reset();  // closes what the views held open
+    Check(watch, {});
+  }
+
+  void foldersAndGitRevisionsAreOnlyRead() {
+    if (std::system("git --version >/dev/null 2>&1") != 0) QSKIP("git is not installed");
+    const fs::path root = files_->Path(), repo = root / "repo";
+    const fs::path ws = files_->Write("ws/x.pbl.src/w_main.srw", "$PBExportHeader$w_main.srw\r\nforward\r\nend forward\r\n");
+    files_->Write("ws/x.pbl.src/n_cst.sru", "$PBExportHeader$n_cst.sru\r\nx\r\n");
+    files_->Write("repo/src/x.pbl.src/w_main.srw", "$PBExportHeader$w_main.srw\r\nforward\r\nchanged\r\nend forward\r\n");
+    files_->Write("repo/src/x.pbl.src/n_cst.sru", "$PBExportHeader$n_cst.sru\r\nx\r\n");
+    const std::string git = "cd '" + repo.string() + "' && git -c user.name=t -c user.email=t@example.org ";
+    QCOMPARE(std::system((git + "init -q && " + git + "add -A && " + git + "commit -qm one").c_str()), 0);
+    all_.clear();
+    for (const auto& e : fs::recursive_directory_iterator(root))
+      if (e.is_regular_file()) all_.push_back(e.path());
+    for (const fs::path& f : all_) before_[f] = testsupport::Snap(f);
+    std::vector<fs::path> watched{root / "ws", ws.parent_path(), repo, repo / ".git", repo / "src", repo / "src/x.pbl.src"};
+    testsupport::TWatch watch(watched);
+
+    Frame().ChooseFolder = [&](compare::TSide) { return QString::fromStdString(ws.parent_path().string()); };
+    Frame().AskGitSide = [&](compare::TSide) {
+      return std::optional<TLibFrame::TGitSide>({QString::fromStdString(repo.string()), "HEAD", "src"});
+    };
+    Frame().AddFolderClick(compare::Side1);
+    Frame().AddRevisionClick(compare::Side2);
+    QCOMPARE(Frame().LibCounts.Changed, 1);
+    Select(*Frame().lvLibs, 0);
+    Frame().lvLibsDblClick();
+    QCOMPARE(Frame().ObjCounts.Changed, 1);
+    for (int row = 0; row < Frame().lvObjs->topLevelItemCount(); ++row)
+      if (Frame().lvObjs->topLevelItem(row)->text(0) == "w_main") Select(*Frame().lvObjs, row);
+    Frame().lvLibsDblClick();
+    QCOMPARE(form_->FilesFrame->Counts.Added, 1);
+    Check(watch, {ws});
+    form_.reset();
     Check(watch, {});
   }
 
