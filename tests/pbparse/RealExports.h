@@ -8,6 +8,7 @@
 
 #include "LibWriter.h"
 #include "compare/Rows.h"
+#include "compare/SideText.h"
 
 namespace pbtest {
 
@@ -31,12 +32,13 @@ inline std::vector<fs::path> AllExports() {
   return files;
 }
 
-// A file's lines as quorvex-cli diff reads them. The PowerBuilder 2017 exports are HEXASCII;
-// until their decoder is used here, the marker "HA" of their first line is taken off, which is
-// all the decoding the files without $$HEX sequences need.
+// A file's lines as quorvex-cli diff reads them: HEXASCII exports (the PowerBuilder 2017 ones)
+// decoded to the text they stand for.
 inline std::vector<std::string> Load(const fs::path& file) {
-  std::vector<std::string> lines = LoadSourceLines(file);
-  if (!lines.empty() && lines[0].rfind("HA$PBExportHeader$", 0) == 0) lines[0].erase(0, 2);
+  const compare::TSideText text = compare::LoadSideText(file);
+  std::vector<std::string> lines;
+  lines.reserve(static_cast<std::size_t>(text.Count()));
+  for (std::int32_t i = 0; i < text.Count(); ++i) lines.emplace_back(text.Line(i));
   return lines;
 }
 
