@@ -11,6 +11,8 @@
 #include "LibWriter.h"
 #include "libview/LibView.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 using testsupport::TFakeEntry;

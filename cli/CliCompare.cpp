@@ -16,6 +16,8 @@
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
 
+namespace fs = std::filesystem;
+
 namespace cli {
 namespace {
 

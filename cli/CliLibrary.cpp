@@ -9,6 +9,8 @@
 #include "platform/Collation.h"
 #include "platform/TextFile.h"
 
+namespace fs = std::filesystem;
+
 namespace cli {
 namespace {
 

@@ -5,6 +5,8 @@
 #include "CliCommon.h"
 #include "platform/FileSys.h"
 
+namespace fs = std::filesystem;
+
 namespace cli {
 
 TLibSelection TSides::Collect(const std::vector<std::string>& args, int type) {

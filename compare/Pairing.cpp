@@ -10,6 +10,8 @@
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 std::u16string NameToUtf16(const std::string& utf8) {

@@ -90,7 +90,7 @@ bool CheckLibraryContents(sides::TLibrary& lib1, sides::TLibrary& lib2, const TO
 // or read.
 bool CheckLibraryContents(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check);
 // The same for two libraries on disk (library files or folder libraries).
-bool CheckLibraryContents(const fs::path& path1, const fs::path& path2, const TObjectCheck& check);
+bool CheckLibraryContents(const std::filesystem::path& path1, const std::filesystem::path& path2, const TObjectCheck& check);
 
 // The library equality test: two library files on disk of equal size and time are the same;
 // a folder library holding no object opposite a library file is different; otherwise the

@@ -31,6 +31,8 @@
 #include "platform/TextFile.h"
 #include "views/Artwork.h"
 
+namespace fs = std::filesystem;
+
 using compare::Side1;
 using compare::Side2;
 using compare::TSide;

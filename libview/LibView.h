@@ -92,12 +92,12 @@ class TLibFrame : public QWidget {
   void OpenLibsClick(compare::TSide side);
   // Adds the libraries of a dialog selection (read as FilterIndex says) to side 1 or side 2,
   // then pairs both sides again and refills the list.
-  void AddLibraries(const std::vector<fs::path>& Files, bool Side1);
+  void AddLibraries(const std::vector<std::filesystem::path>& Files, bool Side1);
   // The files the user added to a side (not the libraries they expand to), in the order added;
   // and the same lists put back at the next start: added and paired again, with one message for
   // whatever is gone.
-  std::vector<fs::path> SideFiles(compare::TSide side) const;
-  void RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides);
+  std::vector<std::filesystem::path> SideFiles(compare::TSide side) const;
+  void RestoreSides(const std::array<std::vector<std::filesystem::path>, compare::SideCount>& sides);
   // A git side as SideFiles stores it: "git:REV:PATH", this separator, the repository's folder.
   static constexpr char kRepositorySeparator = '|';
   // Adds a folder (a folder of exported objects, or a folder holding libraries) or a revision
@@ -121,7 +121,7 @@ class TLibFrame : public QWidget {
   }
   // Makes `Path` the side's current library, its combo box's text and the first line of its
   // history file. Throws platform::TFileError when the history cannot be written.
-  void RememberPath(const fs::path& Path, bool Side1);
+  void RememberPath(const std::filesystem::path& Path, bool Side1);
   void lvLibsSelectItem(QTreeWidgetItem* Item, bool Selected);
   void tbClear1Click();
   void tbClear2Click();
@@ -133,7 +133,7 @@ class TLibFrame : public QWidget {
   void OpenLibraryPair();
   void ShowObjects();
   void OpenOneLibClick(compare::TSide side);
-  void OpenOneLibrary(const fs::path& Path, bool Side1);
+  void OpenOneLibrary(const std::filesystem::path& Path, bool Side1);
   // Reads what is open again (the code page changed): the library list is paired again, the
   // object list's libraries are read and paired again, and the object last handed to the source
   // view is exported again when `sources` is set. The view shown stays.
@@ -173,13 +173,13 @@ class TLibFrame : public QWidget {
   TLibSelection LibList1, LibList2;  // aligned after pairing; placeholders have an empty name
   TDirList ObjList1, ObjList2;       // aligned after pairing; placeholders have an empty key
   std::unique_ptr<sides::TLibrary> Lib1, Lib2;  // the libraries open in the object list
-  fs::path LibPath1, LibPath2;
+  std::filesystem::path LibPath1, LibPath2;
   std::unique_ptr<TDiff> Diff;
   TCompareCounts LibCounts;  // libraries of both sides and how their pairs compare
   TCompareCounts ObjCounts;  // objects of the open library pair
   int ViewMode = 0;          // 0 library list, 1 object list
   int FilterIndex = 1;       // file type chosen in the open dialog: 1 library, 2 target, 3 workspace
-  fs::path ExeDir;           // where "File1.lst" and "File2.lst" lie
+  std::filesystem::path ExeDir;           // where "File1.lst" and "File2.lst" lie
 
   // True while a pairing runs (it lets events through); the list-changing commands wait.
   bool Pairing() const { return pairing_ > 0; }
@@ -203,11 +203,11 @@ class TLibFrame : public QWidget {
   TListView* CreateList(QWidget* parent, const char* name,
                         const std::vector<std::tuple<const char*, int, bool>>& columns);
   void BindOpen(void (TLibFrame::*handler)(compare::TSide), const char* caption);
-  void SetOpenDialog(const fs::path& folder, const QString& filter, bool multiple);
+  void SetOpenDialog(const std::filesystem::path& folder, const QString& filter, bool multiple);
   // What an add could not take: files and listed libraries that do not exist or cannot be read,
   // and (side 2) names already on the side.
   struct TAddProblems {
-    std::vector<fs::path> Missing;
+    std::vector<std::filesystem::path> Missing;
     QStringList Unreadable;  // the reason, naming the file
     QStringList Empty;       // a folder that holds no library
     QStringList LeftOut;     // a second library of a name met by the command
@@ -215,11 +215,11 @@ class TLibFrame : public QWidget {
   };
   // Adds what `files` name to a side; git sides are read from the repository of `repository`
   // (the current folder when empty).
-  void AddFiles(const std::vector<fs::path>& files, compare::TSide side, int fileType, TAddProblems& problems,
-                const fs::path& repository);
+  void AddFiles(const std::vector<std::filesystem::path>& files, compare::TSide side, int fileType, TAddProblems& problems,
+                const std::filesystem::path& repository);
   void NoteProblems(const sides::TSideReport& report, compare::TSide side, TAddProblems& problems);
   void ReportAddProblems(const TAddProblems& problems);
-  void LoadHistory(QComboBox* box, const fs::path& file);
+  void LoadHistory(QComboBox* box, const std::filesystem::path& file);
   void FitColumns();
   TObjectCheck& Check(TReadReport* report);
   void PairObjects();
@@ -238,7 +238,7 @@ class TLibFrame : public QWidget {
   void AddRowsByCaption(TListView& list, Rows rows);
 
   TObjectCheck check_;
-  std::array<std::vector<fs::path>, compare::SideCount> sideFiles_;
+  std::array<std::vector<std::filesystem::path>, compare::SideCount> sideFiles_;
   std::string handedOverKey_;  // the key of the object pair last handed to the source view
   std::array<std::optional<TFolderRec>, compare::SideCount> openRecs_;  // the object list's libraries
   int pairing_ = 0;

@@ -11,6 +11,8 @@
 #include "platform/Collation.h"
 #include "platform/TextFile.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr std::int64_t kAnsiRoot = 1024;

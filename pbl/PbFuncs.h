@@ -19,7 +19,6 @@
 #include "platform/DateTime.h"
 #include "platform/FileSys.h"
 
-namespace fs = std::filesystem;
 
 using TDateTime = platform::TDateTime;
 // A library file opened for reading (other processes may read and write it meanwhile).
@@ -107,16 +106,16 @@ void ExportEntry(const TLibStream& stream, const TEntryRec& entry, std::vector<s
 // Reads the bytes of the target or workspace `name` and sets `found` to its path as found (names
 // are looked up without regard to letter case): from disk unless the caller reads them elsewhere
 // (a revision of a git repository). Throws platform::TFileError when the file cannot be read.
-using TListFileReader = std::function<std::string(const fs::path& name, fs::path& found)>;
+using TListFileReader = std::function<std::string(const std::filesystem::path& name, std::filesystem::path& found)>;
 
 // Appends the library paths of the target `fileName` to `list`. Throws platform::TFileError when
 // the target cannot be read.
-void ReadPbtLibList(const fs::path& fileName, std::vector<fs::path>& list, const TListFileReader& read = {});
+void ReadPbtLibList(const std::filesystem::path& fileName, std::vector<std::filesystem::path>& list, const TListFileReader& read = {});
 
 // Appends the library paths of every target of the workspace `fileName`, target by target.
-void ReadPbwTargets(const fs::path& fileName, std::vector<fs::path>& list, const TListFileReader& read = {});
+void ReadPbwTargets(const std::filesystem::path& fileName, std::vector<std::filesystem::path>& list, const TListFileReader& read = {});
 
 // The path a target or workspace item stands for: "\" and "/" both separate folders, a doubled
 // separator counts as one, and a relative item is taken from `folder`. A drive-letter item
 // (C:\...) is kept as written; it cannot exist here.
-fs::path ResolveListedPath(const fs::path& folder, const std::string& item);
+std::filesystem::path ResolveListedPath(const std::filesystem::path& folder, const std::string& item);

@@ -9,6 +9,8 @@
 
 #include "Collation.h"
 
+namespace fs = std::filesystem;
+
 namespace platform {
 namespace {
 

@@ -14,7 +14,6 @@
 
 namespace platform {
 
-namespace fs = std::filesystem;
 
 // A file that cannot be opened, read or written. The message names the file and the reason.
 class TFileError : public std::runtime_error {
@@ -24,30 +23,30 @@ class TFileError : public std::runtime_error {
 
 // The path as it exists on disk. Where `p` does not exist as written, each part is looked up
 // without regard to letter case; none when some part is not found either way.
-std::optional<fs::path> FindPathNoCase(const fs::path& p);
+std::optional<std::filesystem::path> FindPathNoCase(const std::filesystem::path& p);
 
 struct TFileInfo {
-  fs::path Path;  // the path as found on disk
+  std::filesystem::path Path;  // the path as found on disk
   bool IsDir = false;
   std::int64_t Size = 0;
   TDateTime Time;  // last write, local wall clock
 };
 
 // Information on the file or folder `p` (found without regard to letter case), or none.
-std::optional<TFileInfo> FindFirst(const fs::path& p);
+std::optional<TFileInfo> FindFirst(const std::filesystem::path& p);
 
 // A file opened for reading only. Other processes may go on reading and writing it; reads past
 // its current end simply return fewer bytes. The object never writes. A stream may also hold a
 // file's bytes in memory (a file of a git revision), under the name the messages give it.
 class TFileStream {
  public:
-  explicit TFileStream(const fs::path& p);  // throws TFileError
-  TFileStream(const fs::path& name, std::string bytes);
+  explicit TFileStream(const std::filesystem::path& p);  // throws TFileError
+  TFileStream(const std::filesystem::path& name, std::string bytes);
   ~TFileStream();
   TFileStream(const TFileStream&) = delete;
   TFileStream& operator=(const TFileStream&) = delete;
 
-  const fs::path& Path() const { return path_; }
+  const std::filesystem::path& Path() const { return path_; }
   // The size when opened; `Refresh` reads it again.
   std::int64_t Size() const { return size_; }
   std::int64_t Refresh();
@@ -57,19 +56,19 @@ class TFileStream {
   std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) const;
 
  private:
-  fs::path path_;
+  std::filesystem::path path_;
   int fd_ = -1;
   std::int64_t size_ = 0;
   std::string bytes_;  // the contents of a stream held in memory
 };
 
 // The whole contents of a file; throws TFileError.
-std::string ReadFileBytes(const fs::path& p);
+std::string ReadFileBytes(const std::filesystem::path& p);
 
 // Writes `bytes` as the whole contents of `p`, replacing it; throws TFileError naming the file.
-void WriteFileBytes(const fs::path& p, const std::string& bytes);
+void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes);
 
 // Text for messages: a path in UTF-8 as the user knows it.
-std::string PathText(const fs::path& p);
+std::string PathText(const std::filesystem::path& p);
 
 }  // namespace platform

@@ -15,6 +15,8 @@
 #include "sides/GitTree.h"
 #include "sides/SourceTree.h"
 
+namespace fs = std::filesystem;
+
 namespace sides {
 
 // ---- the report -------------------------------------------------------------------------------

@@ -69,7 +69,7 @@ enum TLibFileType { ftAuto = 0, ftLibraries = 1, ftTarget = 2, ftWorkspace = 3 }
 // or when `isDir` a folder library, whose size and time are its objects' unless `listObjects` is
 // false. Throws platform::TFileError when the folder cannot be listed.
 std::unique_ptr<TFolderRec> LibraryRecord(TSourceTree& tree, std::shared_ptr<TGitRevision> revision,
-                                          const fs::path& path, bool isDir, bool listObjects = true);
+                                          const std::filesystem::path& path, bool isDir, bool listObjects = true);
 
 // Whether `text` names a git revision side, git:REV or git:REV:PATH; sets `rev` and `path`.
 bool ParseGitSide(const std::string& text, std::string& rev, std::string& path);
@@ -80,7 +80,7 @@ class TSideCollector {
  public:
   // `gitFolder`: the folder whose repository git:REV:PATH sides are read from (the current
   // folder when empty).
-  explicit TSideCollector(fs::path gitFolder = {});
+  explicit TSideCollector(std::filesystem::path gitFolder = {});
   ~TSideCollector();
 
   // The libraries of `files` read as `fileType` says, each library once: a library met twice
@@ -93,12 +93,12 @@ class TSideCollector {
   // selection (their pairs are changed). Throws platform::TFileError when a target or
   // workspace, or a target named by a workspace, cannot be read, and for a git side whose
   // revision cannot be read (git missing, no repository, no such revision).
-  TLibSelection Collect(const std::vector<fs::path>& files, int fileType, TSideReport& report,
+  TLibSelection Collect(const std::vector<std::filesystem::path>& files, int fileType, TSideReport& report,
                         const TLibSelection* onSide = nullptr);
 
   // The same with a type for each file (a target or workspace type reads that file as one).
   struct TGiven {
-    fs::path File;
+    std::filesystem::path File;
     int Type = ftAuto;
   };
   TLibSelection Collect(const std::vector<TGiven>& given, TSideReport& report, const TLibSelection* onSide = nullptr);
@@ -109,15 +109,15 @@ class TSideCollector {
   static TFound Met(std::optional<TSideProblem> problem);
   TTree Disk();
   TTree Revision(const std::string& rev);
-  void ReadGiven(const fs::path& file, int fileType, std::vector<TFound>& found);
-  void ReadListFile(const TTree& tree, const fs::path& path, int fileType, std::vector<TFound>& found);
-  void Named(const TTree& tree, const fs::path& path, std::vector<TFound>& found);
-  void Walk(const TTree& tree, const fs::path& folder, std::vector<TFound>& found, bool given);
-  void AddLibrary(const TTree& tree, const fs::path& path, bool isDir, std::vector<TFound>& found, bool given);
+  void ReadGiven(const std::filesystem::path& file, int fileType, std::vector<TFound>& found);
+  void ReadListFile(const TTree& tree, const std::filesystem::path& path, int fileType, std::vector<TFound>& found);
+  void Named(const TTree& tree, const std::filesystem::path& path, std::vector<TFound>& found);
+  void Walk(const TTree& tree, const std::filesystem::path& folder, std::vector<TFound>& found, bool given);
+  void AddLibrary(const TTree& tree, const std::filesystem::path& path, bool isDir, std::vector<TFound>& found, bool given);
   // The same file or folder gives the same identity, however it was named.
-  std::string Identity(const TTree& tree, const fs::path& path);
+  std::string Identity(const TTree& tree, const std::filesystem::path& path);
 
-  fs::path gitFolder_;
+  std::filesystem::path gitFolder_;
   std::shared_ptr<TDiskTree> disk_;
   std::map<std::string, std::shared_ptr<TGitRevision>> revisions_;
   std::set<std::string> missing_, libraries_;  // identities met by the current collection
@@ -127,14 +127,14 @@ class TSideCollector {
 
 // The library name of a folder library: what its one `*.pbg` object list names as its library,
 // else the folder's name without ".src", with ".pbl" added when it does not end so.
-std::string FolderLibraryName(TSourceTree& tree, const fs::path& folder);
+std::string FolderLibraryName(TSourceTree& tree, const std::filesystem::path& folder);
 
 }  // namespace sides
 
 // Collects the libraries of `files` with a collector of its own (see TSideCollector::Collect).
-TLibSelection CollectLibFiles(const std::vector<fs::path>& files, int fileType, sides::TSideReport& report,
+TLibSelection CollectLibFiles(const std::vector<std::filesystem::path>& files, int fileType, sides::TSideReport& report,
                               const TLibSelection* onSide = nullptr);
 
 // The record of the library file or folder library `path` on disk (found without regard to
 // letter case), or null when nothing of that name exists.
-std::unique_ptr<TFolderRec> GetFolderRec(const fs::path& path);
+std::unique_ptr<TFolderRec> GetFolderRec(const std::filesystem::path& path);

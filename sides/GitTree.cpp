@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+namespace fs = std::filesystem;
+
 namespace sides {
 namespace {
 

@@ -8,6 +8,8 @@
 #include "sides/GitTree.h"
 #include "sides/SourceTree.h"
 
+namespace fs = std::filesystem;
+
 namespace sides {
 
 TLibKind KindOf(const TFolderRec& rec) {

@@ -25,7 +25,7 @@ class TSourceTree;
 
 // One library of a side.
 struct TFolderRec {
-  fs::path Path;     // on disk: the file or folder as found; in a revision: its path from the top
+  std::filesystem::path Path;     // on disk: the file or folder as found; in a revision: its path from the top
   bool IsDir = false;  // a folder library
   std::int64_t Size = 0;  // a file's bytes; a folder library: the bytes of its exported objects
   TDateTime Time;         // a file's last write; a folder: its newest object's; a revision: its commit's
@@ -94,16 +94,16 @@ class TPblStreamView : public TLibrary {
 // A folder of exported objects in a tree (the disk, or a revision).
 class TFolderLibrary : public TLibrary {
  public:
-  TFolderLibrary(std::shared_ptr<TSourceTree> tree, fs::path folder);
+  TFolderLibrary(std::shared_ptr<TSourceTree> tree, std::filesystem::path folder);
   void ReadDirectory(TDirList& list, TReadReport* report = nullptr) override;
   void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) override;
   bool TrustsSizeAndTime() const override { return false; }
   std::string EntryLocation(const TEntryRec& entry) const override;
 
  private:
-  fs::path FileOf(const TEntryRec& entry) const;
+  std::filesystem::path FileOf(const TEntryRec& entry) const;
   std::shared_ptr<TSourceTree> tree_;
-  fs::path folder_;
+  std::filesystem::path folder_;
   std::vector<std::string> files_;  // the names of the objects' files, by DataOffset
 };
 

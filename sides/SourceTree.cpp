@@ -9,6 +9,8 @@
 
 #include "platform/Collation.h"
 
+namespace fs = std::filesystem;
+
 namespace sides {
 
 TListing::TListing(std::vector<TTreeItem> items) : items_(std::move(items)) {

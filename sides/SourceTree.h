@@ -21,7 +21,6 @@
 
 namespace sides {
 
-namespace fs = std::filesystem;
 
 enum class TItemType : std::uint8_t { File, Folder, Other };  // Other: a pipe, device or socket
 
@@ -52,26 +51,26 @@ class TSourceTree {
 
   // The listing of folder `dir`, read once; null when `dir` is no folder. Throws
   // platform::TFileError when the folder cannot be read.
-  const TListing* List(const fs::path& dir);
+  const TListing* List(const std::filesystem::path& dir);
   // The path of `p` in the tree: as written where it exists, else with each part that does not
   // exist looked up without regard to letter case; none when some part is not found.
-  std::optional<fs::path> Find(const fs::path& p);
+  std::optional<std::filesystem::path> Find(const std::filesystem::path& p);
   // What `p` (a path as found) is; none when there is nothing of that name.
-  virtual std::optional<TTreeItem> Stat(const fs::path& p) = 0;
+  virtual std::optional<TTreeItem> Stat(const std::filesystem::path& p) = 0;
   // The bytes of a file: all of them, or the first `limit`. Throws platform::TFileError.
-  virtual std::string ReadFile(const fs::path& p, std::size_t limit = std::string::npos) = 0;
+  virtual std::string ReadFile(const std::filesystem::path& p, std::size_t limit = std::string::npos) = 0;
   // A file opened as a library stream. Throws platform::TFileError.
-  virtual std::unique_ptr<platform::TFileStream> OpenFile(const fs::path& p) = 0;
+  virtual std::unique_ptr<platform::TFileStream> OpenFile(const std::filesystem::path& p) = 0;
   // `p` as the user writes it: a path on disk, or git:REV:PATH.
-  virtual std::string Location(const fs::path& p) const = 0;
+  virtual std::string Location(const std::filesystem::path& p) const = 0;
   // Whether this is the disk (paths are the system's) rather than a revision.
   virtual bool OnDisk() const = 0;
 
  protected:
   // The items of a folder, any order; none when `dir` is no folder.
-  virtual std::optional<std::vector<TTreeItem>> ReadListing(const fs::path& dir) = 0;
+  virtual std::optional<std::vector<TTreeItem>> ReadListing(const std::filesystem::path& dir) = 0;
   // The form of `p` under which lookups start (a revision resolves ".." by itself).
-  virtual std::optional<fs::path> Normal(const fs::path& p) const { return p; }
+  virtual std::optional<std::filesystem::path> Normal(const std::filesystem::path& p) const { return p; }
 
  private:
   std::unordered_map<std::string, std::unique_ptr<TListing>> listings_;
@@ -81,14 +80,14 @@ class TSourceTree {
 // The files on disk. Symbolic links are followed.
 class TDiskTree : public TSourceTree {
  public:
-  std::optional<TTreeItem> Stat(const fs::path& p) override;
-  std::string ReadFile(const fs::path& p, std::size_t limit = std::string::npos) override;
-  std::unique_ptr<platform::TFileStream> OpenFile(const fs::path& p) override;
-  std::string Location(const fs::path& p) const override;
+  std::optional<TTreeItem> Stat(const std::filesystem::path& p) override;
+  std::string ReadFile(const std::filesystem::path& p, std::size_t limit = std::string::npos) override;
+  std::unique_ptr<platform::TFileStream> OpenFile(const std::filesystem::path& p) override;
+  std::string Location(const std::filesystem::path& p) const override;
   bool OnDisk() const override { return true; }
 
  protected:
-  std::optional<std::vector<TTreeItem>> ReadListing(const fs::path& dir) override;
+  std::optional<std::vector<TTreeItem>> ReadListing(const std::filesystem::path& dir) override;
 };
 
 }  // namespace sides

@@ -33,6 +33,8 @@
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
 std::string ReadAll(const std::filesystem::path& p) {

@@ -8,6 +8,8 @@
 #include "platform/Collation.h"
 #include "platform/FileSys.h"
 
+namespace fs = std::filesystem;
+
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
 using testsupport::TTempDir;

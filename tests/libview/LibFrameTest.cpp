@@ -22,6 +22,8 @@
 #include "editor/QtColor.h"
 #include "libview/LibView.h"
 
+namespace fs = std::filesystem;
+
 using compare::Side1;
 using compare::Side2;
 using views::TCommand;

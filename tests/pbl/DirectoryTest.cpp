@@ -4,6 +4,8 @@
 #include "pbl/PbFuncs.h"
 #include "platform/CodePage.h"
 
+namespace fs = std::filesystem;
+
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
 using testsupport::TTempDir;

@@ -3,6 +3,8 @@
 #include "LibWriter.h"
 #include "pbl/PbFuncs.h"
 
+namespace fs = std::filesystem;
+
 using testsupport::TTempDir;
 using Paths = std::vector<fs::path>;
 

@@ -11,6 +11,8 @@
 #include "platform/FileSys.h"
 #include "platform/TextFile.h"
 
+namespace fs = std::filesystem;
+
 using namespace platform;
 
 namespace {
