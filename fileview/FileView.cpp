@@ -500,7 +500,8 @@ void TFilesFrame::ReloadCodePageTexts() {
 
 void TFilesFrame::SetCaption(TSide side) {
   QLabel* bar = CaptionBar(side);
-  const QString& name = sides_[side].Name;
+  // A library object's name may hold control characters: they are shown as symbols.
+  const QString name = QString::fromStdString(platform::ShowControls(sides_[side].Name.toStdString()));
   QString text = name.isEmpty() ? QString() : "  " + name;
   if (ResultPresent && !name.isEmpty())
     text += QString::fromStdString(compare::OptionsNote(Model.Options));

@@ -504,6 +504,11 @@ class FilesFrameTest : public QObject {
       QVERIFY(!host_->IsEnabled(c));
   }
 
+  void controlCharactersOfANameAreShownAsSymbols() {
+    Frame().SetSourceText(QString::fromUtf8("x.pbl@w_\x1b[2J"), {"a"}, Side1);
+    QCOMPARE(Frame().CaptionBar(Side1)->text(), QString::fromUtf8("  x.pbl@w_␛[2J"));
+  }
+
   void aNewTextThatIsNotComparedLeavesTheOtherSideSavable() {
     host_->ViewOptions.Compare.IgnoreCase = true;
     CompareFiles({"a", "b"}, {"a", "x", "b"});
