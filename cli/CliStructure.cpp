@@ -205,10 +205,7 @@ int RunStructuredDiff(const TArgs& args, const std::vector<std::string>& text1, 
   if (args.Has("--json")) {
     PrintJson(d, sides);
     if (d.Structured) return d.Same ? ExitOk : ExitWarn;
-    return HashLines(text1, options.IgnoreCase, options.IgnoreBlanks) ==
-                   HashLines(text2, options.IgnoreCase, options.IgnoreBlanks)
-               ? ExitOk
-               : ExitWarn;
+    return SameLines(text1, text2, options.IgnoreCase, options.IgnoreBlanks) ? ExitOk : ExitWarn;
   }
   if (!d.Structured) {
     std::cerr << "quorvex-cli diff: compared line by line: " << Out(d.Reason) << "\n";

@@ -13,7 +13,7 @@ TCommentMap CommentsOf(const TSideText& text) {
 
 }  // namespace
 
-std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options,
+std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options, TLineClasses& classes,
                                       const TCommentMap* comments) {
   std::vector<std::uint32_t> values;
   values.reserve(static_cast<std::size_t>(text.Count()));
@@ -33,7 +33,7 @@ std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptio
       }
       line = CutRanges(line, ranges, cut);
     }
-    values.push_back(HashLine(line, options.IgnoreCase, options.IgnoreBlanks));
+    values.push_back(classes.Of(line));
   }
   return values;
 }
@@ -58,7 +58,8 @@ bool TComparison::Run(TDiff& engine, const TCompareOptions& options, bool leaveO
   std::array<TCommentMap, SideCount> comments;
   if (options.IgnoreComments || options.AlignSimilar)
     for (TSide s : AllSides) comments[s] = CommentsOf(*texts[s]);
-  if (!engine.Execute(LineValues(a, options, &comments[Side1]), LineValues(b, options, &comments[Side2])))
+  TLineClasses classes(options.IgnoreCase, options.IgnoreBlanks);
+  if (!engine.Execute(LineValues(a, options, classes, &comments[Side1]), LineValues(b, options, classes, &comments[Side2])))
     return false;
   Changes = engine.Changes();
   Options = options;

@@ -18,6 +18,7 @@
 #include "compare/Side.h"
 #include "compare/SideText.h"
 #include "diff/DiffUnit.h"
+#include "diff/HashUnit.h"
 
 namespace compare {
 
@@ -46,10 +47,11 @@ class TComparison {
   TLineView LineView(TSide side, std::int32_t index) const;
 };
 
-// The values the engine compares for the lines of a text: equal values for lines that count as
-// equal under the options. Under IgnoreComments these are the lines without their comments: the
-// ranges of `comments` when given, otherwise found here.
-std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options,
+// The values the engine compares for the lines of a text: the line classes of `classes` (one
+// object for both texts of a comparison, made with the options' case and blank settings), equal
+// exactly for lines that count as equal under the options. Under IgnoreComments these are the
+// lines without their comments: the ranges of `comments` when given, otherwise found here.
+std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options, TLineClasses& classes,
                                       const TCommentMap* comments = nullptr);
 
 }  // namespace compare

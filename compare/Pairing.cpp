@@ -93,16 +93,12 @@ bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::
   // Under IgnoreComments a line holding only a comment is compared as a blank line.
   const compare::TComparedText text1 = compare::ComparedLines(lines1, check.Options);
   const compare::TComparedText text2 = compare::ComparedLines(lines2, check.Options);
-  auto hashes = [&check](const std::vector<std::string_view>& lines) {
-    std::vector<std::uint32_t> h(lines.size());
-    std::transform(lines.begin(), lines.end(), h.begin(), [&check](std::string_view line) {
-      return HashLine(line, check.Options.IgnoreCase, check.Options.IgnoreBlanks);
-    });
-    return h;
-  };
+  TLineClasses classes(check.Options.IgnoreCase, check.Options.IgnoreBlanks);
+  const std::vector<std::uint32_t> values1 = classes.OfLines(text1.Lines);
+  const std::vector<std::uint32_t> values2 = classes.OfLines(text2.Lines);
   TDiff local;
   TDiff& diff = check.Diff ? *check.Diff : local;
-  if (!diff.Execute(hashes(text1.Lines), hashes(text2.Lines))) return false;
+  if (!diff.Execute(values1, values2)) return false;
   // Only added or removed blank lines count as no change.
   for (const ChangeRecord& c : diff.Changes()) {
     if (c.Kind == KindModified) return false;

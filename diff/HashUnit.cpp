@@ -1,5 +1,7 @@
 #include "HashUnit.h"
 
+#include <algorithm>
+
 #include "platform/CodePage.h"
 
 namespace {
@@ -96,16 +98,54 @@ std::uint32_t Crc32(const void* bytes, std::int64_t length) {
   return reg ^ 0xFFFFFFFFu;
 }
 
-std::uint32_t HashLine(std::string_view line, bool IgnoreCase, bool IgnoreBlanks) {
-  if (!IgnoreCase && !IgnoreBlanks) return Crc32(line.data(), static_cast<std::int64_t>(line.size()));
+std::string_view NormalizedLine(std::string_view line, bool IgnoreCase, bool IgnoreBlanks, std::string& buffer) {
+  if (!IgnoreCase && !IgnoreBlanks) return line;
   // Blanks go first: removing one can bring a lead byte next to a letter, and that letter is then
   // a trail byte which the case folding must leave alone.
-  std::string s;
-  s.reserve(line.size());
+  buffer.clear();
+  buffer.reserve(line.size());
   for (char c : line)
-    if (!IgnoreBlanks || !IsBlank(c)) s += c;
-  if (IgnoreCase) FoldAsciiCase(s);
+    if (!IgnoreBlanks || !IsBlank(c)) buffer += c;
+  if (IgnoreCase) FoldAsciiCase(buffer);
+  return buffer;
+}
+
+std::uint32_t HashLine(std::string_view line, bool IgnoreCase, bool IgnoreBlanks) {
+  std::string buffer;
+  const std::string_view s = NormalizedLine(line, IgnoreCase, IgnoreBlanks, buffer);
   return Crc32(s.data(), static_cast<std::int64_t>(s.size()));
+}
+
+std::uint32_t TLineClasses::Of(std::string_view line) {
+  const std::string_view key = NormalizedLine(line, ignoreCase_, ignoreBlanks_, buffer_);
+  const auto found = ids_.find(key);
+  if (found != ids_.end()) return found->second;
+  const auto id = static_cast<std::uint32_t>(ids_.size());
+  ids_.emplace(Keep(key), id);
+  return id;
+}
+
+std::string_view TLineClasses::Keep(std::string_view key) {
+  if (key.empty()) return {};
+  if (blockSize_ - blockUsed_ < key.size()) {
+    blockSize_ = std::max<std::size_t>(key.size(), 64 * 1024);
+    blocks_.push_back(std::make_unique<char[]>(blockSize_));
+    blockUsed_ = 0;
+  }
+  char* at = blocks_.back().get() + blockUsed_;
+  std::copy(key.begin(), key.end(), at);
+  blockUsed_ += key.size();
+  return {at, key.size()};
+}
+
+bool SameLines(const std::vector<std::string>& a, const std::vector<std::string>& b, bool IgnoreCase,
+               bool IgnoreBlanks) {
+  if (a.size() != b.size()) return false;
+  std::string bufferA, bufferB;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (NormalizedLine(a[i], IgnoreCase, IgnoreBlanks, bufferA) != NormalizedLine(b[i], IgnoreCase, IgnoreBlanks, bufferB))
+      return false;
+  return true;
 }
 
 std::vector<std::uint32_t> HashLines(const std::vector<std::string>& lines, bool IgnoreCase, bool IgnoreBlanks) {

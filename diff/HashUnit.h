@@ -1,11 +1,15 @@
-// Line hashing: every line of a compared text becomes one 32-bit value, and two lines count as
-// equal exactly when their values are equal. The comparison options take effect here.
+// Line values for the difference engine. `TLineClasses` numbers the distinct lines of the texts
+// it is given, so that two lines get one number exactly when their bytes are equal under the
+// comparison options: this is what the engine compares. The CRC-32 of a line (`HashLine`) stays
+// for whoever wants a checksum; equal CRCs do not make equal lines.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The table of the reflected CRC-32 polynomial 0xEDB88320, stored as data.
@@ -19,5 +23,45 @@ std::uint32_t Crc32(const void* bytes, std::int64_t length);
 // folded, so the trail byte of a double-byte character that happens to lie in 0x41..0x5A stays.
 std::uint32_t HashLine(std::string_view line, bool IgnoreCase, bool IgnoreBlanks);
 
-// The values of all lines, in line order.
+// The CRC values of all lines, in line order.
 std::vector<std::uint32_t> HashLines(const std::vector<std::string>& lines, bool IgnoreCase, bool IgnoreBlanks);
+
+// A line as compared: without tabs and spaces under `IgnoreBlanks`, ASCII capitals lowered under
+// `IgnoreCase` (never the trail byte of a double-byte character). `line` itself when neither
+// option changes it; otherwise the result is built in `buffer`.
+std::string_view NormalizedLine(std::string_view line, bool IgnoreCase, bool IgnoreBlanks, std::string& buffer);
+
+// Numbers lines by their content: the first distinct line met gets 0, the next 1, and so on; a
+// line equal (after the options) to one met before gets that line's number. One object numbers
+// both texts of a comparison, so that their numbers can be compared. The keys are copied, so the
+// lines need not outlive the call.
+class TLineClasses {
+ public:
+  TLineClasses(bool IgnoreCase = false, bool IgnoreBlanks = false)
+      : ignoreCase_(IgnoreCase), ignoreBlanks_(IgnoreBlanks) {}
+
+  std::uint32_t Of(std::string_view line);
+  template <class Range>
+  std::vector<std::uint32_t> OfLines(const Range& lines) {
+    std::vector<std::uint32_t> out;
+    out.reserve(std::size(lines));
+    for (const auto& line : lines) out.push_back(Of(std::string_view(line)));
+    return out;
+  }
+  // How many distinct lines have been met.
+  std::size_t Count() const { return ids_.size(); }
+
+ private:
+  std::string_view Keep(std::string_view key);
+
+  bool ignoreCase_, ignoreBlanks_;
+  std::unordered_map<std::string_view, std::uint32_t> ids_;
+  // The keys' bytes, in blocks that never move once filled.
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t blockUsed_ = 0, blockSize_ = 0;
+  std::string buffer_;
+};
+
+// Whether two texts are equal line by line under the options.
+bool SameLines(const std::vector<std::string>& a, const std::vector<std::string>& b, bool IgnoreCase,
+               bool IgnoreBlanks);

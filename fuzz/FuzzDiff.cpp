@@ -105,8 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t cut = rest.find('\0');
     std::string_view t1 = rest.substr(0, cut);
     std::string_view t2 = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
-    a = HashLines(Lines(t1), flags & 16, flags & 32);
-    b = HashLines(Lines(t2), flags & 16, flags & 32);
+    TLineClasses classes(flags & 16, flags & 32);
+    a = classes.OfLines(Lines(t1));
+    b = classes.OfLines(Lines(t2));
   } else {
     const std::uint32_t alphabet = Alphabets[flags & 7];
     Seq* into = &a;

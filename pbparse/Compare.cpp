@@ -40,9 +40,10 @@ std::vector<std::string> Pieces(const TSection& s, const std::vector<std::string
 // Whether two runs of lines differ by more than added or removed blank lines, as the object
 // check decides it.
 bool LinesDiffer(const std::vector<std::string>& a, const std::vector<std::string>& b, const TCompareRules& rules) {
-  std::vector<std::uint32_t> h1 = HashLines(a, rules.IgnoreCase, rules.IgnoreBlanks);
-  std::vector<std::uint32_t> h2 = HashLines(b, rules.IgnoreCase, rules.IgnoreBlanks);
-  if (h1 == h2) return false;
+  if (SameLines(a, b, rules.IgnoreCase, rules.IgnoreBlanks)) return false;
+  TLineClasses classes(rules.IgnoreCase, rules.IgnoreBlanks);
+  const std::vector<std::uint32_t> h1 = classes.OfLines(a);
+  const std::vector<std::uint32_t> h2 = classes.OfLines(b);
   TDiff diff;
   if (!diff.Execute(h1, h2)) return true;
   for (const ChangeRecord& c : diff.Changes()) {
@@ -359,7 +360,10 @@ void AlignLines(std::int32_t f1, std::int32_t l1, std::int32_t f2, std::int32_t 
   std::vector<std::string> b(lines2.begin() + f2, lines2.begin() + l2 + 1);
   TDiff engine;
   std::vector<ChangeRecord> changes;
-  if (engine.Execute(HashLines(a, rules.IgnoreCase, rules.IgnoreBlanks), HashLines(b, rules.IgnoreCase, rules.IgnoreBlanks)))
+  TLineClasses classes(rules.IgnoreCase, rules.IgnoreBlanks);
+  const std::vector<std::uint32_t> values1 = classes.OfLines(a);
+  const std::vector<std::uint32_t> values2 = classes.OfLines(b);
+  if (engine.Execute(values1, values2))
     changes = engine.Changes();
   else
     changes = {ChangeRecord{KindDeleted, 0, 0, static_cast<std::int32_t>(a.size())},

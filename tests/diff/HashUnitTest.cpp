@@ -1,6 +1,10 @@
 // Line hashes: the CRC values, and which lines the two options make equal.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <unordered_map>
+
+#include "diff/DiffUnit.h"
 #include "diff/HashUnit.h"
 
 namespace {
@@ -74,6 +78,60 @@ TEST(HashLine, BothOrdersOfTheOptionsAgree) {
 TEST(HashLines, OneValuePerLineInOrder) {
   std::vector<std::uint32_t> v = HashLines({"abc", "", "A b"}, true, true);
   EXPECT_EQ(v, (std::vector<std::uint32_t>{0x352441C2u, 0u, 0x9E83486Du}));
+}
+
+// Two lines share a class exactly when their bytes are equal under the options; a shared CRC
+// (the pair below is a real one, 0xA40CD64F) decides nothing.
+TEST(LineClasses, EqualExactlyWhenTheBytesAreEqual) {
+  struct {
+    const char* a;
+    const char* b;
+    bool ic, ib, same;
+  } cases[] = {
+      {"ldc_amount = 903291985642", "ldc_amount = 657590501813", false, false, false},
+      {"ldc_amount = 903291985642", "ldc_amount = 657590501813", true, true, false},
+      {"If x Then", "if x then", false, false, false},
+      {"If x Then", "if x then", true, false, true},
+      {"a b\t", "ab", false, true, true},
+      {"X\x81", "x\x81", true, false, true},
+      {"\x81" "A", "\x81" "a", true, false, false},  // a trail byte is not a letter
+      {"", "", false, false, true},
+      {"", " ", false, true, true},
+  };
+  for (const auto& c : cases) {
+    TLineClasses classes(c.ic, c.ib);
+    EXPECT_EQ(classes.Of(c.a) == classes.Of(c.b), c.same) << c.a << " | " << c.b;
+  }
+  EXPECT_EQ(H(cases[0].a, false, false), H(cases[0].b, false, false));
+}
+
+// Numbers in order of first appearance, shared by both texts, and kept apart for colliding CRCs
+// found by a birthday search over many lines (more than one block of stored keys).
+TEST(LineClasses, CollidingChecksumsStayDifferentLines) {
+  std::unordered_map<std::uint32_t, std::string> seen;
+  std::string first, second;
+  for (int n = 0; second.empty(); ++n) {
+    std::string line = "ls_value = " + std::to_string(n * 7919) + " // a comment to make the keys long";
+    auto [at, fresh] = seen.emplace(H(line, false, false), line);
+    if (!fresh) first = at->second, second = line;
+  }
+  TLineClasses classes;
+  std::vector<std::string> text1, text2;
+  for (const auto& [crc, line] : seen) text1.push_back(line);
+  text2 = text1;
+  const std::uint32_t id1 = classes.Of(first);
+  EXPECT_EQ(classes.OfLines(text1), classes.OfLines(text2));
+  EXPECT_EQ(classes.Count(), seen.size());
+  EXPECT_NE(classes.Of(second), id1);
+  EXPECT_EQ(classes.Of(std::string(first)), id1);
+
+  TLineClasses pair;
+  TDiff engine;
+  ASSERT_TRUE(engine.Execute(pair.OfLines(std::vector<std::string>{"a", first, "b"}),
+                             pair.OfLines(std::vector<std::string>{"a", second, "b"})));
+  EXPECT_EQ(engine.Changes(), (std::vector<ChangeRecord>{{KindModified, 1, 1, 1}}));
+  EXPECT_FALSE(SameLines({first}, {second}, false, false));
+  EXPECT_TRUE(SameLines({"A b"}, {"ab"}, true, true));
 }
 
 }  // namespace

@@ -104,6 +104,34 @@ TEST(CliSides, UnreadableNamedLibrariesAreChangedPairs) {
   EXPECT_EQ(r.Err, "quorvex-cli compare-libs: Cannot open file \"" + pipe + "\". Not a regular file\n");
 }
 
+// Two lines with one CRC-32 (0xA40CD64F) are different lines for every command that compares.
+TEST(CliSides, LinesWithOneChecksumAreDifferentLines) {
+  TTempDir dir;
+  const std::string text1 = "global type n_a\r\nldc_amount = 903291985642\r\nend type\r\n";
+  const std::string text2 = "global type n_a\r\nldc_amount = 657590501813\r\nend type\r\n";
+  dir.Write("1.txt", text1);
+  dir.Write("2.txt", text2);
+  dir.Write("one/a.pbl", Library({{"n_a.sru", text1, 10}}));
+  dir.Write("two/a.pbl", Library({{"n_a.sru", text2, 20}}));
+  dir.Write("ws1/a.pbl.src/n_a.sru", text1);
+  dir.Write("ws2/a.pbl.src/n_a.sru", text2);
+  const std::string one = (dir.Path() / "one/a.pbl").string(), two = (dir.Path() / "two/a.pbl").string();
+  // Library files of one size and time are the same library without a look inside.
+  fs::last_write_time(two, fs::last_write_time(one) + std::chrono::hours(1));
+  CliRun r = Cli(dir, {"diff", (dir.Path() / "1.txt").string(), (dir.Path() / "2.txt").string()});
+  EXPECT_EQ(r.Exit, 1) << r.Out;
+  EXPECT_NE(r.Out.find("- ldc_amount = 903291985642"), std::string::npos) << r.Out;
+  r = Cli(dir, {"compare", one, two});
+  EXPECT_NE(r.Out.find("n_a\t更改\t"), std::string::npos) << r.Out;
+  r = Cli(dir, {"compare-libs", one, two});
+  EXPECT_NE(r.Out.find("a.pbl\t更改\t"), std::string::npos) << r.Out;
+  r = Cli(dir, {"compare-libs", (dir.Path() / "ws1").string(), (dir.Path() / "ws2").string()});
+  EXPECT_NE(r.Out.find("a.pbl\t更改\t"), std::string::npos) << r.Out;
+  r = Cli(dir, {"diff", "--by-section", "--json", (dir.Path() / "ws1/a.pbl.src/n_a.sru").string(),
+                (dir.Path() / "ws2/a.pbl.src/n_a.sru").string()});
+  EXPECT_EQ(r.Exit, 1) << r.Out << r.Err;
+}
+
 TEST(CliSides, GitRevisionsAsSides) {
   if (std::system("git --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "git is not installed";
   TTempDir dir;
