@@ -58,9 +58,14 @@ bool TComparison::Run(TDiff& engine, const TCompareOptions& options, bool leaveO
   std::array<TCommentMap, SideCount> comments;
   if (options.IgnoreComments || options.AlignSimilar)
     for (TSide s : AllSides) comments[s] = CommentsOf(*texts[s]);
-  TLineClasses classes(options.IgnoreCase, options.IgnoreBlanks);
-  if (!engine.Execute(LineValues(a, options, classes, &comments[Side1]), LineValues(b, options, classes, &comments[Side2])))
-    return false;
+  {
+    // The classes' table is let go before the rows are built.
+    TLineClasses classes(options.IgnoreCase, options.IgnoreBlanks);
+    const std::vector<std::uint32_t> values1 = LineValues(a, options, classes, &comments[Side1]);
+    const std::vector<std::uint32_t> values2 = LineValues(b, options, classes, &comments[Side2]);
+    classes = TLineClasses();
+    if (!engine.Execute(values1, values2)) return false;
+  }
   Changes = engine.Changes();
   Options = options;
   Comments = std::move(comments);

@@ -726,8 +726,9 @@ class MainFormTest : public QObject {
     // Two files: the source view.
     QProcess* run = start({"difftool", "--tool=quorvex", "--no-prompt", "HEAD", "--", "app/x.pbl.src/w_main.srw"});
     QStringList errors;
+    const auto noteError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
     TMainForm& f = NewForm();
-    f.OnShowError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
+    f.OnShowError = noteError;
     const QStringList files = handedOver();
     QCOMPARE(files.size(), 2);
     f.OpenArguments(files);
@@ -737,8 +738,8 @@ class MainFormTest : public QObject {
     QVERIFY(run->waitForFinished(20000));
     // Two folders, the work tree's side as links: the library list with the changed library.
     run = start({"difftool", "-d", "--tool=quorvex", "--no-prompt", "HEAD"});
-    TMainForm& g = NewForm();
-    g.OnShowError = f.OnShowError;
+    TMainForm& g = NewForm();  // f is gone from here on
+    g.OnShowError = noteError;
     const QStringList folders = handedOver();
     QCOMPARE(folders.size(), 2);
     QVERIFY(fs::is_symlink(folders[1].toStdString() + "/app/x.pbl.src/w_main.srw"));
