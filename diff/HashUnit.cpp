@@ -1,6 +1,7 @@
 #include "HashUnit.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/CodePage.h"
 
@@ -116,13 +117,61 @@ std::uint32_t HashLine(std::string_view line, bool IgnoreCase, bool IgnoreBlanks
   return Crc32(s.data(), static_cast<std::int64_t>(s.size()));
 }
 
+namespace {
+
+std::uint64_t Mix(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 33);
+}
+
+// A fast 64-bit hash of bytes, eight at a time; only the table uses it, so it need not be stable.
+std::uint64_t HashBytes(std::string_view s) {
+  const char* p = s.data();
+  std::size_t n = s.size();
+  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  for (; n >= 8; p += 8, n -= 8) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    h = (h ^ (v * 0xBF58476D1CE4E5B9ull)) * 0x94D049BB133111EBull;
+    h ^= h >> 31;
+  }
+  std::uint64_t v = 0;
+  std::memcpy(&v, p, n);
+  return Mix(h ^ (v * 0xBF58476D1CE4E5B9ull));
+}
+
+}  // namespace
+
 std::uint32_t TLineClasses::Of(std::string_view line) {
   const std::string_view key = NormalizedLine(line, ignoreCase_, ignoreBlanks_, buffer_);
-  const auto found = ids_.find(key);
-  if (found != ids_.end()) return found->second;
-  const auto id = static_cast<std::uint32_t>(ids_.size());
-  ids_.emplace(Keep(key), id);
-  return id;
+  if (2 * (keys_.size() + 1) > slots_.size()) Grow();
+  const std::uint64_t hash = HashBytes(key);
+  const auto tag = static_cast<std::uint32_t>(hash >> 32);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    TSlot& slot = slots_[i];
+    if (slot.Class == 0) {
+      keys_.push_back(Keep(key));
+      slot = {tag, static_cast<std::uint32_t>(keys_.size())};
+      return slot.Class - 1;
+    }
+    if (slot.Tag == tag && keys_[slot.Class - 1] == key) return slot.Class - 1;
+  }
+}
+
+void TLineClasses::Grow() {
+  std::vector<TSlot> old = std::move(slots_);
+  slots_.assign(std::max<std::size_t>(1024, old.size() * 2), TSlot{});
+  const std::size_t mask = slots_.size() - 1;
+  for (const TSlot& slot : old) {
+    if (slot.Class == 0) continue;
+    std::size_t i = HashBytes(keys_[slot.Class - 1]) & mask;
+    while (slots_[i].Class != 0) i = (i + 1) & mask;
+    slots_[i] = slot;
+  }
 }
 
 std::string_view TLineClasses::Keep(std::string_view key) {

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // The table of the reflected CRC-32 polynomial 0xEDB88320, stored as data.
@@ -49,13 +48,21 @@ class TLineClasses {
     return out;
   }
   // How many distinct lines have been met.
-  std::size_t Count() const { return ids_.size(); }
+  std::size_t Count() const { return keys_.size(); }
 
  private:
+  // An open-addressing table: a slot holds the upper half of a key's 64-bit hash and its class
+  // plus one (0: empty); the class's key is looked at only when the halves agree.
+  struct TSlot {
+    std::uint32_t Tag = 0;
+    std::uint32_t Class = 0;
+  };
   std::string_view Keep(std::string_view key);
+  void Grow();
 
   bool ignoreCase_, ignoreBlanks_;
-  std::unordered_map<std::string_view, std::uint32_t> ids_;
+  std::vector<TSlot> slots_;
+  std::vector<std::string_view> keys_;  // by class
   // The keys' bytes, in blocks that never move once filled.
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t blockUsed_ = 0, blockSize_ = 0;
