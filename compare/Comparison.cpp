@@ -33,7 +33,8 @@ std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptio
       }
       line = CutRanges(line, ranges, cut);
     }
-    values.push_back(classes.Of(line));
+    // The text's own lines outlive the classes; a line put together in `cut` does not.
+    values.push_back(line.data() == cut.data() ? classes.Of(line) : classes.OfLasting(line));
   }
   return values;
 }

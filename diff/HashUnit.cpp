@@ -145,7 +145,7 @@ std::uint64_t HashBytes(std::string_view s) {
 
 }  // namespace
 
-std::uint32_t TLineClasses::Of(std::string_view line) {
+std::uint32_t TLineClasses::Classify(std::string_view line, bool lasting) {
   const std::string_view key = NormalizedLine(line, ignoreCase_, ignoreBlanks_, buffer_);
   if (2 * (keys_.size() + 1) > slots_.size()) Grow();
   const std::uint64_t hash = HashBytes(key);
@@ -154,7 +154,7 @@ std::uint32_t TLineClasses::Of(std::string_view line) {
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
     TSlot& slot = slots_[i];
     if (slot.Class == 0) {
-      keys_.push_back(Keep(key));
+      keys_.push_back(lasting && key.data() == line.data() ? key : Keep(key));
       slot = {tag, static_cast<std::uint32_t>(keys_.size())};
       return slot.Class - 1;
     }

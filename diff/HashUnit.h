@@ -39,7 +39,10 @@ class TLineClasses {
   TLineClasses(bool IgnoreCase = false, bool IgnoreBlanks = false)
       : ignoreCase_(IgnoreCase), ignoreBlanks_(IgnoreBlanks) {}
 
-  std::uint32_t Of(std::string_view line);
+  std::uint32_t Of(std::string_view line) { return Classify(line, false); }
+  // The same for a line whose bytes outlive this object: its key is not copied when the options
+  // leave it as it is.
+  std::uint32_t OfLasting(std::string_view line) { return Classify(line, true); }
   template <class Range>
   std::vector<std::uint32_t> OfLines(const Range& lines) {
     std::vector<std::uint32_t> out;
@@ -57,6 +60,7 @@ class TLineClasses {
     std::uint32_t Tag = 0;
     std::uint32_t Class = 0;
   };
+  std::uint32_t Classify(std::string_view line, bool lasting);
   std::string_view Keep(std::string_view key);
   void Grow();
 

@@ -124,6 +124,13 @@ TEST(LineClasses, CollidingChecksumsStayDifferentLines) {
   EXPECT_EQ(classes.Count(), seen.size());
   EXPECT_NE(classes.Of(second), id1);
   EXPECT_EQ(classes.Of(std::string(first)), id1);
+  // A lasting line is kept by reference, a normalised one by copy: both still find their class.
+  TLineClasses folding(true, false);
+  std::string lasting = "Lasting", folded = "FOLDED";
+  const std::uint32_t idLasting = folding.OfLasting(lasting), idFolded = folding.OfLasting(folded);
+  folded = "xxxxxx";
+  EXPECT_EQ(folding.Of("lasting"), idLasting);
+  EXPECT_EQ(folding.Of("folded"), idFolded);
 
   TLineClasses pair;
   TDiff engine;
