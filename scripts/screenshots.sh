@@ -98,7 +98,7 @@ open_files() {
 open_menu() {
   local x
   case $1 in
-    file) x=25 ;; view) x=66 ;; search) x=102 ;; options) x=138 ;; help) x=174 ;;
+    file) x=27 ;; view) x=78 ;; search) x=130 ;; options) x=181 ;; help) x=233 ;;
   esac
   xdotool mousemove "$x" 8 click 1
   settle
@@ -147,7 +147,10 @@ settle 1.5
 shot horizontal
 key ctrl+h
 
-# Block copy: the block at the caret goes to the right pane, which then can be saved.
+# Block copy: the block at the caret goes to the right pane, which then can be saved. The left
+# pane takes the focus first, so that the copy goes from it.
+xdotool mousemove 300 87 click 1
+settle
 key ctrl+alt+r
 settle 1
 shot blockcopy
