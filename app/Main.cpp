@@ -892,6 +892,11 @@ void TMainForm::ShowNote(const QString& text) {
   StatusBar1->repaint();
 }
 
+void TMainForm::ShowStatus(const QString& text) {
+  StatusBar1->SetPanelText(7, text);
+  StatusBar1->repaint();
+}
+
 void TMainForm::ShowProgress(int value, int maximum, const QString& text) {
   ProgressBar1->setRange(0, maximum);
   ProgressBar1->setValue(value);

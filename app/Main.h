@@ -95,6 +95,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   void SetFolder(compare::TSide side, const std::filesystem::path& folder) override;
   std::filesystem::path StateFolder() const override;
   void ShowNote(const QString& text) override;
+  void ShowStatus(const QString& text) override;
   void ShowProgress(int value, int maximum, const QString& text) override;
   void HideProgress() override;
   void SwitchTo(views::TViewKind view) override;

@@ -228,7 +228,7 @@ void TFilesFrame::ConnectPane(TSide side) {
     PaneKeyDown(sender, key, shift);
   };
   pane->OnReadOnlyEdit = [this](TCodeEdit*) {
-    Host.ShowNote(QString::fromUtf8(bySection_ ? "按段比较时窗格是只读的，不能修改。"
+    Host.ShowStatus(QString::fromUtf8(bySection_ ? "按段比较时窗格是只读的，不能修改。"
                                                : "此窗格是只读的（库中的对象），不能修改。"));
   };
   pane->OnLineSpans = [this](TCodeEdit* sender, int line, std::vector<std::pair<int, int>>& spans, TColor& color) {
@@ -703,7 +703,7 @@ void TFilesFrame::SetPanesEditable() {
     Host.SetEnabled(TCommand::CopyBlockRight, false);
     Host.SetEnabled(TCommand::CopyBlockLeft, false);
   }
-  if (!sectionNote_.isEmpty()) Host.ShowNote(sectionNote_);
+  Host.ShowStatus(sectionNote_);
 }
 
 void TFilesFrame::ShowDiffsOnlyChanged() {

@@ -122,6 +122,9 @@ class TViewHost {
   virtual void ShowCounts(const TCompareCounts& counts) = 0;
   // A note in the status bar (the progress of a comparison, "Compare cancelled.").
   virtual void ShowNote(const QString& text) = 0;
+  // A message in the status bar's wide last panel, beside the counts, which it leaves as they
+  // are (why a pane cannot be edited, why texts were compared by lines).
+  virtual void ShowStatus(const QString& text) = 0;
   // A progress bar at `value` of `maximum` with a text beside it; HideProgress removes both.
   virtual void ShowProgress(int value, int maximum, const QString& text) = 0;
   virtual void HideProgress() = 0;

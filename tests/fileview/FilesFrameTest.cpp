@@ -744,15 +744,16 @@ class FilesFrameTest : public QObject {
          }},
     };
     for (const auto& [what, edit] : edits) {
-      host_->Note.clear();
+      host_->Status.clear();
       edit();
       QCOMPARE(PaneLines(left), Lines({"aaa"}));
-      QVERIFY2(host_->Note.contains(QString::fromUtf8("只读")), what);
+      QVERIFY2(host_->Status.contains(QString::fromUtf8("只读")), what);
+      QVERIFY2(host_->Note.isEmpty(), what);  // the counts' panel keeps its number
     }
     // Moving the caret is no edit: no note.
-    host_->Note.clear();
+    host_->Status.clear();
     QTest::keyClick(left, Qt::Key_Right);
-    QVERIFY(host_->Note.isEmpty());
+    QVERIFY(host_->Status.isEmpty());
   }
 
   // ---- files ----------------------------------------------------------------------------------

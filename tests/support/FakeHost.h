@@ -64,6 +64,7 @@ class TFakeHost : public QObject, public views::TViewHost {
   std::filesystem::path StateFolder() const override { return StateDir; }
   void ShowCounts(const TCompareCounts& counts) override { Counts = counts; }
   void ShowNote(const QString& text) override { Note = text; }
+  void ShowStatus(const QString& text) override { Status = text; }
   void ShowProgress(int value, int maximum, const QString& text) override;
   void HideProgress() override { Progress = TProgress{}; }
   void SwitchTo(views::TViewKind view) override;
@@ -88,7 +89,7 @@ class TFakeHost : public QObject, public views::TViewHost {
   std::array<std::filesystem::path, compare::SideCount> Folders;
   std::filesystem::path StateDir;
   TCompareCounts Counts;
-  QString Note;
+  QString Note, Status;
   TProgress Progress;
   std::function<void(const TProgress&)> OnProgress;  // told at every ShowProgress
   views::TViewKind View = views::TViewKind::Libraries;
