@@ -87,6 +87,9 @@ TLineView TComparison::LineView(TSide side, std::int32_t index) const {
   return {Text(side).Line(index), Comments[side].Line(static_cast<std::size_t>(index))};
 }
 
-void TComparison::Align(bool leaveOutEqual) { Rows = AlignRows(LineCounts(), Changes, leaveOutEqual); }
+void TComparison::Align(bool leaveOutEqual) {
+  Rows = TRows{};  // the old rows go before the new ones are built
+  Rows = AlignRows(LineCounts(), Changes, leaveOutEqual);
+}
 
 }  // namespace compare

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "platform/CodePage.h"
 
@@ -147,29 +148,32 @@ std::uint64_t HashBytes(std::string_view s) {
 
 std::uint32_t TLineClasses::Classify(std::string_view line, bool lasting) {
   const std::string_view key = NormalizedLine(line, ignoreCase_, ignoreBlanks_, buffer_);
-  if (2 * (keys_.size() + 1) > slots_.size()) Grow();
+  if (2 * (count_ + 1) > slots_.size()) Grow();
   const std::uint64_t hash = HashBytes(key);
-  const auto tag = static_cast<std::uint32_t>(hash >> 32);
+  const auto tag = static_cast<std::uint32_t>(hash >> (64 - (32 - kClassBits))) << kClassBits;
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    TSlot& slot = slots_[i];
-    if (slot.Class == 0) {
-      keys_.push_back(lasting && key.data() == line.data() ? key : Keep(key));
-      slot = {tag, static_cast<std::uint32_t>(keys_.size())};
-      return slot.Class - 1;
+    const std::uint32_t slot = slots_[i];
+    if (slot == 0) {
+      if (count_ >= kClassMask - 1) throw std::length_error("TLineClasses: too many distinct lines");
+      if (count_ % kKeyBlock == 0) keyBlocks_.push_back(std::make_unique<std::string_view[]>(kKeyBlock));
+      KeyOf(count_) = lasting && key.data() == line.data() ? key : Keep(key);
+      slots_[i] = tag | static_cast<std::uint32_t>(++count_);
+      return static_cast<std::uint32_t>(count_ - 1);
     }
-    if (slot.Tag == tag && keys_[slot.Class - 1] == key) return slot.Class - 1;
+    const std::uint32_t cls = (slot & kClassMask) - 1;
+    if ((slot & ~kClassMask) == tag && KeyOf(cls) == key) return cls;
   }
 }
 
 void TLineClasses::Grow() {
-  std::vector<TSlot> old = std::move(slots_);
-  slots_.assign(std::max<std::size_t>(1024, old.size() * 2), TSlot{});
+  std::vector<std::uint32_t> old = std::move(slots_);
+  slots_.assign(std::max<std::size_t>(1024, old.size() * 2), 0);
   const std::size_t mask = slots_.size() - 1;
-  for (const TSlot& slot : old) {
-    if (slot.Class == 0) continue;
-    std::size_t i = HashBytes(keys_[slot.Class - 1]) & mask;
-    while (slots_[i].Class != 0) i = (i + 1) & mask;
+  for (const std::uint32_t slot : old) {
+    if (slot == 0) continue;
+    std::size_t i = HashBytes(KeyOf((slot & kClassMask) - 1)) & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
     slots_[i] = slot;
   }
 }

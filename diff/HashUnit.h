@@ -51,23 +51,27 @@ class TLineClasses {
     return out;
   }
   // How many distinct lines have been met.
-  std::size_t Count() const { return keys_.size(); }
+  std::size_t Count() const { return count_; }
 
  private:
-  // An open-addressing table: a slot holds the upper half of a key's 64-bit hash and its class
-  // plus one (0: empty); the class's key is looked at only when the halves agree.
-  struct TSlot {
-    std::uint32_t Tag = 0;
-    std::uint32_t Class = 0;
-  };
+  // An open-addressing table of 32-bit slots: 0 is empty, else the class plus one in the low 25
+  // bits and 7 more bits of the key's hash above them, so that a key is looked at only when those
+  // agree. Classes beyond 2^25 - 2 are refused (std::length_error).
+  static constexpr int kClassBits = 25;
+  static constexpr std::uint32_t kClassMask = (1u << kClassBits) - 1;
+  // The keys by class, in blocks of this many that never move (no copy of all of them on growth).
+  static constexpr std::size_t kKeyBlock = 1 << 16;
+
   std::uint32_t Classify(std::string_view line, bool lasting);
+  std::string_view& KeyOf(std::size_t cls) { return keyBlocks_[cls / kKeyBlock][cls % kKeyBlock]; }
   std::string_view Keep(std::string_view key);
   void Grow();
 
   bool ignoreCase_, ignoreBlanks_;
-  std::vector<TSlot> slots_;
-  std::vector<std::string_view> keys_;  // by class
-  // The keys' bytes, in blocks that never move once filled.
+  std::vector<std::uint32_t> slots_;
+  std::vector<std::unique_ptr<std::string_view[]>> keyBlocks_;
+  std::size_t count_ = 0;
+  // The bytes of keys that are copied, in blocks that never move once filled.
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t blockUsed_ = 0, blockSize_ = 0;
   std::string buffer_;

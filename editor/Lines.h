@@ -163,7 +163,12 @@ class TLines {
   void SetModified(bool value);
 
   // Reserves room for `n` lines.
-  void Reserve(int n) { items_.reserve(static_cast<std::size_t>(n)); }
+  // Room for n lines. An empty store that must grow lets its old room go first, so that a large
+  // refill does not hold the old and the new room at once.
+  void Reserve(int n) {
+    if (items_.empty() && static_cast<std::size_t>(n) > items_.capacity()) decltype(items_)().swap(items_);
+    items_.reserve(static_cast<std::size_t>(n));
+  }
   int Capacity() const { return static_cast<int>(items_.capacity()); }
 
   // Fired after every change outside an update bracket and when the outermost bracket closes.
