@@ -8,9 +8,11 @@
 #include <optional>
 
 #include "CliCommon.h"
+#include "CliOutput.h"
 #include "CliSides.h"
 #include "CliStructure.h"
 #include "compare/Comparison.h"
+#include "compare/HtmlReport.h"
 #include "compare/Pairing.h"
 #include "compare/Report.h"
 #include "platform/CodePage.h"
@@ -43,12 +45,52 @@ compare::TCompareOptions Options(const TArgs& args) {
           .AlignSimilar = args.Has("--align-similar")};
 }
 
+// The short forms of --unified (-u, -uN, -U N, -UN) and --unified alone as --unified=N, before
+// the arguments are scanned: --unified takes its number only after "=".
+std::vector<std::string> UnifiedWords(std::vector<std::string> words) {
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    std::string& w = words[i];
+    if (w == "--") break;
+    if (w == "--unified" || w == "-u") {
+      w = "--unified=3";
+    } else if ((w.rfind("-u", 0) == 0 || w.rfind("-U", 0) == 0) && w.size() > 2) {
+      w = "--unified=" + w.substr(2);
+    } else if (w == "-U") {
+      if (i + 1 >= words.size()) throw TUsageError("-U needs a number");
+      w = "--unified=" + words[i + 1];
+      words.erase(words.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    }
+  }
+  return words;
+}
+
+int ContextLines(const std::string& value) {
+  if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789") != std::string::npos)
+    throw TUsageError("diff: --unified=" + value + ": the context is a number of lines");
+  return std::stoi(value);
+}
+
 int RunDiff(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, StructureValueFlags(),
+  std::vector<std::string> valueFlags = StructureValueFlags();
+  valueFlags.push_back("--unified");
+  TArgs args = ParseArgs(UnifiedWords(words), valueFlags,
                          WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--ignore-comments",
-                                                "--align-similar", "--diffs-only", "--json"}));
+                                                "--align-similar", "--diffs-only", "--json", "--html"}));
   if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
-  if (args.Has("--json") && !WantsStructure(args)) throw TUsageError("diff: --json goes with --by-section");
+  const std::array<std::string, 2> names{args.Operands[0], args.Operands[1]};
+  const bool json = args.Has("--json"), html = args.Has("--html"), unified = args.Has("--unified");
+  if (json + html + unified > 1) throw TUsageError("diff: choose one of --unified, --json and --html");
+  if (unified) {
+    if (WantsStructure(args) || args.Has("--align-similar") || args.Has("--diffs-only"))
+      throw TUsageError("diff: --unified goes with the --ignore options only");
+    const int context = ContextLines(args.Value("--unified"));
+    bool differ = false;
+    const std::string out =
+        UnifiedOutput(names, {Existing(names[0]).string(), Existing(names[1]).string()}, Options(args), context, differ);
+    WriteOut(out);
+    return differ ? ExitWarn : ExitOk;
+  }
+  if (html && WantsStructure(args)) throw TUsageError("diff: --html compares line by line, without STRUCTURE");
   compare::TComparison model;
   for (compare::TSide s : compare::AllSides)
     model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
@@ -60,6 +102,21 @@ int RunDiff(const std::vector<std::string>& words) {
   TDiff diff;
   if (!model.Run(diff, Options(args), args.Has("--diffs-only")))
     throw TUsageError("diff: the texts are too long to compare");
+  const int exit = model.Changes.empty() ? ExitOk : ExitWarn;
+  if (json) {
+    std::cout << LineJson(names, model);
+    return exit;
+  }
+  if (html) {
+    compare::THtmlHeader header;
+    header.Name1 = names[0];
+    header.Name2 = names[1];
+    for (compare::TSide s : compare::AllSides)
+      if (const auto& t = model.Text(s).FileTime) (s == compare::Side1 ? header.Time1 : header.Time2) = compare::DefaultReportDate(*t);
+    header.Options = model.Options;
+    std::cout << compare::HtmlReport(header, model);
+    return exit;
+  }
 
   compare::TReportHeader header;
   header.Name1 = platform::Utf8ToCodePage(args.Operands[0]);
@@ -68,7 +125,7 @@ int RunDiff(const std::vector<std::string>& words) {
   if (auto info = platform::FindFirst(args.Operands[1])) header.FileTime2 = info->Time;
   header.Now = platform::LocalFromUnixTime(std::time(nullptr));
   for (const std::string& line : compare::BuildReport(header, model.Rows, model.Texts())) std::cout << Out(line) << '\n';
-  return model.Changes.empty() ? ExitOk : ExitWarn;
+  return exit;
 }
 
 // --- Object pairs ---
