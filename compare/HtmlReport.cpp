@@ -101,6 +101,7 @@ std::string Style(const THtmlColors& colors) {
          "font-family:\"Courier New\",\"SimSun\",\"NSimSun\",monospace;font-size:13px}\n"
          "table.diff td{vertical-align:top;padding:0 .4em;line-height:1.35}\n"
          "td.n{width:4.5em;text-align:right;color:#808080;background:#f0f0f0;user-select:none}\n"
+         "td.t1{border-right:1px solid #c0c0c0}\n"
          "td.t{white-space:pre-wrap;overflow-wrap:anywhere;tab-size:4}\n"
          "td.t:empty::after{content:\"\\200b\"}\n"
          "td.f{background:#f7f7f7}\n"
@@ -193,6 +194,7 @@ std::string HtmlReport(const THtmlHeader& header, const TRows& rows, const std::
   std::array<std::int32_t, SideCount> next{0, 0};
   std::vector<TSpan> found[SideCount];
   for (const TRow& row : rows.Rows) {
+    // Where equal rows are left out, a marked row stands for them.
     if (rows.EqualRowsLeftOut && (row.Cells[Side1].LinesBefore() != next[Side1] || row.Cells[Side2].LinesBefore() != next[Side2]))
       page += "<tr class=\"gap\"><td colspan=\"4\">⋯</td></tr>\n";
     std::array<const std::vector<TSpan>*, SideCount> spans{nullptr, nullptr};
@@ -211,6 +213,7 @@ std::string HtmlReport(const THtmlHeader& header, const TRows& rows, const std::
       const TCell& cell = row.Cells[s];
       const std::string side = s == Side1 ? "1" : "2";
       if (cell.IsFiller()) {
+        next[s] = cell.LinesBefore();
         page += "<td class=\"n\"></td><td class=\"t f t" + side + "\"></td>";
         continue;
       }
@@ -220,6 +223,8 @@ std::string HtmlReport(const THtmlHeader& header, const TRows& rows, const std::
     }
     page += "</tr>\n";
   }
+  if (rows.EqualRowsLeftOut && (next[Side1] < texts[Side1]->Count() || next[Side2] < texts[Side2]->Count()))
+    page += "<tr class=\"gap\"><td colspan=\"4\">⋯</td></tr>\n";
   return page + "</table>\n</body>\n</html>\n";
 }
 

@@ -253,6 +253,10 @@ TEST(CliHtml, OnePageWithEscapedTextColoursAndCounts) {
   EXPECT_NE(page.find("增加 1 行，减少 1 行，更改 1 行"), std::string::npos);
   EXPECT_NE(page.find("忽略大小写"), std::string::npos);
   for (const char* colour : {"#8afb6f", "#a8ccf0", "#ff77bb"}) EXPECT_NE(page.find(colour), std::string::npos) << colour;
+  // Left-out equal rows are marked where they were.
+  const CliRun diffsOnly = CliIn(dir, {"diff", "--html", "--diffs-only", "--align-similar", "a.txt", "b.txt"});
+  EXPECT_EQ(Count(diffsOnly.Out, "<tr class=\"gap\">"), 1u);
+  EXPECT_EQ(Count(diffsOnly.Out, ">same<"), 0u);
   for (const std::string tag : {"html", "head", "title", "style", "body", "table", "tr", "td", "span"})
     EXPECT_EQ(Count(page, "<" + tag + ">") + Count(page, "<" + tag + " "), Count(page, "</" + tag + ">")) << tag;
 }
