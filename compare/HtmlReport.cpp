@@ -54,16 +54,29 @@ std::uint32_t FromHsv(const THsv& hsv) {
   return To8(r) | (To8(g) << 8) | (To8(b) << 16);
 }
 
+// Text for the page: the characters HTML gives a meaning escaped, and control characters other
+// than tab shown as their visible symbols (U+2400 + code, U+2421 for DEL), as the program's
+// captions show them.
 std::string Escaped(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (char c : utf8) {
+    const auto b = static_cast<unsigned char>(c);
     switch (c) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
-      default: out += c;
+      case '\t': out += c; break;
+      default:
+        if (b < 0x20 || b == 0x7F) {
+          const unsigned symbol = b == 0x7F ? 0x2421 : 0x2400 + b;
+          out += static_cast<char>(0xE0 | (symbol >> 12));
+          out += static_cast<char>(0x80 | ((symbol >> 6) & 0x3F));
+          out += static_cast<char>(0x80 | (symbol & 0x3F));
+        } else {
+          out += c;
+        }
     }
   }
   return out;

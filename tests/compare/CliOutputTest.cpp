@@ -237,7 +237,7 @@ std::size_t Count(const std::string& text, const std::string& what) {
 
 TEST(CliHtml, OnePageWithEscapedTextColoursAndCounts) {
   TTempDir dir;
-  dir.Write("a.txt", "<b>&\"x\"</b>\n版权 (c) 2004-2005\nsame\n");
+  dir.Write("a.txt", "<b>&\"x\"</b>\x1b[2J\n版权 (c) 2004-2005\nsame\n");
   dir.Write("b.txt", "版权 (c) 2004-2017\nsame\nadded\n");
   const CliRun r = CliIn(dir, {"diff", "--html", "--ignore-case", "--align-similar", "a.txt", "b.txt"});
   ASSERT_EQ(r.Exit, 1) << r.Err;
@@ -248,6 +248,7 @@ TEST(CliHtml, OnePageWithEscapedTextColoursAndCounts) {
     EXPECT_EQ(page.find(outside), std::string::npos) << outside;
   EXPECT_NE(page.find("&lt;b&gt;&amp;&quot;x&quot;&lt;/b&gt;"), std::string::npos);
   EXPECT_EQ(page.find("<b>"), std::string::npos);
+  EXPECT_NE(page.find("&lt;/b&gt;\u241B[2J"), std::string::npos);  // a control character as its symbol
   EXPECT_NE(page.find("版权 (c) 2004-<span class=\"w\">2005</span>"), std::string::npos);
   EXPECT_NE(page.find("版权 (c) 2004-<span class=\"w\">2017</span>"), std::string::npos);
   EXPECT_NE(page.find("增加 1 行，减少 1 行，更改 1 行"), std::string::npos);
