@@ -588,6 +588,9 @@ class FilesFrameTest : public QObject {
     QVERIFY2(Frame().BySectionShown(), qPrintable(Frame().SectionNote()));
     QCOMPARE(Frame().Counts.Added + Frame().Counts.Deleted + Frame().Counts.Changed, 0);
     QVERIFY(Kinds(Frame().Pane(Side1)).find('4') != std::string::npos);  // the moved function's lines
+    const std::string page = Frame().HtmlReportPage();  // the HTML report shows the sections' rows
+    QVERIFY(page.find("<tr class=\"v\"><td class=\"n\">14</td>") != std::string::npos);
+    QVERIFY(page.find("按节比较") != std::string::npos);
     for (TSide s : {Side1, Side2}) QVERIFY(Frame().Pane(s)->ReadOnly());
     QVERIFY(!host_->IsEnabled(TCommand::Save1));
     FocusPane(Frame().Pane(Side1));
