@@ -66,6 +66,8 @@ struct TUnifiedCase {
   std::string Hunks;  // expected, after the header
 };
 
+void PrintTo(const TUnifiedCase& c, std::ostream* os) { *os << c.Name; }
+
 const std::vector<TUnifiedCase> kUnified = {
     {"line ends only", "a\r\nb\r\n", "a\nb\n", {"-u"}, "@@ -1,2 +1,2 @@\n-a\r\n-b\r\n+a\n+b\n"},
     {"byte-order mark kept", "\xEF\xBB\xBFx\ny\n", "\xEF\xBB\xBFx\nz\n", {"-u"}, "@@ -1,2 +1,2 @@\n \xEF\xBB\xBFx\n-y\n+z\n"},
