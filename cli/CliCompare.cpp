@@ -14,6 +14,7 @@
 #include "compare/Comparison.h"
 #include "compare/HtmlReport.h"
 #include "compare/Pairing.h"
+#include "compare/Structured.h"
 #include "compare/Report.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
@@ -90,11 +91,29 @@ int RunDiff(const std::vector<std::string>& words) {
     WriteOut(out);
     return differ ? ExitWarn : ExitOk;
   }
-  if (html && WantsStructure(args)) throw TUsageError("diff: --html compares line by line, without STRUCTURE");
   compare::TComparison model;
   for (compare::TSide s : compare::AllSides)
     model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
-  if (WantsStructure(args)) {
+  compare::THtmlHeader page;
+  page.Name1 = names[0];
+  page.Name2 = names[1];
+  for (compare::TSide s : compare::AllSides)
+    if (const auto& t = model.Text(s).FileTime) (s == compare::Side1 ? page.Time1 : page.Time2) = compare::DefaultReportDate(*t);
+  if (html && WantsStructure(args)) {
+    page.Options = StructureOptions(args, Options(args));
+    page.Options.BySection = true;
+    const pbparse::TSectionView view = compare::SectionView(model.Sides[0]->ToVector(), model.Sides[1]->ToVector(),
+                                                            names[0], names[1], page.Options);
+    if (view.Structured) {
+      const compare::TSideText shown1(view.Lines1), shown2(view.Lines2);
+      const compare::TRows rows = compare::SectionRowsOf(view, {shown1.Count(), shown2.Count()});
+      std::cout << compare::HtmlReport(page, rows, {&shown1, &shown2}, [&](std::int32_t line1, std::int32_t line2) {
+        return compare::ChangedSpans(shown1.Line(line1), shown2.Line(line2), page.Options);
+      });
+      return view.Diff.Same ? ExitOk : ExitWarn;
+    }
+    std::cerr << "quorvex-cli diff: compared line by line: " << Out(view.Reason) << "\n";
+  } else if (WantsStructure(args)) {
     int code = RunStructuredDiff(args, model.Sides[0]->ToVector(), model.Sides[1]->ToVector(),
                                  StructureOptions(args, Options(args)));
     if (code >= 0) return code;
@@ -108,13 +127,8 @@ int RunDiff(const std::vector<std::string>& words) {
     return exit;
   }
   if (html) {
-    compare::THtmlHeader header;
-    header.Name1 = names[0];
-    header.Name2 = names[1];
-    for (compare::TSide s : compare::AllSides)
-      if (const auto& t = model.Text(s).FileTime) (s == compare::Side1 ? header.Time1 : header.Time2) = compare::DefaultReportDate(*t);
-    header.Options = model.Options;
-    std::cout << compare::HtmlReport(header, model);
+    page.Options = model.Options;
+    std::cout << compare::HtmlReport(page, model);
     return exit;
   }
 
@@ -318,7 +332,7 @@ std::vector<TCommand> CompareCommands() {
        "  (equal, added, deleted, modified) and \"left\" and \"right\", each null or {\"line\" (from\n"
        "  1), \"text\", \"spans\": [[start, end], ...]}, the changed words of a modified line as\n"
        "  offsets in Unicode code points of its text. --html prints one self-contained page (UTF-8)\n"
-       "  with both files side by side in the program's colours.\n"
+       "  with both files side by side in the program's colours (with STRUCTURE, by section).\n"
        "  STRUCTURE (--by-section, --ignore-position, --ignore-defaults, --defaults FILE) compares\n"
        "  two PowerBuilder exports by section, DataWindows by attribute: one line per section that\n"
        "  is not the same with its changed lines, or per DataWindow change; order alone is no\n"

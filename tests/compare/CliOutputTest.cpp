@@ -264,6 +264,27 @@ TEST(CliHtml, OnePageWithEscapedTextColoursAndCounts) {
     EXPECT_EQ(Count(page, "<" + tag + ">") + Count(page, "<" + tag + " "), Count(page, "</" + tag + ">")) << tag;
 }
 
+// By section, a function that only moved is a move: rows of their own kind, and no difference.
+TEST(CliHtml, BySectionShowsMovesAndFallsBackToLines) {
+  const std::string head = "$PBExportHeader$n_x.sru\nforward\nglobal type n_x from nonvisualobject\nend type\nend forward\n\n"
+                           "global type n_x from nonvisualobject\nend type\nglobal n_x n_x\n\n";
+  const std::string a = "public function integer of_a ();return 1\nend function\n\n";
+  const std::string b = "public function integer of_b ();return 2\nend function\n\n";
+  const std::string tail = "on n_x.create\ncall super::create\nend on\n";
+  TTempDir dir;
+  dir.Write("a.sru", head + a + b + tail);
+  dir.Write("b.sru", head + b + a + tail);
+  dir.Write("plain.txt", "hello\n");
+  CliRun r = CliIn(dir, {"diff", "--html", "--by-section", "a.sru", "b.sru"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_NE(r.Out.find("<tr class=\"v\">"), std::string::npos);
+  EXPECT_NE(r.Out.find("按节比较"), std::string::npos);
+  r = CliIn(dir, {"diff", "--html", "--by-section", "a.sru", "plain.txt"});
+  EXPECT_EQ(r.Exit, 1);
+  EXPECT_EQ(r.Err.rfind("quorvex-cli diff: compared line by line: ", 0), 0u) << r.Err;
+  EXPECT_NE(r.Out.find("<tr class=\"d\">"), std::string::npos);  // the lines' page
+}
+
 // The page as a browser draws it: modified rows in ModColor, the changed words in the stronger
 // shade, added lines in AddColor.
 TEST(CliHtml, BrowserDrawsTheRowsInTheirColours) {
