@@ -71,6 +71,8 @@ int ContextLines(const std::string& value) {
   return std::stoi(value);
 }
 
+void ToCout(std::string_view piece) { std::cout << piece; }
+
 int RunDiff(const std::vector<std::string>& words) {
   std::vector<std::string> valueFlags = StructureValueFlags();
   valueFlags.push_back("--unified");
@@ -107,9 +109,12 @@ int RunDiff(const std::vector<std::string>& words) {
     if (view.Structured) {
       const compare::TSideText shown1(view.Lines1), shown2(view.Lines2);
       const compare::TRows rows = compare::SectionRowsOf(view, {shown1.Count(), shown2.Count()});
-      std::cout << compare::HtmlReport(page, rows, {&shown1, &shown2}, [&](std::int32_t line1, std::int32_t line2) {
-        return compare::ChangedSpans(shown1.Line(line1), shown2.Line(line2), page.Options);
-      });
+      compare::WriteHtmlReport(
+          page, rows, {&shown1, &shown2},
+          [&](std::int32_t line1, std::int32_t line2) {
+            return compare::ChangedSpans(shown1.Line(line1), shown2.Line(line2), page.Options);
+          },
+          ToCout);
       return view.Diff.Same ? ExitOk : ExitWarn;
     }
     std::cerr << "quorvex-cli diff: compared line by line: " << Out(view.Reason) << "\n";
@@ -123,12 +128,12 @@ int RunDiff(const std::vector<std::string>& words) {
     throw TUsageError("diff: the texts are too long to compare");
   const int exit = model.Changes.empty() ? ExitOk : ExitWarn;
   if (json) {
-    std::cout << LineJson(names, model);
+    WriteLineJson(names, model, ToCout);
     return exit;
   }
   if (html) {
     page.Options = model.Options;
-    std::cout << compare::HtmlReport(page, model);
+    compare::WriteHtmlReport(page, model, ToCout);
     return exit;
   }
 

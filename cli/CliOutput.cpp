@@ -101,7 +101,8 @@ std::string UnifiedOutput(const std::array<std::string, 2>& names, const std::ar
   return compare::UnifiedDiff(files[0], files[1], engine.Changes(), context);
 }
 
-std::string LineJson(const std::array<std::string, 2>& names, const compare::TComparison& model) {
+void WriteLineJson(const std::array<std::string, 2>& names, const compare::TComparison& model,
+                   const std::function<void(std::string_view)>& sink) {
   const compare::TCompareOptions& o = model.Options;
   std::string options;
   auto add = [&options](bool on, const char* name) {
@@ -125,8 +126,12 @@ std::string LineJson(const std::array<std::string, 2>& names, const compare::TCo
     out += "{\"kind\": \"" + std::string(KindName(row.Kind)) + "\", \"left\": " +
            CellJson(model, compare::Side1, row.Cells[compare::Side1], changed.Changed1) +
            ", \"right\": " + CellJson(model, compare::Side2, row.Cells[compare::Side2], changed.Changed2) + "}";
+    if (out.size() >= 1 << 16) {
+      sink(out);
+      out.clear();
+    }
   }
-  return out + (first ? "" : "\n") + "]}\n";
+  sink(out + (first ? "" : "\n") + "]}\n");
 }
 
 void WriteOut(std::string_view bytes) {

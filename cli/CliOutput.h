@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,10 @@ namespace cli {
 std::string UnifiedOutput(const std::array<std::string, 2>& names, const std::array<std::string, 2>& paths,
                           const compare::TCompareOptions& options, int context, bool& differ);
 
-// The rows of a run comparison as JSON (one line per row), `names` as given.
-std::string LineJson(const std::array<std::string, 2>& names, const compare::TComparison& model);
+// The rows of a run comparison as JSON (one line per row), `names` as given, to `sink` piece by
+// piece.
+void WriteLineJson(const std::array<std::string, 2>& names, const compare::TComparison& model,
+                   const std::function<void(std::string_view)>& sink);
 
 // Writes bytes to stdout as they are when it is not a terminal; on a terminal through the guard,
 // which escapes control characters.

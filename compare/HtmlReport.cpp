@@ -9,6 +9,7 @@ namespace compare {
 namespace {
 
 constexpr float kFull = 65535.0f;
+constexpr std::size_t kPiece = 1 << 16;  // bytes of page handed to the sink at a time
 
 // A colour in HSV with 16-bit parts and the hue in hundredths of a degree (none for grey), as
 // QColor holds it, so that the shades here are those the desktop paints.
@@ -188,8 +189,8 @@ std::string CssColor(std::uint32_t color) {
   return s;
 }
 
-std::string HtmlReport(const THtmlHeader& header, const TRows& rows, const std::array<const TSideText*, SideCount>& texts,
-                       const TSpansOf& spansOf) {
+void WriteHtmlReport(const THtmlHeader& header, const TRows& rows, const std::array<const TSideText*, SideCount>& texts,
+                     const TSpansOf& spansOf, const TPageSink& sink) {
   const TCompareCounts& c = rows.Counts;
   std::string page =
       "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + Escaped(header.Name1) +
@@ -235,16 +236,36 @@ std::string HtmlReport(const THtmlHeader& header, const TRows& rows, const std::
       next[s] = cell.Line + 1;
     }
     page += "</tr>\n";
+    if (page.size() >= kPiece) {
+      sink(page);
+      page.clear();
+    }
   }
   if (rows.EqualRowsLeftOut && (next[Side1] < texts[Side1]->Count() || next[Side2] < texts[Side2]->Count()))
     page += "<tr class=\"gap\"><td colspan=\"4\">⋯</td></tr>\n";
-  return page + "</table>\n</body>\n</html>\n";
+  sink(page + "</table>\n</body>\n</html>\n");
+}
+
+void WriteHtmlReport(const THtmlHeader& header, const TComparison& model, const TPageSink& sink) {
+  WriteHtmlReport(
+      header, model.Rows, model.Texts(),
+      [&model](std::int32_t line1, std::int32_t line2) {
+        return ChangedSpans(model.LineView(Side1, line1), model.LineView(Side2, line2), model.Options);
+      },
+      sink);
+}
+
+std::string HtmlReport(const THtmlHeader& header, const TRows& rows, const std::array<const TSideText*, SideCount>& texts,
+                       const TSpansOf& spansOf) {
+  std::string page;
+  WriteHtmlReport(header, rows, texts, spansOf, [&page](std::string_view piece) { page += piece; });
+  return page;
 }
 
 std::string HtmlReport(const THtmlHeader& header, const TComparison& model) {
-  return HtmlReport(header, model.Rows, model.Texts(), [&model](std::int32_t line1, std::int32_t line2) {
-    return ChangedSpans(model.LineView(Side1, line1), model.LineView(Side2, line2), model.Options);
-  });
+  std::string page;
+  WriteHtmlReport(header, model, [&page](std::string_view piece) { page += piece; });
+  return page;
 }
 
 }  // namespace compare

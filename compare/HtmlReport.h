@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "compare/Comparison.h"
 #include "compare/InlineDiff.h"
@@ -40,10 +41,18 @@ struct THtmlHeader {
 // The changed parts of a modified row whose cells hold no spans yet, by its two line indexes.
 using TSpansOf = std::function<TInlineDiff(std::int32_t line1, std::int32_t line2)>;
 
+// Where a page goes, piece by piece: the page of a long comparison is long.
+using TPageSink = std::function<void(std::string_view)>;
+
 // The page of aligned rows over their two code-page texts.
+void WriteHtmlReport(const THtmlHeader& header, const TRows& rows, const std::array<const TSideText*, SideCount>& texts,
+                     const TSpansOf& spansOf, const TPageSink& sink);
+// The page of a comparison's last run.
+void WriteHtmlReport(const THtmlHeader& header, const TComparison& model, const TPageSink& sink);
+
+// The same pages as one string.
 std::string HtmlReport(const THtmlHeader& header, const TRows& rows, const std::array<const TSideText*, SideCount>& texts,
                        const TSpansOf& spansOf);
-// The page of a comparison's last run.
 std::string HtmlReport(const THtmlHeader& header, const TComparison& model);
 
 }  // namespace compare
