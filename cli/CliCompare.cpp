@@ -8,10 +8,13 @@
 #include <optional>
 
 #include "CliCommon.h"
+#include "CliOutput.h"
 #include "CliSides.h"
 #include "CliStructure.h"
 #include "compare/Comparison.h"
+#include "compare/HtmlReport.h"
 #include "compare/Pairing.h"
+#include "compare/Structured.h"
 #include "compare/Report.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
@@ -43,16 +46,79 @@ compare::TCompareOptions Options(const TArgs& args) {
           .AlignSimilar = args.Has("--align-similar")};
 }
 
+// The short forms of --unified (-u, -uN, -U N, -UN) and --unified alone as --unified=N, before
+// the arguments are scanned: --unified takes its number only after "=".
+std::vector<std::string> UnifiedWords(std::vector<std::string> words) {
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    std::string& w = words[i];
+    if (w == "--") break;
+    if (w == "--unified" || w == "-u") {
+      w = "--unified=3";
+    } else if ((w.rfind("-u", 0) == 0 || w.rfind("-U", 0) == 0) && w.size() > 2) {
+      w = "--unified=" + w.substr(2);
+    } else if (w == "-U") {
+      if (i + 1 >= words.size()) throw TUsageError("-U needs a number");
+      w = "--unified=" + words[i + 1];
+      words.erase(words.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    }
+  }
+  return words;
+}
+
+int ContextLines(const std::string& value) {
+  if (value.empty() || value.size() > 6 || value.find_first_not_of("0123456789") != std::string::npos)
+    throw TUsageError("diff: --unified=" + value + ": the context is a number of lines");
+  return std::stoi(value);
+}
+
+void ToCout(std::string_view piece) { std::cout << piece; }
+
 int RunDiff(const std::vector<std::string>& words) {
-  TArgs args = ParseArgs(words, StructureValueFlags(),
+  std::vector<std::string> valueFlags = StructureValueFlags();
+  valueFlags.push_back("--unified");
+  TArgs args = ParseArgs(UnifiedWords(words), valueFlags,
                          WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--ignore-comments",
-                                                "--align-similar", "--diffs-only", "--json"}));
+                                                "--align-similar", "--diffs-only", "--json", "--html"}));
   if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
-  if (args.Has("--json") && !WantsStructure(args)) throw TUsageError("diff: --json goes with --by-section");
+  const std::array<std::string, 2> names{args.Operands[0], args.Operands[1]};
+  const bool json = args.Has("--json"), html = args.Has("--html"), unified = args.Has("--unified");
+  if (json + html + unified > 1) throw TUsageError("diff: choose one of --unified, --json and --html");
+  if (unified) {
+    if (WantsStructure(args) || args.Has("--align-similar") || args.Has("--diffs-only"))
+      throw TUsageError("diff: --unified goes with the --ignore options only");
+    const int context = ContextLines(args.Value("--unified"));
+    bool differ = false;
+    const std::string out =
+        UnifiedOutput(names, {Existing(names[0]).string(), Existing(names[1]).string()}, Options(args), context, differ);
+    WriteOut(out);
+    return differ ? ExitWarn : ExitOk;
+  }
   compare::TComparison model;
   for (compare::TSide s : compare::AllSides)
     model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
-  if (WantsStructure(args)) {
+  compare::THtmlHeader page;
+  page.Name1 = names[0];
+  page.Name2 = names[1];
+  for (compare::TSide s : compare::AllSides)
+    if (const auto& t = model.Text(s).FileTime) (s == compare::Side1 ? page.Time1 : page.Time2) = compare::DefaultReportDate(*t);
+  if (html && WantsStructure(args)) {
+    page.Options = StructureOptions(args, Options(args));
+    page.Options.BySection = true;
+    const pbparse::TSectionView view = compare::SectionView(model.Sides[0]->ToVector(), model.Sides[1]->ToVector(),
+                                                            names[0], names[1], page.Options);
+    if (view.Structured) {
+      const compare::TSideText shown1(view.Lines1), shown2(view.Lines2);
+      const compare::TRows rows = compare::SectionRowsOf(view, {shown1.Count(), shown2.Count()});
+      compare::WriteHtmlReport(
+          page, rows, {&shown1, &shown2},
+          [&](std::int32_t line1, std::int32_t line2) {
+            return compare::ChangedSpans(shown1.Line(line1), shown2.Line(line2), page.Options);
+          },
+          ToCout);
+      return view.Diff.Same ? ExitOk : ExitWarn;
+    }
+    std::cerr << "quorvex-cli diff: compared line by line: " << Out(view.Reason) << "\n";
+  } else if (WantsStructure(args)) {
     int code = RunStructuredDiff(args, model.Sides[0]->ToVector(), model.Sides[1]->ToVector(),
                                  StructureOptions(args, Options(args)));
     if (code >= 0) return code;
@@ -60,6 +126,16 @@ int RunDiff(const std::vector<std::string>& words) {
   TDiff diff;
   if (!model.Run(diff, Options(args), args.Has("--diffs-only")))
     throw TUsageError("diff: the texts are too long to compare");
+  const int exit = model.Changes.empty() ? ExitOk : ExitWarn;
+  if (json) {
+    WriteLineJson(names, model, ToCout);
+    return exit;
+  }
+  if (html) {
+    page.Options = model.Options;
+    compare::WriteHtmlReport(page, model, ToCout);
+    return exit;
+  }
 
   compare::TReportHeader header;
   header.Name1 = platform::Utf8ToCodePage(args.Operands[0]);
@@ -68,7 +144,7 @@ int RunDiff(const std::vector<std::string>& words) {
   if (auto info = platform::FindFirst(args.Operands[1])) header.FileTime2 = info->Time;
   header.Now = platform::LocalFromUnixTime(std::time(nullptr));
   for (const std::string& line : compare::BuildReport(header, model.Rows, model.Texts())) std::cout << Out(line) << '\n';
-  return model.Changes.empty() ? ExitOk : ExitWarn;
+  return exit;
 }
 
 // --- Object pairs ---
@@ -237,7 +313,11 @@ std::vector<TCommand> CompareCommands() {
   return {
       {"diff", "compare two text files and print the difference report",
        "usage: quorvex-cli diff [--ignore-case] [--ignore-blanks] [--ignore-comments] [--align-similar]\n"
-       "                        [--diffs-only] [STRUCTURE] [--json] FILE1 FILE2\n"
+       "                        [--diffs-only] [--json | --html] FILE1 FILE2\n"
+       "       quorvex-cli diff [--ignore-case] [--ignore-blanks] [--ignore-comments] -u | -uN | -U N |\n"
+       "                        --unified[=N] FILE1 FILE2\n"
+       "       quorvex-cli diff [--ignore-case] [--ignore-blanks] [--ignore-comments] STRUCTURE [--json]\n"
+       "                        FILE1 FILE2\n"
        "  Compares the lines of two text files as the source comparison view does and prints\n"
        "  its difference report in UTF-8: a header naming both files, then every block of added,\n"
        "  modified and deleted lines (\"- \" file 1, \"+ \" file 2) under a heading with its line\n"
@@ -247,6 +327,17 @@ std::vector<TCommand> CompareCommands() {
        "  they are. --align-similar pairs the lines of a changed block with unequal line counts\n"
        "  by likeness rather than by position; lines without a like partner are added or\n"
        "  deleted. --diffs-only numbers as the view does with equal lines hidden.\n"
+       "  --unified (-u) prints the difference as GNU diff -u does, with N lines of context (3),\n"
+       "  for patch and git apply: every line in its file's own bytes (encoding, byte-order mark,\n"
+       "  CR LF or LF, \"\\ No newline at end of file\"), so that lines equal as text but not in\n"
+       "  bytes are changes; with the --ignore options the changes are found under them and the\n"
+       "  lines still written as they are (equal lines from FILE1). UTF-16 text is written in its\n"
+       "  bytes too, which patch does not read.\n"
+       "  --json prints {\"file1\", \"file2\", \"options\": [...], \"rows\": [...]}: per row its \"kind\"\n"
+       "  (equal, added, deleted, modified) and \"left\" and \"right\", each null or {\"line\" (from\n"
+       "  1), \"text\", \"spans\": [[start, end], ...]}, the changed words of a modified line as\n"
+       "  offsets in Unicode code points of its text. --html prints one self-contained page (UTF-8)\n"
+       "  with both files side by side in the program's colours (with STRUCTURE, by section).\n"
        "  STRUCTURE (--by-section, --ignore-position, --ignore-defaults, --defaults FILE) compares\n"
        "  two PowerBuilder exports by section, DataWindows by attribute: one line per section that\n"
        "  is not the same with its changed lines, or per DataWindow change; order alone is no\n"

@@ -78,12 +78,21 @@ TFilesFrame::TFilesFrame(views::TViewHost& host, QWidget* parent) : QWidget(pare
   ChooseReportFile = [this](const QString& folder) {
     QFileDialog dialog(Host.DialogParent());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter("Text Files (*.txt)");
-    dialog.setDefaultSuffix("txt");
+    const QString textFilter = "Text Files (*.txt)", htmlFilter = QString::fromUtf8("HTML 文件 (*.html *.htm)");
+    dialog.setNameFilters({textFilter, htmlFilter});
+    // A name typed without an extension gets that of the chosen kind.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, htmlFilter](const QString& filter) {
+      dialog.setDefaultSuffix(filter == htmlFilter ? "html" : "txt");
+    });
+    const bool wasHtml = IsHtmlReportName(ReportFileName);
+    dialog.selectNameFilter(wasHtml ? htmlFilter : textFilter);
+    dialog.setDefaultSuffix(wasHtml ? "html" : "txt");
     if (!folder.isEmpty()) dialog.setDirectory(folder);
     if (!ReportFileName.isEmpty()) dialog.selectFile(QFileInfo(ReportFileName).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-    return dialog.selectedFiles().first();
+    QString path = dialog.selectedFiles().first();
+    if (dialog.selectedNameFilter() == htmlFilter && !IsHtmlReportName(path)) path += ".html";
+    return path;
   };
   Beep = [] { QApplication::beep(); };
 }

@@ -44,6 +44,9 @@ class TBaseSearch;
 class TCodeEdit;
 class TOverviewStrip;
 
+// Whether a report file name asks for the HTML page (.html, .htm in any case).
+bool IsHtmlReportName(const QString& path);
+
 class TFilesFrame : public QWidget {
   Q_OBJECT
  public:
@@ -105,11 +108,13 @@ class TFilesFrame : public QWidget {
   // Saves a side to `path`: the pane's text without its filler rows, in the encoding the side
   // was loaded in. Throws platform::TFileError.
   void SaveTextTo(const QString& path, TSide side);
-  // The difference report of the shown result, written to `path` in UTF-8. Throws
-  // platform::TFileError.
+  // The difference report of the shown result, written to `path` in UTF-8: the HTML page when
+  // the name ends in .html or .htm, else the text report. Throws platform::TFileError.
   void SaveReportTo(const QString& path);
   // The report's lines (code page), as SaveReportTo writes them.
   std::vector<std::string> ReportLines() const;
+  // The HTML page of the shown comparison (as last compared; edits since are not in it).
+  std::string HtmlReportPage() const;
 
   // ---- Find and replace ------------------------------------------------------------------
   void FindCommand();

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include "compare/HtmlReport.h"
 #include "compare/Report.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
@@ -123,9 +124,42 @@ std::vector<std::string> TFilesFrame::ReportLines() const {
       format);
 }
 
+std::string TFilesFrame::HtmlReportPage() const {
+  const QLocale locale = QLocale::system();
+  compare::THtmlHeader header;
+  header.Name1 = Name(Side1).toStdString();
+  header.Name2 = Name(Side2).toStdString();
+  for (TSide s : AllSides) {
+    if (const auto& t = Text(s).FileTime) {
+      const QDateTime dt = QDateTime::fromSecsSinceEpoch(t->Seconds, Qt::UTC);
+      (s == Side1 ? header.Time1 : header.Time2) =
+          (locale.toString(dt.date(), QLocale::ShortFormat) + ", " + locale.toString(dt.time(), QLocale::ShortFormat))
+              .toStdString();
+    }
+  }
+  header.Options = Model.Options;
+  header.Options.BySection = bySection_;
+  const views::TViewColors colors = Host.Colors();
+  header.Colors = {colors.Add, colors.Mod, colors.Del};
+  if (!ResultPresent) return compare::HtmlReport(header, compare::TRows{}, {&Text(Side1), &Text(Side2)}, nullptr);
+  if (!bySection_) return compare::HtmlReport(header, Model);
+  return compare::HtmlReport(header, sectionRows_, {sectionTexts_[Side1].get(), sectionTexts_[Side2].get()},
+                             [this](std::int32_t line1, std::int32_t line2) {
+                               return compare::ChangedSpans(sectionTexts_[Side1]->Line(line1),
+                                                            sectionTexts_[Side2]->Line(line2), Model.Options);
+                             });
+}
+
+bool IsHtmlReportName(const QString& path) {
+  return path.endsWith(".html", Qt::CaseInsensitive) || path.endsWith(".htm", Qt::CaseInsensitive);
+}
+
 void TFilesFrame::SaveReportTo(const QString& path) {
   // The report is written in UTF-8 without a byte-order mark, as quorvex-cli prints it.
-  platform::SaveTextLines(ToPath(path), ReportLines(), {platform::TTextEncoding::Utf8});
+  if (IsHtmlReportName(path))
+    platform::WriteFileBytes(ToPath(path), HtmlReportPage());
+  else
+    platform::SaveTextLines(ToPath(path), ReportLines(), {platform::TTextEncoding::Utf8});
   ReportFileName = path;
 }
 

@@ -4,6 +4,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -585,6 +588,9 @@ class FilesFrameTest : public QObject {
     QVERIFY2(Frame().BySectionShown(), qPrintable(Frame().SectionNote()));
     QCOMPARE(Frame().Counts.Added + Frame().Counts.Deleted + Frame().Counts.Changed, 0);
     QVERIFY(Kinds(Frame().Pane(Side1)).find('4') != std::string::npos);  // the moved function's lines
+    const std::string page = Frame().HtmlReportPage();  // the HTML report shows the sections' rows
+    QVERIFY(page.find("<tr class=\"v\"><td class=\"n\">14</td>") != std::string::npos);
+    QVERIFY(page.find("按节比较") != std::string::npos);
     for (TSide s : {Side1, Side2}) QVERIFY(Frame().Pane(s)->ReadOnly());
     QVERIFY(!host_->IsEnabled(TCommand::Save1));
     FocusPane(Frame().Pane(Side1));
@@ -642,6 +648,51 @@ class FilesFrameTest : public QObject {
     QVERIFY(text[modified + 25] != '\r');  // a time follows
     QVERIFY(text.find("Lines modified at 1\r\n") != std::string::npos);
     QVERIFY(text.substr(0, 3) != "\xEF\xBB\xBF");
+  }
+
+  // The report command writes the HTML page for a name ending .html or .htm (what the dialog's
+  // HTML filter gives), the text report otherwise.
+  void theReportKindFollowsTheChosenName_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("html");
+    QTest::newRow("html") << "report.html" << true;
+    QTest::newRow("htm, upper case") << "REPORT.HTM" << true;
+    QTest::newRow("text") << "report.txt" << false;
+    QTest::newRow("html inside the name") << "report.html.txt" << false;
+  }
+  void theReportKindFollowsTheChosenName() {
+    QFETCH(QString, name);
+    QFETCH(bool, html);
+    host_->ViewColors.Mod = 0x563412;
+    Compare({"same", "value <= 2005", "gone"}, {"same", "value <= 2017"});
+    Frame().ChooseReportFile = [&](const QString&) { return Path(name); };
+    QVERIFY(host_->Trigger(TCommand::SaveReport));
+    const std::string text = ReadAll(Path(name));
+    QCOMPARE(text.rfind("<!DOCTYPE html>", 0) == 0, html);
+    if (!html) return;
+    for (const char* part : {"<meta charset=\"utf-8\">", "<td class=\"name\">one</td>", "<td class=\"name\">two</td>",
+                             "tr.m td.t{background:#123456}", "value &lt;= <span class=\"w\">2005</span>",
+                             "value &lt;= <span class=\"w\">2017</span>", "减少 1 行，更改 1 行"})
+      QVERIFY2(text.find(part) != std::string::npos, part);
+  }
+
+  // The report dialog offers the text and the HTML kind; a name typed without an extension gets
+  // that of the kind chosen.
+  void theReportDialogOffersTextAndHtml() {
+    QStringList filters;
+    QTimer::singleShot(0, &host_->Window, [&filters] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      filters = dialog->nameFilters();
+      auto* kinds = dialog->findChild<QComboBox*>("fileTypeCombo");
+      QVERIFY(kinds);
+      QTest::keyClick(kinds, Qt::Key_Down);  // as the user picks the second kind
+      dialog->selectFile("page");
+      static_cast<QDialog*>(dialog)->accept();  // what the Save button does
+    });
+    const QString path = Frame().ChooseReportFile(dir_.path());
+    QCOMPARE(filters, QStringList({"Text Files (*.txt)", QString::fromUtf8("HTML 文件 (*.html *.htm)")}));
+    QCOMPARE(QFileInfo(path).fileName(), QString("page.html"));
   }
 
   // ---- find and replace -----------------------------------------------------------------------
