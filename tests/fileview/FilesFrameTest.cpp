@@ -676,6 +676,20 @@ class FilesFrameTest : public QObject {
       QVERIFY2(text.find(part) != std::string::npos, part);
   }
 
+  // Edits typed since the comparison are not on the page: saving one asks first, No writes nothing.
+  void anHtmlReportOverEditsAsksFirst() {
+    Compare({"a", "b"}, {"a", "c"});
+    Frame().ChooseReportFile = [&](const QString&) { return Path("edited.html"); };
+    Frame().Pane(compare::Side2)->Lines().Put(0, "typed");
+    host_->Answer = false;
+    QVERIFY(host_->Trigger(TCommand::SaveReport));
+    QCOMPARE(host_->Questions.size(), 1);
+    QVERIFY(!QFileInfo::exists(Path("edited.html")));
+    host_->Answer = true;
+    QVERIFY(host_->Trigger(TCommand::SaveReport));
+    QVERIFY(QFileInfo::exists(Path("edited.html")));
+  }
+
   // The report dialog offers the text and the HTML kind; a name typed without an extension gets
   // that of the kind chosen.
   void theReportDialogOffersTextAndHtml() {
