@@ -140,7 +140,7 @@ std::uint64_t HashBytes(std::string_view s) {
     h ^= h >> 31;
   }
   std::uint64_t v = 0;
-  std::memcpy(&v, p, n);
+  if (n > 0) std::memcpy(&v, p, n);
   return Mix(h ^ (v * 0xBF58476D1CE4E5B9ull));
 }
 
