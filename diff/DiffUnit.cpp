@@ -20,9 +20,16 @@ constexpr std::int64_t kWordsPerStep = 16384;
 // Without a step handler the clock is looked at every this many Myers steps only.
 constexpr std::uint32_t kQuietSteps = 64;
 // The cost of one word of a bit-parallel row against one diagonal visited (or one line followed
-// along a snake) by the Myers search, in eighths: a word is an addition and a few logical
-// operations without branches, a diagonal a handful of branches and scattered loads.
+// along a snake) by the Myers search, in eighths (measured on the reversed and shuffled texts of
+// bench/diff-vs-gnu.sh): a word is an addition and a few logical operations without branches, a
+// diagonal a handful of branches and scattered loads.
 constexpr std::int64_t kWordCostEighths = 3;
+// The cost of setting up one row (finding its class's columns, setting and clearing their bits).
+constexpr std::int64_t kRowCost = 32;
+// A Myers search of unknown length gives up after this share of the cost of a bit-parallel split
+// (in halves): when it gives up, its work is lost, and the split with its halves costs about twice
+// the first split.
+constexpr std::int64_t kMyersShareHalves = 1;
 
 // The first of from, from + 2, from + 4, ... that is >= floor.
 std::int32_t FirstAtLeast(std::int32_t from, std::int32_t floor) {
@@ -33,11 +40,36 @@ std::int32_t FirstAtLeast(std::int32_t from, std::int32_t floor) {
 std::int32_t Words(std::int32_t bits) { return (bits + 63) / 64; }
 
 // The expected cost of one bit-parallel split of an M by N box, in diagonal visits.
-std::int64_t RowsCost(std::int64_t m, std::int64_t n) { return m * Words(static_cast<std::int32_t>(n)) * kWordCostEighths / 8 + m + n; }
+std::int64_t RowsCost(std::int64_t m, std::int64_t n) {
+  return m * Words(static_cast<std::int32_t>(n)) * kWordCostEighths / 8 + m * kRowCost + n;
+}
 
 // The expected cost of one Myers split of a box with d changed lines: the two searches each go d/2
 // steps over up to d/2 diagonals, and follow the snakes across the box.
 std::int64_t MyersCost(std::int64_t m, std::int64_t n, std::int64_t d) { return d * d / 4 + m + n; }
+
+// One row of the bit-parallel table: V = (V + (V & match)) | (V & ~match), the addition carried
+// across the words.
+inline std::uint64_t AddWord(std::uint64_t x, std::uint64_t m, std::uint64_t& carry) {
+  const std::uint64_t u = x & m, sum = x + u, total = sum + carry;
+  carry = static_cast<std::uint64_t>(sum < x) | static_cast<std::uint64_t>(total < sum);
+  return total | (x & ~m);
+}
+
+inline void AddRow(std::uint64_t* V, const std::uint64_t* match, std::int32_t words) {
+  std::uint64_t carry = 0;
+  for (std::int32_t w = 0; w < words; ++w) V[w] = AddWord(V[w], match[w], carry);
+}
+
+// Two independent rows at once.
+inline void AddRows(std::uint64_t* V1, const std::uint64_t* match1, std::uint64_t* V2, const std::uint64_t* match2,
+                    std::int32_t words) {
+  std::uint64_t carry1 = 0, carry2 = 0;
+  for (std::int32_t w = 0; w < words; ++w) {
+    V1[w] = AddWord(V1[w], match1[w], carry1);
+    V2[w] = AddWord(V2[w], match2[w], carry2);
+  }
+}
 
 template <class T>
 void Release(std::vector<T>& v) {
@@ -115,7 +147,6 @@ bool TDiff::Execute(const std::uint32_t* seq1, const std::uint32_t* seq2, std::i
       Release(Diff.changed1_), Release(Diff.changed2_), Release(Diff.forward_), Release(Diff.reverse_);
       Release(Diff.classStart_), Release(Diff.positions_), Release(Diff.match_);
       Release(Diff.rowForward_), Release(Diff.rowReverse_);
-      Diff.frequent_.clear();
       Diff.running_ = false;
     }
   } guard{*this};
@@ -222,7 +253,7 @@ bool TDiff::Solve(TBox box) {
     const bool rows = method == TMethod::BitParallel ||
                       (method == TMethod::Automatic && d >= 0 && MyersCost(m, n, d) > RowsCost(m, n));
     if (!rows) {
-      const std::int64_t bound = method == TMethod::Automatic && d < 0 ? RowsCost(m, n)
+      const std::int64_t bound = method == TMethod::Automatic && d < 0 ? RowsCost(m, n) * kMyersShareHalves / 2
                                                                          : std::numeric_limits<std::int64_t>::max();
       split = Bisect(next, bound);
     }
@@ -371,69 +402,36 @@ void TDiff::PrepareRows() {
   positions_.resize(b_.size());
   std::vector<std::int32_t> fill(classStart_.begin(), classStart_.end() - 1);
   for (std::size_t y = 0; y < b_.size(); ++y) positions_[static_cast<std::size_t>(fill[b_[y]]++)] = static_cast<std::int32_t>(y);
-  match_.assign(static_cast<std::size_t>(Words(static_cast<std::int32_t>(b_.size()))) + 1, 0);
+  match_.assign(2 * (static_cast<std::size_t>(Words(static_cast<std::int32_t>(b_.size()))) + 1), 0);
 }
 
-// Rows from, from + step, ... (to excluded) of the bit-parallel table over columns y1..y2-1 (or,
-// reversed, y2-1 down to y1), starting from the row `v`. A 0 bit in v marks a column where the
-// longest common subsequence of the rows done and the columns up to it grows.
-void TDiff::RunRows(std::int32_t from, std::int32_t to, std::int32_t step, std::int32_t y1, std::int32_t y2,
-                    bool reversed, std::vector<std::uint64_t>& v, bool& ok) {
-  const std::int32_t words = static_cast<std::int32_t>(v.size());
-  std::uint64_t* const V = v.data();
-  std::uint64_t* const match = match_.data();
+// The match row of the pass's next row over columns y1..y2-1 (or, reversed, y2-1 down to y1).
+const std::uint64_t* TDiff::LoadRow(TRowPass& pass, std::int32_t y1, std::int32_t y2, std::int32_t words) {
+  const std::uint32_t c = a_[static_cast<std::size_t>(pass.Next)];
   const std::int32_t* const pos = positions_.data();
-  frequent_.clear();
-  auto bitOf = [&](std::int32_t y) { return reversed ? y2 - 1 - y : y - y1; };
-  for (std::int32_t i = from; i != to; i += step) {
-    const std::uint32_t c = a_[static_cast<std::size_t>(i)];
-    const std::int32_t* lo = std::lower_bound(pos + classStart_[c], pos + classStart_[c + 1], y1);
-    const std::int32_t* hi = std::lower_bound(lo, pos + classStart_[c + 1], y2);
-    const std::uint64_t* pm = match;
-    // A class that fills more than one column in 64 (blank lines, "end if") would cost more to set
-    // and clear than the row itself: its row is built once per pass and kept.
-    const bool often = hi - lo > words;
-    if (often) {
-      auto found = std::find_if(frequent_.begin(), frequent_.end(), [c](const auto& f) { return f.first == c; });
-      if (found == frequent_.end()) {
-        std::vector<std::uint64_t> row(static_cast<std::size_t>(words), 0);
-        for (const std::int32_t* p = lo; p != hi; ++p) {
-          const std::int32_t bit = bitOf(*p);
-          row[static_cast<std::size_t>(bit >> 6)] |= std::uint64_t{1} << (bit & 63);
-        }
-        frequent_.emplace_back(c, std::move(row));
-        found = frequent_.end() - 1;
-      }
-      pm = found->second.data();
-    } else {
-      for (const std::int32_t* p = lo; p != hi; ++p) {
-        const std::int32_t bit = bitOf(*p);
-        match[bit >> 6] |= std::uint64_t{1} << (bit & 63);
-      }
-    }
-
-    std::uint64_t carry = 0;
-    for (std::int32_t w = 0; w < words; ++w) {
-      const std::uint64_t x = V[w], u = x & pm[w];
-      std::uint64_t sum;
-      const bool c1 = __builtin_add_overflow(x, u, &sum);
-      const bool c2 = __builtin_add_overflow(sum, carry, &sum);
-      carry = static_cast<std::uint64_t>(c1 | c2);
-      V[w] = sum | (x & ~pm[w]);
-    }
-
-    if (!often)
-      for (const std::int32_t* p = lo; p != hi; ++p) match[bitOf(*p) >> 6] = 0;
-    rowWork_ += words;
-    stepWork_ += words;
-    if (stepWork_ >= kWordsPerStep) {
-      stepWork_ = 0;
-      if (!SearchStep()) {
-        ok = false;
-        return;
-      }
-    }
+  pass.Lo = std::lower_bound(pos + classStart_[c], pos + classStart_[c + 1], y1);
+  pass.Hi = std::lower_bound(pass.Lo, pos + classStart_[c + 1], y2);
+  // A class that fills more than one column in 64 (blank lines, "end if") would cost more to set
+  // and clear than the row itself: its row is built once per pass and kept.
+  pass.Kept = pass.Hi - pass.Lo > words;
+  std::uint64_t* row = pass.Scratch;
+  if (pass.Kept) {
+    auto found = std::find_if(pass.Frequent.begin(), pass.Frequent.end(), [c](const auto& f) { return f.first == c; });
+    if (found != pass.Frequent.end()) return found->second.data();
+    pass.Frequent.emplace_back(c, std::vector<std::uint64_t>(static_cast<std::size_t>(words), 0));
+    row = pass.Frequent.back().second.data();
   }
+  for (const std::int32_t* p = pass.Lo; p != pass.Hi; ++p) {
+    const std::int32_t bit = pass.Reversed ? y2 - 1 - *p : *p - y1;
+    row[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+  }
+  return row;
+}
+
+void TDiff::UnloadRow(TRowPass& pass, std::int32_t y1, std::int32_t y2) {
+  if (!pass.Kept)
+    for (const std::int32_t* p = pass.Lo; p != pass.Hi; ++p) pass.Scratch[(pass.Reversed ? y2 - 1 - *p : *p - y1) >> 6] = 0;
+  pass.Next += pass.Step;
 }
 
 // Splits a box (at least two lines a side) where a longest common subsequence crosses from the
@@ -447,13 +445,35 @@ TDiff::TSplit TDiff::SplitByRows(const TBox& box) {
   const std::int32_t M = x2 - x1, N = y2 - y1, mid = M / 2, words = Words(N);
   rowForward_.assign(static_cast<std::size_t>(words), ~std::uint64_t{0});
   rowReverse_.assign(static_cast<std::size_t>(words), ~std::uint64_t{0});
-  bool ok = true;
-  RunRows(x1, x1 + mid, 1, y1, y2, false, rowForward_, ok);
-  if (ok) RunRows(x2 - 1, x1 + mid - 1, -1, y1, y2, true, rowReverse_, ok);
-  if (!ok) {
-    out.Solved = true;
-    out.Ok = false;
-    return out;
+  // The two passes run side by side: their additions are independent, so the processor overlaps
+  // the two carry chains.
+  const std::size_t stride = match_.size() / 2;
+  TRowPass forward{x1, x1 + mid, 1, false, rowForward_.data(), match_.data(), {}};
+  TRowPass reverse{x2 - 1, x1 + mid - 1, -1, true, rowReverse_.data(), match_.data() + stride, {}};
+  while (forward.Next != forward.End || reverse.Next != reverse.End) {
+    if (forward.Next != forward.End && reverse.Next != reverse.End) {
+      const std::uint64_t* m1 = LoadRow(forward, y1, y2, words);
+      const std::uint64_t* m2 = LoadRow(reverse, y1, y2, words);
+      AddRows(forward.V, m1, reverse.V, m2, words);
+      UnloadRow(forward, y1, y2);
+      UnloadRow(reverse, y1, y2);
+      rowWork_ += 2 * words;
+      stepWork_ += 2 * words;
+    } else {
+      TRowPass& pass = forward.Next != forward.End ? forward : reverse;
+      AddRow(pass.V, LoadRow(pass, y1, y2, words), words);
+      UnloadRow(pass, y1, y2);
+      rowWork_ += words;
+      stepWork_ += words;
+    }
+    if (stepWork_ >= kWordsPerStep) {
+      stepWork_ = 0;
+      if (!SearchStep()) {
+        out.Solved = true;
+        out.Ok = false;
+        return out;
+      }
+    }
   }
 
   auto zero = [](const std::vector<std::uint64_t>& v, std::int32_t bit) {

@@ -110,8 +110,20 @@ class TDiff {
   TSplit Bisect(const TBox& box, std::int64_t bound);
   TSplit SplitByRows(const TBox& box);
   void PrepareRows();
-  void RunRows(std::int32_t from, std::int32_t to, std::int32_t step, std::int32_t y1, std::int32_t y2,
-               bool reversed, std::vector<std::uint64_t>& v, bool& ok);
+  // One of the two passes of a bit-parallel split: its next row, the row after its last one and
+  // its direction, its row vector, its scratch match row (all zeros between rows) and the match
+  // rows of its frequent classes; for the row being done, its class's positions.
+  struct TRowPass {
+    std::int32_t Next, End, Step;
+    bool Reversed;
+    std::uint64_t* V;
+    std::uint64_t* Scratch;
+    std::vector<std::pair<std::uint32_t, std::vector<std::uint64_t>>> Frequent;
+    const std::int32_t *Lo = nullptr, *Hi = nullptr;
+    bool Kept = false;
+  };
+  const std::uint64_t* LoadRow(TRowPass& pass, std::int32_t y1, std::int32_t y2, std::int32_t words);
+  static void UnloadRow(TRowPass& pass, std::int32_t y1, std::int32_t y2);
   bool SearchStep();
   void ReportProgress();
   std::int32_t ProgressPercent(TClock::time_point now);
@@ -134,7 +146,6 @@ class TDiff {
   // rows, the two row vectors, and the match vectors of frequent classes for the current pass.
   std::vector<std::int32_t> classStart_, positions_;
   std::vector<std::uint64_t> match_, rowForward_, rowReverse_;
-  std::vector<std::pair<std::uint32_t, std::vector<std::uint64_t>>> frequent_;
   bool cancelled_ = false;
   bool running_ = false;
 
