@@ -1,6 +1,7 @@
 #include "HashUnit.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/CodePage.h"
 
@@ -70,6 +71,25 @@ inline std::uint32_t CrcStep(std::uint32_t reg, unsigned char b) {
   return kCrcTable[(reg ^ b) & 0xFF] ^ (reg >> 8);
 }
 
+// A 64-bit hash of a line's bytes, eight at a time; only its spread matters (equal hashes are
+// checked byte by byte).
+std::uint64_t HashBytes(std::string_view s) {
+  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ s.size();
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 31;
+  }
+  std::uint64_t w = 0;
+  if (i < s.size()) std::memcpy(&w, s.data() + i, s.size() - i);
+  h = (h ^ w) * 0x94D049BB133111EBull;
+  h ^= h >> 29;
+  h *= 0xBF58476D1CE4E5B9ull;
+  return h ^ (h >> 32);
+}
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Lowers A-Z in place, stepping over whole GB18030 characters so that no trail byte is touched.
@@ -118,11 +138,29 @@ std::uint32_t HashLine(std::string_view line, bool IgnoreCase, bool IgnoreBlanks
 
 std::uint32_t TLineClasses::Of(std::string_view line) {
   const std::string_view key = NormalizedLine(line, ignoreCase_, ignoreBlanks_, buffer_);
-  const auto found = ids_.find(key);
-  if (found != ids_.end()) return found->second;
-  const auto id = static_cast<std::uint32_t>(ids_.size());
-  ids_.emplace(Keep(key), id);
-  return id;
+  if (2 * (count_ + 1) > slots_.size()) Grow();
+  const std::uint64_t hash = HashBytes(key);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = static_cast<std::size_t>(hash) & mask;; at = (at + 1) & mask) {
+    TSlot& slot = slots_[at];
+    if (slot.Id == kFree) {
+      slot = {hash, Keep(key), static_cast<std::uint32_t>(count_)};
+      return static_cast<std::uint32_t>(count_++);
+    }
+    if (slot.Hash == hash && slot.Key == key) return slot.Id;
+  }
+}
+
+void TLineClasses::Grow() {
+  std::vector<TSlot> old(std::max<std::size_t>(64, 2 * slots_.size()));
+  old.swap(slots_);
+  const std::size_t mask = slots_.size() - 1;
+  for (const TSlot& slot : old) {
+    if (slot.Id == kFree) continue;
+    std::size_t at = static_cast<std::size_t>(slot.Hash) & mask;
+    while (slots_[at].Id != kFree) at = (at + 1) & mask;
+    slots_[at] = slot;
+  }
 }
 
 std::string_view TLineClasses::Keep(std::string_view key) {

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // The table of the reflected CRC-32 polynomial 0xEDB88320, stored as data.
@@ -49,13 +48,25 @@ class TLineClasses {
     return out;
   }
   // How many distinct lines have been met.
-  std::size_t Count() const { return ids_.size(); }
+  std::size_t Count() const { return count_; }
 
  private:
+  // One place of the open-addressing table: a distinct line's hash, its bytes and its number
+  // (kFree where the place is free).
+  struct TSlot {
+    std::uint64_t Hash = 0;
+    std::string_view Key;
+    std::uint32_t Id = kFree;
+  };
+  static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
+
   std::string_view Keep(std::string_view key);
+  void Grow();
 
   bool ignoreCase_, ignoreBlanks_;
-  std::unordered_map<std::string_view, std::uint32_t> ids_;
+  // At most half full, a power of two long; a line's search starts at its hash's low bits.
+  std::vector<TSlot> slots_;
+  std::size_t count_ = 0;
   // The keys' bytes, in blocks that never move once filled.
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t blockUsed_ = 0, blockSize_ = 0;
