@@ -138,16 +138,18 @@ std::uint32_t HashLine(std::string_view line, bool IgnoreCase, bool IgnoreBlanks
 
 std::uint32_t TLineClasses::Of(std::string_view line) {
   const std::string_view key = NormalizedLine(line, ignoreCase_, ignoreBlanks_, buffer_);
-  if (2 * (count_ + 1) > slots_.size()) Grow();
+  if (2 * (keys_.size() + 1) > slots_.size()) Grow();
   const std::uint64_t hash = HashBytes(key);
+  const auto high = static_cast<std::uint32_t>(hash >> 32);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = static_cast<std::size_t>(hash) & mask;; at = (at + 1) & mask) {
     TSlot& slot = slots_[at];
     if (slot.Id == kFree) {
-      slot = {hash, Keep(key), static_cast<std::uint32_t>(count_)};
-      return static_cast<std::uint32_t>(count_++);
+      slot = {high, static_cast<std::uint32_t>(keys_.size())};
+      keys_.push_back(Keep(key));
+      return slot.Id;
     }
-    if (slot.Hash == hash && slot.Key == key) return slot.Id;
+    if (slot.Hash == high && keys_[slot.Id] == key) return slot.Id;
   }
 }
 
@@ -155,11 +157,11 @@ void TLineClasses::Grow() {
   std::vector<TSlot> old(std::max<std::size_t>(64, 2 * slots_.size()));
   old.swap(slots_);
   const std::size_t mask = slots_.size() - 1;
-  for (const TSlot& slot : old) {
-    if (slot.Id == kFree) continue;
-    std::size_t at = static_cast<std::size_t>(slot.Hash) & mask;
+  for (std::uint32_t id = 0; id < keys_.size(); ++id) {
+    const std::uint64_t hash = HashBytes(keys_[id]);
+    std::size_t at = static_cast<std::size_t>(hash) & mask;
     while (slots_[at].Id != kFree) at = (at + 1) & mask;
-    slots_[at] = slot;
+    slots_[at] = {static_cast<std::uint32_t>(hash >> 32), id};
   }
 }
 

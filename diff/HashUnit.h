@@ -48,14 +48,13 @@ class TLineClasses {
     return out;
   }
   // How many distinct lines have been met.
-  std::size_t Count() const { return count_; }
+  std::size_t Count() const { return keys_.size(); }
 
  private:
-  // One place of the open-addressing table: a distinct line's hash, its bytes and its number
-  // (kFree where the place is free).
+  // One place of the open-addressing table: the high half of a distinct line's hash and its
+  // number (kFree where the place is free); the line's bytes are keys_[Id].
   struct TSlot {
-    std::uint64_t Hash = 0;
-    std::string_view Key;
+    std::uint32_t Hash = 0;
     std::uint32_t Id = kFree;
   };
   static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
@@ -66,7 +65,7 @@ class TLineClasses {
   bool ignoreCase_, ignoreBlanks_;
   // At most half full, a power of two long; a line's search starts at its hash's low bits.
   std::vector<TSlot> slots_;
-  std::size_t count_ = 0;
+  std::vector<std::string_view> keys_;
   // The keys' bytes, in blocks that never move once filled.
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t blockUsed_ = 0, blockSize_ = 0;
