@@ -4,9 +4,10 @@
 # time, the peak memory and the number of changed lines are printed, with the time ratios.
 #
 # Usage: bench/diff-vs-gnu.sh [--quick] [--runs N] [--timeout SECONDS] [--out FILE]
-#   --quick     fewer and smaller pairs, one run each (about a minute)
+#   --quick     fewer and smaller pairs, one run each, 10 s time limit (a minute or two)
 #   --runs      runs per tool and pair (default 3; 1 with --quick)
-#   --timeout   a run that takes longer is stopped and shown as "> SECONDS" (default 60)
+#   --timeout   a run that takes longer is stopped and shown as "> SECONDS" (default 45; the
+#               full run then takes about 12 minutes)
 #   --out       also write the table as Markdown to FILE
 # Needs a built tree (build/cli/quorvex-cli, build/bench/quorvex_make_diff_inputs) and
 # ../shared/testdata; BUILD and TESTDATA override the two places.
@@ -17,7 +18,7 @@ build=${BUILD:-$root/build}
 testdata=${TESTDATA:-$root/../shared/testdata}
 quick=
 runs=
-timeout=60
+timeout=
 out=
 while [ $# -gt 0 ]; do
   case $1 in
@@ -30,6 +31,7 @@ while [ $# -gt 0 ]; do
   shift
 done
 [ -n "$runs" ] || { [ -n "$quick" ] && runs=1 || runs=3; }
+[ -n "$timeout" ] || { [ -n "$quick" ] && timeout=10 || timeout=45; }
 
 cli=$build/cli/quorvex-cli
 gen=$build/bench/quorvex_make_diff_inputs
@@ -62,8 +64,14 @@ run() {  # tool a b -> "seconds kilobytes changed" or "timeout"
   esac
   local status=0
   /usr/bin/time -f '%e %M' -o "$work/time" timeout "$timeout" "${cmd[@]}" >"$work/output" 2>/dev/null || status=$?
-  if [ "$status" = 124 ] || grep -q 'Command terminated by signal' "$work/time"; then
+  # All three exit with 0 (equal) or 1 (different); 124 is the timeout's.
+  if [ "$status" = 124 ]; then
     echo timeout
+    return
+  fi
+  if [ "$status" -gt 1 ] || grep -q 'Command terminated by signal' "$work/time"; then
+    echo "failed"
+    echo "$tool failed on $a (exit status $status)" >&2
     return
   fi
   echo "$(tail -n 1 "$work/time") $(count "$tool" "$work/output")"
@@ -83,8 +91,8 @@ for pair in "${pairs[@]}"; do
     for tool in "${tools[@]}"; do
       [ -z "${dead[$tool]:-}" ] || continue
       result=$(run "$tool" "$a" "$b")
-      if [ "$result" = timeout ]; then
-        dead[$tool]=1
+      if [ "$result" = timeout ] || [ "$result" = failed ]; then
+        dead[$tool]=$result
         continue
       fi
       read -r s kb n <<<"$result"
@@ -96,7 +104,10 @@ for pair in "${pairs[@]}"; do
   cells=()
   declare -A med=()
   for tool in "${tools[@]}"; do
-    if [ -n "${dead[$tool]:-}" ]; then
+    if [ "${dead[$tool]:-}" = failed ]; then
+      med[$tool]=
+      cells+=("failed")
+    elif [ -n "${dead[$tool]:-}" ]; then
       med[$tool]=
       cells+=("> ${timeout} s")
     else
