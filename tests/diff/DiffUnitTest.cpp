@@ -234,8 +234,10 @@ TEST_P(EveryMethod, LongerRandomPairsAreValidAndMinimal) {
   std::mt19937 rng(77);
   TDiff d = Engine();
   for (int round = 0; round < 120; ++round) {
-    Seq a = RandomSeq(rng, 300, 3 + round % 20);
-    Seq b = round % 3 ? Edited(rng, a, 1 + round % 60, 3 + round % 25) : RandomSeq(rng, 300, 3 + round % 20);
+    // Large alphabets: few matches, and many lines without a counterpart.
+    const int alphabet = round % 5 == 4 ? 400 : 3 + round % 20;
+    Seq a = RandomSeq(rng, 300, alphabet);
+    Seq b = round % 3 ? Edited(rng, a, 1 + round % 60, alphabet + 5) : RandomSeq(rng, 300, alphabet);
     if (round % 4 == 1)
       for (Seq* s : {&a, &b})
         for (auto& v : *s) v = v * 2654435761u + 7;
@@ -260,16 +262,24 @@ TEST_P(EveryMethod, CollidingChecksumsAreNotEqualLines) {
   }
 }
 
-// The two methods find the same number of changed lines, on sizes beyond the quick table.
+// The two methods find the same number of changed lines, on sizes beyond the quick table; the
+// lines without a counterpart stay in, so that rows have long stretches of columns without a
+// match (blocks of fresh lines), which the carries of the bit-parallel rows must cross.
 TEST(TDiff, MethodsAgreeOnTheNumberOfChangedLines) {
   std::mt19937 rng(91);
   TDiff myers, rows;
-  myers.Tuning.Method = Method::Myers;
-  rows.Tuning.Method = Method::BitParallel;
+  myers.Tuning = {Method::Myers, false};
+  rows.Tuning = {Method::BitParallel, false};
   for (int round = 0; round < 2000; ++round) {
     const int alphabet = 2 + round % 40;
     Seq a = RandomSeq(rng, 40 + round % 200, alphabet);
     Seq b = round % 2 ? RandomSeq(rng, 40 + round % 200, alphabet) : Edited(rng, a, round % 30, alphabet + 2);
+    if (round % 4 == 0) {
+      Seq block(static_cast<std::size_t>(70 + round % 150));
+      for (auto& v : block) v = 1000 + rng() % 100000;
+      b.insert(b.begin() + static_cast<std::ptrdiff_t>(rng() % (b.size() + 1)), block.begin(), block.end());
+      if (round % 8 == 0) std::swap(a, b);
+    }
     ASSERT_TRUE(myers.Execute(a, b));
     ASSERT_TRUE(rows.Execute(a, b));
     ASSERT_EQ(CheckResult(a, b, rows.Changes()), CheckResult(a, b, myers.Changes())) << "round " << round;
