@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <random>
@@ -62,12 +63,41 @@ void BM_DiffScatteredChanges(benchmark::State& state) {
 }
 BENCHMARK(BM_DiffScatteredChanges)->Args({1000000, 1000})->Args({1000000, 10000})->Unit(benchmark::kMillisecond);
 
+// Texts without a long common run: a text against a shuffled copy (arg 0) or its reverse (arg 1),
+// by each method (arg 2: automatic, Myers, bit-parallel).
+void BM_DiffUnrelated(benchmark::State& state) {
+  const int n = 10000;
+  std::vector<std::uint32_t> a(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) a[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i % (n / 4));
+  std::vector<std::uint32_t> b = a;
+  if (state.range(0) == 0)
+    std::shuffle(b.begin(), b.end(), std::mt19937(6));
+  else
+    std::reverse(b.begin(), b.end());
+  TDiff diff;
+  diff.Tuning.Method = static_cast<TDiff::TMethod>(state.range(1));
+  for (auto _ : state) benchmark::DoNotOptimize(diff.Execute(a, b));
+  state.counters["records"] = diff.ChangeCount();
+}
+BENCHMARK(BM_DiffUnrelated)->ArgsProduct({{0, 1}, {0, 1, 2}})->Unit(benchmark::kMillisecond);
+
 void BM_HashLines(benchmark::State& state) {
   std::mt19937 rng(2);
   std::vector<std::string> lines = SourceLines(rng, 200000);
   for (auto _ : state) benchmark::DoNotOptimize(HashLines(lines, state.range(0) != 0, state.range(0) != 0));
 }
 BENCHMARK(BM_HashLines)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Line classes of 200,000 source-like lines (the numbering that comes before every comparison).
+void BM_LineClasses(benchmark::State& state) {
+  std::mt19937 rng(2);
+  std::vector<std::string> lines = SourceLines(rng, 200000);
+  for (auto _ : state) {
+    TLineClasses classes(state.range(0) != 0, state.range(0) != 0);
+    benchmark::DoNotOptimize(classes.OfLines(lines));
+  }
+}
+BENCHMARK(BM_LineClasses)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // quorvex-cli beside the benchmark program (build/bench/.. /cli/quorvex-cli), or $QUORVEX_CLI.
 fs::path CliPath() {

@@ -1,10 +1,20 @@
-// The line difference engine: the changes between two sequences of line hashes as an ordered list
-// of added, deleted and modified runs.
+// The line difference engine: the changes between two sequences of line values as an ordered list
+// of added, deleted and modified runs, with the fewest changed lines.
 //
-// The search is Eugene W. Myers, "An O(ND) Difference Algorithm and Its Variations" (Algorithmica
-// 1, 1986), in its linear-space form: a forward and a reverse search meet on a middle snake and
-// the problem is split there. The common head and tail are stripped first, and an added run and
-// a deleted run at the same place are merged into a modified run afterwards.
+// Before any search, identical sequences are answered by comparing them, the common head and tail
+// are stripped, and lines whose value does not occur on the other side are set aside as changed:
+// no common subsequence can use them. What is left is solved box by box, each box by one of two
+// exact methods:
+// - Eugene W. Myers, "An O(ND) Difference Algorithm and Its Variations" (Algorithmica 1, 1986), in
+//   its linear-space form: a forward and a reverse search meet on a middle snake and the box is
+//   split there. Cheap when the box has few differences.
+// - The bit-parallel longest common subsequence of Allison and Dix, in Hyyrö's form (one row of
+//   the table in N/64 machine words, one addition per word), run forward over the first half of
+//   the box and backward over the second half; the best column where the two halves meet splits
+//   the box (Hirschberg). Its cost does not depend on the differences, so it takes over where a
+//   Myers search would cost more, e.g. on unrelated or reordered texts.
+// The changed lines found are then written as records: in each stretch between two equal lines,
+// the lines changed on both sides are modified lines, the surplus added or deleted lines.
 //
 // The engine knows no toolkit. A long search calls `OnStep` once per search step (the desktop
 // program processes its pending events there, which is also where `Cancel` arrives) and, about
@@ -15,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 enum ChangeKind : std::uint8_t { KindNone = 0, KindAdded = 1, KindDeleted = 2, KindModified = 3 };
@@ -56,50 +67,93 @@ class TDiff {
   const std::vector<ChangeRecord>& Changes() const { return changes_; }
   void Clear() { changes_.clear(); }
 
-  // Called once per search step while Execute runs.
+  // Called once per search step while Execute runs: a step of the Myers search, or about 16,000
+  // words' worth of rows of the bit-parallel method (well under a millisecond). A run on
+  // sequences that differ always takes one first step before any search; equal sequences take
+  // none.
   TStepEvent OnStep;
   // Called from a search step once at least 1000 ms have passed since Execute began or since the
   // last call, with the estimated percentage done (it can pass 100).
   TProgressEvent OnProgress;
 
+  // For tests and benchmarks: which method solves the boxes (Automatic picks the cheaper one by
+  // its expected cost), and whether lines without a counterpart are set aside before the search.
+  enum class TMethod : std::uint8_t { Automatic, Myers, BitParallel };
+  struct TTuning {
+    TMethod Method = TMethod::Automatic;
+    bool SetAsideUnmatched = true;
+  };
+  TTuning Tuning;
+
  private:
   using TClock = std::chrono::steady_clock;
+  // A part of the (reduced) sequences still to be solved: lines X1..X2-1 of sequence 1 against
+  // Y1..Y2-1 of sequence 2. D is the number of changed lines when known, otherwise -1.
   struct TBox {
     std::int32_t X1, Y1, X2, Y2;
+    std::int64_t D = -1;
   };
-  // What one search over a box found: either the box is solved (leaves recorded, or the search
-  // stopped) or it is split into two boxes that are solved in order.
+  // What one search over a box found: either the box is solved (its changed lines marked, or the
+  // search stopped) or it is split into two boxes that are solved in order. A Myers search that
+  // went over its work bound leaves the box untouched (OverBound).
   struct TSplit {
     bool Solved = false;
     bool Ok = true;
+    bool OverBound = false;
     TBox First{}, Second{};
   };
 
+  void Reduce(const std::uint32_t* seq1, const std::uint32_t* seq2, std::int32_t from, std::int32_t end1,
+              std::int32_t end2);
   bool Solve(TBox box);
-  TSplit Bisect(const TBox& box);
+  bool SolveSmall(const TBox& box);
+  TSplit Bisect(const TBox& box, std::int64_t bound);
+  TSplit SplitByRows(const TBox& box);
+  void PrepareRows();
+  // One of the two passes of a bit-parallel split: its next row, the row after its last one and
+  // its direction, its row vector, its scratch match row (all zeros between rows) and the match
+  // rows of its frequent classes; for the row being done, its class's positions.
+  struct TRowPass {
+    std::int32_t Next, End, Step;
+    bool Reversed;
+    std::uint64_t* V;
+    std::uint64_t* Scratch;
+    std::vector<std::pair<std::uint32_t, std::vector<std::uint64_t>>> Frequent;
+    const std::int32_t *Lo = nullptr, *Hi = nullptr;
+    bool Kept = false;
+  };
+  const std::uint64_t* LoadRow(TRowPass& pass, std::int32_t y1, std::int32_t y2, std::int32_t words);
+  static void UnloadRow(TRowPass& pass, std::int32_t y1, std::int32_t y2);
   bool SearchStep();
   void ReportProgress();
   std::int32_t ProgressPercent(TClock::time_point now);
-
-  void RecordInsert(std::int32_t x, std::int32_t y);
-  void RecordDelete(std::int32_t x);
-  void Emit(std::optional<ChangeRecord>& run);
-  void CloseAddRun();
-  void CloseDeleteRun();
+  void WriteRecords(std::int32_t len1, std::int32_t len2);
 
   std::vector<ChangeRecord> changes_;
-  std::optional<ChangeRecord> pendingAdd_, pendingDelete_, pendingModify_;
 
-  const std::uint32_t* a_ = nullptr;
-  const std::uint32_t* b_ = nullptr;
+  // The reduced sequences (dense class numbers), with the original line of each of their lines.
+  std::vector<std::uint32_t> a_, b_;
+  std::vector<std::int32_t> map1_, map2_;
+  std::uint32_t classes_ = 0;
+  // Changed-line marks of the original sequences.
+  std::vector<std::uint8_t> changed1_, changed2_;
   std::int32_t maxD_ = 0;
   // Frontier values by diagonal; index 0 stands for diagonal -(maxD_ + 1), so that the two
   // diagonals just outside any box can hold the "unreachable" marks.
   std::vector<std::int32_t> forward_, reverse_;
+  // The bit-parallel method: the positions of each class in sequence 2 (positions_ from
+  // classStart_[c] to classStart_[c + 1]), a match-vector scratch row that is all zeros between
+  // rows, the two row vectors, and the match vectors of frequent classes for the current pass.
+  std::vector<std::int32_t> classStart_, positions_;
+  std::vector<std::uint64_t> match_, rowForward_, rowReverse_;
   bool cancelled_ = false;
   bool running_ = false;
 
   TClock::time_point startTime_, lastProgress_;
   std::optional<TClock::time_point> meetTime_;
   std::int32_t forwardFront_ = 0, reverseFront_ = 0, length1_ = 0;
+  std::uint32_t quietSteps_ = 0;
+  // Progress of a run whose first box went to the bit-parallel method: words done of an estimate.
+  bool rowsProgress_ = false;
+  std::int64_t rowWork_ = 0, rowWorkTotal_ = 1, stepWork_ = 0;
 };

@@ -7,6 +7,8 @@
 // into (few symbols give many matches and long snakes); bit 3 reads the rest as two texts split
 // at the first NUL byte, whose lines are hashed as the source comparison does (bits 4 and 5:
 // ignore case, ignore blanks); otherwise the first 0xFF byte separates the two byte sequences.
+// Bit 6 keeps the lines without a counterpart in the search. Each input goes through every
+// method of the engine, and all must change the same number of lines.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -120,17 +122,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  TDiff diff;
-  std::size_t steps = 0;
-  diff.OnStep = [&](TDiff&) { ++steps; };
-  if (!diff.Execute(a, b)) Fail();
-  if ((diff.ChangeCount() == 0) != (a == b)) Fail();
-  const std::size_t changed = CheckRecords(a, b, diff.Changes());
-  if (a.size() * b.size() <= MaxCells && changed != a.size() + b.size() - 2 * Lcs(a, b)) Fail();
+  const bool keepAll = flags & 64;
+  std::size_t changedBefore = 0;
+  for (TDiff::TMethod method : {TDiff::TMethod::Automatic, TDiff::TMethod::Myers, TDiff::TMethod::BitParallel}) {
+    TDiff diff;
+    diff.Tuning = {method, !keepAll};
+    std::size_t steps = 0;
+    diff.OnStep = [&](TDiff&) { ++steps; };
+    if (!diff.Execute(a, b)) Fail();
+    if ((diff.ChangeCount() == 0) != (a == b)) Fail();
+    const std::size_t changed = CheckRecords(a, b, diff.Changes());
+    if (method != TDiff::TMethod::Automatic && changed != changedBefore) Fail();
+    changedBefore = changed;
+    if (a.size() * b.size() <= MaxCells && changed != a.size() + b.size() - 2 * Lcs(a, b)) Fail();
 
-  // The same engine object gives the same answer again, and the swapped comparison changes as many lines.
-  std::vector<ChangeRecord> first = diff.Changes();
-  if (!diff.Execute(a, b) || diff.Changes() != first) Fail();
-  if (!diff.Execute(b, a) || CheckRecords(b, a, diff.Changes()) != changed) Fail();
+    // The same engine object gives the same answer again, and the swapped comparison changes as
+    // many lines.
+    std::vector<ChangeRecord> first = diff.Changes();
+    if (!diff.Execute(a, b) || diff.Changes() != first) Fail();
+    if (!diff.Execute(b, a) || CheckRecords(b, a, diff.Changes()) != changed) Fail();
+  }
   return 0;
 }

@@ -1,6 +1,6 @@
 // The difference engine: named cases with their exact records, validity and minimality of every
-// result over random pairs, agreement with a plain recursive form of the same search, and the
-// run controls (cancellation, progress, refused input).
+// result of every method over random pairs, and the run controls (cancellation, progress, refused
+// input) in each method.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "diff/DiffUnit.h"
+#include "diff/HashUnit.h"
 
 namespace {
 
@@ -155,130 +156,6 @@ TEST(TDiff, ReplacedBlockIsModifiedThenSurplus) {
   }
 }
 
-// --- A plain recursive form of the same search, to hold the engine's explicit stack to. ---
-
-class RecursiveReference {
- public:
-  Records DiffOf(const Seq& a, const Seq& b) {
-    a_ = a;
-    b_ = b;
-    maxD_ = static_cast<int>(std::max(a.size(), b.size()));
-    f_.assign(2 * maxD_ + 3, 0);
-    r_.assign(2 * maxD_ + 3, 0);
-    int i = 0, e1 = static_cast<int>(a.size()), e2 = static_cast<int>(b.size());
-    while (i < e1 && i < e2 && a[i] == b[i]) ++i;
-    while (e1 > i && e2 > i && a[e1 - 1] == b[e2 - 1]) --e1, --e2;
-    if (i < e1 || i < e2) Bisect(i, i, e1, e2);
-    CloseAdd();
-    CloseDel();
-    return out_;
-  }
-
- private:
-  int& F(int k) { return f_[k + maxD_ + 1]; }
-  int& R(int k) { return r_[k + maxD_ + 1]; }
-
-  bool Bisect(int x1, int y1, int x2, int y2) {
-    if (x1 == x2) {
-      for (int y = y1; y < y2; ++y) Ins(x1, y);
-      return true;
-    }
-    if (y1 == y2) {
-      for (int x = x1; x < x2; ++x) Del(x);
-      return true;
-    }
-    int M = x2 - x1, N = y2 - y1, delta = M - N;
-    F(-N - 1) = F(M + 1) = -1000000;
-    R(-N - 1) = R(M + 1) = 1000000;
-    F(0) = x1;
-    R(delta) = x2;
-    for (int D = 1; D <= maxD_; ++D) {
-      int k = -D;
-      while (k < -N) k += 2;
-      for (; k <= std::min(D, M); k += 2) {
-        int x = (k == -D || (k < D && F(k - 1) < F(k + 1))) ? F(k + 1) : F(k - 1) + 1;
-        int y = x - x1 + y1 - k;
-        while (x < x2 && y < y2 && a_[x] == b_[y]) ++x, ++y;
-        F(k) = x;
-        if ((delta & 1) && delta - D < k && k < delta + D && F(k) >= R(k)) {
-          int xs = x, ys = y;
-          while (xs > x1 && ys > y1 && a_[xs - 1] == b_[ys - 1]) --xs, --ys;
-          return Bisect(x1, y1, xs, ys) && Bisect(x, y, x2, y2);
-        }
-      }
-      k = delta - D;
-      while (k < -N) k += 2;
-      for (; k <= std::min(delta + D, M); k += 2) {
-        int x = k == delta + D ? R(k - 1) : k <= delta - D ? R(k + 1) - 1 : R(k + 1) <= R(k - 1) ? R(k + 1) - 1 : R(k - 1);
-        int y = x - x1 + y1 - k;
-        while (x > x1 && y > y1 && a_[x - 1] == b_[y - 1]) --x, --y;
-        R(k) = x;
-        if (!(delta & 1) && -D <= k && k <= D && F(k) >= R(k)) {
-          if (M == 1 && N == 1) {
-            Ins(x1, y1);
-            Del(x1);
-            return true;
-          }
-          if (!Bisect(x1, y1, x, y)) return false;
-          while (x < x2 && y < y2 && a_[x] == b_[y]) ++x, ++y;
-          return Bisect(x, y, x2, y2);
-        }
-      }
-    }
-    return false;
-  }
-
-  void Emit(ChangeRecord& r) {
-    if (r.Count) out_.push_back(r);
-    r = {};
-  }
-  void CloseAdd() { Emit(mod_), Emit(add_); }
-  void CloseDel() { Emit(mod_), Emit(del_); }
-  void Ins(int x, int y) {
-    if (add_.Count) {
-      if (x == add_.Pos1 && y == add_.Pos2 + add_.Count) {
-        ++add_.Count;
-        return;
-      }
-      CloseAdd();
-    } else if (del_.Count) {
-      CloseDel();
-    }
-    add_ = Add(x, y, 1);
-  }
-  void Del(int x) {
-    if (del_.Count) {
-      if (x == del_.Pos1 + del_.Count) {
-        ++del_.Count;
-        return;
-      }
-      CloseDel();
-    } else if (add_.Count && x == add_.Pos1) {
-      if (mod_.Count && x == mod_.Pos1 + mod_.Count) {
-        ++mod_.Count;
-      } else {
-        Emit(mod_);
-        mod_ = Mod(x, add_.Pos2, 1);
-      }
-      if (add_.Count == 1) {
-        add_ = {};
-      } else {
-        --add_.Count, ++add_.Pos1, ++add_.Pos2;
-      }
-      return;
-    } else if (add_.Count) {
-      CloseAdd();
-    }
-    del_ = ::Del(x, 1);
-  }
-
-  Seq a_, b_;
-  int maxD_ = 0;
-  std::vector<int> f_, r_;
-  Records out_;
-  ChangeRecord add_{}, del_{}, mod_{};
-};
-
 Seq RandomSeq(std::mt19937& rng, int maxLen, int alphabet) {
   Seq s(std::uniform_int_distribution<int>(0, maxLen)(rng));
   for (auto& v : s) v = std::uniform_int_distribution<std::uint32_t>(0, alphabet - 1)(rng);
@@ -304,58 +181,148 @@ Seq Edited(std::mt19937& rng, Seq s, int edits, int alphabet) {
   return s;
 }
 
-TEST(TDiff, RandomPairsAreValidMinimalAndMatchTheRecursiveForm) {
-  std::mt19937 rng(20240601);
-  TDiff d;
-  for (int round = 0; round < 6000; ++round) {
-    int alphabet = 2 + round % 5;
-    Seq a = RandomSeq(rng, 14, alphabet);
-    Seq b = round % 2 ? RandomSeq(rng, 14, alphabet) : Edited(rng, a, 1 + round % 4, alphabet);
+using Method = TDiff::TMethod;
+
+struct TMethodCase {
+  const char* Name;
+  TDiff::TTuning Tuning;
+};
+
+const TMethodCase kMethods[] = {
+    {"Automatic", {Method::Automatic, true}},
+    {"Myers", {Method::Myers, true}},
+    {"Rows", {Method::BitParallel, true}},
+    {"MyersWhole", {Method::Myers, false}},
+    {"RowsWhole", {Method::BitParallel, false}},
+};
+
+class EveryMethod : public ::testing::TestWithParam<TMethodCase> {
+ protected:
+  TDiff Engine() const {
+    TDiff d;
+    d.Tuning = GetParam().Tuning;
+    return d;
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Methods, EveryMethod, ::testing::ValuesIn(kMethods),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_P(EveryMethod, NamedCasesAreValidAndMinimal) {
+  TDiff d = Engine();
+  for (const NamedCase& c : kCases) {
+    Seq a = S(c.A), b = S(c.B);
     ASSERT_TRUE(d.Execute(a, b));
-    int changed = CheckResult(a, b, d.Changes());
-    ASSERT_EQ(changed, EditDistance(a, b)) << "round " << round << ": " << Show(d.Changes());
-    ASSERT_EQ(Show(d.Changes()), Show(RecursiveReference().DiffOf(a, b))) << "round " << round;
+    EXPECT_EQ(CheckResult(a, b, d.Changes()), EditDistance(a, b)) << c.Name;
   }
 }
 
-TEST(TDiff, LongerRandomPairsMatchTheRecursiveForm) {
-  std::mt19937 rng(77);
-  TDiff d;
-  for (int round = 0; round < 200; ++round) {
-    Seq a = RandomSeq(rng, 400, 3 + round % 20);
-    Seq b = Edited(rng, a, 1 + round % 60, 3 + round % 20);
+TEST_P(EveryMethod, RandomPairsAreValidAndMinimal) {
+  std::mt19937 rng(20240601);
+  TDiff d = Engine();
+  for (int round = 0; round < 4000; ++round) {
+    int alphabet = 2 + round % 7;
+    Seq a = RandomSeq(rng, 14, alphabet);
+    Seq b = round % 2 ? RandomSeq(rng, 14, alphabet) : Edited(rng, a, 1 + round % 4, alphabet + round % 3);
     ASSERT_TRUE(d.Execute(a, b));
-    ASSERT_GE(CheckResult(a, b, d.Changes()), 0);
-    if (a.size() * b.size() < 40000) {
-      ASSERT_EQ(CheckResult(a, b, d.Changes()), EditDistance(a, b));
+    ASSERT_EQ(CheckResult(a, b, d.Changes()), EditDistance(a, b)) << "round " << round << ": " << Show(d.Changes());
+  }
+}
+
+// Longer pairs, past one machine word of columns, with values far apart (renumbered inside).
+TEST_P(EveryMethod, LongerRandomPairsAreValidAndMinimal) {
+  std::mt19937 rng(77);
+  TDiff d = Engine();
+  for (int round = 0; round < 120; ++round) {
+    // Large alphabets: few matches, and many lines without a counterpart.
+    const int alphabet = round % 5 == 4 ? 400 : 3 + round % 20;
+    Seq a = RandomSeq(rng, 300, alphabet);
+    Seq b = round % 3 ? Edited(rng, a, 1 + round % 60, alphabet + 5) : RandomSeq(rng, 300, alphabet);
+    if (round % 4 == 1)
+      for (Seq* s : {&a, &b})
+        for (auto& v : *s) v = v * 2654435761u + 7;
+    ASSERT_TRUE(d.Execute(a, b));
+    ASSERT_EQ(CheckResult(a, b, d.Changes()), EditDistance(a, b)) << "round " << round;
+  }
+}
+
+// Lines whose CRC-32 is the same are still different lines, whichever method pairs them.
+TEST_P(EveryMethod, CollidingChecksumsAreNotEqualLines) {
+  const std::string one = "ldc_amount = 903291985642", two = "ldc_amount = 657590501813";
+  ASSERT_EQ(HashLine(one, false, false), HashLine(two, false, false));
+  std::mt19937 rng(5);
+  TDiff d = Engine();
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::string> t1, t2;
+    for (int i = 0; i < 20 + round % 50; ++i) t1.push_back(rng() % 2 ? one : two), t2.push_back(rng() % 3 ? one : two);
+    TLineClasses classes;
+    Seq a = classes.OfLines(t1), b = classes.OfLines(t2);
+    ASSERT_TRUE(d.Execute(a, b));
+    ASSERT_EQ(CheckResult(a, b, d.Changes()), EditDistance(a, b)) << "round " << round;
+  }
+}
+
+// The two methods find the same number of changed lines, on sizes beyond the quick table; the
+// lines without a counterpart stay in, so that rows have long stretches of columns without a
+// match (blocks of fresh lines), which the carries of the bit-parallel rows must cross.
+TEST(TDiff, MethodsAgreeOnTheNumberOfChangedLines) {
+  std::mt19937 rng(91);
+  TDiff myers, rows;
+  myers.Tuning = {Method::Myers, false};
+  rows.Tuning = {Method::BitParallel, false};
+  for (int round = 0; round < 2000; ++round) {
+    const int alphabet = 2 + round % 40;
+    Seq a = RandomSeq(rng, 40 + round % 200, alphabet);
+    Seq b = round % 2 ? RandomSeq(rng, 40 + round % 200, alphabet) : Edited(rng, a, round % 30, alphabet + 2);
+    if (round % 4 == 0) {
+      Seq block(static_cast<std::size_t>(70 + round % 150));
+      for (auto& v : block) v = 1000 + rng() % 100000;
+      b.insert(b.begin() + static_cast<std::ptrdiff_t>(rng() % (b.size() + 1)), block.begin(), block.end());
+      if (round % 8 == 0) std::swap(a, b);
     }
-    ASSERT_EQ(Show(d.Changes()), Show(RecursiveReference().DiffOf(a, b))) << "round " << round;
+    ASSERT_TRUE(myers.Execute(a, b));
+    ASSERT_TRUE(rows.Execute(a, b));
+    ASSERT_EQ(CheckResult(a, b, rows.Changes()), CheckResult(a, b, myers.Changes())) << "round " << round;
   }
 }
 
 // Texts that differ everywhere: the search meets only after as many steps as there are lines,
 // and the splits nest deeply (solved from an explicit stack, not the call stack).
-TEST(TDiff, TextsThatDifferEverywhere) {
+TEST_P(EveryMethod, TextsThatDifferEverywhere) {
   const int n = 4000;
   Seq a(n), b(n);
   for (int i = 0; i < n; ++i) {
     a[i] = 2 * i;
     b[i] = 2 * i + 1;
   }
-  Records got = DiffOf(a, b);
-  EXPECT_EQ(Show(got), Show({Mod(0, 0, n)}));
+  TDiff d = Engine();
+  ASSERT_TRUE(d.Execute(a, b));
+  EXPECT_EQ(Show(d.Changes()), Show({Mod(0, 0, n)}));
 
   // Alternating agreement: every second line equal.
   for (int i = 0; i < n; i += 2) b[i] = a[i];
-  got = DiffOf(a, b);
-  ASSERT_EQ(got.size(), static_cast<std::size_t>(n / 2));
-  EXPECT_EQ(CheckResult(a, b, got), n);
+  ASSERT_TRUE(d.Execute(a, b));
+  ASSERT_EQ(d.Changes().size(), static_cast<std::size_t>(n / 2));
+  EXPECT_EQ(CheckResult(a, b, d.Changes()), n);
+
+  // A text against its reverse.
+  std::reverse_copy(a.begin(), a.end(), b.begin());
+  ASSERT_TRUE(d.Execute(a, b));
+  EXPECT_EQ(CheckResult(a, b, d.Changes()), 2 * n - 2);
 }
 
-TEST(TDiff, CancelFromTheStepCallbackLeavesNoRecords) {
-  Seq a(5000), b(5000);
-  for (int i = 0; i < 5000; ++i) a[i] = i, b[i] = (i * 7919) % 5000 + 5000 * (i % 3 == 0);
-  TDiff d;
+// A pair that needs a long search in every method: a text and a shuffled copy of it.
+std::pair<Seq, Seq> ShuffledPair(int n) {
+  Seq a(n);
+  for (int i = 0; i < n; ++i) a[i] = i % (n / 4);
+  Seq b = a;
+  std::shuffle(b.begin(), b.end(), std::mt19937(4));
+  return {a, b};
+}
+
+TEST_P(EveryMethod, CancelFromTheStepCallbackLeavesNoRecords) {
+  auto [a, b] = ShuffledPair(6000);
+  TDiff d = Engine();
   ASSERT_TRUE(d.Execute(S("ab"), S("cd")));
   ASSERT_EQ(d.ChangeCount(), 1);
   int steps = 0;
@@ -369,6 +336,27 @@ TEST(TDiff, CancelFromTheStepCallbackLeavesNoRecords) {
   d.OnStep = nullptr;
   EXPECT_TRUE(d.Execute(a, b));
   EXPECT_GT(d.ChangeCount(), 0);
+}
+
+// Progress fires from a search step once a second has passed; a step callback that waits makes
+// the second pass without a long input. The estimate is a share of the work, below 100 early on.
+TEST_P(EveryMethod, ProgressFiresFromAStepAfterASecond) {
+  auto [a, b] = ShuffledPair(6000);
+  TDiff d = Engine();
+  std::vector<int> seen;
+  d.OnProgress = [&](TDiff&, std::int32_t percent) { seen.push_back(percent); };
+  int steps = 0;
+  d.OnStep = [&](TDiff&) {
+    if (steps++ == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1010));
+  };
+  ASSERT_TRUE(d.Execute(a, b));
+  ASSERT_GE(seen.size(), 1u);
+  EXPECT_GE(seen[0], 0);
+  EXPECT_LT(seen[0], 100);
+  // Without a handler nothing is estimated, and a quick run fires nothing.
+  seen.clear();
+  EXPECT_TRUE(d.Execute(S("abcdefghijklmnop"), S("abcDEFGHIJKLMNop")));
+  EXPECT_TRUE(seen.empty());
 }
 
 TEST(TDiff, RefusedInput) {
@@ -405,30 +393,30 @@ TEST(TDiff, ExecuteFromItsOwnStepCallbackIsRefused) {
       threw = true;
     }
   };
-  EXPECT_TRUE(d.Execute(S("abc"), S("xyz")));
+  EXPECT_TRUE(d.Execute(S("abcabc"), S("cbacba")));
   EXPECT_TRUE(threw);
-  EXPECT_EQ(Show(d.Changes()), Show({Mod(0, 0, 3)}));
+  EXPECT_EQ(CheckResult(S("abcabc"), S("cbacba"), d.Changes()), 6);
 }
 
-// Progress fires from a search step once a second has passed; a step callback that waits makes
-// the second pass without a long input. Before the fronts meet the estimate is below 46.
-TEST(TDiff, ProgressFiresFromAStepAfterASecond) {
+// Equal sequences take no step; sequences that differ take a first one even when no search is
+// needed (no common line), and a Cancel there stops the run.
+TEST(TDiff, StepsOfRunsWithoutASearch) {
   TDiff d;
-  std::vector<int> seen;
-  d.OnProgress = [&](TDiff&, std::int32_t percent) { seen.push_back(percent); };
   int steps = 0;
-  d.OnStep = [&](TDiff&) {
-    if (steps++ == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1010));
+  bool cancel = false;
+  d.OnStep = [&](TDiff& sender) {
+    ++steps;
+    if (cancel) sender.Cancel();
   };
-  ASSERT_TRUE(d.Execute(S("abcdefghijklmnop"), S("ABCDEFGHIJKLMNOP")));
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_GE(seen[0], 0);
-  EXPECT_LT(seen[0], 46);
-  // Without a handler nothing is estimated, and a quick run fires nothing.
-  seen.clear();
-  steps = 5;
-  EXPECT_TRUE(d.Execute(S("abcdefghijklmnop"), S("ABCDEFGHIJKLMNOP")));
-  EXPECT_TRUE(seen.empty());
+  Seq a(1000, 7);
+  EXPECT_TRUE(d.Execute(a, a));
+  EXPECT_EQ(steps, 0);
+  EXPECT_TRUE(d.Execute(S("abcdefgh"), S("ABCDEFGHIJ")));
+  EXPECT_EQ(Show(d.Changes()), Show({Mod(0, 0, 8), Add(8, 8, 2)}));
+  EXPECT_EQ(steps, 1);
+  cancel = true;
+  EXPECT_FALSE(d.Execute(S("abcdefgh"), S("ABCDEFGHIJ")));
+  EXPECT_EQ(d.ChangeCount(), 0);
 }
 
 }  // namespace
