@@ -181,8 +181,10 @@ void TLineClasses::Grow() {
 std::string_view TLineClasses::Keep(std::string_view key) {
   if (key.empty()) return {};
   if (blockSize_ - blockUsed_ < key.size()) {
-    blockSize_ = std::max<std::size_t>(key.size(), 64 * 1024);
-    blocks_.push_back(std::make_unique<char[]>(blockSize_));
+    // Small texts (one object of a library pair) need little: the blocks grow to 64 KB. They
+    // are left uninitialised, being written before they are read.
+    blockSize_ = std::max<std::size_t>(key.size(), std::min<std::size_t>(64 * 1024, 4096 << blocks_.size()));
+    blocks_.push_back(std::unique_ptr<char[]>(new char[blockSize_]));
     blockUsed_ = 0;
   }
   char* at = blocks_.back().get() + blockUsed_;

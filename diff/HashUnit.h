@@ -60,7 +60,7 @@ class TLineClasses {
   static constexpr int kClassBits = 25;
   static constexpr std::uint32_t kClassMask = (1u << kClassBits) - 1;
   // The keys by class, in blocks of this many that never move (no copy of all of them on growth).
-  static constexpr std::size_t kKeyBlock = 1 << 16;
+  static constexpr std::size_t kKeyBlock = 1 << 10;
 
   std::uint32_t Classify(std::string_view line, bool lasting);
   std::string_view& KeyOf(std::size_t cls) { return keyBlocks_[cls / kKeyBlock][cls % kKeyBlock]; }
