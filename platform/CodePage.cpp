@@ -160,7 +160,24 @@ std::string CodePageToUtf8(std::string_view text) {
 
 std::string Utf8ToCodePage(std::string_view text) {
   if (IsAscii(text)) return std::string(text);
-  return FromUtf8().Run(text, 1, QuestionMark);
+  // ASCII bytes are the same in both and never part of a longer UTF-8 sequence: they are copied,
+  // and only the runs of other bytes go through the converter (a source file is mostly ASCII).
+  std::string out, piece;
+  out.reserve(text.size() + text.size() / 4);
+  const auto high = [&](std::size_t i) { return static_cast<unsigned char>(text[i]) >= 0x80; };
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t j = i;
+    while (j < text.size() && !high(j)) ++j;
+    out.append(text.data() + i, j - i);
+    std::size_t k = j;
+    while (k < text.size() && high(k)) ++k;
+    if (k > j) {
+      FromUtf8().Run(text.substr(j, k - j), piece, 1, QuestionMark);
+      out += piece;
+    }
+    i = k;
+  }
+  return out;
 }
 
 std::size_t CharLength(std::string_view rest) {
