@@ -44,6 +44,12 @@ TEST(CliDiff, ReportAndExitStatus) {
 
   fs::path c = dir.Write("c.txt", "one\nTWO\nthree\n");
   EXPECT_EQ(Cli(dir, {"diff", "--ignore-case", a.string(), c.string()}).Exit, 0);
+  // Same bytes: the header alone, as for equal texts; same size, other bytes: compared.
+  fs::path a2 = dir.Write("a2.txt", "one\r\ntwo\r\nthree\r\n"), a3 = dir.Write("a3.txt", "one\r\ntwo\r\nthreE\r\n");
+  r = Cli(dir, {"diff", a.string(), a2.string()});
+  EXPECT_EQ(r.Exit, 0);
+  EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '\n'), 8) << r.Out;
+  EXPECT_EQ(Cli(dir, {"diff", a.string(), a3.string()}).Exit, 1);
   EXPECT_EQ(Cli(dir, {"diff", a.string(), (dir.Path() / "none").string()}).Exit, 2);
   EXPECT_EQ(Cli(dir, {"diff", a.string()}).Exit, 2);
 }
