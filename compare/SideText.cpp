@@ -70,7 +70,7 @@ TSideText LoadSideText(const std::filesystem::path& path) {
   const platform::TTextFormat format = platform::DetectTextFormat(bytes);
   // An export in the HEXASCII format (older releases) is compared as the text it stands for.
   const bool hexAscii = std::string_view(bytes).substr(0, 18) == "HA$PBExportHeader$";
-  TSideText text = TSideText::FromText(hexAscii ? sides::DecodeExportText(bytes)
+  TSideText text = TSideText::FromText(hexAscii ? sides::DecodeExportText(std::move(bytes))
                                                 : platform::DecodeOwnedText(std::move(bytes)));
   text.Title = path.string();
   text.Format = format;

@@ -180,6 +180,37 @@ std::string Utf8ToCodePage(std::string_view text) {
   return out;
 }
 
+void Utf8ToCodePageInPlace(std::string& text, std::size_t from) {
+  char* data = text.data();
+  const std::size_t n = text.size();
+  const auto high = [&](std::size_t i) { return static_cast<unsigned char>(data[i]) >= 0x80; };
+  std::string piece;
+  std::size_t write = 0;
+  for (std::size_t read = from; read < n;) {
+    std::size_t j = read;
+    while (j < n && !high(j)) ++j;
+    std::char_traits<char>::move(data + write, data + read, j - read);
+    write += j - read;
+    std::size_t k = j;
+    while (k < n && high(k)) ++k;
+    if (k > j) {
+      FromUtf8().Run(std::string_view(data + j, k - j), piece, 1, QuestionMark);
+      if (write + piece.size() > k) {
+        // It would overwrite what is still to be read: the rest is converted elsewhere.
+        std::string out(data, write);
+        out += piece;
+        out += Utf8ToCodePage(std::string_view(data + k, n - k));
+        text = std::move(out);
+        return;
+      }
+      std::char_traits<char>::copy(data + write, piece.data(), piece.size());
+      write += piece.size();
+    }
+    read = k;
+  }
+  text.resize(write);
+}
+
 std::size_t CharLength(std::string_view rest) {
   if (rest.empty()) return 0;
   auto b = [&](std::size_t i) { return static_cast<unsigned char>(rest[i]); };

@@ -28,6 +28,10 @@ std::string CodePageToUtf8(std::string_view text);
 // UTF-8 and UTF-16 input (clipboard, dialogs, UTF-8 files) to the code page. Invalid UTF-8
 // sequences become "?".
 std::string Utf8ToCodePage(std::string_view text);
+// The same over `text` from byte `from` on, in its own room where the converted text fits in
+// what has been read (it mostly does: ASCII stays, a Chinese character shrinks from three bytes
+// to two); the bytes before `from` are dropped.
+void Utf8ToCodePageInPlace(std::string& text, std::size_t from = 0);
 
 // Length in bytes of the code-page character that starts with lead byte `lead` at the front of
 // `rest` (1, 2 or 4); 1 for an ASCII byte or a sequence that is cut short or malformed.

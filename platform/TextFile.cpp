@@ -96,6 +96,12 @@ std::string DecodeText(std::string_view bytes, TTextEncoding* encoding, TUnmarke
 
 std::string DecodeOwnedText(std::string&& bytes, TTextEncoding* encoding, TUnmarked unmarked) {
   const TTextEncoding enc = EncodingOf(bytes, unmarked);
+  if (enc == TTextEncoding::Utf8Bom || enc == TTextEncoding::Utf8) {
+    // Converted in the file's own room: no second copy of a large text.
+    if (encoding) *encoding = enc;
+    Utf8ToCodePageInPlace(bytes, enc == TTextEncoding::Utf8Bom ? 3 : 0);
+    return std::move(bytes);
+  }
   if (enc != TTextEncoding::CodePage || (unmarked != TUnmarked::Gb18030 && AnsiCodePage() != 936))
     return DecodeText(bytes, encoding, unmarked);
   if (encoding) *encoding = enc;

@@ -29,40 +29,50 @@ bool HexBytes(std::string_view hex, std::string& bytes) {
   return true;
 }
 
-// Replaces every well-formed $$HEX<n>$$<hex>$$ENDHEX$$ run by its characters. A run that is not
-// well formed stays as it is written. The count n is not trusted: the digits decide.
-std::string DecodeHexRuns(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+// Replaces every well-formed $$HEX<n>$$<hex>$$ENDHEX$$ run of `text` from byte `from` on by its
+// characters, in the text's own room (a run is always longer than the characters it stands for);
+// the bytes before `from` are dropped. A run that is not well formed stays as it is written. The
+// count n is not trusted: the digits decide.
+void DecodeHexRuns(std::string& text, std::size_t from) {
+  char* data = text.data();
   std::string bytes;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t start = text.find(kHexStart, pos);
+  std::size_t write = 0, pos = from;
+  const auto keep = [&](std::size_t upTo) {
+    std::char_traits<char>::move(data + write, data + pos, upTo - pos);
+    write += upTo - pos;
+    pos = upTo;
+  };
+  const std::string_view view(text);
+  while (pos < view.size()) {
+    std::size_t start = view.find(kHexStart, pos);
     if (start == std::string_view::npos) break;
     std::size_t digits = start + kHexStart.size();
     std::size_t count = digits;
-    while (count < text.size() && text[count] >= '0' && text[count] <= '9') ++count;
+    while (count < view.size() && view[count] >= '0' && view[count] <= '9') ++count;
     std::size_t hex = count + 2;
-    std::size_t end = count > digits && text.substr(count, 2) == "$$" ? text.find(kHexEnd, hex) : std::string_view::npos;
-    if (end == std::string_view::npos || !HexBytes(text.substr(hex, end - hex), bytes)) {
-      out.append(text.substr(pos, digits - pos));
-      pos = digits;
+    std::size_t end = count > digits && view.substr(count, 2) == "$$" ? view.find(kHexEnd, hex) : std::string_view::npos;
+    if (end == std::string_view::npos || !HexBytes(view.substr(hex, end - hex), bytes)) {
+      keep(digits);
       continue;
     }
-    out.append(text.substr(pos, start - pos));
-    out += platform::Utf16LEBytesToCodePage(bytes.data(), bytes.size());
+    keep(start);
+    const std::string decoded = platform::Utf16LEBytesToCodePage(bytes.data(), bytes.size());
+    std::char_traits<char>::copy(data + write, decoded.data(), decoded.size());
+    write += decoded.size();
     pos = end + kHexEnd.size();
   }
-  out.append(text.substr(pos));
-  return out;
+  keep(view.size());
+  text.resize(write);
 }
 
 }  // namespace
 
-std::string DecodeExportText(std::string_view bytes) {
-  std::string text = platform::DecodeText(bytes);
-  if (std::string_view(text).substr(0, kHexAsciiHeader.size()) != kHexAsciiHeader) return text;
-  return DecodeHexRuns(std::string_view(text).substr(2));
+std::string DecodeExportText(std::string_view bytes) { return DecodeExportText(std::string(bytes)); }
+
+std::string DecodeExportText(std::string&& bytes) {
+  std::string text = platform::DecodeOwnedText(std::move(bytes));
+  if (std::string_view(text).substr(0, kHexAsciiHeader.size()) == kHexAsciiHeader) DecodeHexRuns(text, 2);
+  return text;
 }
 
 std::vector<std::string> DecodeExportFile(std::string_view bytes) {

@@ -19,6 +19,8 @@ std::vector<std::string> DecodeExportFile(std::string_view bytes);
 
 // The same text before it is cut into lines.
 std::string DecodeExportText(std::string_view bytes);
+// The same over bytes the caller gives up: decoded in their own room.
+std::string DecodeExportText(std::string&& bytes);
 
 // Whether a file name is an exported object's: an extension ".sr" and one more character, in any
 // letter case (w_main.srw, D_LIST.SRD).
