@@ -183,7 +183,7 @@ std::string_view TLineClasses::Keep(std::string_view key) {
   if (blockSize_ - blockUsed_ < key.size()) {
     // Small texts (one object of a library pair) need little: the blocks grow to 64 KB. They
     // are left uninitialised, being written before they are read.
-    blockSize_ = std::max<std::size_t>(key.size(), std::min<std::size_t>(64 * 1024, 4096 << blocks_.size()));
+    blockSize_ = std::max<std::size_t>(key.size(), std::size_t{4096} << std::min<std::size_t>(blocks_.size(), 4));
     blocks_.push_back(std::unique_ptr<char[]>(new char[blockSize_]));
     blockUsed_ = 0;
   }
