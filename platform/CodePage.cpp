@@ -158,12 +158,13 @@ std::string CodePageToUtf8(std::string_view text) {
   return ToUtf8().Run(text, 1, Utf8Replacement);
 }
 
-std::string Utf8ToCodePage(std::string_view text) {
-  if (IsAscii(text)) return std::string(text);
-  // ASCII bytes are the same in both and never part of a longer UTF-8 sequence: they are copied,
-  // and only the runs of other bytes go through the converter (a source file is mostly ASCII).
-  std::string out, piece;
-  out.reserve(text.size() + text.size() / 4);
+namespace {
+
+// Appends `text` converted to `out`. ASCII bytes are the same in both and never part of a longer
+// UTF-8 sequence: they are copied, and only the runs of other bytes go through the converter (a
+// source file is mostly ASCII).
+void AppendUtf8AsCodePage(std::string_view text, std::string& out) {
+  std::string piece;
   const auto high = [&](std::size_t i) { return static_cast<unsigned char>(text[i]) >= 0x80; };
   for (std::size_t i = 0; i < text.size();) {
     std::size_t j = i;
@@ -177,6 +178,15 @@ std::string Utf8ToCodePage(std::string_view text) {
     }
     i = k;
   }
+}
+
+}  // namespace
+
+std::string Utf8ToCodePage(std::string_view text) {
+  if (IsAscii(text)) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  AppendUtf8AsCodePage(text, out);
   return out;
 }
 
@@ -197,9 +207,11 @@ void Utf8ToCodePageInPlace(std::string& text, std::size_t from) {
       FromUtf8().Run(std::string_view(data + j, k - j), piece, 1, QuestionMark);
       if (write + piece.size() > k) {
         // It would overwrite what is still to be read: the rest is converted elsewhere.
-        std::string out(data, write);
+        std::string out;
+        out.reserve(write + piece.size() + (n - k) + (n - k) / 4);
+        out.append(data, write);
         out += piece;
-        out += Utf8ToCodePage(std::string_view(data + k, n - k));
+        AppendUtf8AsCodePage(std::string_view(data + k, n - k), out);
         text = std::move(out);
         return;
       }
