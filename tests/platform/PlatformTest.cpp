@@ -48,6 +48,19 @@ TEST(CodePage, BrokenInputIsReplacedNotDropped) {
   EXPECT_EQ(Utf8ToCodePage("a\xC3"), "a?");
 }
 
+// Converting in the text's own room gives what converting into a new string gives: where the
+// text shrinks (Chinese), grows (the copyright sign, two bytes to four) anywhere, or is broken.
+TEST(CodePage, ConversionInPlaceEqualsTheCopy) {
+  for (const std::string utf8 : {"plain ASCII only", "登陆窗口 and 中文", "\xC2\xA9 2003 at the start",
+                                 "mid \xC2\xA9 then 登陆", "at the end \xC2\xA9", "a\xC3", "\xC3\xC3 x \xFF"}) {
+    for (const std::size_t from : {std::size_t{0}, std::size_t{1}}) {
+      std::string text = utf8;
+      Utf8ToCodePageInPlace(text, from);
+      EXPECT_EQ(text, Utf8ToCodePage(std::string_view(utf8).substr(from))) << utf8 << " from " << from;
+    }
+  }
+}
+
 TEST(CodePage, OddByteOfUtf16IsIgnored) {
   EXPECT_EQ(Utf16LEBytesToCodePage("a\0b\0c", 5), "ab");
 }
