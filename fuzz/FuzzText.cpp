@@ -11,6 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   platform::TTextEncoding enc;
   std::string text = platform::DecodeText(bytes, &enc);
+  // Decoding in the bytes' own room gives what decoding into a new string gives.
+  if (platform::DecodeOwnedText(std::string(bytes)) != text) __builtin_trap();
   std::vector<std::string> lines;
   platform::SplitLines(text, lines);
   std::size_t total = 0;
