@@ -17,6 +17,7 @@
 
 #include <algorithm>
 
+#include "compare/HtmlReport.h"
 #include "compare/Report.h"
 #include "compare/Structured.h"
 #include "editor/CodeEditor.h"
@@ -652,12 +653,10 @@ const std::vector<compare::TSpan>* TFilesFrame::SpansOf(int paneRow, TSide side)
 }
 
 TColor TFilesFrame::SpanColor() const {
-  // A stronger shade of the changed colour: darker on a light one, lighter on a dark one, so
-  // that the text stays readable on both.
+  // The HTML page's shade of the changed colour (a system colour resolved first).
   const QColor mod = Pane(Side1)->ToQColor(Host.Colors().Mod);
-  const QColor strong = mod.lightness() > 128 ? mod.darker(135) : mod.lighter(150);
-  return RGBColor(static_cast<unsigned>(strong.red()), static_cast<unsigned>(strong.green()),
-                  static_cast<unsigned>(strong.blue()));
+  return compare::StrongerShade(RGBColor(static_cast<unsigned>(mod.red()), static_cast<unsigned>(mod.green()),
+                                         static_cast<unsigned>(mod.blue())));
 }
 
 TColor TFilesFrame::KindColor(TRowKind kind) const {
