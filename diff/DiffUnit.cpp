@@ -71,11 +71,11 @@ inline void AddRows(std::uint64_t* V1, const std::uint64_t* match1, std::uint64_
   }
 }
 
-template <class T>
-void Release(std::vector<T>& v) {
+template <class T, class A>
+void Release(std::vector<T, A>& v) {
   // Small arrays are kept for the next run (many short comparisons in a row); large ones freed.
   if (v.capacity() > (1u << 16))
-    std::vector<T>().swap(v);
+    std::vector<T, A>().swap(v);
   else
     v.clear();
 }
@@ -207,7 +207,7 @@ void TDiff::Reduce(const std::uint32_t* seq1, const std::uint32_t* seq2, std::in
   for (std::uint32_t c : a_) in[c] |= 1;
   for (std::uint32_t c : b_) in[c] |= 2;
   const bool setAside = Tuning.SetAsideUnmatched;
-  auto keep = [&](std::vector<std::uint32_t>& seq, std::vector<std::int32_t>& map, std::vector<std::uint8_t>& changed,
+  auto keep = [&](TUnsetVector<std::uint32_t>& seq, TUnsetVector<std::int32_t>& map, std::vector<std::uint8_t>& changed,
                   std::uint8_t other) {
     map.resize(seq.size());
     std::size_t kept = 0;

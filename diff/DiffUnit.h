@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -87,6 +88,29 @@ class TDiff {
 
  private:
   using TClock = std::chrono::steady_clock;
+  // An allocator whose resize leaves new elements unset: for arrays that are written before they
+  // are read, so that a large one costs no zero fill and no memory for the parts never touched.
+  template <class T>
+  struct TUnset : std::allocator<T> {
+    template <class U>
+    struct rebind {
+      using other = TUnset<U>;
+    };
+    TUnset() = default;
+    template <class U>
+    TUnset(const TUnset<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+      ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+      ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+  };
+  template <class T>
+  using TUnsetVector = std::vector<T, TUnset<T>>;
+
   // A part of the (reduced) sequences still to be solved: lines X1..X2-1 of sequence 1 against
   // Y1..Y2-1 of sequence 2. D is the number of changed lines when known, otherwise -1.
   struct TBox {
@@ -132,19 +156,20 @@ class TDiff {
   std::vector<ChangeRecord> changes_;
 
   // The reduced sequences (dense class numbers), with the original line of each of their lines.
-  std::vector<std::uint32_t> a_, b_;
-  std::vector<std::int32_t> map1_, map2_;
+  TUnsetVector<std::uint32_t> a_, b_;
+  TUnsetVector<std::int32_t> map1_, map2_;
   std::uint32_t classes_ = 0;
   // Changed-line marks of the original sequences.
   std::vector<std::uint8_t> changed1_, changed2_;
   std::int32_t maxD_ = 0;
   // Frontier values by diagonal; index 0 stands for diagonal -(maxD_ + 1), so that the two
   // diagonals just outside any box can hold the "unreachable" marks.
-  std::vector<std::int32_t> forward_, reverse_;
+  TUnsetVector<std::int32_t> forward_, reverse_;
   // The bit-parallel method: the positions of each class in sequence 2 (positions_ from
   // classStart_[c] to classStart_[c + 1]), a match-vector scratch row that is all zeros between
   // rows, the two row vectors, and the match vectors of frequent classes for the current pass.
-  std::vector<std::int32_t> classStart_, positions_;
+  std::vector<std::int32_t> classStart_;
+  TUnsetVector<std::int32_t> positions_;
   std::vector<std::uint64_t> match_, rowForward_, rowReverse_;
   bool cancelled_ = false;
   bool running_ = false;
