@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -103,13 +105,23 @@ Converter& ToUtf8() {
   return c;
 }
 
-bool IsAscii(std::string_view s) {
-  for (unsigned char ch : s)
-    if (ch >= 0x80) return false;
-  return true;
-}
+bool IsAscii(std::string_view s) { return FindNonAscii(s) == std::string_view::npos; }
 
 }  // namespace
+
+std::size_t FindNonAscii(std::string_view s, std::size_t from) {
+  const char* const p = s.data();
+  const std::size_t n = s.size();
+  std::size_t i = from;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    if (word & 0x8080808080808080ull) break;
+  }
+  for (; i < n; ++i)
+    if (static_cast<unsigned char>(p[i]) >= 0x80) return i;
+  return std::string_view::npos;
+}
 
 std::string Utf16LEBytesToCodePage(const char* bytes, std::size_t byteCount) {
   byteCount &= ~static_cast<std::size_t>(1);
@@ -165,13 +177,11 @@ namespace {
 // source file is mostly ASCII).
 void AppendUtf8AsCodePage(std::string_view text, std::string& out) {
   std::string piece;
-  const auto high = [&](std::size_t i) { return static_cast<unsigned char>(text[i]) >= 0x80; };
   for (std::size_t i = 0; i < text.size();) {
-    std::size_t j = i;
-    while (j < text.size() && !high(j)) ++j;
+    const std::size_t j = std::min(FindNonAscii(text, i), text.size());
     out.append(text.data() + i, j - i);
     std::size_t k = j;
-    while (k < text.size() && high(k)) ++k;
+    while (k < text.size() && static_cast<unsigned char>(text[k]) >= 0x80) ++k;
     if (k > j) {
       FromUtf8().Run(text.substr(j, k - j), piece, 1, QuestionMark);
       out += piece;
@@ -191,29 +201,27 @@ std::string Utf8ToCodePage(std::string_view text) {
 }
 
 void Utf8ToCodePageInPlace(std::string& text, std::size_t from) {
-  char* data = text.data();
-  const std::size_t n = text.size();
-  const auto high = [&](std::size_t i) { return static_cast<unsigned char>(data[i]) >= 0x80; };
   std::string piece;
-  std::size_t write = 0;
-  for (std::size_t read = from; read < n;) {
-    std::size_t j = read;
-    while (j < n && !high(j)) ++j;
-    std::char_traits<char>::move(data + write, data + read, j - read);
+  std::size_t write = 0, read = from;
+  while (read < text.size()) {
+    char* data = text.data();
+    const std::size_t n = text.size();
+    const std::size_t j = std::min(FindNonAscii(text, read), n);
+    if (write != read) std::char_traits<char>::move(data + write, data + read, j - read);
     write += j - read;
     std::size_t k = j;
-    while (k < n && high(k)) ++k;
+    while (k < n && static_cast<unsigned char>(data[k]) >= 0x80) ++k;
     if (k > j) {
       FromUtf8().Run(std::string_view(data + j, k - j), piece, 1, QuestionMark);
       if (write + piece.size() > k) {
-        // It would overwrite what is still to be read: the rest is converted elsewhere.
-        std::string out;
-        out.reserve(write + piece.size() + (n - k) + (n - k) / 4);
-        out.append(data, write);
-        out += piece;
-        AppendUtf8AsCodePage(std::string_view(data + k, n - k), out);
-        text = std::move(out);
-        return;
+        // Longer than the bytes it replaces (a character outside GBK takes four bytes) and it
+        // would overwrite what is still to be read: the rest moves right, with room to spare for
+        // more such characters, instead of the text being copied to a second buffer.
+        const std::size_t room = write + piece.size() - k + (n - k) / 16 + 64;
+        text.resize(n + room);
+        data = text.data();
+        std::char_traits<char>::move(data + k + room, data + k, n - k);
+        k += room;
       }
       std::char_traits<char>::copy(data + write, piece.data(), piece.size());
       write += piece.size();

@@ -33,6 +33,10 @@ std::string Utf8ToCodePage(std::string_view text);
 // to two); the bytes before `from` are dropped.
 void Utf8ToCodePageInPlace(std::string& text, std::size_t from = 0);
 
+// The position of the first byte at or after `from` that is not ASCII (0x80 and above), or
+// std::string_view::npos. Eight bytes at a time: source text is mostly ASCII.
+std::size_t FindNonAscii(std::string_view s, std::size_t from = 0);
+
 // Length in bytes of the code-page character that starts with lead byte `lead` at the front of
 // `rest` (1, 2 or 4); 1 for an ASCII byte or a sequence that is cut short or malformed.
 std::size_t CharLength(std::string_view rest);

@@ -125,8 +125,9 @@ std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t c
 std::string ReadFileBytes(const fs::path& p) {
   TFileStream s(p);
   std::string bytes;
-  // Room for the whole file up front: a large text is not copied while it grows.
-  if (s.Size() > 0) bytes.reserve(static_cast<std::size_t>(s.Size()));
+  // Room for the whole file up front, so that a large text is not copied while it grows, and a
+  // little more: a text converted to the code page in its own room may grow a few bytes.
+  if (s.Size() > 0) bytes.reserve(static_cast<std::size_t>(s.Size()) + static_cast<std::size_t>(s.Size()) / 32 + 64);
   std::int64_t offset = 0;
   char chunk[65536];
   for (;;) {

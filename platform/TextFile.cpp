@@ -1,5 +1,6 @@
 #include "TextFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -10,19 +11,16 @@ namespace platform {
 
 namespace {
 
-bool HasNonAscii(std::string_view bytes) {
-  for (char c : bytes)
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
-  return false;
-}
-
 // The encoding of a file's bytes, as DecodeText takes them.
 TTextEncoding EncodingOf(std::string_view bytes, TUnmarked unmarked) {
   auto starts = [&](std::string_view bom) { return bytes.substr(0, bom.size()) == bom; };
   if (starts("\xEF\xBB\xBF")) return TTextEncoding::Utf8Bom;
   if (starts("\xFF\xFE")) return TTextEncoding::Utf16LE;
   if (starts("\xFE\xFF")) return TTextEncoding::Utf16BE;
-  if (unmarked == TUnmarked::Guess && HasNonAscii(bytes) && IsValidUtf8(bytes)) return TTextEncoding::Utf8;
+  if (unmarked == TUnmarked::Guess) {
+    const std::size_t first = FindNonAscii(bytes);
+    if (first != std::string_view::npos && IsValidUtf8(bytes.substr(first))) return TTextEncoding::Utf8;
+  }
   return TTextEncoding::CodePage;
 }
 
@@ -51,7 +49,7 @@ bool IsValidUtf8(std::string_view bytes) {
   while (i < n) {
     const unsigned char c = p[i];
     if (c < 0x80) {
-      ++i;
+      i = std::min(FindNonAscii(bytes, i + 1), n);
       continue;
     }
     std::size_t len;
