@@ -101,7 +101,21 @@ void PrintReport(const TArgs& args, const compare::TRows& rows,
   if (auto info = platform::FindFirst(args.Operands[0])) header.FileTime1 = info->Time;
   if (auto info = platform::FindFirst(args.Operands[1])) header.FileTime2 = info->Time;
   header.Now = platform::LocalFromUnixTime(std::time(nullptr));
-  for (const std::string& line : compare::BuildReport(header, rows, texts)) std::cout << Out(line) << '\n';
+  // Written as it is made, in UTF-8, through one buffer: a long report is never held whole.
+  std::string buffer;
+  auto flush = [&buffer] {
+    std::cout.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    buffer.clear();
+  };
+  compare::WriteReport(header, rows, texts, [&](std::string_view line) {
+    if (platform::FindNonAscii(line) == std::string_view::npos)
+      buffer += line;
+    else
+      buffer += platform::CodePageToUtf8(line);
+    buffer += '\n';
+    if (buffer.size() >= (1u << 16)) flush();
+  });
+  flush();
 }
 
 int RunDiff(const std::vector<std::string>& words) {

@@ -32,20 +32,25 @@ std::string DefaultReportDate(platform::TDateTime t) {
   return space == std::string::npos ? s : s.substr(0, space) + ", " + s.substr(space + 1);
 }
 
-std::vector<std::string> BuildReport(const TReportHeader& header, std::int32_t rowCount,
-                                     const std::function<TReportRow(std::int32_t)>& rowAt,
-                                     const TReportDateFormat& format) {
+void WriteReport(const TReportHeader& header, std::int32_t rowCount, const std::function<TReportRow(std::int32_t)>& rowAt,
+                 const TReportSink& sink, const TReportDateFormat& format) {
   auto modified = [&](const std::optional<platform::TDateTime>& t) {
     return "        Last modified on " + (t ? format(*t) : std::string());
   };
-  std::vector<std::string> out{"Difference Report - " + format(header.Now),
-                               kRule,
-                               "",
-                               "File 1: \"" + header.Name1 + "\"",
-                               modified(header.FileTime1),
-                               "File 2: \"" + header.Name2 + "\"",
-                               modified(header.FileTime2),
-                               ""};
+  sink("Difference Report - " + format(header.Now));
+  sink(kRule);
+  sink("");
+  sink("File 1: \"" + header.Name1 + "\"");
+  sink(modified(header.FileTime1));
+  sink("File 2: \"" + header.Name2 + "\"");
+  sink(modified(header.FileTime2));
+  sink("");
+  std::string line;
+  auto marked = [&](const char* mark, std::string_view text) {
+    line.assign(mark);
+    line += text;
+    sink(line);
+  };
   TRowKind prev = TRowKind::Equal;
   for (std::int32_t i = 0; i < rowCount; ++i) {
     TReportRow row = rowAt(i);
@@ -53,33 +58,31 @@ std::vector<std::string> BuildReport(const TReportHeader& header, std::int32_t r
     // Lines only moved with their section print nothing.
     if (row.Kind == TRowKind::Moved) row.Kind = TRowKind::Equal;
     if (row.Kind != prev && row.Kind != TRowKind::Equal) {
-      out.push_back(kRule);
+      sink(kRule);
       switch (row.Kind) {
-        case TRowKind::Added: out.push_back("Lines added at " + std::to_string(left.LinesBefore() + 1)); break;
-        case TRowKind::Modified: out.push_back("Lines modified at " + std::to_string(left.Number())); break;
-        default: out.push_back("Lines deleted at " + std::to_string(left.Number())); break;
+        case TRowKind::Added: sink("Lines added at " + std::to_string(left.LinesBefore() + 1)); break;
+        case TRowKind::Modified: sink("Lines modified at " + std::to_string(left.Number())); break;
+        default: sink("Lines deleted at " + std::to_string(left.Number())); break;
       }
-      out.push_back(kRule);
+      sink(kRule);
     }
     prev = row.Kind;
     switch (row.Kind) {
-      case TRowKind::Added: out.push_back("+ " + std::string(row.Text[Side2])); break;
+      case TRowKind::Added: marked("+ ", row.Text[Side2]); break;
       case TRowKind::Modified:
-        out.push_back("- " + std::string(row.Text[Side1]));
-        out.push_back("+ " + std::string(row.Text[Side2]));
+        marked("- ", row.Text[Side1]);
+        marked("+ ", row.Text[Side2]);
         break;
-      case TRowKind::Deleted: out.push_back("- " + std::string(row.Text[Side1])); break;
+      case TRowKind::Deleted: marked("- ", row.Text[Side1]); break;
       case TRowKind::Equal:
       case TRowKind::Moved: break;
     }
   }
-  return out;
 }
 
-std::vector<std::string> BuildReport(const TReportHeader& header, const TRows& rows,
-                                     const std::array<const TSideText*, SideCount>& texts,
-                                     const TReportDateFormat& format) {
-  return BuildReport(
+void WriteReport(const TReportHeader& header, const TRows& rows, const std::array<const TSideText*, SideCount>& texts,
+                 const TReportSink& sink, const TReportDateFormat& format) {
+  WriteReport(
       header, rows.Count(),
       [&](std::int32_t i) {
         const TRow& r = rows.Rows[static_cast<std::size_t>(i)];
@@ -88,7 +91,23 @@ std::vector<std::string> BuildReport(const TReportHeader& header, const TRows& r
           if (!r.Cells[s].IsFiller()) out.Text[s] = texts[s]->Line(r.Cells[s].Line);
         return out;
       },
-      format);
+      sink, format);
+}
+
+std::vector<std::string> BuildReport(const TReportHeader& header, std::int32_t rowCount,
+                                     const std::function<TReportRow(std::int32_t)>& rowAt,
+                                     const TReportDateFormat& format) {
+  std::vector<std::string> out;
+  WriteReport(header, rowCount, rowAt, [&out](std::string_view line) { out.emplace_back(line); }, format);
+  return out;
+}
+
+std::vector<std::string> BuildReport(const TReportHeader& header, const TRows& rows,
+                                     const std::array<const TSideText*, SideCount>& texts,
+                                     const TReportDateFormat& format) {
+  std::vector<std::string> out;
+  WriteReport(header, rows, texts, [&out](std::string_view line) { out.emplace_back(line); }, format);
+  return out;
 }
 
 }  // namespace compare

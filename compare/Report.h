@@ -42,6 +42,16 @@ struct TReportRow {
   std::array<TCell, SideCount> Cells;
 };
 
+// Receives the report line by line (code page, without line breaks).
+using TReportSink = std::function<void(std::string_view line)>;
+
+// The report given line by line to `sink`, so that a long one need not be held whole.
+void WriteReport(const TReportHeader& header, std::int32_t rowCount,
+                 const std::function<TReportRow(std::int32_t)>& rowAt, const TReportSink& sink,
+                 const TReportDateFormat& format = DefaultReportDate);
+void WriteReport(const TReportHeader& header, const TRows& rows, const std::array<const TSideText*, SideCount>& texts,
+                 const TReportSink& sink, const TReportDateFormat& format = DefaultReportDate);
+
 // The report, one string per line (code page, without line breaks).
 std::vector<std::string> BuildReport(const TReportHeader& header, std::int32_t rowCount,
                                      const std::function<TReportRow(std::int32_t)>& rowAt,
