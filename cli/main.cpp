@@ -36,7 +36,7 @@ void PrintHelp(const std::vector<cli::TCommand>& commands) {
     std::cout << "  " << name << c.Summary << "\n";
   }
   std::cout << "\noption of every command:\n" << kCodePageHelp;
-  std::cout << "\n'quorvex-cli COMMAND --help' describes a command.\n"
+  std::cout << "\n'quorvex-cli COMMAND --help' describes a command; 'quorvex-cli --version' prints the version.\n"
                "Exit status: 0 success (comparisons: no difference); 1 done with warnings (a damaged\n"
                "library, missing files) or, for the comparisons, differences found; 2 a missing,\n"
                "unreadable or malformed argument.\n";
@@ -84,6 +84,10 @@ int main(int argc, char** argv) {
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
     PrintHelp(commands);
     return words.empty() ? cli::ExitUsage : cli::ExitOk;
+  }
+  if (words[0] == "--version") {
+    std::cout << "quorvex-cli " << QUORVEX_VERSION << "\n";
+    return cli::ExitOk;
   }
   for (const auto& c : commands) {
     if (words[0] != c.Name) continue;

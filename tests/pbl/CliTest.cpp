@@ -177,6 +177,9 @@ TEST(Cli, HelpForEveryCommand) {
     EXPECT_EQ(r.Out.rfind(std::string("usage: quorvex-cli ") + c, 0), 0u);
   }
   EXPECT_NE(Cli(dir, {"--help"}).Out.find("commands:"), std::string::npos);
+  const CliRun version = Cli(dir, {"--version"});
+  EXPECT_EQ(version.Exit, 0);
+  EXPECT_EQ(version.Out.rfind("quorvex-cli ", 0), 0u);
 }
 
 }  // namespace
