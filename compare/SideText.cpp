@@ -1,6 +1,7 @@
 #include "compare/SideText.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -35,17 +36,26 @@ TSideText TSideText::FromText(std::string text) {
   CheckSize(text.size());
   TSideText t;
   // One offset per line: a line feed ends most lines (a text broken by lone CRs grows the array).
-  t.starts_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 2);
+  std::size_t feeds = 0;
+  for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', text.data() + text.size() - p)));
+       ++p)
+    ++feeds;
+  t.starts_.reserve(feeds + 2);
   // The bytes move left over the breaks they lose; nothing is copied elsewhere.
   std::size_t read = 0, write = 0;
   const std::size_t n = text.size();
+  char* const data = text.data();
   while (read < n) {
     const std::size_t start = read;
-    while (read < n && text[read] != '\r' && text[read] != '\n') ++read;
-    if (write != start) std::char_traits<char>::move(text.data() + write, text.data() + start, read - start);
+    // The line feed that ends the line, unless a lone CR comes first.
+    const void* lf = std::memchr(data + read, '\n', n - read);
+    read = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - data) : n;
+    if (const void* cr = std::memchr(data + start, '\r', read - start))
+      read = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+    if (write != start) std::char_traits<char>::move(data + write, data + start, read - start);
     write += read - start;
     t.starts_.push_back(static_cast<std::uint32_t>(write));
-    if (read < n) read += (text[read] == '\r' && read + 1 < n && text[read + 1] == '\n') ? 2 : 1;
+    if (read < n) read += (data[read] == '\r' && read + 1 < n && data[read + 1] == '\n') ? 2 : 1;
   }
   // The breaks' bytes stay unused at the end: giving them back would copy the whole text.
   text.resize(write);

@@ -113,10 +113,16 @@ std::size_t FindNonAscii(std::string_view s, std::size_t from) {
   const char* const p = s.data();
   const std::size_t n = s.size();
   std::size_t i = from;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  for (; i + 32 <= n; i += 32) {
+    std::uint64_t w[4];
+    std::memcpy(w, p + i, 32);
+    if ((w[0] | w[1] | w[2] | w[3]) & kHigh) break;
+  }
   for (; i + 8 <= n; i += 8) {
     std::uint64_t word;
     std::memcpy(&word, p + i, 8);
-    if (word & 0x8080808080808080ull) break;
+    if (word & kHigh) break;
   }
   for (; i < n; ++i)
     if (static_cast<unsigned char>(p[i]) >= 0x80) return i;

@@ -34,7 +34,7 @@ std::string Utf8ToCodePage(std::string_view text);
 void Utf8ToCodePageInPlace(std::string& text, std::size_t from = 0);
 
 // The position of the first byte at or after `from` that is not ASCII (0x80 and above), or
-// std::string_view::npos. Eight bytes at a time: source text is mostly ASCII.
+// std::string_view::npos. Many bytes at a time: source text is mostly ASCII.
 std::size_t FindNonAscii(std::string_view s, std::size_t from = 0);
 
 // Length in bytes of the code-page character that starts with lead byte `lead` at the front of
