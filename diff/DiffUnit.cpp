@@ -6,6 +6,10 @@
 #include <limits>
 #include <stdexcept>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace {
 
 // Frontier marks of a diagonal that the current search has not reached. Half the range keeps
@@ -48,26 +52,46 @@ std::int64_t RowsCost(std::int64_t m, std::int64_t n) {
 // steps over up to d/2 diagonals, and follow the snakes across the box.
 std::int64_t MyersCost(std::int64_t m, std::int64_t n, std::int64_t d) { return d * d / 4 + m + n; }
 
-// One row of the bit-parallel table: V = (V + (V & match)) | (V & ~match), the addition carried
-// across the words.
-inline std::uint64_t AddWord(std::uint64_t x, std::uint64_t m, std::uint64_t& carry) {
+// One word of a row of the bit-parallel table: V = (V + (V & match)) | (V & ~match), the addition
+// carried across the words. The carry is a value of its own (never a reference that could alias
+// the rows), so that it stays in a register.
+struct TWordSum {
+  std::uint64_t Value;
+  unsigned char Carry;
+};
+
+inline TWordSum AddWord(std::uint64_t x, std::uint64_t m, unsigned char carry) {
+#if defined(__x86_64__)
+  // One add-with-carry: the carry chain across the words costs a cycle a word.
+  unsigned long long total;
+  const unsigned char out = _addcarry_u64(carry, x, x & m, &total);
+  return {total | (x & ~m), out};
+#else
   const std::uint64_t u = x & m, sum = x + u, total = sum + carry;
-  carry = static_cast<std::uint64_t>(sum < x) | static_cast<std::uint64_t>(total < sum);
-  return total | (x & ~m);
+  return {total | (x & ~m), static_cast<unsigned char>((sum < x) | (total < sum))};
+#endif
 }
 
 inline void AddRow(std::uint64_t* V, const std::uint64_t* match, std::int32_t words) {
-  std::uint64_t carry = 0;
-  for (std::int32_t w = 0; w < words; ++w) V[w] = AddWord(V[w], match[w], carry);
+  unsigned char carry = 0;
+  for (std::int32_t w = 0; w < words; ++w) {
+    const TWordSum s = AddWord(V[w], match[w], carry);
+    V[w] = s.Value;
+    carry = s.Carry;
+  }
 }
 
 // Two independent rows at once.
 inline void AddRows(std::uint64_t* V1, const std::uint64_t* match1, std::uint64_t* V2, const std::uint64_t* match2,
                     std::int32_t words) {
-  std::uint64_t carry1 = 0, carry2 = 0;
+  unsigned char carry1 = 0, carry2 = 0;
   for (std::int32_t w = 0; w < words; ++w) {
-    V1[w] = AddWord(V1[w], match1[w], carry1);
-    V2[w] = AddWord(V2[w], match2[w], carry2);
+    const TWordSum s1 = AddWord(V1[w], match1[w], carry1);
+    const TWordSum s2 = AddWord(V2[w], match2[w], carry2);
+    V1[w] = s1.Value;
+    V2[w] = s2.Value;
+    carry1 = s1.Carry;
+    carry2 = s2.Carry;
   }
 }
 
