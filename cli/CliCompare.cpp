@@ -19,6 +19,7 @@
 #include "compare/Report.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
+#include "sides/ExportFile.h"
 
 namespace fs = std::filesystem;
 
@@ -31,9 +32,9 @@ fs::path Existing(const std::string& arg) {
   return *found;
 }
 
-compare::TSideText LoadText(const std::string& arg) {
+compare::TSideFile ReadText(const std::string& arg) {
   try {
-    return compare::LoadSideText(Existing(arg));
+    return compare::ReadSideFile(Existing(arg));
   } catch (const platform::TFileError& e) {
     throw TUsageError(e.what());
   }
@@ -93,22 +94,28 @@ bool SameBytes(const fs::path& a, const fs::path& b) {
   return in1.eof() && in2.eof();
 }
 
+// The report in UTF-8; `utf8` says the texts' lines are already in UTF-8 (else they are in the
+// code page).
 void PrintReport(const TArgs& args, const compare::TRows& rows,
-                 const std::array<const compare::TSideText*, compare::SideCount>& texts) {
+                 const std::array<const compare::TSideText*, compare::SideCount>& texts, bool utf8 = false) {
   compare::TReportHeader header;
-  header.Name1 = platform::Utf8ToCodePage(args.Operands[0]);
-  header.Name2 = platform::Utf8ToCodePage(args.Operands[1]);
+  for (compare::TSide s : compare::AllSides) {
+    // The names as the code page holds them (a byte that is no UTF-8 becomes "?"), in the texts'
+    // encoding.
+    const std::string name = platform::Utf8ToCodePage(args.Operands[s]);
+    (s == compare::Side1 ? header.Name1 : header.Name2) = utf8 ? platform::CodePageToUtf8(name) : name;
+  }
   if (auto info = platform::FindFirst(args.Operands[0])) header.FileTime1 = info->Time;
   if (auto info = platform::FindFirst(args.Operands[1])) header.FileTime2 = info->Time;
   header.Now = platform::LocalFromUnixTime(std::time(nullptr));
-  // Written as it is made, in UTF-8, through one buffer: a long report is never held whole.
+  // Written as it is made, through one buffer: a long report is never held whole.
   std::string buffer;
   auto flush = [&buffer] {
     std::cout.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     buffer.clear();
   };
   compare::WriteReport(header, rows, texts, [&](std::string_view line) {
-    if (platform::FindNonAscii(line) == std::string_view::npos)
+    if (utf8 || platform::FindNonAscii(line) == std::string_view::npos)
       buffer += line;
     else
       buffer += platform::CodePageToUtf8(line);
@@ -144,9 +151,16 @@ int RunDiff(const std::vector<std::string>& words) {
     PrintReport(args, compare::TRows{}, {&kEmpty, &kEmpty});
     return ExitOk;
   }
+  std::array<compare::TSideFile, 2> files{ReadText(names[0]), ReadText(names[1])};
+  // The plain report of two UTF-8 texts compares and prints their lines as they are: equal lines
+  // are equal in the code page too, and the report is UTF-8. Case folding and the comment scanner
+  // step over code-page characters, so those options go through the code page.
+  const compare::TCompareOptions options = Options(args);
+  const bool utf8 = !json && !html && !WantsStructure(args) && !options.IgnoreCase && !options.IgnoreComments &&
+                    !options.AlignSimilar && sides::HoldsUtf8Text(files[0].Bytes) && sides::HoldsUtf8Text(files[1].Bytes);
   compare::TComparison model;
   for (compare::TSide s : compare::AllSides)
-    model.Sides[s] = std::make_shared<compare::TSideText>(LoadText(args.Operands[s]));
+    model.Sides[s] = std::make_shared<compare::TSideText>(compare::SideTextOf(std::move(files[s]), utf8));
   compare::THtmlHeader page;
   page.Name1 = names[0];
   page.Name2 = names[1];
@@ -188,7 +202,7 @@ int RunDiff(const std::vector<std::string>& words) {
     return exit;
   }
 
-  PrintReport(args, model.Rows, model.Texts());
+  PrintReport(args, model.Rows, model.Texts(), utf8);
   return exit;
 }
 

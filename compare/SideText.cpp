@@ -78,17 +78,21 @@ std::vector<std::string> TSideText::ToVector() const {
   return v;
 }
 
-TSideText LoadSideText(const std::filesystem::path& path) {
-  std::string bytes = platform::ReadFileBytes(path);
+TSideFile ReadSideFile(const std::filesystem::path& path) { return {path, platform::ReadFileBytes(path)}; }
+
+TSideText SideTextOf(TSideFile file, bool utf8) {
+  std::string& bytes = file.Bytes;
   const platform::TTextFormat format = platform::DetectTextFormat(bytes);
   // An export in the HEXASCII format (older releases) is compared as the text it stands for.
-  const bool hexAscii = std::string_view(bytes).substr(0, 18) == "HA$PBExportHeader$";
-  TSideText text = TSideText::FromText(hexAscii ? sides::DecodeExportText(std::move(bytes))
-                                                : platform::DecodeOwnedText(std::move(bytes)));
-  text.Title = path.string();
+  TSideText text = TSideText::FromText(utf8                       ? sides::DecodeExportTextUtf8(std::move(bytes))
+                                       : sides::IsHexAscii(bytes) ? sides::DecodeExportText(std::move(bytes))
+                                                                  : platform::DecodeOwnedText(std::move(bytes)));
+  text.Title = file.Path.string();
   text.Format = format;
-  if (auto info = platform::FindFirst(path)) text.FileTime = info->Time;
+  if (auto info = platform::FindFirst(file.Path)) text.FileTime = info->Time;
   return text;
 }
+
+TSideText LoadSideText(const std::filesystem::path& path) { return SideTextOf(ReadSideFile(path)); }
 
 }  // namespace compare

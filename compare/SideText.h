@@ -51,6 +51,20 @@ class TSideText {
   std::vector<std::uint32_t> starts_{0};  // Count() + 1 offsets; line i is [starts_[i], starts_[i+1])
 };
 
+// A text file's bytes as read, before they become a side text.
+struct TSideFile {
+  std::filesystem::path Path;
+  std::string Bytes;
+};
+// Throws platform::TFileError.
+TSideFile ReadSideFile(const std::filesystem::path& path);
+
+// The side text of a file's bytes, as LoadSideText makes it; with `utf8`, for a file whose bytes
+// hold UTF-8 text (sides::HoldsUtf8Text), the lines stay in UTF-8 instead: for a comparison
+// that only compares and prints lines, two such texts compare as their code-page forms do (the
+// conversion keeps distinct lines distinct), and nothing is converted.
+TSideText SideTextOf(TSideFile file, bool utf8 = false);
+
 // Reads a text file: decoded as platform::DecodeText does (byte-order marks, unmarked UTF-8, else
 // the code page; an export in the HEXASCII format as the text it stands for) and cut into lines. Title is the path as given (UTF-8), FileTime the file's last
 // write time, Format what the file holds. Throws platform::TFileError.

@@ -29,11 +29,45 @@ bool HexBytes(std::string_view hex, std::string& bytes) {
   return true;
 }
 
+// Little-endian UTF-16 bytes as UTF-8; an unpaired surrogate becomes "?", as it does in the
+// code page.
+std::string Utf16LEBytesToUtf8(std::string_view bytes) {
+  std::string out;
+  auto unit = [&](std::size_t i) {
+    return static_cast<unsigned>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+  };
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    unsigned cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = '?';
+    }
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | cp >> 6);
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | cp >> 12);
+      out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | cp >> 18);
+      out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
 // Replaces every well-formed $$HEX<n>$$<hex>$$ENDHEX$$ run of `text` from byte `from` on by its
 // characters, in the text's own room (a run is always longer than the characters it stands for);
 // the bytes before `from` are dropped. A run that is not well formed stays as it is written. The
 // count n is not trusted: the digits decide.
-void DecodeHexRuns(std::string& text, std::size_t from) {
+void DecodeHexRuns(std::string& text, std::size_t from, bool utf8) {
   char* data = text.data();
   std::string bytes;
   std::size_t write = 0, pos = from;
@@ -56,7 +90,8 @@ void DecodeHexRuns(std::string& text, std::size_t from) {
       continue;
     }
     keep(start);
-    const std::string decoded = platform::Utf16LEBytesToCodePage(bytes.data(), bytes.size());
+    const std::string decoded =
+        utf8 ? Utf16LEBytesToUtf8(bytes) : platform::Utf16LEBytesToCodePage(bytes.data(), bytes.size());
     std::char_traits<char>::copy(data + write, decoded.data(), decoded.size());
     write += decoded.size();
     pos = end + kHexEnd.size();
@@ -71,8 +106,24 @@ std::string DecodeExportText(std::string_view bytes) { return DecodeExportText(s
 
 std::string DecodeExportText(std::string&& bytes) {
   std::string text = platform::DecodeOwnedText(std::move(bytes));
-  if (std::string_view(text).substr(0, kHexAsciiHeader.size()) == kHexAsciiHeader) DecodeHexRuns(text, 2);
+  if (IsHexAscii(text)) DecodeHexRuns(text, 2, false);
   return text;
+}
+
+bool IsHexAscii(std::string_view bytes) { return bytes.substr(0, kHexAsciiHeader.size()) == kHexAsciiHeader; }
+
+bool HoldsUtf8Text(std::string_view bytes) {
+  if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") return false;
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  return platform::IsValidUtf8(bytes);
+}
+
+std::string DecodeExportTextUtf8(std::string&& bytes) {
+  if (IsHexAscii(bytes))
+    DecodeHexRuns(bytes, 2, true);
+  else if (std::string_view(bytes).substr(0, 3) == "\xEF\xBB\xBF")
+    bytes.erase(0, 3);
+  return std::move(bytes);
 }
 
 std::vector<std::string> DecodeExportFile(std::string_view bytes) {

@@ -22,6 +22,16 @@ std::string DecodeExportText(std::string_view bytes);
 // The same over bytes the caller gives up: decoded in their own room.
 std::string DecodeExportText(std::string&& bytes);
 
+// Whether bytes are in the HEXASCII format (the first line starts "HA$PBExportHeader$").
+bool IsHexAscii(std::string_view bytes);
+// Whether the text bytes stand for is UTF-8 throughout: valid UTF-8 (ASCII included) after any
+// UTF-8 byte-order mark, HEXASCII or not. Such a text can be compared and printed in UTF-8: its
+// conversion to the code page maps distinct lines to distinct lines.
+bool HoldsUtf8Text(std::string_view bytes);
+// The text of bytes that HoldsUtf8Text, in UTF-8: the byte-order mark dropped, HEXASCII runs
+// written as their characters in UTF-8 (the "HA" dropped), nothing else changed.
+std::string DecodeExportTextUtf8(std::string&& bytes);
+
 // Whether a file name is an exported object's: an extension ".sr" and one more character, in any
 // letter case (w_main.srw, D_LIST.SRD).
 bool IsExportFileName(std::string_view utf8);

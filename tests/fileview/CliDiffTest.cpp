@@ -7,6 +7,7 @@
 
 #include "LibWriter.h"
 #include "RunCli.h"
+#include "platform/CodePage.h"
 #include "platform/FileSys.h"
 
 using testsupport::TFakeEntry;
@@ -52,6 +53,31 @@ TEST(CliDiff, ReportAndExitStatus) {
   EXPECT_EQ(Cli(dir, {"diff", a.string(), a3.string()}).Exit, 1);
   EXPECT_EQ(Cli(dir, {"diff", a.string(), (dir.Path() / "none").string()}).Exit, 2);
   EXPECT_EQ(Cli(dir, {"diff", a.string()}).Exit, 2);
+}
+
+// One text in every encoding a file may use is one text; a changed line prints in UTF-8 whether the
+// texts were compared in UTF-8 (both UTF-8 or HEXASCII) or through the code page.
+TEST(CliDiff, OneTextInEveryEncodingIsOneText) {
+  TTempDir dir;
+  const std::string utf8 = "$PBExportHeader$x.sru\r\n中文 ©\r\n\U0001D11E end\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : std::u16string(u"$PBExportHeader$x.sru\r\n中文 ©\r\n\U0001D11E end\r\n"))
+    utf16 += static_cast<char>(c & 0xFF), utf16 += static_cast<char>(c >> 8);
+  const std::vector<fs::path> files = {
+      dir.Write("utf8.sru", utf8), dir.Write("bom.sru", "\xEF\xBB\xBF" + utf8), dir.Write("utf16.sru", utf16),
+      dir.Write("gb.sru", platform::Utf8ToCodePage(utf8)),
+      dir.Write("hex.sru", "HA$PBExportHeader$x.sru\r\n$$HEX2$$2d4e8765$$ENDHEX$$ $$HEX1$$a900$$ENDHEX$$\r\n"
+                           "$$HEX2$$34d81edd$$ENDHEX$$ end\r\n")};
+  for (const fs::path& a : files)
+    for (const fs::path& b : files) EXPECT_EQ(Cli(dir, {"diff", a.string(), b.string()}).Exit, 0) << a << " " << b;
+
+  const fs::path changed = dir.Write("改.sru", "$PBExportHeader$x.sru\n中文 ®\n\U0001D11E end\n");
+  for (const fs::path& a : files) {
+    const CliRun r = Cli(dir, {"diff", a.string(), changed.string()});
+    EXPECT_EQ(r.Exit, 1) << a;
+    EXPECT_NE(r.Out.find("File 2: \"" + changed.string() + "\"\n"), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("\n- 中文 ©\n+ 中文 ®\n"), std::string::npos) << a << "\n" << r.Out;
+  }
 }
 
 // The report after its eight header lines.

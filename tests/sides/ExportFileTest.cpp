@@ -5,6 +5,7 @@
 #include "LibWriter.h"
 #include "platform/CodePage.h"
 #include "platform/FileSys.h"
+#include "platform/TextFile.h"
 #include "sides/ExportFile.h"
 #include "sides/Library.h"
 
@@ -29,6 +30,7 @@ struct TDecodeCase {
   const char* Name;
   std::string Bytes;
   Lines Expected;  // UTF-8
+  bool Utf8 = true;  // whether the bytes also read as UTF-8 lines (HoldsUtf8Text)
 };
 
 TEST(DecodeExportFile, EveryEncodingAndLineEndGivesTheSameLines) {
@@ -37,9 +39,11 @@ TEST(DecodeExportFile, EveryEncodingAndLineEndGivesTheSameLines) {
   const std::vector<TDecodeCase> cases = {
       {"UTF-8 with a mark, LF, no final break", "\xEF\xBB\xBF" + lf, text},
       {"UTF-8 without a mark, CR LF", "$PBExportHeader$w_登陆.srw\r\n$PBExportComments$登陆窗口 ©\r\n\r\nend type\r\n", text},
-      {"UTF-16 little-endian, CR", Utf16(u"$PBExportHeader$w_登陆.srw\r$PBExportComments$登陆窗口 ©\r\rend type\r", false), text},
-      {"UTF-16 big-endian", Utf16(u"$PBExportHeader$w_登陆.srw\n$PBExportComments$登陆窗口 ©\n\nend type\n", true), text},
-      {"code page (GBK)", Cp("$PBExportHeader$w_登陆.srw\r\n$PBExportComments$登陆窗口 ©\r\n\r\nend type\r\n"), text},
+      {"UTF-16 little-endian, CR", Utf16(u"$PBExportHeader$w_登陆.srw\r$PBExportComments$登陆窗口 ©\r\rend type\r", false), text, false},
+      {"UTF-16 big-endian", Utf16(u"$PBExportHeader$w_登陆.srw\n$PBExportComments$登陆窗口 ©\n\nend type\n", true), text, false},
+      {"code page (GBK)", Cp("$PBExportHeader$w_登陆.srw\r\n$PBExportComments$登陆窗口 ©\r\n\r\nend type\r\n"), text, false},
+      {"HEXASCII with unpaired surrogates, which become \"?\"", "HA$PBExportHeader$x.sru\n$$HEX2$$3dd84100$$ENDHEX$$$$HEX1$$00dc$$ENDHEX$$\n",
+       {"$PBExportHeader$x.sru", "?A?"}},
       {"HEXASCII", "HA$PBExportHeader$w_$$HEX2$$7b764696$$ENDHEX$$.srw\r\n$PBExportComments$$$HEX4$$7b764696977ae353$$ENDHEX$$ $$HEX1$$a900$$ENDHEX$$\r\n\r\nend type\r\n",
        text},
       {"HEXASCII runs side by side, a character outside the BMP",
@@ -57,6 +61,12 @@ TEST(DecodeExportFile, EveryEncodingAndLineEndGivesTheSameLines) {
     Lines expected;
     for (const std::string& line : c.Expected) expected.push_back(Cp(line));
     EXPECT_EQ(sides::DecodeExportFile(c.Bytes), expected);
+    // Read as UTF-8 lines, without the code page: the same lines in UTF-8.
+    ASSERT_EQ(sides::HoldsUtf8Text(c.Bytes), c.Utf8);
+    if (!c.Utf8) continue;
+    Lines utf8;
+    platform::SplitLines(sides::DecodeExportTextUtf8(std::string(c.Bytes)), utf8);
+    EXPECT_EQ(utf8, c.Expected);
   }
 }
 
