@@ -299,8 +299,8 @@ void TLibFrame::CreateToolBar() {
   connect(tbClear1, &QToolButton::clicked, this, [this] { Guarded([this] { tbClear1Click(); }); });
   connect(tbClear2, &QToolButton::clicked, this, [this] { Guarded([this] { tbClear2Click(); }); });
   for (TSide side : compare::AllSides) {
-    connect(tbFolder[side], &QToolButton::clicked, this, [this, side] { Guarded([=] { AddFolderClick(side); }); });
-    connect(tbRevision[side], &QToolButton::clicked, this, [this, side] { Guarded([=] { AddRevisionClick(side); }); });
+    connect(tbFolder[side], &QToolButton::clicked, this, [this, side] { Guarded([this, side] { AddFolderClick(side); }); });
+    connect(tbRevision[side], &QToolButton::clicked, this, [this, side] { Guarded([this, side] { AddRevisionClick(side); }); });
   }
   ToolBar1->installEventFilter(this);
 }
@@ -435,8 +435,8 @@ void TLibFrame::BindOpen(void (TLibFrame::*handler)(TSide), const char* caption)
 void TLibFrame::ActivateLibList() {
   BindOpen(&TLibFrame::OpenLibsClick, "打开PB库文件 %1");
   for (TSide side : compare::AllSides) {
-    Host.Bind(views::AddFolderCommand(side), [this, side] { Guarded([=] { AddFolderClick(side); }); });
-    Host.Bind(views::AddRevisionCommand(side), [this, side] { Guarded([=] { AddRevisionClick(side); }); });
+    Host.Bind(views::AddFolderCommand(side), [this, side] { Guarded([this, side] { AddFolderClick(side); }); });
+    Host.Bind(views::AddRevisionCommand(side), [this, side] { Guarded([this, side] { AddRevisionClick(side); }); });
   }
   lvLibs->raise();
   ViewMode = 0;
@@ -582,7 +582,7 @@ void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fil
     // there is told once and not kept.
     const bool git = sides::ParseGitSide(f.string(), rev, path);
     std::error_code ec;
-    if (git ? report.Contains({sides::TProblemKind::Missing, f.string()}) : !fs::exists(f, ec)) continue;
+    if (git ? report.Contains({sides::TProblemKind::Missing, f.string(), {}, {}}) : !fs::exists(f, ec)) continue;
     const fs::path whole =
         git ? fs::path(f.string() + kRepositorySeparator + fs::absolute(repository.empty() ? "." : repository)
                                                                 .lexically_normal()
