@@ -49,10 +49,16 @@ TEST(CodePage, BrokenInputIsReplacedNotDropped) {
 }
 
 // Converting in the text's own room gives what converting into a new string gives: where the
-// text shrinks (Chinese), grows (the copyright sign, two bytes to four) anywhere, or is broken.
+// text shrinks (Chinese), grows (the copyright sign, two bytes to four) anywhere or again and
+// again past the room it was given, or is broken; after long ASCII runs too.
 TEST(CodePage, ConversionInPlaceEqualsTheCopy) {
-  for (const std::string utf8 : {"plain ASCII only", "登陆窗口 and 中文", "\xC2\xA9 2003 at the start",
-                                 "mid \xC2\xA9 then 登陆", "at the end \xC2\xA9", "a\xC3", "\xC3\xC3 x \xFF"}) {
+  std::string growing, longRuns;
+  for (int i = 0; i < 300; ++i) growing += "\xC2\xA9 ";
+  for (int i = 0; i < 20; ++i) longRuns += std::string(40 + i, 'x') + (i % 2 ? "登" : "\xC2\xA9");
+  for (const std::string utf8 : {std::string("plain ASCII only"), std::string("登陆窗口 and 中文"),
+                                 std::string("\xC2\xA9 2003 at the start"), std::string("mid \xC2\xA9 then 登陆"),
+                                 std::string("at the end \xC2\xA9"), std::string("a\xC3"), std::string("\xC3\xC3 x \xFF"),
+                                 growing, longRuns}) {
     for (const std::size_t from : {std::size_t{0}, std::size_t{1}}) {
       std::string text = utf8;
       Utf8ToCodePageInPlace(text, from);
