@@ -1,5 +1,5 @@
 // Any bytes as a text file: encoding detection, conversion and the line rule; and as an exported
-// object's file (HEXASCII runs included).
+// object's file (HEXASCII runs included), through the code page or kept in UTF-8.
 #include <cstdint>
 #include <string_view>
 
@@ -34,6 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (platform::CodePageToAnsi(platform::AnsiToCodePage(bytes, page), page) != std::string(bytes)) __builtin_trap();
   }
   platform::DetectTextFormat(bytes);
+  // Text that is UTF-8 throughout reads as the same text kept in UTF-8 as through the code page
+  // (quorvex-cli diff compares two such texts without converting them).
+  if (sides::HoldsUtf8Text(bytes)) {
+    const std::string viaCodePage = sides::IsHexAscii(bytes) ? sides::DecodeExportText(std::string(bytes))
+                                                             : platform::DecodeOwnedText(std::string(bytes));
+    if (platform::CodePageToUtf8(viaCodePage) != sides::DecodeExportTextUtf8(std::string(bytes))) __builtin_trap();
+  }
   for (const auto& l : sides::DecodeExportFile(bytes))
     if (l.find_first_of("\r\n") != std::string::npos) __builtin_trap();
   return 0;

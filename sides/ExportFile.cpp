@@ -63,10 +63,33 @@ std::string Utf16LEBytesToUtf8(std::string_view bytes) {
   return out;
 }
 
-// Replaces every well-formed $$HEX<n>$$<hex>$$ENDHEX$$ run of `text` from byte `from` on by its
-// characters, in the text's own room (a run is always longer than the characters it stands for);
-// the bytes before `from` are dropped. A run that is not well formed stays as it is written. The
-// count n is not trusted: the digits decide.
+// The next $$HEX<n>$$<hex>$$ENDHEX$$ run of `view` at or after `pos`: where it starts (npos: none),
+// and, when it is well formed, its UTF-16LE bytes and where the text goes on after it (Next);
+// for one that is not, Next is past its "$$HEX", where the search goes on. The count n is not
+// trusted: the digits decide.
+struct THexRun {
+  std::size_t Start = std::string_view::npos, Next = 0;
+  bool WellFormed = false;
+};
+
+THexRun FindHexRun(std::string_view view, std::size_t pos, std::string& bytes) {
+  THexRun run;
+  run.Start = view.find(kHexStart, pos);
+  if (run.Start == std::string_view::npos) return run;
+  const std::size_t digits = run.Start + kHexStart.size();
+  std::size_t count = digits;
+  while (count < view.size() && view[count] >= '0' && view[count] <= '9') ++count;
+  const std::size_t hex = count + 2;
+  const std::size_t end =
+      count > digits && view.substr(count, 2) == "$$" ? view.find(kHexEnd, hex) : std::string_view::npos;
+  run.WellFormed = end != std::string_view::npos && HexBytes(view.substr(hex, end - hex), bytes);
+  run.Next = run.WellFormed ? end + kHexEnd.size() : digits;
+  return run;
+}
+
+// Replaces every well-formed run of `text` from byte `from` on by its characters, in the text's
+// own room (a run is always longer than the characters it stands for); the bytes before `from` are
+// dropped. A run that is not well formed stays as it is written.
 void DecodeHexRuns(std::string& text, std::size_t from, bool utf8) {
   char* data = text.data();
   std::string bytes;
@@ -78,26 +101,48 @@ void DecodeHexRuns(std::string& text, std::size_t from, bool utf8) {
   };
   const std::string_view view(text);
   while (pos < view.size()) {
-    std::size_t start = view.find(kHexStart, pos);
-    if (start == std::string_view::npos) break;
-    std::size_t digits = start + kHexStart.size();
-    std::size_t count = digits;
-    while (count < view.size() && view[count] >= '0' && view[count] <= '9') ++count;
-    std::size_t hex = count + 2;
-    std::size_t end = count > digits && view.substr(count, 2) == "$$" ? view.find(kHexEnd, hex) : std::string_view::npos;
-    if (end == std::string_view::npos || !HexBytes(view.substr(hex, end - hex), bytes)) {
-      keep(digits);
+    const THexRun run = FindHexRun(view, pos, bytes);
+    if (run.Start == std::string_view::npos) break;
+    if (!run.WellFormed) {
+      keep(run.Next);
       continue;
     }
-    keep(start);
+    keep(run.Start);
     const std::string decoded =
         utf8 ? Utf16LEBytesToUtf8(bytes) : platform::Utf16LEBytesToCodePage(bytes.data(), bytes.size());
     std::char_traits<char>::copy(data + write, decoded.data(), decoded.size());
     write += decoded.size();
-    pos = end + kHexEnd.size();
+    pos = run.Next;
   }
   keep(view.size());
   text.resize(write);
+}
+
+// Whether UTF-8 text holds a private-use character (U+E000 to U+F8FF, planes 15 and 16). The
+// editions of GB18030 map some of them differently, and the code page may hold none for them:
+// such a text is compared through the code page, as the views show it.
+bool HoldsPrivateUse(std::string_view utf8) {
+  for (std::size_t i = platform::FindNonAscii(utf8); i < utf8.size(); i = platform::FindNonAscii(utf8, i + 1)) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
+    if (lead == 0xEE || (lead == 0xEF && next <= 0xA3) || (lead == 0xF3 && next >= 0xB0) || lead == 0xF4) return true;
+  }
+  return false;
+}
+
+// The same for the characters of the well-formed HEXASCII runs (their UTF-16 units).
+bool HexRunsHoldPrivateUse(std::string_view text) {
+  std::string bytes;
+  for (std::size_t pos = 0;;) {
+    const THexRun run = FindHexRun(text, pos, bytes);
+    if (run.Start == std::string_view::npos) return false;
+    for (std::size_t i = 0; run.WellFormed && i + 1 < bytes.size(); i += 2) {
+      const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+      // A private-use character of the basic plane, or the high surrogate of one of planes 15-16.
+      if ((unit >= 0xE000 && unit <= 0xF8FF) || (unit >= 0xDB80 && unit <= 0xDBFF)) return true;
+    }
+    pos = run.Next;
+  }
 }
 
 }  // namespace
@@ -114,8 +159,9 @@ bool IsHexAscii(std::string_view bytes) { return bytes.substr(0, kHexAsciiHeader
 
 bool HoldsUtf8Text(std::string_view bytes) {
   if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") return false;
+  const bool hexAscii = IsHexAscii(bytes);
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  return platform::IsValidUtf8(bytes);
+  return platform::IsValidUtf8(bytes) && !HoldsPrivateUse(bytes) && !(hexAscii && HexRunsHoldPrivateUse(bytes));
 }
 
 std::string DecodeExportTextUtf8(std::string&& bytes) {

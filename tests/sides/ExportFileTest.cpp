@@ -68,6 +68,14 @@ TEST(DecodeExportFile, EveryEncodingAndLineEndGivesTheSameLines) {
     platform::SplitLines(sides::DecodeExportTextUtf8(std::string(c.Bytes)), utf8);
     EXPECT_EQ(utf8, c.Expected);
   }
+  // Private-use characters, which the editions of GB18030 map differently, keep a text in the
+  // code page; their neighbours do not.
+  for (const std::string bytes : {"x\n\uE78D\n", "\uF8FF", "\U000F0001", "\U0010FFFD",
+                                  "HA$PBExportHeader$x.sru\n$$HEX1$$8de7$$ENDHEX$$\n",
+                                  "HA$PBExportHeader$x.sru\n$$HEX2$$c0db00dc$$ENDHEX$$\n"})
+    EXPECT_FALSE(sides::HoldsUtf8Text(bytes)) << bytes;
+  for (const std::string bytes : {"\uD7FF \uF900", "\U000EFFFD", "HA$PBExportHeader$x.sru\n$$HEX2$$ffd700f9$$ENDHEX$$\n"})
+    EXPECT_TRUE(sides::HoldsUtf8Text(bytes)) << bytes;
 }
 
 TEST(ExportFileName, SourceExtensionsInAnyCaseOnly) {
