@@ -151,7 +151,7 @@ int RunDiff(const std::vector<std::string>& words) {
     PrintReport(args, compare::TRows{}, {&kEmpty, &kEmpty});
     return ExitOk;
   }
-  std::array<compare::TSideFile, 2> files{ReadText(names[0]), ReadText(names[1])};
+  std::array<compare::TSideFile, compare::SideCount> files{ReadText(names[0]), ReadText(names[1])};
   // The plain report of two UTF-8 texts compares and prints their lines as they are: equal lines
   // are equal in the code page too, and the report is UTF-8. Case folding and the comment scanner
   // step over code-page characters, so those options go through the code page.

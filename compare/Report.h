@@ -42,7 +42,8 @@ struct TReportRow {
   std::array<TCell, SideCount> Cells;
 };
 
-// Receives the report line by line (code page, without line breaks).
+// Receives the report line by line, without line breaks, in the texts' encoding (the code page,
+// or UTF-8 for texts held in UTF-8, whose header names are then UTF-8 too).
 using TReportSink = std::function<void(std::string_view line)>;
 
 // The report given line by line to `sink`, so that a long one need not be held whole.
