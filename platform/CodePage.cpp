@@ -17,11 +17,15 @@
 namespace platform {
 namespace {
 
+// Converts the character at the front of `rest` that the converter refused, when it is one the
+// program writes itself: appends it to `out` and returns the bytes it took, else 0.
+using TOwnCharacter = std::size_t (*)(std::string_view rest, std::string& out);
+
 // One converter per direction, opened on first use and kept for the life of the thread:
 // opening an iconv descriptor costs far more than a short conversion.
 class Converter {
  public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+  Converter(const char* to, const char* from, TOwnCharacter own = nullptr) : cd_(iconv_open(to, from)), own_(own) {
     if (cd_ == reinterpret_cast<iconv_t>(-1))
       throw std::runtime_error(std::string("No converter from ") + from + " to " + to);
   }
@@ -57,6 +61,17 @@ class Converter {
         continue;
       }
       // EILSEQ, or EINVAL for a sequence cut short at the end.
+      if (own_) {
+        std::string piece;
+        if (const std::size_t took = own_(std::string_view(src, srcLeft), piece)) {
+          src += took;
+          srcLeft -= took;
+          if (out.size() - done < piece.size() + 16) out.resize(out.size() * 2 + piece.size());
+          out.replace(done, piece.size(), piece);
+          done += piece.size();
+          continue;
+        }
+      }
       if (!replace) {
         if (stoppedAt) *stoppedAt = in.size() - srcLeft;
         out.resize(done);
@@ -82,26 +97,113 @@ class Converter {
 
  private:
   iconv_t cd_;
+  TOwnCharacter own_;
 };
 
 std::string QuestionMark(std::string_view) { return "?"; }
 std::string Utf16Replacement(std::string_view) { return std::string("\xFD\xFF", 2); }
 std::string Utf8Replacement(std::string_view) { return "\xEF\xBF\xBD"; }
 
+// Private-use characters of the basic plane that the system's GB18030 has no code for (the
+// 2005 edition gave some of them to characters Unicode encoded later; the 2022 edition maps those
+// to the standard code points and leaves the private ones without). The program holds each as a
+// four-byte code of its own past the last one of the basic plane (0x8431A439), which no edition
+// assigns, so that nothing read is lost: the code converts back to the character it stands for.
+constexpr char32_t kPrivateFirst = 0xE000, kPrivateLast = 0xF8FF;
+constexpr std::uint32_t kOwnCodeBase = ((((0x84 - 0x81) * 10 + (0x31 - 0x30)) * 126 + (0xA5 - 0x81)) * 10) + (0x30 - 0x30);
+
+bool HasNoCode(char32_t c) {
+  static const std::vector<bool> none = [] {
+    std::vector<bool> v(kPrivateLast - kPrivateFirst + 1);
+    iconv_t cd = iconv_open("GB18030", "UTF-16LE");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return v;
+    for (char32_t u = kPrivateFirst; u <= kPrivateLast; ++u) {
+      char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)}, outBuf[8];
+      char* src = in;
+      char* dst = outBuf;
+      std::size_t srcLeft = 2, dstLeft = sizeof outBuf;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      v[u - kPrivateFirst] = iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1);
+    }
+    iconv_close(cd);
+    return v;
+  }();
+  return c >= kPrivateFirst && c <= kPrivateLast && none[c - kPrivateFirst];
+}
+
+void AppendOwnCode(char32_t c, std::string& out) {
+  std::uint32_t n = kOwnCodeBase + (c - kPrivateFirst);
+  const char b4 = static_cast<char>(0x30 + n % 10);
+  n /= 10;
+  const char b3 = static_cast<char>(0x81 + n % 126);
+  n /= 126;
+  const char b2 = static_cast<char>(0x30 + n % 10);
+  out += static_cast<char>(0x81 + n / 10);
+  out += b2;
+  out += b3;
+  out += b4;
+}
+
+// The character a four-byte code of the program's own stands for, or 0.
+char32_t OwnCodeAt(std::string_view rest) {
+  if (rest.size() < 4 || CharLength(rest) != 4) return 0;
+  auto b = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(rest[i])); };
+  const std::uint32_t n = (((b(0) - 0x81) * 10 + (b(1) - 0x30)) * 126 + (b(2) - 0x81)) * 10 + (b(3) - 0x30);
+  if (n < kOwnCodeBase || n > kOwnCodeBase + (kPrivateLast - kPrivateFirst)) return 0;
+  const char32_t c = kPrivateFirst + (n - kOwnCodeBase);
+  return HasNoCode(c) ? c : 0;
+}
+
+std::size_t OwnFromUtf16(std::string_view rest, std::string& out) {
+  if (rest.size() < 2) return 0;
+  const char32_t c = static_cast<unsigned char>(rest[0]) | static_cast<unsigned char>(rest[1]) << 8;
+  if (!HasNoCode(c)) return 0;
+  AppendOwnCode(c, out);
+  return 2;
+}
+
+std::size_t OwnFromUtf8(std::string_view rest, std::string& out) {
+  // The basic plane's private-use area is EE 80 80 to EF A3 BF in UTF-8.
+  if (rest.size() < 3 || (rest[1] & 0xC0) != 0x80 || (rest[2] & 0xC0) != 0x80) return 0;
+  const auto lead = static_cast<unsigned char>(rest[0]);
+  if (lead != 0xEE && lead != 0xEF) return 0;
+  const char32_t c = (lead & 0x0F) << 12 | (rest[1] & 0x3F) << 6 | (rest[2] & 0x3F);
+  if (!HasNoCode(c)) return 0;
+  AppendOwnCode(c, out);
+  return 3;
+}
+
+std::size_t OwnToUtf16(std::string_view rest, std::string& out) {
+  const char32_t c = OwnCodeAt(rest);
+  if (c == 0) return 0;
+  out += static_cast<char>(c & 0xFF);
+  out += static_cast<char>(c >> 8);
+  return 4;
+}
+
+std::size_t OwnToUtf8(std::string_view rest, std::string& out) {
+  const char32_t c = OwnCodeAt(rest);
+  if (c == 0) return 0;
+  out += static_cast<char>(0xE0 | c >> 12);
+  out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+  out += static_cast<char>(0x80 | (c & 0x3F));
+  return 4;
+}
+
 Converter& FromUtf16() {
-  thread_local Converter c("GB18030", "UTF-16LE");
+  thread_local Converter c("GB18030", "UTF-16LE", OwnFromUtf16);
   return c;
 }
 Converter& ToUtf16() {
-  thread_local Converter c("UTF-16LE", "GB18030");
+  thread_local Converter c("UTF-16LE", "GB18030", OwnToUtf16);
   return c;
 }
 Converter& FromUtf8() {
-  thread_local Converter c("GB18030", "UTF-8");
+  thread_local Converter c("GB18030", "UTF-8", OwnFromUtf8);
   return c;
 }
 Converter& ToUtf8() {
-  thread_local Converter c("UTF-8", "GB18030");
+  thread_local Converter c("UTF-8", "GB18030", OwnToUtf8);
   return c;
 }
 
@@ -455,7 +557,18 @@ std::optional<std::string> CodePageToUtf8Strict(std::string_view text, std::size
 
 std::optional<std::string> CodePageToAnsi(std::string_view text, int number, std::size_t* badOffset) {
   number = Resolve(number);
-  if (number == kGbk || IsAscii(text)) return std::string(text);
+  if (IsAscii(text)) return std::string(text);
+  if (number == kGbk) {
+    // GB18030 as it is, but for the program's own codes, which no GB18030 file may hold.
+    for (std::size_t at = FindNonAscii(text); at < text.size(); at = FindNonAscii(text, at)) {
+      if (OwnCodeAt(text.substr(at)) != 0) {
+        if (badOffset) *badOffset = at;
+        return std::nullopt;
+      }
+      at += CharLength(text.substr(at));
+    }
+    return std::string(text);
+  }
   std::optional<std::string> le = CodePageToUtf16LEStrict(text, badOffset);
   if (!le) return std::nullopt;
   const std::size_t units = le->size() / 2;

@@ -118,33 +118,6 @@ void DecodeHexRuns(std::string& text, std::size_t from, bool utf8) {
   text.resize(write);
 }
 
-// Whether UTF-8 text holds a private-use character (U+E000 to U+F8FF, planes 15 and 16). The
-// editions of GB18030 map some of them differently, and the code page may hold none for them:
-// such a text is compared through the code page, as the views show it.
-bool HoldsPrivateUse(std::string_view utf8) {
-  for (std::size_t i = platform::FindNonAscii(utf8); i < utf8.size(); i = platform::FindNonAscii(utf8, i + 1)) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
-    if (lead == 0xEE || (lead == 0xEF && next <= 0xA3) || (lead == 0xF3 && next >= 0xB0) || lead == 0xF4) return true;
-  }
-  return false;
-}
-
-// The same for the characters of the well-formed HEXASCII runs (their UTF-16 units).
-bool HexRunsHoldPrivateUse(std::string_view text) {
-  std::string bytes;
-  for (std::size_t pos = 0;;) {
-    const THexRun run = FindHexRun(text, pos, bytes);
-    if (run.Start == std::string_view::npos) return false;
-    for (std::size_t i = 0; run.WellFormed && i + 1 < bytes.size(); i += 2) {
-      const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
-      // A private-use character of the basic plane, or the high surrogate of one of planes 15-16.
-      if ((unit >= 0xE000 && unit <= 0xF8FF) || (unit >= 0xDB80 && unit <= 0xDBFF)) return true;
-    }
-    pos = run.Next;
-  }
-}
-
 }  // namespace
 
 std::string DecodeExportText(std::string_view bytes) { return DecodeExportText(std::string(bytes)); }
@@ -159,9 +132,8 @@ bool IsHexAscii(std::string_view bytes) { return bytes.substr(0, kHexAsciiHeader
 
 bool HoldsUtf8Text(std::string_view bytes) {
   if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") return false;
-  const bool hexAscii = IsHexAscii(bytes);
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  return platform::IsValidUtf8(bytes) && !HoldsPrivateUse(bytes) && !(hexAscii && HexRunsHoldPrivateUse(bytes));
+  return platform::IsValidUtf8(bytes);
 }
 
 std::string DecodeExportTextUtf8(std::string&& bytes) {

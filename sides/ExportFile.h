@@ -25,8 +25,7 @@ std::string DecodeExportText(std::string&& bytes);
 // Whether bytes are in the HEXASCII format (the first line starts "HA$PBExportHeader$").
 bool IsHexAscii(std::string_view bytes);
 // Whether the text bytes stand for is UTF-8 throughout: valid UTF-8 (ASCII included) after any
-// UTF-8 byte-order mark, HEXASCII or not, without a private-use character (whose mapping differs
-// between the editions of GB18030). Such a text can be compared and printed in UTF-8: its
+// UTF-8 byte-order mark, HEXASCII or not. Such a text can be compared and printed in UTF-8: its
 // conversion to the code page maps distinct lines to distinct lines.
 bool HoldsUtf8Text(std::string_view bytes);
 // The text of bytes that HoldsUtf8Text, in UTF-8: the byte-order mark dropped, HEXASCII runs

@@ -78,6 +78,14 @@ TEST(CliDiff, OneTextInEveryEncodingIsOneText) {
     EXPECT_NE(r.Out.find("File 2: \"" + changed.string() + "\"\n"), std::string::npos) << r.Out;
     EXPECT_NE(r.Out.find("\n- 中文 ©\n+ 中文 ®\n"), std::string::npos) << a << "\n" << r.Out;
   }
+  // Two private-use characters that GB18030 has no code for are still two characters, also where
+  // the texts go through the code page (--ignore-case).
+  const fs::path pua1 = dir.Write("pua1.txt", "a\n\uE78D\n"), pua2 = dir.Write("pua2.txt", "a\n\uE78E\n");
+  for (const char* option : {"--ignore-blanks", "--ignore-case"}) {
+    const CliRun r = Cli(dir, {"diff", option, pua1.string(), pua2.string()});
+    EXPECT_EQ(r.Exit, 1) << option;
+    EXPECT_NE(r.Out.find("\n- \uE78D\n+ \uE78E\n"), std::string::npos) << option << "\n" << r.Out;
+  }
 }
 
 // The report after its eight header lines.

@@ -67,14 +67,14 @@ TEST(CodePage, ConversionInPlaceEqualsTheCopy) {
   }
 }
 
-// Every character of Unicode but the private-use ones comes back from the code page as it went in:
-// distinct UTF-8 lines stay distinct lines in the code page, which quorvex-cli diff relies on when
-// it compares two UTF-8 texts without converting them. (Some private-use characters have no
-// GB18030 code in the converter's edition; texts holding any private-use character are converted.)
+// Every character of Unicode comes back from the code page as it went in, from UTF-8 and from
+// UTF-16: nothing read is lost, and distinct UTF-8 lines stay distinct lines in the code page,
+// which quorvex-cli diff relies on when it compares two UTF-8 texts without converting them. (The
+// private-use characters that GB18030 has no code for are held in codes of the program's own.)
 TEST(CodePage, EveryUnicodeCharacterMakesTheRoundTrip) {
   std::string all;
   for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
-    if ((c >= 0xD800 && c <= 0xF8FF) || c >= 0xF0000) continue;
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
     if (c < 0x800) {
       all += static_cast<char>(0xC0 | c >> 6);
     } else if (c < 0x10000) {
@@ -91,6 +91,15 @@ TEST(CodePage, EveryUnicodeCharacterMakesTheRoundTrip) {
   const std::string codePage = Utf8ToCodePage(all);
   EXPECT_EQ(codePage.find('?'), std::string::npos);
   EXPECT_TRUE(CodePageToUtf8(codePage) == all);
+  const std::u16string wide = CodePageToUtf16(codePage);
+  EXPECT_TRUE(Utf16ToCodePage(wide) == codePage);
+  EXPECT_TRUE(CodePageToUtf8Strict(codePage) == all);
+  // A file in GB18030 cannot hold the program's own codes: saving one there is refused.
+  const std::string own = Utf8ToCodePage("a\uE78D");
+  std::size_t bad = 99;
+  EXPECT_FALSE(CodePageToAnsi(own, 936, &bad));
+  EXPECT_EQ(bad, 1u);
+  EXPECT_EQ(CodePageToUtf16(own), u"a\uE78D");
 }
 
 TEST(CodePage, OddByteOfUtf16IsIgnored) {
