@@ -2,7 +2,9 @@
 //
 // Everything the program compares, searches and edits is held as bytes in one code page,
 // GB18030: the superset of code page 936 that covers all of Unicode, so GBK bytes stay exactly as
-// they are and nothing converted from UTF-16, UTF-8 or another code page is lost. Conversion
+// they are and nothing converted from UTF-16, UTF-8 or another code page is lost (the few
+// private-use characters the system's GB18030 has no code for are held in four-byte codes of the
+// program's own, past those of the basic plane, which a GB18030 file refuses on saving). Conversion
 // happens only at the edges: 16-bit library content and 8-bit input in another code page when
 // they are read, and Unicode for painting, the clipboard and UTF-8 output.
 #pragma once
