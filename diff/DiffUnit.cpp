@@ -1,10 +1,14 @@
 #include "DiffUnit.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -469,11 +473,19 @@ TDiff::TSplit TDiff::SplitByRows(const TBox& box) {
   const std::int32_t M = x2 - x1, N = y2 - y1, mid = M / 2, words = Words(N);
   rowForward_.assign(static_cast<std::size_t>(words), ~std::uint64_t{0});
   rowReverse_.assign(static_cast<std::size_t>(words), ~std::uint64_t{0});
-  // The two passes run side by side: their additions are independent, so the processor overlaps
-  // the two carry chains.
   const std::size_t stride = match_.size() / 2;
   TRowPass forward{x1, x1 + mid, 1, false, rowForward_.data(), match_.data(), {}};
   TRowPass reverse{x2 - 1, x1 + mid - 1, -1, true, rowReverse_.data(), match_.data() + stride, {}};
+  static const bool severalCores = std::thread::hardware_concurrency() > 1;
+  if (severalCores && std::int64_t{M} * words >= Tuning.SecondThreadFrom) {
+    if (!RunPassesApart(forward, reverse, y1, y2, words)) {
+      out.Solved = true;
+      out.Ok = false;
+      return out;
+    }
+  }
+  // On one thread the two passes run side by side: their additions are independent, so the
+  // processor overlaps the two carry chains.
   while (forward.Next != forward.End || reverse.Next != reverse.End) {
     if (forward.Next != forward.End && reverse.Next != reverse.End) {
       const std::uint64_t* m1 = LoadRow(forward, y1, y2, words);
@@ -520,6 +532,62 @@ TDiff::TSplit TDiff::SplitByRows(const TBox& box) {
   out.First = {x1, y1, x1 + mid, y1 + bestJ, mid + bestJ - 2 * bestBefore};
   out.Second = {x1 + mid, y1 + bestJ, x2, y2, (M - mid) + (N - bestJ) - 2 * (best - bestBefore)};
   return out;
+}
+
+// The reverse pass on a second thread, the forward pass on this one with the search steps (the
+// desktop program takes its events and a Cancel on this thread only). False when cancelled, with
+// both passes stopped.
+bool TDiff::RunPassesApart(TRowPass& forward, TRowPass& reverse, std::int32_t y1, std::int32_t y2,
+                           std::int32_t words) {
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  std::exception_ptr failure;
+  std::thread second([&] {
+    try {
+      while (reverse.Next != reverse.End && !stop.load(std::memory_order_relaxed)) {
+        AddRow(reverse.V, LoadRow(reverse, y1, y2, words), words);
+        UnloadRow(reverse, y1, y2);
+      }
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    std::lock_guard lock(mutex);
+    done = true;
+    finished.notify_one();
+  });
+  // However this is left (a step handler may throw), the second thread is stopped and joined.
+  struct TJoin {
+    std::atomic<bool>& Stop;
+    std::thread& Thread;
+    ~TJoin() {
+      Stop.store(true, std::memory_order_relaxed);
+      Thread.join();
+    }
+  } join{stop, second};
+
+  while (forward.Next != forward.End) {
+    AddRow(forward.V, LoadRow(forward, y1, y2, words), words);
+    UnloadRow(forward, y1, y2);
+    // Both passes' share, as the two go at about one speed.
+    rowWork_ += 2 * words;
+    stepWork_ += 2 * words;
+    if (stepWork_ >= kWordsPerStep) {
+      stepWork_ = 0;
+      if (!SearchStep()) return false;
+    }
+  }
+  // The other pass may still be going (a busy machine): the steps go on while it does.
+  for (;;) {
+    {
+      std::unique_lock lock(mutex);
+      if (finished.wait_for(lock, std::chrono::milliseconds(2), [&] { return done; })) break;
+    }
+    if (!SearchStep()) return false;
+  }
+  if (failure) std::rethrow_exception(failure);
+  return true;
 }
 
 bool TDiff::SearchStep() {

@@ -83,6 +83,9 @@ class TDiff {
   struct TTuning {
     TMethod Method = TMethod::Automatic;
     bool SetAsideUnmatched = true;
+    // A bit-parallel split of at least this many row words runs its reverse pass on a second
+    // thread, where the machine has more than one core (0: every split).
+    std::int64_t SecondThreadFrom = std::int64_t{1} << 21;
   };
   TTuning Tuning;
 
@@ -148,6 +151,7 @@ class TDiff {
   };
   const std::uint64_t* LoadRow(TRowPass& pass, std::int32_t y1, std::int32_t y2, std::int32_t words);
   static void UnloadRow(TRowPass& pass, std::int32_t y1, std::int32_t y2);
+  bool RunPassesApart(TRowPass& forward, TRowPass& reverse, std::int32_t y1, std::int32_t y2, std::int32_t words);
   bool SearchStep();
   void ReportProgress();
   std::int32_t ProgressPercent(TClock::time_point now);

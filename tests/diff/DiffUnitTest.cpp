@@ -194,6 +194,7 @@ const TMethodCase kMethods[] = {
     {"Rows", {Method::BitParallel, true}},
     {"MyersWhole", {Method::Myers, false}},
     {"RowsWhole", {Method::BitParallel, false}},
+    {"RowsOnTwoThreads", {Method::BitParallel, true, 0}},
 };
 
 class EveryMethod : public ::testing::TestWithParam<TMethodCase> {

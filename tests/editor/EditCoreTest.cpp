@@ -110,7 +110,9 @@ TEST(EditCore, EditsUndoAndRedo) {
       EXPECT_EQ(core.Lines().ToVector(), k.before);
       while (core.CanRedo()) core.Redo();
       EXPECT_EQ(core.Lines().ToVector(), k.after);
-      if (source) EXPECT_EQ(source->lines, k.before);
+      if (source) {
+        EXPECT_EQ(source->lines, k.before);
+      }
     }
   }
 }

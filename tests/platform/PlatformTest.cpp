@@ -55,7 +55,7 @@ TEST(CodePage, ConversionInPlaceEqualsTheCopy) {
   std::string growing, longRuns;
   for (int i = 0; i < 300; ++i) growing += "\xC2\xA9 ";
   for (int i = 0; i < 20; ++i) longRuns += std::string(40 + i, 'x') + (i % 2 ? "登" : "\xC2\xA9");
-  for (const std::string utf8 : {std::string("plain ASCII only"), std::string("登陆窗口 and 中文"),
+  for (const std::string& utf8 : {std::string("plain ASCII only"), std::string("登陆窗口 and 中文"),
                                  std::string("\xC2\xA9 2003 at the start"), std::string("mid \xC2\xA9 then 登陆"),
                                  std::string("at the end \xC2\xA9"), std::string("a\xC3"), std::string("\xC3\xC3 x \xFF"),
                                  growing, longRuns}) {
