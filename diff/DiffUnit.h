@@ -12,7 +12,8 @@
 //   the table in N/64 machine words, one addition per word), run forward over the first half of
 //   the box and backward over the second half; the best column where the two halves meet splits
 //   the box (Hirschberg). Its cost does not depend on the differences, so it takes over where a
-//   Myers search would cost more, e.g. on unrelated or reordered texts.
+//   Myers search would cost more, e.g. on unrelated or reordered texts. A large split runs its
+//   backward pass on a second thread.
 // The changed lines found are then written as records: in each stretch between two equal lines,
 // the lines changed on both sides are modified lines, the surplus added or deleted lines.
 //

@@ -7,8 +7,9 @@
 // into (few symbols give many matches and long snakes); bit 3 reads the rest as two texts split
 // at the first NUL byte, whose lines are hashed as the source comparison does (bits 4 and 5:
 // ignore case, ignore blanks); otherwise the first 0xFF byte separates the two byte sequences.
-// Bit 6 keeps the lines without a counterpart in the search. Each input goes through every
-// method of the engine, and all must change the same number of lines.
+// Bit 6 keeps the lines without a counterpart in the search; bit 7 runs every bit-parallel split
+// on two threads. Each input goes through every method of the engine, and all must change the
+// same number of lines.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -123,10 +124,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const bool keepAll = flags & 64;
+  // Every bit-parallel split on two threads, or only the large ones.
+  const std::int64_t secondThreadFrom = flags & 128 ? 0 : TDiff::TTuning{}.SecondThreadFrom;
   std::size_t changedBefore = 0;
   for (TDiff::TMethod method : {TDiff::TMethod::Automatic, TDiff::TMethod::Myers, TDiff::TMethod::BitParallel}) {
     TDiff diff;
-    diff.Tuning = {method, !keepAll};
+    diff.Tuning = {method, !keepAll, secondThreadFrom};
     std::size_t steps = 0;
     diff.OnStep = [&](TDiff&) { ++steps; };
     if (!diff.Execute(a, b)) Fail();
