@@ -1,6 +1,5 @@
 #include "compare/SideText.h"
 
-#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <string>
