@@ -286,7 +286,10 @@ void PushAttribute(TTextForm& form, const char* indent, const TDwAttribute& a, c
   // An empty value is written as an empty string, which compares the same, so that the next
   // line is not read as its value.
   std::string value = a.Value.empty() ? "\"\"" : a.Value;
-  std::string comma = object.Commas && !last ? "," : "";
+  // Unquoted text with blanks in it reads up to the next comma or ')' of its line, so the last
+  // one keeps a comma (which the reader skips) for the ')' on the line below.
+  const bool words = AtomChar(value[0]) && std::any_of(value.begin(), value.end(), IsSpace);
+  std::string comma = object.Commas && (!last || words) ? "," : "";
   Push(form, indent + (a.Name.empty() ? value : a.Name + "=" + value) + comma, object.Key, a.Key);
 }
 

@@ -128,6 +128,15 @@ TEST(DataWindow, PipelinesSeparateByCommasAndKeyRepeatedCalls) {
   EXPECT_EQ(form.Lines[2], "\tsource_connect=EAS Demo DB V126,");
   TStructure s = ParseStructure(Split(pipeline)), f = ParseStructure(form.Lines);
   EXPECT_TRUE(CompareStructures(s, Split(pipeline), f, form.Lines, {}).Same);
+  // An unquoted value with blanks last in its list, its ')' then on the next line.
+  for (const char* text : {"PIPELINE(type=replace,destination_connect=EAS Demo DB V126)\n",
+                           "PIPELINE(a=1,\n\tb=x\fy)\n"}) {
+    const auto lines = Split(text);
+    TStructure s2 = ParseStructure(lines, "p.srp");
+    ASSERT_EQ(s2.Type, TTextType::DataWindow) << text;
+    TTextForm form2 = DataWindowTextForm(lines, *s2.DataWindow);
+    EXPECT_TRUE(CompareStructures(s2, lines, ParseStructure(form2.Lines, "p.srp"), form2.Lines, {}).Same) << text;
+  }
 }
 
 TEST(DataWindow, WhatIsNotUnderstoodFallsBackWithTheReason) {
