@@ -71,10 +71,7 @@ std::string Escaped(std::string_view utf8) {
       case '\t': out += c; break;
       default:
         if (b < 0x20 || b == 0x7F) {
-          const unsigned symbol = b == 0x7F ? 0x2421 : 0x2400 + b;
-          out += static_cast<char>(0xE0 | (symbol >> 12));
-          out += static_cast<char>(0x80 | ((symbol >> 6) & 0x3F));
-          out += static_cast<char>(0x80 | (symbol & 0x3F));
+          platform::AppendUtf8(b == 0x7F ? 0x2421 : 0x2400 + b, out);
         } else {
           out += c;
         }

@@ -184,9 +184,7 @@ std::size_t OwnToUtf16(std::string_view rest, std::string& out) {
 std::size_t OwnToUtf8(std::string_view rest, std::string& out) {
   const char32_t c = OwnCodeAt(rest);
   if (c == 0) return 0;
-  out += static_cast<char>(0xE0 | c >> 12);
-  out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-  out += static_cast<char>(0x80 | (c & 0x3F));
+  AppendUtf8(c, out);
   return 4;
 }
 

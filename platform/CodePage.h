@@ -35,6 +35,26 @@ std::string Utf8ToCodePage(std::string_view text);
 // to two); the bytes before `from` are dropped.
 void Utf8ToCodePageInPlace(std::string& text, std::size_t from = 0);
 
+// Appends code point `c` (below 0x110000, no surrogate) in UTF-8.
+inline void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+    return;
+  }
+  if (c < 0x800) {
+    out += static_cast<char>(0xC0 | c >> 6);
+  } else {
+    if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+  }
+  out += static_cast<char>(0x80 | (c & 0x3F));
+}
+
 // The position of the first byte at or after `from` that is not ASCII (0x80 and above), or
 // std::string_view::npos. Many bytes at a time: source text is mostly ASCII.
 std::size_t FindNonAscii(std::string_view s, std::size_t from = 0);

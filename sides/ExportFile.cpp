@@ -44,21 +44,7 @@ std::string Utf16LEBytesToUtf8(std::string_view bytes) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = '?';
     }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | cp >> 6);
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | cp >> 12);
-      out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | cp >> 18);
-      out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    platform::AppendUtf8(cp, out);
   }
   return out;
 }
