@@ -139,21 +139,90 @@ std::string ReadFileBytes(const fs::path& p) {
   return bytes;
 }
 
-void WriteFileBytes(const fs::path& p, const std::string& bytes) {
-  int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw TFileError("Cannot create file \"" + PathText(p) + "\". " + Reason(errno));
+namespace {
+
+// The file a path names, following symbolic links (a relative link is read from its own folder),
+// so that writing through a link replaces its target and keeps the link. A dangling link names
+// the file it would create.
+fs::path FollowLinks(fs::path p) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+    std::error_code ec;
+    fs::path target = fs::read_symlink(p, ec);
+    if (ec) return p;
+    p = target.is_absolute() ? target : p.parent_path() / target;
+  }
+  return p;
+}
+
+// The permissions a new file gets from the process's file-creation mask.
+mode_t NewFileMode() {
+  static const mode_t mode = [] {
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
+  return mode;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     ssize_t r = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (r < 0) {
       if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      throw TFileError("Write error in \"" + PathText(p) + "\". " + Reason(err));
+      return false;
     }
     done += static_cast<std::size_t>(r);
   }
-  if (::close(fd) != 0) throw TFileError("Write error in \"" + PathText(p) + "\". " + Reason(errno));
+  return true;
+}
+
+}  // namespace
+
+// The new contents go to a temporary file beside the target, which is flushed to disk and then
+// renamed over it: a full disk, a crash or a failed write leaves the old file as it was, never a
+// file cut off mid-line. The target's permissions (and owner, where the process may set it) pass
+// to the new file.
+void WriteFileBytes(const fs::path& p, const std::string& bytes) {
+  const fs::path target = FollowLinks(p);
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists && !S_ISREG(old.st_mode))
+    throw TFileError("Cannot create file \"" + PathText(p) + "\". Not a regular file");
+  if (exists && ::access(target.c_str(), W_OK) != 0)
+    throw TFileError("Cannot create file \"" + PathText(p) + "\". " + Reason(errno));
+
+  fs::path folder = target.parent_path();
+  std::string temp = ((folder.empty() ? fs::path(".") : folder) / ("." + target.filename().string() + ".XXXXXX")).string();
+  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) throw TFileError("Cannot create file \"" + PathText(p) + "\". " + Reason(errno));
+  auto fail = [&](const std::string& what, int err) {
+    if (fd >= 0) ::close(fd);
+    ::unlink(temp.c_str());
+    throw TFileError(what + " \"" + PathText(p) + "\". " + Reason(err));
+  };
+  if (exists) {
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+      // Not permitted to give the file its owner or group: it stays the writer's, as a new file would.
+    }
+    if (::fchmod(fd, old.st_mode & 07777) != 0) fail("Cannot create file", errno);
+  } else if (::fchmod(fd, NewFileMode()) != 0) {
+    fail("Cannot create file", errno);
+  }
+  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) fail("Write error in", errno);
+  int closed = ::close(fd);
+  fd = -1;
+  if (closed != 0) fail("Write error in", errno);
+  if (::rename(temp.c_str(), target.c_str()) != 0) fail("Cannot create file", errno);
+
+  // The rename itself reaches the disk with the folder's entry.
+  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
 }
 
 std::string PathText(const fs::path& p) { return p.string(); }

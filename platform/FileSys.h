@@ -65,7 +65,10 @@ class TFileStream {
 // The whole contents of a file; throws TFileError.
 std::string ReadFileBytes(const std::filesystem::path& p);
 
-// Writes `bytes` as the whole contents of `p`, replacing it; throws TFileError naming the file.
+// Writes `bytes` as the whole contents of `p`, replacing it, whole or not at all: through a
+// temporary file in the same folder, flushed and renamed over `p` with `p`'s permissions. A
+// symbolic link is written through to its target. Throws TFileError naming the file; then `p`
+// is as it was and no temporary file is left.
 void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes);
 
 // Text for messages: a path in UTF-8 as the user knows it.

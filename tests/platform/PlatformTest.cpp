@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <tuple>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "LibWriter.h"
 #include "platform/CodePage.h"
@@ -380,6 +384,66 @@ TEST(FileSys, FileInformation) {
   auto folder = FindFirst(dir.Path());
   ASSERT_TRUE(folder);
   EXPECT_TRUE(folder->IsDir);
+}
+
+// What a failed save leaves behind: the old file whole, and nothing else in its folder.
+void ExpectUntouched(const fs::path& folder, const fs::path& file, const std::string& old) {
+  EXPECT_EQ(ReadFileBytes(file), old);
+  std::size_t entries = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(folder)) ++entries;
+  EXPECT_EQ(entries, 1u) << "a temporary file was left in " << folder;
+}
+
+TEST(FileSys, WritesReplaceWholeKeepingModeAndLinks) {
+  testsupport::TTempDir dir;
+  fs::path file = dir.Write("a.srw", "old text\n");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink("a.srw", dir.Path() / "link.srw");
+  WriteFileBytes(dir.Path() / "link.srw", "new text\n");
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.srw"));
+  EXPECT_EQ(ReadFileBytes(file), "new text\n");
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  std::size_t entries = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir.Path())) ++entries;
+  EXPECT_EQ(entries, 2u);
+}
+
+TEST(FileSys, AFailedWriteLeavesTheOldFileWhole) {
+  const std::string old = "old text\n", big(40000, 'x');
+  // A full disk: a tiny file system where root may mount one, else a file-size limit, which fails
+  // the write the same way part of the way through.
+  fs::path mount = fs::temp_directory_path() / ("quorvex-full-" + std::to_string(::getpid()));
+  fs::create_directories(mount);
+  bool mounted = std::system(("mount -t tmpfs -o size=16k tmpfs " + mount.string() + " 2>/dev/null").c_str()) == 0;
+  if (mounted) {
+    fs::path file = mount / "a.srw";
+    std::ofstream(file) << old;
+    EXPECT_THROW(WriteFileBytes(file, big), TFileError);
+    ExpectUntouched(mount, file, old);
+    std::ignore = std::system(("umount " + mount.string()).c_str());
+  }
+  fs::remove(mount);
+
+  testsupport::TTempDir dir;
+  fs::path file = dir.Write("a.srw", old);
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  EXPECT_THROW(WriteFileBytes(file, big), TFileError);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  ExpectUntouched(dir.Path(), file, old);
+
+  // A read-only file is refused as before, not replaced behind the user's back.
+  fs::permissions(file, fs::perms::owner_read);
+  if (::access(file.c_str(), W_OK) != 0) {
+    EXPECT_THROW(WriteFileBytes(file, big), TFileError);
+    ExpectUntouched(dir.Path(), file, old);
+  }
 }
 
 TEST(FileSys, StreamReadsAreBoundedByTheFile) {
