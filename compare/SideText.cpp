@@ -82,12 +82,15 @@ TSideFile ReadSideFile(const std::filesystem::path& path) { return {path, platfo
 TSideText SideTextOf(TSideFile file, bool utf8) {
   std::string& bytes = file.Bytes;
   const platform::TTextFormat format = platform::DetectTextFormat(bytes);
+  std::shared_ptr<const platform::THexAsciiLines> hexLines;
+  if (format.HexAscii && !utf8) hexLines = std::make_shared<const platform::THexAsciiLines>(sides::HexAsciiLines(bytes));
   // An export in the HEXASCII format (older releases) is compared as the text it stands for.
   TSideText text = TSideText::FromText(utf8                       ? sides::DecodeExportTextUtf8(std::move(bytes))
                                        : sides::IsHexAscii(bytes) ? sides::DecodeExportText(std::move(bytes))
                                                                   : platform::DecodeOwnedText(std::move(bytes)));
   text.Title = file.Path.string();
   text.Format = format;
+  text.HexLines = std::move(hexLines);
   if (auto info = platform::FindFirst(file.Path)) text.FileTime = info->Time;
   return text;
 }

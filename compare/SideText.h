@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,8 @@ class TSideText {
   std::string Title;
   std::optional<platform::TDateTime> FileTime;
   platform::TTextFormat Format;
+  // For a HEXASCII export, its lines that hold runs as read, so that saving keeps them.
+  std::shared_ptr<const platform::THexAsciiLines> HexLines;
   bool ReadOnly = false;
 
  private:

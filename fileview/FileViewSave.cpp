@@ -66,7 +66,8 @@ std::vector<std::string> TFilesFrame::SavedText(TSide side) const {
 }
 
 void TFilesFrame::SaveTextTo(const QString& path, TSide side) {
-  platform::SaveTextLines(ToPath(path), SavedText(side), Text(side).Format);
+  const compare::TSideText& text = Text(side);
+  platform::SaveTextLines(ToPath(path), SavedText(side), text.Format, text.HexLines.get());
 }
 
 void TFilesFrame::SaveText(TSide side) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "CodePage.h"
@@ -110,6 +111,7 @@ TTextFormat DetectTextFormat(std::string_view bytes, TUnmarked unmarked) {
   TTextFormat format;
   format.Encoding = EncodingOf(bytes, unmarked);
   if (format.Encoding == TTextEncoding::CodePage) format.CodePage = unmarked == TUnmarked::Gb18030 ? 936 : AnsiCodePage();
+  format.HexAscii = bytes.substr(0, 18) == "HA$PBExportHeader$";
   // The text as code units: bytes, or UTF-16 units after the mark.
   const bool wide = format.Encoding == TTextEncoding::Utf16LE || format.Encoding == TTextEncoding::Utf16BE;
   const std::size_t skip = format.Encoding == TTextEncoding::Utf8Bom ? 3 : (wide ? 2 : 0);
@@ -181,7 +183,36 @@ std::string CannotHold(const std::filesystem::path& p, std::string_view text, st
 
 }  // namespace
 
-void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines, const TTextFormat& format) {
+std::optional<std::string> EncodeHexAsciiLine(std::string_view line, std::size_t* badOffset) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(line.size());
+  std::size_t pos = 0;
+  while (pos < line.size()) {
+    const std::size_t start = FindNonAscii(line, pos);
+    out.append(line.substr(pos, start - pos));
+    if (start >= line.size()) break;
+    std::size_t end = start;
+    while (end < line.size() && static_cast<unsigned char>(line[end]) >= 0x80) end += CharLength(line.substr(end));
+    std::size_t bad = 0;
+    const std::optional<std::string> le = CodePageToUtf16LEStrict(line.substr(start, end - start), &bad);
+    if (!le) {
+      if (badOffset) *badOffset = start + bad;
+      return std::nullopt;
+    }
+    out += "$$HEX" + std::to_string(le->size() / 2) + "$$";
+    for (char c : *le) {
+      out += kDigits[static_cast<unsigned char>(c) >> 4];
+      out += kDigits[static_cast<unsigned char>(c) & 15];
+    }
+    out += "$$ENDHEX$$";
+    pos = end;
+  }
+  return out;
+}
+
+void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines, const TTextFormat& format,
+                   const THexAsciiLines* asRead) {
   const char* brk = format.Break == TLineBreak::CrLf ? "\r\n" : (format.Break == TLineBreak::Lf ? "\n" : "\r");
   std::string text;
   std::size_t total = 0;
@@ -193,7 +224,19 @@ void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string
   }
   std::optional<std::string> bytes;
   std::size_t bad = 0;
-  switch (format.Encoding) {
+  if (format.HexAscii) {
+    std::string hex = "HA";
+    hex.reserve(text.size() + 2);
+    for (std::size_t i = 0, offset = 0; i < lines.size(); offset += lines[i].size() + std::strlen(brk), ++i) {
+      const auto kept = asRead ? asRead->find(lines[i]) : THexAsciiLines::const_iterator{};
+      std::optional<std::string> line = asRead && kept != asRead->end() ? kept->second : EncodeHexAsciiLine(lines[i], &bad);
+      if (!line) throw TFileError(CannotHold(p, text, offset + bad, format));
+      hex += *line;
+      if (i + 1 < lines.size() || format.FinalBreak) hex += brk;
+    }
+    // The HEXASCII text is ASCII, the same bytes in every code page.
+    bytes = std::move(hex);
+  } else switch (format.Encoding) {
     case TTextEncoding::CodePage:
       bytes = CodePageToAnsi(text, format.CodePage, &bad);
       break;

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -33,6 +35,11 @@ struct TTextFormat {
   TLineBreak Break = TLineBreak::CrLf;
   bool FinalBreak = true;
   int CodePage = 0;
+  // A PowerBuilder export in the HEXASCII format (its first line starts "HA$PBExportHeader$"):
+  // ASCII bytes, with every run of other characters written as $$HEX<n>$$<hex>$$ENDHEX$$ (n
+  // UTF-16 units, each as its two bytes little-endian in hex). Saved the same way, the "HA"
+  // prefix kept.
+  bool HexAscii = false;
 
   friend bool operator==(const TTextFormat&, const TTextFormat&) = default;
 };
@@ -62,11 +69,21 @@ TTextFormat DetectTextFormat(std::string_view bytes, TUnmarked unmarked = TUnmar
 std::vector<std::string> LoadTextLines(const std::filesystem::path& p, TTextEncoding* encoding = nullptr,
                                        TUnmarked unmarked = TUnmarked::Guess);
 
+// The lines of a HEXASCII text as read, by their decoded text: a line the user did not change is
+// written back in its own bytes, whatever way of cutting runs the program that wrote it had.
+using THexAsciiLines = std::unordered_map<std::string, std::string>;
+
+// One line of code-page text in the HEXASCII form: ASCII as it is, each run of other characters
+// as one $$HEX<n>$$...$$ENDHEX$$ group; none when the line holds a byte that is no character
+// (`badOffset` then says where).
+std::optional<std::string> EncodeHexAsciiLine(std::string_view line, std::size_t* badOffset = nullptr);
+
 // Writes lines in the given format: its encoding (with a byte-order mark where it has one), each
-// line followed by its break, the last one only when FinalBreak is set. A character the encoding
+// line followed by its break, the last one only when FinalBreak is set; a HEXASCII text with its
+// prefix and runs, lines found in `asRead` in their bytes as read. A character the encoding
 // cannot hold is reported before anything is written, as a platform::TFileError naming the file,
 // the line and the character; so is a write error.
 void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines,
-                   const TTextFormat& format = {});
+                   const TTextFormat& format = {}, const THexAsciiLines* asRead = nullptr);
 
 }  // namespace platform

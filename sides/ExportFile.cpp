@@ -116,6 +116,19 @@ std::string DecodeExportText(std::string&& bytes) {
 
 bool IsHexAscii(std::string_view bytes) { return bytes.substr(0, kHexAsciiHeader.size()) == kHexAsciiHeader; }
 
+platform::THexAsciiLines HexAsciiLines(std::string_view bytes) {
+  platform::THexAsciiLines lines;
+  if (!IsHexAscii(bytes)) return lines;
+  std::vector<std::string> raw, decoded;
+  platform::SplitLines(bytes.substr(2), raw);
+  platform::SplitLines(DecodeExportText(bytes), decoded);
+  // A run standing for a line break would shift the lines: then nothing is kept as read.
+  if (raw.size() != decoded.size()) return lines;
+  for (std::size_t i = 0; i < raw.size(); ++i)
+    if (raw[i].find(kHexStart) != std::string::npos) lines.emplace(std::move(decoded[i]), std::move(raw[i]));
+  return lines;
+}
+
 bool HoldsUtf8Text(std::string_view bytes) {
   if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") return false;
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);

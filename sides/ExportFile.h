@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/TextFile.h"
+
 namespace sides {
 
 // The lines of an exported object's file, in the program's code page. The bytes are UTF-8 (with
@@ -24,6 +26,11 @@ std::string DecodeExportText(std::string&& bytes);
 
 // Whether bytes are in the HEXASCII format (the first line starts "HA$PBExportHeader$").
 bool IsHexAscii(std::string_view bytes);
+
+// The lines of a HEXASCII export that hold $$HEX runs, by the code-page text they decode to, with
+// their bytes as read ("HA" left off the first), so that saving writes an unchanged line back as
+// it was (platform::SaveTextLines).
+platform::THexAsciiLines HexAsciiLines(std::string_view bytes);
 // Whether the text bytes stand for is UTF-8 throughout: valid UTF-8 (ASCII included) after any
 // UTF-8 byte-order mark, HEXASCII or not. Such a text can be compared and printed in UTF-8: its
 // conversion to the code page maps distinct lines to distinct lines.

@@ -2,7 +2,10 @@
 // gives, HEXASCII runs included; and the real files of two releases agree with their library.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "LibWriter.h"
+#include "compare/SideText.h"
 #include "platform/CodePage.h"
 #include "platform/FileSys.h"
 #include "platform/TextFile.h"
@@ -70,6 +73,44 @@ TEST(DecodeExportFile, EveryEncodingAndLineEndGivesTheSameLines) {
     platform::SplitLines(sides::DecodeExportTextUtf8(std::string(c.Bytes)), utf8);
     EXPECT_EQ(utf8, c.Expected);
   }
+}
+
+// A HEXASCII export saved as it was read gives back its bytes, however the program that wrote it
+// cut its runs; an edited line is written in runs of its own, the "HA" prefix kept.
+TEST(HexAsciiSave, UneditedGivesTheBytesBackEditedLinesGetRuns) {
+  testsupport::TTempDir dir;
+  auto roundTrip = [&](const std::string& bytes, const std::function<void(Lines&)>& edit) {
+    const fs::path in = dir.Write("in.srw", bytes), out = dir.Path() / "out.srw";
+    const compare::TSideText text = compare::LoadSideText(in);
+    EXPECT_TRUE(text.Format.HexAscii);
+    Lines lines = text.ToVector();
+    edit(lines);
+    platform::SaveTextLines(out, lines, text.Format, text.HexLines.get());
+    return platform::ReadFileBytes(out);
+  };
+  const auto unchanged = [](Lines&) {};
+  for (const std::string& bytes :
+       {std::string("HA$PBExportHeader$w_$$HEX2$$7b764696$$ENDHEX$$.srw\r\n$PBExportComments$x\r\n//CIE-H$$HEX2$$b0002000$$ENDHEX$$from\r\n"),
+        std::string("HA$PBExportHeader$x.sru\n$$HEX1$$a0$$ENDHEX$$ broken $$HEX1$$a000\nno final break $$HEX1$$a000$$ENDHEX$$")})
+    EXPECT_EQ(roundTrip(bytes, unchanged), bytes);
+  const std::string edited = roundTrip("HA$PBExportHeader$x.sru\nls = \"a\"\n", [](Lines& lines) {
+    lines[1] = Cp("ls = \"中文 ©\" // ok");
+    lines.push_back(Cp("😀"));
+  });
+  EXPECT_EQ(edited, "HA$PBExportHeader$x.sru\nls = \"$$HEX2$$2d4e8765$$ENDHEX$$ $$HEX1$$a900$$ENDHEX$$\" // ok\n"
+                    "$$HEX2$$3dd800de$$ENDHEX$$\n");
+
+  const fs::path pfc = testsupport::TestDataDir() / "pfc";
+  if (pfc.empty() || !fs::is_directory(pfc)) GTEST_SKIP() << "../shared/testdata/pfc is not there";
+  int files = 0;
+  for (const auto& e : fs::recursive_directory_iterator(pfc)) {
+    if (!e.is_regular_file()) continue;
+    const std::string bytes = platform::ReadFileBytes(e.path());
+    if (!sides::IsHexAscii(bytes)) continue;
+    ++files;
+    EXPECT_EQ(roundTrip(bytes, unchanged), bytes) << e.path();
+  }
+  EXPECT_GT(files, 0);
 }
 
 TEST(ExportFileName, SourceExtensionsInAnyCaseOnly) {
