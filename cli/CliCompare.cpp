@@ -101,8 +101,8 @@ void PrintReport(const TArgs& args, const compare::TRows& rows,
   compare::TReportHeader header;
   for (compare::TSide s : compare::AllSides) {
     // The names as the code page holds them (a byte that is no UTF-8 becomes "?"), in the texts'
-    // encoding.
-    const std::string name = platform::Utf8ToCodePage(args.Operands[s]);
+    // encoding, their control characters escaped: the lines are written as they are.
+    const std::string name = platform::Utf8ToCodePage(Field(args.Operands[s]));
     (s == compare::Side1 ? header.Name1 : header.Name2) = utf8 ? platform::CodePageToUtf8(name) : name;
   }
   if (auto info = platform::FindFirst(args.Operands[0])) header.FileTime1 = info->Time;
@@ -111,7 +111,7 @@ void PrintReport(const TArgs& args, const compare::TRows& rows,
   // Written as it is made, through one buffer: a long report is never held whole.
   std::string buffer;
   auto flush = [&buffer] {
-    std::cout.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    WriteOut(buffer);
     buffer.clear();
   };
   compare::WriteReport(header, rows, texts, [&](std::string_view line) {

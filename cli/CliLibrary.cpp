@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "CliOutput.h"
 #include "CliSides.h"
 #include "pbl/PbFuncs.h"
 #include "platform/Collation.h"
@@ -114,7 +115,10 @@ int RunExport(const std::vector<std::string>& words) {
       warned = true;
     }
     if (outDir.empty()) {
-      for (const std::string& line : lines) std::cout << Out(line) << '\n';
+      // The text is data: its bytes go to a pipe or file as the object holds them.
+      std::string text;
+      for (const std::string& line : lines) text += Out(line) + '\n';
+      WriteOut(text);
       continue;
     }
     std::string text;

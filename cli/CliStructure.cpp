@@ -1,6 +1,7 @@
 // quorvex-cli diff --by-section and textconv: PowerBuilder sources by section, DataWindows by
 // attribute.
 #include "CliStructure.h"
+#include "CliOutput.h"
 
 #include <iostream>
 
@@ -143,7 +144,9 @@ int RunTextconv(const std::vector<std::string>& words) {
   } else if (s.Type == pbparse::TTextType::Plain && pbparse::LooksLikeDataWindow(lines)) {
     std::cerr << "quorvex-cli textconv: " << args.Operands[0] << ": shown as it is: " << Out(s.Reason) << "\n";
   }
-  for (const std::string& line : lines) std::cout << Out(line) << '\n';
+  std::string text;
+  for (const std::string& line : lines) text += Out(line) + '\n';
+  WriteOut(text);
   return ExitOk;
 }
 
