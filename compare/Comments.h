@@ -1,10 +1,5 @@
-// PowerScript comments: where they are, and the lines of a text without them.
-//
-// A comment is "//" to the end of the line, or "/* ... */", which may span lines and nest.
-// Comment marks inside string literals ("..." or '...', "~" escaping the next character) are
-// text. A string literal ends at the end of its line at the latest, so a stray quote cannot hide
-// the comments of the lines after it. The export header lines ($PBExportHeader$,
-// $PBExportComments$, also in the HEXASCII form) are data, not code: they hold no comments.
+// PowerScript comments (found by pbparse's scanner, pbparse/Lexer.h): where they are, and the
+// lines of a text without them.
 //
 // What is left out of a line is the comment and the blanks it leaves behind: before a comment
 // that ends the line (so "x = 1 // old" becomes "x = 1", and a line holding only a comment
@@ -21,29 +16,23 @@
 #include <vector>
 
 #include "compare/Options.h"
+#include "pbparse/Lexer.h"
 
 namespace compare {
 
-// Bytes [Start, End) of a code-page line.
-struct TByteRange {
-  std::uint32_t Start = 0, End = 0;
-  friend bool operator==(const TByteRange&, const TByteRange&) = default;
-};
+using pbparse::SkipStringLiteral;
+using pbparse::TByteRange;
 
-// The end of the string literal whose opening quote stands at `quote`: just after its closing
-// quote, or the end of `line` when it is not closed there.
-std::size_t SkipStringLiteral(std::string_view line, std::size_t quote);
-
-// Finds the comments of a text line by line; whether the scan stands inside "/* */" (and how
-// deep) carries from one line to the next.
+// Finds what to leave out of a text's lines, line by line: each comment with the blanks it leaves
+// behind; whether the scan stands inside "/* */" (and how deep) carries from one line to the next.
 class TCommentScanner {
  public:
   // Appends the ranges of `line` to leave out, in order and disjoint.
   void Scan(std::string_view line, std::vector<TByteRange>& out);
-  int Depth() const { return depth_; }
+  int Depth() const { return scanner_.Depth(); }
 
  private:
-  int depth_ = 0;
+  pbparse::TCommentScanner scanner_;
 };
 
 // `line` without `ranges` (in order, disjoint, inside the line): a view of `line` itself when

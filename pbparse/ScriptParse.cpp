@@ -3,6 +3,7 @@
 #include <map>
 
 #include "pbparse/Ascii.h"
+#include "pbparse/Lexer.h"
 
 namespace pbparse {
 namespace {
@@ -331,10 +332,17 @@ TStructure ParseScript(const std::vector<std::string>& lines) {
     } else if (!start.End) {
       raw.Last = i;
     } else {
+      // The end word counts only outside comments: "end function" inside /* */ ends nothing.
+      TCommentScanner comments;
+      comments.Skip(line);
       std::int32_t j = i + 1;
-      while (j < n && !IsEndLine(lines[static_cast<std::size_t>(j)], start.End) &&
-             !(start.OtherEnd && IsEndLine(lines[static_cast<std::size_t>(j)], start.OtherEnd)))
-        ++j;
+      for (; j < n; ++j) {
+        const std::string_view next = lines[static_cast<std::size_t>(j)];
+        if (comments.Depth() == 0 &&
+            (IsEndLine(next, start.End) || (start.OtherEnd && IsEndLine(next, start.OtherEnd))))
+          break;
+        comments.Skip(next);
+      }
       if (j == n)
         return Plain("line " + std::to_string(i + 1) + ": " + Quoted(line) + " has no \"end " + start.End + "\"");
       raw.Last = j;

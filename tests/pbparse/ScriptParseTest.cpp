@@ -101,7 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
               "on m_file.create\nend on\nevent clicked;\nend event\non m_new.create\nend on\n"
               "type variables\nend variables\ntype variables\nend variables\n",
               "type m_main|type m_file|create m_file|event m_file::clicked|create m_new|type variables|"
-              "type variables #2"}),
+              "type variables #2"},
+        TCase{"end_words_inside_comments_end_nothing",
+              "global type n_c from nonvisualobject\nend type\n"
+              "public function long of_a ();/* old code:\nend function\n\npublic function long of_b ()\n*/ return 1\n"
+              "end function\nevent ue_x;/* outer /* nested\n*/\nend event\n*/\nend event\n"
+              "public function long of_c ();// end function\nstring ls = \"/*\"\nend function\n",
+              "type n_c|function of_a()|event n_c::ue_x|function of_c()"}),
     [](const testing::TestParamInfo<TCase>& info) { return std::string(info.param.Name); });
 
 TEST(Sections, ScriptOnTheHeaderLineIsSplitFromTheSignature) {
