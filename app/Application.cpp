@@ -6,6 +6,7 @@ void ShowException(const std::exception& e, QWidget* parent) {
   QString text = QString::fromUtf8(e.what());
   if (!text.isEmpty() && text.back() != u'.') text += u'.';
   QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text, QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);  // a message names files, whose names are never markup
   box.exec();
 }
 

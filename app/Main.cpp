@@ -64,7 +64,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   resize(DesignedWidth, DesignedHeight);
   OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   OnShowError = [this](const std::exception& e) { ShowException(e, this); };
-  OnShowInformation = [this](const QString& text) { QMessageBox::information(this, "information", text); };
+  OnShowInformation = [this](const QString& text) {
+    QMessageBox box(QMessageBox::Information, "information", text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+  };
   ChooseCodePage = [this](int current) {
     QStringList names;
     int index = 0;
@@ -80,6 +84,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   OnAskYesNo = [this](const QString& text) {
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text,
                     QMessageBox::Yes | QMessageBox::No, this);
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
   };

@@ -516,7 +516,8 @@ void TFilesFrame::SetCaption(TSide side) {
   if (ResultPresent && !name.isEmpty())
     text += QString::fromStdString(compare::OptionsNote(Model.Options));
   bar->setText(text);
-  bar->setToolTip(name);
+  // A tooltip that looks like markup is shown as markup: the name goes in escaped.
+  bar->setToolTip(name.isEmpty() ? QString() : "<p style='white-space:pre'>" + name.toHtmlEscaped() + "</p>");
 }
 
 void TFilesFrame::MarkEdited(TSide side, bool edited) {

@@ -846,6 +846,24 @@ class MainFormTest : public QObject {
     QVERIFY(!again.isMaximized());
   }
 
+  void messageBoxesShowNamesAsTheyAre() {
+    TMainForm& f = ShownForm();
+    const QString name = "<h2>Click OK to delete your work</h2><img src=x>.pbl";
+    const std::vector<std::function<void()>> shows{
+        [&] { f.OnShowInformation(name + " does not exist"); },
+        [&] { f.OnShowError(std::runtime_error(name.toStdString())); },
+        [&] { f.OnAskYesNo(name + "?"); }};
+    for (const auto& show : shows) {
+      WithModal(show, [&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QVERIFY(box->text().startsWith(name));
+        box->reject();
+      });
+    }
+  }
+
   void unwritableSettingsKeepWindowOpen() {
     TMainForm& f = ShownForm();
     std::filesystem::create_directory(Ini());  // a folder stands where the file should be
