@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/CodePage.h"
+#include "platform/TextFile.h"
 
 namespace compare {
 namespace {
@@ -55,14 +56,36 @@ std::uint32_t FromHsv(const THsv& hsv) {
   return To8(r) | (To8(g) << 8) | (To8(b) << 16);
 }
 
-// Text for the page: the characters HTML gives a meaning escaped, and control characters other
-// than tab shown as their visible symbols (U+2400 + code, U+2421 for DEL), as the program's
-// captions show them.
+// The length of the UTF-8 character `rest` starts with; 0 when it starts with no valid one.
+std::size_t Utf8CharLength(std::string_view rest) {
+  const auto b = static_cast<unsigned char>(rest[0]);
+  const std::size_t n = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+  return n != 0 && n <= rest.size() && platform::IsValidUtf8(rest.substr(0, n)) ? n : 0;
+}
+
+// Text for the page: the characters HTML gives a meaning escaped, control characters other than
+// tab shown as their visible symbols (U+2400 + code, U+2421 for DEL), as the program's captions
+// show them, and a byte that is no UTF-8 (a file name of another code page) as "\xNN", never
+// raw in a page that declares UTF-8.
 std::string Escaped(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  for (char c : utf8) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
     const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x80) {
+      const std::size_t n = Utf8CharLength(utf8.substr(i));
+      if (n == 0) {
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        out += "\\x";
+        out += kDigits[b >> 4];
+        out += kDigits[b & 15];
+      } else {
+        out.append(utf8.substr(i, n));
+        i += n - 1;
+      }
+      continue;
+    }
     switch (c) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;

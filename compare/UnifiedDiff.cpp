@@ -48,6 +48,32 @@ std::string Range(std::int32_t start, std::int32_t count) {
   return std::to_string(start + 1) + "," + std::to_string(count);
 }
 
+// A file name for a header line, quoted the way GNU diff and git quote it ("a\tb", "new\nline",
+// octal for other control bytes) when it holds a control character, a quote or a backslash, so
+// that patch and git apply read the name back; any other name stands as it is.
+std::string QuotedName(std::string_view name) {
+  auto special = [](unsigned char c) { return c < 0x20 || c == 0x7F || c == '"' || c == '\\'; };
+  if (std::none_of(name.begin(), name.end(), [&](char c) { return special(static_cast<unsigned char>(c)); }))
+    return std::string(name);
+  std::string out = "\"";
+  for (char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    const char* named = c == '\a' ? "\\a" : c == '\b' ? "\\b" : c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\v' ? "\\v"
+                      : c == '\f' ? "\\f" : c == '\r' ? "\\r" : c == '"' ? "\\\"" : c == '\\' ? "\\\\" : nullptr;
+    if (named) {
+      out += named;
+    } else if (special(c)) {
+      out += '\\';
+      out += static_cast<char>('0' + (c >> 6));
+      out += static_cast<char>('0' + ((c >> 3) & 7));
+      out += static_cast<char>('0' + (c & 7));
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
 }  // namespace
 
 std::vector<std::string_view> RawLines(std::string_view bytes, TTextEncoding encoding) {
@@ -76,7 +102,7 @@ std::string UnifiedDiff(const TUnifiedFile& file1, const TUnifiedFile& file2, co
   context = std::max(context, 0);
   std::string out;
   auto header = [&out](const char* mark, const TUnifiedFile& f) {
-    out += mark + f.Name + (f.Time.empty() ? "" : "\t" + f.Time) + "\n";
+    out += mark + QuotedName(f.Name) + (f.Time.empty() ? "" : "\t" + f.Time) + "\n";
   };
   header("--- ", file1);
   header("+++ ", file2);

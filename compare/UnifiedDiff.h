@@ -23,7 +23,7 @@ std::vector<std::string_view> RawLines(std::string_view bytes, platform::TTextEn
 bool HasLineBreak(std::string_view rawLine, platform::TTextEncoding encoding);
 
 struct TUnifiedFile {
-  std::string Name;   // as given, written in the header as it is
+  std::string Name;   // as given; the header quotes it where it holds a control character, a quote or a backslash
   std::string Time;   // the header's time stamp, empty for none
   std::vector<std::string_view> Lines;  // RawLines of the file
   platform::TTextEncoding Encoding = platform::TTextEncoding::CodePage;

@@ -14,6 +14,7 @@
 #include "LibWriter.h"
 #include "RunCli.h"
 #include "compare/HtmlReport.h"
+#include "platform/TextFile.h"
 
 using testsupport::Cli;
 using testsupport::CliRun;
@@ -127,6 +128,23 @@ INSTANTIATE_TEST_SUITE_P(Crafted, UnifiedCases, ::testing::ValuesIn(kUnified), [
     if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
   return name;
 });
+
+// Names that would break a header line are quoted as GNU diff and git quote them, so that git
+// apply finds the file; other names, Chinese ones and spaces included, stand as they are.
+TEST(CliUnified, HeaderNamesAreQuotedWhereTheyMustBe) {
+  const std::vector<std::pair<std::string, std::string>> names{
+      {"new\nline.txt", "\"a/new\\nline.txt\""}, {"ta\tb.txt", "\"a/ta\\tb.txt\""},
+      {"q\"x.txt", "\"a/q\\\"x.txt\""},         {"b\\s\x01.txt", "\"a/b\\\\s\\001.txt\""},
+      {"中文 a.txt", "a/中文 a.txt"}};
+  for (const auto& [name, quoted] : names) {
+    TTempDir dir;
+    dir.Write("a/" + name, "one\ntwo\n");
+    dir.Write("b/" + name, "one\nTWO\n");
+    const CliRun r = CliIn(dir, {"diff", "-u", "a/" + name, "b/" + name});
+    EXPECT_EQ(r.Out.substr(0, r.Out.find('\t')), "--- " + quoted) << name;
+    EXPECT_EQ(ApplyBoth(dir, name, {"-u"})[1], "one\nTWO\n") << name;
+  }
+}
 
 // Release pairs of real exports: HEXASCII with LF line ends against UTF-8 with a byte-order mark,
 // DataWindows whose last line has no break.
@@ -262,6 +280,11 @@ TEST(CliHtml, OnePageWithEscapedTextColoursAndCounts) {
   EXPECT_EQ(Count(diffsOnly.Out, ">same<"), 0u);
   for (const std::string tag : {"html", "head", "title", "style", "body", "table", "tr", "td", "span"})
     EXPECT_EQ(Count(page, "<" + tag + ">") + Count(page, "<" + tag + " "), Count(page, "</" + tag + ">")) << tag;
+  // A file name in another code page is shown escaped, never as bytes that are no UTF-8.
+  dir.Write("\xB0\xE6.txt", "x\n");
+  const CliRun gbkName = CliIn(dir, {"diff", "--html", "\xB0\xE6.txt", "b.txt"});
+  EXPECT_TRUE(platform::IsValidUtf8(gbkName.Out));
+  EXPECT_NE(gbkName.Out.find("\\xB0\\xE6.txt"), std::string::npos);
 }
 
 // By section, a function that only moved is a move: rows of their own kind, and no difference.
