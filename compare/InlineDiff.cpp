@@ -55,6 +55,7 @@ struct TPrepared {
   // of all items with that id), by id, and the weight of the string literals among them.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> Bag;
   std::uint32_t StringWeight = 0;
+  bool TooLong = false;  // longer than kMaxInlineBytes: not cut into tokens, like no other line
 };
 
 // At least the weight of the items that a comparison of a and b finds equal: equal tokens have
@@ -268,6 +269,7 @@ struct TLineMatcher::TImpl {
   // The ops between two prepared lines and their likeness; none when the search went over its
   // bound.
   std::optional<double> Compare(const TPrepared& a, const TPrepared& b, std::vector<TOp>& ops) {
+    if (a.TooLong || b.TooLong) return a.Text == b.Text ? std::optional<double>(1.0) : std::nullopt;
     const std::uint64_t total = std::uint64_t{a.Length} + b.Length;
     if (total == 0 && a.Ids == b.Ids) return 1.0;
     std::uint64_t equal = 0;
@@ -289,6 +291,11 @@ TLineMatcher::~TLineMatcher() = default;
 std::size_t TLineMatcher::Add(const TLineView& line) {
   TPrepared p;
   p.Text = line.Text;
+  if (line.Text.size() > kMaxInlineBytes) {
+    p.TooLong = true;
+    impl_->Lines.push_back(std::move(p));
+    return impl_->Lines.size() - 1;
+  }
   const TCompareOptions& o = impl_->Options;
   for (const TToken& t : TokenizeLine(line.Text, line.Comments)) {
     if ((o.IgnoreComments && t.Comment) || (o.IgnoreBlanks && t.Kind == TTokenKind::Blank)) continue;
@@ -323,7 +330,7 @@ double TLineMatcher::Likeness(std::size_t line1, std::size_t line2) {
   const TPrepared& b = impl_->Lines.at(line2);
   // A pair that cannot reach kSimilarEnough needs no search; most pairs of a block are such.
   const std::uint64_t total = std::uint64_t{a.Length} + b.Length;
-  if (total > 0) {
+  if (total > 0 && !a.TooLong && !b.TooLong) {
     const double bound = 2.0 * static_cast<double>(EqualBound(a, b)) / static_cast<double>(total);
     if (bound < kSimilarEnough) return bound;
   }
@@ -383,10 +390,18 @@ std::vector<TSpan> CodePointSpans(std::string_view line, std::span<const TSpan> 
   out.reserve(spans.size());
   std::size_t byte = 0;
   std::int32_t point = 0;
+  // The code points are counted in the decoder's own output, piece by piece: a byte sequence of
+  // the four-byte shape that is no character decodes to more than one code point.
   auto advance = [&](std::int32_t to) {
-    while (byte < static_cast<std::size_t>(std::max(to, 0)) && byte < line.size()) {
-      byte += platform::CharLength(line.substr(byte));
-      ++point;
+    const std::size_t end = std::min(static_cast<std::size_t>(std::max(to, 0)), line.size());
+    if (end > byte) {
+      const std::string_view piece = line.substr(byte, end - byte);
+      if (platform::FindNonAscii(piece) == std::string_view::npos) {
+        point += static_cast<std::int32_t>(piece.size());
+      } else {
+        for (char c : platform::CodePageToUtf8(piece)) point += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+      }
+      byte = end;
     }
     return point;
   };

@@ -7,7 +7,8 @@
 //   of Neil Fraser's diff-match-patch), so that a rewritten line is not shown as confetti;
 // - lines that share too little are no edit of one line and get no changed parts at all: their
 //   likeness, 2 × the bytes of equal tokens ÷ the bytes of both lines, is below kSimilarEnough,
-//   with the leading indentation counted in none of the three.
+//   with the leading indentation counted in none of the three; nor do lines longer than
+//   kMaxInlineBytes.
 // The options take effect as in line comparison: under IgnoreCase A-Z match a-z, under
 // IgnoreBlanks tabs and spaces take no part, under IgnoreComments neither do comments; what
 // takes no part is never marked changed.
@@ -26,6 +27,9 @@
 namespace compare {
 
 constexpr double kSimilarEnough = 0.5;
+// A line longer than this is not cut into tokens: opposite any other line it is changed whole,
+// with no changed parts, so that one huge line costs neither minutes nor gigabytes.
+constexpr std::size_t kMaxInlineBytes = std::size_t{1} << 18;
 
 // One line as the inline comparison sees it: its text and the comment ranges the comment scanner
 // found in it (TCommentMap::Line), which are read as prose, and skipped under IgnoreComments.
@@ -68,8 +72,9 @@ TInlineDiff ChangedSpans(const TLineView& line1, const TLineView& line2, const T
 // The same for two lines taken alone (their comments found as if no comment were open before).
 TInlineDiff ChangedSpans(std::string_view line1, std::string_view line2, const TCompareOptions& options);
 
-// Spans of a code-page line (bytes, in order) as spans of Unicode code points of its decoded text
-// (a byte that starts no valid character counts as one, as it decodes to one U+FFFD).
+// Spans of a code-page line (bytes, in order, on character boundaries) as spans of Unicode code
+// points of its decoded text (CodePageToUtf8, which gives a byte that starts no character one
+// U+FFFD).
 std::vector<TSpan> CodePointSpans(std::string_view line, std::span<const TSpan> spans);
 
 }  // namespace compare

@@ -74,6 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
               "column(band=detail id=1 alignment=\"0\" x=\"[12]\" y=\"4\" height=\"64\" width=\"[400]\" name=emp_id)"},
         TCase{"RewrittenLine", "ll_count = dw_1.RowCount()", "IF IsValid(inv_base) THEN RETURN 1", kExact, "-", "-"},
         TCase{"IndentationCountsForNothing", "\t\t\t\t\t\tx = a", "\t\t\t\t\t\ty = b + c", kExact, "-", "-"},
+        // A line past the bound costs no tokens: changed whole, however alike.
+        TCase{"HugeLineIsChangedWhole", "x = " + std::string(compare::kMaxInlineBytes, 'a') + " 1",
+              "x = " + std::string(compare::kMaxInlineBytes, 'a') + " 2", kExact, "-", "-"},
         TCase{"ChangedIndentation", "\tli_x = 1", "    li_x = 1", kExact, "[\t]li_x = 1", "[    ]li_x = 1"},
         TCase{"CaseIgnored", "If li_x = 1 Then", "IF li_x = 2 THEN", kCase, "If li_x = [1] Then", "IF li_x = [2] THEN"},
         TCase{"CaseCounts", "If li_x = 1 Then", "IF li_x = 1 THEN", kExact, "[If] li_x = 1 [Then]", "[IF] li_x = 1 [THEN]"},
@@ -87,10 +90,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TCase>& info) { return std::string(info.param.Name); });
 
 TEST(CodePointSpans, CountCharactersAsTheDecoderDoes) {
-  // ASCII, double-byte, a four-byte character outside the BMP (U+1F600), and bytes that are no character.
-  const std::string line = "a\xD6\xD0" "b\x95\x32\x82\x36" "c\x80\xFF" "d";
+  // ASCII, double-byte, a four-byte character outside the BMP (U+1F600), bytes that are no
+  // character, and a four-byte shape past the last code, which decodes to four code points.
+  const std::string line = "a\xD6\xD0" "b\x95\x32\x82\x36" "c\x80\xFF" "d" "\xFE\x39\xFE\x39" "e";
   std::vector<TSpan> bytes;
-  for (std::int32_t end : {0, 1, 3, 4, 8, 9, 10, 11, 12}) bytes.push_back({0, end});
+  for (std::int32_t end : {0, 1, 3, 4, 8, 9, 10, 11, 12, 16, 17}) bytes.push_back({0, end});
   std::vector<TSpan> points = compare::CodePointSpans(line, bytes);
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     std::u16string text = platform::CodePageToUtf16(line.substr(0, static_cast<std::size_t>(bytes[i].End)));
