@@ -65,6 +65,17 @@ int main(int argc, char** argv) {
              "MessageBox(\"Error\", ls, Exclamation!)\n\0"
              "x = 2 // new\nz = 3\ny = 'it~'s!'\nls = \"\xD6\xD0~\"//\" + \"\x81\x7E\" /* end\n"
              "MessageBox(\"Error\", ls, StopSign!)\n"));
+  // Long lines (a DataWindow's object lines run to several KB): the changed words and the line
+  // engine reach them from the first run instead of growing inputs a few bytes at a time.
+  std::string columns1, columns2;
+  for (int i = 0; i < 300; ++i) {
+    const std::string n = std::to_string(i);
+    columns1 += " column(name=c" + n + " x=\"" + n + "\" y=\"4\" text=\"~\"" + n + "~\"\" font.face=\"Arial\")";
+    columns2 += " column(name=c" + n + " x=\"" + std::to_string(i % 7 ? i : i + 1) + "\" y=\"4\" text=\"~\"" + n +
+                "~\"\" font.face=\"" + (i % 11 ? "Arial" : "宋体") + "\")";
+  }
+  Save(dir / "Inline", "long-lines.txt", "ls_a = \"" + columns1 + "\"\nx = 1\n" + std::string(1, '\0') + "ls_a = \"" + columns2 + "\"\nx = 1\n");
+  Save(dir / "Diff", "long-lines.txt", "\x38" + columns1 + "\n" + columns2 + "\nend\n" + std::string(1, '\0') + columns2 + "\nend\n" + columns1 + "\n");
   // PbParse: script objects (new and old event syntax, binary data) and DataWindow syntax.
   Save(dir / "PbParse", "w_main.srw",
        "$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\nend type\r\nend forward\r\n\r\n"

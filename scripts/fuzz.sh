@@ -32,7 +32,9 @@ if [ -d "$data" ]; then
     [ -f "$f" ] && cp "$f" "$seeds/Text/$(basename "$(dirname "$f")")-$(basename "$f")"
   done
   mkdir -p "$seeds/PbParse"
-  find "$data/pfc" -name '*.sr?' -size -64k -exec cp {} "$seeds/PbParse/" \; 2>/dev/null || true
+  # Small exports only: a large seed costs every run of the target its time (the parser then runs
+  # at a few dozen inputs a second instead of hundreds).
+  find "$data/pfc" "$data/dwmigrate" -name '*.sr?' -size -4k -exec cp {} "$seeds/PbParse/" \; 2>/dev/null || true
 fi
 # Inputs found by earlier runs and kept with the project.
 for t in "${targets[@]}"; do
