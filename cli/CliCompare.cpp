@@ -19,6 +19,7 @@
 #include "compare/Report.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
+#include "platform/FileSys.h"
 #include "sides/ExportFile.h"
 
 namespace fs = std::filesystem;
@@ -28,7 +29,7 @@ namespace {
 
 fs::path Existing(const std::string& arg) {
   auto found = platform::FindPathNoCase(arg);
-  if (!found) throw TUsageError(arg + ": no such file");
+  if (!found) throw TUsageError(arg + ": " + platform::MissingReason(arg));
   return *found;
 }
 

@@ -22,7 +22,8 @@ TLibSelection TSides::Collect(const std::vector<std::string>& args, int type) {
   // What was given and cannot be used at all ends the command.
   for (const sides::TSideProblem& p : report.Problems()) {
     if (!p.Given) continue;
-    if (p.Kind == sides::TProblemKind::Missing) throw TUsageError(p.Where + ": no such file");
+    if (p.Kind == sides::TProblemKind::Missing)
+      throw TUsageError(p.Where + ": " + (p.Where.rfind("git:", 0) == 0 ? "no such file" : platform::MissingReason(p.Where)));
     if (p.Kind == sides::TProblemKind::Unreadable) throw TUsageError(p.Detail);
   }
   Report.Add(report);

@@ -25,7 +25,7 @@ std::filesystem::path ProgramDir() {
 
 std::vector<std::string> LoadFile(const std::string& arg) {
   auto found = platform::FindPathNoCase(arg);
-  if (!found) throw TUsageError(arg + ": no such file");
+  if (!found) throw TUsageError(arg + ": " + platform::MissingReason(arg));
   try {
     return compare::LoadSideText(*found).ToVector();
   } catch (const platform::TFileError& e) {
@@ -171,7 +171,7 @@ compare::TCompareOptions StructureOptions(const TArgs& args, compare::TCompareOp
   for (const auto& [flag, value] : args.Flags) {
     if (flag != "--defaults") continue;
     auto found = platform::FindPathNoCase(value);
-    if (!found) throw TUsageError(value + ": no such file");
+    if (!found) throw TUsageError(value + ": " + platform::MissingReason(value));
     extra.push_back(*found);
   }
   pbparse::TLoadedDefaults loaded;

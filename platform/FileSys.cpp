@@ -66,6 +66,14 @@ std::optional<fs::path> FindPathNoCase(const fs::path& p) {
   return found;
 }
 
+std::string MissingReason(const fs::path& p) {
+  struct stat st {};
+  if (::stat(p.c_str(), &st) != 0 && errno == ENAMETOOLONG) return "the name is too long";
+  for (const fs::path& part : p)
+    if (part.native().size() > 255) return "the name is too long";
+  return "no such file";
+}
+
 std::optional<TFileInfo> FindFirst(const fs::path& p) {
   auto onDisk = FindPathNoCase(p);
   if (!onDisk) return std::nullopt;

@@ -25,6 +25,10 @@ class TFileError : public std::runtime_error {
 // without regard to letter case; none when some part is not found either way.
 std::optional<std::filesystem::path> FindPathNoCase(const std::filesystem::path& p);
 
+// Why `p` cannot be found, for a message after FindPathNoCase found nothing: "no such file", or
+// "the name is too long" where the path or one of its names is past the system's limit.
+std::string MissingReason(const std::filesystem::path& p);
+
 struct TFileInfo {
   std::filesystem::path Path;  // the path as found on disk
   bool IsDir = false;

@@ -1,6 +1,8 @@
 // The bad inputs of the README's catalogue, each as the user meets it: what quorvex-cli prints
 // and its exit status, and what the readers under the views raise or report.
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -151,6 +153,8 @@ TEST_F(BadInput, CliNamesTheFileAndWhatItFound) {
       {"missing target", {"compare-libs", "@good.pbl", "@none.pbt"}, 2,
        "quorvex-cli compare-libs: @none.pbt: no such file\n", ""},
       {"missing text", {"diff", "@none.txt", "@good.pbl"}, 2, "quorvex-cli diff: @none.txt: no such file\n", ""},
+      {"name past the system's limit", {"compare-libs", "@" + std::string(300, 'n') + ".pbl", "@good.pbl"}, 2,
+       "quorvex-cli compare-libs: @" + std::string(300, 'n') + ".pbl: the name is too long\n", ""},
   };
   for (const TCliCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -221,7 +225,8 @@ TEST_F(BadInput, LibraryCutWhileOpenReportsOnTheNextRead) {
   EXPECT_EQ(lines, std::vector<std::string>{"$PBExportHeader$w_main.srw"});
   EXPECT_FALSE(report.Clean());
 
-  platform::WriteFileBytes(lib, "not a library any more");
+  // Another program rewrites the file in place (the program's own saves replace it instead).
+  std::ofstream(lib, std::ios::binary | std::ios::trunc) << "not a library any more";
   TDirList again;
   TReadReport second;
   ReadLibDirectory(stream, again, &second);
