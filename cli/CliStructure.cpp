@@ -140,7 +140,16 @@ int RunTextconv(const std::vector<std::string>& words) {
   std::vector<std::string> lines = LoadFile(args.Operands[0]);
   pbparse::TStructure s = pbparse::ParseStructure(lines, args.Operands[0]);
   if (s.DataWindow) {
-    lines = pbparse::DataWindowTextForm(lines, *s.DataWindow).Lines;
+    pbparse::TTextForm form = pbparse::DataWindowTextForm(lines, *s.DataWindow);
+    // Each object's first line names it ("text(  // t_1"), so that a hunk header taken from it by
+    // git's funcname pattern says which control changed; name= itself may stand far below.
+    for (std::size_t i = 0; i < form.Lines.size(); ++i) {
+      const pbparse::TLineOrigin& o = form.Origins[i];
+      const std::size_t blank = o.Object.rfind(' ');
+      if (o.Attribute.empty() && form.Lines[i].ends_with('(') && blank != std::string::npos)
+        form.Lines[i] += "  // " + o.Object.substr(blank + 1);
+    }
+    lines = std::move(form.Lines);
   } else if (s.Type == pbparse::TTextType::Plain && pbparse::LooksLikeDataWindow(lines)) {
     std::cerr << "quorvex-cli textconv: " << args.Operands[0] << ": shown as it is: " << Out(s.Reason) << "\n";
   }

@@ -21,7 +21,7 @@ endmacro()
 foreach(f bin/quorvex bin/quorvex-cli share/applications/quorvex.desktop share/mime/packages/quorvex.xml
           share/man/man1/quorvex.1.gz share/man/man1/quorvex-cli.1.gz share/icons/hicolor/scalable/apps/quorvex.svg
           share/doc/quorvex/manual/index.html share/doc/quorvex/copyright share/doc/quorvex/changelog.gz
-          share/quorvex/dwdefaults.txt)
+          share/quorvex/dwdefaults.txt share/quorvex/quorvex.gitconfig share/quorvex/gitattributes)
   if(NOT EXISTS "${PREFIX}/${f}")
     fail("missing ${f}")
   endif()

@@ -91,7 +91,8 @@ TEST(CliTextconv, DataWindowsOneAttributePerLineOtherTextsAsTheyAre) {
   fs::path dw = dir.Write("d.srd", "$PBExportHeader$d.srd\r\nrelease 10;\r\ndatawindow(units=0 color=1 ) text(name=t_1\r\n text=\"a\r\nb\" )\r\n");
   CliRun r = Cli(dir, {"textconv", dw.string()});
   EXPECT_EQ(r.Exit, 0);
-  EXPECT_EQ(r.Out, "$PBExportHeader$d.srd\nrelease 10;\ndatawindow(\n\tunits=0\n\tcolor=1\n)\ntext(\n\tname=t_1\n\ttext=\"a\nb\"\n)\n");
+  // Each object's first line names it, for the hunk headers of git diff.
+  EXPECT_EQ(r.Out, "$PBExportHeader$d.srd\nrelease 10;\ndatawindow(\n\tunits=0\n\tcolor=1\n)\ntext(  // t_1\n\tname=t_1\n\ttext=\"a\nb\"\n)\n");
   fs::path other = dir.Write("w.srw", "\xEF\xBB\xBFglobal type w from window\r\nend type\r\n");
   EXPECT_EQ(Cli(dir, {"textconv", other.string()}).Out, "global type w from window\nend type\n");
   fs::path broken = dir.Write("b.srd", "release 10;\ndatawindow(units=0\n");
@@ -99,6 +100,39 @@ TEST(CliTextconv, DataWindowsOneAttributePerLineOtherTextsAsTheyAre) {
   EXPECT_EQ(r.Out, "release 10;\ndatawindow(units=0\n");
   EXPECT_NE(r.Err.find("'(' is not closed"), std::string::npos);
   EXPECT_EQ(Cli(dir, {"textconv", (dir.Path() / "none.srd").string()}).Exit, 2);
+}
+
+// The shipped git set-up in a real repository: git diff's hunk headers name the function a change
+// stands in, and the DataWindow object whose attribute changed.
+TEST(CliTextconv, GitHunkHeadersNameTheFunctionAndTheObject) {
+  TTempDir dir;
+  const std::string body = [] {
+    std::string s;
+    for (int i = 0; i < 12; ++i) s += "ll_x = ll_x + " + std::to_string(i) + "\n";
+    return s;
+  }();
+  const std::string script = "$PBExportHeader$n_x.sru\nglobal type n_x from nonvisualobject\nend type\n\n"
+                             "public function long of_sum (long al_x);long ll_x\n" + body + "return ll_x\nend function\n";
+  std::string dw = "$PBExportHeader$d_x.srd\nrelease 12.5;\ndatawindow(units=0 color=1 )\n"
+                   "text(band=header alignment=\"0\" text=\"A\" border=\"0\" color=\"0\" x=\"10\" y=\"4\" height=\"64\" "
+                   "width=\"200\" html.valueishtml=\"0\" name=t_1 visible=\"1\" font.face=\"Arial\" font.height=\"-10\" )\n";
+  dir.Write("repo/n_x.sru", script);
+  dir.Write("repo/d_x.srd", dw);
+  fs::copy_file(fs::path(QUORVEX_GIT_DOC) / "gitattributes", dir.Path() / "repo/.gitattributes");
+  const std::string git = "cd " + testsupport::Quote((dir.Path() / "repo").string()) + " && PATH=" +
+                          testsupport::Quote(fs::path(QUORVEX_CLI).parent_path().string()) + ":$PATH git -c include.path=" +
+                          testsupport::Quote((fs::path(QUORVEX_GIT_DOC) / "quorvex.gitconfig").string()) +
+                          " -c user.name=t -c user.email=t@t ";
+  ASSERT_EQ(testsupport::Shell(dir, git + "init -q && " + git + "add . && " + git + "commit -qm one").Exit, 0);
+  std::string changed = script;
+  changed.replace(changed.find("+ 9"), 3, "* 9");
+  dir.Write("repo/n_x.sru", changed);
+  dw.replace(dw.find("x=\"10\""), 7, "x=\"12\"");
+  dir.Write("repo/d_x.srd", dw);
+  const CliRun diff = testsupport::Shell(dir, git + "diff");
+  EXPECT_NE(diff.Out.find("@@ public function long of_sum (long al_x);long ll_x\n"), std::string::npos) << diff.Out;
+  EXPECT_NE(diff.Out.find("@@ text(  // t_1\n"), std::string::npos) << diff.Out;
+  EXPECT_NE(diff.Out.find("-\tx=\"10\"\n+\tx=\"12\"\n"), std::string::npos) << diff.Out;
 }
 
 std::string Library(const std::string& text, std::int32_t time) {
