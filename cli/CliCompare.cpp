@@ -59,6 +59,13 @@ std::vector<std::string> UnifiedWords(std::vector<std::string> words) {
       w = "--unified=3";
     } else if ((w.rfind("-u", 0) == 0 || w.rfind("-U", 0) == 0) && w.size() > 2) {
       w = "--unified=" + w.substr(2);
+    } else if (w == "-L" || w == "--label") {
+      // A name to show instead of the file's (once per side), as GNU diff and Meld take it.
+      if (i + 1 >= words.size()) throw TUsageError(w + " needs a label");
+      w = "--label=" + words[i + 1];
+      words.erase(words.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    } else if (w.size() > 2 && w.compare(0, 2, "-L") == 0) {
+      w = "--label=" + w.substr(2);
     } else if (w == "-U") {
       if (i + 1 >= words.size()) throw TUsageError("-U needs a number");
       w = "--unified=" + words[i + 1];
@@ -97,17 +104,19 @@ bool SameBytes(const fs::path& a, const fs::path& b) {
 
 // The report in UTF-8; `utf8` says the texts' lines are already in UTF-8 (else they are in the
 // code page).
-void PrintReport(const TArgs& args, const compare::TRows& rows,
+void PrintReport(const TArgs& args, const std::array<std::string, 2>& names, const compare::TRows& rows,
                  const std::array<const compare::TSideText*, compare::SideCount>& texts, bool utf8 = false) {
   compare::TReportHeader header;
   for (compare::TSide s : compare::AllSides) {
     // The names as the code page holds them (a byte that is no UTF-8 becomes "?"), in the texts'
     // encoding, their control characters escaped: the lines are written as they are.
-    const std::string name = platform::Utf8ToCodePage(Field(args.Operands[s]));
+    const std::string name = platform::Utf8ToCodePage(Field(names[s]));
     (s == compare::Side1 ? header.Name1 : header.Name2) = utf8 ? platform::CodePageToUtf8(name) : name;
   }
-  if (auto info = platform::FindFirst(args.Operands[0])) header.FileTime1 = info->Time;
-  if (auto info = platform::FindFirst(args.Operands[1])) header.FileTime2 = info->Time;
+  for (compare::TSide s : compare::AllSides) {
+    if (platform::IsNullDevice(args.Operands[s])) continue;  // an added or deleted file's missing side
+    if (auto info = platform::FindFirst(args.Operands[s])) (s == compare::Side1 ? header.FileTime1 : header.FileTime2) = info->Time;
+  }
   header.Now = platform::LocalFromUnixTime(std::time(nullptr));
   // Written as it is made, through one buffer: a long report is never held whole.
   std::string buffer;
@@ -129,11 +138,21 @@ void PrintReport(const TArgs& args, const compare::TRows& rows,
 int RunDiff(const std::vector<std::string>& words) {
   std::vector<std::string> valueFlags = StructureValueFlags();
   valueFlags.push_back("--unified");
+  valueFlags.push_back("--label");
   TArgs args = ParseArgs(UnifiedWords(words), valueFlags,
                          WithStructureSwitches({"--ignore-case", "--ignore-blanks", "--ignore-comments",
                                                 "--align-similar", "--diffs-only", "--json", "--html"}));
   if (args.Operands.size() != 2) throw TUsageError("diff: name two text files");
-  const std::array<std::string, 2> names{args.Operands[0], args.Operands[1]};
+  // Labels stand for the names in every output, side 1's first.
+  std::array<std::string, 2> names{args.Operands[0], args.Operands[1]};
+  std::array<bool, 2> labelled{};
+  std::size_t labels = 0;
+  for (const auto& [flag, value] : args.Flags) {
+    if (flag != "--label") continue;
+    if (labels == 2) throw TUsageError("at most two labels, one for each side");
+    names[labels] = value;
+    labelled[labels++] = true;
+  }
   const bool json = args.Has("--json"), html = args.Has("--html"), unified = args.Has("--unified");
   if (json + html + unified > 1) throw TUsageError("diff: choose one of --unified, --json and --html");
   if (unified) {
@@ -142,17 +161,18 @@ int RunDiff(const std::vector<std::string>& words) {
     const int context = ContextLines(args.Value("--unified"));
     bool differ = false;
     const std::string out =
-        UnifiedOutput(names, {Existing(names[0]).string(), Existing(names[1]).string()}, Options(args), context, differ);
+        UnifiedOutput(names, {Existing(args.Operands[0]).string(), Existing(args.Operands[1]).string()}, labelled,
+                      Options(args), context, differ);
     WriteOut(out);
     return differ ? ExitWarn : ExitOk;
   }
   // Two files of the same bytes are the same text under any option: the report is its header.
-  if (!json && !html && !WantsStructure(args) && SameBytes(Existing(names[0]), Existing(names[1]))) {
+  if (!json && !html && !WantsStructure(args) && SameBytes(Existing(args.Operands[0]), Existing(args.Operands[1]))) {
     static const compare::TSideText kEmpty;
-    PrintReport(args, compare::TRows{}, {&kEmpty, &kEmpty});
+    PrintReport(args, names, compare::TRows{}, {&kEmpty, &kEmpty});
     return ExitOk;
   }
-  std::array<compare::TSideFile, compare::SideCount> files{ReadText(names[0]), ReadText(names[1])};
+  std::array<compare::TSideFile, compare::SideCount> files{ReadText(args.Operands[0]), ReadText(args.Operands[1])};
   // The plain report of two UTF-8 texts compares and prints their lines as they are: equal lines
   // are equal in the code page too, and the report is UTF-8. Case folding and the comment scanner
   // step over code-page characters, so those options go through the code page.
@@ -203,7 +223,7 @@ int RunDiff(const std::vector<std::string>& words) {
     return exit;
   }
 
-  PrintReport(args, model.Rows, model.Texts(), utf8);
+  PrintReport(args, names, model.Rows, model.Texts(), utf8);
   return exit;
 }
 
@@ -403,6 +423,9 @@ std::vector<TCommand> CompareCommands() {
        "  is not the same with its changed lines, or per DataWindow change; order alone is no\n"
        "  difference. --json prints {\"structured\", \"reason\", \"sections\", \"items\"}. A text that\n"
        "  is not understood is compared line by line, the reason on stderr.\n"
+       "  -L LABEL (--label), once for each side, shows LABEL instead of the file's name (in -u\n"
+       "  headers without its time), as git difftool passes them. /dev/null is an empty file:\n"
+       "  the other file is shown whole as added or deleted.\n"
        "  Exit status: 0 the files are equal, 1 they differ, 2 trouble.\n",
        RunDiff},
       {"compare", "pair and classify the objects of two libraries",

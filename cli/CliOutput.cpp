@@ -63,7 +63,8 @@ std::string CellJson(const compare::TComparison& model, compare::TSide side, con
 }  // namespace
 
 std::string UnifiedOutput(const std::array<std::string, 2>& names, const std::array<std::string, 2>& paths,
-                          const compare::TCompareOptions& options, int context, bool& differ) {
+                          const std::array<bool, 2>& labelled, const compare::TCompareOptions& options, int context,
+                          bool& differ) {
   const bool byText = options.IgnoreCase || options.IgnoreBlanks || options.IgnoreComments;
   std::array<std::string, 2> bytes;
   std::array<compare::TUnifiedFile, 2> files;
@@ -77,7 +78,7 @@ std::string UnifiedOutput(const std::array<std::string, 2>& names, const std::ar
     }
     compare::TUnifiedFile& f = files[s];
     f.Name = names[s];
-    f.Time = HeaderTime(paths[s]);
+    f.Time = labelled[s] ? std::string() : HeaderTime(paths[s]);
     f.Encoding = platform::DetectTextFormat(bytes[s]).Encoding;
     f.Lines = compare::RawLines(bytes[s], f.Encoding);
     if (!byText) {

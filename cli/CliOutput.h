@@ -16,9 +16,10 @@ namespace cli {
 // context: the hunks are those of the lines under `options` (case, blanks, comments), the lines
 // written as the files hold them. Sets `differ` when there is any hunk. Throws TUsageError when a
 // file cannot be read, or when under the options its lines cannot be matched to its text (lone
-// CR line breaks).
+// CR line breaks). A labelled side's header line holds its label alone, as GNU diff writes it.
 std::string UnifiedOutput(const std::array<std::string, 2>& names, const std::array<std::string, 2>& paths,
-                          const compare::TCompareOptions& options, int context, bool& differ);
+                          const std::array<bool, 2>& labelled, const compare::TCompareOptions& options, int context,
+                          bool& differ);
 
 // The rows of a run comparison as JSON (one line per row), `names` as given, to `sink` piece by
 // piece.

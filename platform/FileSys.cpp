@@ -130,7 +130,10 @@ std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t c
   return done;
 }
 
+bool IsNullDevice(const fs::path& p) { return p == "/dev/null"; }
+
 std::string ReadFileBytes(const fs::path& p) {
+  if (IsNullDevice(p)) return {};
   TFileStream s(p);
   std::string bytes;
   // Room for the whole file up front, so that a large text is not copied while it grows, and a

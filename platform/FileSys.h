@@ -66,7 +66,11 @@ class TFileStream {
   std::string bytes_;  // the contents of a stream held in memory
 };
 
-// The whole contents of a file; throws TFileError.
+// Whether `p` names the system's empty device (/dev/null), which git passes for the missing side
+// of an added or deleted file.
+bool IsNullDevice(const std::filesystem::path& p);
+
+// The whole contents of a file (the null device reads as empty); throws TFileError.
 std::string ReadFileBytes(const std::filesystem::path& p);
 
 // Writes `bytes` as the whole contents of `p`, replacing it, whole or not at all: through a

@@ -146,6 +146,24 @@ TEST(CliUnified, HeaderNamesAreQuotedWhereTheyMustBe) {
   }
 }
 
+// git difftool passes /dev/null for the missing side of an added or deleted file, and labels for
+// the names: the file is shown whole as added or deleted, under the labels, in every output.
+TEST(CliDiff, NullDeviceIsAnEmptySideAndLabelsStandForNames) {
+  TTempDir dir;
+  dir.Write("new.txt", "a\nb\n");
+  CliRun r = CliIn(dir, {"diff", "-u", "-L", "a/new.txt", "-Lb/new.txt", "/dev/null", "new.txt"});
+  EXPECT_EQ(r.Exit, 1) << r.Err;
+  EXPECT_EQ(r.Out, "--- a/new.txt\n+++ b/new.txt\n@@ -0,0 +1,2 @@\n+a\n+b\n");
+  r = CliIn(dir, {"diff", "--label", "old name", "new.txt", "/dev/null"});
+  EXPECT_EQ(r.Exit, 1) << r.Err;
+  EXPECT_NE(r.Out.find("File 1: \"old name\""), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("- a\n- b\n"), std::string::npos) << r.Out;
+  r = CliIn(dir, {"diff", "--json", "-L", "x", "-L", "y", "/dev/null", "/dev/null"});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_EQ(r.Out.rfind("{\"file1\": \"x\", \"file2\": \"y\"", 0), 0u) << r.Out;
+  EXPECT_EQ(CliIn(dir, {"diff", "-L", "1", "-L", "2", "-L", "3", "new.txt", "new.txt"}).Exit, 2);
+}
+
 // Release pairs of real exports: HEXASCII with LF line ends against UTF-8 with a byte-order mark,
 // DataWindows whose last line has no break.
 TEST(CliUnified, RealReleasesPatchByteForByte) {
