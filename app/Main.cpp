@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QKeyEvent>
 #include <QToolBar>
@@ -87,6 +88,28 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+  };
+  OnAskSaveEdits = [this](const QString& text) {
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+      case QMessageBox::Save: return views::TEditsChoice::Save;
+      case QMessageBox::Discard: return views::TEditsChoice::Discard;
+      default: return views::TEditsChoice::Cancel;
+    }
+  };
+  OnAskChoice = [this](const QString& text, const QString& first, const QString& second) {
+    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(), text, QMessageBox::NoButton, this);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* one = box.addButton(first, QMessageBox::AcceptRole);
+    QPushButton* two = box.addButton(second, QMessageBox::RejectRole);
+    box.setDefaultButton(one);
+    box.setEscapeButton(two);
+    box.exec();
+    return box.clickedButton() == one;
   };
 
   ImageList1 = artwork::ToolbarImages();
@@ -183,7 +206,7 @@ void TMainForm::CreateFileMenu() {
   mnuSaveReport = AddItem(File1, "mnuSaveReport", QString::fromUtf8("保存结果为..."));
   mnuSaveReport->setEnabled(false);
   N6 = AddSeparator(File1, "N6");
-  mnuExit = AddItem(File1, "mnuExit", QString::fromUtf8("退出(&x)"));
+  mnuExit = AddItem(File1, "mnuExit", QString::fromUtf8("退出(&x)"), QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(mnuExit, &QAction::triggered, this, &TMainForm::mnuExitClick);
 }
 
@@ -258,9 +281,10 @@ void TMainForm::CreateOptionsMenu() {
   for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments, mnuAlignSimilar, mnuBySection,
                      mnuIgnorePosition, mnuIgnoreDefaults, mnuShowDiffsOnly})
     a->setCheckable(true);
-  // The structure options change what the source view shows: a shown result is compared again.
-  for (QAction* a : {mnuBySection, mnuIgnorePosition, mnuIgnoreDefaults})
-    connect(a, &QAction::triggered, this, [this] { FilesFrame->StructureOptionsChanged(); });
+  // Each comparison option changes what the views show: the lists are classified and a shown
+  // source comparison compared again at once.
+  for (QAction* a : ComparisonOptionItems())
+    connect(a, &QAction::triggered, this, [this, a] { ComparisonOptionChanged(a); });
   connect(mnuShowDiffsOnly, &QAction::triggered, this, &TMainForm::mnuShowDiffsOnlyClick);
   N2 = AddSeparator(mnuOptions, "N2");
   mnuHorzSplit = AddItem(mnuOptions, "mnuHorzSplit", QString::fromUtf8("横排窗口"), views::DefaultShortcut(TCommand::HorzSplit));
@@ -597,6 +621,22 @@ void TMainForm::mnuShowDiffsOnlyClick() {
   FilesFrame->ShowDiffsOnlyChanged();
 }
 
+std::vector<QAction*> TMainForm::ComparisonOptionItems() const {
+  return {mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments, mnuAlignSimilar, mnuBySection, mnuIgnorePosition,
+          mnuIgnoreDefaults};
+}
+
+void TMainForm::ComparisonOptionChanged(QAction* option) {
+  // The mark has turned over. The source view goes first: kept edits turn the mark back and
+  // leave everything as it was.
+  if (!FilesFrame->OptionsChanged()) {
+    QSignalBlocker quiet(option);
+    option->setChecked(!option->isChecked());
+    return;
+  }
+  LibFrame->OptionsChanged();
+}
+
 void TMainForm::ChooseColor(TColor& color) {
   ColorDialog1->setCurrentColor(ToQColor(color, StatusBar1->palette()));
   if (ColorDialog1->exec() != QDialog::Accepted) return;
@@ -654,6 +694,14 @@ void TMainForm::LoadSettings() {
   font.setPointSize(s.FontSize > 0 ? s.FontSize : 10);
   FilesFrame->PaneFont = font;
   mnuHorzSplit->setChecked(s.Horizontal);
+  const std::pair<QAction*, bool> marks[] = {
+      {mnuIgnoreBlanks, s.IgnoreBlanks}, {mnuIgnoreCase, s.IgnoreCase},         {mnuIgnoreComments, s.IgnoreComments},
+      {mnuAlignSimilar, s.AlignSimilar}, {mnuBySection, s.BySection},           {mnuIgnorePosition, s.IgnorePosition},
+      {mnuIgnoreDefaults, s.IgnoreDefaults}, {mnuShowDiffsOnly, s.ShowDiffsOnly}};
+  for (const auto& [item, on] : marks) {
+    QSignalBlocker quiet(item);
+    item->setChecked(on);
+  }
   Folder1 = s.Folder1;
   Folder2 = s.Folder2;
   platform::SetAnsiCodePage(s.CodePage);
@@ -687,6 +735,14 @@ void TMainForm::SaveSettings() {
   s.FontName = FilesFrame->PaneFont.family().toStdString();
   s.FontSize = FilesFrame->PaneFont.pointSize();
   s.Horizontal = mnuHorzSplit->isChecked();
+  s.IgnoreBlanks = mnuIgnoreBlanks->isChecked();
+  s.IgnoreCase = mnuIgnoreCase->isChecked();
+  s.IgnoreComments = mnuIgnoreComments->isChecked();
+  s.AlignSimilar = mnuAlignSimilar->isChecked();
+  s.BySection = mnuBySection->isChecked();
+  s.IgnorePosition = mnuIgnorePosition->isChecked();
+  s.IgnoreDefaults = mnuIgnoreDefaults->isChecked();
+  s.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
   s.Folder1 = Folder1;
   s.Folder2 = Folder2;
   s.CodePage = platform::AnsiCodePage();
@@ -698,6 +754,12 @@ void TMainForm::SaveSettings() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // Edits typed or copied into a pane are saved, dropped or keep the window open, as the user
+  // says for each edited side.
+  if (!FilesFrame->ResolveEdits(false)) {
+    event->ignore();
+    return;
+  }
   try {
     SaveSettings();
   } catch (const std::exception& e) {
@@ -937,6 +999,9 @@ void TMainForm::HoldViewSwitches(bool held) {
 }
 
 void TMainForm::CompareSources(std::array<views::TSourceText, compare::SideCount> texts) {
+  // The new texts replace both panes: their edits are asked about first; cancelled, the last
+  // comparison stays.
+  if (!FilesFrame->ResolveEdits(false)) return;
   tbFileClick();
   for (compare::TSide side : compare::AllSides)
     FilesFrame->SetSourceText(texts[side].Caption, texts[side].Lines, side);
@@ -957,3 +1022,11 @@ void TMainForm::ShowInformation(const QString& text) {
 }
 
 bool TMainForm::AskYesNo(const QString& text) { return OnAskYesNo && OnAskYesNo(text); }
+
+views::TEditsChoice TMainForm::AskSaveEdits(const QString& text) {
+  return OnAskSaveEdits ? OnAskSaveEdits(text) : views::TEditsChoice::Cancel;
+}
+
+bool TMainForm::AskChoice(const QString& text, const QString& first, const QString& second) {
+  return OnAskChoice && OnAskChoice(text, first, second);
+}

@@ -105,6 +105,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   void ShowError(const std::exception& error) override;
   void ShowInformation(const QString& text) override;
   bool AskYesNo(const QString& text) override;
+  views::TEditsChoice AskSaveEdits(const QString& text) override;
+  bool AskChoice(const QString& text, const QString& first, const QString& second) override;
   QWidget* DialogParent() override { return this; }
   // The menu item and the toolbar button (or null) of a command.
   QAction* CommandItem(views::TCommand command) const;
@@ -130,6 +132,10 @@ class TMainForm : public QMainWindow, public views::TViewHost {
 
   // Menu handlers of the window itself.
   void mnuShowDiffsOnlyClick();
+  // A comparison option's mark has turned over (ignore blanks, case, comments, align similar,
+  // by section, ignore position, ignore defaults): the views show the result under it at once.
+  void ComparisonOptionChanged(QAction* option);
+  std::vector<QAction*> ComparisonOptionItems() const;
   void Added1Click();
   void Modified1Click();
   void Deleted1Click();
@@ -147,6 +153,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   std::function<void(const std::exception& error)> OnShowError;
   std::function<void(const QString& text)> OnShowInformation;
   std::function<bool(const QString& text)> OnAskYesNo;
+  std::function<views::TEditsChoice(const QString& text)> OnAskSaveEdits;
+  std::function<bool(const QString& text, const QString& first, const QString& second)> OnAskChoice;
 
   // The menus.
   QMenu* File1 = nullptr;

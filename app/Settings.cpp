@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "platform/CodePage.h"
 
@@ -11,6 +12,14 @@ std::filesystem::path Folder1;
 std::filesystem::path Folder2;
 
 namespace {
+
+// The option marks and their keys, read and written alike.
+constexpr std::pair<bool TSettings::*, const char*> kOptionKeys[] = {
+    {&TSettings::IgnoreBlanks, "IgnoreBlanks"},     {&TSettings::IgnoreCase, "IgnoreCase"},
+    {&TSettings::IgnoreComments, "IgnoreComments"}, {&TSettings::AlignSimilar, "AlignSimilar"},
+    {&TSettings::BySection, "BySection"},           {&TSettings::IgnorePosition, "IgnorePosition"},
+    {&TSettings::IgnoreDefaults, "IgnoreDefaults"}, {&TSettings::ShowDiffsOnly, "ShowDiffsOnly"},
+};
 
 std::string SideKey(std::size_t side, int index) { return "Side" + std::to_string(side + 1) + "." + std::to_string(index); }
 
@@ -48,6 +57,7 @@ TSettings ReadSettings(const TIniFile& ini) {
     r.CodePageUnknown = !number || !platform::IsSupportedCodePage(static_cast<int>(*number));
     if (!r.CodePageUnknown) r.CodePage = static_cast<int>(*number);
   }
+  for (const auto& [member, key] : kOptionKeys) r.*member = ini.ReadBool(s, key, false);
   for (std::size_t side = 0; side < r.Sides.size(); ++side) {
     for (int i = 1; i <= MaxSideFiles; ++i) {
       std::string file = ini.ReadString(s, SideKey(side, i), "");
@@ -75,6 +85,7 @@ void WriteSettings(TIniFile& ini, const TSettings& v, bool writeBounds) {
   ini.WriteString(s, "Folder.1", v.Folder1.string());
   ini.WriteString(s, "Folder.2", v.Folder2.string());
   ini.WriteInteger(s, "CodePage", v.CodePage);
+  for (const auto& [member, key] : kOptionKeys) ini.WriteBool(s, key, v.*member);
   for (std::size_t side = 0; side < v.Sides.size(); ++side) {
     int i = 1;
     for (const std::string& file : v.Sides[side]) ini.WriteString(s, SideKey(side, i++), file);

@@ -56,6 +56,15 @@ struct TSettings {
   // The files the user added to each side of the library list, in the order added (keys
   // "Side1.1", "Side1.2", ... and "Side2.1", ...).
   std::array<std::vector<std::string>, 2> Sides;
+  // The check marks of the options menu, a key each ("IgnoreBlanks", "IgnoreCase", ...).
+  bool IgnoreBlanks = false;
+  bool IgnoreCase = false;
+  bool IgnoreComments = false;
+  bool AlignSimilar = false;
+  bool BySection = false;
+  bool IgnorePosition = false;
+  bool IgnoreDefaults = false;
+  bool ShowDiffsOnly = false;
 };
 
 // At most this many files a side are read back.

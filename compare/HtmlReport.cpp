@@ -174,7 +174,7 @@ std::string OptionsText(const TCompareOptions& o) {
   add(o.IgnoreBlanks, "忽略空格");
   add(o.IgnoreComments, "忽略注释");
   add(o.AlignSimilar, "对齐相似行");
-  add(o.BySection, "按节比较");
+  add(o.BySection, "按段比较");
   add(o.IgnorePosition, "忽略位置和大小");
   add(o.IgnoreDefaults, "忽略迁移默认值");
   return s.empty() ? "无" : s;

@@ -23,6 +23,9 @@ std::string OptionsNote(const TCompareOptions& options) {
   add(options.IgnoreBlanks, "Blanks Ignored");
   add(options.IgnoreComments, "Comments Ignored");
   add(options.AlignSimilar, "Similar Lines Aligned");
+  add(options.BySection, "By Section");
+  add(options.IgnorePosition, "Position Ignored");
+  add(options.IgnoreDefaults, "Defaults Ignored");
   return note.empty() ? note : "  (" + note + ")";
 }
 

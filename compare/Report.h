@@ -20,7 +20,8 @@ namespace compare {
 // "  (Case Ignored, Blanks Ignored)", either half alone, or empty.
 std::string OptionsNote(bool ignoreCase, bool ignoreBlanks);
 // The same with every option of a run: "  (Case Ignored, Blanks Ignored, Comments Ignored,
-// Similar Lines Aligned)" for all of them, those that are on, or empty.
+// Similar Lines Aligned, By Section, Position Ignored, Defaults Ignored)" for all of them, those
+// that are on, or empty.
 std::string OptionsNote(const TCompareOptions& options);
 
 // Date-time text of the report (the user's short date, ", ", the short time).

@@ -463,6 +463,13 @@ void TCodeEdit::ScrollCaretIntoView() {
   }
 }
 
+void TCodeEdit::ScrollCaretRowIntoView() {
+  ScrollCaretIntoView();
+  const std::int32_t full = std::max(1, (ClientHeight() - topMargin_) / std::max(1, lineHeight_));
+  const std::int32_t y = CaretPos().Y;
+  if (y >= topLine_ + full) SetTopLine(y - full + 1);
+}
+
 void TCodeEdit::DoSelectionChange() {
   if (!OnSelectionChange) return;
   const std::int32_t anchor = SelAnchor(), offset = CaretOffset();

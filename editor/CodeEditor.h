@@ -129,6 +129,9 @@ class TCodeEdit : public QAbstractScrollArea, private TEditView {
   TPoint PixelToPoint(int x, int y) const;
   void UpdateCaret() { core_->UpdateCaret(); }
   void ScrollCaretIntoView();
+  // The same, and the caret's row whole: never left on the partly visible bottom row (a match
+  // found by a search is shown this way).
+  void ScrollCaretRowIntoView();
   void SetCaretPos(TPoint p, bool collapse) { core_->SetCaretPos(p, collapse); }
   void MoveCaretTo(TPoint p) { core_->MoveCaretTo(p); }
 
@@ -272,7 +275,10 @@ class TCodeEdit : public QAbstractScrollArea, private TEditView {
   void PaintLine(QPainter& p, int line, QRect r);
   void PaintSelectedLine(QPainter& p, int line, QRect r, std::string_view text);
   bool RefuseEdit();
-  void PaintSpans(QPainter& p, int line, const QRect& r, int x0, std::string_view text);
+  // The changed parts of a line inside `r`; over a selection (`selection` set) in a blend of
+  // their colour and the selection's, with the selection's text colour.
+  void PaintSpans(QPainter& p, int line, const QRect& r, int x0, std::string_view text,
+                  const QColor* selection = nullptr);
   void DrawRowText(QPainter& p, const QRect& r, int x0, std::string_view text,
                    const QColor& brush, const QColor& pen);
   void DrawCodePageText(QPainter& p, const QRect& clip, int x0, int baseline,

@@ -141,32 +141,50 @@ void TCodeEdit::PaintSelectedLine(QPainter& p, int line, QRect r, std::string_vi
   b += tabsBefore(b) * (tabSize_ - 1);
   a = std::max(0, a - leftCol_);
   b = std::max(0, b - leftCol_ - a);
+  // The changed parts keep their colour outside the selection and show through it blended.
   if (a > 0) {
-    DrawRowText(p, r, x0, text, c, Qt::black);
+    QRect before = r;
+    before.setWidth(charWidth_ * a);
+    DrawRowText(p, before, x0, text, c, Qt::black);
+    PaintSpans(p, line, before, x0, text);
     r.setLeft(r.left() + charWidth_ * a);
   }
   const QColor selBrush = hasFocus() ? ToQColor(clHighlight) : ToQColor(kSelectionUnfocused);
+  QRect selected = r;
   DrawRowText(p, r, x0, text, selBrush, ToQColor(clHighlightText));
   if (s2 - obj.Start <= obj.Length) {
     r.setLeft(r.left() + charWidth_ * b);
     DrawRowText(p, r, x0, text, c, Qt::black);
+    PaintSpans(p, line, r, x0, text);
+    selected.setRight(r.left() - 1);
   }
+  PaintSpans(p, line, selected, x0, text, &selBrush);
 }
 
-void TCodeEdit::PaintSpans(QPainter& p, int line, const QRect& r, int x0, std::string_view text) {
-  if (!OnLineSpans) return;
+void TCodeEdit::PaintSpans(QPainter& p, int line, const QRect& r, int x0, std::string_view text,
+                           const QColor* selection) {
+  if (!OnLineSpans || r.width() <= 0) return;
   std::vector<std::pair<int, int>> spans;
   TColor color = clHighlight;
   OnLineSpans(this, line, spans, color);
   if (spans.empty()) return;
+  QColor fill = ToQColor(color);
+  if (selection)
+    fill = QColor((fill.red() + selection->red()) / 2, (fill.green() + selection->green()) / 2,
+                  (fill.blue() + selection->blue()) / 2);
   p.save();
   p.setClipRect(r);
   for (const auto& [first, last] : spans) {
     const int from = VisualCol(line, first), to = VisualCol(line, last);
-    p.fillRect(QRect(x0 + from * charWidth_, r.top(), (to - from) * charWidth_, r.height()), ToQColor(color));
+    const QRect span(x0 + from * charWidth_, r.top(), (to - from) * charWidth_, r.height());
+    p.fillRect(span, fill);
+    // Only the spans' own text is drawn again: the rest of `r` keeps its colours.
+    p.save();
+    p.setClipRect(span & r);
+    p.setPen(selection ? ToQColor(clHighlightText) : QColor(Qt::black));
+    DrawCodePageText(p, r, x0, r.top() + ascent_, text);
+    p.restore();
   }
-  p.setPen(Qt::black);
-  DrawCodePageText(p, r, x0, r.top() + ascent_, text);
   p.restore();
 }
 

@@ -44,10 +44,27 @@ int Digits(int n) {
 constexpr TColor kEditedCaption = 0xCCE0E0;
 constexpr int kLineNoWidth = 72;
 
-const char* const kDiscardQuestion = "Changes will be lost if you proceed with this compare.\nContinue? ...";
+
+// A caption bar that never asks for the width of its text: a long path is shown elided in the
+// middle (its text stays whole, and whole in the tooltip), so that no caption widens the window.
+class TCaptionBar : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+  QSize sizeHint() const override { return {0, QLabel::sizeHint().height()}; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    drawFrame(&p);
+    const QRect r = contentsRect().adjusted(margin(), 0, -margin(), 0);
+    p.setPen(palette().color(foregroundRole()));
+    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideMiddle, r.width()));
+  }
+};
 
 QLabel* NewCaptionBar(const char* name, QWidget* parent) {
-  auto* bar = new QLabel(parent);
+  auto* bar = new TCaptionBar(parent);
   bar->setObjectName(name);
   bar->setAutoFillBackground(true);
   bar->setFrameShape(QFrame::Panel);
@@ -434,6 +451,7 @@ void TFilesFrame::LoadFiles(const std::array<QString, compare::SideCount>& paths
 bool TFilesFrame::ReadFile(const QString& path, TSide side) {
   QFileInfo info(path);
   if (!info.exists() || info.isDir()) return false;
+  if (ResolveSide(side) == TResolved::Cancelled) return false;
   auto text = std::make_shared<compare::TSideText>(compare::LoadSideText(ToPath(path)));
   // Shown without "dir/.." parts; read again by the path as given.
   const QString shown = QString::fromStdString(ToPath(path).lexically_normal().string());
@@ -476,9 +494,15 @@ void TFilesFrame::CheckFilesChanged() {
     if (now == 0 || now == state.FileStamp) continue;
     // Edits are not dropped without asking; kept, the question comes again only at the file's
     // next change.
-    if (Pane(s)->Lines().Modified() && !Host.AskYesNo(kDiscardQuestion)) {
-      state.FileStamp = now;
-      continue;
+    if (Pane(s)->Lines().Modified()) {
+      const QString question =
+          QString::fromUtf8("%1\n\n这个文件载入以后已在磁盘上被改过。\n重新载入它（丢弃窗格中的修改），还是保留窗格中的修改？")
+              .arg(state.Name);
+      if (!Host.AskChoice(question, QString::fromUtf8("重新载入"), QString::fromUtf8("保留修改"))) {
+        state.FileStamp = now;
+        continue;
+      }
+      Pane(s)->Lines().SetModified(false);  // the user chose to drop them
     }
     LoadFile(state.Path, s);
   }
@@ -608,10 +632,34 @@ void TFilesFrame::ShowResult() {
   SetResultCommands(true);
 }
 
-bool TFilesFrame::ConfirmDiscardEdits() {
-  if (std::none_of(AllSides.begin(), AllSides.end(), [this](TSide s) { return Pane(s)->Lines().Modified(); }))
-    return true;
-  return Host.AskYesNo(kDiscardQuestion);
+bool TFilesFrame::ConfirmDiscardEdits() { return ResolveEdits(true); }
+
+QString TFilesFrame::EditsQuestion(TSide side) const {
+  const QString name = Name(side).isEmpty() ? QString::fromUtf8("文件 %1").arg(side + 1) : Name(side);
+  return QString::fromUtf8("%1\n\n这个窗格中的修改还没有保存。保存吗？").arg(name);
+}
+
+TFilesFrame::TResolved TFilesFrame::ResolveSide(TSide side) {
+  if (!Pane(side)->Lines().Modified()) return TResolved::Kept;
+  switch (Host.AskSaveEdits(EditsQuestion(side))) {
+    case views::TEditsChoice::Save: return SaveEdits(side) ? TResolved::Saved : TResolved::Cancelled;
+    case views::TEditsChoice::Discard: return TResolved::Kept;
+    default: return TResolved::Cancelled;
+  }
+}
+
+bool TFilesFrame::ResolveEdits(bool reloadSaved) {
+  std::vector<TSide> saved;
+  for (TSide s : AllSides) {
+    const TResolved r = ResolveSide(s);
+    if (r == TResolved::Cancelled) return false;
+    if (r == TResolved::Saved) saved.push_back(s);
+  }
+  // What is compared next is what was saved.
+  if (reloadSaved)
+    for (TSide s : saved)
+      if (!sides_[s].Path.isEmpty()) ReadFile(sides_[s].Path, s);
+  return true;
 }
 
 void TFilesFrame::CancelCompare() {
@@ -697,8 +745,36 @@ void TFilesFrame::FillPanes() {
 
 bool TFilesFrame::FilledDiffsOnlyWanted() const { return Host.Options().ShowDiffsOnly; }
 
-void TFilesFrame::StructureOptionsChanged() {
-  if (ResultPresent) RunCompare();
+void TFilesFrame::StructureOptionsChanged() { OptionsChanged(); }
+
+bool TFilesFrame::OptionsChanged() {
+  if (Comparing) {
+    RunCompare();  // the running comparison starts over under the new options
+    return true;
+  }
+  if (!ResultPresent) return true;
+  if (!ResolveEdits(true)) return false;
+  // The caret's line (by its number in its side) and its distance from the top stay.
+  TCodeEdit* pane = ActivePane() ? ActivePane() : Pane(Side1);
+  const TSide side = SideOf(pane);
+  const bool saved = !ResultPresent;  // a saved side was read back: a new pair, shown from its top
+  const int row = pane->CaretPos().Y;
+  const std::int32_t tag = row < pane->Lines().Count() ? pane->Lines().GetLineObj(row).Tag : 0;
+  const std::int32_t fromTop = row - pane->TopLine();
+  const std::int32_t column = pane->CaretPos().X;
+  if (!CompareTexts()) return true;
+  ShowResult();
+  if (saved || tag <= 0) return true;
+  TLines& lines = Pane(side)->Lines();
+  std::int32_t found = -1;
+  for (std::int32_t i = 0; i < lines.Count() && found < 0; ++i)
+    if (lines.GetLineObj(i).Tag >= tag) found = i;
+  if (found < 0) return true;
+  Pane(side)->setFocus();
+  Pane(side)->SetTopLine(std::max(0, found - fromTop));
+  Pane(side)->MoveCaretTo(TPoint{column, found});
+  ShowCaretRow(Pane(side));
+  return true;
 }
 
 // In the section view side 2 stands in side 1's order (and DataWindows in their attribute form):

@@ -65,6 +65,10 @@ class TFilesFrame : public QWidget {
   // The structure options (by section, positions, defaults) have changed: a shown result is
   // compared again under them.
   void StructureOptionsChanged();
+  // A comparison option has changed: a shown result is compared again under it at once, the
+  // caret's line and the scroll position kept. Edits are asked about first; false when the
+  // user cancelled (nothing changed then).
+  bool OptionsChanged();
   // Whether the panes show the by-section view: side 2 in side 1's order of sections, a
   // DataWindow one attribute per row. The panes are read-only there.
   bool BySectionShown() const { return bySection_; }
@@ -169,6 +173,15 @@ class TFilesFrame : public QWidget {
   void SetPaneFont(const QFont& f);
   // Whether comparing or refilling may go ahead: asks first when a pane holds edits.
   bool ConfirmDiscardEdits();
+  // Asks, for each side whose pane holds edits, whether to save them (to the side's file, or to
+  // one chosen as Save chooses it), drop them, or cancel. False when the user cancelled or a
+  // save failed (nothing is dropped then). With `reloadSaved` a saved side is read back from its
+  // file, so that what is compared next is what was saved.
+  bool ResolveEdits(bool reloadSaved);
+  // Saves a side's edits as ResolveEdits does; false when cancelled or failed (the error shown).
+  bool SaveEdits(TSide side);
+  // The question about a side's edits, naming its file.
+  QString EditsQuestion(TSide side) const;
   // The lines Save would write for a side.
   std::vector<std::string> SavedText(TSide side) const;
   // The pane that has the window's focus, or null.
@@ -208,6 +221,11 @@ class TFilesFrame : public QWidget {
   void BindCommands();
   // Runs a command's work: errors are shown through the host, never thrown into the toolkit.
   void Guarded(const std::function<void()>& action);
+
+  enum class TResolved { Kept, Saved, Cancelled };
+  TResolved ResolveSide(TSide side);
+  QString SaveProposal(TSide side) const;
+  void Saved(const QString& path, TSide side);
 
   TCodeEdit* SearchTarget() const;
   bool CanCompare() const;

@@ -38,7 +38,7 @@ class TPaneSearchTarget : public TSearchPane {
   int CaretY() const override { return pane_.CaretPos().Y; }
   void MoveCaretTo(int x, int y) override { pane_.MoveCaretTo(TPoint{x, y}); }
   void SetSelLength(int length) override { pane_.SetSelLength(length); }
-  void ScrollCaretIntoView() override { pane_.ScrollCaretIntoView(); }
+  void ScrollCaretIntoView() override { pane_.ScrollCaretRowIntoView(); }
   void InsertText(const std::string& text) override { pane_.InsertText(text); }
 
  private:
@@ -70,18 +70,48 @@ void TFilesFrame::SaveTextTo(const QString& path, TSide side) {
   platform::SaveTextLines(ToPath(path), SavedText(side), text.Format, text.HexLines.get());
 }
 
-void TFilesFrame::SaveText(TSide side) {
+QString TFilesFrame::SaveProposal(TSide side) const {
   TCodeEdit* pane = Pane(side);
-  if (pane->Lines().Empty()) return;
   static const std::string kHeader = "$PBExportHeader$";
-  const std::string_view first = pane->Lines().Get(0);
+  const std::string_view first = pane->Lines().Empty() ? std::string_view() : pane->Lines().Get(0);
   QString proposal;
   if (first.find(kHeader) != std::string_view::npos && first.size() > kHeader.size())
     proposal = FromCodePage(first.substr(kHeader.size()));
   const QString folder = FolderOf(Name(side));
   if (!proposal.isEmpty() && !folder.isEmpty()) proposal = QDir(folder).filePath(proposal);
-  const QString path = ChooseSaveFile(proposal.isEmpty() ? folder : proposal);
-  if (!path.isEmpty()) SaveTextTo(path, side);
+  return proposal.isEmpty() ? folder : proposal;
+}
+
+void TFilesFrame::Saved(const QString& path, TSide side) {
+  // Written over the side's own file: the pane holds what the file holds.
+  if (sides_[side].Path.isEmpty() || QFileInfo(path) != QFileInfo(sides_[side].Path)) return;
+  sides_[side].FileStamp = FileStamp(sides_[side].Path);
+  Pane(side)->Lines().SetModified(false);
+  MarkEdited(side, false);
+}
+
+void TFilesFrame::SaveText(TSide side) {
+  if (Pane(side)->Lines().Empty()) return;
+  const QString path = ChooseSaveFile(SaveProposal(side));
+  if (path.isEmpty()) return;
+  SaveTextTo(path, side);
+  Saved(path, side);
+}
+
+bool TFilesFrame::SaveEdits(TSide side) {
+  // A side with a file goes back to it; a library object's text has none: asked as Save asks.
+  const QString path = sides_[side].Path.isEmpty() ? ChooseSaveFile(SaveProposal(side)) : sides_[side].Path;
+  if (path.isEmpty()) return false;
+  try {
+    SaveTextTo(path, side);
+  } catch (const std::exception& e) {
+    Host.ShowError(e);
+    return false;
+  }
+  Saved(path, side);
+  Pane(side)->Lines().SetModified(false);
+  MarkEdited(side, false);
+  return true;
 }
 
 std::vector<std::string> TFilesFrame::ReportLines() const {

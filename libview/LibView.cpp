@@ -94,6 +94,11 @@ std::optional<TLibFrame::TGitSide> AskGitSideDialog(QWidget* parent, compare::TS
 
 TListView::TListView(QWidget* parent) : TMyListView(parent) {}
 
+QColor TListView::SelectedUnfocused(const QColor& highlight) {
+  // Three parts the selection colour, one part mid grey.
+  return QColor((3 * highlight.red() + 128) / 4, (3 * highlight.green() + 128) / 4, (3 * highlight.blue() + 128) / 4);
+}
+
 int TListView::RowIndex(const QTreeWidgetItem& item) { return item.data(0, kIndexRole).toInt(); }
 int TListView::RowImage(const QTreeWidgetItem& item) { return item.data(0, kImageRole).toInt(); }
 
@@ -104,8 +109,16 @@ QTreeWidgetItem* TListView::Selected() const {
   return first < 0 ? nullptr : topLevelItem(first);
 }
 
-void TListView::drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const {
+void TListView::drawRow(QPainter* painter, const QStyleOptionViewItem& given, const QModelIndex& index) const {
   QTreeWidgetItem* item = itemFromIndex(index);
+  // A selected row is drawn in the selection colour whatever its status colour, in both focus
+  // states: without the focus a little lighter, never as pale as the status colours.
+  QStyleOptionViewItem options = given;
+  const QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
+  options.palette.setColor(QPalette::Active, QPalette::Highlight, highlight);
+  options.palette.setColor(QPalette::Inactive, QPalette::Highlight, SelectedUnfocused(highlight));
+  options.palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                           palette().color(QPalette::Active, QPalette::HighlightedText));
   auto* self = const_cast<TListView*>(this);
   QRect row(header()->sectionViewportPosition(0), options.rect.top(), header()->length(), options.rect.height());
   if (item && OnCustomDrawItem) {
@@ -330,7 +343,10 @@ TListView* TLibFrame::CreateList(QWidget* parent, const char* name,
   list->OnCustomDrawItemAfter = [this](TListView& sender, QPainter& canvas, const QTreeWidgetItem& item,
                                        const QRect& r) { lvLibsCustomDrawItemAfter(sender, canvas, item, r); };
   connect(list, &TListView::DblClick, this, [this] { lvLibsDblClick(); });
-  list->installEventFilter(this);
+  // The columns follow the list's width as its viewport has it after a resize (the list's own
+  // resize event comes before the viewport is laid out); a list resized while hidden gets the
+  // event when it is shown again.
+  list->viewport()->installEventFilter(this);
   return list;
 }
 
@@ -412,8 +428,9 @@ void TLibFrame::showEvent(QShowEvent* event) {
 bool TLibFrame::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ToolBar1 && event->type() == QEvent::Resize) ToolBar1Resize();
   // The columns follow the window's size.
-  if ((watched == lvLibs || watched == lvObjs) && event->type() == QEvent::Resize)
-    lvLibsResize(*static_cast<TListView*>(watched));
+  if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+    for (TListView* list : {lvLibs, lvObjs})
+      if (list && watched == list->viewport()) lvLibsResize(*list);
   return QWidget::eventFilter(watched, event);
 }
 
@@ -990,9 +1007,70 @@ void TLibFrame::OpenOneLibrary(const fs::path& Path, bool Side1) {
   RememberPath(Path, Side1);
 }
 
+namespace {
+
+// Where the user is in a list: the rows selected and current (by their texts, which a refill
+// keeps), and the row at the top.
+struct TListPlace {
+  QList<QStringList> Selected;
+  QStringList Current, Top;
+};
+
+QStringList RowTexts(const QTreeWidgetItem* row) {
+  QStringList texts;
+  if (!row) return texts;
+  for (int c = 0; c < row->columnCount(); ++c) texts << row->text(c);
+  return texts;
+}
+
+// The row of a refilled list that stood for `texts`: the same name (first column) and type
+// (icon); the other columns may have changed with the classification.
+QTreeWidgetItem* FindRow(const QTreeWidget& list, const QStringList& texts) {
+  if (texts.isEmpty()) return nullptr;
+  QTreeWidgetItem* byName = nullptr;
+  for (int i = 0; i < list.topLevelItemCount(); ++i) {
+    QTreeWidgetItem* row = list.topLevelItem(i);
+    if (row->text(0) != texts[0]) continue;
+    if (RowTexts(row) == texts) return row;
+    if (!byName) byName = row;
+  }
+  return byName;
+}
+
+TListPlace PlaceOf(const TListView& list) {
+  TListPlace place;
+  for (const QTreeWidgetItem* row : list.selectedItems()) place.Selected << RowTexts(row);
+  place.Current = RowTexts(list.currentItem());
+  place.Top = RowTexts(list.itemAt(QPoint(1, 1)));
+  return place;
+}
+
+void RestorePlace(TListView& list, const TListPlace& place) {
+  list.clearSelection();
+  if (QTreeWidgetItem* current = FindRow(list, place.Current))
+    list.setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+  for (const QStringList& texts : place.Selected)
+    if (QTreeWidgetItem* row = FindRow(list, texts)) row->setSelected(true);
+  if (QTreeWidgetItem* top = FindRow(list, place.Top)) list.scrollToItem(top, QAbstractItemView::PositionAtTop);
+}
+
+}  // namespace
+
+void TLibFrame::OptionsChanged() { ReadAgain(false); }
+
 void TLibFrame::ReadAgain(bool sources) {
   if (Pairing()) return;
   const int mode = ViewMode;
+  // The lists are filled anew; the user's rows stay selected and in their place.
+  const TListPlace libs = PlaceOf(*lvLibs), objs = PlaceOf(*lvObjs);
+  struct TRestore {
+    TLibFrame& f;
+    const TListPlace &libs, &objs;
+    ~TRestore() {
+      RestorePlace(*f.lvLibs, libs);
+      RestorePlace(*f.lvObjs, objs);
+    }
+  } restore{*this, libs, objs};
   Guarded([this] {
     if (!LibList1.empty() || !LibList2.empty()) {
       RemovePlaceholders(LibList1);

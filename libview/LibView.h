@@ -62,6 +62,8 @@ class TListView : public TMyListView {
   static int RowIndex(const QTreeWidgetItem& item);
   static int RowImage(const QTreeWidgetItem& item);
   QTreeWidgetItem* ItemAt(const QModelIndex& index) const { return itemFromIndex(index); }
+  // The selection colour of a row while the list has no focus.
+  static QColor SelectedUnfocused(const QColor& highlight);
   // The first selected row in the order shown, or null.
   QTreeWidgetItem* Selected() const;
 
@@ -138,6 +140,9 @@ class TLibFrame : public QWidget {
   // object list's libraries are read and paired again, and the object last handed to the source
   // view is exported again when `sources` is set. The view shown stays.
   void ReadAgain(bool sources);
+  // A comparison option has changed: both lists are paired and classified again under it,
+  // their selected rows and scroll positions kept.
+  void OptionsChanged();
   void lvLibsDblClick();
   void lvLibsCustomDrawItem(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect);
   void lvLibsCustomDrawItemAfter(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect);

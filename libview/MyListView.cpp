@@ -192,7 +192,9 @@ bool TMyListView::UserSized(int column) const {
 
 int TMyListView::ContentWidth(int column, int iconRoom) const {
   const QFontMetrics caption(header()->font()), cells(font());
-  int width = caption.horizontalAdvance(headerItem()->text(column)) + 24;  // room for the sort mark
+  // The caption as the header draws it (its font, margins and sort indicator), with room for the
+  // mark drawn right of it.
+  int width = std::max(caption.horizontalAdvance(headerItem()->text(column)) + 24, header()->sectionSizeHint(column) + 16);
   // Only the longest texts can be the widest; wide (double-width) characters count twice.
   constexpr int kMeasured = 64;
   std::vector<std::pair<int, const QTreeWidgetItem*>> longest;

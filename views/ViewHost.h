@@ -84,6 +84,9 @@ struct TSourceText {
   std::vector<std::string> Lines;
 };
 
+// What becomes of a pane's edits before something would drop them.
+enum class TEditsChoice : int { Save, Discard, Cancel };
+
 class TViewHost {
  public:
   using THandler = std::function<void()>;
@@ -143,6 +146,12 @@ class TViewHost {
   virtual void ShowInformation(const QString& text) = 0;
   // A question with Yes and No (No the default); true for Yes.
   virtual bool AskYesNo(const QString& text) = 0;
+  // Asks what to do with a side's edits (the text names its file): save them, drop them, or
+  // cancel what would drop them (Cancel the default).
+  virtual TEditsChoice AskSaveEdits(const QString& text) = 0;
+  // A question with two answers named by their buttons (a question icon, the first the
+  // default); true for the first.
+  virtual bool AskChoice(const QString& text, const QString& first, const QString& second) = 0;
   // The window the dialogs belong to.
   virtual QWidget* DialogParent() = 0;
 };

@@ -27,6 +27,7 @@
 #include "app/About.h"
 #include "app/ExeDir.h"
 #include "app/Main.h"
+#include "editor/CodeEditor.h"
 #include "app/StatusBar.h"
 #include "editor/QtColor.h"
 #include "platform/CodePage.h"
@@ -162,7 +163,7 @@ class MainFormTest : public QObject {
     row("mnuSave1", "保存文件 1 ...", "", "d");
     row("mnuSave2", "保存文件 2 ...", "", "d");
     row("mnuSaveReport", "保存结果为...", "", "d");
-    row("mnuExit", "退出(&x)", "", "e");
+    row("mnuExit", "退出(&x)", "Ctrl+Q", "e");
     row("mnuLibs", "PB库文件列表", "F6", "ec");
     row("mnuObjs", "PBL对象列表", "F7", "e");
     row("mnuFile", "源代码比较视图", "F8", "e");
@@ -621,7 +622,9 @@ class MainFormTest : public QObject {
                            "\nBounds.Width=" + std::to_string(size.width()) + "\nBounds.Height=" +
                            std::to_string(size.height()) +
                            "\nAddColor=$00F0CCA8\nModColor=$006FFB8A\nDelColor=$00BB77FF\nFont.Name=Courier New\n"
-                           "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\nCodePage=936\n";
+                           "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\nCodePage=936\n"
+                           "IgnoreBlanks=0\nIgnoreCase=0\nIgnoreComments=0\nAlignSimilar=0\nBySection=0\n"
+                           "IgnorePosition=0\nIgnoreDefaults=0\nShowDiffsOnly=0\n";
     QCOMPARE(QString::fromStdString(ReadAll(Ini())), QString::fromStdString(expected));
   }
 
@@ -844,6 +847,99 @@ class MainFormTest : public QObject {
     QCOMPARE(again.pos(), QPoint(40, 30));
     QCOMPARE(again.size(), QSize(500, 300));
     QVERIFY(!again.isMaximized());
+  }
+
+  // Closing the window, the exit command (Ctrl+Q) and a new pair of texts ask for each edited
+  // side, by its file's name: save, discard or cancel. Cancel keeps everything as it was.
+  void editedPanesAreAskedAboutBeforeTheyGo() {
+    testsupport::TTempDir dir;
+    const fs::path a = dir.Write("a.txt", "1\r\n2\r\n"), b = dir.Write("b.txt", "1\r\n3\r\n");
+    TMainForm& f = ShownForm();
+    QCOMPARE(f.mnuExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    f.OpenArguments({QString::fromStdString(a.string()), QString::fromStdString(b.string())});
+    QTRY_VERIFY(f.FilesFrame->ResultPresent);
+    TCodeEdit* right = f.FilesFrame->Pane(compare::Side2);
+    right->MoveCaretTo(TPoint{0, 1});
+    right->InsertText("x");
+    QStringList asked;
+    views::TEditsChoice answer = views::TEditsChoice::Cancel;
+    f.OnAskSaveEdits = [&](const QString& text) {
+      asked << text;
+      return answer;
+    };
+    // Cancel: the window stays, the edit too; the object list's texts do not replace the panes.
+    QTest::keyClick(right, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(f.isVisible());
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked[0].startsWith(QString::fromStdString(b.string())));
+    f.CompareSources({views::TSourceText{"lib@x", {"p"}}, views::TSourceText{"lib@x", {"q"}}});
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(right->Lines().ToVector(), std::vector<std::string>({"1", "x3"}));
+    // Save: written to its file, then the window closes without asking again.
+    answer = views::TEditsChoice::Save;
+    QVERIFY(CloseForm());
+    QCOMPARE(asked.size(), 3);
+    QCOMPARE(ReadAll(b), std::string("1\r\nx3\r\n"));
+    QCOMPARE(ReadAll(a), std::string("1\r\n2\r\n"));
+  }
+
+  // The questions as the user sees them: plain text, a question icon, the answers' buttons.
+  void theEditQuestionsAreQuestions() {
+    TMainForm& f = ShownForm();
+    const QString text = "<b>a.txt</b>";
+    WithModal([&] { QCOMPARE(f.OnAskSaveEdits(text), views::TEditsChoice::Cancel); }, [&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      QVERIFY(box);
+      QCOMPARE(box->textFormat(), Qt::PlainText);
+      QCOMPARE(box->icon(), QMessageBox::Question);
+      QCOMPARE(box->standardButtons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+      box->button(QMessageBox::Cancel)->click();
+    });
+    WithModal([&] { QVERIFY(f.OnAskChoice(text, "reload", "keep")); }, [&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      QVERIFY(box);
+      QCOMPARE(box->icon(), QMessageBox::Question);
+      QCOMPARE(box->text(), text);
+      QCOMPARE(box->buttons().size(), 2);
+      static_cast<QPushButton*>(box->defaultButton())->click();
+      QCOMPARE(box->defaultButton()->text(), QString("reload"));
+    });
+  }
+
+  // An option ticked with the lists open classifies them again at once, keeps the selected row,
+  // and is back at the next start.
+  void optionsApplyAtOnceAndAreRemembered() {
+    testsupport::TTempDir dir;
+    auto lib = [](const char* text, std::int32_t time) {
+      testsupport::TLibWriter w(false);
+      w.AddNode({{"w_a.srw", text, time}, {"w_b.srw", "same\r\n", 10}});
+      return w.Build();
+    };
+    const fs::path one = dir.Write("one/x.pbl", lib("value = 1\r\n", 10)),
+                   two = dir.Write("two/x.pbl", lib("VALUE = 1\r\n", 20));
+    TMainForm& f = ShownForm();
+    f.LibFrame->AddLibraries({one}, true);
+    f.LibFrame->AddLibraries({two}, false);
+    f.LibFrame->lvLibs->topLevelItem(0)->setSelected(true);
+    f.LibFrame->OpenLibraryPair();
+    QCOMPARE(f.LibFrame->ObjCounts.Changed, 1);
+    QTreeWidgetItem* b = nullptr;
+    for (int i = 0; i < f.LibFrame->lvObjs->topLevelItemCount(); ++i)
+      if (f.LibFrame->lvObjs->topLevelItem(i)->text(0).startsWith("w_b")) b = f.LibFrame->lvObjs->topLevelItem(i);
+    QVERIFY(b);
+    b->setSelected(true);
+    f.mnuIgnoreCase->trigger();
+    QCOMPARE(f.LibFrame->ObjCounts.Changed, 0);
+    QVERIFY(f.LibFrame->lvObjs->Selected());
+    QVERIFY(f.LibFrame->lvObjs->Selected()->text(0).startsWith("w_b"));
+    QCOMPARE(f.LibFrame->lvObjs->selectedItems().size(), 1);
+    f.mnuBySection->trigger();
+    QVERIFY(CloseForm());
+    QVERIFY(ReadAll(Ini()).find("IgnoreCase=1\n") != std::string::npos);
+    TMainForm& g = NewForm();
+    QVERIFY(g.mnuIgnoreCase->isChecked() && g.mnuBySection->isChecked());
+    QVERIFY(!g.mnuIgnoreBlanks->isChecked() && !g.mnuShowDiffsOnly->isChecked());
+    QVERIFY(g.Options().Compare.IgnoreCase && g.Options().Compare.BySection);
   }
 
   void messageBoxesShowNamesAsTheyAre() {

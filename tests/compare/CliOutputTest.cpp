@@ -319,7 +319,7 @@ TEST(CliHtml, BySectionShowsMovesAndFallsBackToLines) {
   CliRun r = CliIn(dir, {"diff", "--html", "--by-section", "a.sru", "b.sru"});
   EXPECT_EQ(r.Exit, 0) << r.Err;
   EXPECT_NE(r.Out.find("<tr class=\"v\">"), std::string::npos);
-  EXPECT_NE(r.Out.find("按节比较"), std::string::npos);
+  EXPECT_NE(r.Out.find("按段比较"), std::string::npos);
   r = CliIn(dir, {"diff", "--html", "--by-section", "a.sru", "plain.txt"});
   EXPECT_EQ(r.Exit, 1);
   EXPECT_EQ(r.Err.rfind("quorvex-cli diff: compared line by line: ", 0), 0u) << r.Err;

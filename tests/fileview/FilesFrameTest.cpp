@@ -440,12 +440,101 @@ class FilesFrameTest : public QObject {
     QVERIFY(std::find(saved.begin(), saved.end(), "d") < std::find(saved.begin(), saved.end(), "f"));
   }
 
+  // Each edited side is asked about by name: Save writes it to its file (then compared as
+  // saved), Discard drops it, Cancel or a failed save keeps every edit and the comparison shown.
+  void editsAreSavedDroppedOrKept() {
+    using views::TEditsChoice;
+    CompareFiles({"a", "b"}, {"a", "c"});
+    auto edit = [&](TSide side) {
+      Frame().Pane(side)->MoveCaretTo(TPoint{0, 1});
+      Frame().Pane(side)->InsertText("!");
+    };
+    edit(Side1);
+    edit(Side2);
+    host_->SaveAnswers = {TEditsChoice::Discard, TEditsChoice::Cancel};
+    QVERIFY(!Frame().ResolveEdits(true));
+    QCOMPARE(host_->Questions, QStringList({Frame().EditsQuestion(Side1), Frame().EditsQuestion(Side2)}));
+    QVERIFY(host_->Questions[1].startsWith(Path("two.txt")));
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"a", "!b"}));
+    QVERIFY(Frame().Pane(Side1)->Lines().Modified());
+    // A save that fails cancels: the error is shown, nothing is dropped.
+    std::filesystem::remove(Path("two.txt").toStdString());
+    std::filesystem::create_directory(Path("two.txt").toStdString());
+    host_->SaveAnswers = {TEditsChoice::Discard, TEditsChoice::Save};
+    Frame().RunCompare();
+    QCOMPARE(host_->Errors.size(), 1);
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"a", "!c"}));
+    std::filesystem::remove(Path("two.txt").toStdString());
+    // Saved: the file holds the edit, side 1's edit is gone, the comparison shows the saved text.
+    host_->SaveAnswers = {TEditsChoice::Discard, TEditsChoice::Save};
+    Frame().RunCompare();
+    QCOMPARE(ReadAll(Path("two.txt")), std::string("a\r\n!c\r\n"));
+    QCOMPARE(ReadAll(Path("one.txt")), std::string("a\r\nb\r\n"));
+    QVERIFY(Frame().ResultPresent);
+    QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"a", "b"}));
+    QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"a", "!c"}));
+    QVERIFY(!Frame().Pane(Side2)->Lines().Modified());
+    // A library object's text has no file: its save asks for one, and a cancelled choice cancels.
+    Compare({"x"}, {"y"});
+    Frame().Pane(Side1)->Lines().Put(0, "typed");
+    QString proposed;
+    Frame().ChooseSaveFile = [&](const QString& proposal) {
+      proposed = proposal;
+      return QString();
+    };
+    host_->SaveAnswers = {TEditsChoice::Save};
+    QVERIFY(!Frame().ResolveEdits(false));
+    Frame().ChooseSaveFile = [&](const QString&) { return Path("object.txt"); };
+    host_->SaveAnswers = {TEditsChoice::Save};
+    QVERIFY(Frame().ResolveEdits(false));
+    QCOMPARE(ReadAll(Path("object.txt")), std::string("typed\r\n"));
+    QVERIFY(!Frame().Pane(Side1)->Lines().Modified());
+  }
+
+  // An option changed over a shown result compares again under it, on the same line and at the
+  // same scroll position; kept edits leave everything as it was.
+  void anOptionChangeComparesAgainInPlace() {
+    Lines a = Numbered("line ", 300), b = a;
+    for (int i = 0; i < 300; i += 7) b[static_cast<std::size_t>(i)] = "LINE " + std::to_string(i + 1);
+    CompareFiles(a, b);
+    const int changed = Frame().Counts.Changed;
+    QVERIFY(changed > 0);
+    TCodeEdit* left = Frame().Pane(Side1);
+    FocusPane(left);
+    left->SetTopLine(150);
+    left->MoveCaretTo(TPoint{2, 160});
+    const int tag = left->Lines().GetLineObj(160).Tag;
+    host_->ViewOptions.Compare.IgnoreCase = true;
+    QVERIFY(Frame().OptionsChanged());
+    QCOMPARE(Frame().Counts.Changed, 0);
+    QVERIFY(Frame().CaptionBar(Side1)->text().contains("Case Ignored"));
+    QCOMPARE(left->Lines().GetLineObj(left->CaretPos().Y).Tag, tag);
+    QCOMPARE(left->CaretPos().Y - left->TopLine(), 10);
+    // Over edits, Cancel: nothing changes.
+    Frame().Pane(Side2)->InsertText("?");
+    host_->ViewOptions.Compare.IgnoreCase = false;
+    host_->Answer = false;
+    QVERIFY(!Frame().OptionsChanged());
+    QCOMPARE(Frame().Counts.Changed, 0);
+    QVERIFY(Frame().Pane(Side2)->Lines().Modified());
+    // The captions name the structure options too.
+    host_->Answer = true;
+    host_->ViewOptions.Compare.BySection = true;
+    host_->ViewOptions.Compare.IgnorePosition = true;
+    host_->ViewOptions.Compare.IgnoreDefaults = true;
+    QVERIFY(Frame().OptionsChanged());
+    for (const char* word : {"By Section", "Position Ignored", "Defaults Ignored"})
+      QVERIFY2(Frame().CaptionBar(Side2)->text().contains(word), word);
+    QCOMPARE(Frame().Counts.Changed, changed);
+  }
+
   void aModifiedPaneAsksBeforeComparingAgain() {
     CompareFiles({"a"}, {"b"});
     Frame().Pane(Side1)->Lines().Put(0, "edited");
     host_->Answer = false;
     Frame().RunCompare();
-    QCOMPARE(host_->Questions, QStringList({"Changes will be lost if you proceed with this compare.\nContinue? ..."}));
+    QCOMPARE(host_->Questions, QStringList({Frame().EditsQuestion(Side1)}));
+    QVERIFY(host_->Questions[0].startsWith(Frame().Name(Side1)));
     QCOMPARE(PaneLines(Frame().Pane(Side1)), Lines({"edited"}));
     host_->Answer = true;
     Frame().RunCompare();
@@ -590,7 +679,7 @@ class FilesFrameTest : public QObject {
     QVERIFY(Kinds(Frame().Pane(Side1)).find('4') != std::string::npos);  // the moved function's lines
     const std::string page = Frame().HtmlReportPage();  // the HTML report shows the sections' rows
     QVERIFY(page.find("<tr class=\"v\"><td class=\"n\">14</td>") != std::string::npos);
-    QVERIFY(page.find("按节比较") != std::string::npos);
+    QVERIFY(page.find("按段比较") != std::string::npos);
     for (TSide s : {Side1, Side2}) QVERIFY(Frame().Pane(s)->ReadOnly());
     QVERIFY(!host_->IsEnabled(TCommand::Save1));
     FocusPane(Frame().Pane(Side1));
@@ -874,6 +963,10 @@ class FilesFrameTest : public QObject {
     host_->Answer = false;  // keep the edits
     Frame().CheckFilesChanged();
     QCOMPARE(host_->Questions.size(), 1);
+    // The question names the file, says what happened and offers the reload first.
+    QVERIFY(host_->Questions[0].startsWith(Frame().Name(Side2)));
+    QVERIFY(host_->Questions[0].contains(QString::fromUtf8("磁盘")));
+    QCOMPARE(host_->Choices, QStringList({QString::fromUtf8("重新载入")}));
     QCOMPARE(PaneLines(Frame().Pane(Side2)), Lines({"mine a"}));
     Frame().CheckFilesChanged();  // the same change is not asked about twice
     QCOMPARE(host_->Questions.size(), 1);

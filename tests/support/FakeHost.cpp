@@ -81,3 +81,13 @@ bool TFakeHost::eventFilter(QObject* watched, QEvent* event) {
 }
 
 }  // namespace testsupport
+
+views::TEditsChoice testsupport::TFakeHost::AskSaveEdits(const QString& text) {
+  Questions << text;
+  if (!SaveAnswers.empty()) {
+    const views::TEditsChoice choice = SaveAnswers.front();
+    SaveAnswers.erase(SaveAnswers.begin());
+    return choice;
+  }
+  return Answer ? views::TEditsChoice::Discard : views::TEditsChoice::Cancel;
+}

@@ -77,6 +77,14 @@ class TFakeHost : public QObject, public views::TViewHost {
     Questions << text;
     return Answer;
   }
+  // Records the question; answers with the next of SaveAnswers, else Discard for Answer and
+  // Cancel otherwise.
+  views::TEditsChoice AskSaveEdits(const QString& text) override;
+  bool AskChoice(const QString& text, const QString& first, const QString&) override {
+    Questions << text;
+    Choices << first;
+    return Answer;
+  }
   QWidget* DialogParent() override { return &Window; }
 
   // ---- What the frame set and told ----------------------------------------------------------
@@ -100,7 +108,9 @@ class TFakeHost : public QObject, public views::TViewHost {
   std::array<views::TSourceText, compare::SideCount> Sources;  // the last texts handed over
   std::function<void(const std::array<views::TSourceText, compare::SideCount>&)> OnCompareSources;
   QStringList Errors, Infos, Questions;
+  QStringList Choices;  // the first button of every AskChoice
   bool Answer = true;
+  std::vector<views::TEditsChoice> SaveAnswers;  // taken from the front, one per AskSaveEdits
   int Raised = 0;
 
  protected:
