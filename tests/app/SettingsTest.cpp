@@ -50,7 +50,9 @@ TEST_F(SettingsTest, FirstWriteOfDefaultsGivesExactFile) {
   EXPECT_EQ(Get(),
             "[Options]\nBounds.Left=317\nBounds.Top=235\nBounds.Width=645\nBounds.Height=329\n"
             "AddColor=$00F0CCA8\nModColor=$006FFB8A\nDelColor=$00BB77FF\nFont.Name=Courier New\n"
-            "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\nCodePage=936\n");
+            "Font.size=10\nHorizontal=0\nFolder.1=\nFolder.2=\nCodePage=936\n"
+            "IgnoreBlanks=0\nIgnoreCase=0\nIgnoreComments=0\nAlignSimilar=0\nBySection=0\n"
+            "IgnorePosition=0\nIgnoreDefaults=0\nShowDiffsOnly=0\n");
 }
 
 TEST_F(SettingsTest, RoundTripKeepsEveryValue) {
@@ -66,8 +68,11 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValue) {
   s.Folder1 = "/home/user/库/";
   s.Folder2 = "/tmp/";
   s.Sides = {std::vector<std::string>{"/a/one.pbl", "/a/b/app.pbt"}, std::vector<std::string>{"/c/ws.pbw"}};
+  s.IgnoreComments = s.BySection = s.IgnoreDefaults = true;
   WriteSettings(ini, s, true);
   TSettings r = ReadSettings(ini);
+  EXPECT_TRUE(r.IgnoreComments && r.BySection && r.IgnoreDefaults);
+  EXPECT_FALSE(r.IgnoreBlanks || r.IgnoreCase || r.AlignSimilar || r.IgnorePosition || r.ShowDiffsOnly);
   EXPECT_EQ(r.Sides, s.Sides);
   EXPECT_EQ(r.Bounds, s.Bounds);
   EXPECT_EQ(r.Add, s.Add);

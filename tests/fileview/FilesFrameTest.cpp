@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include "FakeHost.h"
+#include "compare/HtmlReport.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
 
@@ -818,6 +819,48 @@ class FilesFrameTest : public QObject {
     QCOMPARE(found, (std::vector<std::pair<int, int>>{{0, 2}, {0, 4}, {1, 5}, {1, 5}}));
     QCOMPARE(beeps_, 1);
     QCOMPARE(left->SelText(), std::string("ab"));
+  }
+
+  // A match is shown whole, never on the partly visible bottom row; the changed words of its line
+  // keep their colour beside the selection and show through it blended.
+  void aFoundMatchIsShownWholeWithItsChangedWords() {
+    Lines a = Numbered("line ", 200), b = a;
+    a[150] = "value = 2005 end";
+    b[150] = "value = 2017 end";
+    Compare(a, b);
+    host_->Window.resize(500, 7 * Frame().Pane(Side1)->LineHeight() + 150);  // rows rarely fit exactly
+    QApplication::processEvents();
+    TCodeEdit* left = Frame().Pane(Side1);
+    FocusPane(left);
+    left->MoveCaretTo(TPoint{0, 0});
+    Frame().SearchOptions.FindText = "value";
+    Frame().SearchOptions.Forward = true;
+    Frame().SetSearchPattern();
+    Frame().FindNextCommand();
+    QCOMPARE(left->CaretPos().Y, 150);
+    const int rowBottom = left->TopMargin() + (150 - left->TopLine() + 1) * left->LineHeight();
+    QVERIFY2(rowBottom <= left->viewport()->height(), qPrintable(QString::number(rowBottom)));
+    // Painted with the focus elsewhere: the unfocused selection is silver.
+    FocusPane(Frame().Pane(Side2));
+    const QImage image = left->viewport()->grab().toImage();
+    const QColor span = left->ToQColor(compare::StrongerShade(host_->ViewColors.Mod));
+    const QColor silver(0xC0, 0xC0, 0xC0);
+    const QColor blend((span.red() + 0xC0) / 2, (span.green() + 0xC0) / 2, (span.blue() + 0xC0) / 2);
+    auto rowHas = [&](const QColor& c) {
+      const int y = left->TopMargin() + (150 - left->TopLine()) * left->LineHeight() + 1;
+      for (int x = 0; x < image.width(); ++x)
+        if (image.pixelColor(x, y) == c) return true;
+      return false;
+    };
+    QVERIFY(rowHas(span));    // "2005", beside the selection
+    QVERIFY(rowHas(silver));  // "value", selected
+    left->MoveCaretTo(TPoint{6, 150});
+    left->SetSelLength(6);  // "= 2005": the changed word under the selection
+    const QImage over = left->viewport()->grab().toImage();
+    bool blended = false;
+    const int y = left->TopMargin() + (150 - left->TopLine()) * left->LineHeight() + 1;
+    for (int x = 0; x < over.width() && !blended; ++x) blended = over.pixelColor(x, y) == blend;
+    QVERIFY(blended);
   }
 
   void findAndReplaceNeverSplitADoubleByteCharacter() {
