@@ -4,6 +4,7 @@
 
 #include "CliCommon.h"
 #include "platform/FileSys.h"
+#include "sides/GitTree.h"
 
 namespace fs = std::filesystem;
 
@@ -27,7 +28,22 @@ TLibSelection TSides::Collect(const std::vector<std::string>& args, int type) {
     if (p.Kind == sides::TProblemKind::Unreadable) throw TUsageError(p.Detail);
   }
   Report.Add(report);
+  NoteRepositories();
   return selection;
+}
+
+void TSides::NoteRepositories() {
+  // Where the environment would point a plain git elsewhere, say which repository was read.
+  const std::vector<std::string> ignored = sides::TGitRevision::IgnoredVariables();
+  if (ignored.empty()) return;
+  std::string names;
+  for (const std::string& v : ignored) names += (names.empty() ? "" : ", ") + v;
+  for (const auto& [rev, revision] : collector_.Revisions()) {
+    const std::string repo = platform::PathText(revision->Repository());
+    if (!noted_.insert(repo).second) continue;
+    std::cerr << "note: git sides are read from the repository \"" << repo << "\", not from " << names
+              << " of the environment\n";
+  }
 }
 
 std::unique_ptr<TFolderRec> TSides::Library(const std::string& arg) {

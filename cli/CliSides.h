@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,11 @@ class TSides {
   bool Warn();
 
  private:
+  void NoteRepositories();
+
   sides::TSideCollector collector_;
   std::size_t said_ = 0;
+  std::set<std::string> noted_;  // repositories said to have been read
 };
 
 // A library's entries as read, with a warning on stderr where it is damaged.

@@ -9,6 +9,7 @@
 #include "diff/HashUnit.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
+#include "sides/GitTree.h"
 
 namespace fs = std::filesystem;
 
@@ -121,6 +122,8 @@ void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sid
     bool result = false;
     try {
       result = CheckObjectContents(*lib1, e1, *lib2, e2, noting);
+    } catch (const sides::TMissingObject&) {
+      throw;  // a clone that lacks objects cannot be compared at all
     } catch (const platform::TFileError& e) {
       if (!check.Problems) throw;
       check.Problems->Add({sides::TProblemKind::Unreadable, e.what(), e.what(), {}, false});
@@ -166,6 +169,8 @@ std::unique_ptr<sides::TLibrary> ReadLibrary(const TFolderRec& rec, TDirList& li
     std::unique_ptr<sides::TLibrary> lib = sides::OpenLibrary(rec);
     lib->ReadDirectory(list, check.Report);
     return lib;
+  } catch (const sides::TMissingObject&) {
+    throw;
   } catch (const platform::TFileError& e) {
     if (!check.Problems) throw;
     check.Problems->Add({sides::TProblemKind::Unreadable, sides::LibraryLocation(rec), e.what(), {}, false});

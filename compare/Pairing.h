@@ -78,7 +78,7 @@ bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, con
 // and time are the same without reading; every other pair (any object of a folder library or a
 // revision) is decided by the content check, which also sets both records' ChangeKind. A pair
 // whose object cannot be read is changed and noted in the check's Problems (without them the file
-// error is thrown). A library may be null for a side whose list is empty.
+// error is thrown); an object missing from a partial clone (sides::TMissingObject) is always thrown. A library may be null for a side whose list is empty.
 void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sides::TLibrary* lib2,
                     TCompareCounts& counts, const TObjectCheck& check);
 void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
@@ -95,7 +95,8 @@ bool CheckLibraryContents(const std::filesystem::path& path1, const std::filesys
 // The library equality test: two library files on disk of equal size and time are the same;
 // a folder library holding no object opposite a library file is different; otherwise the
 // libraries' objects decide. A library that cannot be opened or read makes the pair different
-// and is noted in the check's Problems (without them the file error is thrown).
+// and is noted in the check's Problems (without them the file error is thrown; a missing object
+// of a partial clone always is).
 bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check);
 
 // Sorts both library lists by file name and pairs them with SameLibrary (Added, Deleted and

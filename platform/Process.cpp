@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -19,7 +20,7 @@ namespace {
 
 using TEnv = std::vector<std::pair<std::string, std::string>>;
 
-// The caller's environment with `extra` replacing or adding variables.
+// The caller's environment with `extra` replacing, adding or removing variables.
 std::vector<std::string> Environment(const TEnv& extra) {
   std::vector<std::string> env;
   for (char** e = environ; e && *e; ++e) {
@@ -29,7 +30,8 @@ std::vector<std::string> Environment(const TEnv& extra) {
       if (var.size() > name.size() && var.compare(0, name.size(), name) == 0 && var[name.size()] == '=') replaced = true;
     if (!replaced) env.emplace_back(var);
   }
-  for (const auto& [name, value] : extra) env.push_back(name + "=" + value);
+  for (const auto& [name, value] : extra)
+    if (value != kRemoveVariable) env.push_back(name + "=" + value);
   return env;
 }
 
@@ -105,8 +107,10 @@ TProgramResult RunProgram(const std::string& program, const std::vector<std::str
   outWrite.Close();
   errWrite.Close();
 
-  // Both pipes are drained together, so that a program filling one of them cannot stall.
+  // Both pipes are drained together, so that a program filling one of them cannot stall. Error
+  // output beyond kErrorBytes is read to the end but not kept: a program may write without end.
   TProgramResult result;
+  std::size_t errorsDropped = 0;
   pollfd fds[2] = {{outRead.Fd, POLLIN, 0}, {errRead.Fd, POLLIN, 0}};
   std::string* sinks[2] = {&result.Out, &result.Err};
   int open = 2;
@@ -120,13 +124,20 @@ TProgramResult RunProgram(const std::string& program, const std::vector<std::str
       if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       ssize_t n = ::read(fds[i].fd, chunk, sizeof chunk);
       if (n > 0) {
-        sinks[i]->append(chunk, static_cast<std::size_t>(n));
+        std::size_t keep = static_cast<std::size_t>(n);
+        if (i == 1) {
+          keep = std::min(keep, kErrorBytes - std::min(kErrorBytes, result.Err.size()));
+          errorsDropped += static_cast<std::size_t>(n) - keep;
+        }
+        sinks[i]->append(chunk, keep);
       } else if (n == 0 || errno != EINTR) {
         fds[i].fd = -1;
         --open;
       }
     }
   }
+  if (errorsDropped > 0)
+    result.Err += "\n[" + std::to_string(errorsDropped) + " more bytes of error output left out]\n";
   result.Exit = Wait(pid);
   return result;
 }

@@ -1,5 +1,6 @@
 // Running another program (git) and talking to it through pipes. The program is looked up on
-// PATH; its standard error is collected (RunProgram) or dropped (TPipedProcess), never shown.
+// PATH; its standard error is collected (RunProgram, up to kErrorBytes) or dropped
+// (TPipedProcess), never shown.
 #pragma once
 
 #include <sys/types.h>
@@ -12,13 +13,22 @@
 
 namespace platform {
 
+// A value in `env` that removes the variable from the program's environment instead of setting
+// it (no environment value can hold a NUL).
+inline const std::string kRemoveVariable(1, '\0');
+
+// How much of a program's standard error RunProgram keeps; the rest is read and dropped, and a
+// line saying how much was left out ends Err.
+constexpr std::size_t kErrorBytes = 8192;
+
 struct TProgramResult {
   int Exit = -1;  // the exit status; -1 when the program was ended by a signal
   std::string Out, Err;
 };
 
 // Runs `program` with `args` in the folder `dir` (the current folder when empty), its standard
-// input empty, `env` added to the environment, and waits for it. Throws TFileError naming the
+// input empty, `env` added to the environment (or removed from it, kRemoveVariable), and waits
+// for it. Throws TFileError naming the
 // program when it cannot be started (not installed, not executable).
 TProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                           const std::filesystem::path& dir = {},

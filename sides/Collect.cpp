@@ -99,6 +99,8 @@ std::string FolderLibraryName(TSourceTree& tree, const fs::path& folder) {
   const TListing* listing = nullptr;
   try {
     listing = tree.List(folder);
+  } catch (const TMissingObject&) {
+    throw;
   } catch (const platform::TFileError&) {
     // A folder that cannot be read is named after itself.
   }
@@ -114,6 +116,8 @@ std::string FolderLibraryName(TSourceTree& tree, const fs::path& folder) {
       try {
         std::string named = ObjectListLibrary(tree.ReadFile(folder / list->Name));
         if (!named.empty()) return named;
+      } catch (const TMissingObject&) {
+        throw;
       } catch (const platform::TFileError&) {
         // Named after the folder, then.
       }
@@ -242,6 +246,8 @@ void TSideCollector::AddLibrary(const TTree& tree, const fs::path& path, bool is
   try {
     rec = LibraryRecord(t, tree.Rev, path, isDir);
     if (!isDir && t.OnDisk()) platform::TFileStream probe(path);  // a library that cannot be opened is said so now
+  } catch (const TMissingObject&) {
+    throw;
   } catch (const platform::TFileError& e) {
     unreadable = Problem(TProblemKind::Unreadable, t.Location(path), given, e.what());
   }
@@ -297,6 +303,8 @@ void TSideCollector::Walk(const TTree& tree, const fs::path& folder, std::vector
     const TListing* listing = nullptr;
     try {
       listing = t.List(dir);
+    } catch (const TMissingObject&) {
+      throw;
     } catch (const platform::TFileError& e) {
       found.push_back(Met(Problem(TProblemKind::Unreadable, t.Location(dir), top && given, e.what())));
       return;

@@ -103,6 +103,9 @@ class TSideCollector {
   };
   TLibSelection Collect(const std::vector<TGiven>& given, TSideReport& report, const TLibSelection* onSide = nullptr);
 
+  // The revisions git sides were read from so far, by revision as given.
+  const std::map<std::string, std::shared_ptr<TGitRevision>>& Revisions() const { return revisions_; }
+
  private:
   struct TFound;
   struct TTree;

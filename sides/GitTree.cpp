@@ -1,14 +1,56 @@
 #include "GitTree.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <cstdlib>
 
 namespace fs = std::filesystem;
 
 namespace sides {
 namespace {
 
-const std::vector<std::pair<std::string, std::string>> kGitEnv = {
-    {"GIT_OPTIONAL_LOCKS", "0"}, {"GIT_TERMINAL_PROMPT", "0"}, {"LC_ALL", "C"}, {"LANGUAGE", ""}};
+// Variables that make git read another repository than the one holding the folder it runs in, or
+// objects from elsewhere: those `git rev-parse --local-env-vars` lists, and those that steer the
+// search for the repository. Git runs without them.
+const char* const kRepositoryVariables[] = {
+    "GIT_ALTERNATE_OBJECT_DIRECTORIES", "GIT_CONFIG",       "GIT_CONFIG_PARAMETERS", "GIT_CONFIG_COUNT",
+    "GIT_OBJECT_DIRECTORY",             "GIT_DIR",          "GIT_WORK_TREE",         "GIT_IMPLICIT_WORK_TREE",
+    "GIT_GRAFT_FILE",                   "GIT_INDEX_FILE",   "GIT_NO_REPLACE_OBJECTS", "GIT_REPLACE_REF_BASE",
+    "GIT_PREFIX",                       "GIT_INTERNAL_SUPER_PREFIX", "GIT_SHALLOW_FILE", "GIT_COMMON_DIR",
+    "GIT_CEILING_DIRECTORIES",          "GIT_DISCOVERY_ACROSS_FILESYSTEM", "GIT_NAMESPACE",
+};
+
+// Optional locks off, no prompts, messages in English; never fetch a missing object from a
+// promisor remote (GIT_NO_LAZY_FETCH, and for a git that does not know it, no transport allowed:
+// an empty GIT_ALLOW_PROTOCOL overrides whatever the repository's configuration allows).
+const std::vector<std::pair<std::string, std::string>>& GitEnvironment() {
+  static const std::vector<std::pair<std::string, std::string>> env = [] {
+    std::vector<std::pair<std::string, std::string>> e = {{"GIT_OPTIONAL_LOCKS", "0"}, {"GIT_TERMINAL_PROMPT", "0"},
+                                                          {"LC_ALL", "C"},           {"LANGUAGE", ""},
+                                                          {"GIT_NO_LAZY_FETCH", "1"}, {"GIT_ALLOW_PROTOCOL", ""}};
+    for (const char* name : kRepositoryVariables) e.emplace_back(name, platform::kRemoveVariable);
+    return e;
+  }();
+  return env;
+}
+
+// The id of an object git could not find or fetch, from its error output; empty when the error
+// is of another kind.
+std::string MissingObjectId(const std::string& err) {
+  static const char* const kMarks[] = {"from promisor remote", "lazy fetching disabled", "unable to read",
+                                       "missing", "not a valid object", "bad object"};
+  if (std::none_of(std::begin(kMarks), std::end(kMarks),
+                   [&](const char* m) { return err.find(m) != std::string::npos; }))
+    return {};
+  for (std::size_t i = 0; i < err.size();) {
+    std::size_t n = 0;
+    while (i + n < err.size() && std::isxdigit(static_cast<unsigned char>(err[i + n]))) ++n;
+    if (n == 40 || n == 64) return err.substr(i, n);
+    i += n + 1;
+  }
+  return {};
+}
 
 std::string FirstLine(const std::string& text) {
   std::string line = text.substr(0, text.find('\n'));
@@ -22,9 +64,10 @@ std::string Trimmed(std::string s) {
 }
 
 platform::TProgramResult Git(const fs::path& repo, const std::vector<std::string>& args) {
-  std::vector<std::string> all{"-C", repo.empty() ? std::string(".") : repo.string(), "-c", "core.fsmonitor=false"};
+  std::vector<std::string> all{"-C", repo.empty() ? std::string(".") : repo.string(), "-c", "core.fsmonitor=false",
+                               "--literal-pathspecs"};
   all.insert(all.end(), args.begin(), args.end());
-  return platform::RunProgram("git", all, {}, kGitEnv);
+  return platform::RunProgram("git", all, {}, GitEnvironment());
 }
 
 // The committer's time of a commit object's text ("committer NAME <MAIL> SECONDS ZONE").
@@ -73,12 +116,40 @@ std::shared_ptr<TGitRevision> TGitRevision::Open(const fs::path& folder, const s
   return std::make_shared<TGitRevision>(repo, rev, id, CommitterTime(text.Out));
 }
 
-void TGitRevision::LoadTree() {
-  if (loaded_) return;
-  platform::TProgramResult r = Git(repo_, {"ls-tree", "-r", "-t", "-l", "-z", commit_});
-  if (r.Exit != 0) throw platform::TFileError(Location({}) + ": git ls-tree: " + FirstLine(r.Err));
-  children_[""];
-  // Each record: MODE TYPE ID SIZE<TAB>PATH<NUL>, the size "-" for a folder.
+std::vector<std::string> TGitRevision::IgnoredVariables() {
+  std::vector<std::string> set;
+  for (const char* name : kRepositoryVariables)
+    if (std::getenv(name)) set.emplace_back(name);
+  return set;
+}
+
+void TGitRevision::Fail(const std::string& what, const std::string& err) const {
+  std::string id = MissingObjectId(err);
+  if (!id.empty()) throw TMissingObject(what + ": object " + id + " is not in this clone");
+  throw platform::TFileError(what + ": git: " + FirstLine(err));
+}
+
+bool TGitRevision::Loaded(const std::string& p) const {
+  if (loaded_.count(std::string())) return true;
+  for (std::size_t end = p.size(); end != std::string::npos && end > 0; end = p.rfind('/', end - 1))
+    if (loaded_.count(p.substr(0, end))) return true;
+  return false;
+}
+
+void TGitRevision::Load(const std::string& p) {
+  if (Loaded(p)) return;
+  // Only the path asked for and what lies below it, so that a partial clone holding that much is
+  // enough, and no other object is looked at (the sizes of files elsewhere would be).
+  std::vector<std::string> args{"ls-tree", "-r", "-t", "-l", "-z", commit_};
+  if (!p.empty()) args.insert(args.end(), {"--", p});
+  platform::TProgramResult r = Git(repo_, args);
+  if (r.Exit != 0) Fail(Location(p), r.Err);
+  auto below = [&](const std::string& path) {
+    return p.empty() || (path.size() > p.size() && path.compare(0, p.size(), p) == 0 && path[p.size()] == '/');
+  };
+  if (p.empty()) children_[""];
+  // Each record: MODE TYPE ID SIZE<TAB>PATH<NUL>, the size "-" for a folder. The folders on the
+  // way to `p` come first; they are known, not listed.
   std::size_t pos = 0;
   while (pos < r.Out.size()) {
     std::size_t end = r.Out.find('\0', pos);
@@ -101,20 +172,23 @@ void TGitRevision::LoadTree() {
     item.Name = fs::path(path).filename().string();
     item.Id = std::string(meta[2]);
     item.Time = time_;
+    const bool inside = path == p || below(path);
     if (meta[1] == "tree") {
       item.Type = TItemType::Folder;
-      children_[path];
+      if (inside) children_[path];
     } else if (meta[1] == "blob" && meta[0] != "120000") {
       item.Type = TItemType::File;
       std::from_chars(meta[3].data(), meta[3].data() + meta[3].size(), item.Size);
     } else {
       item.Type = TItemType::Other;  // a symbolic link or a submodule
     }
-    std::size_t slash = path.rfind('/');
-    children_[slash == std::string::npos ? std::string() : path.substr(0, slash)].push_back(path);
+    if (below(path)) {
+      std::size_t slash = path.rfind('/');
+      children_[slash == std::string::npos ? std::string() : path.substr(0, slash)].push_back(path);
+    }
     items_.emplace(std::move(path), std::move(item));
   }
-  loaded_ = true;
+  loaded_.insert(p);
 }
 
 std::optional<fs::path> TGitRevision::Normal(const fs::path& p) const {
@@ -127,8 +201,9 @@ std::optional<fs::path> TGitRevision::Normal(const fs::path& p) const {
 }
 
 const TTreeItem* TGitRevision::Item(const fs::path& p) {
-  LoadTree();
-  auto it = items_.find(p.generic_string());
+  const std::string path = p.generic_string();
+  Load(path);
+  auto it = items_.find(path);
   return it == items_.end() ? nullptr : &it->second;
 }
 
@@ -141,10 +216,11 @@ std::optional<TTreeItem> TGitRevision::Stat(const fs::path& p) {
 }
 
 std::optional<std::vector<TTreeItem>> TGitRevision::ReadListing(const fs::path& dir) {
-  LoadTree();
   auto normal = Normal(dir);
   if (!normal) return std::nullopt;
-  auto it = children_.find(normal->generic_string());
+  const std::string path = normal->generic_string();
+  Load(path);
+  auto it = children_.find(path);
   if (it == children_.end()) return std::nullopt;
   std::vector<TTreeItem> items;
   for (const std::string& path : it->second) items.push_back(items_.at(path));
@@ -158,16 +234,26 @@ std::string TGitRevision::ReadFile(const fs::path& p, std::size_t limit) {
     throw platform::TFileError("Cannot open file \"" + Location(p) + "\". No such file in the revision");
   if (!batch_)
     batch_ = std::make_unique<platform::TPipedProcess>(
-        "git", std::vector<std::string>{"-C", repo_.string(), "cat-file", "--batch"}, fs::path(), kGitEnv);
-  batch_->Write(item->Id + "\n");
-  // The answer: ID TYPE SIZE, the contents, a line break; or ID missing.
-  std::string header = batch_->ReadLine();
+        "git", std::vector<std::string>{"-C", repo_.string(), "cat-file", "--batch"}, fs::path(), GitEnvironment());
+  // The answer: ID TYPE SIZE, the contents, a line break; or ID missing. A git that cannot fetch
+  // a missing object may instead end: asked once more on its own, it says why.
+  std::string header, bytes;
+  try {
+    batch_->Write(item->Id + "\n");
+    header = batch_->ReadLine();
+  } catch (const platform::TFileError&) {
+    batch_.reset();
+    platform::TProgramResult r = Git(repo_, {"cat-file", "-e", item->Id});
+    if (r.Exit != 0) Fail(Location(p), r.Err.empty() ? item->Id + " missing" : r.Err);
+    throw;
+  }
+  if (header == item->Id + " missing") Fail(Location(p), header);
   std::size_t sp = header.rfind(' ');
   std::size_t size = 0;
   if (sp == std::string::npos || header.find(" blob ") == std::string::npos ||
       std::from_chars(header.data() + sp + 1, header.data() + header.size(), size).ec != std::errc())
     throw platform::TFileError("Cannot read file \"" + Location(p) + "\". git cat-file: " + header);
-  std::string bytes = batch_->Read(size);
+  bytes = batch_->Read(size);
   batch_->Read(1);
   if (bytes.size() > limit) bytes.resize(limit);
   return bytes;

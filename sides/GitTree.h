@@ -1,12 +1,18 @@
-// A revision of a git repository as a tree of files, read through the git program: the tree of a
-// commit from `git ls-tree`, file contents from one `git cat-file --batch` that stays open while
-// the revision is used. Nothing is ever written to the repository, its index or its work tree:
-// only commands that read objects are run, with optional locks off.
+// A revision of a git repository as a tree of files, read through the git program: the entries at
+// and below each path asked for from one `git ls-tree` limited to that path, file contents from
+// one `git cat-file --batch` that stays open while the revision is used. Nothing is ever written
+// to the repository, its index or its work tree: only commands that read objects are run, with
+// optional locks off, and an object the repository lacks (a partial clone) is never fetched from
+// a remote (no remote command runs, no pack is written): it is reported as missing. Git runs
+// without the variables that point it at a repository (GIT_DIR, GIT_WORK_TREE, ...), so the
+// repository read is always the one that holds the folder given.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/Process.h"
 #include "sides/SourceTree.h"
@@ -25,7 +31,13 @@ class TGitRevision : public TSourceTree {
   const std::string& Commit() const { return commit_; }  // its commit's id
   platform::TDateTime CommitTime() const { return time_; }
 
+  // The variables git is run without that are set in this program's environment: when any is,
+  // a plain `git` there may read another repository than Repository().
+  static std::vector<std::string> IgnoredVariables();
+
   // Paths are relative to the repository's top folder, "/" separated; "" is the top folder.
+  // Asking for a path lists it and everything below it once; nothing outside is read. Throws
+  // TMissingObject for an object the repository does not hold.
   std::optional<TTreeItem> Stat(const std::filesystem::path& p) override;
   std::string ReadFile(const std::filesystem::path& p, std::size_t limit = std::string::npos) override;
   std::unique_ptr<platform::TFileStream> OpenFile(const std::filesystem::path& p) override;
@@ -39,20 +51,23 @@ class TGitRevision : public TSourceTree {
   std::optional<std::filesystem::path> Normal(const std::filesystem::path& p) const override;
 
  private:
-  void LoadTree();
+  // Lists `p` and everything below it, unless that was done for it or a folder above it.
+  void Load(const std::string& p);
+  bool Loaded(const std::string& p) const;
   const TTreeItem* Item(const std::filesystem::path& p);
+  [[noreturn]] void Fail(const std::string& what, const std::string& err) const;
 
   std::filesystem::path repo_;
   std::string rev_, commit_;
   platform::TDateTime time_;
-  bool loaded_ = false;
+  std::unordered_set<std::string> loaded_;                            // paths listed with all below them
   std::unordered_map<std::string, TTreeItem> items_;                 // by path
-  std::unordered_map<std::string, std::vector<std::string>> children_;  // folder path -> item paths
+  std::unordered_map<std::string, std::vector<std::string>> children_;  // listed folder path -> item paths
   std::unique_ptr<platform::TPipedProcess> batch_;
 };
 
 // Runs git in `repo` with `args`, as every reading of a revision does (optional locks off, no
-// prompts, messages in English). Throws platform::TFileError when git cannot be started.
+// prompts, no fetching, no repository but the one that holds `repo`, messages in English). Throws platform::TFileError when git cannot be started.
 platform::TProgramResult RunGit(const std::filesystem::path& repo, const std::vector<std::string>& args);
 
 }  // namespace sides

@@ -83,6 +83,8 @@ void TFolderLibrary::ReadDirectory(TDirList& list, TReadReport* /*report*/) {
       std::vector<std::string> head;
       platform::SplitLines(DecodeExportText(tree_->ReadFile(folder_ / item.Name, kHeadBytes)), head);
       rec->CommentLen = CommentLength(ExportComment(head));
+    } catch (const TMissingObject&) {
+      throw;
     } catch (const platform::TFileError&) {
       // Listed all the same; reading its text says why it cannot be read.
     }

@@ -63,6 +63,8 @@ std::optional<fs::path> TSourceTree::Find(const fs::path& p) {
       }
       try {
         listing = List(found);
+      } catch (const TMissingObject&) {
+        throw;
       } catch (const platform::TFileError&) {
         return std::nullopt;  // a folder that cannot be read holds nothing to be found
       }

@@ -22,6 +22,14 @@
 namespace sides {
 
 
+// An object a tree needs that is not there, as in a partial clone of a repository ("git:REV:PATH:
+// object ID is not in this clone"). Unlike other file errors it is never taken for a missing or
+// unreadable file: the whole side cannot be read.
+class TMissingObject : public platform::TFileError {
+ public:
+  using platform::TFileError::TFileError;
+};
+
 enum class TItemType : std::uint8_t { File, Folder, Other };  // Other: a pipe, device or socket
 
 struct TTreeItem {

@@ -13,6 +13,7 @@
 #include "platform/Collation.h"
 #include "platform/DateTime.h"
 #include "platform/FileSys.h"
+#include "platform/Process.h"
 #include "platform/TextFile.h"
 
 namespace fs = std::filesystem;
@@ -460,6 +461,24 @@ TEST(FileSys, StreamReadsAreBoundedByTheFile) {
   // A device never ends; reading it as a library or a text file must be refused, not hang.
   EXPECT_THROW(TFileStream("/dev/zero"), TFileError);
   EXPECT_THROW(ReadFileBytes("/dev/zero"), TFileError);
+}
+
+// A program's error output is kept up to a bound and said to be cut beyond it, while its output
+// is kept whole; a variable given kRemoveVariable is not passed on.
+TEST(Process, ErrorOutputIsBoundedAndVariablesCanBeRemoved) {
+  ::setenv("QUORVEX_TEST_VARIABLE", "inherited", 1);
+  TProgramResult r = RunProgram(
+      "sh", {"-c", "head -c 3000000 /dev/zero | tr '\\0' e >&2; head -c 200000 /dev/zero | tr '\\0' o; "
+                   "echo \"${QUORVEX_TEST_VARIABLE-unset} ${QUORVEX_OTHER-unset}\""},
+      {}, {{"QUORVEX_TEST_VARIABLE", kRemoveVariable}, {"QUORVEX_OTHER", ""}});
+  ::unsetenv("QUORVEX_TEST_VARIABLE");
+  EXPECT_EQ(r.Exit, 0);
+  EXPECT_EQ(r.Out, std::string(200000, 'o') + "unset \n");
+  EXPECT_EQ(r.Err, std::string(kErrorBytes, 'e') + "\n[" + std::to_string(3000000 - kErrorBytes) +
+                       " more bytes of error output left out]\n");
+
+  r = RunProgram("sh", {"-c", "printf short >&2"});
+  EXPECT_EQ(r.Err, "short");
 }
 
 }  // namespace

@@ -147,6 +147,18 @@ TEST(CliSides, GitRevisionsAsSides) {
   EXPECT_NE(r.Out.find("app.pbl\t更改\t"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("other.pbl\t相同\t"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("\nw_a\t更改\t"), std::string::npos) << r.Out;
+  // GIT_DIR and GIT_WORK_TREE naming another repository change nothing but a note naming the
+  // repository read.
+  const fs::path other = dir.Path() / "other";
+  ASSERT_EQ(std::system(("git init -q " + testsupport::Quote(other.string())).c_str()), 0);
+  CliRun elsewhere = testsupport::Shell(
+      dir, "cd " + testsupport::Quote((dir.Path() / "ws/app").string()) + " && GIT_DIR=" +
+               testsupport::Quote((other / ".git").string()) + " GIT_WORK_TREE=" + testsupport::Quote(other.string()) + " " +
+               testsupport::Quote(QUORVEX_CLI) + " compare-libs --objects git:HEAD~1 git:HEAD");
+  EXPECT_EQ(elsewhere.Exit, r.Exit);
+  EXPECT_EQ(elsewhere.Out, r.Out);
+  EXPECT_EQ(elsewhere.Err, "note: git sides are read from the repository \"" + fs::canonical(dir.Path() / "ws").string() +
+                               "\", not from GIT_DIR, GIT_WORK_TREE of the environment\n");
   // The revision against the library file it was exported from, and a folder in the work tree.
   r = testsupport::Shell(dir, cli + " compare-libs git:HEAD~1:app " + testsupport::Quote((dir.Path() / "ws/app").string()));
   EXPECT_NE(r.Out.find("app.pbl\t更改\t"), std::string::npos) << r.Out;

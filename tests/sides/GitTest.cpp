@@ -53,15 +53,15 @@ class GitSides : public ::testing::Test {
   }
   void Commit(const std::string& date) { Git("add -A && GIT_COMMITTER_DATE=" + date + " git -c user.name=T -c user.email=t@example.com commit -q -m r"); }
 
-  TLibSelection Side(const std::string& side, sides::TSideReport& report) {
-    sides::TSideCollector collector(repo_);
+  TLibSelection Side(const std::string& side, sides::TSideReport& report, const fs::path& repo = {}) {
+    sides::TSideCollector collector(repo.empty() ? repo_ : repo);
     return collector.Collect({fs::path(side)}, sides::ftAuto, report);
   }
 
-  // Every file under the repository with its size, time and bytes.
-  std::map<std::string, std::string> Snapshot() {
+  // Every file under the repository (or `root`) with its size, time and bytes.
+  std::map<std::string, std::string> Snapshot(const fs::path& root = {}) {
     std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(repo_)) {
+    for (const auto& e : fs::recursive_directory_iterator(root.empty() ? repo_ : root)) {
       struct stat st {};
       ::lstat(e.path().c_str(), &st);
       std::string state = std::to_string(st.st_size) + "@" + std::to_string(st.st_mtim.tv_sec) + "." +
@@ -167,6 +167,74 @@ TEST_F(GitSides, BadRevisionsPathsAndRepositoriesAreNamed) {
     EXPECT_NE(std::string(err.what()).find("\"git\" was not found"), std::string::npos) << err.what();
   }
   ::setenv("PATH", path.c_str(), 1);
+}
+
+// A partial clone that holds one folder's files of the last commit and a remote whose upload
+// command would leave a mark: that folder is read; asking for anything more is an error naming
+// the missing object, and nothing is fetched, run or written.
+TEST_F(GitSides, PartialClonesAreNeverFetchedInto) {
+  Git("config uploadpack.allowFilter true");
+  const fs::path clone = dir_.Path() / "clone", mark = dir_.Path() / "fetched";
+  const std::string inClone = "cd " + testsupport::Quote(clone.string()) + " && git ";
+  const std::string setup = "git clone -q --filter=blob:none --no-local --sparse " +
+                            testsupport::Quote("file://" + repo_.string()) + " " + testsupport::Quote(clone.string()) +
+                            " && " + inClone + "sparse-checkout set --no-cone /src/lib1.pbl/ && " + inClone +
+                            "config remote.origin.uploadpack " + testsupport::Quote("touch " + mark.string() + "; git-upload-pack");
+  ASSERT_EQ(std::system((setup + " >/dev/null 2>&1").c_str()), 0) << setup;
+  const auto before = Snapshot(clone / ".git/objects");
+
+  sides::TSideReport report;
+  TLibSelection lib = Side("git:HEAD:src/lib1.pbl", report, clone);
+  ASSERT_EQ(lib.size(), 1u);
+  auto open = sides::OpenLibrary(*lib[0].Rec);
+  TDirList objects;
+  open->ReadDirectory(objects);
+  ASSERT_EQ(objects.size(), 2u);
+  std::vector<std::string> lines;
+  for (const auto& o : objects) open->Export(*o.Rec, lines);
+  EXPECT_EQ(lines.size(), 6u);
+
+  for (const char* side : {"git:HEAD:src", "git:HEAD~1:src/lib1.pbl", "git:HEAD"}) {
+    try {
+      Side(side, report, clone);
+      ADD_FAILURE() << side << " was read";
+    } catch (const sides::TMissingObject& e) {
+      EXPECT_NE(std::string(e.what()).find(" is not in this clone"), std::string::npos) << e.what();
+      EXPECT_EQ(std::string(e.what()).rfind(std::string(side).substr(0, 9), 0), 0u) << e.what();
+    }
+  }
+  EXPECT_FALSE(fs::exists(mark));
+  EXPECT_EQ(Snapshot(clone / ".git/objects"), before);
+}
+
+// Variables that point git at another repository (as `git difftool -d` sets them for its tool)
+// are left out: the repository read is the one holding the folder given, and every variable git
+// itself calls local to a repository is among those left out.
+TEST_F(GitSides, RepositoryVariablesOfTheEnvironmentAreLeftOut) {
+  const fs::path other = dir_.Path() / "other";
+  ASSERT_EQ(std::system(("git init -q " + testsupport::Quote(other.string()) + " >/dev/null").c_str()), 0);
+  platform::TProgramResult local = sides::RunGit(repo_, {"rev-parse", "--local-env-vars"});
+  ASSERT_EQ(local.Exit, 0);
+  std::vector<std::string> names;
+  for (std::size_t at = 0, nl; (nl = local.Out.find('\n', at)) != std::string::npos; at = nl + 1)
+    names.push_back(local.Out.substr(at, nl - at));
+  ASSERT_FALSE(names.empty());
+  struct TUnset {
+    std::vector<std::string> Names;
+    ~TUnset() {
+      for (const auto& n : Names) ::unsetenv(n.c_str());
+    }
+  } unset{names};
+  for (const auto& n : names) ::setenv(n.c_str(), (other / ".git").c_str(), 1);
+  ::setenv("GIT_WORK_TREE", other.c_str(), 1);
+  ::setenv("GIT_CONFIG_COUNT", "1", 1);
+
+  sides::TSideReport report;
+  TLibSelection side = Side("git:HEAD:src", report);
+  EXPECT_EQ(Names(side), "lib2.pbl=git:HEAD:src/lib2.pbl lib1.pbl=git:HEAD:src/lib1.pbl ");
+  EXPECT_EQ(side.at(0).Rec->Revision->Repository(), repo_);
+  const std::vector<std::string> ignored = sides::TGitRevision::IgnoredVariables();
+  for (const auto& n : names) EXPECT_NE(std::find(ignored.begin(), ignored.end(), n), ignored.end()) << n;
 }
 
 }  // namespace
