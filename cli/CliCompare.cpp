@@ -265,7 +265,7 @@ struct TObjectPairs {
 
 TObjectPairs CompareLibraryObjects(TSides& sides, const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check,
                                    bool& warned) {
-  auto lib1 = sides.Open(rec1), lib2 = sides.Open(rec2);
+  auto lib1 = sides.Open(rec1, false), lib2 = sides.Open(rec2, false);
   TDirList list1 = ReadEntries(*lib1, rec1, warned), list2 = ReadEntries(*lib2, rec2, warned);
   SortDirList(list1);
   SortDirList(list2);
@@ -313,6 +313,7 @@ int RunCompare(const std::vector<std::string>& words) {
   if (args.Operands.size() != 2) throw TUsageError("compare: name two libraries");
   TDiff diff;
   TObjectCheck check{&diff, StructureOptions(args, Options(args))};
+  check.Kinds = args.Has("--json");  // only JSON says what kind of change a pair is
   TSides sides;
   std::unique_ptr<TFolderRec> rec1 = sides.Library(args.Operands[0]), rec2 = sides.Library(args.Operands[1]);
   bool warned = sides.Warn();
@@ -338,8 +339,12 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   counts.Count2 = static_cast<std::int32_t>(side2.size());
   TDiff diff;
   TObjectCheck check{&diff, StructureOptions(args, Options(args))};
+  check.Kinds = json;  // only JSON says what kind of change a pair is
   // A library that cannot be read makes its pair changed and is said once; the others are paired.
   check.Problems = &sides.Report;
+  // The objects of a changed pair are paired once more for --objects: their files are not read again.
+  TCheckMemo memo;
+  check.Memo = &memo;
   const bool showProgress = isatty(fileno(stderr));
   TPairProgress progress;
   if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };

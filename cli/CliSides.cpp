@@ -56,9 +56,9 @@ std::unique_ptr<TFolderRec> TSides::Library(const std::string& arg) {
   return std::move(found.front().Rec);
 }
 
-std::unique_ptr<sides::TLibrary> TSides::Open(const TFolderRec& rec) {
+std::unique_ptr<sides::TLibrary> TSides::Open(const TFolderRec& rec, bool comments) {
   try {
-    return sides::OpenLibrary(rec);
+    return sides::OpenLibrary(rec, comments);
   } catch (const platform::TFileError& e) {
     throw TUsageError(e.what());
   }

@@ -22,8 +22,9 @@ class TSides {
   TLibSelection Collect(const std::vector<std::string>& args, int type = sides::ftAuto);
   // The one library an argument stands for; a TUsageError when it stands for none or several.
   std::unique_ptr<TFolderRec> Library(const std::string& arg);
-  // Opens a library; a TUsageError when it cannot be opened.
-  std::unique_ptr<sides::TLibrary> Open(const TFolderRec& rec);
+  // Opens a library (with its objects' comments, or none: see sides::OpenLibrary); a TUsageError
+  // when it cannot be opened.
+  std::unique_ptr<sides::TLibrary> Open(const TFolderRec& rec, bool comments = true);
 
   // Problems of the command: the collections' and those a pairing notes.
   sides::TSideReport Report;

@@ -9,6 +9,7 @@
 #include "diff/HashUnit.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
+#include "sides/ExportFile.h"
 #include "sides/GitTree.h"
 
 namespace fs = std::filesystem;
@@ -85,12 +86,13 @@ bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, con
   return CheckObjectContents(lib1, entry1, lib2, entry2, check);
 }
 
-bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::TLibrary& lib2,
-                         const TEntryRec& entry2, const TObjectCheck& check) {
-  std::vector<std::string> lines1, lines2;
-  lib1.Export(entry1, lines1, check.Report);
-  lib2.Export(entry2, lines2, check.Report);
-  if (auto same = compare::CheckByStructure(lines1, lines2, check.Options, check.Note)) return *same;
+namespace {
+
+// Whether two export texts count as the same (see CheckObjectContents).
+bool SameLines(const std::vector<std::string>& lines1, const std::vector<std::string>& lines2, const TObjectCheck& check) {
+  // The structure decides under the structure options; otherwise it only tells the kind of change.
+  if (check.Note || compare::UsesStructure(check.Options))
+    if (auto same = compare::CheckByStructure(lines1, lines2, check.Options, check.Note)) return *same;
   // Under IgnoreComments a line holding only a comment is compared as a blank line.
   const compare::TComparedText text1 = compare::ComparedLines(lines1, check.Options);
   const compare::TComparedText text2 = compare::ComparedLines(lines2, check.Options);
@@ -109,6 +111,27 @@ bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::
   return true;
 }
 
+}  // namespace
+
+bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::TLibrary& lib2,
+                         const TEntryRec& entry2, const TObjectCheck& check) {
+  // Files of one id in a revision, or of the same bytes, are the same whatever they hold: a text
+  // is the same as itself under every option. Only files that differ are decoded and compared.
+  const std::string id1 = lib1.ObjectId(entry1);
+  if (!id1.empty() && id1 == lib2.ObjectId(entry2)) return true;
+  std::optional<std::string> bytes1 = lib1.ObjectBytes(entry1);
+  std::vector<std::string> lines1, lines2;
+  if (!bytes1) lib1.Export(entry1, lines1, check.Report);
+  std::optional<std::string> bytes2 = lib2.ObjectBytes(entry2);
+  if (bytes1 && bytes2 && *bytes1 == *bytes2) return true;
+  if (bytes1) lines1 = sides::DecodeExportFile(*bytes1);
+  if (bytes2)
+    lines2 = sides::DecodeExportFile(*bytes2);
+  else
+    lib2.Export(entry2, lines2, check.Report);
+  return SameLines(lines1, lines2, check);
+}
+
 void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sides::TLibrary* lib2,
                     TCompareCounts& counts, const TObjectCheck& check) {
   const bool trusted = (!lib1 || lib1->TrustsSizeAndTime()) && (!lib2 || lib2->TrustsSizeAndTime());
@@ -118,16 +141,30 @@ void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sid
     if (!lib1 || !lib2) throw std::logic_error("CompareObjects() - a side with entries has no library.");
     compare::TChangeNote note;
     TObjectCheck noting = check;
-    noting.Note = &note;
+    noting.Note = check.Kinds || compare::UsesStructure(check.Options) ? &note : nullptr;
     bool result = false;
-    try {
-      result = CheckObjectContents(*lib1, e1, *lib2, e2, noting);
-    } catch (const sides::TMissingObject&) {
-      throw;  // a clone that lacks objects cannot be compared at all
-    } catch (const platform::TFileError& e) {
-      if (!check.Problems) throw;
-      check.Problems->Add({sides::TProblemKind::Unreadable, e.what(), e.what(), {}, false});
-      return false;
+    // Two files checked before are not read again.
+    const bool memo = check.Memo && !lib1->TrustsSizeAndTime() && !lib2->TrustsSizeAndTime();
+    const std::string key = memo ? lib1->EntryLocation(e1) + '\n' + lib2->EntryLocation(e2) : std::string();
+    const TCheckMemo::TFound* found = nullptr;
+    if (memo)
+      if (auto it = check.Memo->Found.find(key); it != check.Memo->Found.end())
+        // A pair found changed without its kind is checked again where the kind is wanted.
+        if (it->second.Kinds || it->second.Same || !check.Kinds) found = &it->second;
+    if (found) {
+      result = found->Same;
+      note = found->Note;
+    } else {
+      try {
+        result = CheckObjectContents(*lib1, e1, *lib2, e2, noting);
+      } catch (const sides::TMissingObject&) {
+        throw;  // a clone that lacks objects cannot be compared at all
+      } catch (const platform::TFileError& e) {
+        if (!check.Problems) throw;
+        check.Problems->Add({sides::TProblemKind::Unreadable, e.what(), e.what(), {}, false});
+        return false;
+      }
+      if (memo) check.Memo->Found[key] = {result, noting.Note != nullptr, note};
     }
     // A pair the lines call the same (blank lines apart) has nothing to explain.
     if (result && (!note.ByStructure || note.Kind == compare::ckLayout)) note.Kind = 0;
@@ -158,7 +195,9 @@ bool SameObjects(sides::TLibrary& lib1, TDirList& list1, sides::TLibrary& lib2, 
   SortDirList(list1);
   SortDirList(list2);
   TCompareCounts counts;
-  CompareObjects(list1, &lib1, list2, &lib2, counts, check);
+  TObjectCheck sameOrNot = check;
+  sameOrNot.Kinds = false;  // the lists go
+  CompareObjects(list1, &lib1, list2, &lib2, counts, sameOrNot);
   return std::all_of(list1.begin(), list1.end(), [](const auto& item) { return item.Rec->CompareResult == crSame; });
 }
 
@@ -166,7 +205,7 @@ bool SameObjects(sides::TLibrary& lib1, TDirList& list1, sides::TLibrary& lib2, 
 // thrown when the check takes no notes.
 std::unique_ptr<sides::TLibrary> ReadLibrary(const TFolderRec& rec, TDirList& list, const TObjectCheck& check) {
   try {
-    std::unique_ptr<sides::TLibrary> lib = sides::OpenLibrary(rec);
+    std::unique_ptr<sides::TLibrary> lib = sides::OpenLibrary(rec, false);
     lib->ReadDirectory(list, check.Report);
     return lib;
   } catch (const sides::TMissingObject&) {
@@ -188,7 +227,7 @@ bool CheckLibraryContents(sides::TLibrary& lib1, sides::TLibrary& lib2, const TO
 }
 
 bool CheckLibraryContents(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check) {
-  std::unique_ptr<sides::TLibrary> lib1 = sides::OpenLibrary(rec1), lib2 = sides::OpenLibrary(rec2);
+  std::unique_ptr<sides::TLibrary> lib1 = sides::OpenLibrary(rec1, false), lib2 = sides::OpenLibrary(rec2, false);
   return CheckLibraryContents(*lib1, *lib2, check);
 }
 

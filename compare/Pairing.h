@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "diff/DiffUnit.h"
@@ -54,6 +55,19 @@ void PairLists(std::vector<TKeyed<T>>& list1, std::vector<TKeyed<T>>& list2,
 template <class T>
 void RemovePlaceholders(std::vector<TKeyed<T>>& list);
 
+// What the content checks of one command found, so that a pair of objects checked again
+// (compare-libs --objects pairs a changed library's objects twice) is not read again. Only pairs
+// of files are kept (folder libraries, revisions): a library file's export notes its damage in
+// the check's Report each time it is read. Valid for one set of options.
+struct TCheckMemo {
+  struct TFound {
+    bool Same = false;
+    bool Kinds = false;  // Note was taken
+    compare::TChangeNote Note;
+  };
+  std::unordered_map<std::string, TFound> Found;  // by both objects' locations
+};
+
 // What an object content check needs: the engine, the options, and optionally where to note
 // damage met while exporting and the libraries and objects that could not be read at all.
 struct TObjectCheck {
@@ -62,6 +76,10 @@ struct TObjectCheck {
   TReadReport* Report = nullptr;
   sides::TSideReport* Problems = nullptr;
   compare::TChangeNote* Note = nullptr;  // where to note what kind of change a pair is
+  TCheckMemo* Memo = nullptr;            // what CompareObjects found before, kept and used
+  // Whether CompareObjects sets the records' ChangeKind. Without it and without the structure
+  // options a pair is decided by its lines alone, its structure not looked at.
+  bool Kinds = true;
 };
 
 // Whether two entries' sources count as the same: their export texts differ at most by added or

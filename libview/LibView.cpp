@@ -873,7 +873,7 @@ void TLibFrame::ReadSide(const TFolderRec& rec, bool side1) {
   TDirList& list = side1 ? ObjList1 : ObjList2;
   list.clear();
   lib.reset();
-  lib = sides::OpenLibrary(rec);
+  lib = sides::OpenLibrary(rec, false);  // the object list shows no comment
   openRecs_[side1 ? Side1 : Side2] = rec;
   const fs::path path = sides::LibraryLocation(rec);
   (side1 ? LibPath1 : LibPath2) = path;

@@ -194,7 +194,7 @@ TSideCollector::TTree TSideCollector::Disk() {
 
 TSideCollector::TTree TSideCollector::Revision(const std::string& rev) {
   auto& revision = revisions_[rev];
-  if (!revision) revision = TGitRevision::Open(gitFolder_, rev);
+  if (!revision) revision = TGitRevision::Open(gitFolder_, rev, &gitObjects_);
   return {revision, revision};
 }
 

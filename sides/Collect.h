@@ -19,6 +19,7 @@
 namespace sides {
 
 class TDiskTree;
+class TGitObjects;
 class TSourceTree;
 
 enum class TProblemKind : std::uint8_t {
@@ -123,6 +124,7 @@ class TSideCollector {
   std::filesystem::path gitFolder_;
   std::shared_ptr<TDiskTree> disk_;
   std::map<std::string, std::shared_ptr<TGitRevision>> revisions_;
+  std::shared_ptr<TGitObjects> gitObjects_;  // of the repository that holds gitFolder_, once found
   std::set<std::string> missing_, libraries_;  // identities met by the current collection
   std::size_t met_ = 0;                          // libraries met, the same one again included
   std::map<std::string, std::string> canonicalFolders_;

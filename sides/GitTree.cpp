@@ -88,32 +88,58 @@ platform::TDateTime CommitterTime(const std::string& commit) {
 
 platform::TProgramResult RunGit(const fs::path& repo, const std::vector<std::string>& args) { return Git(repo, args); }
 
-TGitRevision::TGitRevision(fs::path repo, std::string rev, std::string commit, platform::TDateTime time)
-    : repo_(std::move(repo)), rev_(std::move(rev)), commit_(std::move(commit)), time_(time) {}
+std::optional<TGitObjects::TObject> TGitObjects::Read(const std::string& name) {
+  if (!batch_)
+    batch_ = std::make_unique<platform::TPipedProcess>(
+        "git", std::vector<std::string>{"-C", repo_.string(), "cat-file", "--batch"}, fs::path(), GitEnvironment());
+  // The answer: ID TYPE SIZE, the contents, a line break; or NAME missing (or ambiguous).
+  try {
+    batch_->Write(name + "\n");
+    std::string header = batch_->ReadLine();
+    std::size_t sp1 = header.find(' '), sp2 = header.rfind(' ');
+    std::size_t size = 0;
+    if (sp1 == std::string::npos || sp1 == sp2 ||
+        std::from_chars(header.data() + sp2 + 1, header.data() + header.size(), size).ec != std::errc())
+      return std::nullopt;
+    TObject object{header.substr(0, sp1), header.substr(sp1 + 1, sp2 - sp1 - 1), batch_->Read(size)};
+    batch_->Read(1);
+    return object;
+  } catch (const platform::TFileError&) {
+    batch_.reset();
+    throw;
+  }
+}
 
-std::shared_ptr<TGitRevision> TGitRevision::Open(const fs::path& folder, const std::string& rev) {
+TGitRevision::TGitRevision(std::shared_ptr<TGitObjects> objects, std::string rev, std::string commit,
+                           platform::TDateTime time)
+    : repo_(objects->Repository()), rev_(std::move(rev)), commit_(std::move(commit)), time_(time),
+      objects_(std::move(objects)) {}
+
+std::shared_ptr<TGitRevision> TGitRevision::Open(const fs::path& folder, const std::string& rev,
+                                                 std::shared_ptr<TGitObjects>* shared) {
   const std::string named = "git:" + rev;
   if (rev.empty() || rev.front() == '-') throw platform::TFileError(named + ": no revision named");
-  const fs::path where = folder.empty() ? fs::current_path() : folder;
-
-  platform::TProgramResult top = Git(where, {"rev-parse", "--show-toplevel"});
-  if (top.Exit != 0 && top.Err.find("not a git repository") == std::string::npos)
-    top = Git(where, {"rev-parse", "--absolute-git-dir"});  // a bare repository has no work tree
-  if (top.Exit != 0) {
-    if (top.Err.find("not a git repository") != std::string::npos)
-      throw platform::TFileError(named + ": \"" + platform::PathText(where) + "\" is not in a git repository");
-    throw platform::TFileError(named + ": git: " + FirstLine(top.Err));
+  std::shared_ptr<TGitObjects> objects = shared ? *shared : nullptr;
+  if (!objects) {
+    const fs::path where = folder.empty() ? fs::current_path() : folder;
+    platform::TProgramResult top = Git(where, {"rev-parse", "--show-toplevel"});
+    if (top.Exit != 0 && top.Err.find("not a git repository") == std::string::npos)
+      top = Git(where, {"rev-parse", "--absolute-git-dir"});  // a bare repository has no work tree
+    if (top.Exit != 0) {
+      if (top.Err.find("not a git repository") != std::string::npos)
+        throw platform::TFileError(named + ": \"" + platform::PathText(where) + "\" is not in a git repository");
+      throw platform::TFileError(named + ": git: " + FirstLine(top.Err));
+    }
+    objects = std::make_shared<TGitObjects>(fs::path(Trimmed(top.Out)));
+    if (shared) *shared = objects;
   }
-  fs::path repo = Trimmed(top.Out);
-
-  platform::TProgramResult commit = Git(repo, {"rev-parse", "--verify", "--quiet", rev + "^{commit}"});
-  if (commit.Exit != 0)
-    throw platform::TFileError(named + ": no revision \"" + rev + "\" in the repository \"" + platform::PathText(repo) + "\"");
-  std::string id = Trimmed(commit.Out);
-
-  platform::TProgramResult text = Git(repo, {"cat-file", "commit", id});
-  if (text.Exit != 0) throw platform::TFileError(named + ": git: " + FirstLine(text.Err));
-  return std::make_shared<TGitRevision>(repo, rev, id, CommitterTime(text.Out));
+  // The commit and its text in one request (a name is one line of the request).
+  std::optional<TGitObjects::TObject> commit;
+  if (rev.find_first_of("\r\n") == std::string::npos) commit = objects->Read(rev + "^{commit}");
+  if (!commit || commit->Type != "commit")
+    throw platform::TFileError(named + ": no revision \"" + rev + "\" in the repository \"" +
+                               platform::PathText(objects->Repository()) + "\"");
+  return std::make_shared<TGitRevision>(objects, rev, commit->Id, CommitterTime(commit->Bytes));
 }
 
 std::vector<std::string> TGitRevision::IgnoredVariables() {
@@ -232,31 +258,21 @@ std::string TGitRevision::ReadFile(const fs::path& p, std::size_t limit) {
   const TTreeItem* item = normal ? Item(*normal) : nullptr;
   if (!item || item->Type != TItemType::File)
     throw platform::TFileError("Cannot open file \"" + Location(p) + "\". No such file in the revision");
-  if (!batch_)
-    batch_ = std::make_unique<platform::TPipedProcess>(
-        "git", std::vector<std::string>{"-C", repo_.string(), "cat-file", "--batch"}, fs::path(), GitEnvironment());
-  // The answer: ID TYPE SIZE, the contents, a line break; or ID missing. A git that cannot fetch
-  // a missing object may instead end: asked once more on its own, it says why.
-  std::string header, bytes;
+  // A git that cannot fetch a missing object may end rather than say it is missing: asked once
+  // more on its own, it says why.
+  std::optional<TGitObjects::TObject> object;
   try {
-    batch_->Write(item->Id + "\n");
-    header = batch_->ReadLine();
+    object = objects_->Read(item->Id);
   } catch (const platform::TFileError&) {
-    batch_.reset();
     platform::TProgramResult r = Git(repo_, {"cat-file", "-e", item->Id});
     if (r.Exit != 0) Fail(Location(p), r.Err.empty() ? item->Id + " missing" : r.Err);
     throw;
   }
-  if (header == item->Id + " missing") Fail(Location(p), header);
-  std::size_t sp = header.rfind(' ');
-  std::size_t size = 0;
-  if (sp == std::string::npos || header.find(" blob ") == std::string::npos ||
-      std::from_chars(header.data() + sp + 1, header.data() + header.size(), size).ec != std::errc())
-    throw platform::TFileError("Cannot read file \"" + Location(p) + "\". git cat-file: " + header);
-  bytes = batch_->Read(size);
-  batch_->Read(1);
-  if (bytes.size() > limit) bytes.resize(limit);
-  return bytes;
+  if (!object) Fail(Location(p), item->Id + " missing");
+  if (object->Type != "blob")
+    throw platform::TFileError("Cannot read file \"" + Location(p) + "\". git cat-file: " + object->Id + " is a " + object->Type);
+  if (object->Bytes.size() > limit) object->Bytes.resize(limit);
+  return std::move(object->Bytes);
 }
 
 std::unique_ptr<platform::TFileStream> TGitRevision::OpenFile(const fs::path& p) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -19,12 +20,35 @@
 
 namespace sides {
 
+// The objects of one repository, read through one `git cat-file --batch` that stays open while
+// any revision that shares it is used.
+class TGitObjects {
+ public:
+  explicit TGitObjects(std::filesystem::path repo) : repo_(std::move(repo)) {}
+  const std::filesystem::path& Repository() const { return repo_; }
+
+  struct TObject {
+    std::string Id, Type, Bytes;
+  };
+  // The object `name` names (an id, or an expression such as REV^{commit}); none when the
+  // repository holds no such object. Throws platform::TFileError when git cannot be run or ends
+  // before it answers (the next read starts it again).
+  std::optional<TObject> Read(const std::string& name);
+
+ private:
+  std::filesystem::path repo_;
+  std::unique_ptr<platform::TPipedProcess> batch_;
+};
+
 class TGitRevision : public TSourceTree {
  public:
-  // Revision `rev` (anything `git rev-parse` takes for a commit: HEAD~2, a tag, a branch, an id)
-  // of the repository that holds `folder`. Throws platform::TFileError with a message naming
-  // what is wrong: git is not installed, `folder` is in no repository, `rev` is no commit there.
-  static std::shared_ptr<TGitRevision> Open(const std::filesystem::path& folder, const std::string& rev);
+  // Revision `rev` (anything git takes for a commit: HEAD~2, a tag, a branch, an id) of the
+  // repository that holds `folder`. Throws platform::TFileError with a message naming what is
+  // wrong: git is not installed, `folder` is in no repository, `rev` is no commit there. With
+  // `shared`, revisions share the repository found first and its object reader: null, it is set
+  // to this revision's; set, `folder` is not looked at.
+  static std::shared_ptr<TGitRevision> Open(const std::filesystem::path& folder, const std::string& rev,
+                                            std::shared_ptr<TGitObjects>* shared = nullptr);
 
   const std::filesystem::path& Repository() const { return repo_; }  // the work tree's top folder (bare: the repository)
   const std::string& Revision() const { return rev_; }  // as given
@@ -44,7 +68,7 @@ class TGitRevision : public TSourceTree {
   std::string Location(const std::filesystem::path& p) const override;
   bool OnDisk() const override { return false; }
 
-  TGitRevision(std::filesystem::path repo, std::string rev, std::string commit, platform::TDateTime time);
+  TGitRevision(std::shared_ptr<TGitObjects> objects, std::string rev, std::string commit, platform::TDateTime time);
 
  protected:
   std::optional<std::vector<TTreeItem>> ReadListing(const std::filesystem::path& dir) override;
@@ -63,7 +87,7 @@ class TGitRevision : public TSourceTree {
   std::unordered_set<std::string> loaded_;                            // paths listed with all below them
   std::unordered_map<std::string, TTreeItem> items_;                 // by path
   std::unordered_map<std::string, std::vector<std::string>> children_;  // listed folder path -> item paths
-  std::unique_ptr<platform::TPipedProcess> batch_;
+  std::shared_ptr<TGitObjects> objects_;
 };
 
 // Runs git in `repo` with `args`, as every reading of a revision does (optional locks off, no

@@ -61,8 +61,8 @@ std::uint16_t CommentLength(const std::string& comment) {
 
 }  // namespace
 
-TFolderLibrary::TFolderLibrary(std::shared_ptr<TSourceTree> tree, fs::path folder)
-    : tree_(std::move(tree)), folder_(std::move(folder)) {
+TFolderLibrary::TFolderLibrary(std::shared_ptr<TSourceTree> tree, fs::path folder, bool comments)
+    : tree_(std::move(tree)), folder_(std::move(folder)), comments_(comments) {
   // A folder that cannot be listed cannot be opened.
   if (!tree_->List(folder_))
     throw platform::TFileError("Cannot open folder \"" + tree_->Location(folder_) + "\". No such folder");
@@ -79,16 +79,18 @@ void TFolderLibrary::ReadDirectory(TDirList& list, TReadReport* /*report*/) {
     rec->Time = EntryTimeOf(item.Time);
     rec->DataOffset = static_cast<std::int32_t>(files_.size());
     rec->NameLen = static_cast<std::uint16_t>(std::min<std::size_t>(rec->Name.size(), 0xFFFF));
-    try {
-      std::vector<std::string> head;
-      platform::SplitLines(DecodeExportText(tree_->ReadFile(folder_ / item.Name, kHeadBytes)), head);
-      rec->CommentLen = CommentLength(ExportComment(head));
-    } catch (const TMissingObject&) {
-      throw;
-    } catch (const platform::TFileError&) {
-      // Listed all the same; reading its text says why it cannot be read.
+    if (comments_) {
+      try {
+        std::vector<std::string> head;
+        platform::SplitLines(DecodeExportText(tree_->ReadFile(folder_ / item.Name, kHeadBytes)), head);
+        rec->CommentLen = CommentLength(ExportComment(head));
+      } catch (const TMissingObject&) {
+        throw;
+      } catch (const platform::TFileError&) {
+        // Listed all the same; reading its text says why it cannot be read.
+      }
     }
-    files_.push_back(item.Name);
+    files_.push_back(item);
     // The type letter is lower case, whatever the case of the file's extension.
     std::string key = EntryKey(rec->Name);
     if (!key.empty() && key[0] >= 'A' && key[0] <= 'Z') key[0] = static_cast<char>(key[0] - 'A' + 'a');
@@ -96,28 +98,36 @@ void TFolderLibrary::ReadDirectory(TDirList& list, TReadReport* /*report*/) {
   }
 }
 
-fs::path TFolderLibrary::FileOf(const TEntryRec& entry) const {
+const TTreeItem& TFolderLibrary::FileOf(const TEntryRec& entry) const {
   if (entry.DataOffset < 0 || static_cast<std::size_t>(entry.DataOffset) >= files_.size())
     throw std::logic_error("TFolderLibrary::Export() - the entry is not one of this library.");
-  return folder_ / files_[static_cast<std::size_t>(entry.DataOffset)];
+  return files_[static_cast<std::size_t>(entry.DataOffset)];
 }
 
 void TFolderLibrary::Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* /*report*/) {
-  std::vector<std::string> text = DecodeExportFile(tree_->ReadFile(FileOf(entry)));
+  std::vector<std::string> text = DecodeExportFile(tree_->ReadFile(folder_ / FileOf(entry).Name));
   lines.insert(lines.end(), std::make_move_iterator(text.begin()), std::make_move_iterator(text.end()));
 }
 
-std::string TFolderLibrary::EntryLocation(const TEntryRec& entry) const { return tree_->Location(FileOf(entry)); }
+std::optional<std::string> TFolderLibrary::ObjectBytes(const TEntryRec& entry) {
+  return tree_->ReadFile(folder_ / FileOf(entry).Name);
+}
+
+std::string TFolderLibrary::ObjectId(const TEntryRec& entry) const { return FileOf(entry).Id; }
+
+std::string TFolderLibrary::EntryLocation(const TEntryRec& entry) const {
+  return tree_->Location(folder_ / FileOf(entry).Name);
+}
 
 // ---- opening ----------------------------------------------------------------------------------
 
-std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec) {
+std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec, bool comments) {
   std::shared_ptr<TSourceTree> tree;
   if (rec.Revision)
     tree = rec.Revision;
   else
     tree = std::make_shared<TDiskTree>();
-  if (rec.IsDir) return std::make_unique<TFolderLibrary>(tree, rec.Path);
+  if (rec.IsDir) return std::make_unique<TFolderLibrary>(tree, rec.Path, comments);
   return std::make_unique<TPblLibrary>(tree->OpenFile(rec.Path));
 }
 

@@ -12,15 +12,17 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pbl/PbFuncs.h"
 #include "platform/DateTime.h"
 
+#include "sides/SourceTree.h"
+
 namespace sides {
 class TGitRevision;
-class TSourceTree;
 }  // namespace sides
 
 // One library of a side.
@@ -62,6 +64,12 @@ class TLibrary {
   virtual bool TrustsSizeAndTime() const = 0;
   // An object as the user writes it in a message: the library's location and the object.
   virtual std::string EntryLocation(const TEntryRec& entry) const = 0;
+  // The bytes of an object's file, where objects are files (a folder library); none for a library
+  // file. Export gives these bytes decoded. Throws platform::TFileError.
+  virtual std::optional<std::string> ObjectBytes(const TEntryRec& /*entry*/) { return std::nullopt; }
+  // The id of an object's file in a revision (two files of one id hold the same bytes); empty
+  // where there is none.
+  virtual std::string ObjectId(const TEntryRec& /*entry*/) const { return {}; }
 };
 
 // A library file read through a stream (from disk, or held in memory).
@@ -91,25 +99,30 @@ class TPblStreamView : public TLibrary {
   const TLibStream& stream_;
 };
 
-// A folder of exported objects in a tree (the disk, or a revision).
+// A folder of exported objects in a tree (the disk, or a revision). Without `comments` the
+// entries' comment lengths are left 0, and listing the objects reads no file.
 class TFolderLibrary : public TLibrary {
  public:
-  TFolderLibrary(std::shared_ptr<TSourceTree> tree, std::filesystem::path folder);
+  TFolderLibrary(std::shared_ptr<TSourceTree> tree, std::filesystem::path folder, bool comments = true);
   void ReadDirectory(TDirList& list, TReadReport* report = nullptr) override;
   void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) override;
   bool TrustsSizeAndTime() const override { return false; }
   std::string EntryLocation(const TEntryRec& entry) const override;
+  std::optional<std::string> ObjectBytes(const TEntryRec& entry) override;
+  std::string ObjectId(const TEntryRec& entry) const override;
 
  private:
-  std::filesystem::path FileOf(const TEntryRec& entry) const;
+  const TTreeItem& FileOf(const TEntryRec& entry) const;
   std::shared_ptr<TSourceTree> tree_;
   std::filesystem::path folder_;
-  std::vector<std::string> files_;  // the names of the objects' files, by DataOffset
+  bool comments_;
+  std::vector<TTreeItem> files_;  // the objects' files (name and revision id), by DataOffset
 };
 
-// Opens the library a record stands for. Throws platform::TFileError when it cannot be opened:
-// a file that cannot be read, or that is no regular file; a folder that cannot be listed.
-std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec);
+// Opens the library a record stands for; a folder library reads its objects' comments only
+// when `comments` is set (a comparison needs none). Throws platform::TFileError when it cannot be
+// opened: a file that cannot be read, or that is no regular file; a folder that cannot be listed.
+std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec, bool comments = true);
 
 // Time of an object's file as an entry's time: seconds from 1970-01-01 08:00:00 of the same clock,
 // so that PbTimeToDateTime gives the file's own time back.

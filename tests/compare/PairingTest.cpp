@@ -5,6 +5,7 @@
 
 #include "LibWriter.h"
 #include "compare/Pairing.h"
+#include "sides/ExportFile.h"
 #include "platform/Collation.h"
 #include "platform/FileSys.h"
 
@@ -182,6 +183,81 @@ TEST(CompareLibraries, EqualityTest) {
   EXPECT_EQ(cells[1], "更改");
   EXPECT_EQ(cells[2], "2024-01-01 00:01:00");
   EXPECT_EQ(cells[5], "1");
+}
+
+// Objects as files (folder libraries, revisions), counting what is read.
+class TFiles : public sides::TLibrary {
+ public:
+  struct TFile {
+    std::string Name, Bytes, Id;
+  };
+  explicit TFiles(std::vector<TFile> files) : files_(std::move(files)) {}
+  TDirList List() const {
+    TDirList list;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      auto rec = std::make_unique<TEntryRec>();
+      rec->DataOffset = static_cast<std::int32_t>(i);
+      list.push_back({files_[i].Name, std::move(rec)});
+    }
+    return list;
+  }
+  void ReadDirectory(TDirList&, TReadReport*) override {}
+  void Export(const TEntryRec& e, std::vector<std::string>& lines, TReadReport*) override {
+    ++Decoded;
+    for (auto& line : sides::DecodeExportFile(File(e).Bytes)) lines.push_back(line);
+  }
+  bool TrustsSizeAndTime() const override { return false; }
+  std::string EntryLocation(const TEntryRec& e) const override { return File(e).Name; }
+  std::optional<std::string> ObjectBytes(const TEntryRec& e) override {
+    ++Read;
+    return File(e).Bytes;
+  }
+  std::string ObjectId(const TEntryRec& e) const override { return File(e).Id; }
+  int Read = 0, Decoded = 0;
+
+ private:
+  const TFile& File(const TEntryRec& e) const { return files_.at(static_cast<std::size_t>(e.DataOffset)); }
+  std::vector<TFile> files_;
+};
+
+// Files of one id are the same unread; files of the same bytes are the same undecoded; every
+// other pair is decided by its decoded text as before. What a command found is not read again,
+// unless the kind of change is wanted and was not taken.
+TEST(CompareObjects, FilesOfOneIdOrOfTheSameBytesAreTheSameUndecoded) {
+  const std::string code = "$PBExportHeader$w_a.srw\r\nglobal type w_a from window\r\nend type\r\n";
+  const std::string lf = "\xEF\xBB\xBF$PBExportHeader$w_a.srw\nglobal type w_a from window\nend type";
+  const std::string edited = "$PBExportHeader$w_a.srw\r\nglobal type w_a from window\r\nEND type\r\n";
+  TFiles one({{"aid", code, "1111"}, {"bbytes", code, ""}, {"cmark", code, ""}, {"dedit", code, "2222"}});
+  // "aid": another text under the same id is not read, so it cannot count.
+  TFiles two({{"aid", edited, "1111"}, {"bbytes", code, "9999"}, {"cmark", lf, ""}, {"dedit", edited, "3333"}});
+  TDiff diff;
+  TCheckMemo memo;
+  TObjectCheck check{&diff};
+  check.Memo = &memo;
+  auto run = [&]() {
+    TDirList l1 = one.List(), l2 = two.List();
+    TCompareCounts counts;
+    CompareObjects(l1, &one, l2, &two, counts, check);
+    std::string s;
+    for (std::size_t i = 0; i < l1.size(); ++i)
+      s += l1[i].Key + ":" + std::to_string(l1[i].Rec->CompareResult) + "/" + std::to_string(l1[i].Rec->ChangeKind) + " ";
+    return s;
+  };
+  const std::string expected = "aid:0/0 bbytes:0/0 cmark:0/0 dedit:3/" + std::to_string(compare::ckContent) + " ";
+  EXPECT_EQ(run(), expected);
+  EXPECT_EQ(one.Read, 3);
+  EXPECT_EQ(two.Read, 3);
+  EXPECT_EQ(one.Decoded + two.Decoded, 0);  // the bytes read are decoded in place, once
+  EXPECT_EQ(run(), expected);
+  EXPECT_EQ(one.Read + two.Read, 6);
+
+  // Taken without kinds, a changed pair is read again where the kind is wanted; a same pair is not.
+  memo.Found.clear();
+  check.Kinds = false;
+  EXPECT_EQ(run(), "aid:0/0 bbytes:0/0 cmark:0/0 dedit:3/0 ");
+  check.Kinds = true;
+  EXPECT_EQ(run(), expected);
+  EXPECT_EQ(one.Read + two.Read, 6 + 6 + 2);
 }
 
 // Libraries of every kind pair by library name; a folder library is classified by its objects,
