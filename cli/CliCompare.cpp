@@ -345,6 +345,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   // The objects of a changed pair are paired once more for --objects: their files are not read again.
   TCheckMemo memo;
   check.Memo = &memo;
+  check.Disk = sides.Disk();
   const bool showProgress = isatty(fileno(stderr));
   TPairProgress progress;
   if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };

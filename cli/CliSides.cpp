@@ -58,7 +58,7 @@ std::unique_ptr<TFolderRec> TSides::Library(const std::string& arg) {
 
 std::unique_ptr<sides::TLibrary> TSides::Open(const TFolderRec& rec, bool comments) {
   try {
-    return sides::OpenLibrary(rec, comments);
+    return sides::OpenLibrary(rec, comments, collector_.DiskTree());
   } catch (const platform::TFileError& e) {
     throw TUsageError(e.what());
   }

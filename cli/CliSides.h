@@ -26,6 +26,9 @@ class TSides {
   // when it cannot be opened.
   std::unique_ptr<sides::TLibrary> Open(const TFolderRec& rec, bool comments = true);
 
+  // The disk as the collections listed it (see sides::OpenLibrary).
+  std::shared_ptr<sides::TSourceTree> Disk() { return collector_.DiskTree(); }
+
   // Problems of the command: the collections' and those a pairing notes.
   sides::TSideReport Report;
   // Prints the problems not printed yet on stderr, one line each; true when one of all the

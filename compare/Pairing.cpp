@@ -205,7 +205,7 @@ bool SameObjects(sides::TLibrary& lib1, TDirList& list1, sides::TLibrary& lib2, 
 // thrown when the check takes no notes.
 std::unique_ptr<sides::TLibrary> ReadLibrary(const TFolderRec& rec, TDirList& list, const TObjectCheck& check) {
   try {
-    std::unique_ptr<sides::TLibrary> lib = sides::OpenLibrary(rec, false);
+    std::unique_ptr<sides::TLibrary> lib = sides::OpenLibrary(rec, false, check.Disk);
     lib->ReadDirectory(list, check.Report);
     return lib;
   } catch (const sides::TMissingObject&) {
@@ -227,7 +227,8 @@ bool CheckLibraryContents(sides::TLibrary& lib1, sides::TLibrary& lib2, const TO
 }
 
 bool CheckLibraryContents(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check) {
-  std::unique_ptr<sides::TLibrary> lib1 = sides::OpenLibrary(rec1, false), lib2 = sides::OpenLibrary(rec2, false);
+  std::unique_ptr<sides::TLibrary> lib1 = sides::OpenLibrary(rec1, false, check.Disk),
+                                   lib2 = sides::OpenLibrary(rec2, false, check.Disk);
   return CheckLibraryContents(*lib1, *lib2, check);
 }
 

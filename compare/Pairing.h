@@ -77,6 +77,9 @@ struct TObjectCheck {
   sides::TSideReport* Problems = nullptr;
   compare::TChangeNote* Note = nullptr;  // where to note what kind of change a pair is
   TCheckMemo* Memo = nullptr;            // what CompareObjects found before, kept and used
+  // The disk as the command has listed it (see sides::OpenLibrary); null: each library opened
+  // lists its folder anew.
+  std::shared_ptr<sides::TSourceTree> Disk;
   // Whether CompareObjects sets the records' ChangeKind. Without it and without the structure
   // options a pair is decided by its lines alone, its structure not looked at.
   bool Kinds = true;

@@ -192,6 +192,8 @@ TSideCollector::TTree TSideCollector::Disk() {
   return {disk_, nullptr};
 }
 
+std::shared_ptr<TSourceTree> TSideCollector::DiskTree() { return Disk().Tree; }
+
 TSideCollector::TTree TSideCollector::Revision(const std::string& rev) {
   auto& revision = revisions_[rev];
   if (!revision) revision = TGitRevision::Open(gitFolder_, rev, &gitObjects_);

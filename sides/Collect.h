@@ -104,6 +104,9 @@ class TSideCollector {
   };
   TLibSelection Collect(const std::vector<TGiven>& given, TSideReport& report, const TLibSelection* onSide = nullptr);
 
+  // The disk as this collector has listed it, for reading the libraries it found (one command:
+  // a listing is not read again).
+  std::shared_ptr<TSourceTree> DiskTree();
   // The revisions git sides were read from so far, by revision as given.
   const std::map<std::string, std::shared_ptr<TGitRevision>>& Revisions() const { return revisions_; }
 

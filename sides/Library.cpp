@@ -121,12 +121,12 @@ std::string TFolderLibrary::EntryLocation(const TEntryRec& entry) const {
 
 // ---- opening ----------------------------------------------------------------------------------
 
-std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec, bool comments) {
+std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec, bool comments, std::shared_ptr<TSourceTree> disk) {
   std::shared_ptr<TSourceTree> tree;
   if (rec.Revision)
     tree = rec.Revision;
   else
-    tree = std::make_shared<TDiskTree>();
+    tree = disk ? std::move(disk) : std::make_shared<TDiskTree>();
   if (rec.IsDir) return std::make_unique<TFolderLibrary>(tree, rec.Path, comments);
   return std::make_unique<TPblLibrary>(tree->OpenFile(rec.Path));
 }

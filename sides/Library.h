@@ -120,9 +120,12 @@ class TFolderLibrary : public TLibrary {
 };
 
 // Opens the library a record stands for; a folder library reads its objects' comments only
-// when `comments` is set (a comparison needs none). Throws platform::TFileError when it cannot be
-// opened: a file that cannot be read, or that is no regular file; a folder that cannot be listed.
-std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec, bool comments = true);
+// when `comments` is set (a comparison needs none). A library on disk is read through `disk`
+// (the folders one command has listed already), or a tree of its own when null. Throws
+// platform::TFileError when it cannot be opened: a file that cannot be read, or that is no
+// regular file; a folder that cannot be listed.
+std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec, bool comments = true,
+                                      std::shared_ptr<TSourceTree> disk = nullptr);
 
 // Time of an object's file as an entry's time: seconds from 1970-01-01 08:00:00 of the same clock,
 // so that PbTimeToDateTime gives the file's own time back.
