@@ -38,9 +38,10 @@ seed=$testdata/pfc
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 
 # copies FROM TO N: the library folders of FROM (X/X.pbl.src, or X holding exports) copied N times
-# into TO as Xk/Xk.pbl.src.
+# into TO as Xk/Xk.pbl.src, without object lists.
 copies() {
   local from=$1 to=$2 n=$3 k lib name src
   mkdir -p "$to"
@@ -51,6 +52,8 @@ copies() {
       [ -d "$lib/$name.pbl.src" ] && src=$lib/$name.pbl.src
       mkdir -p "$to/$name$k"
       cp -r "$src" "$to/$name$k/$name$k.pbl.src"
+      # An object list (.pbg) would name every copy after the library copied.
+      find "$to/$name$k" -iname '*.pbg' -delete
     done
   done
 }
