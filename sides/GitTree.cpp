@@ -209,8 +209,10 @@ void TGitRevision::Load(const std::string& p) {
       item.Type = TItemType::Other;  // a symbolic link or a submodule
     }
     if (below(path)) {
+      // A folder listed by an earlier run (a path below this one asked for first) has its items.
       std::size_t slash = path.rfind('/');
-      children_[slash == std::string::npos ? std::string() : path.substr(0, slash)].push_back(path);
+      std::string parent = slash == std::string::npos ? std::string() : path.substr(0, slash);
+      if (loaded_.empty() || !Loaded(parent)) children_[parent].push_back(path);
     }
     items_.emplace(std::move(path), std::move(item));
   }

@@ -131,6 +131,23 @@ TEST_F(GitSides, RevisionsAreSidesOfEveryKind) {
   EXPECT_EQ(counts.Added + counts.Deleted, 0);
 }
 
+// A path is listed with what lies below it; asking for a folder above it later lists each item
+// once all the same.
+TEST_F(GitSides, EachPathIsListedOnceWhateverTheOrderAsked) {
+  auto rev = sides::TGitRevision::Open(repo_, "HEAD");
+  ASSERT_TRUE(rev->Stat("src/lib1.pbl/w_a.srw"));
+  ASSERT_TRUE(rev->Stat("src/lib1.pbl"));
+  ASSERT_TRUE(rev->List(""));
+  auto names = [&](const char* dir) {
+    std::string s;
+    for (const auto& item : rev->List(dir)->Items()) s += item.Name + " ";
+    return s;
+  };
+  EXPECT_EQ(names("src/lib1.pbl"), "d_c.srd w_a.srw ");
+  EXPECT_EQ(names("src"), "app.pbt lib1.pbl lib2.pbl ");
+  EXPECT_EQ(names(""), "src ");
+}
+
 TEST_F(GitSides, BadRevisionsPathsAndRepositoriesAreNamed) {
   sides::TSideReport report;
   struct {
