@@ -17,8 +17,9 @@ int CompareUnicodeNoCase(std::u16string_view a, std::u16string_view b);
 // The same for names in UTF-8 (library file names).
 int CompareNamesNoCase(std::string_view a, std::string_view b);
 
-// Whether two file names are the same name without regard to letter case (Unicode case folding,
-// not collation: "a" and "á" are different names), as a file system that ignores case sees them.
+// Whether two file names are the same name without regard to letter case (Unicode's simple case
+// folding, not collation: "a" and "á" are different names), as a file system that ignores case
+// sees them.
 bool SameNameNoCase(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // A file name with its letter case folded (UTF-8): two names are the same by SameNameNoCase
