@@ -1,7 +1,5 @@
 // quorvex-cli diff, compare and compare-libs: the source, object and library comparisons of the
 // three views, as text or JSON.
-#include <unistd.h>
-
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -21,6 +19,7 @@
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
 #include "platform/FileSys.h"
+#include "platform/System.h"
 #include "sides/ExportFile.h"
 
 namespace fs = std::filesystem;
@@ -348,7 +347,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   TCheckMemo memo;
   check.Memo = &memo;
   check.Disk = sides.Disk();
-  const bool showProgress = isatty(fileno(stderr));
+  const bool showProgress = platform::IsTerminal(2);
   TPairProgress progress;
   if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };
   CompareLibraries(side1, side2, counts, check, progress);

@@ -1,9 +1,5 @@
 #include "CliOutput.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -13,7 +9,9 @@
 #include "compare/UnifiedDiff.h"
 #include "diff/HashUnit.h"
 #include "platform/CodePage.h"
+#include "platform/DateTime.h"
 #include "platform/FileSys.h"
+#include "platform/System.h"
 
 namespace fs = std::filesystem;
 
@@ -22,16 +20,21 @@ namespace {
 
 // A file's time as GNU diff writes it in a header: "2026-12-09 15:04:05.123456789 +0800", local.
 std::string HeaderTime(const fs::path& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {};
-  const std::time_t t = info.st_mtim.tv_sec;
+  const auto info = platform::StatPath(path);
+  if (!info) return {};
+  const auto t = static_cast<std::time_t>(info->Time);
   std::tm local{};
-  if (!localtime_r(&t, &local)) return {};
-  char day[32], zone[8];
+  if (!platform::ToLocalTime(t, local)) return {};
+  char day[32];
   std::strftime(day, sizeof day, "%Y-%m-%d %H:%M:%S", &local);
-  std::strftime(zone, sizeof zone, "%z", &local);
-  char out[64];
-  std::snprintf(out, sizeof out, "%s.%09ld %s", day, static_cast<long>(info.st_mtim.tv_nsec), zone);
+  // The zone as the local time's distance from UTC (strftime's %z gives a zone's name on Windows).
+  const std::int64_t offset = platform::MakeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                                                     local.tm_min, local.tm_sec).Seconds -
+                              info->Time;
+  const std::int64_t minutes = (offset < 0 ? -offset : offset) / 60;
+  char out[80];
+  std::snprintf(out, sizeof out, "%s.%09ld %c%02d%02d", day, static_cast<long>(info->TimeNanos), offset < 0 ? '-' : '+',
+                static_cast<int>(minutes / 60), static_cast<int>(minutes % 60));
   return out;
 }
 
@@ -136,19 +139,11 @@ void WriteLineJson(const std::array<std::string, 2>& names, const compare::TComp
 }
 
 void WriteOut(std::string_view bytes) {
-  if (isatty(STDOUT_FILENO)) {
+  if (platform::IsTerminal(1)) {
     std::cout << bytes;
     return;
   }
-  std::cout.flush();
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw std::runtime_error("cannot write the output");
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
+  platform::WriteStandardOutput(bytes);
 }
 
 }  // namespace cli

@@ -13,15 +13,12 @@
 #include "pbparse/Defaults.h"
 #include "platform/CodePage.h"
 #include "platform/FileSys.h"
+#include "platform/System.h"
 
 namespace cli {
 namespace {
 
-std::filesystem::path ProgramDir() {
-  std::error_code ec;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::filesystem::path() : exe.parent_path();
-}
+std::filesystem::path ProgramDir() { return platform::ProgramFile().parent_path(); }
 
 std::vector<std::string> LoadFile(const std::string& arg) {
   auto found = platform::FindPathNoCase(arg);

@@ -7,6 +7,7 @@
 #include "CliStructure.h"
 #include "platform/CodePage.h"
 #include "platform/FileSys.h"
+#include "platform/System.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   // Names come from libraries and targets: none of them may drive the terminal.
   cli::TTerminalGuard guard;
-  std::vector<std::string> words(argv + 1, argv + argc);
+  std::vector<std::string> words = platform::ProgramArguments(argc, argv);
   auto commands = AllCommands();
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
     PrintHelp(commands);

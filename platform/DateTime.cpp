@@ -1,5 +1,7 @@
 #include "DateTime.h"
 
+#include "System.h"
+
 #include <cstdio>
 
 namespace platform {
@@ -54,7 +56,7 @@ std::string FormatDateTime(TDateTime t) {
 
 TDateTime LocalFromUnixTime(std::time_t t) {
   std::tm tm{};
-  if (!localtime_r(&t, &tm)) return {static_cast<std::int64_t>(t)};
+  if (!ToLocalTime(t, tm)) return {static_cast<std::int64_t>(t)};
   return MakeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
 

@@ -1,8 +1,7 @@
 #include "Collect.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <numeric>
 #include <optional>
@@ -10,6 +9,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
+#include "platform/System.h"
 #include "platform/TextFile.h"
 #include "sides/ExportFile.h"
 #include "sides/GitTree.h"
@@ -296,11 +296,11 @@ void TSideCollector::Walk(const TTree& tree, const fs::path& folder, std::vector
   TSourceTree& t = *tree.Tree;
   const std::size_t before = met_;
   // Folders already walked (a symbolic link back up the tree is not followed twice).
-  std::set<std::pair<dev_t, ino_t>> walked;
+  std::set<std::pair<std::uint64_t, std::uint64_t>> walked;
   std::function<void(const fs::path&, bool)> walk = [&](const fs::path& dir, bool top) {
     if (t.OnDisk()) {
-      struct stat st {};
-      if (::stat((dir.empty() ? fs::path(".") : dir).c_str(), &st) == 0 && !walked.insert({st.st_dev, st.st_ino}).second) return;
+      const auto st = platform::StatPath(dir.empty() ? fs::path(".") : dir);
+      if (st && !walked.insert({st->Device, st->Node}).second) return;
     }
     const TListing* listing = nullptr;
     try {

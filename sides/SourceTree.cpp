@@ -1,13 +1,9 @@
 #include "SourceTree.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "platform/Collation.h"
+#include "platform/System.h"
 
 namespace fs = std::filesystem;
 
@@ -81,35 +77,31 @@ std::optional<fs::path> TSourceTree::Find(const fs::path& p) {
 namespace {
 
 std::optional<TTreeItem> StatItem(const fs::path& p, std::string name) {
-  struct stat st {};
-  if (::stat(p.c_str(), &st) != 0) return std::nullopt;
+  const std::optional<platform::TPathStat> st = platform::StatPath(p);
+  if (!st) return std::nullopt;
   TTreeItem item;
   item.Name = std::move(name);
-  item.Type = S_ISDIR(st.st_mode) ? TItemType::Folder : S_ISREG(st.st_mode) ? TItemType::File : TItemType::Other;
-  item.Size = item.Type == TItemType::File ? static_cast<std::int64_t>(st.st_size) : 0;
-  item.Time = platform::LocalFromUnixTime(st.st_mtime);
+  item.Type = st->Kind == platform::TPathKind::Folder ? TItemType::Folder
+              : st->Kind == platform::TPathKind::File ? TItemType::File
+                                                      : TItemType::Other;
+  item.Size = item.Type == TItemType::File ? st->Size : 0;
+  item.Time = platform::LocalFromUnixTime(static_cast<std::time_t>(st->Time));
   return item;
 }
 
 }  // namespace
 
-std::optional<TTreeItem> TDiskTree::Stat(const fs::path& p) { return StatItem(p, p.filename().string()); }
+std::optional<TTreeItem> TDiskTree::Stat(const fs::path& p) { return StatItem(p, platform::PathToUtf8(p.filename())); }
 
 std::optional<std::vector<TTreeItem>> TDiskTree::ReadListing(const fs::path& dir) {
   const fs::path folder = dir.empty() ? fs::path(".") : dir;
-  DIR* d = ::opendir(folder.c_str());
-  if (!d) {
-    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-    throw platform::TFileError("Cannot open folder \"" + platform::PathText(folder) + "\". " + std::strerror(errno));
-  }
+  const std::optional<std::vector<std::string>> names = platform::FolderNames(folder);
+  if (!names) return std::nullopt;
   std::vector<TTreeItem> items;
-  while (dirent* e = ::readdir(d)) {
-    std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
+  for (const std::string& name : *names) {
     // A link that leads nowhere is left out, as if it were not there.
-    if (auto item = StatItem(folder / name, name)) items.push_back(std::move(*item));
+    if (auto item = StatItem(folder / platform::PathFromUtf8(name), name)) items.push_back(std::move(*item));
   }
-  ::closedir(d);
   return items;
 }
 

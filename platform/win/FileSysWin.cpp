@@ -1,0 +1,195 @@
+// File services on Windows: wide file names throughout (UTF-8 paths converted at the edge), long
+// paths, names without regard to case as the file system sees them.
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "WinText.h"
+#include "platform/Collation.h"
+#include "platform/FileSys.h"
+#include "platform/System.h"
+
+namespace fs = std::filesystem;
+
+namespace platform {
+namespace {
+
+std::optional<TFileInfo> Stat(const fs::path& p) {
+  const auto st = StatPath(p);
+  if (!st) return std::nullopt;
+  TFileInfo info;
+  info.Path = p;
+  info.IsDir = st->Kind == TPathKind::Folder;
+  info.Size = st->Size;
+  info.Time = LocalFromUnixTime(static_cast<std::time_t>(st->Time));
+  return info;
+}
+
+bool Exists(const fs::path& p) { return GetFileAttributesW(win::ApiPath(p).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+std::optional<fs::path> FindPathNoCase(const fs::path& p) {
+  if (p.empty()) return std::nullopt;
+  // The file system ignores case already; a part is looked up among its folder's names only where
+  // the path as written is not there.
+  if (Exists(p)) return p;
+  fs::path found = p.root_path();
+  const fs::path rel = p.relative_path();
+  if (found.empty()) found = ".";
+  const bool dotPrefix = p.root_path().empty();
+  for (const fs::path& part : rel) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      found /= part;
+      continue;
+    }
+    fs::path candidate = found / part;
+    if (Exists(candidate)) {
+      found = candidate;
+      continue;
+    }
+    const auto names = FolderNames(found);
+    if (!names) return std::nullopt;
+    const std::string wanted = PathToUtf8(part);
+    const auto it = std::find_if(names->begin(), names->end(), [&](const std::string& n) { return SameNameNoCase(PathFromUtf8(n), part); });
+    if (it == names->end()) return std::nullopt;
+    found /= PathFromUtf8(*it);
+  }
+  if (dotPrefix) found = found.lexically_relative(".");
+  return found;
+}
+
+std::optional<TFileInfo> FindFirst(const fs::path& p) {
+  auto onDisk = FindPathNoCase(p);
+  if (!onDisk) return std::nullopt;
+  return Stat(*onDisk);
+}
+
+TFileStream::TFileStream(const fs::path& p) : path_(p) {
+  const std::wstring name = win::ApiPath(p);
+  const DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    throw TFileError("Cannot open file \"" + PathText(p) + "\". Is a directory");
+  HANDLE h = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw TFileError("Cannot open file \"" + PathText(p) + "\". " + win::Reason(GetLastError()));
+  // Devices and pipes are refused: reading one named in a workspace might never end.
+  LARGE_INTEGER size{};
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
+    CloseHandle(h);
+    throw TFileError("Cannot open file \"" + PathText(p) + "\". Not a regular file");
+  }
+  fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+  if (fd_ < 0) {
+    CloseHandle(h);
+    throw TFileError("Cannot open file \"" + PathText(p) + "\". Too many open files");
+  }
+  size_ = size.QuadPart;
+}
+
+TFileStream::TFileStream(const fs::path& name, std::string bytes)
+    : path_(name), size_(static_cast<std::int64_t>(bytes.size())), bytes_(std::move(bytes)) {}
+
+TFileStream::~TFileStream() {
+  if (fd_ >= 0) _close(fd_);
+}
+
+std::int64_t TFileStream::Refresh() {
+  LARGE_INTEGER size{};
+  if (fd_ >= 0 && GetFileSizeEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd_)), &size)) size_ = size.QuadPart;
+  return size_;
+}
+
+std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const {
+  if (offset < 0 || count == 0) return 0;
+  if (fd_ < 0) {
+    if (offset >= size_) return 0;
+    const std::size_t n = std::min(count, static_cast<std::size_t>(size_ - offset));
+    std::memcpy(buffer, bytes_.data() + offset, n);
+    return n;
+  }
+  HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fd_));
+  std::size_t done = 0;
+  char* out = static_cast<char*>(buffer);
+  while (done < count) {
+    OVERLAPPED at{};
+    const std::uint64_t where = static_cast<std::uint64_t>(offset) + done;
+    at.Offset = static_cast<DWORD>(where);
+    at.OffsetHigh = static_cast<DWORD>(where >> 32);
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    if (!ReadFile(h, out + done, want, &got, &at)) {
+      const DWORD err = GetLastError();
+      if (err == ERROR_HANDLE_EOF) break;
+      throw TFileError("Read error in \"" + PathText(path_) + "\". " + win::Reason(err));
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+std::string ReadFileBytes(const fs::path& p) {
+  TFileStream s(p);
+  std::string bytes;
+  if (s.Size() > 0) bytes.reserve(static_cast<std::size_t>(s.Size()) + static_cast<std::size_t>(s.Size()) / 32 + 64);
+  std::int64_t offset = 0;
+  char chunk[65536];
+  for (;;) {
+    const std::size_t n = s.ReadAt(offset, chunk, sizeof chunk);
+    if (n == 0) break;
+    bytes.append(chunk, n);
+    offset += static_cast<std::int64_t>(n);
+  }
+  return bytes;
+}
+
+void WriteFileBytes(const fs::path& p, const std::string& bytes) {
+  // Whole or not at all: the bytes go to a new file beside the target, which is flushed to the disk
+  // and then replaces the target in one step. The target's attributes (hidden, archive) are kept.
+  const std::wstring target = win::ApiPath(p);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    throw TFileError("Cannot create file \"" + PathText(p) + "\". Is a directory");
+  std::wstring temp;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (unsigned n = GetCurrentProcessId() * 7919u + GetTickCount(), tries = 0; tries < 100; ++n, ++tries) {
+    temp = target + L"." + std::to_wstring(n % 1000000) + L".tmp";
+    h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (h == INVALID_HANDLE_VALUE) throw TFileError("Cannot create file \"" + PathText(p) + "\". " + win::Reason(GetLastError()));
+  auto fail = [&](DWORD err) {
+    CloseHandle(h);
+    DeleteFileW(temp.c_str());
+    throw TFileError("Write error in \"" + PathText(p) + "\". " + win::Reason(err));
+  };
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD wrote = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    if (!WriteFile(h, bytes.data() + done, want, &wrote, nullptr)) fail(GetLastError());
+    done += wrote;
+  }
+  if (!FlushFileBuffers(h)) fail(GetLastError());
+  CloseHandle(h);
+  // A read-only target refuses the replacement, as it refuses to be written.
+  if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD err = GetLastError();
+    DeleteFileW(temp.c_str());
+    throw TFileError("Cannot create file \"" + PathText(p) + "\". " + win::Reason(err));
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target.c_str(), attributes);
+}
+
+std::string PathText(const fs::path& p) {
+  std::string text = PathToUtf8(p);
+  std::replace(text.begin(), text.end(), '/', '\\');
+  return text;
+}
+
+}  // namespace platform

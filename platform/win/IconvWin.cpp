@@ -1,0 +1,250 @@
+#include "iconv.h"
+
+#include <windows.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace {
+
+enum class TKind { Utf16LE, Utf8, CodePage };
+
+struct TEncoding {
+  TKind Kind = TKind::CodePage;
+  UINT Number = 0;  // the Windows code page of TKind::CodePage
+  bool SingleByte = false;
+};
+
+bool Parse(const char* name, TEncoding& e) {
+  const std::string n(name);
+  if (n == "UTF-16LE") {
+    e.Kind = TKind::Utf16LE;
+  } else if (n == "UTF-8") {
+    e.Kind = TKind::Utf8;
+  } else if (n == "GB18030") {
+    e.Number = 54936;
+  } else if (n.size() > 2 && n.compare(0, 2, "CP") == 0 && n.find_first_not_of("0123456789", 2) == std::string::npos) {
+    e.Number = static_cast<UINT>(std::stoul(n.substr(2)));
+    e.SingleByte = e.Number == 874 || (e.Number >= 1250 && e.Number <= 1258);
+    CPINFO info;
+    if (!GetCPInfo(e.Number, &info)) return false;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The result of reading one character.
+enum class TRead { Ok, Invalid, Incomplete };
+
+}  // namespace
+
+struct TIconv {
+  TEncoding To, From;
+};
+
+namespace {
+
+// Reads the character at the front of `in` (n > 0 bytes) into UTF-16 `units` (1 or 2), `took`
+// the bytes it spans.
+TRead Decode(const TEncoding& e, const unsigned char* in, std::size_t n, wchar_t units[2], int& count, std::size_t& took) {
+  switch (e.Kind) {
+    case TKind::Utf16LE: {
+      if (n < 2) return TRead::Incomplete;
+      const wchar_t u = static_cast<wchar_t>(in[0] | in[1] << 8);
+      if (u >= 0xDC00 && u <= 0xDFFF) return TRead::Invalid;
+      if (u >= 0xD800 && u <= 0xDBFF) {
+        if (n < 4) return TRead::Incomplete;
+        const wchar_t low = static_cast<wchar_t>(in[2] | in[3] << 8);
+        if (low < 0xDC00 || low > 0xDFFF) return TRead::Invalid;
+        units[0] = u;
+        units[1] = low;
+        count = 2;
+        took = 4;
+        return TRead::Ok;
+      }
+      units[0] = u;
+      count = 1;
+      took = 2;
+      return TRead::Ok;
+    }
+    case TKind::Utf8: {
+      const unsigned char b0 = in[0];
+      if (b0 < 0x80) {
+        units[0] = b0;
+        count = 1;
+        took = 1;
+        return TRead::Ok;
+      }
+      const std::size_t len = b0 >= 0xF0 && b0 <= 0xF4 ? 4 : b0 >= 0xE0 && b0 <= 0xEF ? 3 : b0 >= 0xC2 && b0 <= 0xDF ? 2 : 0;
+      if (len == 0) return TRead::Invalid;
+      char32_t c = len == 2 ? b0 & 0x1F : len == 3 ? b0 & 0x0F : b0 & 0x07;
+      for (std::size_t k = 1; k < len; ++k) {
+        if (k >= n) return TRead::Incomplete;
+        if ((in[k] & 0xC0) != 0x80) return TRead::Invalid;
+        c = c << 6 | (in[k] & 0x3F);
+      }
+      if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (len == 4 && (c < 0x10000 || c > 0x10FFFF)))
+        return TRead::Invalid;
+      if (c >= 0x10000) {
+        units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        count = 2;
+      } else {
+        units[0] = static_cast<wchar_t>(c);
+        count = 1;
+      }
+      took = len;
+      return TRead::Ok;
+    }
+    case TKind::CodePage:
+      break;
+  }
+  const unsigned char b0 = in[0];
+  std::size_t len = 1;
+  if (b0 >= 0x80 && !e.SingleByte) {
+    if (e.Number == 54936) {
+      if (b0 == 0x80 || b0 == 0xFF) return TRead::Invalid;
+      if (n < 2) return TRead::Incomplete;
+      if (in[1] >= 0x30 && in[1] <= 0x39) {
+        if (n < 4) return TRead::Incomplete;
+        if (in[2] < 0x81 || in[2] > 0xFE || in[3] < 0x30 || in[3] > 0x39) return TRead::Invalid;
+        len = 4;
+      } else if (in[1] >= 0x40 && in[1] <= 0xFE && in[1] != 0x7F) {
+        len = 2;
+      } else {
+        return TRead::Invalid;
+      }
+    } else if (IsDBCSLeadByteEx(e.Number, b0)) {
+      if (n < 2) return TRead::Incomplete;
+      len = 2;
+    }
+  }
+  if (b0 < 0x80) {
+    units[0] = b0;
+    count = 1;
+    took = 1;
+    return TRead::Ok;
+  }
+  wchar_t out[4];
+  const int got = MultiByteToWideChar(e.Number, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(in), static_cast<int>(len), out, 4);
+  if (got < 1 || got > 2) return TRead::Invalid;
+  // Windows gives the bytes a code page leaves undefined as the C1 control of the same number
+  // (0x81 as U+0081); they are no characters of it, as iconv says.
+  if (len == 1 && got == 1 && out[0] == b0 && b0 < 0xA0) return TRead::Invalid;
+  // A lead byte whose second byte makes no character comes back as the default character.
+  if (got == 1 && (out[0] == 0xFFFD || (out[0] == L'?' && len > 1)) ) return TRead::Invalid;
+  units[0] = out[0];
+  units[1] = out[1];
+  count = got;
+  took = len;
+  return TRead::Ok;
+}
+
+// Writes the character of `units` in the encoding; false when it has none there.
+bool Encode(const TEncoding& e, const wchar_t* units, int count, char* out, std::size_t& len) {
+  switch (e.Kind) {
+    case TKind::Utf16LE:
+      for (int i = 0; i < count; ++i) {
+        out[2 * i] = static_cast<char>(units[i] & 0xFF);
+        out[2 * i + 1] = static_cast<char>(units[i] >> 8);
+      }
+      len = static_cast<std::size_t>(count) * 2;
+      return true;
+    case TKind::Utf8: {
+      char32_t c = units[0];
+      if (count == 2) c = 0x10000 + ((c - 0xD800) << 10) + (units[1] - 0xDC00);
+      std::size_t n = 0;
+      if (c < 0x80) {
+        out[n++] = static_cast<char>(c);
+      } else if (c < 0x800) {
+        out[n++] = static_cast<char>(0xC0 | c >> 6);
+        out[n++] = static_cast<char>(0x80 | (c & 0x3F));
+      } else if (c < 0x10000) {
+        out[n++] = static_cast<char>(0xE0 | c >> 12);
+        out[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out[n++] = static_cast<char>(0x80 | (c & 0x3F));
+      } else {
+        out[n++] = static_cast<char>(0xF0 | c >> 18);
+        out[n++] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out[n++] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out[n++] = static_cast<char>(0x80 | (c & 0x3F));
+      }
+      len = n;
+      return true;
+    }
+    case TKind::CodePage:
+      break;
+  }
+  if (count == 1 && units[0] < 0x80) {
+    out[0] = static_cast<char>(units[0]);
+    len = 1;
+    return true;
+  }
+  int n = 0;
+  if (e.Number == 54936) {
+    n = WideCharToMultiByte(e.Number, WC_ERR_INVALID_CHARS, units, count, out, 8, nullptr, nullptr);
+  } else {
+    BOOL usedDefault = FALSE;
+    n = WideCharToMultiByte(e.Number, WC_NO_BEST_FIT_CHARS, units, count, out, 8, nullptr, &usedDefault);
+    if (usedDefault) return false;
+  }
+  if (n <= 0) return false;
+  // Only a character that reads back as itself is written: no best fit, no stand-in.
+  wchar_t back[4];
+  std::size_t took = 0;
+  int backCount = 0;
+  if (Decode(e, reinterpret_cast<const unsigned char*>(out), static_cast<std::size_t>(n), back, backCount, took) != TRead::Ok ||
+      took != static_cast<std::size_t>(n) || backCount != count || std::memcmp(back, units, sizeof(wchar_t) * count) != 0)
+    return false;
+  len = static_cast<std::size_t>(n);
+  return true;
+}
+
+}  // namespace
+
+iconv_t iconv_open(const char* to, const char* from) {
+  TEncoding t, f;
+  if (!Parse(to, t) || !Parse(from, f)) {
+    errno = EINVAL;
+    return reinterpret_cast<iconv_t>(-1);
+  }
+  return new TIconv{t, f};
+}
+
+int iconv_close(iconv_t cd) {
+  delete cd;
+  return 0;
+}
+
+std::size_t iconv(iconv_t cd, char** inbuf, std::size_t* inbytesleft, char** outbuf, std::size_t* outbytesleft) {
+  // No state is kept between calls: resetting and flushing have nothing to do.
+  if (!inbuf || !*inbuf) return 0;
+  while (*inbytesleft > 0) {
+    wchar_t units[2];
+    int count = 0;
+    std::size_t took = 0;
+    const TRead r = Decode(cd->From, reinterpret_cast<const unsigned char*>(*inbuf), *inbytesleft, units, count, took);
+    if (r != TRead::Ok) {
+      errno = r == TRead::Incomplete ? EINVAL : EILSEQ;
+      return static_cast<std::size_t>(-1);
+    }
+    char piece[8];
+    std::size_t len = 0;
+    if (!Encode(cd->To, units, count, piece, len)) {
+      errno = EILSEQ;
+      return static_cast<std::size_t>(-1);
+    }
+    if (len > *outbytesleft) {
+      errno = E2BIG;
+      return static_cast<std::size_t>(-1);
+    }
+    std::memcpy(*outbuf, piece, len);
+    *outbuf += len;
+    *outbytesleft -= len;
+    *inbuf += took;
+    *inbytesleft -= took;
+  }
+  return 0;
+}

@@ -1,0 +1,15 @@
+// The part of iconv that platform/CodePage.cpp uses, over the Windows API: conversions between
+// UTF-16LE, UTF-8, GB18030 (code page 54936) and the Windows code pages "CPnnn", character by
+// character, stopping where glibc's iconv stops (EILSEQ at a sequence that is no character of the
+// source or has none in the target, EINVAL at one cut short by the end, E2BIG when the output is
+// full), so that CodePage.cpp behaves the same on both systems.
+#pragma once
+
+#include <cstddef>
+
+struct TIconv;
+using iconv_t = TIconv*;
+
+iconv_t iconv_open(const char* to, const char* from);
+std::size_t iconv(iconv_t cd, char** inbuf, std::size_t* inbytesleft, char** outbuf, std::size_t* outbytesleft);
+int iconv_close(iconv_t cd);
