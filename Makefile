@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all setup configure build run test bench clean
+.PHONY: all setup configure build run test bench clean windows windows-test
 
 all: build
 
@@ -33,3 +33,11 @@ clean:
 .PHONY: package
 package: build
 	@cd $(BUILD) && cpack -G DEB
+
+# quorvex-cli for Windows, cross-compiled with MinGW-w64: build-win/quorvex-cli-VERSION-win64.zip.
+windows:
+	@bash scripts/windows.sh
+
+# The Windows build's tests under Wine, and its outputs beside the Linux build's.
+windows-test: build
+	@bash scripts/windows-test.sh

@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
-enum class TKind { Utf16LE, Utf8, CodePage };
+enum class TKind { Utf16LE, Utf8, Gb18030, CodePage };
 
 struct TEncoding {
   TKind Kind = TKind::CodePage;
@@ -23,6 +25,7 @@ bool Parse(const char* name, TEncoding& e) {
   } else if (n == "UTF-8") {
     e.Kind = TKind::Utf8;
   } else if (n == "GB18030") {
+    e.Kind = TKind::Gb18030;
     e.Number = 54936;
   } else if (n.size() > 2 && n.compare(0, 2, "CP") == 0 && n.find_first_not_of("0123456789", 2) == std::string::npos) {
     e.Number = static_cast<UINT>(std::stoul(n.substr(2)));
@@ -37,6 +40,33 @@ bool Parse(const char* name, TEncoding& e) {
 
 // The result of reading one character.
 enum class TRead { Ok, Invalid, Incomplete };
+
+// GB18030 as glibc's iconv converts it, from a table made on the build machine
+// (tools/MakeGb18030Table.cpp): Windows' code page 54936 follows an older edition of the standard
+// for some characters, and Wine's lacks the four-byte codes.
+#include "Gb18030Table.inc"
+
+constexpr std::uint32_t kFourByteBmpCount = 39420;
+// The first four-byte code past the basic plane, 90 30 81 30, as an index counted like the others.
+constexpr std::uint32_t kSupplementaryBase = ((0x90 - 0x81) * 10 * 126 * 10);
+
+// The GB18030 code of each character of the basic plane (0: none), as 2 bytes (lead << 8 | trail)
+// or, from 0x10000 on, 0x10000 + the index of a four-byte code.
+const std::vector<std::uint32_t>& GbCodes() {
+  static const std::vector<std::uint32_t> codes = [] {
+    std::vector<std::uint32_t> v(0x10000, 0);
+    for (std::uint32_t i = 0; i < kFourByteBmpCount; ++i)
+      if (kGbFourByte[i] != 0) v[kGbFourByte[i]] = 0x10000 + i;
+    // A character with both a two-byte and a four-byte code is written with the two-byte one, as
+    // iconv does.
+    for (std::uint32_t lead = 0; lead < 126; ++lead)
+      for (std::uint32_t trail = 0; trail < 191; ++trail)
+        if (const char32_t c = kGbTwoByte[lead * 191 + trail]; c != 0 && c < 0x10000 && (v[c] == 0 || v[c] >= 0x10000))
+          v[c] = (0x81 + lead) << 8 | (0x40 + trail);
+    return v;
+  }();
+  return codes;
+}
 
 }  // namespace
 
@@ -98,28 +128,50 @@ TRead Decode(const TEncoding& e, const unsigned char* in, std::size_t n, wchar_t
       took = len;
       return TRead::Ok;
     }
+    case TKind::Gb18030: {
+      const unsigned char b0 = in[0];
+      char32_t c = 0;
+      if (b0 < 0x80) {
+        c = b0;
+        took = 1;
+      } else {
+        if (b0 == 0x80 || b0 == 0xFF) return TRead::Invalid;
+        if (n < 2) return TRead::Incomplete;
+        if (in[1] >= 0x30 && in[1] <= 0x39) {
+          if (n < 4) return TRead::Incomplete;
+          if (in[2] < 0x81 || in[2] > 0xFE || in[3] < 0x30 || in[3] > 0x39) return TRead::Invalid;
+          const std::uint32_t index = (((b0 - 0x81u) * 10 + (in[1] - 0x30u)) * 126 + (in[2] - 0x81u)) * 10 + (in[3] - 0x30u);
+          if (index < kFourByteBmpCount)
+            c = kGbFourByte[index];
+          else if (index >= kSupplementaryBase && index < kSupplementaryBase + 0x100000)
+            c = 0x10000 + (index - kSupplementaryBase);
+          took = 4;
+        } else if (in[1] >= 0x40 && in[1] <= 0xFE && in[1] != 0x7F) {
+          c = kGbTwoByte[(b0 - 0x81) * 191 + (in[1] - 0x40)];
+          took = 2;
+        } else {
+          return TRead::Invalid;
+        }
+        if (c == 0) return TRead::Invalid;
+      }
+      if (c >= 0x10000) {
+        units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        count = 2;
+      } else {
+        units[0] = static_cast<wchar_t>(c);
+        count = 1;
+      }
+      return TRead::Ok;
+    }
     case TKind::CodePage:
       break;
   }
   const unsigned char b0 = in[0];
   std::size_t len = 1;
-  if (b0 >= 0x80 && !e.SingleByte) {
-    if (e.Number == 54936) {
-      if (b0 == 0x80 || b0 == 0xFF) return TRead::Invalid;
-      if (n < 2) return TRead::Incomplete;
-      if (in[1] >= 0x30 && in[1] <= 0x39) {
-        if (n < 4) return TRead::Incomplete;
-        if (in[2] < 0x81 || in[2] > 0xFE || in[3] < 0x30 || in[3] > 0x39) return TRead::Invalid;
-        len = 4;
-      } else if (in[1] >= 0x40 && in[1] <= 0xFE && in[1] != 0x7F) {
-        len = 2;
-      } else {
-        return TRead::Invalid;
-      }
-    } else if (IsDBCSLeadByteEx(e.Number, b0)) {
-      if (n < 2) return TRead::Incomplete;
-      len = 2;
-    }
+  if (b0 >= 0x80 && !e.SingleByte && IsDBCSLeadByteEx(e.Number, b0)) {
+    if (n < 2) return TRead::Incomplete;
+    len = 2;
   }
   if (b0 < 0x80) {
     units[0] = b0;
@@ -174,6 +226,37 @@ bool Encode(const TEncoding& e, const wchar_t* units, int count, char* out, std:
       len = n;
       return true;
     }
+    case TKind::Gb18030: {
+      if (count == 2) {
+        const std::uint32_t index = kSupplementaryBase + ((units[0] - 0xD800u) << 10) + (units[1] - 0xDC00u);
+        out[0] = static_cast<char>(0x81 + index / 12600);
+        out[1] = static_cast<char>(0x30 + index / 1260 % 10);
+        out[2] = static_cast<char>(0x81 + index / 10 % 126);
+        out[3] = static_cast<char>(0x30 + index % 10);
+        len = 4;
+        return true;
+      }
+      if (units[0] < 0x80) {
+        out[0] = static_cast<char>(units[0]);
+        len = 1;
+        return true;
+      }
+      const std::uint32_t code = GbCodes()[units[0]];
+      if (code == 0) return false;
+      if (code < 0x10000) {
+        out[0] = static_cast<char>(code >> 8);
+        out[1] = static_cast<char>(code & 0xFF);
+        len = 2;
+        return true;
+      }
+      const std::uint32_t index = code - 0x10000;
+      out[0] = static_cast<char>(0x81 + index / 12600);
+      out[1] = static_cast<char>(0x30 + index / 1260 % 10);
+      out[2] = static_cast<char>(0x81 + index / 10 % 126);
+      out[3] = static_cast<char>(0x30 + index % 10);
+      len = 4;
+      return true;
+    }
     case TKind::CodePage:
       break;
   }
@@ -182,14 +265,9 @@ bool Encode(const TEncoding& e, const wchar_t* units, int count, char* out, std:
     len = 1;
     return true;
   }
-  int n = 0;
-  if (e.Number == 54936) {
-    n = WideCharToMultiByte(e.Number, WC_ERR_INVALID_CHARS, units, count, out, 8, nullptr, nullptr);
-  } else {
-    BOOL usedDefault = FALSE;
-    n = WideCharToMultiByte(e.Number, WC_NO_BEST_FIT_CHARS, units, count, out, 8, nullptr, &usedDefault);
-    if (usedDefault) return false;
-  }
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(e.Number, WC_NO_BEST_FIT_CHARS, units, count, out, 8, nullptr, &usedDefault);
+  if (usedDefault) return false;
   if (n <= 0) return false;
   // Only a character that reads back as itself is written: no best fit, no stand-in.
   wchar_t back[4];

@@ -42,11 +42,11 @@ commands=(
   "textconv $td/dwmigrate/release22/d_order_header_free.srd"
 )
 
-# Paths as the Windows program prints them (..\shared\testdata\x, in JSON ..\\shared\\...) in the
-# form the Linux program prints; and the file times of a unified diff's header to the 100 ns
+# Paths as the Windows program prints them (..\shared\testdata\x, in JSON ..\\shared\\...; the
+# absolute ones on Wine's drive Z:, which is the Linux root) in the form the Linux program prints; and the file times of a unified diff's header to the 100 ns
 # Windows keeps (Linux keeps nanoseconds).
 unwindows() {
-  perl -pe 's{(\.\.(?:\\{1,2}[\w.\-]+)+)}{ my $p = $1; $p =~ s/\\{1,2}/\//g; $p }ge;
+  perl -pe 's{((?:\.\.|Z:)(?:\\{1,2}[\w.\-]+)+)}{ my $p = $1; $p =~ s/^Z://; $p =~ s/\\{1,2}/\//g; $p }ge;
             s/^((?:---|\+\+\+) .*\t\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{7})\d\d /${1}00 /';
 }
 
