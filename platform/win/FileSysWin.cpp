@@ -28,33 +28,31 @@ std::optional<TFileInfo> Stat(const fs::path& p) {
   return info;
 }
 
-bool Exists(const fs::path& p) { return GetFileAttributesW(win::ApiPath(p).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 }  // namespace
 
 std::optional<fs::path> FindPathNoCase(const fs::path& p) {
   if (p.empty()) return std::nullopt;
-  // The file system ignores case already; a part is looked up among its folder's names only where
-  // the path as written is not there.
-  if (Exists(p)) return p;
+  // The file system finds a name whatever its case; each part is asked for as it is written on
+  // disk (the name FindFirstFileExW reports), so that the path found is the one the disk holds.
   fs::path found = p.root_path();
-  const fs::path rel = p.relative_path();
-  if (found.empty()) found = ".";
-  const bool dotPrefix = p.root_path().empty();
-  for (const fs::path& part : rel) {
+  const bool dotPrefix = found.empty();
+  if (dotPrefix) found = ".";
+  for (const fs::path& part : p.relative_path()) {
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       found /= part;
       continue;
     }
-    fs::path candidate = found / part;
-    if (Exists(candidate)) {
-      found = candidate;
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileExW(win::ApiPath(found / part).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (h != INVALID_HANDLE_VALUE) {
+      FindClose(h);
+      found /= fs::path(data.cFileName);
       continue;
     }
+    // Names the file system tells apart that are the same without case by Unicode's folding.
     const auto names = FolderNames(found);
     if (!names) return std::nullopt;
-    const std::string wanted = PathToUtf8(part);
     const auto it = std::find_if(names->begin(), names->end(), [&](const std::string& n) { return SameNameNoCase(PathFromUtf8(n), part); });
     if (it == names->end()) return std::nullopt;
     found /= PathFromUtf8(*it);

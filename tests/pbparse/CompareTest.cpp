@@ -161,7 +161,7 @@ TEST(BySection, TwoReleasesAgreeWithTheLinesObjectByObject) {
   SKIP_WITHOUT_PFC();
   int pairs = 0, changed = 0;
   for (const auto& old : pbtest::AllExports()) {
-    if (old.string().find("/PB2017/") == std::string::npos) continue;
+    if (old.generic_string().find("/PB2017/") == std::string::npos) continue;
     const std::string lib = old.parent_path().filename().string();
     const pbtest::fs::path now = pbtest::Pb2021(lib, old.filename().string());
     if (!pbtest::fs::exists(now)) continue;

@@ -1,5 +1,9 @@
 #include "LibWriter.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -150,9 +154,20 @@ std::string TLibWriter::Build() {
 }
 
 TTempDir::TTempDir() {
+#ifdef _WIN32
+  // No mkdtemp: a name of the process and a counter, made with create_directory, which fails for
+  // a folder that is there already.
+  static int counter = 0;
+  for (;;) {
+    path_ = std::filesystem::temp_directory_path() /
+            ("quorvex-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter));
+    if (std::filesystem::create_directory(path_)) break;
+  }
+#else
   std::string pattern = (std::filesystem::temp_directory_path() / "quorvex-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
+#endif
 }
 
 TTempDir::~TTempDir() {
