@@ -1,21 +1,27 @@
 #include "iconv.h"
 
-#include <windows.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
 enum class TKind { Utf16LE, Utf8, Gb18030, CodePage };
 
+// The tables made on the build machine (tools/MakeCodePageTables.cpp), glibc's iconv's conversions:
+// GB18030 (Windows' code page 54936 follows an older edition of the standard for some characters,
+// and Wine's lacks the four-byte codes), and the other supported code pages (Windows' own tables
+// and glibc's differ in places, and the two builds must read and write the same bytes).
+#include "CodePageTables.inc"
+
 struct TEncoding {
   TKind Kind = TKind::CodePage;
-  UINT Number = 0;  // the Windows code page of TKind::CodePage
-  bool SingleByte = false;
+  unsigned Number = 0;                          // the Windows code page of TKind::CodePage
+  const TCodePageTable* Table = nullptr;    // and its table
 };
 
 bool Parse(const char* name, TEncoding& e) {
@@ -28,10 +34,11 @@ bool Parse(const char* name, TEncoding& e) {
     e.Kind = TKind::Gb18030;
     e.Number = 54936;
   } else if (n.size() > 2 && n.compare(0, 2, "CP") == 0 && n.find_first_not_of("0123456789", 2) == std::string::npos) {
-    e.Number = static_cast<UINT>(std::stoul(n.substr(2)));
-    e.SingleByte = e.Number == 874 || (e.Number >= 1250 && e.Number <= 1258);
-    CPINFO info;
-    if (!GetCPInfo(e.Number, &info)) return false;
+    e.Number = static_cast<unsigned>(std::stoul(n.substr(2)));
+    e.Table = nullptr;
+    for (const TCodePageTable& t : kCodePageTables)
+      if (static_cast<unsigned>(t.Number) == e.Number) e.Table = &t;
+    if (!e.Table) return false;
   } else {
     return false;
   }
@@ -40,11 +47,6 @@ bool Parse(const char* name, TEncoding& e) {
 
 // The result of reading one character.
 enum class TRead { Ok, Invalid, Incomplete };
-
-// GB18030 as glibc's iconv converts it, from a table made on the build machine
-// (tools/MakeGb18030Table.cpp): Windows' code page 54936 follows an older edition of the standard
-// for some characters, and Wine's lacks the four-byte codes.
-#include "Gb18030Table.inc"
 
 constexpr std::uint32_t kFourByteBmpCount = 39420;
 // The first four-byte code past the basic plane, 90 30 81 30, as an index counted like the others.
@@ -66,6 +68,29 @@ const std::vector<std::uint32_t>& GbCodes() {
     return v;
   }();
   return codes;
+}
+
+// Characters beyond the basic plane that have a two-byte code (lead << 8 | trail).
+const std::unordered_map<char32_t, std::uint32_t>& GbSupplementaryTwoByte() {
+  static const std::unordered_map<char32_t, std::uint32_t> codes = [] {
+    std::unordered_map<char32_t, std::uint32_t> m;
+    for (std::uint32_t lead = 0; lead < 126; ++lead)
+      for (std::uint32_t trail = 0; trail < 191; ++trail)
+        if (const char32_t c = kGbTwoByte[lead * 191 + trail]; c >= 0x10000 && !m.count(c)) m[c] = (0x81 + lead) << 8 | (0x40 + trail);
+    return m;
+  }();
+  return codes;
+}
+
+// What each code page writes for a character of the basic plane: (length << 16 | bytes).
+const std::unordered_map<char16_t, std::uint32_t>& WriteTable(const TCodePageTable& t) {
+  static std::mutex lock;
+  static std::unordered_map<int, std::unordered_map<char16_t, std::uint32_t>> tables;
+  std::lock_guard guard(lock);
+  auto& m = tables[t.Number];
+  if (m.empty())
+    for (const std::uint32_t* p = t.Write; *p; p += 2) m.emplace(static_cast<char16_t>(p[0]), p[1]);
+  return m;
 }
 
 }  // namespace
@@ -168,29 +193,27 @@ TRead Decode(const TEncoding& e, const unsigned char* in, std::size_t n, wchar_t
       break;
   }
   const unsigned char b0 = in[0];
-  std::size_t len = 1;
-  if (b0 >= 0x80 && !e.SingleByte && IsDBCSLeadByteEx(e.Number, b0)) {
-    if (n < 2) return TRead::Incomplete;
-    len = 2;
+  char32_t c = b0;
+  took = 1;
+  if (b0 >= 0x80) {
+    const std::uint32_t single = e.Table->Single[b0 - 0x80];
+    if (single == 0xFFFFFFFF) {
+      if (n < 2) return TRead::Incomplete;
+      c = e.Table->Double[(b0 - 0x80) * 256 + in[1]];
+      took = 2;
+    } else {
+      c = single;
+    }
+    if (c == 0) return TRead::Invalid;
   }
-  if (b0 < 0x80) {
-    units[0] = b0;
+  if (c >= 0x10000) {
+    units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+    units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    count = 2;
+  } else {
+    units[0] = static_cast<wchar_t>(c);
     count = 1;
-    took = 1;
-    return TRead::Ok;
   }
-  wchar_t out[4];
-  const int got = MultiByteToWideChar(e.Number, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(in), static_cast<int>(len), out, 4);
-  if (got < 1 || got > 2) return TRead::Invalid;
-  // Windows gives the bytes a code page leaves undefined as the C1 control of the same number
-  // (0x81 as U+0081); they are no characters of it, as iconv says.
-  if (len == 1 && got == 1 && out[0] == b0 && b0 < 0xA0) return TRead::Invalid;
-  // A lead byte whose second byte makes no character comes back as the default character.
-  if (got == 1 && (out[0] == 0xFFFD || (out[0] == L'?' && len > 1)) ) return TRead::Invalid;
-  units[0] = out[0];
-  units[1] = out[1];
-  count = got;
-  took = len;
   return TRead::Ok;
 }
 
@@ -228,7 +251,15 @@ bool Encode(const TEncoding& e, const wchar_t* units, int count, char* out, std:
     }
     case TKind::Gb18030: {
       if (count == 2) {
-        const std::uint32_t index = kSupplementaryBase + ((units[0] - 0xD800u) << 10) + (units[1] - 0xDC00u);
+        const char32_t c = 0x10000 + ((units[0] - 0xD800u) << 10) + (units[1] - 0xDC00u);
+        const auto& twoByte = GbSupplementaryTwoByte();
+        if (const auto it = twoByte.find(c); it != twoByte.end()) {
+          out[0] = static_cast<char>(it->second >> 8);
+          out[1] = static_cast<char>(it->second & 0xFF);
+          len = 2;
+          return true;
+        }
+        const std::uint32_t index = kSupplementaryBase + (c - 0x10000);
         out[0] = static_cast<char>(0x81 + index / 12600);
         out[1] = static_cast<char>(0x30 + index / 1260 % 10);
         out[2] = static_cast<char>(0x81 + index / 10 % 126);
@@ -265,18 +296,17 @@ bool Encode(const TEncoding& e, const wchar_t* units, int count, char* out, std:
     len = 1;
     return true;
   }
-  BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(e.Number, WC_NO_BEST_FIT_CHARS, units, count, out, 8, nullptr, &usedDefault);
-  if (usedDefault) return false;
-  if (n <= 0) return false;
-  // Only a character that reads back as itself is written: no best fit, no stand-in.
-  wchar_t back[4];
-  std::size_t took = 0;
-  int backCount = 0;
-  if (Decode(e, reinterpret_cast<const unsigned char*>(out), static_cast<std::size_t>(n), back, backCount, took) != TRead::Ok ||
-      took != static_cast<std::size_t>(n) || backCount != count || std::memcmp(back, units, sizeof(wchar_t) * count) != 0)
-    return false;
-  len = static_cast<std::size_t>(n);
+  if (count != 1) return false;
+  const auto& table = WriteTable(*e.Table);
+  const auto it = table.find(static_cast<char16_t>(units[0]));
+  if (it == table.end()) return false;
+  len = it->second >> 16;
+  if (len == 1) {
+    out[0] = static_cast<char>(it->second & 0xFF);
+  } else {
+    out[0] = static_cast<char>(it->second >> 8 & 0xFF);
+    out[1] = static_cast<char>(it->second & 0xFF);
+  }
   return true;
 }
 
