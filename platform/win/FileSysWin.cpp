@@ -153,6 +153,10 @@ void WriteFileBytes(const fs::path& p, const std::string& bytes) {
   const DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
     throw TFileError("Cannot create file \"" + PathText(p) + "\". Is a directory");
+  // A read-only file is not replaced, as it would not be written (MoveFileExW alone lets some
+  // systems replace it).
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    throw TFileError("Cannot create file \"" + PathText(p) + "\". Permission denied");
   std::wstring temp;
   HANDLE h = INVALID_HANDLE_VALUE;
   for (unsigned n = GetCurrentProcessId() * 7919u + GetTickCount(), tries = 0; tries < 100; ++n, ++tries) {
@@ -175,7 +179,6 @@ void WriteFileBytes(const fs::path& p, const std::string& bytes) {
   }
   if (!FlushFileBuffers(h)) fail(GetLastError());
   CloseHandle(h);
-  // A read-only target refuses the replacement, as it refuses to be written.
   if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD err = GetLastError();
     DeleteFileW(temp.c_str());
