@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build's tests under Wine (CI runs this after `make test`): the core's GoogleTest
-# programs cross-built with MinGW-w64 (tests/ in the Windows build: platform, diff, pbl, pbparse)
+# programs cross-built with MinGW-w64 (tests/ in the Windows build: platform and the Windows
+# platform layer, diff, pbl, pbparse)
 # and run with Wine, then quorvex-cli.exe beside the Linux quorvex-cli over ../shared/testdata
 # (tests/windows/compare-cli.sh; needs the Linux build in build/), and every code-page conversion of
 # the two builds (tests/platform/CodePageTable.cpp). Prints how long each step took.
@@ -11,7 +12,7 @@ build=${BUILD_WIN:-build-win}
 linux=${BUILD:-build}/cli/quorvex-cli
 start=$SECONDS
 bash scripts/windows.sh
-tests=(test_platform test_diff test_pbl test_pbparse)
+tests=(test_platform test_platform_win test_diff test_pbl test_pbparse)
 cmake --build "$build" -j "${JOBS:-2}" --target "${tests[@]}" quorvex_codepage_table
 echo "windows-test: built in $((SECONDS - start)) s"
 
