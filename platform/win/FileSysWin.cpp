@@ -61,6 +61,14 @@ std::optional<fs::path> FindPathNoCase(const fs::path& p) {
   return found;
 }
 
+std::string MissingReason(const fs::path& p) {
+  // A name is at most 255 characters, a path (in the \\?\ form) at most 32767.
+  if (p.native().size() > 32000) return "the name is too long";
+  for (const fs::path& part : p)
+    if (part.native().size() > 255) return "the name is too long";
+  return "no such file";
+}
+
 std::optional<TFileInfo> FindFirst(const fs::path& p) {
   auto onDisk = FindPathNoCase(p);
   if (!onDisk) return std::nullopt;
@@ -131,7 +139,15 @@ std::size_t TFileStream::ReadAt(std::int64_t offset, void* buffer, std::size_t c
   return done;
 }
 
+bool IsNullDevice(const fs::path& p) {
+  // Git for Windows names the empty side /dev/null, as on Linux; Windows' own device is NUL.
+  const std::wstring& n = p.native();
+  return n == L"/dev/null" || CompareStringOrdinal(n.c_str(), -1, L"NUL", -1, TRUE) == CSTR_EQUAL ||
+         CompareStringOrdinal(n.c_str(), -1, L"\\\\.\\NUL", -1, TRUE) == CSTR_EQUAL;
+}
+
 std::string ReadFileBytes(const fs::path& p) {
+  if (IsNullDevice(p)) return {};
   TFileStream s(p);
   std::string bytes;
   if (s.Size() > 0) bytes.reserve(static_cast<std::size_t>(s.Size()) + static_cast<std::size_t>(s.Size()) / 32 + 64);
