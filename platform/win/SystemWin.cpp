@@ -4,7 +4,9 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cwchar>
 #include <cstring>
 #include <iostream>
 #include <stdexcept>
@@ -13,6 +15,30 @@
 #include "WinText.h"
 #include "platform/FileSys.h"
 #include "platform/System.h"
+
+// The C runtime's conversion of narrow text to wide characters, as UTF-8. The program holds paths
+// as UTF-8 text and makes std::filesystem::path of it in many places; on Windows the standard
+// library converts such text with mbrtowc, which the C runtime would read in the "C" locale (each
+// byte a character). Defined here, in the file every program links, it takes the C runtime's
+// place. Characters beyond the basic plane (four-byte UTF-8) cannot be one wchar_t and are refused.
+extern "C" std::size_t mbrtowc(wchar_t* out, const char* s, std::size_t n, std::mbstate_t*) {
+  if (!s) return 0;
+  if (n == 0) return static_cast<std::size_t>(-2);
+  const auto b0 = static_cast<unsigned char>(s[0]);
+  const std::size_t len = b0 < 0x80 ? 1 : b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC2 ? 2 : 0;
+  if (len == 0 || len == 4) {
+    errno = EILSEQ;
+    return static_cast<std::size_t>(-1);
+  }
+  if (n < len) return static_cast<std::size_t>(-2);
+  wchar_t w[2];
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s, static_cast<int>(len), w, 2) != 1) {
+    errno = EILSEQ;
+    return static_cast<std::size_t>(-1);
+  }
+  if (out) *out = w[0];
+  return w[0] == 0 ? 0 : len;
+}
 
 namespace platform {
 namespace {

@@ -58,6 +58,8 @@ TEST(WinFiles, WideAndLongNamesWorkThroughEveryCall) {
   const std::string longName = std::string(90, 'a') + "/" + std::string(90, 'b') + "/" + std::string(90, 'c') + "/Long.sru";
   for (const std::string& name : {std::string("系统.pbl"), std::string("manutenção/Fontes.sru"), longName}) {
     const fs::path p = dir.Path() / PathFromUtf8(name);
+    // A path made straight from UTF-8 text, as the program makes many, reads it as UTF-8 too.
+    EXPECT_EQ(fs::path(name).wstring(), PathFromUtf8(name).wstring()) << name;
     MakeFolders(p.parent_path());
     const std::string bytes = "text of " + name + "\r\n";
     WriteFileBytes(p, bytes);
