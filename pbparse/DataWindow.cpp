@@ -224,6 +224,8 @@ std::vector<TDwAttribute> Attributes(const TReader& r, const std::vector<TNode>&
     a.Value = std::string(r.Text().substr(n.ValueBegin, n.ValueEnd - n.ValueBegin));
     a.Norm = Norm(r.Text(), n);
     a.Line = r.LineOf(n.Begin);
+    a.Begin = n.Begin;
+    a.End = n.ValueEnd;
     if (!a.Name.empty()) {
       a.Key = a.Name;
     } else if (n.Shape == TShape::Call) {

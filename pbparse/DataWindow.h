@@ -27,6 +27,9 @@ struct TDwAttribute {
   // from the normalised items with one space between them (so `by=("a" )` equals `by=(a)`).
   std::string Norm;
   std::int32_t Line = 0;    // 0-based line where the item starts
+  // Offsets in the joined text: where the item starts (its name, or its value when bare) and
+  // where its value ends, so that an item can be rewritten in place.
+  std::size_t Begin = 0, End = 0;
   std::int32_t Child = -1;  // a table's `column=(...)`: the index of the object it became
 };
 
