@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CliCommon.h"
+#include "CliMerge.h"
 #include "CliStructure.h"
 #include "platform/CodePage.h"
 #include "platform/FileSys.h"
@@ -15,6 +16,7 @@ std::vector<cli::TCommand> AllCommands() {
   std::vector<cli::TCommand> all = cli::LibraryCommands();
   for (auto& c : cli::CompareCommands()) all.push_back(std::move(c));
   for (auto& c : cli::StructureCommands()) all.push_back(std::move(c));
+  for (auto& c : cli::MergeCommands()) all.push_back(std::move(c));
   return all;
 }
 
