@@ -14,6 +14,30 @@ struct THunk {
   std::int32_t Base, BaseCount, Side, SideCount;
 };
 
+// Where lines are only inserted or only deleted amid repeated lines, several places are equally
+// short; like git's compaction, the block is moved down as far as it goes without touching the
+// next change, so that both comparisons from the base place such blocks alike (an added function
+// is "header ... end function, blank line", not "blank line, header ... end function").
+void SlideDown(std::vector<THunk>& hunks, std::span<const std::uint32_t> base, std::span<const std::uint32_t> side) {
+  const auto nb = static_cast<std::int32_t>(base.size());
+  for (std::size_t k = 0; k < hunks.size(); ++k) {
+    THunk& h = hunks[k];
+    const std::int32_t nextBase = k + 1 < hunks.size() ? hunks[k + 1].Base : nb + 1;
+    if (h.BaseCount == 0 && h.SideCount > 0) {
+      while (h.Base + 1 < nextBase && h.Base < nb && side[static_cast<std::size_t>(h.Side)] == side[static_cast<std::size_t>(h.Side + h.SideCount)]) {
+        ++h.Base;
+        ++h.Side;
+      }
+    } else if (h.SideCount == 0 && h.BaseCount > 0) {
+      while (h.Base + h.BaseCount + 1 < nextBase && h.Base + h.BaseCount < nb &&
+             base[static_cast<std::size_t>(h.Base)] == base[static_cast<std::size_t>(h.Base + h.BaseCount)]) {
+        ++h.Base;
+        ++h.Side;
+      }
+    }
+  }
+}
+
 std::vector<THunk> Hunks(TDiff& engine, std::span<const std::uint32_t> base, std::span<const std::uint32_t> side) {
   if (base.size() > static_cast<std::size_t>(TDiff::MaxLength) || side.size() > static_cast<std::size_t>(TDiff::MaxLength))
     throw std::length_error("The texts are too long to merge.");
@@ -38,6 +62,7 @@ std::vector<THunk> Hunks(TDiff& engine, std::span<const std::uint32_t> base, std
     delta += sideCount - baseCount;
   }
   engine.Clear();
+  SlideDown(hunks, base, side);
   return hunks;
 }
 

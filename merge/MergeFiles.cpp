@@ -217,6 +217,14 @@ TFileMerge MergeFiles(const TMergeFile& current, const TMergeFile& base, const T
         target.Format.Encoding = TTextEncoding::Utf8;
         break;
       }
+  // A current without any line break says nothing of its breaks: the other texts do.
+  auto hasBreak = [](const TMergeFile& f) { return f.Bytes.find_first_of("\r\n") != std::string::npos; };
+  if (!hasBreak(current))
+    for (int k : {2, 1})
+      if (hasBreak(*files[static_cast<std::size_t>(k)])) {
+        target.Format.Break = forms[static_cast<std::size_t>(k)].Format.Break;
+        break;
+      }
   const bool asBytes = SameBytesForm(forms[0], forms[1]) && SameBytesForm(forms[0], forms[2]) &&
                        SameBytesForm(forms[1], forms[2]);
 
@@ -253,7 +261,14 @@ TFileMerge MergeFiles(const TMergeFile& current, const TMergeFile& base, const T
   };
 
   bool done = false;
-  if (bySection) {
+  // With one side the base, the result is the other side as it is: the line merge gives it.
+  auto same = [&](const TBrokenText& a, const TBrokenText& b) {
+    if (a.Count() != b.Count()) return false;
+    for (std::int32_t i = 0; i < a.Count(); ++i)
+      if (a.Line(i) != b.Line(i)) return false;
+    return true;
+  };
+  if (bySection && !same(ours, *texts[1]) && !same(*texts[2], *texts[1])) {
     TSectionMerge sections = MergeBySection({ours.Lines(), texts[1]->Lines(), texts[2]->Lines()}, current.Name, opts);
     if (sections.Structured) {
       for (const std::string& line : sections.Lines) put(line, {});

@@ -414,7 +414,7 @@ TUnits RoutineEntries(const TLines& body) {
   for (std::size_t i = 1; i + 1 < body.size(); ++i) {
     const std::string s = Squeeze(body[i]);
     TUnit u;
-    if (s.substr(0, 17) == "this.control[]={") {
+    if (s.substr(0, 16) == "this.control[]={") {
       u.Key = u.Display = "control[]";
       std::string list;
       std::size_t j = i;
@@ -429,9 +429,10 @@ TUnits RoutineEntries(const TLines& body) {
       std::size_t start = 0;
       for (;;) {
         const std::size_t comma = members.find(',', start);
-        std::string name = Squeeze(members.substr(start, comma == std::string_view::npos ? members.npos : comma - start));
-        if (!name.empty() && name.back() == '&') name = Squeeze(name.substr(0, name.size() - 1));
-        if (name.substr(0, 5) == "this.") name = name.substr(5);
+        std::string name;
+        for (char ch : members.substr(start, comma == std::string_view::npos ? members.npos : comma - start))
+          if (ch != '&' && !pbparse::IsSpace(ch)) name += ch;
+        if (pbparse::StartsNoCase(name, "this.")) name = name.substr(5);
         if (!name.empty()) u.Body.push_back(name);
         if (comma == std::string_view::npos) break;
         start = comma + 1;
@@ -690,6 +691,22 @@ std::optional<std::string> ReadSide(const TLines& lines, std::string_view nameHi
   side.Structure = pbparse::ParseStructure(lines, nameHint);
   if (side.Structure.Type == pbparse::TTextType::Plain) return side.Structure.Reason;
   const auto& sections = side.Structure.Sections;
+  if (side.Structure.Type == pbparse::TTextType::DataWindow) {
+    // DataWindow objects may share a line ("xhtmlgen() cssgen(...)"): an object's text runs from
+    // its start to the next one's, its lines cut at the breaks it holds (a last "" where it ends
+    // with one), so that the texts joined give back the whole.
+    side.Dw = DwTextOf(side.Structure, lines);
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+      TUnit u;
+      u.Key = pbparse::Lower(sections[i].Key);
+      u.Display = sections[i].Key;
+      u.Kind = sections[i].Kind;
+      u.Index = static_cast<int>(i);
+      u.Body = SplitAtBreaks(std::string(pbparse::SectionText(side.Structure, side.Dw->Joined, i)));
+      side.Units.push_back(std::move(u));
+    }
+    return std::nullopt;
+  }
   for (std::size_t i = 0; i < sections.size(); ++i) {
     const pbparse::TSection& s = sections[i];
     const std::int32_t next = i + 1 < sections.size() ? sections[i + 1].First : static_cast<std::int32_t>(lines.size());
@@ -703,7 +720,6 @@ std::optional<std::string> ReadSide(const TLines& lines, std::string_view nameHi
     u.Trail.assign(lines.begin() + s.Last + 1, lines.begin() + next);
     side.Units.push_back(std::move(u));
   }
-  if (side.Structure.Type == pbparse::TTextType::DataWindow) side.Dw = DwTextOf(side.Structure, lines);
   return std::nullopt;
 }
 
@@ -764,9 +780,9 @@ TSectionMerge Merge(const std::array<TSide, 3>& sides, const TMergeOptions& opti
     const auto& so = fromOther ? oo : co;
     const pbparse::TStructure& st = s.Structure;
     const auto& section = st.Sections[static_cast<std::size_t>(su.Index)];
-    const std::size_t from = s.Dw->LineStart[static_cast<std::size_t>(section.First)];
-    const std::size_t to = s.Dw->LineStart[static_cast<std::size_t>(section.Last)] +
-                           (*s.Lines)[static_cast<std::size_t>(section.Last)].size();
+    const std::size_t index = static_cast<std::size_t>(su.Index);
+    const std::size_t from = section.Begin;
+    const std::size_t to = index + 1 < st.Sections.size() ? st.Sections[index + 1].Begin : s.Dw->Joined.size();
     std::optional<std::string> text =
         bo ? MergeAttributes(*s.Dw, so, b.Dw ? &*b.Dw : nullptr, bo, fromOther ? cd : od, fromOther ? co : oo, from, to)
            : std::nullopt;
@@ -775,6 +791,8 @@ TSectionMerge Merge(const std::array<TSide, 3>& sides, const TMergeOptions& opti
   };
   TSectionMerge result;
   const bool script = c.Structure.Type == pbparse::TTextType::Script;
+  std::string joined;  // DataWindows: the objects' texts one after the other
+  TLines piece;
   for (std::size_t i = 0; i < merged.size(); ++i) {
     const TTriple& t = merged[i];
     // A script section that ended its text and no longer ends the result is set apart from the
@@ -783,6 +801,9 @@ TSectionMerge Merge(const std::array<TSide, 3>& sides, const TMergeOptions& opti
     const std::size_t count = (&any == t.C ? c : &any == t.O ? o : b).Units.size();
     const bool wasLast = script && any.Trail.empty() && any.Index + 1 == static_cast<int>(count) &&
                          (!t.O || t.O->Trail.empty()) && i + 1 < merged.size();
+    const int before = m.Conflicts();
+    TLines& out = script ? result.Lines : piece;
+    piece.clear();
     m.Resolve(t, [&](const TUnit* bu, const TUnit& cu, const TUnit& ou) -> TLines {
       switch (cu.Kind) {
         case TSectionKind::Forward:
@@ -798,9 +819,15 @@ TSectionMerge Merge(const std::array<TSide, 3>& sides, const TMergeOptions& opti
         case TSectionKind::Object: return dwBoth(bu, cu, ou);
         default: return m.LineMerge(bu ? bu->Body : TLines{}, cu.Body, ou.Body);
       }
-    }, result.Lines);
+    }, out);
     if (wasLast) result.Lines.emplace_back();
+    if (!script) {
+      // A conflict's last marker ends its line, whatever follows.
+      if (m.Conflicts() > before && (piece.empty() || !piece.back().empty())) piece.emplace_back();
+      for (std::size_t k = 0; k < piece.size(); ++k) (joined += piece[k]) += k + 1 < piece.size() ? "\n" : "";
+    }
   }
+  if (!script) result.Lines = SplitAtBreaks(joined);
   result.Conflicts = m.Conflicts();
   result.Structured = true;
   // What the result must parse back to: the keys of the merged sections.

@@ -1,0 +1,60 @@
+$PBExportHeader$w_x.srw
+forward
+global type w_x from w_base
+end type
+type dw_1 from datawindow within w_x
+end type
+type cb_ok from commandbutton within w_x
+end type
+type cb_b from commandbutton within w_x
+end type
+end forward
+
+global type w_x from w_base
+integer width = 1200
+integer height = 800
+dw_1 dw_1
+cb_ok cb_ok
+cb_b cb_b
+end type
+global w_x w_x
+
+on w_x.create
+int iCurrent
+call super::create
+this.dw_1=create dw_1
+this.cb_ok=create cb_ok
+this.cb_b=create cb_b
+iCurrent=UpperBound(this.Control)
+this.Control[iCurrent+1]=this.dw_1
+this.Control[iCurrent+2]=this.cb_ok
+this.Control[iCurrent+3]=this.cb_b
+end on
+
+on w_x.destroy
+call super::destroy
+destroy(this.dw_1)
+destroy(this.cb_ok)
+destroy(this.cb_b)
+end on
+
+type dw_1 from datawindow within w_x
+integer x = 10
+integer y = 20
+integer width = 300
+integer height = 90
+end type
+
+type cb_ok from commandbutton within w_x
+integer x = 10
+integer y = 20
+integer width = 300
+integer height = 90
+end type
+
+type cb_b from commandbutton within w_x
+integer x = 10
+integer y = 20
+integer width = 300
+integer height = 90
+end type
