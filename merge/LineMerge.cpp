@@ -1,7 +1,9 @@
 #include "merge/LineMerge.h"
 
 #include <algorithm>
+#include <exception>
 #include <stdexcept>
+#include <thread>
 
 #include "diff/DiffUnit.h"
 
@@ -265,8 +267,30 @@ bool HoldsAlnum(std::string_view line) {
 
 std::vector<TRegion> MergeRegions(const TLineValues& values, TStyle style, const THasAlnum& hasAlnum) {
   TDiff engine;
-  const std::vector<THunk> ours = Hunks(engine, values.Base, values.Ours);
-  const std::vector<THunk> theirs = Hunks(engine, values.Base, values.Theirs);
+  // The two comparisons from the base are apart: a long text has the second on a thread of its own.
+  std::vector<THunk> theirs;
+  std::exception_ptr failed;
+  std::thread second;
+  const bool apart = values.Base.size() + values.Theirs.size() >= 200000 && std::thread::hardware_concurrency() > 1;
+  auto compareTheirs = [&] {
+    try {
+      TDiff own;
+      theirs = Hunks(own, values.Base, values.Theirs);
+    } catch (...) {
+      failed = std::current_exception();
+    }
+  };
+  if (apart) second = std::thread(compareTheirs);
+  std::vector<THunk> ours;
+  try {
+    ours = Hunks(engine, values.Base, values.Ours);
+  } catch (...) {
+    if (second.joinable()) second.join();
+    throw;
+  }
+  if (second.joinable()) second.join();
+  else compareTheirs();
+  if (failed) std::rethrow_exception(failed);
   const std::vector<TRecord> records = Combine(ours, theirs, values);
   std::vector<TRegion> regions;
   regions.reserve(2 * records.size() + 1);

@@ -16,14 +16,43 @@ namespace {
 
 using platform::TTextEncoding;
 
-// A text cut into lines, each with the break that ends it (none on a last line without one).
+// A text cut into lines, each with the break that ends it (none on a last line without one). It
+// holds the text (a decoded one) or refers to bytes held elsewhere (a file's, merged as they are).
 class TBrokenText {
  public:
-  explicit TBrokenText(std::string text) : bytes_(std::move(text)) {
+  explicit TBrokenText(std::string text) : own_(std::move(text)) { Cut(own_); }
+  explicit TBrokenText(std::string_view bytes) { Cut(bytes); }
+  TBrokenText(const TBrokenText&) = delete;
+  TBrokenText& operator=(const TBrokenText&) = delete;
+
+  std::int32_t Count() const { return static_cast<std::int32_t>(breaks_.size()); }
+  std::string_view Line(std::int32_t i) const {
+    const auto k = static_cast<std::size_t>(i);
+    return bytes_.substr(starts_[k], starts_[k + 1] - starts_[k] - breaks_[k]);
+  }
+  std::string_view Break(std::int32_t i) const {
+    const auto k = static_cast<std::size_t>(i);
+    return bytes_.substr(starts_[k + 1] - breaks_[k], breaks_[k]);
+  }
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> out;
+    out.reserve(breaks_.size());
+    for (std::int32_t i = 0; i < Count(); ++i) out.emplace_back(Line(i));
+    return out;
+  }
+  std::size_t Size() const { return bytes_.size(); }
+
+ private:
+  void Cut(std::string_view text) {
+    bytes_ = text;
     if (bytes_.size() > std::numeric_limits<std::uint32_t>::max())
       throw std::length_error("The texts are too long to merge (4 GB at most).");
     const char* data = bytes_.data();
     const std::size_t n = bytes_.size();
+    std::size_t lines = 0;
+    for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', data + n - p))); ++p) ++lines;
+    starts_.reserve(lines + 2);
+    breaks_.reserve(lines + 1);
     std::size_t i = 0;
     starts_.push_back(0);
     while (i < n) {
@@ -37,25 +66,9 @@ class TBrokenText {
       breaks_.push_back(brk);
     }
   }
-  std::int32_t Count() const { return static_cast<std::int32_t>(breaks_.size()); }
-  std::string_view Line(std::int32_t i) const {
-    const auto k = static_cast<std::size_t>(i);
-    return std::string_view(bytes_.data() + starts_[k], starts_[k + 1] - starts_[k] - breaks_[k]);
-  }
-  std::string_view Break(std::int32_t i) const {
-    const auto k = static_cast<std::size_t>(i);
-    return std::string_view(bytes_.data() + starts_[k + 1] - breaks_[k], breaks_[k]);
-  }
-  std::vector<std::string> Lines() const {
-    std::vector<std::string> out;
-    out.reserve(breaks_.size());
-    for (std::int32_t i = 0; i < Count(); ++i) out.emplace_back(Line(i));
-    return out;
-  }
-  const std::string& Bytes() const { return bytes_; }
 
- private:
-  std::string bytes_;
+  std::string own_;
+  std::string_view bytes_;
   std::vector<std::uint32_t> starts_;
   std::vector<std::uint8_t> breaks_;
 };
@@ -232,7 +245,7 @@ TFileMerge MergeFiles(const TMergeFile& current, const TMergeFile& base, const T
   for (std::size_t k = 0; k < 3; ++k) {
     if (asBytes) {
       const std::size_t skip = forms[k].Format.Encoding == TTextEncoding::Utf8Bom ? 3 : 0;
-      texts[k].emplace(files[k]->Bytes.substr(skip));
+      texts[k].emplace(std::string_view(files[k]->Bytes).substr(skip));
     } else {
       texts[k].emplace(Decoded(*files[k], forms[k]));
     }
@@ -252,7 +265,7 @@ TFileMerge MergeFiles(const TMergeFile& current, const TMergeFile& base, const T
 
   TFileMerge result;
   std::string out;
-  out.reserve(ours.Bytes().size() + ours.Bytes().size() / 8 + 64);
+  out.reserve(ours.Size() + ours.Size() / 8 + 64);
   std::size_t lastBreak = 0;
   auto put = [&](std::string_view line, std::string_view lineBreak) {
     out += line;
@@ -307,7 +320,7 @@ TFileMerge MergeFiles(const TMergeFile& current, const TMergeFile& base, const T
     result.Conflicts = WriteMerge(regions, opts, sink);
   }
   if (!target.Format.FinalBreak && !out.empty()) out.resize(out.size() - lastBreak);
-  texts = {};
+  for (auto& t : texts) t.reset();
 
   if (asBytes) {
     if (target.Format.Encoding == TTextEncoding::Utf8Bom) out.insert(0, "\xEF\xBB\xBF");

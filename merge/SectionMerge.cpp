@@ -441,7 +441,12 @@ TUnits RoutineEntries(const TLines& body) {
       continue;
     }
     const TRoutineLine r = RoutineLine(body[i]);
-    u.Key = u.Display = r.What.empty() ? "line " + s : r.What + " " + r.Name;
+    // Any other assignment (a menu's this.text = ...) is keyed by what it assigns, so that two
+    // different changes of it meet as a conflict.
+    const std::size_t eq = AssignAt(CodeOf(s));
+    u.Key = u.Display = !r.What.empty()                ? r.What + " " + r.Name
+                        : eq != std::string::npos ? "assign " + Squeeze(std::string_view(s).substr(0, eq))
+                                                       : "line " + s;
     // The number of a Control[] entry is made again; it is no part of what is compared.
     u.Body.push_back(r.What == "control" ? "this.Control[iCurrent+#]=this." + r.Name : body[i]);
     units.push_back(std::move(u));
