@@ -36,6 +36,11 @@ if [ -d "$data" ]; then
   # at a few dozen inputs a second instead of hundreds).
   find "$data/pfc" "$data/dwmigrate" -name '*.sr?' -size -4k -exec cp {} "$seeds/PbParse/" \; 2>/dev/null || true
 fi
+# The merge cases of the tests, each as base, ours and theirs apart at form feeds.
+mkdir -p "$seeds/Merge"
+for c in tests/merge/cases/*/; do
+  { cat "$c"/base.*; printf '\f'; cat "$c"/ours.*; printf '\f'; cat "$c"/theirs.*; } >"$seeds/Merge/$(basename "$c")"
+done
 # Inputs found by earlier runs and kept with the project.
 for t in "${targets[@]}"; do
   [ -d "fuzz/corpus/$t" ] && cp fuzz/corpus/$t/* "$seeds/$t/" 2>/dev/null || true
