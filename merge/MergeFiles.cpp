@@ -141,15 +141,47 @@ std::string EncodingName(const TForm& form) {
   }
 }
 
+// Code-page text in the HEXASCII form, line by line: a line one of the HEXASCII inputs holds in
+// its bytes as read (`asRead`), any other with platform::EncodeHexAsciiLine.
+std::optional<std::string> EncodeHex(const std::string& text, const std::vector<platform::THexAsciiLines>& asRead,
+                                     std::size_t& bad) {
+  std::string out = std::string_view(text).substr(0, 16) == "$PBExportHeader$" ? "HA" : "";
+  out.reserve(text.size() + 2);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    const std::string* kept = nullptr;
+    for (const platform::THexAsciiLines& lines : asRead)
+      if (auto it = lines.find(line); !kept && it != lines.end()) kept = &it->second;
+    if (kept) {
+      out += *kept;
+    } else if (platform::FindNonAscii(line) == std::string::npos) {
+      out += line;
+    } else {
+      std::size_t offset = 0;
+      const std::optional<std::string> encoded = platform::EncodeHexAsciiLine(line, &offset);
+      if (!encoded) {
+        bad = start + offset;
+        return std::nullopt;
+      }
+      out += *encoded;
+    }
+    const std::size_t next = end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? end + 2
+                             : end < text.size()                                                                 ? end + 1
+                                                                                                                 : end;
+    out.append(text, end, next - end);
+    start = next;
+  }
+  return out;
+}
+
 // Code-page text in the form of `form` (its mark included); none, with the offset, for a
 // character the form cannot hold.
-std::optional<std::string> Encode(const std::string& text, const TForm& form, std::size_t& bad) {
-  if (form.Hex) {
-    bool ok = true;
-    std::string out = EncodeHexAscii(text, ok, &bad);
-    if (!ok) return std::nullopt;
-    return out;
-  }
+std::optional<std::string> Encode(const std::string& text, const TForm& form,
+                                  const std::vector<platform::THexAsciiLines>& asRead, std::size_t& bad) {
+  if (form.Hex) return EncodeHex(text, asRead, bad);
   std::optional<std::string> bytes;
   switch (form.Format.Encoding) {
     case TTextEncoding::CodePage: return platform::CodePageToAnsi(text, form.Format.CodePage, &bad);
@@ -179,42 +211,6 @@ std::string LabelIn(const std::string& utf8, bool codePageText, const TForm& raw
 }
 
 }  // namespace
-
-std::string EncodeHexAscii(std::string_view text, bool& ok, std::size_t* badOffset) {
-  static constexpr std::string_view kHeader = "$PBExportHeader$";
-  std::string out;
-  out.reserve(text.size() + 16);
-  if (text.substr(0, kHeader.size()) == kHeader) out += "HA";
-  ok = true;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t next = std::min(platform::FindNonAscii(text, i), text.size());
-    out.append(text.substr(i, next - i));
-    i = next;
-    if (i >= text.size()) break;
-    std::size_t end = i;
-    while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80)
-      end += std::max<std::size_t>(platform::CharLength(text.substr(end)), 1);
-    end = std::min(end, text.size());
-    std::size_t bad = 0;
-    const std::optional<std::string> le = platform::CodePageToUtf16LEStrict(text.substr(i, end - i), &bad);
-    if (!le) {
-      ok = false;
-      if (badOffset) *badOffset = i + bad;
-      return {};
-    }
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "$$HEX%zu$$", le->size() / 2);
-    out += buf;
-    for (char c : *le) {
-      std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(c));
-      out += buf;
-    }
-    out += "$$ENDHEX$$";
-    i = end;
-  }
-  return out;
-}
 
 TFileMerge MergeFiles(const TMergeFile& current, const TMergeFile& base, const TMergeFile& other,
                       const TMergeOptions& options, bool bySection) {
@@ -328,7 +324,10 @@ TFileMerge MergeFiles(const TMergeFile& current, const TMergeFile& base, const T
     return result;
   }
   std::size_t bad = 0;
-  std::optional<std::string> bytes = Encode(out, target, bad);
+  std::vector<platform::THexAsciiLines> asRead;
+  if (target.Hex)
+    for (const TMergeFile* f : {&current, &other, &base}) asRead.push_back(sides::HexAsciiLines(f->Bytes));
+  std::optional<std::string> bytes = Encode(out, target, asRead, bad);
   if (!bytes) {
     // Name the file the character came from.
     const std::string_view ch = std::string_view(out).substr(bad, std::max<std::size_t>(platform::CharLength(std::string_view(out).substr(bad)), 1));

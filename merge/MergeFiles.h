@@ -45,10 +45,4 @@ struct TFileMerge {
 TFileMerge MergeFiles(const TMergeFile& current, const TMergeFile& base, const TMergeFile& other,
                       const TMergeOptions& options, bool bySection);
 
-// The HEXASCII form of code-page text: "HA" before a first line that starts with
-// $PBExportHeader$, and every run of characters outside ASCII written as $$HEX<n>$$ followed by
-// its n UTF-16 units (each as its two bytes, low first, in hex) and $$ENDHEX$$. Empty when the
-// text holds bytes that are no character; then `badOffset` is where.
-std::string EncodeHexAscii(std::string_view text, bool& ok, std::size_t* badOffset = nullptr);
-
 }  // namespace merge

@@ -8,6 +8,9 @@
 #include "LibWriter.h"
 #include "merge/MergeFiles.h"
 #include "platform/CodePage.h"
+#include "platform/FileSys.h"
+#include "platform/TextFile.h"
+#include "sides/ExportFile.h"
 
 namespace {
 
@@ -32,8 +35,17 @@ std::string Bytes(const std::string& utf8, TForm form, const std::string& brk = 
       return "\xFE\xFF" + le;
     }
     case TForm::HexAscii: {
-      bool ok = false;
-      return merge::EncodeHexAscii(cp, ok);
+      // Each line with platform's encoder, "HA" before the export header.
+      std::string hex = "HA";
+      std::size_t start = 0;
+      while (start < cp.size()) {
+        const std::size_t end = std::min(cp.find_first_of("\r\n", start), cp.size());
+        hex += *platform::EncodeHexAsciiLine(cp.substr(start, end - start));
+        const std::size_t next = cp.compare(end, 2, "\r\n") == 0 ? end + 2 : std::min(end + 1, cp.size());
+        hex += cp.substr(end, next - end);
+        start = next;
+      }
+      return hex;
     }
   }
   return {};
@@ -91,6 +103,25 @@ TEST(MergeFiles, SidesInOtherEncodingsAreWrittenInCurrents) {
   // An ASCII current without a mark takes on the UTF-8 of the other side, not the code page.
   EXPECT_EQ(MergeFiles({"o", "A\nb\nc\n"}, {"b", base}, {"t", Bytes(theirs, TForm::Utf8Bom)}, {}, false).Bytes,
             "A\nb\nc 改 ü\n");
+}
+
+// A HEXASCII export of an older release merged with UTF-8 ones: its lines keep the runs as the
+// IDE cut them ("$$HEX2$$b0002000$$ENDHEX$$" holds the blank after a degree sign), the line the
+// other side added is written in runs of its own.
+TEST(MergeFiles, HexAsciiCurrentKeepsItsLinesAsRead) {
+  const std::filesystem::path file = testsupport::TestDataDir().empty()
+                                         ? std::filesystem::path()
+                                         : testsupport::TestDataDir() / "pfc/PB2017/Source/pfcapsrv/pfc_n_cst_colorconv.sru";
+  if (file.empty() || !std::filesystem::exists(file)) GTEST_SKIP() << "../shared/testdata is not there";
+  const std::string current = platform::ReadFileBytes(file);
+  const std::string utf8 = "\xEF\xBB\xBF" + platform::CodePageToUtf8(sides::DecodeExportText(current));
+  const std::string added = "// 90° 改\n";
+  const std::size_t at = utf8.find("public function");
+  const std::string other = utf8.substr(0, at) + added + utf8.substr(at);
+  const merge::TFileMerge r = MergeFiles({"cur.sru", current}, {"base.sru", utf8}, {"oth.sru", other}, {}, false);
+  const std::size_t hexAt = current.find("public function");
+  EXPECT_EQ(r.Bytes, current.substr(0, hexAt) + "// 90$$HEX1$$b000$$ENDHEX$$ $$HEX1$$3965$$ENDHEX$$\n" + current.substr(hexAt));
+  EXPECT_NE(r.Bytes.find("$$HEX2$$b0002000$$ENDHEX$$from 0 to 360"), std::string::npos);
 }
 
 TEST(MergeFiles, BadInputIsAnErrorNamingTheFile) {

@@ -177,8 +177,9 @@ TEST(SectionMergeReal, DataWindowMigratedOnOneSideEditedOnTheOther) {
     const std::size_t release = migrated.find("\nrelease ");
     EXPECT_NE(back.Bytes.find(migrated.substr(release, migrated.find('\n', release + 1) - release)), std::string::npos);
     // Where the migration rewrote the edited object's line, a line merge cannot do it.
-    if (migrated.find(object) == std::string::npos)
+    if (migrated.find(object) == std::string::npos) {
       EXPECT_GT(Merge(e.path().string(), migrated, base, theirs, false).Conflicts, 0);
+    }
     ++merged;
   }
   EXPECT_GE(merged, 6);
