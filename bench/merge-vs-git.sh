@@ -100,7 +100,7 @@ done
 if [ -n "$out" ]; then
   {
     echo "Median of $runs run(s) each (a run under 0.3 s is timed as ten in a row); elapsed time of the"
-    echo "whole program (start-up included; \`quorvex-cli --version\` alone takes about 0.01 s), peak"
+    echo "whole program (start-up included), peak"
     echo "resident memory, and the conflicts left. Machine: $(nproc) cores, $(uname -m)."
     echo
     echo "| input | lines | quorvex-cli merge | merge --by-section | git merge-file | quorvex-cli diff base ours |"
