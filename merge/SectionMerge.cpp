@@ -614,6 +614,16 @@ std::optional<std::string> MergeAttributes(const TDwText& s, const pbparse::TDwO
   std::size_t place = afterOpen;
   std::unordered_map<std::string, std::size_t> placeAfter;  // s's attributes: the end of each
   for (const TUnit& u : se) placeAfter.emplace(u.Key, attrOf(so, u).End);
+  // Attributes the other side deleted and this side left alone go (the merged list leaves them
+  // out, but they stand in this side's text).
+  for (const TUnit& u : se) {
+    auto b = inB.find(u.Key);
+    if (inT.count(u.Key) || b == inB.end() || b->second->Body != u.Body) continue;
+    const pbparse::TDwAttribute& sa = attrOf(so, u);
+    std::size_t begin = sa.Begin;
+    while (begin > afterOpen && (s.Joined[begin - 1] == ' ' || s.Joined[begin - 1] == '\t')) --begin;
+    edits.push_back({begin, sa.End, ""});
+  }
   for (const TTriple& tr : Pair(se, be, te)) {
     const TUnit* su = tr.C;
     const TUnit* tu = tr.O;
@@ -639,13 +649,8 @@ std::optional<std::string> MergeAttributes(const TDwText& s, const pbparse::TDwO
       }
       return std::nullopt;
     }
-    if (su) {  // the other side deleted it
-      if (!bu) continue;
-      if (su->Body != bu->Body) return std::nullopt;
-      const pbparse::TDwAttribute& sa = attrOf(so, *su);
-      std::size_t begin = sa.Begin;
-      while (begin > afterOpen && (s.Joined[begin - 1] == ' ' || s.Joined[begin - 1] == '\t')) --begin;
-      edits.push_back({begin, sa.End, ""});
+    if (su) {  // added here, or changed here and deleted there
+      if (bu) return std::nullopt;
       continue;
     }
     if (tu && !bu) {  // added by the other side
