@@ -41,7 +41,9 @@ std::vector<std::string> LongWords(const std::vector<std::string>& words) {
   return out;
 }
 
-merge::TMergeFile ReadInput(const std::string& name) {
+// BASE and OTHER may be /dev/null, an empty text (a file both sides added, or one deleted).
+merge::TMergeFile ReadInput(const std::string& name, bool nullDevice = false) {
+  if (nullDevice && name == "/dev/null") return {name, {}};
   std::error_code error;
   const fs::file_status status = fs::status(name, error);
   if (!fs::exists(status)) throw TUsageError(name + ": no such file");
@@ -86,8 +88,8 @@ int RunMerge(const std::vector<std::string>& words) {
   options.TheirsLabel = labels[2];
 
   const merge::TMergeFile current = ReadInput(args.Operands[0]);
-  const merge::TMergeFile base = ReadInput(args.Operands[1]);
-  const merge::TMergeFile other = ReadInput(args.Operands[2]);
+  const merge::TMergeFile base = ReadInput(args.Operands[1], true);
+  const merge::TMergeFile other = ReadInput(args.Operands[2], true);
   merge::TFileMerge result;
   try {
     result = merge::MergeFiles(current, base, other, options, args.Has("--by-section"));
@@ -132,7 +134,8 @@ std::vector<TCommand> MergeCommands() {
            "  object and attribute. Conflicts stand inside the one section they are in. A text that\n"
            "  is not understood is merged line by line, the reason on stderr.\n"
            "  The result keeps CURRENT's encoding, byte-order mark, line breaks and final break; a\n"
-           "  character from BASE or OTHER that CURRENT's encoding cannot hold is an error.\n"
+           "  character from BASE or OTHER that CURRENT's encoding cannot hold is an error. BASE\n"
+           "  and OTHER may be /dev/null, an empty text.\n"
            "  Exit status: 0 merged cleanly, 1 conflicts left, 2 trouble (nothing written).\n",
            RunMerge}};
 }

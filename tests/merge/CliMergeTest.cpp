@@ -54,10 +54,14 @@ TEST(CliMerge, OptionsAsGitMergeFileTakesThem) {
            TRow{{"--theirs"}, 0, "a\nB2\nc\n"},
            TRow{{"--union"}, 0, "a\nB1\nB2\nc\n"},
            TRow{{"--by-section", "--union"}, 0, "a\nB1\nB2\nc\n"},  // not an export: merged by line
+           TRow{{"--union", "BASE=/dev/null"}, 0, "a\nB1\nB2\nc\n"},     // added on both sides
        }) {
     std::vector<std::string> args{"merge", "-p"};
-    args.insert(args.end(), row.Options.begin(), row.Options.end());
-    args.insert(args.end(), {cur.string(), base.string(), oth.string()});
+    std::string baseArg = base.string();
+    for (const std::string& o : row.Options)
+      if (o.rfind("BASE=", 0) == 0) baseArg = o.substr(5);
+      else args.push_back(o);
+    args.insert(args.end(), {cur.string(), baseArg, oth.string()});
     const CliRun r = Cli(dir, args);
     SCOPED_TRACE(testing::PrintToString(row.Options) + " " + r.Err);
     EXPECT_EQ(r.Exit, row.Exit);
