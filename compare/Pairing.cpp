@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <optional>
+#include <tuple>
 #include <unordered_map>
 
 #include "compare/Comments.h"
@@ -124,6 +125,19 @@ bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::
   if (!bytes1) lib1.Export(entry1, lines1, check.Report);
   std::optional<std::string> bytes2 = lib2.ObjectBytes(entry2);
   if (bytes1 && bytes2 && *bytes1 == *bytes2) return true;
+  // A huge object (a generated file, a blob kept by mistake) would cost gigabytes as lines.
+  bool tooLarge = false;
+  for (const auto& [bytes, lib, entry] : {std::tuple{&bytes1, &lib1, &entry1}, std::tuple{&bytes2, &lib2, &entry2}}) {
+    if (!*bytes || (*bytes)->size() <= kMaxObjectBytes) continue;
+    tooLarge = true;
+    if (check.Problems) {
+      const std::string where = lib->EntryLocation(*entry);
+      check.Problems->Add({sides::TProblemKind::Unreadable, where,
+                           where + ": larger than " + std::to_string(kMaxObjectBytes >> 20) + " MB: compared by its bytes",
+                           {}, false});
+    }
+  }
+  if (tooLarge) return false;
   if (bytes1) lines1 = sides::DecodeExportFile(*bytes1);
   if (bytes2)
     lines2 = sides::DecodeExportFile(*bytes2);

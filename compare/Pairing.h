@@ -72,24 +72,29 @@ struct TCheckMemo {
 // damage met while exporting and the libraries and objects that could not be read at all.
 struct TObjectCheck {
   TDiff* Diff = nullptr;
-  compare::TCompareOptions Options;
+  compare::TCompareOptions Options{};
   TReadReport* Report = nullptr;
   sides::TSideReport* Problems = nullptr;
   compare::TChangeNote* Note = nullptr;  // where to note what kind of change a pair is
   TCheckMemo* Memo = nullptr;            // what CompareObjects found before, kept and used
   // The disk as the command has listed it (see sides::OpenLibrary); null: each library opened
   // lists its folder anew.
-  std::shared_ptr<sides::TSourceTree> Disk;
+  std::shared_ptr<sides::TSourceTree> Disk = nullptr;
   // Whether CompareObjects sets the records' ChangeKind. Without it and without the structure
   // options a pair is decided by its lines alone, its structure not looked at.
   bool Kinds = true;
 };
 
+// An exported object larger than this is compared by its bytes alone (equal or changed), with a
+// note in TObjectCheck::Problems: its text is never decoded, cut into lines or compared.
+constexpr std::size_t kMaxObjectBytes = std::size_t{64} << 20;
+
 // Whether two entries' sources count as the same: their export texts differ at most by added or
 // removed lines that are empty after trimming blanks and control characters. An incomplete
 // difference search counts as different. Under the structure options the sections (DataWindows:
 // the attributes) decide instead, where the texts are understood (compare/Structured.h). Throws
-// platform::TFileError when an object's file cannot be read.
+// platform::TFileError when an object's file cannot be read. Files over kMaxObjectBytes that
+// differ are changed, unread as text.
 bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::TLibrary& lib2,
                          const TEntryRec& entry2, const TObjectCheck& check);
 bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, const TLibStream& stream2,

@@ -260,6 +260,25 @@ TEST(CompareObjects, FilesOfOneIdOrOfTheSameBytesAreTheSameUndecoded) {
   EXPECT_EQ(one.Read + two.Read, 6 + 6 + 2);
 }
 
+// An object past the size bound is equal or changed by its bytes, never cut into lines, and said so.
+TEST(CompareObjects, HugeObjectsAreComparedByTheirBytes) {
+  const std::string huge(kMaxObjectBytes + 1, 'x');
+  std::string other = huge;
+  other.back() = 'y';
+  TFiles one({{"huge", huge, ""}, {"same", huge, ""}}), two({{"huge", other, ""}, {"same", huge, ""}});
+  sides::TSideReport problems;
+  TDiff diff;
+  TObjectCheck check{&diff};
+  check.Problems = &problems;
+  TDirList l1 = one.List(), l2 = two.List();
+  TCompareCounts counts;
+  CompareObjects(l1, &one, l2, &two, counts, check);
+  EXPECT_EQ(l1[0].Key + ":" + std::to_string(l1[0].Rec->CompareResult), "huge:" + std::to_string(crChanged));
+  EXPECT_EQ(l1[1].Rec->CompareResult, crSame);
+  ASSERT_EQ(problems.Problems().size(), 1u);  // each place once (both sides name it "huge" here)
+  EXPECT_EQ(sides::TSideReport::Describe(problems.Problems()[0]), "huge: larger than 64 MB: compared by its bytes");
+}
+
 // Libraries of every kind pair by library name; a folder library is classified by its objects,
 // and every object of a folder by its content, whatever its size and time.
 TEST(CompareLibraries, AcrossKinds) {
