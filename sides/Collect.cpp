@@ -336,6 +336,14 @@ void TSideCollector::ReadGiven(const fs::path& file, int fileType, std::vector<T
   std::string rev, inRevision;
   TTree tree = ParseGitSide(file.string(), rev, inRevision) ? Revision(rev) : Disk();
   fs::path path = tree.Rev ? fs::path(inRevision) : file;
+  if (tree.Rev) {
+    // A path in a revision runs from the repository's top: "." is the top itself, as git:REV is,
+    // and nothing lies above it.
+    path = path.lexically_normal();
+    if (path == "." || path == "./") path.clear();
+    if (!path.empty() && *path.begin() == "..")
+      throw platform::TFileError(file.string() + ": a path in a revision runs from the repository's top; \"..\" leads out of it");
+  }
   // A folder given with a trailing separator is that folder.
   while (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
   TSourceTree& t = *tree.Tree;

@@ -159,6 +159,7 @@ TEST_F(GitSides, BadRevisionsPathsAndRepositoriesAreNamed) {
       {"git:--output=x", repo_, "git:--output=x: no revision named"},
       {"git::src", repo_, "git:: no revision named"},
       {"git:HEAD", dir_.Path(), "is not in a git repository"},
+      {"git:HEAD:../x", repo_, "git:HEAD:../x: a path in a revision runs from the repository's top"},
   };
   for (const auto& e : errors) {
     sides::TSideCollector collector(e.Folder);
@@ -169,6 +170,9 @@ TEST_F(GitSides, BadRevisionsPathsAndRepositoriesAreNamed) {
       EXPECT_NE(std::string(err.what()).find(e.Message), std::string::npos) << err.what();
     }
   }
+  // "." is the top, as git:HEAD alone.
+  EXPECT_EQ(Side("git:HEAD:.", report).size(), Side("git:HEAD", report).size());
+  EXPECT_TRUE(report.Problems().empty());
   EXPECT_TRUE(Side("git:HEAD:nowhere/lib.pbl", report).empty());
   ASSERT_EQ(report.Problems().size(), 1u);
   EXPECT_EQ(sides::TSideReport::Describe(report.Problems()[0]), "git:HEAD:nowhere/lib.pbl does not exist");
