@@ -40,6 +40,9 @@ commands=(
   "diff --by-section --json $td/dwmigrate/release19/d_person.srd $td/dwmigrate/release22/d_person.srd"
   "diff --html $td/dwmigrate/release19/d_person.srd $td/dwmigrate/release22/d_person.srd"
   "textconv $td/dwmigrate/release22/d_order_header_free.srd"
+  "merge -p --diff3 -L ours -L base -L theirs $td/dwmigrate/release22/d_person.srd $td/dwmigrate/release19/d_person.srd $td/dwmigrate/release19/d_customer.srd"
+  "merge -p --by-section $td/dwmigrate/release22/d_customer.srd $td/dwmigrate/release19/d_customer.srd $td/dwmigrate/release22/d_customer.srd"
+  "merge -p --by-section $td/pfc/PB2021/Source/ws_objects/pfewnsrv/pfewnsrv.pbl.src/n_cst_winsrv.sru $td/pfc/PB2017/Source/pfewnsrv/n_cst_winsrv.sru $td/pfc/PB2017/Source/pfewnsrv/n_cst_winsrv.sru"
 )
 
 # Paths as the Windows program prints them (..\shared\testdata\x, in JSON ..\\shared\\...; the
