@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -47,7 +48,7 @@ void AppendQuoted(std::wstring& line, const std::wstring& arg) {
   line += L'"';
 }
 
-// The caller's environment with `extra` replacing or adding variables, as a block of UTF-16
+// The caller's environment with `extra` replacing, adding or removing variables, as a block of UTF-16
 // strings (names compared without case, as Windows does).
 std::wstring EnvironmentBlock(const TEnv& extra) {
   std::wstring block;
@@ -64,7 +65,8 @@ std::wstring EnvironmentBlock(const TEnv& extra) {
     if (!replaced) block.append(var).push_back(L'\0');
   }
   if (env) FreeEnvironmentStringsW(env);
-  for (const auto& [name, value] : extra) block.append(win::Widen(name + "=" + value)).push_back(L'\0');
+  for (const auto& [name, value] : extra)
+    if (value != kRemoveVariable) block.append(win::Widen(name + "=" + value)).push_back(L'\0');
   block.push_back(L'\0');
   return block;
 }
@@ -146,11 +148,16 @@ int Wait(HANDLE process) {
   return static_cast<int>(code);
 }
 
-std::string ReadAll(HANDLE h) {
+// Everything the pipe gives until it closes; past `keep` bytes it is read and counted, not kept.
+std::string ReadAll(HANDLE h, std::size_t keep = std::string::npos, std::size_t* dropped = nullptr) {
   std::string out;
   char chunk[65536];
   DWORD got = 0;
-  while (ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0) out.append(chunk, got);
+  while (ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+    const std::size_t take = std::min<std::size_t>(got, keep - std::min(keep, out.size()));
+    out.append(chunk, take);
+    if (dropped) *dropped += got - take;
+  }
   return out;
 }
 
@@ -172,9 +179,13 @@ TProgramResult RunProgram(const std::string& program, const std::vector<std::str
   errWrite.Close();
   // Both pipes are drained together, so that a program filling one of them cannot stall.
   TProgramResult result;
-  std::thread errReader([&] { result.Err = ReadAll(errRead.H); });
+  // Error output beyond kErrorBytes is read to the end but not kept: a program may write without end.
+  std::size_t errorsDropped = 0;
+  std::thread errReader([&] { result.Err = ReadAll(errRead.H, kErrorBytes, &errorsDropped); });
   result.Out = ReadAll(outRead.H);
   errReader.join();
+  if (errorsDropped > 0)
+    result.Err += "\n[" + std::to_string(errorsDropped) + " more bytes of error output left out]\n";
   result.Exit = Wait(process);
   return result;
 }
