@@ -479,6 +479,9 @@ void TFilesFrame::SetSourceText(const QString& caption, const std::vector<std::s
 }
 
 std::int64_t TFilesFrame::FileStamp(const QString& path) {
+  // The null device (an added or deleted file's missing side) changes whenever anything writes
+  // to it: it is never watched.
+  if (platform::IsNullDevice(ToPath(path))) return 0;
   std::error_code ec;
   auto t = std::filesystem::last_write_time(ToPath(path), ec);
   if (ec) return 0;
