@@ -781,11 +781,27 @@ bool TMainForm::IsSideArgument(const QString& arg) {
   return ext == "pbl" || ext == "pbt" || ext == "pbw";
 }
 
-void TMainForm::OpenArguments(const QStringList& args) {
-  if (args.isEmpty()) return;
+void TMainForm::OpenArguments(const QStringList& given) {
+  if (given.isEmpty()) return;
   for (auto& side : StoredSides) side.clear();
-  QTimer::singleShot(0, this, [this, args] {
+  QTimer::singleShot(0, this, [this, given] {
     try {
+      // -L LABEL (--label LABEL, -LLABEL), once for each text file, shows LABEL instead of its path.
+      QStringList args;
+      std::array<QString, compare::SideCount> labels;
+      std::size_t labelCount = 0;
+      for (int i = 0; i < given.size(); ++i) {
+        const QString& a = given[i];
+        const bool separate = a == "-L" || a == "--label";
+        if (!separate && !(a.startsWith("-L") && a.size() > 2)) {
+          args << a;
+          continue;
+        }
+        if (separate && i + 1 >= given.size()) throw std::invalid_argument("-L needs a label.");
+        if (labelCount == labels.size()) throw std::invalid_argument("Give at most one label for each file.");
+        labels[labelCount++] = separate ? given[++i] : a.mid(2);
+      }
+      if (args.isEmpty()) throw std::invalid_argument("Name the files the labels are for.");
       if (args.size() > 2) throw std::invalid_argument("Name at most two sides or two files.");
       const bool sides = IsSideArgument(args[0]);
       if (args.size() == 2 && IsSideArgument(args[1]) != sides)
@@ -794,7 +810,7 @@ void TMainForm::OpenArguments(const QStringList& args) {
         if (!a.startsWith("git:") && !QFileInfo::exists(a)) throw platform::TFileError(a.toStdString() + ": no such file");
       if (!sides) {
         tbFileClick();
-        FilesFrame->LoadFiles({args[0], args.value(1)});
+        FilesFrame->LoadFiles({args[0], args.value(1)}, labels);
         return;
       }
       auto isLibrary = [](const QString& a) { return QFileInfo(a).isFile() && QFileInfo(a).suffix().toLower() == "pbl"; };

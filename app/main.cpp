@@ -11,11 +11,12 @@ namespace {
 
 const char* const kUsage =
     "usage: quorvex [SIDE1 [SIDE2]]\n"
-    "       quorvex [FILE1 [FILE2]]\n\n"
+    "       quorvex [-L LABEL1 [-L LABEL2]] [FILE1 [FILE2]]\n\n"
     "Compares two versions of PowerBuilder libraries in a window. A side is a library file (.pbl),\n"
     "a target (.pbt), a workspace (.pbw), a folder of exported objects or of libraries, or a git\n"
     "revision git:REV[:PATH]; two library files open in the object list, other sides in the library\n"
-    "list. Two text files are compared in the source view. One argument is side 1 or file 1.\n"
+    "list. Two text files are compared in the source view, under their labels where -L gives them\n"
+    "(git difftool's names); /dev/null is an empty file. One argument is side 1 or file 1.\n"
     "Without arguments the program starts with the library list of its last run.\n";
 
 }  // namespace

@@ -441,27 +441,32 @@ void TFilesFrame::LoadFile(const QString& path, TSide side) {
   if (ReadFile(path, side)) RunCompare();
 }
 
-void TFilesFrame::LoadFiles(const std::array<QString, compare::SideCount>& paths) {
+void TFilesFrame::LoadFiles(const std::array<QString, compare::SideCount>& paths,
+                             const std::array<QString, compare::SideCount>& labels) {
   bool any = false;
   for (TSide s : AllSides)
-    if (!paths[s].isEmpty()) any = ReadFile(paths[s], s) || any;
+    if (!paths[s].isEmpty()) any = ReadFile(paths[s], s, labels[s]) || any;
   if (any) RunCompare();
 }
 
-bool TFilesFrame::ReadFile(const QString& path, TSide side) {
+bool TFilesFrame::ReadFile(const QString& path, TSide side, const QString& label) {
   QFileInfo info(path);
   if (!info.exists() || info.isDir()) return false;
   if (ResolveSide(side) == TResolved::Cancelled) return false;
   auto text = std::make_shared<compare::TSideText>(compare::LoadSideText(ToPath(path)));
-  // Shown without "dir/.." parts; read again by the path as given.
-  const QString shown = QString::fromStdString(ToPath(path).lexically_normal().string());
+  // A file of one's own can be edited and saved; the null device (the missing side of an added or
+  // deleted file) is shown empty, and nothing is ever written to it.
+  const bool none = platform::IsNullDevice(ToPath(path));
+  text->ReadOnly = none;
+  // Shown without "dir/.." parts, or by its label; read again by the path as given.
+  const QString shown = !label.isEmpty() ? label : QString::fromStdString(ToPath(path).lexically_normal().string());
   text->Title = shown.toStdString();
   ShowSide(std::move(text), side);
   sides_[side].Name = shown;
   sides_[side].Path = path;
   sides_[side].FileStamp = FileStamp(path);
-  Host.SetFolder(side, ToPath(info.absolutePath()) / "");
-  Pane(side)->SetReadOnly(false);  // a file of one's own can be edited and saved
+  if (!none) Host.SetFolder(side, ToPath(info.absolutePath()) / "");
+  Pane(side)->SetReadOnly(none);
   AfterLoad(side);
   return true;
 }

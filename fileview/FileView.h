@@ -80,7 +80,9 @@ class TFilesFrame : public QWidget {
   // cannot be read raises platform::TFileError.
   void LoadFile(const QString& path, TSide side);
   // Loads a file into each side that names one, then compares once.
-  void LoadFiles(const std::array<QString, compare::SideCount>& paths);
+  // Labels, where given, are shown instead of the paths (git difftool's names for its files).
+  void LoadFiles(const std::array<QString, compare::SideCount>& paths,
+                 const std::array<QString, compare::SideCount>& labels = {});
   // A text handed over under a caption (library path "@" object name); the pane becomes
   // read-only, the side has no file time. Does not compare.
   void SetSourceText(const QString& caption, const std::vector<std::string>& lines, TSide side);
@@ -235,7 +237,7 @@ class TFilesFrame : public QWidget {
   void FontCommand();
   void EditMenuOpened();
   void ShowSide(std::shared_ptr<compare::TSideText> text, TSide side);
-  bool ReadFile(const QString& path, TSide side);
+  bool ReadFile(const QString& path, TSide side, const QString& label = {});
   // The by-section view of the compared texts, when the options ask for it and the texts are
   // understood; false (with the reason in sectionNote_) otherwise.
   bool CompareSections(const compare::TCompareOptions& options);

@@ -686,6 +686,17 @@ class MainFormTest : public QObject {
     k.OpenArguments({q(dir.Path() / "none.txt")});
     QTRY_COMPARE(errors.size(), 2);
     QVERIFY(errors[1].contains("none.txt"));
+    // git difftool's added file: /dev/null and the file, under its labels; no message.
+    TMainForm& m = NewForm();
+    m.OnShowError = k.OnShowError;
+    m.OpenArguments({"-L", "a/new.txt", "-Lb/new.txt", "/dev/null", q(text1)});
+    QTRY_VERIFY(m.FilesFrame->ResultPresent);
+    QCOMPARE(m.FilesFrame->Name(compare::Side1), QString("a/new.txt"));
+    QCOMPARE(m.FilesFrame->Name(compare::Side2), QString("b/new.txt"));
+    QCOMPARE(m.FilesFrame->Counts.Added, 2);
+    QCOMPARE(m.FilesFrame->Counts.Deleted, 0);
+    QVERIFY(m.FilesFrame->Pane(compare::Side1)->ReadOnly());
+    QCOMPARE(errors.size(), 2);
   }
 
   // git difftool runs the configured command with the two files, or (-d) the two folders of a

@@ -164,6 +164,24 @@ TEST(CliDiff, NullDeviceIsAnEmptySideAndLabelsStandForNames) {
   EXPECT_EQ(CliIn(dir, {"diff", "-L", "1", "-L", "2", "-L", "3", "new.txt", "new.txt"}).Exit, 2);
 }
 
+// The documented difftool set-up in a real repository: an added file comes as /dev/null and the
+// file, under the repository's name for it.
+TEST(CliDiff, GitDifftoolOverAnAddedFile) {
+  TTempDir dir;
+  dir.Write("repo/old.txt", "x\n");
+  const std::string git = "cd " + Quote((dir.Path() / "repo").string()) +
+                          " && git -c user.name=t -c user.email=t@t -c difftool.prompt=false -c \"difftool.q.cmd=" +
+                          std::string(QUORVEX_CLI) + " diff -L \\\"a/\\$MERGED\\\" -L \\\"b/\\$MERGED\\\" \\\"\\$LOCAL\\\" \\\"\\$REMOTE\\\"\" ";
+  ASSERT_EQ(Shell(dir, git + "init -q && " + git + "add . && " + git + "commit -qm one").Exit, 0);
+  dir.Write("repo/new.txt", "a\nb\n");
+  ASSERT_EQ(Shell(dir, git + "add . && " + git + "commit -qm two").Exit, 0);
+  const CliRun r = Shell(dir, git + "difftool --tool=q HEAD~1 HEAD");
+  EXPECT_NE(r.Out.find("File 1: \"a/new.txt\""), std::string::npos) << r.Out << r.Err;
+  EXPECT_NE(r.Out.find("File 2: \"b/new.txt\""), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("+ a\n+ b\n"), std::string::npos) << r.Out;
+  EXPECT_EQ(r.Err, "");
+}
+
 // Release pairs of real exports: HEXASCII with LF line ends against UTF-8 with a byte-order mark,
 // DataWindows whose last line has no break.
 TEST(CliUnified, RealReleasesPatchByteForByte) {
