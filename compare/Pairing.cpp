@@ -103,12 +103,13 @@ bool SameLines(const std::vector<std::string>& lines1, const std::vector<std::st
   TDiff local;
   TDiff& diff = check.Diff ? *check.Diff : local;
   if (!diff.Execute(values1, values2)) return false;
-  // Only added or removed blank lines count as no change.
+  // Only added or removed blank lines count as no change, a kind of change of their own.
   for (const ChangeRecord& c : diff.Changes()) {
     if (c.Kind == KindModified) return false;
     if (c.Kind == KindAdded && !AllBlank(text2.Lines, c.Pos2, c.Count)) return false;
     if (c.Kind == KindDeleted && !AllBlank(text1.Lines, c.Pos1, c.Count)) return false;
   }
+  if (check.Note && !diff.Changes().empty()) *check.Note = {compare::ckBlankLines, false};
   return true;
 }
 
@@ -180,8 +181,9 @@ void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sid
       }
       if (memo) check.Memo->Found[key] = {result, noting.Note != nullptr, note};
     }
-    // A pair the lines call the same (blank lines apart) has nothing to explain.
-    if (result && (!note.ByStructure || note.Kind == compare::ckLayout)) note.Kind = 0;
+    // A pair the lines call the same has nothing to explain but blank lines added or removed,
+    // which are told while the pair stays the same.
+    if (result && (!note.ByStructure || note.Kind == compare::ckLayout)) note.Kind &= compare::ckBlankLines;
     if (note.Kind) kinds[&e1] = note.Kind;
     return result;
   };

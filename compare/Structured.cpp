@@ -22,7 +22,7 @@ std::string ChangeKindText(std::uint8_t kind) {
   if (kind & ckContent) return "content";
   std::string text;
   for (auto [flag, name] : {std::pair{ckOrder, "order"}, {ckPosition, "position"}, {ckDefaults, "defaults"},
-                            {ckLayout, "layout"}})
+                            {ckLayout, "layout"}, {ckBlankLines, "blank lines"}})
     if (kind & flag) text += (text.empty() ? "" : "+") + std::string(name);
   return text;
 }

@@ -25,10 +25,11 @@ enum TChangeKind : std::uint8_t {
   ckDefaults = 4,   // DataWindow attributes of newer releases at their default values
   ckLayout = 8,     // only how the text is laid out (spacing, quoting, line breaks of a DataWindow)
   ckContent = 16,
+  ckBlankLines = 32,  // only blank lines added or removed (the lines decide such a pair the same)
 };
 
-// "order", "position", "defaults", "layout" joined by "+" ("order+position"), "content", or ""
-// for 0.
+// "order", "position", "defaults", "layout", "blank lines" joined by "+" ("order+position"),
+// "content", or "" for 0.
 std::string ChangeKindText(std::uint8_t kind);
 
 // The rules of the structured comparison for these options; with `explain` every difference the

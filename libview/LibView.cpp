@@ -921,7 +921,7 @@ QString TLibFrame::ChangeKindCaption(std::uint8_t kind) {
   if (kind == 0 || (kind & compare::ckContent)) return QString();
   QStringList parts;
   for (auto [flag, name] : {std::pair{compare::ckOrder, "顺序"}, {compare::ckPosition, "位置和大小"},
-                            {compare::ckDefaults, "迁移默认值"}, {compare::ckLayout, "格式"}})
+                            {compare::ckDefaults, "迁移默认值"}, {compare::ckLayout, "格式"}, {compare::ckBlankLines, "空行"}})
     if (kind & flag) parts << QString::fromUtf8(name);
   return QString::fromUtf8("仅") + parts.join("+");
 }

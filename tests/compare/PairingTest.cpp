@@ -5,6 +5,7 @@
 
 #include "LibWriter.h"
 #include "compare/Pairing.h"
+#include "compare/Structured.h"
 #include "sides/ExportFile.h"
 #include "platform/Collation.h"
 #include "platform/FileSys.h"
@@ -277,6 +278,21 @@ TEST(CompareObjects, HugeObjectsAreComparedByTheirBytes) {
   EXPECT_EQ(l1[1].Rec->CompareResult, crSame);
   ASSERT_EQ(problems.Problems().size(), 1u);  // each place once (both sides name it "huge" here)
   EXPECT_EQ(sides::TSideReport::Describe(problems.Problems()[0]), "huge: larger than 64 MB: compared by its bytes");
+}
+
+// Blank lines added or removed leave a pair the same, and are told as a kind of their own.
+TEST(CompareObjects, BlankLinesAloneAreSameAndSaidSo) {
+  const std::string text = "$PBExportHeader$n_x.sru\nglobal type n_x from nonvisualobject\nend type\n\nevent e;\nlong a\nend event\n";
+  const std::string blanks = "$PBExportHeader$n_x.sru\nglobal type n_x from nonvisualobject\nend type\n\n\nevent e;\nlong a\n \nend event\n";
+  TFiles one({{"a", text, ""}, {"b", text, ""}}), two({{"a", blanks, ""}, {"b", text, ""}});
+  TDiff diff;
+  TObjectCheck check{&diff};
+  TDirList l1 = one.List(), l2 = two.List();
+  TCompareCounts counts;
+  CompareObjects(l1, &one, l2, &two, counts, check);
+  EXPECT_EQ(l1[0].Rec->CompareResult, crSame);
+  EXPECT_EQ(compare::ChangeKindText(l1[0].Rec->ChangeKind), "blank lines");
+  EXPECT_EQ(l1[1].Rec->ChangeKind, 0);  // the same line for line
 }
 
 // Libraries of every kind pair by library name; a folder library is classified by its objects,
