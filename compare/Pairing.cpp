@@ -306,6 +306,9 @@ std::array<std::string, 7> ObjectRowCells(const TKeyed<TEntryRec>& side1, const 
   const std::string& key = result == crAdded ? side2.Key : side1.Key;
   std::array<std::string, 7> cells;
   cells[0] = platform::CodePageToUtf8(key.empty() ? key : key.substr(1));
+  // An object renamed in letter case only is one pair: both names are shown.
+  if (result != crAdded && result != crDeleted && side2.Key.size() > 1 && side2.Key != side1.Key)
+    cells[0] += " → " + platform::CodePageToUtf8(side2.Key.substr(1));
   cells[1] = ResultText(result);
   if (result != crAdded) {
     cells[2] = TimeText(*side1.Rec);

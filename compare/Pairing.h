@@ -138,7 +138,8 @@ void PairLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& c
 
 // The cells of a library row (file name, result text, time 1, size 1, time 2, size 2) and of an
 // object row (name, result text, time 1, size 1, time 2, size 2, type letter), UTF-8, with the
-// cells of a missing side empty.
+// cells of a missing side empty. An object whose two names differ in letter case only is named
+// "name1 → name2".
 std::array<std::string, 6> LibraryRowCells(const TKeyed<TFolderRec>& side1, const TKeyed<TFolderRec>& side2);
 std::array<std::string, 7> ObjectRowCells(const TKeyed<TEntryRec>& side1, const TKeyed<TEntryRec>& side2);
 

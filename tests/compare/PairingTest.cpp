@@ -295,6 +295,20 @@ TEST(CompareObjects, BlankLinesAloneAreSameAndSaidSo) {
   EXPECT_EQ(l1[1].Rec->ChangeKind, 0);  // the same line for line
 }
 
+// A name changed in letter case only pairs as one object, and the row shows both names.
+TEST(ObjectRowCells, ACaseOnlyRenameShowsBothNames) {
+  const std::string text = "$PBExportHeader$m_a.srm\n";
+  TFiles one({{"mm_ancestral", text, ""}}), two({{"mM_Ancestral", text, ""}});
+  TDiff diff;
+  TObjectCheck check{&diff};
+  TDirList l1 = one.List(), l2 = two.List();
+  TCompareCounts counts;
+  CompareObjects(l1, &one, l2, &two, counts, check);
+  ASSERT_EQ(l1.size(), 1u);
+  EXPECT_EQ(ObjectRowCells(l1[0], l2[0])[0], "m_ancestral → M_Ancestral");
+  EXPECT_EQ(counts.Changed, 0);
+}
+
 // Libraries of every kind pair by library name; a folder library is classified by its objects,
 // and every object of a folder by its content, whatever its size and time.
 TEST(CompareLibraries, AcrossKinds) {
