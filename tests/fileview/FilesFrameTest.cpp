@@ -962,6 +962,8 @@ class FilesFrameTest : public QObject {
         {"utf8.txt", "$PBExportHeader$w.srw\r\n\xE7\x99\xBB\xE5\xBD\x95\r\n"},
         // As the IDE keeps sources for git: LF line ends, the last line without a break.
         {"ws.srd", "\xEF\xBB\xBFrelease 12.5;\ndatawindow(units=0)"},
+        // An older release's HEXASCII export, its runs cut as the IDE cut them.
+        {"hex.srw", "HA$PBExportHeader$w.srw\r\n//H$$HEX2$$b0002000$$ENDHEX$$x\r\n"},
         {"le.txt", std::string("\xFF\xFE" "a\0\x7B\x76\r\0\n\0", 10)},
         {"be.txt", std::string("\xFE\xFF\0a\x76\x7B\0\r\0\n", 10)},
     };
