@@ -101,6 +101,17 @@ struct TIconv {
 
 namespace {
 
+// Writes a character as its UTF-16 units (a surrogate pair past the basic plane); returns how many.
+int ToUnits(char32_t c, wchar_t units[2]) {
+  if (c < 0x10000) {
+    units[0] = static_cast<wchar_t>(c);
+    return 1;
+  }
+  units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+  units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+  return 2;
+}
+
 // Reads the character at the front of `in` (n > 0 bytes) into UTF-16 `units` (1 or 2), `took`
 // the bytes it spans.
 TRead Decode(const TEncoding& e, const unsigned char* in, std::size_t n, wchar_t units[2], int& count, std::size_t& took) {
@@ -142,14 +153,7 @@ TRead Decode(const TEncoding& e, const unsigned char* in, std::size_t n, wchar_t
       }
       if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (len == 4 && (c < 0x10000 || c > 0x10FFFF)))
         return TRead::Invalid;
-      if (c >= 0x10000) {
-        units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-        units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        count = 2;
-      } else {
-        units[0] = static_cast<wchar_t>(c);
-        count = 1;
-      }
+      count = ToUnits(c, units);
       took = len;
       return TRead::Ok;
     }
@@ -179,14 +183,7 @@ TRead Decode(const TEncoding& e, const unsigned char* in, std::size_t n, wchar_t
         }
         if (c == 0) return TRead::Invalid;
       }
-      if (c >= 0x10000) {
-        units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-        units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        count = 2;
-      } else {
-        units[0] = static_cast<wchar_t>(c);
-        count = 1;
-      }
+      count = ToUnits(c, units);
       return TRead::Ok;
     }
     case TKind::CodePage:
@@ -206,14 +203,7 @@ TRead Decode(const TEncoding& e, const unsigned char* in, std::size_t n, wchar_t
     }
     if (c == 0) return TRead::Invalid;
   }
-  if (c >= 0x10000) {
-    units[0] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-    units[1] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    count = 2;
-  } else {
-    units[0] = static_cast<wchar_t>(c);
-    count = 1;
-  }
+  count = ToUnits(c, units);
   return TRead::Ok;
 }
 
