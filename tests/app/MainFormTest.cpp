@@ -679,16 +679,17 @@ class MainFormTest : public QObject {
     QCOMPARE(h.LibFrame->LibCounts.Count2, 0);
     // A side and a file, or a missing file: told, and the window stays as it is.
     QStringList errors;
+    const auto noteError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
     TMainForm& k = NewForm();
-    k.OnShowError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
+    k.OnShowError = noteError;
     k.OpenArguments({q(lib1), q(text1)});
     QTRY_COMPARE(errors.size(), 1);
     k.OpenArguments({q(dir.Path() / "none.txt")});
     QTRY_COMPARE(errors.size(), 2);
     QVERIFY(errors[1].contains("none.txt"));
     // git difftool's added file: /dev/null and the file, under its labels; no message.
-    TMainForm& m = NewForm();
-    m.OnShowError = k.OnShowError;
+    TMainForm& m = NewForm();  // k is gone from here on
+    m.OnShowError = noteError;
     m.OpenArguments({"-L", "a/new.txt", "-Lb/new.txt", "/dev/null", q(text1)});
     QTRY_VERIFY(m.FilesFrame->ResultPresent);
     QCOMPARE(m.FilesFrame->Name(compare::Side1), QString("a/new.txt"));
