@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Generates the large inputs (a 100 MB library of 50,000 entries, its changed copy in both
 # variants, two 1,000,000-line texts) and runs quorvex-cli on them, printing wall time and peak
-# resident memory of each command as rows of the README's Performance table, then the library
+# resident memory of each command as rows of bench/RESULTS.md's tables, then the library
 # views' steps on the same libraries.
 # Usage: scripts/large.sh [DIR]   (inputs go to DIR, default build/large; about 550 MB)
 set -euo pipefail

@@ -1,4 +1,4 @@
-// The bad inputs of the README's catalogue, each as the user meets it: what quorvex-cli prints
+// The bad inputs of doc/bad-input.md's catalogue, each as the user meets it: what quorvex-cli prints
 // and its exit status, and what the readers under the views raise or report.
 #include <gtest/gtest.h>
 

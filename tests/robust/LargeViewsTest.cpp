@@ -1,7 +1,7 @@
 // The desktop views on the large inputs of scripts/large.sh: two 1,000,000-line texts compared in
 // the source view; a 100 MB library of 50,000 entries on side 1 and its changed 16-bit copy on
 // side 2, paired in the library list and then object by object. Skipped unless QUORVEX_LARGE names the folder of those inputs; prints the time and the
-// peak resident memory of each step for the README.
+// peak resident memory of each step for bench/RESULTS.md.
 #include <sys/resource.h>
 
 #include <QElapsedTimer>
