@@ -12,6 +12,7 @@
 
 #include "editor/QtColor.h"
 #include "platform/CodePage.h"
+#include "platform/TextWidth.h"
 
 namespace {
 
@@ -140,6 +141,7 @@ void TCodeEdit::SetReadOnly(bool value) {
 void TCodeEdit::FontChanged() {
   QFontMetrics fm(font());
   charWidth_ = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+  fontCells_.clear();
   lineHeight_ = std::max(1, fm.lineSpacing());
   ascent_ = fm.ascent();
   QFontMetricsF fmf(font());
@@ -350,12 +352,55 @@ std::string TCodeEdit::ExpandTabs(std::string_view s) const {
   return out;
 }
 
-// The screen column of a character column: every tab before it takes TabSize columns.
-std::int32_t TCodeEdit::VisualCol(int line, std::int32_t col) const {
-  const std::string_view s = Lines().Get(line);
-  std::int32_t n = std::min<std::int32_t>(col, static_cast<std::int32_t>(s.size()));
-  std::int32_t tabs = static_cast<std::int32_t>(std::count(s.begin(), s.begin() + n, '\t'));
-  return col + tabs * (tabSize_ - 1);
+std::int32_t TCodeEdit::VisualCol(int line, std::int32_t col) const { return DisplayCol(Lines().Get(line), col); }
+
+int TCodeEdit::CellsAt(std::string_view rest, std::size_t& length) const {
+  const char32_t c = platform::FirstCodePoint(rest, length);
+  const int cells = platform::CharCells(c);
+  if (cells != platform::kCellsOfFont) return cells;
+  std::uint32_t key = 0;
+  for (std::size_t i = 0; i < length; ++i) key = key << 8 | static_cast<unsigned char>(rest[i]);
+  auto [it, added] = fontCells_.try_emplace(key, 1);
+  if (added) {
+    const QString glyph = QString::fromStdU16String(platform::CodePageToUtf16(rest.substr(0, length)));
+    const double advance = QFontMetricsF(font()).horizontalAdvance(glyph);
+    it->second = advance > 1.5 * charWidth_ ? 2 : 1;
+  }
+  return it->second;
+}
+
+std::int32_t TCodeEdit::DisplayCol(std::string_view s, std::int32_t col) const {
+  if (col <= 0) return col;
+  const std::size_t end = std::min(static_cast<std::size_t>(col), s.size());
+  std::int32_t cells = 0;
+  std::size_t i = 0;
+  while (i < end) {
+    const auto ch = static_cast<unsigned char>(s[i]);
+    if (ch < 0x80) {
+      cells += ch == '\t' ? tabSize_ : 1;
+      ++i;
+    } else {
+      std::size_t length = 1;
+      cells += CellsAt(s.substr(i), length);
+      i += length;
+    }
+  }
+  return cells + (static_cast<std::size_t>(col) > s.size() ? col - static_cast<std::int32_t>(s.size()) : 0);
+}
+
+std::int32_t TCodeEdit::ByteColAt(std::string_view s, std::int32_t col) const {
+  std::int32_t cells = 0;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto ch = static_cast<unsigned char>(s[i]);
+    std::size_t length = 1;
+    const int w = ch < 0x80 ? (ch == '\t' ? tabSize_ : 1) : CellsAt(s.substr(i), length);
+    // Inside a tab's cells the column after it counts, inside a wide character its start.
+    if (cells + w > col) return static_cast<std::int32_t>(ch == '\t' && col > cells ? i + 1 : i);
+    cells += w;
+    i += length;
+  }
+  return static_cast<std::int32_t>(s.size());
 }
 
 // ---- Conversions ----------------------------------------------------------------------------
@@ -365,19 +410,9 @@ TPoint TCodeEdit::PixelToPoint(int x, int y) const {
   if (count == 0) return {0, 0};
   std::int32_t line = std::min(count, std::max(0, (y - topMargin_) / lineHeight_ + topLine_));
   if (line == count) return {kLineEnd, count - 1};
-  std::int32_t col = (x - gutterWidth_ - leftMargin_) / charWidth_ + leftCol_;
+  const std::int32_t cell = (x - gutterWidth_ - leftMargin_) / charWidth_ + leftCol_;
   const std::string_view s = Lines().Get(line);
-  std::int32_t len = static_cast<std::int32_t>(s.size());
-  if (s.find('\t') != std::string_view::npos) {
-    std::int32_t walked = 0, visual = 0;
-    while (walked < len && visual < col) {
-      visual += s[static_cast<std::size_t>(walked)] == '\t' ? tabSize_ : 1;
-      ++walked;
-    }
-    col = walked;
-  }
-  col = std::min(len, col);
-  if (col < 0) col = 0;
+  const std::int32_t col = cell < 0 ? 0 : ByteColAt(s, cell);
   return {TEditCore::SnapToChar(s, col), line};
 }
 

@@ -22,9 +22,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
-#include <string_view>
 
 #include "editor/Colors.h"
 #include "editor/EditCore.h"
@@ -258,7 +259,17 @@ class TCodeEdit : public QAbstractScrollArea, private TEditView {
   void PlaceCaret();
   void BlinkCaret();
   QRect CaretRect() const;
+  // The display column of byte column `col` of a line: a tab takes TabSize cells, every other
+  // character the cells it is drawn in (CellsAt); past the end one cell a column.
   std::int32_t VisualCol(int line, std::int32_t col) const;
+  std::int32_t DisplayCol(std::string_view s, std::int32_t col) const;
+  // The byte column of the character drawn over display column `col` (the one after a tab when
+  // `col` falls inside the tab past its first cell); the line's length past its end.
+  std::int32_t ByteColAt(std::string_view s, std::int32_t col) const;
+  // The cells of the code-page character at the front of `rest` (not a tab), its byte length in
+  // `length`: by the character's width class, or, for symbols whose width depends on the font, by
+  // the advance of the pane's font (remembered per character until the font changes).
+  int CellsAt(std::string_view rest, std::size_t& length) const;
 
   // Keyboard, mouse and wheel
   void KeyDown(int key, Qt::KeyboardModifiers shift);
@@ -319,6 +330,8 @@ class TCodeEdit : public QAbstractScrollArea, private TEditView {
   bool destroying_ = false;
   // Whole ASCII runs can be drawn in one call when the font's advance is exactly CharWidth.
   bool exactAdvance_ = false;
+  // Cells of the characters the font decides on, by their code-page bytes.
+  mutable std::unordered_map<std::uint32_t, std::int8_t> fontCells_;
   QPoint caretPixel_;
   bool blinkOn_ = true;
   QTimer blinkTimer_;

@@ -2,7 +2,8 @@
 //
 // Every row is drawn with at most three opaque, clipped text outputs (before the selection, the
 // selection to the right edge, after the selection), each filling its rectangle first. Text is
-// code-page bytes; each character is drawn at its byte column times CharWidth.
+// code-page bytes; each character is drawn at its display column times CharWidth, a tab taking
+// TabSize cells and every other character the cells of its width (CellsAt).
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -131,14 +132,9 @@ void TCodeEdit::PaintSelectedLine(QPainter& p, int line, QRect r, std::string_vi
   const int x0 = r.left() - charWidth_ * leftCol_;
   const std::int32_t s1 = SelStart();
   const std::int32_t s2 = s1 + SelLength();
-  std::int32_t a = std::max(0, s1 - obj.Start);
-  std::int32_t b = std::min(obj.Length, s2 - obj.Start);
-  // Screen columns: every tab before a point takes TabSize columns.
-  auto tabsBefore = [&](std::int32_t n) {
-    return static_cast<std::int32_t>(std::count(raw.begin(), raw.begin() + n, '\t'));
-  };
-  a += tabsBefore(a) * (tabSize_ - 1);
-  b += tabsBefore(b) * (tabSize_ - 1);
+  // The selection's ends as display columns of the row.
+  std::int32_t a = DisplayCol(raw, std::max(0, s1 - obj.Start));
+  std::int32_t b = DisplayCol(raw, std::min(obj.Length, s2 - obj.Start));
   a = std::max(0, a - leftCol_);
   b = std::max(0, b - leftCol_ - a);
   // The changed parts keep their colour outside the selection and show through it blended.
@@ -196,39 +192,37 @@ void TCodeEdit::DrawRowText(QPainter& p, const QRect& r, int x0, std::string_vie
   DrawCodePageText(p, r, x0, r.top() + ascent_, text);
 }
 
-// Draws `text` from x0 on, one CharWidth cell per byte, leaving out what lies outside `clip`.
-// Runs of ASCII go out in one call when the font advances exactly one cell per character; any
-// other character is drawn on its own at its byte column, so wide glyphs of a fallback font stay
-// on the grid.
+// Draws `text` (tabs already expanded) from x0 on, each character at its display column, leaving
+// out what lies outside `clip`. Runs of ASCII go out in one call when the font advances exactly one
+// cell per character; any other character is drawn on its own at its column, with the combining
+// marks that follow it, so that glyphs of a fallback font stay on the grid.
 void TCodeEdit::DrawCodePageText(QPainter& p, const QRect& clip, int x0, int baseline,
                                  std::string_view text) const {
   const int cw = charWidth_;
   const std::size_t n = text.size();
   if (n == 0) return;
-  std::size_t first = 0;
-  if (clip.left() > x0) first = static_cast<std::size_t>((clip.left() - x0) / cw);
-  // Start a few bytes early so a character that begins left of the clip is still drawn whole.
-  std::size_t i = first > 3 ? first - 3 : 0;
-  // Never start inside a character: walk from the nearest earlier ASCII byte.
-  while (i > 0 && static_cast<unsigned char>(text[i - 1]) >= 0x80) --i;
   const int right = clip.right() + 1;
+  // A character that begins up to two cells left of the clip may still reach into it.
+  const int left = clip.left() - 2 * cw;
 
   p.save();
   p.setClipRect(clip);
   QString run;
-  std::size_t runStart = i;
+  int runX = 0;
   auto flush = [&] {
-    if (!run.isEmpty()) p.drawText(x0 + static_cast<int>(runStart) * cw, baseline, run);
+    if (!run.isEmpty()) p.drawText(runX, baseline, run);
     run.clear();
   };
+  std::size_t i = 0;
+  std::int32_t col = 0;
   while (i < n) {
-    const int x = x0 + static_cast<int>(i) * cw;
+    const int x = x0 + col * cw;
     if (x >= right) break;
-    unsigned char ch = static_cast<unsigned char>(text[i]);
+    const auto ch = static_cast<unsigned char>(text[i]);
     if (ch < 0x80) {
-      if (ch > 32 && ch != 127) {
+      if (ch > 32 && ch != 127 && x >= left) {
         if (exactAdvance_) {
-          if (run.isEmpty()) runStart = i;
+          if (run.isEmpty()) runX = x;
           run += QLatin1Char(static_cast<char>(ch));
         } else {
           p.drawText(x, baseline, QString(QLatin1Char(static_cast<char>(ch))));
@@ -237,13 +231,22 @@ void TCodeEdit::DrawCodePageText(QPainter& p, const QRect& clip, int x0, int bas
         flush();
       }
       ++i;
+      ++col;
       continue;
     }
     flush();
-    std::size_t len = platform::CharLength(text.substr(i));
-    std::u16string u = platform::CodePageToUtf16(text.substr(i, len));
-    p.drawText(x, baseline, QString::fromStdU16String(u));
-    i += len;
+    std::size_t length = 1;
+    const int cells = CellsAt(text.substr(i), length);
+    std::size_t end = i + length;
+    // Combining marks go out with the character they sit on.
+    while (end < n && static_cast<unsigned char>(text[end]) >= 0x80) {
+      std::size_t markLength = 1;
+      if (CellsAt(text.substr(end), markLength) != 0) break;
+      end += markLength;
+    }
+    if (x >= left) p.drawText(x, baseline, QString::fromStdU16String(platform::CodePageToUtf16(text.substr(i, end - i))));
+    i = end;
+    col += cells;
   }
   flush();
   p.restore();

@@ -407,6 +407,38 @@ class TCodeEditTest : public QObject {
     QCOMPARE(e.ExpandTabs("a\tb"), std::string("a    b"));
   }
 
+  // Text of every code page is placed by its display width, whatever its bytes in the program's
+  // code page: a bar after each word is drawn, hit and reached by the caret at the word's width.
+  void charactersTakeTheirDisplayWidth() {
+    const struct {
+      int CodePage;
+      const char* Word;
+      int Cells;
+    } cases[] = {
+        {936, "中文注释", 8},     {950, "繁體", 4},       {932, "日本ｶﾅ", 6},     {949, "한국어", 6},
+        {874, "ไทยที่", 4},         {1250, "Łódź", 4},      {1251, "Жизнь", 5},     {1252, "manutenção", 10},
+        {1253, "Ελληνικά", 8},    {1254, "İşlem", 5},     {1255, "שלום", 4},      {1256, "مرحبا", 5},
+        {1257, "Ąžuolas", 7},     {1258, "Việt Vie\u0323\u0302t", 9},
+    };
+    for (const auto& c : cases) {
+      const std::string word = platform::Utf8ToCodePage(c.Word);
+      TCodeEdit& e = Make({word + "|x"});
+      const int left = e.GutterWidth() + e.LeftMargin(), cw = e.CharWidth();
+      const auto bar = static_cast<std::int32_t>(word.size());
+      QImage img(e.viewport()->size(), QImage::Format_RGB32);
+      QPainter p(&img);
+      e.Paint(p);
+      p.end();
+      bool inked = false;
+      for (int x = left + c.Cells * cw; x < left + (c.Cells + 1) * cw; ++x)
+        for (int y = e.TopMargin(); y < e.TopMargin() + e.LineHeight(); ++y) inked |= img.pixelColor(x, y).lightness() < 128;
+      QVERIFY2(inked, c.Word);
+      QCOMPARE(e.PointToPixel({bar, 0}).x(), c.Cells * cw + e.LeftMargin());
+      QCOMPARE(e.PixelToPoint(left + c.Cells * cw + 1, e.TopMargin() + 1), (TPoint{bar, 0}));
+      QCOMPARE(e.PixelToPoint(left + (c.Cells + 1) * cw + 1, e.TopMargin() + 1), (TPoint{bar + 1, 0}));
+    }
+  }
+
   void selectionAcrossThreeLines() {
     Lines text(8, "0123456789");
     TCodeEdit& e = Make(text);
