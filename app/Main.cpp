@@ -126,7 +126,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   CreateShortcuts();
   CreateCommands();
   OwnCommands = {mnuExit, mnuLibs, mnuObjs, mnuFile, mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments,
-                 mnuAlignSimilar, mnuBySection, mnuIgnorePosition, mnuIgnoreDefaults, mnuShowDiffsOnly,
+                 mnuAlignSimilar, mnuBySection, mnuIgnorePosition, mnuIgnoreDefaults, mnuLibraryFiles, mnuShowDiffsOnly,
                  Added1, Modified1, Deleted1, mnuCodePage, Contents1, mnuAbout};
   ColorDialog1 = new QColorDialog(this);
   ColorDialog1->setObjectName("ColorDialog1");
@@ -276,11 +276,14 @@ void TMainForm::CreateOptionsMenu() {
   mnuBySection = AddItem(mnuOptions, "mnuBySection", QString::fromUtf8("按段比较"));
   mnuIgnorePosition = AddItem(mnuOptions, "mnuIgnorePosition", QString::fromUtf8("忽略位置和大小"));
   mnuIgnoreDefaults = AddItem(mnuOptions, "mnuIgnoreDefaults", QString::fromUtf8("忽略迁移默认值"));
+  mnuLibraryFiles = AddItem(mnuOptions, "mnuLibraryFiles", QString::fromUtf8("读取库文件而非其旁的导出文件"));
   mnuShowDiffsOnly = AddItem(mnuOptions, "mnuShowDiffsOnly", QString::fromUtf8("只显示不同部分"));
   // The comparison options only carry their check marks, read by the views when they compare.
   for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments, mnuAlignSimilar, mnuBySection,
-                     mnuIgnorePosition, mnuIgnoreDefaults, mnuShowDiffsOnly})
+                     mnuIgnorePosition, mnuIgnoreDefaults, mnuLibraryFiles, mnuShowDiffsOnly})
     a->setCheckable(true);
+  // Which copy of a library kept beside its exports is read: the sides are collected again.
+  connect(mnuLibraryFiles, &QAction::triggered, this, [this] { LibFrame->CollectAgain(); });
   // Each comparison option changes what the views show: the lists are classified and a shown
   // source comparison compared again at once.
   for (QAction* a : ComparisonOptionItems())
@@ -697,7 +700,7 @@ void TMainForm::LoadSettings() {
   const std::pair<QAction*, bool> marks[] = {
       {mnuIgnoreBlanks, s.IgnoreBlanks}, {mnuIgnoreCase, s.IgnoreCase},         {mnuIgnoreComments, s.IgnoreComments},
       {mnuAlignSimilar, s.AlignSimilar}, {mnuBySection, s.BySection},           {mnuIgnorePosition, s.IgnorePosition},
-      {mnuIgnoreDefaults, s.IgnoreDefaults}, {mnuShowDiffsOnly, s.ShowDiffsOnly}};
+      {mnuIgnoreDefaults, s.IgnoreDefaults}, {mnuLibraryFiles, s.LibraryFiles},  {mnuShowDiffsOnly, s.ShowDiffsOnly}};
   for (const auto& [item, on] : marks) {
     QSignalBlocker quiet(item);
     item->setChecked(on);
@@ -742,6 +745,7 @@ void TMainForm::SaveSettings() {
   s.BySection = mnuBySection->isChecked();
   s.IgnorePosition = mnuIgnorePosition->isChecked();
   s.IgnoreDefaults = mnuIgnoreDefaults->isChecked();
+  s.LibraryFiles = mnuLibraryFiles->isChecked();
   s.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
   s.Folder1 = Folder1;
   s.Folder2 = Folder2;
@@ -932,6 +936,7 @@ views::TViewOptions TMainForm::Options() const {
   o.Compare.Defaults = DefaultsTable().get();
   o.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
   o.Stacked = mnuHorzSplit->isChecked();
+  o.LibraryFiles = mnuLibraryFiles->isChecked();
   return o;
 }
 

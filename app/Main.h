@@ -179,7 +179,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
           *mnuCopyBlockRight = nullptr, *mnuCopyBlockLeft = nullptr;
   QAction *mnuIgnoreBlanks = nullptr, *mnuIgnoreCase = nullptr, *mnuIgnoreComments = nullptr,
           *mnuAlignSimilar = nullptr, *mnuBySection = nullptr, *mnuIgnorePosition = nullptr,
-          *mnuIgnoreDefaults = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
+          *mnuIgnoreDefaults = nullptr, *mnuLibraryFiles = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
           *mnuHorzSplit = nullptr, *N4 = nullptr, *Added1 = nullptr, *Modified1 = nullptr, *Deleted1 = nullptr,
           *N5 = nullptr, *mnuFont = nullptr, *mnuCodePage = nullptr;
   QAction *Contents1 = nullptr, *mnuAbout = nullptr;

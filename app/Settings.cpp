@@ -20,6 +20,11 @@ constexpr std::pair<bool TSettings::*, const char*> kOptionKeys[] = {
     {&TSettings::BySection, "BySection"},           {&TSettings::IgnorePosition, "IgnorePosition"},
     {&TSettings::IgnoreDefaults, "IgnoreDefaults"}, {&TSettings::ShowDiffsOnly, "ShowDiffsOnly"},
 };
+// Read and written alike, but written only once set, so that a settings file of a user who never
+// met the older source-control layout stays as it was.
+constexpr std::pair<bool TSettings::*, const char*> kRareOptionKeys[] = {
+    {&TSettings::LibraryFiles, "LibraryFiles"},
+};
 
 std::string SideKey(std::size_t side, int index) { return "Side" + std::to_string(side + 1) + "." + std::to_string(index); }
 
@@ -58,6 +63,7 @@ TSettings ReadSettings(const TIniFile& ini) {
     if (!r.CodePageUnknown) r.CodePage = static_cast<int>(*number);
   }
   for (const auto& [member, key] : kOptionKeys) r.*member = ini.ReadBool(s, key, false);
+  for (const auto& [member, key] : kRareOptionKeys) r.*member = ini.ReadBool(s, key, false);
   for (std::size_t side = 0; side < r.Sides.size(); ++side) {
     for (int i = 1; i <= MaxSideFiles; ++i) {
       std::string file = ini.ReadString(s, SideKey(side, i), "");
@@ -86,6 +92,8 @@ void WriteSettings(TIniFile& ini, const TSettings& v, bool writeBounds) {
   ini.WriteString(s, "Folder.2", v.Folder2.string());
   ini.WriteInteger(s, "CodePage", v.CodePage);
   for (const auto& [member, key] : kOptionKeys) ini.WriteBool(s, key, v.*member);
+  for (const auto& [member, key] : kRareOptionKeys)
+    if (v.*member || ini.ReadBool(s, key, false)) ini.WriteBool(s, key, v.*member);
   for (std::size_t side = 0; side < v.Sides.size(); ++side) {
     int i = 1;
     for (const std::string& file : v.Sides[side]) ini.WriteString(s, SideKey(side, i++), file);

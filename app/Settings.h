@@ -65,6 +65,7 @@ struct TSettings {
   bool IgnorePosition = false;
   bool IgnoreDefaults = false;
   bool ShowDiffsOnly = false;
+  bool LibraryFiles = false;  // library files beside their exports are read, not the exports
 };
 
 // At most this many files a side are read back.

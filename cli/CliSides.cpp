@@ -3,12 +3,26 @@
 #include <iostream>
 
 #include "CliCommon.h"
+#include "compare/Pairing.h"
+#include "diff/DiffUnit.h"
 #include "platform/FileSys.h"
 #include "sides/GitTree.h"
 
 namespace fs = std::filesystem;
 
 namespace cli {
+
+TSides::TSides() : diff_(std::make_unique<TDiff>()) {
+  collector_.LibraryFiles = LibraryFiles;
+  collector_.CountDifferences = [this](const TFolderRec& file, const TFolderRec& exports) {
+    TObjectCheck check{diff_.get(), {}};
+    check.Kinds = false;
+    check.Disk = collector_.DiskTree();
+    return CountObjectDifferences(file, exports, check);
+  };
+}
+
+TSides::~TSides() = default;
 
 TLibSelection TSides::Collect(const std::vector<std::string>& args, int type) {
   std::vector<sides::TSideCollector::TGiven> given;

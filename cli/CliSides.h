@@ -11,10 +11,19 @@
 #include "sides/Collect.h"
 #include "sides/Library.h"
 
+class TDiff;
+
 namespace cli {
 
 class TSides {
  public:
+  // Library files kept beside their exports are read themselves (--library-files), for every
+  // command of the process.
+  static inline bool LibraryFiles = false;
+
+  TSides();
+  ~TSides();
+
   // The libraries of the arguments, each read by its own kind (or as `type`, one of the
   // --type values, when not ftAuto), collected as one: each library once. An argument that does
   // not exist or cannot be read is a TUsageError; libraries a target names that are missing or
@@ -39,6 +48,7 @@ class TSides {
   void NoteRepositories();
 
   sides::TSideCollector collector_;
+  std::unique_ptr<TDiff> diff_;  // compares a library file with the exports beside it
   std::size_t said_ = 0;
   std::set<std::string> noted_;  // repositories said to have been read
 };

@@ -5,6 +5,7 @@
 
 #include "CliCommon.h"
 #include "CliMerge.h"
+#include "CliSides.h"
 #include "CliStructure.h"
 #include "platform/CodePage.h"
 #include "platform/FileSys.h"
@@ -22,7 +23,10 @@ std::vector<cli::TCommand> AllCommands() {
 
 const char* const kCodePageHelp =
     "  --codepage N reads 8-bit libraries, targets, workspaces and text files without a\n"
-    "  byte-order mark in Windows code page N (936, the default, is read as GB18030).\n";
+    "  byte-order mark in Windows code page N (936, the default, is read as GB18030).\n"
+    "  --library-files reads a library file kept in one folder with its exports and its .pbg\n"
+    "  object list (the older source-control layout) itself; by default the exports are that\n"
+    "  library, and a library file that differs from them is a warning.\n";
 
 void PrintHelp(const std::vector<cli::TCommand>& commands) {
   std::cout << "usage: quorvex-cli COMMAND [OPTIONS] ARGS...\n\n"
@@ -38,7 +42,7 @@ void PrintHelp(const std::vector<cli::TCommand>& commands) {
     name.resize(14, ' ');
     std::cout << "  " << name << c.Summary << "\n";
   }
-  std::cout << "\noption of every command:\n" << kCodePageHelp;
+  std::cout << "\noptions of every command:\n" << kCodePageHelp;
   std::cout << "\n'quorvex-cli COMMAND --help' describes a command; 'quorvex-cli --version' prints the version.\n"
                "Exit status: 0 success (comparisons: no difference); 1 done with warnings (a damaged\n"
                "library, missing files) or, for the comparisons, differences found; 2 a missing,\n"
@@ -103,6 +107,12 @@ int main(int argc, char** argv) {
     }
     try {
       TakeCodePage(rest);
+      for (auto w = rest.begin(); w != rest.end() && *w != "--"; ++w)
+        if (*w == "--library-files") {
+          cli::TSides::LibraryFiles = true;
+          rest.erase(w);
+          break;
+        }
       int code = c.Run(rest);
       std::cout.flush();
       return code;

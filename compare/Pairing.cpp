@@ -257,6 +257,22 @@ bool CheckLibraryContents(const fs::path& path1, const fs::path& path2, const TO
   return CheckLibraryContents(*record(path1), *record(path2), check);
 }
 
+std::size_t CountObjectDifferences(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check) {
+  std::unique_ptr<sides::TLibrary> lib1 = sides::OpenLibrary(rec1, false, check.Disk),
+                                   lib2 = sides::OpenLibrary(rec2, false, check.Disk);
+  TDirList list1, list2;
+  lib1->ReadDirectory(list1, check.Report);
+  lib2->ReadDirectory(list2, check.Report);
+  SortDirList(list1);
+  SortDirList(list2);
+  TCompareCounts counts;
+  TObjectCheck count = check;
+  count.Kinds = false;
+  count.Problems = nullptr;  // an object that cannot be read throws: the library file is unreadable
+  CompareObjects(list1, lib1.get(), list2, lib2.get(), counts, count);
+  return static_cast<std::size_t>(counts.Added + counts.Deleted + counts.Changed);
+}
+
 bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check) {
   // Only a library file's own size and time say something about its content.
   const bool files = !rec1.IsDir && !rec2.IsDir && !rec1.Revision && !rec2.Revision;

@@ -118,6 +118,10 @@ bool CheckLibraryContents(const TFolderRec& rec1, const TFolderRec& rec2, const 
 // The same for two libraries on disk (library files or folder libraries).
 bool CheckLibraryContents(const std::filesystem::path& path1, const std::filesystem::path& path2, const TObjectCheck& check);
 
+// How many objects of two libraries differ (added, deleted or changed, each compared by
+// CompareObjects); throws platform::TFileError when one cannot be opened or read.
+std::size_t CountObjectDifferences(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCheck& check);
+
 // The library equality test: two library files on disk of equal size and time are the same;
 // a folder library holding no object opposite a library file is different; otherwise the
 // libraries' objects decide. A library that cannot be opened or read makes the pair different

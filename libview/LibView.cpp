@@ -590,7 +590,14 @@ void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fil
   // Libraries named twice by the command are merged by the collection; names the side holds
   // already come back as duplicates.
   sides::TSideReport report;
-  TLibSelection selection = sides::TSideCollector(repository).Collect(files, fileType, report, &list);
+  sides::TSideCollector collector(repository);
+  collector.LibraryFiles = Host.Options().LibraryFiles;
+  collector.CountDifferences = [this](const TFolderRec& file, const TFolderRec& exports) {
+    TObjectCheck check = Check(nullptr);
+    check.Memo = nullptr;
+    return CountObjectDifferences(file, exports, check);
+  };
+  TLibSelection selection = collector.Collect(files, fileType, report, &list);
   told_.Add(report);
   NoteProblems(report, side, problems);
   for (const fs::path& f : files) {
@@ -636,11 +643,22 @@ void TLibFrame::NoteProblems(const sides::TSideReport& report, TSide side, TAddP
         break;
       case sides::TProblemKind::NoLibraries: once(problems.Empty, told); break;
       case sides::TProblemKind::Unreadable: once(problems.Unreadable, told); break;
+      case sides::TProblemKind::ExportsDiffer: once(problems.Differ, told); break;
     }
   }
 }
 
 std::vector<fs::path> TLibFrame::SideFiles(TSide side) const { return sideFiles_[side]; }
+
+void TLibFrame::CollectAgain() {
+  if (Pairing()) return;
+  const std::array<std::vector<fs::path>, compare::SideCount> sides{sideFiles_[Side1], sideFiles_[Side2]};
+  for (TSide side : compare::AllSides) sideFiles_[side].clear();
+  LibList1.clear();
+  LibList2.clear();
+  LibCounts.Count1 = LibCounts.Count2 = 0;
+  RestoreSides(sides);
+}
 
 void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides) {
   if (Pairing()) return;
@@ -690,6 +708,7 @@ void TLibFrame::ReportAddProblems(const TAddProblems& problems) {
   QStringList duplicates;
   for (const QString& d : problems.Duplicates) duplicates << d + " already in Destination";
   add(duplicates, "already in Destination");
+  add(problems.Differ, "differ from their exports");
   if (lines.isEmpty()) return;
   if (lines.size() > 1) lines.prepend(counts.join(", ") + ":");
   Host.ShowInformation(lines.join('\n'));

@@ -99,6 +99,9 @@ class TLibFrame : public QWidget {
   // and the same lists put back at the next start: added and paired again, with one message for
   // whatever is gone.
   std::vector<std::filesystem::path> SideFiles(compare::TSide side) const;
+  // Collects both sides again from what was added to them (an option changed which copy of a
+  // library is read); the library list shows the result.
+  void CollectAgain();
   void RestoreSides(const std::array<std::vector<std::filesystem::path>, compare::SideCount>& sides);
   // A git side as SideFiles stores it: "git:REV:PATH", this separator, the repository's folder.
   static constexpr char kRepositorySeparator = '|';
@@ -217,6 +220,7 @@ class TLibFrame : public QWidget {
     QStringList Empty;       // a folder that holds no library
     QStringList LeftOut;     // a second library of a name met by the command
     QStringList Duplicates;  // names already on the side
+    QStringList Differ;      // a library file and the exports beside it that stand for it
   };
   // Adds what `files` name to a side; git sides are read from the repository of `repository`
   // (the current folder when empty).

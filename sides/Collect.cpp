@@ -47,6 +47,9 @@ std::string TSideReport::Describe(const TSideProblem& p) {
     case TProblemKind::Duplicate:
       return p.Kept.empty() ? p.Detail + " already in Destination" : p.Where + " left out: " + p.Detail + " is " + p.Kept;
     case TProblemKind::NoLibraries: return p.Where + " holds no library";
+    case TProblemKind::ExportsDiffer:
+      return p.Where + ": " + p.Detail + " and its exports in this folder differ in " + std::to_string(p.Count) +
+             (p.Count == 1 ? " object" : " objects");
   }
   return p.Where;
 }
@@ -67,33 +70,52 @@ bool IsLibraryFolderName(const std::string& name) {
   return (EndsWithNoCase(name, ".pbl") && name.size() > 4) || (EndsWithNoCase(name, ".pbl.src") && name.size() > 8);
 }
 
-// The library that an object list (*.pbg) names: the first quoted path after "@begin Libraries",
-// without its folders; empty when there is none.
-std::string ObjectListLibrary(const std::string& bytes) {
-  std::vector<std::string> lines;
+// The quoted names of the lines of section `section` of an object list, without their folders.
+std::vector<std::string> ObjectListNames(const std::string& bytes, std::string_view section) {
+  std::vector<std::string> lines, names;
   platform::SplitLines(platform::DecodeText(bytes), lines);
-  bool inLibraries = false;
+  bool inside = false;
   for (const std::string& line : lines) {
-    if (line.rfind("@begin Libraries", 0) == 0) {
-      inLibraries = true;
+    if (line.rfind(section, 0) == 0) {
+      inside = true;
       continue;
     }
-    if (!inLibraries) continue;
+    if (!inside) continue;
     if (line.rfind("@end", 0) == 0) break;
-    std::size_t open = line.find('"');
-    std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+    const std::size_t open = line.find('"');
+    const std::size_t close = open == std::string::npos ? open : line.find('"', open + 1);
     if (close == std::string::npos) continue;
-    std::string path = line.substr(open + 1, close - open - 1);
-    std::size_t cut = path.find_last_of("\\/:");
+    const std::string path = line.substr(open + 1, close - open - 1);
+    const std::size_t cut = path.find_last_of("\\/:");
     std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-    if (!name.empty()) return platform::CodePageToUtf8(name);
+    if (!name.empty()) names.push_back(platform::CodePageToUtf8(name));
   }
-  return {};
+  return names;
 }
 
 std::u16string NameKey(const std::string& utf8) { return platform::CodePageToUtf16(platform::Utf8ToCodePage(utf8)); }
 
+// The library that an object list names: the first quoted path after "@begin Libraries", without
+// its folders; empty when there is none.
+std::string ObjectListLibrary(const std::string& bytes) {
+  std::vector<std::string> names = ObjectListNames(bytes, "@begin Libraries");
+  return names.empty() ? std::string() : names.front();
+}
+
+// The one object list of a folder's listing, or null.
+const TTreeItem* ObjectListIn(const TListing& listing) {
+  const TTreeItem* list = nullptr;
+  for (const TTreeItem& item : listing.Items())
+    if (item.Type == TItemType::File && EndsWithNoCase(item.Name, ".pbg")) {
+      if (list) return nullptr;
+      list = &item;
+    }
+  return list;
+}
+
 }  // namespace
+
+std::vector<std::string> ObjectListObjects(const std::string& bytes) { return ObjectListNames(bytes, "@begin Objects"); }
 
 std::string FolderLibraryName(TSourceTree& tree, const fs::path& folder) {
   const TListing* listing = nullptr;
@@ -105,14 +127,7 @@ std::string FolderLibraryName(TSourceTree& tree, const fs::path& folder) {
     // A folder that cannot be read is named after itself.
   }
   if (listing) {
-    const TTreeItem* list = nullptr;
-    int lists = 0;
-    for (const TTreeItem& item : listing->Items())
-      if (item.Type == TItemType::File && EndsWithNoCase(item.Name, ".pbg")) {
-        list = &item;
-        ++lists;
-      }
-    if (lists == 1) {
+    if (const TTreeItem* list = ObjectListIn(*listing)) {
       try {
         std::string named = ObjectListLibrary(tree.ReadFile(folder / list->Name));
         if (!named.empty()) return named;
@@ -239,6 +254,7 @@ std::string TSideCollector::Identity(const TTree& tree, const fs::path& path) {
 void TSideCollector::AddLibrary(const TTree& tree, const fs::path& path, bool isDir, std::vector<TFound>& found,
                                 bool given) {
   TSourceTree& t = *tree.Tree;
+  if (!isDir && !LibraryFiles && AddExportsOf(tree, path, found, given)) return;
   ++met_;
   // The same library met again (two targets naming one file) is kept and said once.
   std::string identity = Identity(tree, path);
@@ -260,6 +276,78 @@ void TSideCollector::AddLibrary(const TTree& tree, const fs::path& path, bool is
   f.Rec = std::move(rec);
   found.push_back(std::move(f));
   if (unreadable) found.push_back(Met(unreadable));
+}
+
+bool TSideCollector::AddExportsOf(const TTree& tree, const fs::path& file, std::vector<TFound>& found, bool given) {
+  TSourceTree& t = *tree.Tree;
+  const fs::path folder = file.parent_path();
+  std::string named;
+  try {
+    const TListing* listing = t.List(folder);
+    const TTreeItem* list = listing ? ObjectListIn(*listing) : nullptr;
+    if (!list || std::none_of(listing->Items().begin(), listing->Items().end(), [](const TTreeItem& item) {
+          return item.Type == TItemType::File && IsExportFileName(item.Name);
+        }))
+      return false;
+    named = ObjectListLibrary(t.ReadFile(folder / list->Name));
+  } catch (const TMissingObject&) {
+    throw;
+  } catch (const platform::TFileError&) {
+    return false;  // the library file, then, said unreadable or read as it is
+  }
+  if (named.empty() || platform::FoldNameCase(named) != platform::FoldNameCase(file.filename().string())) return false;
+  const std::size_t at = found.size();
+  AddLibrary(tree, folder, true, found, given);
+  // Met before (two targets naming one library): checked then.
+  if (!CountDifferences || found.size() == at || !found[at].Rec) return true;
+  try {
+    const std::size_t differ = CountDifferences(*LibraryRecord(t, tree.Rev, file, false), *found[at].Rec);
+    if (differ > 0) {
+      TSideProblem p = Problem(TProblemKind::ExportsDiffer, t.Location(folder), false, file.filename().string());
+      p.Count = differ;
+      found.push_back(Met(p));
+    }
+  } catch (const TMissingObject&) {
+    throw;
+  } catch (const platform::TFileError& e) {
+    found.push_back(Met(Problem(TProblemKind::Unreadable, t.Location(file), false, e.what())));
+  }
+  return true;
+}
+
+void TSideCollector::AddObjectList(const TTree& tree, const fs::path& list, std::vector<TFound>& found) {
+  TSourceTree& t = *tree.Tree;
+  ++met_;
+  if (!libraries_.insert(Identity(tree, list)).second) return;
+  TFound f;
+  f.Rec = LibraryRecord(t, tree.Rev, list.parent_path(), true, false);
+  f.Rec->ObjectList = list.filename().string();
+  try {
+    const std::string bytes = t.ReadFile(list);
+    f.Name = ObjectListLibrary(bytes);
+    std::set<std::string> named;
+    for (const std::string& name : ObjectListObjects(bytes)) named.insert(platform::FoldNameCase(name));
+    // Size and time are those of the objects it names.
+    bool any = false;
+    if (const TListing* listing = t.List(list.parent_path()))
+      for (const TTreeItem& item : listing->Items()) {
+        if (item.Type != TItemType::File || !IsExportFileName(item.Name) || !named.count(platform::FoldNameCase(item.Name)))
+          continue;
+        f.Rec->Size += item.Size;
+        f.Rec->Time = any ? std::max(f.Rec->Time, item.Time) : item.Time;
+        any = true;
+      }
+  } catch (const TMissingObject&) {
+    throw;
+  } catch (const platform::TFileError& e) {
+    found.push_back(Met(Problem(TProblemKind::Unreadable, t.Location(list), true, e.what())));
+    return;
+  }
+  if (f.Name.empty()) {
+    f.Name = list.stem().string();
+    if (!EndsWithNoCase(f.Name, ".pbl")) f.Name += ".pbl";
+  }
+  found.push_back(std::move(f));
 }
 
 void TSideCollector::Named(const TTree& tree, const fs::path& path, std::vector<TFound>& found) {
@@ -366,6 +454,8 @@ void TSideCollector::ReadGiven(const fs::path& file, int fileType, std::vector<T
     ReadListFile(tree, *at, type, found);
   } else if (item->Type == TItemType::Folder) {
     Walk(tree, *at, found, true);
+  } else if (type == ftAuto && EndsWithNoCase(at->filename().string(), ".pbg")) {
+    AddObjectList(tree, *at, found);
   } else {
     AddLibrary(tree, *at, false, found, true);
   }

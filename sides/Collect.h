@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -27,6 +28,10 @@ enum class TProblemKind : std::uint8_t {
   Unreadable,   // it exists but cannot be opened or read; Detail says why
   Duplicate,    // a library of a name the side already holds; Detail is the name, Kept the one kept
   NoLibraries,  // a folder given as a side holds no library at any depth
+  // A library file kept beside its exports and object list (the older source-control layout)
+  // whose objects differ from the exports; Detail is the library file's name, Count how many
+  // objects differ.
+  ExportsDiffer,
 };
 
 struct TSideProblem {
@@ -35,6 +40,7 @@ struct TSideProblem {
   std::string Detail;  // Unreadable: the reason, naming the file; Duplicate: the library name
   std::string Kept;    // Duplicate: where the library of that name that stays lies
   bool Given = false;  // given directly (an argument, a chosen file), not named or found in a folder
+  std::size_t Count = 0;  // ExportsDiffer: the objects that differ
 };
 
 // Problems of one command, each once (by kind and place), in the order met.
@@ -52,7 +58,8 @@ class TSideReport {
   std::size_t Count(TProblemKind kind) const;
   // One line for a user: "PATH does not exist", the reason of an unreadable library, "NAME
   // already in Destination" for a name already on the side, "PATH left out: NAME is KEPT" for a
-  // second library of one name, "PATH holds no library".
+  // second library of one name, "PATH holds no library", "FOLDER: app.pbl and its exports in this
+  // folder differ in 3 objects".
   static std::string Describe(const TSideProblem& problem);
 
  private:
@@ -83,6 +90,17 @@ class TSideCollector {
   // folder when empty).
   explicit TSideCollector(std::filesystem::path gitFolder = {});
   ~TSideCollector();
+
+  // The older source-control layout keeps a library's exports and its object list (`*.pbg`)
+  // beside the library file, in one folder, and the library file is rarely brought up to date:
+  // there the exports are the library (a folder library named by the object list), wherever the
+  // library file is met (given, named by a target, found in a folder). With LibraryFiles set the
+  // library file is taken instead, as in any other folder.
+  bool LibraryFiles = false;
+  // How many objects of a library file and of the exports that stand for it differ; where it is
+  // set and gives more than 0, the side reports ExportsDiffer. May throw platform::TFileError (the
+  // library file cannot be read: reported as unreadable).
+  std::function<std::size_t(const TFolderRec& libraryFile, const TFolderRec& exports)> CountDifferences;
 
   // The libraries of `files` read as `fileType` says, each library once: a library met twice
   // (two targets naming one file) is kept once without a word; a second library of a name met
@@ -121,6 +139,11 @@ class TSideCollector {
   void Named(const TTree& tree, const std::filesystem::path& path, std::vector<TFound>& found);
   void Walk(const TTree& tree, const std::filesystem::path& folder, std::vector<TFound>& found, bool given);
   void AddLibrary(const TTree& tree, const std::filesystem::path& path, bool isDir, std::vector<TFound>& found, bool given);
+  // A library file whose folder holds the exports and the object list that stand for it: the
+  // folder library of those exports, checked against the file.
+  // An object list given as a side: the folder library of the exports it names.
+  void AddObjectList(const TTree& tree, const std::filesystem::path& list, std::vector<TFound>& found);
+  bool AddExportsOf(const TTree& tree, const std::filesystem::path& file, std::vector<TFound>& found, bool given);
   // The same file or folder gives the same identity, however it was named.
   std::string Identity(const TTree& tree, const std::filesystem::path& path);
 
@@ -136,6 +159,9 @@ class TSideCollector {
 // The library name of a folder library: what its one `*.pbg` object list names as its library,
 // else the folder's name without ".src", with ".pbl" added when it does not end so.
 std::string FolderLibraryName(TSourceTree& tree, const std::filesystem::path& folder);
+
+// The objects an object list (`*.pbg`) names under "@begin Objects", as file names (UTF-8).
+std::vector<std::string> ObjectListObjects(const std::string& bytes);
 
 }  // namespace sides
 

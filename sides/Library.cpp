@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "platform/CodePage.h"
+#include "platform/Collation.h"
 #include "platform/TextFile.h"
+#include "sides/Collect.h"
 #include "sides/ExportFile.h"
 #include "sides/GitTree.h"
 #include "sides/SourceTree.h"
@@ -61,11 +63,17 @@ std::uint16_t CommentLength(const std::string& comment) {
 
 }  // namespace
 
-TFolderLibrary::TFolderLibrary(std::shared_ptr<TSourceTree> tree, fs::path folder, bool comments)
+TFolderLibrary::TFolderLibrary(std::shared_ptr<TSourceTree> tree, fs::path folder, bool comments,
+                               const std::string& objectList)
     : tree_(std::move(tree)), folder_(std::move(folder)), comments_(comments) {
   // A folder that cannot be listed cannot be opened.
   if (!tree_->List(folder_))
     throw platform::TFileError("Cannot open folder \"" + tree_->Location(folder_) + "\". No such folder");
+  if (!objectList.empty()) {
+    named_.emplace();
+    for (const std::string& name : ObjectListObjects(tree_->ReadFile(folder_ / objectList)))
+      named_->insert(platform::FoldNameCase(name));
+  }
 }
 
 void TFolderLibrary::ReadDirectory(TDirList& list, TReadReport* /*report*/) {
@@ -73,6 +81,7 @@ void TFolderLibrary::ReadDirectory(TDirList& list, TReadReport* /*report*/) {
   if (!listing) return;
   for (const TTreeItem& item : listing->Items()) {
     if (item.Type != TItemType::File || !IsExportFileName(item.Name)) continue;
+    if (named_ && !named_->count(platform::FoldNameCase(item.Name))) continue;
     auto rec = std::make_unique<TEntryRec>();
     rec->Name = platform::Utf8ToCodePage(item.Name);
     rec->Size = static_cast<std::int32_t>(std::min<std::int64_t>(item.Size, INT32_MAX));
@@ -127,7 +136,7 @@ std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec, bool comments, std:
     tree = rec.Revision;
   else
     tree = disk ? std::move(disk) : std::make_shared<TDiskTree>();
-  if (rec.IsDir) return std::make_unique<TFolderLibrary>(tree, rec.Path, comments);
+  if (rec.IsDir) return std::make_unique<TFolderLibrary>(tree, rec.Path, comments, rec.ObjectList);
   return std::make_unique<TPblLibrary>(tree->OpenFile(rec.Path));
 }
 

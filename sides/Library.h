@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct TFolderRec {
   TDateTime Time;         // a file's last write; a folder: its newest object's; a revision: its commit's
   std::uint8_t CompareResult = 0;
   std::shared_ptr<sides::TGitRevision> Revision;  // the revision that holds the library; null on disk
+  // A folder library read as an object list (`*.pbg`, a file of the folder) names it: only the
+  // exports it names; empty: every export of the folder.
+  std::string ObjectList;
 };
 
 // The libraries of a side: (library name, record). The name is UTF-8: the file name of a library
@@ -103,7 +107,9 @@ class TPblStreamView : public TLibrary {
 // entries' comment lengths are left 0, and listing the objects reads no file.
 class TFolderLibrary : public TLibrary {
  public:
-  TFolderLibrary(std::shared_ptr<TSourceTree> tree, std::filesystem::path folder, bool comments = true);
+  // With `objectList` (a file of the folder) only the exports that object list names.
+  TFolderLibrary(std::shared_ptr<TSourceTree> tree, std::filesystem::path folder, bool comments = true,
+                 const std::string& objectList = {});
   void ReadDirectory(TDirList& list, TReadReport* report = nullptr) override;
   void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) override;
   bool TrustsSizeAndTime() const override { return false; }
@@ -117,6 +123,7 @@ class TFolderLibrary : public TLibrary {
   std::filesystem::path folder_;
   bool comments_;
   std::vector<TTreeItem> files_;  // the objects' files (name and revision id), by DataOffset
+  std::optional<std::set<std::string>> named_;  // the object list's names, letter case folded
 };
 
 // Opens the library a record stands for; a folder library reads its objects' comments only

@@ -70,6 +70,8 @@ struct TViewOptions {
   compare::TCompareOptions Compare;
   bool ShowDiffsOnly = false;  // the source view leaves the equal rows out
   bool Stacked = false;        // the two panes one above the other
+  // A library file kept beside its exports and object list is read itself, not the exports.
+  bool LibraryFiles = false;
 };
 
 // The highlight colours of added, changed and deleted rows (0x00BBGGRR).

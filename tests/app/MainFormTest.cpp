@@ -954,6 +954,32 @@ class MainFormTest : public QObject {
     QVERIFY(g.Options().Compare.IgnoreCase && g.Options().Compare.BySection);
   }
 
+  // The older source-control layout: the exports beside a library file are read, and the file is
+  // said to differ from them; the option reads the library files instead, at once and next time.
+  void libraryFilesBesideTheirExports() {
+    testsupport::TTempDir dir;
+    testsupport::TLibWriter w(false);
+    w.AddNode({{"w_a.srw", "a\r\n", 10}});
+    for (const char* side : {"one", "two"}) {
+      dir.Write(std::string(side) + "/app.pbl", w.Build());
+      dir.Write(std::string(side) + "/app.pbg", "@begin Libraries\r\n \"app.pbl\" \"\";\r\n@end;\r\n");
+    }
+    dir.Write("one/w_a.srw", "$PBExportHeader$w_a.srw\r\na\r\n");
+    dir.Write("two/w_a.srw", "$PBExportHeader$w_a.srw\r\nb\r\n");
+    TMainForm& f = NewForm();
+    QStringList told;
+    f.OnShowInformation = [&](const QString& text) { told << text; };
+    f.OpenArguments({QString::fromStdString((dir.Path() / "one").string()), QString::fromStdString((dir.Path() / "two").string())});
+    QTRY_COMPARE(f.LibFrame->lvLibs->topLevelItemCount(), 1);
+    QCOMPARE(f.LibFrame->lvLibs->topLevelItem(0)->text(1), QString::fromUtf8("更改"));
+    QCOMPARE(told, QStringList{QString::fromStdString((dir.Path() / "two").string()) + ": app.pbl and its exports in this folder differ in 1 object"});
+    f.mnuLibraryFiles->trigger();
+    QCOMPARE(f.LibFrame->lvLibs->topLevelItemCount(), 1);
+    QCOMPARE(f.LibFrame->lvLibs->topLevelItem(0)->text(1), QString::fromUtf8("相同"));
+    QVERIFY(CloseForm());
+    QVERIFY(NewForm().mnuLibraryFiles->isChecked());
+  }
+
   void messageBoxesShowNamesAsTheyAre() {
     TMainForm& f = ShownForm();
     const QString name = "<h2>Click OK to delete your work</h2><img src=x>.pbl";

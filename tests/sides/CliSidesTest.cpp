@@ -173,3 +173,39 @@ TEST(CliSides, GitRevisionsAsSides) {
 }
 
 }  // namespace
+
+// The older source-control layout: a library file with its exports and object list in one folder.
+// The exports are the library; a library file that differs from them is said once, exit 1; with
+// --library-files the file is read. An object list given as a side is the exports it names.
+TEST(CliSides, OlderLayoutReadsTheExportsAndSaysWhereTheFileDiffers) {
+  TTempDir dir;
+  const std::string a = "\xEF\xBB\xBF$PBExportHeader$w_a.srw\r\nglobal type w_a from window\r\nend type\r\n";
+  const std::string list = "Save Format v3.0(19990112)\r\n@begin Libraries\r\n \"app\\\\app.pbl\" \"\";\r\n@end;\r\n"
+                           "@begin Objects\r\n \"app\\\\w_a.srw\" \"app\\\\app.pbl\";\r\n@end;\r\n";
+  for (const char* side : {"one", "two"}) {
+    dir.Write(std::string(side) + "/app/app.pbl", Library({{"w_a.srw", "global type w_a from window\r\nend type\r\n", 10}}));
+    dir.Write(std::string(side) + "/app/app.pbg", list);
+    dir.Write(std::string(side) + "/app/w_a.srw", a);
+  }
+  dir.Write("two/app/w_a.srw", a + "// edited\r\n");
+  dir.Write("two/app/w_stale.srw", a);  // no object of the list
+  const std::string one = (dir.Path() / "one").string(), two = (dir.Path() / "two").string();
+  const struct {
+    std::vector<std::string> Args;
+    int Exit;
+    std::string Out, Err;
+  } cases[] = {
+      {{"compare-libs", one, two}, 1, "\t更改\t", two + "/app: app.pbl and its exports in this folder differ in 2 objects\n"},
+      {{"compare-libs", "--library-files", one, two}, 0, "\t相同\t", ""},
+      {{"libs", one + "/app/app.pbl"}, 0, one + "/app\t", ""},
+      {{"list", two + "/app/app.pbg"}, 0, "w_a.srw\t", ""},
+  };
+  for (const auto& c : cases) {
+    CliRun r = Cli(dir, c.Args);
+    SCOPED_TRACE(c.Args.back());
+    EXPECT_EQ(r.Exit, c.Exit) << r.Err;
+    EXPECT_NE(r.Out.find(c.Out), std::string::npos) << r.Out;
+    EXPECT_EQ(r.Err, c.Err.empty() ? "" : "warning: " + c.Err);
+  }
+  EXPECT_EQ(Cli(dir, {"list", two + "/app/app.pbg"}).Out.find("w_stale"), std::string::npos);
+}
