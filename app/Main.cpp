@@ -820,8 +820,8 @@ void TMainForm::OpenArguments(const QStringList& given) {
       auto isLibrary = [](const QString& a) { return QFileInfo(a).isFile() && QFileInfo(a).suffix().toLower() == "pbl"; };
       if (args.size() == 2 && isLibrary(args[0]) && isLibrary(args[1])) {
         mnuObjsClick();
-        LibFrame->OpenOneLibrary(QFileInfo(args[0]).absoluteFilePath().toStdString(), true);
-        LibFrame->OpenOneLibrary(QFileInfo(args[1]).absoluteFilePath().toStdString(), false);
+        LibFrame->OpenOneLibrary(QFileInfo(args[0]).absoluteFilePath().toStdString(), compare::Side1);
+        LibFrame->OpenOneLibrary(QFileInfo(args[1]).absoluteFilePath().toStdString(), compare::Side2);
         return;
       }
       std::array<std::vector<std::filesystem::path>, compare::SideCount> given;

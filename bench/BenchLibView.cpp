@@ -63,15 +63,13 @@ void PairHundredLibraries(benchmark::State& state) {
     SetAge(one.back(), 1000);
   }
   main.tbLibModeClick();
-  frame.AddLibraries(one, true);
-  frame.AddLibraries(two, false);
+  frame.AddLibraries(one, compare::Side1);
+  frame.AddLibraries(two, compare::Side2);
   for (auto _ : state) {
-    TLibFrame::RemovePlaceholders(frame.LibList1);
-    TLibFrame::RemovePlaceholders(frame.LibList2);
     frame.CompareLibraries();
     frame.ShowLibraries();
   }
-  state.counters["changed"] = frame.LibCounts.Changed;
+  state.counters["changed"] = frame.Model().LibraryCounts().Changed;
   state.counters["rows"] = frame.lvLibs->topLevelItemCount();
   frame.tbClear1Click();
   frame.tbClear2Click();
@@ -87,8 +85,8 @@ void OpenPairOfLargeLibraries(benchmark::State& state) {
   fs::path b = dir.Write("two/big.pbl", Library(1500, 90, 10, 1, 200));
   SetAge(a, 1000);
   main.tbLibModeClick();
-  frame.AddLibraries({a}, true);
-  frame.AddLibraries({b}, false);
+  frame.AddLibraries({a}, compare::Side1);
+  frame.AddLibraries({b}, compare::Side2);
   for (auto _ : state) {
     main.tbLibModeClick();
     frame.lvLibs->clearSelection();
@@ -97,7 +95,7 @@ void OpenPairOfLargeLibraries(benchmark::State& state) {
   }
   state.counters["MB"] = static_cast<double>(fs::file_size(a) + fs::file_size(b)) / 1e6;
   state.counters["objects"] = frame.lvObjs->topLevelItemCount();
-  state.counters["changed"] = frame.ObjCounts.Changed;
+  state.counters["changed"] = frame.Model().ObjectCounts().Changed;
   main.tbLibModeClick();
   frame.tbClear1Click();
   frame.tbClear2Click();

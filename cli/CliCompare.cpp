@@ -13,6 +13,7 @@
 #include "CliStructure.h"
 #include "compare/Comparison.h"
 #include "compare/HtmlReport.h"
+#include "compare/LibraryComparison.h"
 #include "compare/Pairing.h"
 #include "compare/Structured.h"
 #include "compare/Report.h"
@@ -255,6 +256,9 @@ std::string CellsText(const std::array<std::string, N>& cells) {
   return s;
 }
 
+// What the rows say of each result (UTF-8), as the desktop lists do.
+const TResultWords kResultWords{"相同", "增加", "减少", "更改"};
+
 const std::array<const char*, 7> kObjectFields{"name", "result", "time1", "size1", "time2", "size2", "type"};
 const std::array<const char*, 6> kLibraryFields{"name", "result", "time1", "size1", "time2", "size2"};
 
@@ -277,16 +281,16 @@ TObjectPairs CompareLibraryObjects(TSides& sides, const TFolderRec& rec1, const 
   TObjectCheck withReport = check;
   withReport.Report = &report;
   withReport.Problems = &sides.Report;
-  CompareObjects(list1, lib1.get(), list2, lib2.get(), out.Counts, withReport);
+  const TPairing pairs = CompareObjects(list1, lib1.get(), list2, lib2.get(), out.Counts, withReport);
   if (!report.Clean()) {
     std::cerr << "warning: exporting from " << sides::LibraryLocation(rec1) << " or " << sides::LibraryLocation(rec2)
               << ": " << report.Describe() << "\n";
     warned = true;
   }
   warned = sides.Warn() || warned;
-  for (std::size_t i : ObjectRowOrder(list1, list2)) {
-    out.Rows.push_back(ObjectRowCells(list1[i], list2[i]));
-    out.Kinds.push_back(list1[i].Rec->ChangeKind);
+  for (std::size_t i : ObjectRowOrder(list1, list2, pairs)) {
+    out.Rows.push_back(ObjectRowCells(list1, list2, pairs[i], kResultWords));
+    out.Kinds.push_back(pairs[i].Kind);
   }
   return out;
 }
@@ -332,12 +336,11 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   if (args.Operands.size() != 2) throw TUsageError("compare-libs: name two sides (library, target or workspace)");
   const bool json = args.Has("--json");
   TSides sides;
-  TLibSelection side1 = sides.Collect({args.Operands[0]});
-  TLibSelection side2 = sides.Collect({args.Operands[1]});
+  // The library list's comparison: the same pairs as the desktop shows.
+  compare::TLibraryComparison model;
+  model.Add(compare::Side1, sides.Collect({args.Operands[0]}));
+  model.Add(compare::Side2, sides.Collect({args.Operands[1]}));
   bool warned = sides.Warn();
-  TCompareCounts counts;
-  counts.Count1 = static_cast<std::int32_t>(side1.size());
-  counts.Count2 = static_cast<std::int32_t>(side2.size());
   TDiff diff;
   TObjectCheck check{&diff, StructureOptions(args, Options(args))};
   check.Kinds = json;  // only JSON says what kind of change a pair is
@@ -347,47 +350,53 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   TCheckMemo memo;
   check.Memo = &memo;
   check.Disk = sides.Disk();
-  const bool showProgress = platform::IsTerminal(2);
-  TPairProgress progress;
-  if (showProgress) progress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };
-  CompareLibraries(side1, side2, counts, check, progress);
-  if (showProgress) std::fprintf(stderr, "\r\033[K");
+  model.CheckBase = check;
+  model.Options = [options = check.Options] { return options; };
+  if (platform::IsTerminal(2))
+    model.OnProgress = [](std::size_t, int percent) { std::fprintf(stderr, "\rApprox. %d%% complete", percent); };
+  model.PairLibraries();
+  if (model.OnProgress) std::fprintf(stderr, "\r\033[K");
+  sides.Report.Add(model.Problems());
   warned = sides.Warn() || warned;
+  const TLibSelection &side1 = model.Libraries(compare::Side1), &side2 = model.Libraries(compare::Side2);
+  const TPairing& pairs = model.LibraryPairs();
+  const TCompareCounts& counts = model.LibraryCounts();
   // The objects of a changed pair, unless one of its libraries could not be read (said above).
   auto objects = [&](std::size_t i) -> std::optional<TObjectPairs> {
-    if (side1[i].Rec->CompareResult != crChanged) return std::nullopt;
+    if (pairs[i].Result != crChanged) return std::nullopt;
     try {
-      return CompareLibraryObjects(sides, *side1[i].Rec, *side2[i].Rec, check, warned);
+      return CompareLibraryObjects(sides, *side1[pairs[i].Index[compare::Side1]].Rec,
+                                   *side2[pairs[i].Index[compare::Side2]].Rec, check, warned);
     } catch (const TUsageError&) {
       return std::nullopt;
     }
   };
 
   if (json) std::cout << "{\"rows\": [";
-  for (std::size_t i = 0; i < side1.size(); ++i) {
-    auto cells = LibraryRowCells(side1[i], side2[i]);
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    auto cells = LibraryRowCells(side1, side2, pairs[i], kResultWords);
     if (!json) {
       std::cout << CellsText(cells) << '\n';
       continue;
     }
     std::string row = CellsJson(cells, kLibraryFields);
     std::cout << (i ? ",\n" : "\n") << "  " << row.substr(0, row.size() - 1);
-    if (auto pairs = args.Has("--objects") ? objects(i) : std::nullopt) {
+    if (auto objectPairs = args.Has("--objects") ? objects(i) : std::nullopt) {
       std::cout << ", \"objects\": ";
-      PrintObjects(*pairs, true, "  ");
+      PrintObjects(*objectPairs, true, "  ");
     }
     std::cout << "}";
   }
   if (json) {
-    std::cout << (side1.empty() ? "" : "\n") << "], \"counts\": " << CountsJson(counts) << "}\n";
+    std::cout << (pairs.empty() ? "" : "\n") << "], \"counts\": " << CountsJson(counts) << "}\n";
   } else {
     std::cout << CountsLine(counts) << '\n';
     if (args.Has("--objects")) {
-      for (std::size_t i = 0; i < side1.size(); ++i) {
-        auto pairs = objects(i);
-        if (!pairs) continue;
-        std::cout << "== " << Field(side1[i].Key) << '\n';
-        PrintObjects(*pairs, false, "");
+      for (std::size_t i = 0; i < pairs.size(); ++i) {
+        auto objectPairs = objects(i);
+        if (!objectPairs) continue;
+        std::cout << "== " << Field(PairKey(side1, side2, pairs[i])) << '\n';
+        PrintObjects(*objectPairs, false, "");
       }
     }
   }

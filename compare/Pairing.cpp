@@ -59,22 +59,6 @@ std::string TimeText(const TEntryRec& e) { return platform::FormatDateTime(PbTim
 
 }  // namespace
 
-const std::array<std::string, 4> CompareResultTexts = {"相同", "增加", "减少", "更改"};
-
-const std::string& ResultText(int result) {
-  static const std::string kNone;
-  return result >= 0 && result < 4 ? CompareResultTexts[static_cast<std::size_t>(result)] : kNone;
-}
-
-std::uint32_t ResultColor(int result, const TResultColors& colors) {
-  switch (result) {
-    case crAdded: return colors.Add;
-    case crDeleted: return colors.Del;
-    case crChanged: return colors.Mod;
-    default: return kSameRowColor;
-  }
-}
-
 void SortDirList(TDirList& list) {
   SortByDecoded(list, [](const std::string& key) { return platform::CodePageToUtf16(key); });
 }
@@ -147,8 +131,8 @@ bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::
   return SameLines(lines1, lines2, check);
 }
 
-void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sides::TLibrary* lib2,
-                    TCompareCounts& counts, const TObjectCheck& check) {
+TPairing CompareObjects(const TDirList& list1, sides::TLibrary* lib1, const TDirList& list2, sides::TLibrary* lib2,
+                        TCompareCounts& counts, const TObjectCheck& check) {
   const bool trusted = (!lib1 || lib1->TrustsSizeAndTime()) && (!lib2 || lib2->TrustsSizeAndTime());
   std::unordered_map<const TEntryRec*, std::uint8_t> kinds;
   std::function<bool(const TEntryRec&, const TEntryRec&)> same = [&](const TEntryRec& e1, const TEntryRec& e2) {
@@ -187,20 +171,19 @@ void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sid
     if (note.Kind) kinds[&e1] = note.Kind;
     return result;
   };
-  PairLists<TEntryRec>(list1, list2, CompareKeys, same, counts);
-  for (std::size_t i = 0; i < list1.size(); ++i) {
-    auto it = kinds.find(list1[i].Rec.get());
-    std::uint8_t kind = it == kinds.end() ? 0 : it->second;
-    list1[i].Rec->ChangeKind = list2[i].Rec->ChangeKind = kind;
-  }
+  TPairing pairs = PairLists<TEntryRec>(list1, list2, CompareKeys, same, counts);
+  for (TPair& pair : pairs)
+    if (const TKeyed<TEntryRec>* item = ItemOf(list1, pair, compare::Side1); item && pair.Has(compare::Side2))
+      if (auto it = kinds.find(item->Rec.get()); it != kinds.end()) pair.Kind = it->second;
+  return pairs;
 }
 
-void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
-                    TCompareCounts& counts, const TObjectCheck& check) {
+TPairing CompareObjects(const TDirList& list1, const TLibStream* stream1, const TDirList& list2,
+                        const TLibStream* stream2, TCompareCounts& counts, const TObjectCheck& check) {
   std::optional<sides::TPblStreamView> lib1, lib2;
   if (stream1) lib1.emplace(*stream1);
   if (stream2) lib2.emplace(*stream2);
-  CompareObjects(list1, lib1 ? &*lib1 : nullptr, list2, lib2 ? &*lib2 : nullptr, counts, check);
+  return CompareObjects(list1, lib1 ? &*lib1 : nullptr, list2, lib2 ? &*lib2 : nullptr, counts, check);
 }
 
 namespace {
@@ -213,8 +196,8 @@ bool SameObjects(sides::TLibrary& lib1, TDirList& list1, sides::TLibrary& lib2, 
   TCompareCounts counts;
   TObjectCheck sameOrNot = check;
   sameOrNot.Kinds = false;  // the lists go
-  CompareObjects(list1, &lib1, list2, &lib2, counts, sameOrNot);
-  return std::all_of(list1.begin(), list1.end(), [](const auto& item) { return item.Rec->CompareResult == crSame; });
+  const TPairing pairs = CompareObjects(list1, &lib1, list2, &lib2, counts, sameOrNot);
+  return std::all_of(pairs.begin(), pairs.end(), [](const TPair& pair) { return pair.Result == crSame; });
 }
 
 // Opens a library and reads its objects; a library that cannot be read is noted, or its error
@@ -286,64 +269,66 @@ bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCh
   return SameObjects(*lib1, list1, *lib2, list2, check);
 }
 
-void CompareLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
-                      const TObjectCheck& check, const TPairProgress& progress) {
-  PairLibraries(
+TPairing CompareLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
+                          const TObjectCheck& check, const TPairProgress& progress) {
+  return PairLibraries(
       list1, list2, counts, [&](const TFolderRec& a, const TFolderRec& b) { return SameLibrary(a, b, check); },
       progress);
 }
 
-void PairLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
-                   const std::function<bool(const TFolderRec&, const TFolderRec&)>& same,
-                   const TPairProgress& progress) {
+TPairing PairLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
+                       const std::function<bool(const TFolderRec&, const TFolderRec&)>& same,
+                       const TPairProgress& progress) {
   SortLibSelection(list1);
   SortLibSelection(list2);
-  PairLists<TFolderRec>(list1, list2, CompareNames, same, counts, progress);
+  return PairLists<TFolderRec>(list1, list2, CompareNames, same, counts, progress);
 }
 
-std::array<std::string, 6> LibraryRowCells(const TKeyed<TFolderRec>& side1, const TKeyed<TFolderRec>& side2) {
-  const int result = side1.Rec->CompareResult;
+std::array<std::string, 6> LibraryRowCells(const TLibSelection& list1, const TLibSelection& list2, const TPair& pair,
+                                           const TResultWords& words) {
   std::array<std::string, 6> cells;
-  cells[0] = result == crAdded ? side2.Key : side1.Key;
-  cells[1] = ResultText(result);
-  if (result != crAdded) {
-    cells[2] = platform::FormatDateTime(side1.Rec->Time);
-    cells[3] = std::to_string(side1.Rec->Size);
+  cells[0] = PairKey(list1, list2, pair);
+  cells[1] = words[pair.Result];
+  if (const TKeyed<TFolderRec>* one = ItemOf(list1, pair, compare::Side1)) {
+    cells[2] = platform::FormatDateTime(one->Rec->Time);
+    cells[3] = std::to_string(one->Rec->Size);
   }
-  if (result != crDeleted) {
-    cells[4] = platform::FormatDateTime(side2.Rec->Time);
-    cells[5] = std::to_string(side2.Rec->Size);
+  if (const TKeyed<TFolderRec>* two = ItemOf(list2, pair, compare::Side2)) {
+    cells[4] = platform::FormatDateTime(two->Rec->Time);
+    cells[5] = std::to_string(two->Rec->Size);
   }
   return cells;
 }
 
-std::array<std::string, 7> ObjectRowCells(const TKeyed<TEntryRec>& side1, const TKeyed<TEntryRec>& side2) {
-  const int result = side1.Rec->CompareResult;
-  const std::string& key = result == crAdded ? side2.Key : side1.Key;
+std::array<std::string, 7> ObjectRowCells(const TDirList& list1, const TDirList& list2, const TPair& pair,
+                                          const TResultWords& words) {
+  const TKeyed<TEntryRec>* one = ItemOf(list1, pair, compare::Side1);
+  const TKeyed<TEntryRec>* two = ItemOf(list2, pair, compare::Side2);
+  const std::string& key = PairKey(list1, list2, pair);
   std::array<std::string, 7> cells;
   cells[0] = platform::CodePageToUtf8(key.empty() ? key : key.substr(1));
   // An object renamed in letter case only is one pair: both names are shown.
-  if (result != crAdded && result != crDeleted && side2.Key.size() > 1 && side2.Key != side1.Key)
-    cells[0] += " → " + platform::CodePageToUtf8(side2.Key.substr(1));
-  cells[1] = ResultText(result);
-  if (result != crAdded) {
-    cells[2] = TimeText(*side1.Rec);
-    cells[3] = std::to_string(side1.Rec->Size);
+  if (one && two && two->Key.size() > 1 && two->Key != one->Key)
+    cells[0] += " → " + platform::CodePageToUtf8(two->Key.substr(1));
+  cells[1] = words[pair.Result];
+  if (one) {
+    cells[2] = TimeText(*one->Rec);
+    cells[3] = std::to_string(one->Rec->Size);
   }
-  if (result != crDeleted) {
-    cells[4] = TimeText(*side2.Rec);
-    cells[5] = std::to_string(side2.Rec->Size);
+  if (two) {
+    cells[4] = TimeText(*two->Rec);
+    cells[5] = std::to_string(two->Rec->Size);
   }
   cells[6] = platform::CodePageToUtf8(key.substr(0, key.empty() ? 0 : 1));
   return cells;
 }
 
-std::vector<std::size_t> ObjectRowOrder(const TDirList& list1, const TDirList& list2) {
-  const std::size_t n = std::min(list1.size(), list2.size());
+std::vector<std::size_t> ObjectRowOrder(const TDirList& list1, const TDirList& list2, const TPairing& pairs) {
+  const std::size_t n = pairs.size();
   std::vector<std::u16string> names(n);
   std::vector<char> letters(n);
   for (std::size_t i = 0; i < n; ++i) {
-    const std::string& key = list1[i].Key.empty() ? list2[i].Key : list1[i].Key;
+    const std::string& key = PairKey(list1, list2, pairs[i]);
     names[i] = platform::CodePageToUtf16(key.empty() ? key : key.substr(1));
     char c = key.empty() ? '\0' : key[0];
     letters[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;

@@ -1,11 +1,14 @@
-// Pairing and classification of two sides, without any toolkit: the comparison results with their
-// texts and colours, sorting keyed lists, the pairing of two sorted lists into aligned lists with
-// placeholders, and the content checks of objects and libraries.
+// Pairing and classification of two sides, without any toolkit: sorting keyed lists, the pairing
+// of two sorted lists into pairs that say, beside the lists, which item of each side a pair holds
+// and how the pair compares, and the content checks of objects and libraries. The records of the
+// lists describe what was read and carry no verdict. The words and colours of a result are the
+// views' and the command line's.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "diff/DiffUnit.h"
 #include "compare/CompareCounts.h"
 #include "compare/Options.h"
+#include "compare/Side.h"
 #include "compare/Structured.h"
 #include "pbl/PbFuncs.h"
 #include "sides/Collect.h"
@@ -20,19 +24,45 @@
 
 enum TCompareResult : std::uint8_t { crSame = 0, crAdded = 1, crDeleted = 2, crChanged = 3 };
 
-// "相同", "增加", "减少", "更改" (UTF-8), in result order.
-extern const std::array<std::string, 4> CompareResultTexts;
-const std::string& ResultText(int result);  // empty for a value outside 0..3
-
-// Row colours, 0x00BBGGRR: white for the same, the given highlight colours for the others.
-struct TResultColors {
-  std::uint32_t Add = 0, Del = 0, Mod = 0;
+// One pair of a pairing: the index of its item in each side's list, or kNone where that side has
+// none (an added or deleted item), how the pair compares, and what kind of change it is
+// (compare::TChangeKind flags; set by CompareObjects, 0 elsewhere). A pairing is two-way: it
+// fills the indices of Side1 and Side2.
+struct TPair {
+  static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+  std::array<std::size_t, compare::SideCount> Index = [] {
+    std::array<std::size_t, compare::SideCount> none{};
+    none.fill(kNone);
+    return none;
+  }();
+  TCompareResult Result = crSame;
+  std::uint8_t Kind = 0;
+  bool Has(compare::TSide side) const { return Index[side] != kNone; }
 };
-constexpr std::uint32_t kSameRowColor = 0x00FFFFFF;
-std::uint32_t ResultColor(int result, const TResultColors& colors);
+// The pairs of two sorted lists, in the lists' order.
+using TPairing = std::vector<TPair>;
 
-// Told after every step of a pairing's main loop: the index after the step and the percentage
-// done (index times 100 over the smaller of the two current lengths).
+// The item a pair holds on a side, or null.
+template <class T>
+const TKeyed<T>* ItemOf(const std::vector<TKeyed<T>>& list, const TPair& pair, compare::TSide side) {
+  return pair.Has(side) && pair.Index[side] < list.size() ? &list[pair.Index[side]] : nullptr;
+}
+// The key a pair is known by: side 1's where it has one, else side 2's.
+template <class T>
+const std::string& PairKey(const std::vector<TKeyed<T>>& list1, const std::vector<TKeyed<T>>& list2, const TPair& pair) {
+  static const std::string kNoKey;
+  if (const TKeyed<T>* item = ItemOf(list1, pair, compare::Side1)) return item->Key;
+  if (const TKeyed<T>* item = ItemOf(list2, pair, compare::Side2)) return item->Key;
+  return kNoKey;
+}
+
+// What a row says of each result, in result order (same, added, deleted, changed): the words are
+// the caller's, the view's or the command line's.
+using TResultWords = std::array<std::string, 4>;
+
+// Told after every step of a pairing's main loop: the number of pairs made and the percentage
+// done (that number times 100 over the smaller of the two sides' lengths, each counted with the
+// pairs so far that lack an item of that side).
 using TPairProgress = std::function<void(std::size_t index, int percent)>;
 
 // Sorting without regard to letter case by the user locale's collation: directory lists by key
@@ -41,19 +71,15 @@ using TPairProgress = std::function<void(std::size_t index, int percent)>;
 void SortDirList(TDirList& list);
 void SortLibSelection(TLibSelection& list);
 
-// Pairs two sorted keyed lists in place, as both list views do: afterwards both have the same
-// length, and at every index either the keys are equal (results 0 or 3, as `same` says) or one
-// side holds a placeholder (empty key) and the other result 1 or 2. `compare` orders two keys
-// (<0, 0, >0). Fills Added, Deleted and Changed of `counts`.
+// Pairs two sorted keyed lists, as both list views do: every item of either list is in one pair,
+// in order; a pair of equal keys is the same or changed as `same` says, an item without a partner
+// is deleted (side 1 only) or added (side 2 only). `compare` orders two keys (<0, 0, >0). Fills
+// Added, Deleted and Changed of `counts`.
 template <class T>
-void PairLists(std::vector<TKeyed<T>>& list1, std::vector<TKeyed<T>>& list2,
-               const std::function<int(const std::string&, const std::string&)>& compare,
-               const std::function<bool(const T&, const T&)>& same, TCompareCounts& counts,
-               const TPairProgress& progress = {});
-
-// Drops the placeholders of an aligned list and resets every other record's result to 0.
-template <class T>
-void RemovePlaceholders(std::vector<TKeyed<T>>& list);
+TPairing PairLists(const std::vector<TKeyed<T>>& list1, const std::vector<TKeyed<T>>& list2,
+                   const std::function<int(const std::string&, const std::string&)>& compare,
+                   const std::function<bool(const T&, const T&)>& same, TCompareCounts& counts,
+                   const TPairProgress& progress = {});
 
 // What the content checks of one command found, so that a pair of objects checked again
 // (compare-libs --objects pairs a changed library's objects twice) is not read again. Only pairs
@@ -80,7 +106,7 @@ struct TObjectCheck {
   // The disk as the command has listed it (see sides::OpenLibrary); null: each library opened
   // lists its folder anew.
   std::shared_ptr<sides::TSourceTree> Disk = nullptr;
-  // Whether CompareObjects sets the records' ChangeKind. Without it and without the structure
+  // Whether CompareObjects sets the pairs' Kind. Without it and without the structure
   // options a pair is decided by its lines alone, its structure not looked at.
   bool Kinds = true;
 };
@@ -100,15 +126,15 @@ bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::
 bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, const TLibStream& stream2,
                          const TEntryRec& entry2, const TObjectCheck& check);
 
-// Pairs two sorted directory lists in place. Pairs of two library files' entries with equal size
-// and time are the same without reading; every other pair (any object of a folder library or a
-// revision) is decided by the content check, which also sets both records' ChangeKind. A pair
+// Pairs two sorted directory lists. Pairs of two library files' entries with equal size and time
+// are the same without reading; every other pair (any object of a folder library or a revision)
+// is decided by the content check, which also sets the pair's Kind. A pair
 // whose object cannot be read is changed and noted in the check's Problems (without them the file
 // error is thrown); an object missing from a partial clone (sides::TMissingObject) is always thrown. A library may be null for a side whose list is empty.
-void CompareObjects(TDirList& list1, sides::TLibrary* lib1, TDirList& list2, sides::TLibrary* lib2,
-                    TCompareCounts& counts, const TObjectCheck& check);
-void CompareObjects(TDirList& list1, const TLibStream* stream1, TDirList& list2, const TLibStream* stream2,
-                    TCompareCounts& counts, const TObjectCheck& check);
+TPairing CompareObjects(const TDirList& list1, sides::TLibrary* lib1, const TDirList& list2, sides::TLibrary* lib2,
+                        TCompareCounts& counts, const TObjectCheck& check);
+TPairing CompareObjects(const TDirList& list1, const TLibStream* stream1, const TDirList& list2,
+                        const TLibStream* stream2, TCompareCounts& counts, const TObjectCheck& check);
 
 // Whether two libraries hold the same objects (each compared by CompareObjects).
 bool CheckLibraryContents(sides::TLibrary& lib1, sides::TLibrary& lib2, const TObjectCheck& check);
@@ -131,78 +157,70 @@ bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2, const TObjectCh
 
 // Sorts both library lists by file name and pairs them with SameLibrary (Added, Deleted and
 // Changed of `counts` are filled; Count1 and Count2 are the caller's).
-void CompareLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
-                      const TObjectCheck& check, const TPairProgress& progress = {});
+TPairing CompareLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
+                          const TObjectCheck& check, const TPairProgress& progress = {});
 
 // The same steps with another equality test (the library frame's, which notes what each check
 // read).
-void PairLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
-                   const std::function<bool(const TFolderRec&, const TFolderRec&)>& same,
-                   const TPairProgress& progress = {});
+TPairing PairLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCounts& counts,
+                       const std::function<bool(const TFolderRec&, const TFolderRec&)>& same,
+                       const TPairProgress& progress = {});
 
-// The cells of a library row (file name, result text, time 1, size 1, time 2, size 2) and of an
-// object row (name, result text, time 1, size 1, time 2, size 2, type letter), UTF-8, with the
-// cells of a missing side empty. An object whose two names differ in letter case only is named
-// "name1 → name2".
-std::array<std::string, 6> LibraryRowCells(const TKeyed<TFolderRec>& side1, const TKeyed<TFolderRec>& side2);
-std::array<std::string, 7> ObjectRowCells(const TKeyed<TEntryRec>& side1, const TKeyed<TEntryRec>& side2);
+// The cells of a library row (file name, result, time 1, size 1, time 2, size 2) and of an object
+// row (name, result, time 1, size 1, time 2, size 2, type letter) of one pair, UTF-8, with the
+// cells of a missing side empty and the result said in `words`. An object whose two names differ
+// in letter case only is named "name1 → name2".
+std::array<std::string, 6> LibraryRowCells(const TLibSelection& list1, const TLibSelection& list2, const TPair& pair,
+                                           const TResultWords& words);
+std::array<std::string, 7> ObjectRowCells(const TDirList& list1, const TDirList& list2, const TPair& pair,
+                                          const TResultWords& words);
 
-// The order in which the object list shows the aligned pairs: by name (locale collation without
-// case), then, keeping that order, by type letter (ASCII letters without case, other bytes by
-// value).
-std::vector<std::size_t> ObjectRowOrder(const TDirList& list1, const TDirList& list2);
+// The order in which the object list shows the pairs (indices into `pairs`): by name (locale
+// collation without case), then, keeping that order, by type letter (ASCII letters without case,
+// other bytes by value).
+std::vector<std::size_t> ObjectRowOrder(const TDirList& list1, const TDirList& list2, const TPairing& pairs);
 
 // ---------------------------------------------------------------------------------------------
 
 template <class T>
-void PairLists(std::vector<TKeyed<T>>& list1, std::vector<TKeyed<T>>& list2,
-               const std::function<int(const std::string&, const std::string&)>& compare,
-               const std::function<bool(const T&, const T&)>& same, TCompareCounts& counts,
-               const TPairProgress& progress) {
-  auto placeholder = [](std::uint8_t result) {
-    TKeyed<T> item{std::string(), std::make_unique<T>()};
-    item.Rec->CompareResult = result;
-    return item;
-  };
+TPairing PairLists(const std::vector<TKeyed<T>>& list1, const std::vector<TKeyed<T>>& list2,
+                   const std::function<int(const std::string&, const std::string&)>& compare,
+                   const std::function<bool(const T&, const T&)>& same, TCompareCounts& counts,
+                   const TPairProgress& progress) {
+  using compare::Side1;
+  using compare::Side2;
   counts.Added = counts.Deleted = counts.Changed = 0;
-  std::size_t i = 0;
-  while (i < list1.size() && i < list2.size()) {
-    int order = compare(list1[i].Key, list2[i].Key);
+  TPairing pairs;
+  pairs.reserve(std::max(list1.size(), list2.size()));
+  auto add = [&](std::size_t i1, std::size_t i2, TCompareResult result) {
+    TPair pair;
+    pair.Index[Side1] = i1;
+    pair.Index[Side2] = i2;
+    pair.Result = result;
+    pairs.push_back(pair);
+  };
+  std::size_t i1 = 0, i2 = 0;
+  while (i1 < list1.size() && i2 < list2.size()) {
+    int order = compare(list1[i1].Key, list2[i2].Key);
     if (order < 0) {
-      list2.insert(list2.begin() + static_cast<std::ptrdiff_t>(i), placeholder(crDeleted));
-      list1[i].Rec->CompareResult = crDeleted;
+      add(i1++, TPair::kNone, crDeleted);
       ++counts.Deleted;
     } else if (order > 0) {
-      list1.insert(list1.begin() + static_cast<std::ptrdiff_t>(i), placeholder(crAdded));
-      list2[i].Rec->CompareResult = crAdded;
+      add(TPair::kNone, i2++, crAdded);
       ++counts.Added;
-    } else if (!same(*list1[i].Rec, *list2[i].Rec)) {
-      list1[i].Rec->CompareResult = list2[i].Rec->CompareResult = crChanged;
-      ++counts.Changed;
-    }
-    ++i;
-    if (progress) progress(i, static_cast<int>(i * 100 / std::min(list1.size(), list2.size())));
-  }
-  for (; i < list1.size(); ++i) {
-    list2.insert(list2.begin() + static_cast<std::ptrdiff_t>(i), placeholder(crDeleted));
-    list1[i].Rec->CompareResult = crDeleted;
-    ++counts.Deleted;
-  }
-  for (; i < list2.size(); ++i) {
-    list1.insert(list1.begin() + static_cast<std::ptrdiff_t>(i), placeholder(crAdded));
-    list2[i].Rec->CompareResult = crAdded;
-    ++counts.Added;
-  }
-}
-
-template <class T>
-void RemovePlaceholders(std::vector<TKeyed<T>>& list) {
-  for (std::size_t i = list.size(); i-- > 0;) {
-    if (list[i].Key.empty()) {
-      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
     } else {
-      list[i].Rec->CompareResult = crSame;
-      if constexpr (requires { list[i].Rec->ChangeKind; }) list[i].Rec->ChangeKind = 0;
+      const bool equal = same(*list1[i1].Rec, *list2[i2].Rec);
+      add(i1++, i2++, equal ? crSame : crChanged);
+      if (!equal) ++counts.Changed;
+    }
+    if (progress) {
+      // Each side counted with the pairs that lack its item, as if those were rows of its own.
+      const std::size_t length1 = list1.size() + static_cast<std::size_t>(counts.Added);
+      const std::size_t length2 = list2.size() + static_cast<std::size_t>(counts.Deleted);
+      progress(pairs.size(), static_cast<int>(pairs.size() * 100 / std::min(length1, length2)));
     }
   }
+  for (; i1 < list1.size(); ++counts.Deleted) add(i1++, TPair::kNone, crDeleted);
+  for (; i2 < list2.size(); ++counts.Added) add(TPair::kNone, i2++, crAdded);
+  return pairs;
 }

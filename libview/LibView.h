@@ -5,9 +5,10 @@
 // before it is destroyed (ReleaseFrame). Activating a view puts that view's captions on the
 // shared open commands, binds its open handler and hands its counts to the host.
 //
-// The library list pairs the libraries of side 1 and side 2 by file name and classifies every
-// pair; a double-click opens the pair's objects in the object list, which pairs and classifies
-// the objects; a double-click there hands both exported sources to the files frame.
+// The library list shows the pairs of a compare::TLibraryComparison, which reads, pairs and
+// classifies the libraries of side 1 and side 2; a double-click opens the pair's objects in the
+// object list; a double-click there hands both exported sources to the files frame. The frame
+// holds the widgets and turns their events into the comparison's calls.
 //
 // Pairings let the user interface process events while their content checks search (the frame's
 // difference engine does so once per search step). Meanwhile every command that would change the
@@ -31,53 +32,14 @@
 #include <tuple>
 #include <vector>
 
-#include "compare/CompareCounts.h"
-#include "compare/Pairing.h"
+#include "compare/LibraryComparison.h"
 #include "compare/Side.h"
-#include "diff/DiffUnit.h"
-#include "libview/MyListView.h"
-#include "pbl/PbFuncs.h"
-#include "sides/Collect.h"
-#include "sides/Library.h"
+#include "libview/ListView.h"
 #include "views/ViewHost.h"
 
 class QComboBox;
 class QFileDialog;
 class QToolButton;
-
-// The list views of the frame: TMyListView with the frame's row drawing and a double-click
-// notification for any double-click on the list, also outside the rows, and for Enter.
-class TListView : public TMyListView {
-  Q_OBJECT
- public:
-  explicit TListView(QWidget* parent = nullptr);
-
-  // Paints one row: `before` runs before the list draws the row's texts, `after` once they are
-  // drawn. `rowRect` spans all columns.
-  std::function<void(TListView& sender, QPainter& canvas, const QTreeWidgetItem& item, const QRect& rowRect)>
-      OnCustomDrawItem, OnCustomDrawItemAfter;
-
-  // The rows' data values (their index in the aligned lists) and icons (image index in the
-  // frame's ImageList3).
-  static int RowIndex(const QTreeWidgetItem& item);
-  static int RowImage(const QTreeWidgetItem& item);
-  QTreeWidgetItem* ItemAt(const QModelIndex& index) const { return itemFromIndex(index); }
-  // The selection colour of a row while the list has no focus.
-  static QColor SelectedUnfocused(const QColor& highlight);
-  // The first selected row in the order shown, or null.
-  QTreeWidgetItem* Selected() const;
-
- signals:
-  void DblClick();
-
- protected:
-  void drawRow(QPainter* painter, const QStyleOptionViewItem& options, const QModelIndex& index) const override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
-  // Enter opens the selected row, as a double-click does.
-  void keyPressEvent(QKeyEvent* event) override;
-};
-
-class TLibFrame;
 
 class TLibFrame : public QWidget {
   Q_OBJECT
@@ -92,9 +54,9 @@ class TLibFrame : public QWidget {
 
   // ---- Library list ----------------------------------------------------------------------
   void OpenLibsClick(compare::TSide side);
-  // Adds the libraries of a dialog selection (read as FilterIndex says) to side 1 or side 2,
-  // then pairs both sides again and refills the list.
-  void AddLibraries(const std::vector<std::filesystem::path>& Files, bool Side1);
+  // Adds the libraries of a dialog selection (read as FilterIndex says) to a side, then pairs
+  // both sides again and refills the list.
+  void AddLibraries(const std::vector<std::filesystem::path>& Files, compare::TSide side);
   // The files the user added to a side (not the libraries they expand to), in the order added;
   // and the same lists put back at the next start: added and paired again, with one message for
   // whatever is gone.
@@ -104,7 +66,7 @@ class TLibFrame : public QWidget {
   void CollectAgain();
   void RestoreSides(const std::array<std::vector<std::filesystem::path>, compare::SideCount>& sides);
   // A git side as SideFiles stores it: "git:REV:PATH", this separator, the repository's folder.
-  static constexpr char kRepositorySeparator = '|';
+  static constexpr char kRepositorySeparator = compare::TLibraryComparison::kRepositorySeparator;
   // Adds a folder (a folder of exported objects, or a folder holding libraries) or a revision
   // of a git repository to a side, then pairs both sides again.
   void AddFolderClick(compare::TSide side);
@@ -117,19 +79,16 @@ class TLibFrame : public QWidget {
   // How the folder and the revision are chosen; replaceable for tests (empty / none: Cancel).
   std::function<QString(compare::TSide side)> ChooseFolder;
   std::function<std::optional<TGitSide>(compare::TSide side)> AskGitSide;
+  // Pairs both sides again, with the progress shown.
   void CompareLibraries();
-  bool CheckLibraryContents(const TFolderRec& Rec1, const TFolderRec& Rec2);
   void ShowLibraries();
-  template <class T>
-  static void RemovePlaceholders(std::vector<TKeyed<T>>& List) {
-    ::RemovePlaceholders(List);
-  }
   // Makes `Path` the side's current library, its combo box's text and the first line of its
   // history file. Throws platform::TFileError when the history cannot be written.
-  void RememberPath(const std::filesystem::path& Path, bool Side1);
+  void RememberPath(const std::filesystem::path& Path, compare::TSide side);
   void lvLibsSelectItem(QTreeWidgetItem* Item, bool Selected);
-  void tbClear1Click();
-  void tbClear2Click();
+  void ClearClick(compare::TSide side);
+  void tbClear1Click() { ClearClick(compare::Side1); }
+  void tbClear2Click() { ClearClick(compare::Side2); }
   void ToolBar1Resize();
   void OpenDialog1TypeChange(int index);
   void lvLibsResize(TMyListView& View);
@@ -138,7 +97,7 @@ class TLibFrame : public QWidget {
   void OpenLibraryPair();
   void ShowObjects();
   void OpenOneLibClick(compare::TSide side);
-  void OpenOneLibrary(const std::filesystem::path& Path, bool Side1);
+  void OpenOneLibrary(const std::filesystem::path& Path, compare::TSide side);
   // Reads what is open again (the code page changed): the library list is paired again, the
   // object list's libraries are read and paired again, and the object last handed to the source
   // view is exported again when `sources` is set. The view shown stays.
@@ -160,14 +119,17 @@ class TLibFrame : public QWidget {
   // differences the options could explain ("仅顺序", "仅位置和大小"...), nothing for content.
   static QString ChangeKindCaption(std::uint8_t kind);
 
+  // What the frame shows: the comparison, the view in front (0 library list, 1 object list) and
+  // the file type chosen in the open dialog (1 library, 2 target, 3 workspace).
+  const compare::TLibraryComparison& Model() const { return model_; }
+  int ViewMode() const { return viewMode_; }
+  int FilterIndex() const { return filterIndex_; }
+
   // ---- Components -------------------------------------------------------------------------
   QWidget* pnlMain = nullptr;
   QWidget* ToolBar1 = nullptr;
-  QComboBox* cbOpen1 = nullptr;
-  QToolButton* tbClear1 = nullptr;
-  QComboBox* cbOpen2 = nullptr;
-  QToolButton* tbClear2 = nullptr;
-  std::array<QToolButton*, compare::SideCount> tbFolder{}, tbRevision{};
+  std::array<QComboBox*, compare::SideCount> cbOpen{};
+  std::array<QToolButton*, compare::SideCount> tbClear{}, tbFolder{}, tbRevision{};
   // The two lists, in the same place; whichever is in front is seen. The main window gives them
   // the focus when it switches views.
   TListView* lvLibs = nullptr;
@@ -176,18 +138,6 @@ class TLibFrame : public QWidget {
   std::vector<QPixmap> ImageList2;   // header sort marks: 0 descending, 1 ascending
   std::vector<QPixmap> ImageList3;   // row icons and the newer marks 12 and 13
   QFileDialog* OpenDialog1 = nullptr;
-
-  // ---- State ------------------------------------------------------------------------------
-  TLibSelection LibList1, LibList2;  // aligned after pairing; placeholders have an empty name
-  TDirList ObjList1, ObjList2;       // aligned after pairing; placeholders have an empty key
-  std::unique_ptr<sides::TLibrary> Lib1, Lib2;  // the libraries open in the object list
-  std::filesystem::path LibPath1, LibPath2;
-  std::unique_ptr<TDiff> Diff;
-  TCompareCounts LibCounts;  // libraries of both sides and how their pairs compare
-  TCompareCounts ObjCounts;  // objects of the open library pair
-  int ViewMode = 0;          // 0 library list, 1 object list
-  int FilterIndex = 1;       // file type chosen in the open dialog: 1 library, 2 target, 3 workspace
-  std::filesystem::path ExeDir;           // where "File1.lst" and "File2.lst" lie
 
   // True while a pairing runs (it lets events through); the list-changing commands wait.
   bool Pairing() const { return pairing_ > 0; }
@@ -229,15 +179,10 @@ class TLibFrame : public QWidget {
   void NoteProblems(const sides::TSideReport& report, compare::TSide side, TAddProblems& problems);
   void ReportAddProblems(const TAddProblems& problems);
   void LoadHistory(QComboBox* box, const std::filesystem::path& file);
+  std::filesystem::path HistoryFile(compare::TSide side) const;
   void FitColumns();
-  TObjectCheck& Check(TReadReport* report);
-  void PairObjects();
-  void FreeObjects();
-  void ReadSide(const TFolderRec& rec, bool side1);
   void OpenObjectPair();
   void ClearObjectRows();
-  void NoteDamage(const QString& what, const TReadReport& report);
-  void NoteProblems(const sides::TSideReport& problems);
   void ReportDamage();
   void Guarded(const std::function<void()>& action);
   std::vector<QWidget*> SideButtons() const;
@@ -246,18 +191,25 @@ class TLibFrame : public QWidget {
   template <class Rows>
   void AddRowsByCaption(TListView& list, Rows rows);
 
-  TObjectCheck check_;
-  std::array<std::vector<std::filesystem::path>, compare::SideCount> sideFiles_;
+  compare::TLibraryComparison model_;
+  int viewMode_ = 0;
+  int filterIndex_ = 1;
+  std::filesystem::path exeDir_;  // where the path histories "File1.lst", "File2.lst" lie
   std::string handedOverKey_;  // the key of the object pair last handed to the source view
-  std::array<std::optional<TFolderRec>, compare::SideCount> openRecs_;  // the object list's libraries
   int pairing_ = 0;
   bool columnsToFit_ = false;
-  // Damage met by the current operation: which libraries were read and what the reader found.
-  std::vector<std::pair<QString, TReadReport>> damage_;
-  sides::TSideReport told_;  // problems the current command has told already
   bool filling_ = false;  // the frame itself is replacing a list's rows
   friend struct TPairingScope;
 };
 
 // The dialog behind TLibFrame::AskGitSide.
 std::optional<TLibFrame::TGitSide> AskGitSideDialog(QWidget* parent, compare::TSide side);
+
+// While a pairing runs, the commands that change the lists are off.
+struct TPairingScope {
+  explicit TPairingScope(TLibFrame& frame) : Frame(frame) { Frame.BeginPairing(); }
+  ~TPairingScope() { Frame.EndPairing(); }
+  TPairingScope(const TPairingScope&) = delete;
+  TPairingScope& operator=(const TPairingScope&) = delete;
+  TLibFrame& Frame;
+};

@@ -33,8 +33,6 @@ struct TEntryRec {
   std::int32_t Time = 0;          // seconds from 1970-01-01 08:00:00 (see PbTimeToDateTime)
   std::uint16_t CommentLen = 0;   // characters (16-bit variant: UTF-16 units) of the comment
   std::uint16_t NameLen = 0;      // stored name length in bytes
-  std::uint8_t CompareResult = 0;
-  std::uint8_t ChangeKind = 0;  // what the pair's differences are (compare::TChangeKind flags)
   std::string Name;  // with extension, code page; kept whole, however long
   bool IsUnicode = false;
 };

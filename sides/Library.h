@@ -32,7 +32,6 @@ struct TFolderRec {
   bool IsDir = false;  // a folder library
   std::int64_t Size = 0;  // a file's bytes; a folder library: the bytes of its exported objects
   TDateTime Time;         // a file's last write; a folder: its newest object's; a revision: its commit's
-  std::uint8_t CompareResult = 0;
   std::shared_ptr<sides::TGitRevision> Revision;  // the revision that holds the library; null on disk
   // A folder library read as an object list (`*.pbg`, a file of the folder) names it: only the
   // exports it names; empty: every export of the folder.

@@ -338,7 +338,7 @@ class MainFormTest : public QObject {
     go(Qt::Key_F7, f.tbObjs, f.mnuObjs);
     QVERIFY(f.mnuObjs->isChecked() && !f.mnuLibs->isChecked());
     QVERIFY(f.tbObjs->isChecked() && !f.tbLibMode->isChecked());
-    QCOMPARE(f.LibFrame->ViewMode, 1);
+    QCOMPARE(f.LibFrame->ViewMode(), 1);
     QCOMPARE(f.mnuOpen1->text(), QString::fromUtf8("打开一个PB库文件 1"));
     QCOMPARE(f.tbOpen2->toolTip(), QString::fromUtf8("打开一个PB库文件 2"));
     CheckLibraryViewState(f);
@@ -357,14 +357,26 @@ class MainFormTest : public QObject {
     f.tbFindNext->setEnabled(true);
     go(Qt::Key_F6, f.tbLibMode, f.mnuLibs);
     QVERIFY(f.mnuLibs->isChecked() && f.tbLibMode->isChecked() && !f.tbFile->isChecked());
-    QCOMPARE(f.LibFrame->ViewMode, 0);
+    QCOMPARE(f.LibFrame->ViewMode(), 0);
     QCOMPARE(f.mnuOpen2->text(), QString::fromUtf8("打开PB库文件 2"));
     CheckLibraryViewState(f);
   }
 
   void eachViewShowsItsCounts() {
     TMainForm& f = NewForm();
-    f.LibFrame->ObjCounts = {4, 5, 1, 0, 2};
+    // Objects 4 and 5: one added, two changed.
+    testsupport::TTempDir dir;
+    auto lib = [&](const char* name, std::vector<testsupport::TFakeEntry> entries) {
+      testsupport::TLibWriter w(false);
+      w.AddNode(std::move(entries));
+      return dir.Write(name, w.Build());
+    };
+    const fs::path one = lib("one.pbl", {{"w_a.srw", "a\r\n", 10}, {"w_b.srw", "b\r\n", 10}, {"w_c.srw", "c\r\n", 10},
+                                         {"w_d.srw", "d\r\n", 10}});
+    const fs::path two = lib("two.pbl", {{"w_a.srw", "a\r\n", 10}, {"w_b.srw", "B\r\n", 20}, {"w_c.srw", "C\r\n", 20},
+                                         {"w_d.srw", "d\r\n", 10}, {"w_e.srw", "e\r\n", 10}});
+    f.LibFrame->OpenOneLibrary(one, compare::Side1);
+    f.LibFrame->OpenOneLibrary(two, compare::Side2);
     f.FilesFrame->Counts = {120, 118, 3, 1, 0};
     f.mnuObjsClick();
     QCOMPARE(f.StatusBar1->PanelText(6), QString::fromUtf8("左4行:右5行"));
@@ -635,16 +647,16 @@ class MainFormTest : public QObject {
     const std::string lib = w.Build();
     const fs::path one = dir.Write("one/x.pbl", lib), two = dir.Write("two/x.pbl", lib), gone = dir.Write("two/y.pbl", lib);
     TMainForm& f = NewForm();
-    f.LibFrame->AddLibraries({one}, true);
-    f.LibFrame->AddLibraries({two, gone}, false);
+    f.LibFrame->AddLibraries({one}, compare::Side1);
+    f.LibFrame->AddLibraries({two, gone}, compare::Side2);
     QVERIFY(CloseForm());
     fs::remove(gone);
     QStringList told;
     TMainForm& g = NewForm();
     g.OnShowInformation = [&](const QString& text) { told << text; };
     QTRY_COMPARE(g.LibFrame->lvLibs->topLevelItemCount(), 1);
-    QCOMPARE(g.LibFrame->LibCounts.Count1, 1);
-    QCOMPARE(g.LibFrame->LibCounts.Count2, 1);
+    QCOMPARE(g.LibFrame->Model().LibraryCounts().Count1, 1);
+    QCOMPARE(g.LibFrame->Model().LibraryCounts().Count2, 1);
     QCOMPARE(told, QStringList({QString::fromStdString(gone.string()) + " does not exist"}));
     // Stored as the files added, with absolute paths, in the order added.
     QVERIFY(CloseForm());
@@ -665,8 +677,8 @@ class MainFormTest : public QObject {
     TMainForm& f = NewForm();
     f.OpenArguments({q(lib1), q(lib2)});
     QTRY_VERIFY(f.mnuObjs->isChecked());
-    QCOMPARE(f.LibFrame->ObjCounts.Count1, 1);
-    QCOMPARE(f.LibFrame->ObjCounts.Count2, 1);
+    QCOMPARE(f.LibFrame->Model().ObjectCounts().Count1, 1);
+    QCOMPARE(f.LibFrame->Model().ObjectCounts().Count2, 1);
     // Two text files: the source view.
     TMainForm& g = NewForm();
     g.OpenArguments({q(text1), q(text2)});
@@ -675,8 +687,8 @@ class MainFormTest : public QObject {
     // One side: side 1 of the library list.
     TMainForm& h = NewForm();
     h.OpenArguments({q(lib1)});
-    QTRY_COMPARE(h.LibFrame->LibCounts.Count1, 1);
-    QCOMPARE(h.LibFrame->LibCounts.Count2, 0);
+    QTRY_COMPARE(h.LibFrame->Model().LibraryCounts().Count1, 1);
+    QCOMPARE(h.LibFrame->Model().LibraryCounts().Count2, 0);
     // A side and a file, or a missing file: told, and the window stays as it is.
     QStringList errors;
     const auto noteError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
@@ -759,9 +771,9 @@ class MainFormTest : public QObject {
     QCOMPARE(folders.size(), 2);
     QVERIFY(fs::is_symlink(folders[1].toStdString() + "/app/x.pbl.src/w_main.srw"));
     g.OpenArguments(folders);
-    QTRY_COMPARE(g.LibFrame->LibCounts.Count2, 1);
-    QCOMPARE(g.LibFrame->LibCounts.Count1, 1);
-    QCOMPARE(g.LibFrame->LibCounts.Changed, 1);
+    QTRY_COMPARE(g.LibFrame->Model().LibraryCounts().Count2, 1);
+    QCOMPARE(g.LibFrame->Model().LibraryCounts().Count1, 1);
+    QCOMPARE(g.LibFrame->Model().LibraryCounts().Changed, 1);
     std::ofstream(done).put('\n');
     QVERIFY(run->waitForFinished(20000));
     QCOMPARE(run->exitCode(), 0);
@@ -930,18 +942,18 @@ class MainFormTest : public QObject {
     const fs::path one = dir.Write("one/x.pbl", lib("value = 1\r\n", 10)),
                    two = dir.Write("two/x.pbl", lib("VALUE = 1\r\n", 20));
     TMainForm& f = ShownForm();
-    f.LibFrame->AddLibraries({one}, true);
-    f.LibFrame->AddLibraries({two}, false);
+    f.LibFrame->AddLibraries({one}, compare::Side1);
+    f.LibFrame->AddLibraries({two}, compare::Side2);
     f.LibFrame->lvLibs->topLevelItem(0)->setSelected(true);
     f.LibFrame->OpenLibraryPair();
-    QCOMPARE(f.LibFrame->ObjCounts.Changed, 1);
+    QCOMPARE(f.LibFrame->Model().ObjectCounts().Changed, 1);
     QTreeWidgetItem* b = nullptr;
     for (int i = 0; i < f.LibFrame->lvObjs->topLevelItemCount(); ++i)
       if (f.LibFrame->lvObjs->topLevelItem(i)->text(0).startsWith("w_b")) b = f.LibFrame->lvObjs->topLevelItem(i);
     QVERIFY(b);
     b->setSelected(true);
     f.mnuIgnoreCase->trigger();
-    QCOMPARE(f.LibFrame->ObjCounts.Changed, 0);
+    QCOMPARE(f.LibFrame->Model().ObjectCounts().Changed, 0);
     QVERIFY(f.LibFrame->lvObjs->Selected());
     QVERIFY(f.LibFrame->lvObjs->Selected()->text(0).startsWith("w_b"));
     QCOMPARE(f.LibFrame->lvObjs->selectedItems().size(), 1);

@@ -1,5 +1,5 @@
-// Pairing and classification: aligned lists with placeholders, the content checks of objects and
-// libraries on synthetic libraries, row cells and order, and two real library releases.
+// Pairing and classification: pairs beside the lists, the content checks of objects and libraries
+// on synthetic libraries, row cells and order, and two real library releases.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -24,33 +24,35 @@ TDirList Keys(std::initializer_list<const char*> keys) {
   return list;
 }
 
-std::string Layout(const TDirList& l1, const TDirList& l2) {
+// The words the rows say a result in.
+const TResultWords kWords{"相同", "增加", "减少", "更改"};
+
+// Each pair as "key1/key2:RR" ("-" for a side without an item, its result once for each side).
+std::string Layout(const TDirList& l1, const TDirList& l2, const TPairing& pairs) {
   std::string s;
-  for (std::size_t i = 0; i < l1.size(); ++i)
-    s += (l1[i].Key.empty() ? "-" : l1[i].Key) + "/" + (l2[i].Key.empty() ? "-" : l2[i].Key) + ":" +
-         std::to_string(l1[i].Rec->CompareResult) + std::to_string(l2[i].Rec->CompareResult) + " ";
+  for (const TPair& p : pairs) {
+    const auto *one = ItemOf(l1, p, compare::Side1), *two = ItemOf(l2, p, compare::Side2);
+    s += (one ? one->Key : "-") + "/" + (two ? two->Key : "-") + ":" + std::to_string(p.Result) +
+         std::to_string(p.Result) + " ";
+  }
   return s;
 }
 
-TEST(PairLists, AlignsWithPlaceholdersAndCounts) {
+TEST(PairLists, PairsEveryItemOnceAndCounts) {
   TDirList a = Keys({"dd_a", "wW_Main", "wx", "wz1", "wz2"}), b = Keys({"aapp", "dd_a", "ww_main", "wy"});
   SortDirList(a);
   SortDirList(b);
   TCompareCounts counts{9, 9, 9, 9, 9};
   std::function<bool(const TEntryRec&, const TEntryRec&)> same = [](const TEntryRec&, const TEntryRec&) { return false; };
-  PairLists<TEntryRec>(a, b, platform::CompareTextNoCase, same, counts);
-  ASSERT_EQ(a.size(), b.size());
-  EXPECT_EQ(Layout(a, b), "-/aapp:11 dd_a/dd_a:33 wW_Main/ww_main:33 wx/-:22 -/wy:11 wz1/-:22 wz2/-:22 ");
+  const TPairing pairs = PairLists<TEntryRec>(a, b, platform::CompareTextNoCase, same, counts);
+  EXPECT_EQ(Layout(a, b, pairs), "-/aapp:11 dd_a/dd_a:33 wW_Main/ww_main:33 wx/-:22 -/wy:11 wz1/-:22 wz2/-:22 ");
   EXPECT_EQ(counts.Count1, 9);  // the caller's
   EXPECT_EQ(counts.Added, 2);
   EXPECT_EQ(counts.Deleted, 3);
   EXPECT_EQ(counts.Changed, 2);
-
-  RemovePlaceholders(a);
-  RemovePlaceholders(b);
+  // The lists stay as read: the verdicts are the pairs'.
   EXPECT_EQ(a.size(), 5u);
   EXPECT_EQ(b.size(), 4u);
-  for (const auto& item : a) EXPECT_EQ(item.Rec->CompareResult, 0);
 }
 
 TEST(PairLists, ProgressCountsPlaceholdersAndStaysWithin100) {
@@ -101,8 +103,9 @@ int Classify(const std::string& text1, const std::string& text2, bool ignoreCase
   Side b = Open(dir, "b.pbl", {TFakeEntry{"w_x.srw", text2, 200}}, true);
   TDiff diff;
   TCompareCounts counts;
-  CompareObjects(a.List, a.Stream.get(), b.List, b.Stream.get(), counts, {&diff, ignoreCase, ignoreBlanks});
-  return a.List.at(0).Rec->CompareResult;
+  return CompareObjects(a.List, a.Stream.get(), b.List, b.Stream.get(), counts, {&diff, ignoreCase, ignoreBlanks})
+      .at(0)
+      .Result;
 }
 
 TEST(CompareObjects, ContentDecidesWhenTimeDiffers) {
@@ -128,8 +131,8 @@ TEST(CompareObjects, EqualSizeAndTimeIsSameWithoutReading) {
   Side b = Open(dir, "b.pbl", {TFakeEntry{"W_X.srw", "xyz", 100}, TFakeEntry{"m_only2.srm", "y", 1}});
   TCompareCounts counts;
   // No engine and no streams: equal size and time must not need either.
-  CompareObjects(a.List, static_cast<sides::TLibrary*>(nullptr), b.List, nullptr, counts, {});
-  EXPECT_EQ(Layout(a.List, b.List), "ff_only1/-:22 -/mm_only2:11 ww_x/wW_X:00 ");
+  const TPairing pairs = CompareObjects(a.List, static_cast<sides::TLibrary*>(nullptr), b.List, nullptr, counts, {});
+  EXPECT_EQ(Layout(a.List, b.List, pairs), "ff_only1/-:22 -/mm_only2:11 ww_x/wW_X:00 ");
   EXPECT_EQ(counts.Added, 1);
   EXPECT_EQ(counts.Deleted, 1);
   EXPECT_EQ(counts.Changed, 0);
@@ -173,14 +176,14 @@ TEST(CompareLibraries, EqualityTest) {
   l1.push_back({"folder2.pbl", rec(a.Path, 9, 9)});
   l2.push_back({"folder2.pbl", rec(dir.Path(), 0, 1, true)});
   TCompareCounts counts;
-  CompareLibraries(l1, l2, counts, {});
+  const TPairing pairs = CompareLibraries(l1, l2, counts, {});
   std::string got;
-  for (std::size_t i = 0; i < l1.size(); ++i) got += l1[i].Key + ":" + std::to_string(l1[i].Rec->CompareResult) + " ";
+  for (const TPair& p : pairs) got += PairKey(l1, l2, p) + ":" + std::to_string(p.Result) + " ";
   // A folder holding no exported object is no library file, on either side.
   EXPECT_EQ(got, "edited.pbl:3 equal.pbl:0 folder1.pbl:3 folder2.pbl:3 rebuilt.pbl:0 ");
   EXPECT_EQ(counts.Changed, 3);
 
-  auto cells = LibraryRowCells(l1[0], l2[0]);
+  auto cells = LibraryRowCells(l1, l2, pairs[0], kWords);
   EXPECT_EQ(cells[1], "更改");
   EXPECT_EQ(cells[2], "2024-01-01 00:01:00");
   EXPECT_EQ(cells[5], "1");
@@ -238,10 +241,9 @@ TEST(CompareObjects, FilesOfOneIdOrOfTheSameBytesAreTheSameUndecoded) {
   auto run = [&]() {
     TDirList l1 = one.List(), l2 = two.List();
     TCompareCounts counts;
-    CompareObjects(l1, &one, l2, &two, counts, check);
+    const TPairing pairs = CompareObjects(l1, &one, l2, &two, counts, check);
     std::string s;
-    for (std::size_t i = 0; i < l1.size(); ++i)
-      s += l1[i].Key + ":" + std::to_string(l1[i].Rec->CompareResult) + "/" + std::to_string(l1[i].Rec->ChangeKind) + " ";
+    for (const TPair& p : pairs) s += PairKey(l1, l2, p) + ":" + std::to_string(p.Result) + "/" + std::to_string(p.Kind) + " ";
     return s;
   };
   const std::string expected = "aid:0/0 bbytes:0/0 cmark:0/0 dedit:3/" + std::to_string(compare::ckContent) + " ";
@@ -273,9 +275,9 @@ TEST(CompareObjects, HugeObjectsAreComparedByTheirBytes) {
   check.Problems = &problems;
   TDirList l1 = one.List(), l2 = two.List();
   TCompareCounts counts;
-  CompareObjects(l1, &one, l2, &two, counts, check);
-  EXPECT_EQ(l1[0].Key + ":" + std::to_string(l1[0].Rec->CompareResult), "huge:" + std::to_string(crChanged));
-  EXPECT_EQ(l1[1].Rec->CompareResult, crSame);
+  const TPairing pairs = CompareObjects(l1, &one, l2, &two, counts, check);
+  EXPECT_EQ(PairKey(l1, l2, pairs[0]) + ":" + std::to_string(pairs[0].Result), "huge:" + std::to_string(crChanged));
+  EXPECT_EQ(pairs[1].Result, crSame);
   ASSERT_EQ(problems.Problems().size(), 1u);  // each place once (both sides name it "huge" here)
   EXPECT_EQ(sides::TSideReport::Describe(problems.Problems()[0]), "huge: larger than 64 MB: compared by its bytes");
 }
@@ -289,10 +291,10 @@ TEST(CompareObjects, BlankLinesAloneAreSameAndSaidSo) {
   TObjectCheck check{&diff};
   TDirList l1 = one.List(), l2 = two.List();
   TCompareCounts counts;
-  CompareObjects(l1, &one, l2, &two, counts, check);
-  EXPECT_EQ(l1[0].Rec->CompareResult, crSame);
-  EXPECT_EQ(compare::ChangeKindText(l1[0].Rec->ChangeKind), "blank lines");
-  EXPECT_EQ(l1[1].Rec->ChangeKind, 0);  // the same line for line
+  const TPairing pairs = CompareObjects(l1, &one, l2, &two, counts, check);
+  EXPECT_EQ(pairs[0].Result, crSame);
+  EXPECT_EQ(compare::ChangeKindText(pairs[0].Kind), "blank lines");
+  EXPECT_EQ(pairs[1].Kind, 0);  // the same line for line
 }
 
 // A name changed in letter case only pairs as one object, and the row shows both names.
@@ -303,9 +305,9 @@ TEST(ObjectRowCells, ACaseOnlyRenameShowsBothNames) {
   TObjectCheck check{&diff};
   TDirList l1 = one.List(), l2 = two.List();
   TCompareCounts counts;
-  CompareObjects(l1, &one, l2, &two, counts, check);
-  ASSERT_EQ(l1.size(), 1u);
-  EXPECT_EQ(ObjectRowCells(l1[0], l2[0])[0], "m_ancestral → M_Ancestral");
+  const TPairing pairs = CompareObjects(l1, &one, l2, &two, counts, check);
+  ASSERT_EQ(pairs.size(), 1u);
+  EXPECT_EQ(ObjectRowCells(l1, l2, pairs[0], kWords)[0], "m_ancestral → M_Ancestral");
   EXPECT_EQ(counts.Changed, 0);
 }
 
@@ -334,9 +336,9 @@ TEST(CompareLibraries, AcrossKinds) {
   auto result = [&](std::vector<fs::path> one, std::vector<fs::path> two) {
     TLibSelection a = side(one), b = side(two);
     TCompareCounts counts;
-    CompareLibraries(a, b, counts, check);
+    const TPairing pairs = CompareLibraries(a, b, counts, check);
     std::string s;
-    for (std::size_t i = 0; i < a.size(); ++i) s += (a[i].Key.empty() ? b[i].Key : a[i].Key) + ":" + std::to_string(a[i].Rec->CompareResult) + " ";
+    for (const TPair& p : pairs) s += PairKey(a, b, p) + ":" + std::to_string(p.Result) + " ";
     return s;
   };
   EXPECT_EQ(result({lib.Path}, {dir.Path() / "ws/app.pbl.src"}), "app.pbl:0 ");
@@ -369,11 +371,11 @@ TEST(RowCells, EmptyCellsOfTheMissingSide) {
   b[0].Rec->Size = 8;
   TCompareCounts counts;
   std::function<bool(const TEntryRec&, const TEntryRec&)> same = [](const TEntryRec&, const TEntryRec&) { return true; };
-  PairLists<TEntryRec>(a, b, platform::CompareTextNoCase, same, counts);
+  const TPairing pairs = PairLists<TEntryRec>(a, b, platform::CompareTextNoCase, same, counts);
   // dy/- then... sorted order is by key: "dy" before "wx".
-  auto added = ObjectRowCells(a[0], b[0]);
+  auto added = ObjectRowCells(a, b, pairs[0], kWords);
   EXPECT_EQ(added, (std::array<std::string, 7>{"y", "增加", "", "", "1970-01-01 08:00:00", "8", "d"}));
-  auto deleted = ObjectRowCells(a[1], b[1]);
+  auto deleted = ObjectRowCells(a, b, pairs[1], kWords);
   EXPECT_EQ(deleted, (std::array<std::string, 7>{"x", "减少", "1970-01-01 08:00:00", "7", "", "", "w"}));
 }
 
@@ -383,23 +385,10 @@ TEST(ObjectRowOrder, ByTypeLetterThenName) {
   SortDirList(b);
   TCompareCounts counts;
   std::function<bool(const TEntryRec&, const TEntryRec&)> same = [](const TEntryRec&, const TEntryRec&) { return true; };
-  PairLists<TEntryRec>(a, b, platform::CompareTextNoCase, same, counts);
+  const TPairing pairs = PairLists<TEntryRec>(a, b, platform::CompareTextNoCase, same, counts);
   std::string got;
-  for (std::size_t i : ObjectRowOrder(a, b)) got += (a[i].Key.empty() ? b[i].Key : a[i].Key) + " ";
+  for (std::size_t i : ObjectRowOrder(a, b, pairs)) got += PairKey(a, b, pairs[i]) + " ";
   EXPECT_EQ(got, "ab dz fb sb wa Wc ");
-}
-
-TEST(ResultTextsAndColors, InResultOrder) {
-  EXPECT_EQ(ResultText(0), "相同");
-  EXPECT_EQ(ResultText(1), "增加");
-  EXPECT_EQ(ResultText(2), "减少");
-  EXPECT_EQ(ResultText(3), "更改");
-  EXPECT_EQ(ResultText(7), "");
-  TResultColors colors{0x11, 0x22, 0x33};
-  EXPECT_EQ(ResultColor(crSame, colors), 0xFFFFFFu);
-  EXPECT_EQ(ResultColor(crAdded, colors), 0x11u);
-  EXPECT_EQ(ResultColor(crDeleted, colors), 0x22u);
-  EXPECT_EQ(ResultColor(crChanged, colors), 0x33u);
 }
 
 // Two releases of one real library: every object pairs, and a library against itself is the same.
@@ -419,13 +408,12 @@ TEST(RealLibraries, ConsecutiveReleases) {
   SortDirList(l1);
   SortDirList(l2);
   TCompareCounts counts;
-  CompareObjects(l1, &s1, l2, &s2, counts, check);
-  ASSERT_EQ(l1.size(), l2.size());
-  EXPECT_EQ(l1.size() - counts.Added, n1);
-  EXPECT_EQ(l2.size() - counts.Deleted, n2);
-  for (std::size_t i = 0; i < l1.size(); ++i)
-    if (!l1[i].Key.empty() && !l2[i].Key.empty()) {
-      EXPECT_EQ(platform::CompareTextNoCase(l1[i].Key, l2[i].Key), 0);
+  const TPairing pairs = CompareObjects(l1, &s1, l2, &s2, counts, check);
+  EXPECT_EQ(pairs.size() - counts.Added, n1);
+  EXPECT_EQ(pairs.size() - counts.Deleted, n2);
+  for (const TPair& p : pairs)
+    if (p.Has(compare::Side1) && p.Has(compare::Side2)) {
+      EXPECT_EQ(platform::CompareTextNoCase(l1[p.Index[compare::Side1]].Key, l2[p.Index[compare::Side2]].Key), 0);
     }
 }
 

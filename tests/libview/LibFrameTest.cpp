@@ -107,7 +107,7 @@ class LibFrameTest : public QObject {
     };
   }
 
-  void Add(std::vector<fs::path> files, bool side1) { Frame().AddLibraries(files, side1); }
+  void Add(std::vector<fs::path> files, bool side1) { Frame().AddLibraries(files, side1 ? Side1 : Side2); }
 
   QString RowResult(const QString& caption) {
     for (int i = 0; i < Frame().lvLibs->topLevelItemCount(); ++i)
@@ -140,13 +140,13 @@ class LibFrameTest : public QObject {
     fs::path a = dir.Write("one/a.pbl", lib), b = dir.Write("one/b.pbl", lib), a2 = dir.Write("two/A.PBL", lib);
     Add({a, b}, true);
     Add({a2}, true);  // same file name, another folder and case: silently left out
-    QCOMPARE(Frame().LibCounts.Count1, 2);
+    QCOMPARE(Frame().Model().LibraryCounts().Count1, 2);
     QVERIFY(Infos().isEmpty());
     QCOMPARE(Host().Folders[Side1], dir.Path() / "two" / "");
 
     Add({a, a2, b}, false);  // a and A.PBL are one name: the second is reported
     QCOMPARE(Infos(), QStringList({QString::fromStdString(a2.string() + " left out: A.PBL is " + a.string())}));
-    QCOMPARE(Frame().LibCounts.Count2, 2);
+    QCOMPARE(Frame().Model().LibraryCounts().Count2, 2);
     Add({b}, false);
     QCOMPARE(Infos().size(), 2);
     QCOMPARE(Infos().last(), QString("b.pbl already in Destination"));
@@ -176,12 +176,12 @@ class LibFrameTest : public QObject {
     QCOMPARE(d.nameFilters(), QStringList({"PowerBuilder Library Files(*.pbl)", "PowerBuilder Target(*.pbt)",
                                            "PowerBuilder WorkSpace(*.pbw)"}));
     QCOMPARE(fs::path(d.directory().absolutePath().toStdString()) / "", Host().Folders[Side2]);
-    QCOMPARE(Frame().LibCounts.Count2, 0);  // cancelled
+    QCOMPARE(Frame().Model().LibraryCounts().Count2, 0);  // cancelled
 
     Frame().OpenDialog1TypeChange(2);
     chosen_ = {QString::fromStdString((dir.Path() / "app.pbt").string())};
     Host().Trigger(TCommand::Open2);
-    QCOMPARE(Frame().LibCounts.Count2, 2);
+    QCOMPARE(Frame().Model().LibraryCounts().Count2, 2);
     QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"x.pbl", "y.pbl"}));
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kAdded, kAdded}));
     QCOMPARE(d.selectedNameFilter(), QString("PowerBuilder Target(*.pbt)"));
@@ -193,7 +193,7 @@ class LibFrameTest : public QObject {
     Host().Trigger(TCommand::Open1);
     QCOMPARE(d.fileMode(), QFileDialog::ExistingFile);
     QCOMPARE(d.nameFilters(), QStringList({"PowerBuilder Library Files(*.pbl)"}));
-    QCOMPARE(Frame().FilterIndex, 2);
+    QCOMPARE(Frame().FilterIndex(), 2);
   }
 
   void theOpenDialogStartsEmptyAndSeesUpperCaseLibraries() {
@@ -238,7 +238,7 @@ class LibFrameTest : public QObject {
     QCOMPARE(lines.first(), QString("2 do not exist, 1 already in Destination:"));
     QCOMPARE(lines.size(), 4);  // each missing library once, the shared a.pbl merged silently
     QVERIFY(lines.last() == "b.pbl already in Destination");
-    QCOMPARE(Frame().LibCounts.Count2, 2);
+    QCOMPARE(Frame().Model().LibraryCounts().Count2, 2);
   }
 
   void pathsAreShownWithoutDotDotParts() {
@@ -252,7 +252,7 @@ class LibFrameTest : public QObject {
     QCOMPARE(Infos(), QStringList({QString::fromStdString((dir.Path() / "libs" / "none.pbl").string()) +
                                    " does not exist"}));
     SelectRow(*Frame().lvLibs, 0);
-    QCOMPARE(Frame().cbOpen1->currentText(), QString::fromStdString(lib.string()));
+    QCOMPARE(Frame().cbOpen[Side1]->currentText(), QString::fromStdString(lib.string()));
   }
 
   void foldersAndGitRevisionsAreSidesToo() {
@@ -315,7 +315,7 @@ class LibFrameTest : public QObject {
     QCOMPARE(RowResult("rebuilt.pbl"), kSame);
     QCOMPARE(RowResult("changed.pbl"), kChanged);
     QCOMPARE(RowResult("odd.pbl"), kChanged);
-    const TCompareCounts& c = Frame().LibCounts;
+    const TCompareCounts& c = Frame().Model().LibraryCounts();
     QCOMPARE(QList<int>({c.Count1, c.Count2, c.Added, c.Deleted, c.Changed}), QList<int>({4, 4, 0, 0, 2}));
     QCOMPARE(QList<int>({Host().Counts.Count1, Host().Counts.Count2, Host().Counts.Changed}), QList<int>({4, 4, 2}));
     // Sizes are right-aligned numbers, times the files' own.
@@ -335,17 +335,17 @@ class LibFrameTest : public QObject {
     QCOMPARE(Frame().lvLibs->topLevelItemCount(), 3);
 
     Host().SwitchTo(TViewKind::Objects);
-    Frame().tbClear1->click();  // ignored in the object list
-    QCOMPARE(Frame().LibCounts.Count1, 2);
+    Frame().tbClear[Side1]->click();  // ignored in the object list
+    QCOMPARE(Frame().Model().LibraryCounts().Count1, 2);
     Host().SwitchTo(TViewKind::Libraries);
 
-    Frame().tbClear1->click();
-    QCOMPARE(Frame().LibCounts.Count1, 0);
-    QCOMPARE(Frame().LibCounts.Added, 2);
+    Frame().tbClear[Side1]->click();
+    QCOMPARE(Frame().Model().LibraryCounts().Count1, 0);
+    QCOMPARE(Frame().Model().LibraryCounts().Added, 2);
     QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"b.pbl", "c.pbl"}));
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kAdded, kAdded}));
     QCOMPARE(Column(*Frame().lvLibs, 2), QStringList({"", ""}));
-    Frame().tbClear2->click();
+    Frame().tbClear[Side2]->click();
     QCOMPARE(Frame().lvLibs->topLevelItemCount(), 0);
     QCOMPARE(QList<int>({Host().Counts.Count1, Host().Counts.Count2}), QList<int>({0, 0}));
   }
@@ -357,11 +357,11 @@ class LibFrameTest : public QObject {
     Add({a1}, true);
     Add({b2}, false);
     SelectRow(*Frame().lvLibs, 0);
-    QCOMPARE(Frame().cbOpen1->currentText(), QString::fromStdString(a1.string()));
-    QCOMPARE(Frame().cbOpen2->currentText(), QString());
+    QCOMPARE(Frame().cbOpen[Side1]->currentText(), QString::fromStdString(a1.string()));
+    QCOMPARE(Frame().cbOpen[Side2]->currentText(), QString());
     SelectRow(*Frame().lvLibs, 1);
-    QCOMPARE(Frame().cbOpen1->currentText(), QString());
-    QCOMPARE(Frame().cbOpen2->currentText(), QString::fromStdString(b2.string()));
+    QCOMPARE(Frame().cbOpen[Side1]->currentText(), QString());
+    QCOMPARE(Frame().cbOpen[Side2]->currentText(), QString::fromStdString(b2.string()));
   }
 
   // ---- progress ---------------------------------------------------------------------------
@@ -415,10 +415,10 @@ class LibFrameTest : public QObject {
     // The pairing went on: the pair is changed.
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
     QVERIFY(!Frame().Pairing());
-    QVERIFY(Host().IsEnabled(TCommand::Open1) && Frame().tbClear1->isEnabled());
+    QVERIFY(Host().IsEnabled(TCommand::Open1) && Frame().tbClear[Side1]->isEnabled());
     // The next change pairs the lists afresh.
     dir.Write("two/a.pbl", Library({{"w_a.srw", Source("w_a", 3), 10}}));
-    Frame().tbClear2->click();
+    Frame().tbClear[Side2]->click();
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kDeleted}));
   }
 
@@ -433,7 +433,7 @@ class LibFrameTest : public QObject {
     QTimer::singleShot(0, this, [&] {
       ran = true;
       busy = Frame().Pairing();
-      clearOff = !Frame().tbClear1->isEnabled() && !Frame().tbClear2->isEnabled();
+      clearOff = !Frame().tbClear[Side1]->isEnabled() && !Frame().tbClear[Side2]->isEnabled();
       openOff = !Host().IsEnabled(TCommand::Open1) && !Host().IsEnabled(TCommand::Open2);
       // The view stays as it is: F7 and the buttons do nothing.
       switchesOff = Host().SwitchesHeld;
@@ -449,10 +449,10 @@ class LibFrameTest : public QObject {
     QVERIFY(clearOff);
     QVERIFY(openOff);
     QVERIFY(switchesOff);
-    QCOMPARE(Frame().ViewMode, 0);
+    QCOMPARE(Frame().ViewMode(), 0);
     QCOMPARE(dialogs_, 0);
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
-    QVERIFY(Frame().tbClear1->isEnabled() && Host().IsEnabled(TCommand::Open2));
+    QVERIFY(Frame().tbClear[Side1]->isEnabled() && Host().IsEnabled(TCommand::Open2));
     QVERIFY(!Host().SwitchesHeld);
   }
 
@@ -463,16 +463,16 @@ class LibFrameTest : public QObject {
     const std::string lib = Library({{"w_a.srw", Source("w_a", 3), 10}});
     fs::path a = dir.Write("a.pbl", lib), b = dir.Write("b.pbl", lib);
     Host().SwitchTo(TViewKind::Objects);
-    Frame().OpenOneLibrary(a, true);
-    Frame().OpenOneLibrary(b, true);
-    Frame().OpenOneLibrary(a, true);
-    Frame().RememberPath(dir.Path() / "B.PBL", false);
+    Frame().OpenOneLibrary(a, Side1);
+    Frame().OpenOneLibrary(b, Side1);
+    Frame().OpenOneLibrary(a, Side1);
+    Frame().RememberPath(dir.Path() / "B.PBL", Side2);
     const QString qa = QString::fromStdString(a.string()), qb = QString::fromStdString(b.string());
-    QCOMPARE(Frame().cbOpen1->count(), 2);
-    QCOMPARE(Frame().cbOpen1->itemText(0), qa);
-    QCOMPARE(Frame().cbOpen1->itemText(1), qb);
-    QCOMPARE(Frame().cbOpen1->currentText(), qa);
-    QCOMPARE(Frame().LibPath1, a);
+    QCOMPARE(Frame().cbOpen[Side1]->count(), 2);
+    QCOMPARE(Frame().cbOpen[Side1]->itemText(0), qa);
+    QCOMPARE(Frame().cbOpen[Side1]->itemText(1), qb);
+    QCOMPARE(Frame().cbOpen[Side1]->currentText(), qa);
+    QCOMPARE(Frame().Model().LibraryPath(Side1), a);
     const fs::path file1 = fs::path(exeDir_->path().toStdString()) / "File1.lst";
     // Newest first, UTF-8 with a byte-order mark, lines ended by CR LF, read again at the next
     // start.
@@ -484,10 +484,10 @@ class LibFrameTest : public QObject {
     std::ofstream(fs::path(exeDir_->path().toStdString()) / "File2.lst", std::ios::binary) << "/\xBF\xE2/x.pbl\r\n";
     testsupport::TCodePageScope page(1252);
     NewFrame();
-    QCOMPARE(Frame().cbOpen1->count(), 2);
-    QCOMPARE(Frame().cbOpen1->itemText(0), qa);
-    QCOMPARE(Frame().cbOpen2->itemText(0), QString::fromUtf8("/库/x.pbl"));
-    QCOMPARE(Frame().cbOpen1->currentText(), QString());
+    QCOMPARE(Frame().cbOpen[Side1]->count(), 2);
+    QCOMPARE(Frame().cbOpen[Side1]->itemText(0), qa);
+    QCOMPARE(Frame().cbOpen[Side2]->itemText(0), QString::fromUtf8("/库/x.pbl"));
+    QCOMPARE(Frame().cbOpen[Side1]->currentText(), QString());
   }
 
   // ---- object list ------------------------------------------------------------------------
@@ -509,7 +509,7 @@ class LibFrameTest : public QObject {
     SelectRow(*Frame().lvLibs, 0);
     Frame().lvLibsDblClick();
     QVERIFY(Errors().isEmpty());
-    QCOMPARE(Frame().ViewMode, 1);
+    QCOMPARE(Frame().ViewMode(), 1);
     QVERIFY(Host().View == TViewKind::Objects);
     QCOMPARE(Host().Caption(TCommand::Open2), QString::fromUtf8("打开一个PB库文件 2"));
     TListView& list = *Frame().lvObjs;
@@ -520,15 +520,15 @@ class LibFrameTest : public QObject {
     QCOMPARE(list.HeaderMark(6), 1);
     QCOMPARE(list.ColumnTag(1), 0);
     // The same order as the pairing's own row order.
-    std::vector<std::size_t> order = ObjectRowOrder(Frame().ObjList1, Frame().ObjList2);
+    std::vector<std::size_t> order = ObjectRowOrder(Frame().Model().Objects(Side1), Frame().Model().Objects(Side2), Frame().Model().ObjectPairs());
     for (int i = 0; i < list.topLevelItemCount(); ++i)
       QCOMPARE(TListView::RowIndex(*list.topLevelItem(i)), static_cast<int>(order[static_cast<std::size_t>(i)]));
     QList<int> images;
     for (int i = 0; i < list.topLevelItemCount(); ++i) images << TListView::RowImage(*list.topLevelItem(i));
     QCOMPARE(images, QList<int>({1, 2, 3, 5, 0, 8, 8}));
-    const TCompareCounts& c = Frame().ObjCounts;
+    const TCompareCounts& c = Frame().Model().ObjectCounts();
     QCOMPARE(QList<int>({c.Count1, c.Count2, c.Added, c.Deleted, c.Changed}), QList<int>({5, 4, 2, 3, 1}));
-    QCOMPARE(Frame().cbOpen1->currentText(), QString::fromStdString(l1.string()));
+    QCOMPARE(Frame().cbOpen[Side1]->currentText(), QString::fromStdString(l1.string()));
   }
 
   void aLibraryOnSide2OnlyGivesAddedObjects() {
@@ -537,8 +537,8 @@ class LibFrameTest : public QObject {
     Add({l2}, false);
     SelectRow(*Frame().lvLibs, 0);
     Frame().lvLibsDblClick();
-    QCOMPARE(Frame().ObjCounts.Count1, 0);
-    QCOMPARE(Frame().ObjCounts.Added, 2);
+    QCOMPARE(Frame().Model().ObjectCounts().Count1, 0);
+    QCOMPARE(Frame().Model().ObjectCounts().Added, 2);
     QCOMPARE(Column(*Frame().lvObjs, 1), QStringList({kAdded, kAdded}));
     QCOMPARE(Column(*Frame().lvObjs, 2), QStringList({"", ""}));
     QCOMPARE(Column(*Frame().lvObjs, 3), QStringList({"", ""}));
@@ -575,8 +575,8 @@ class LibFrameTest : public QObject {
     fs::path l2 = dir.Write("two/x.pbl", Library({{"w_new1.srw", "b\r\n", 100}, {"w_new2.srw", "b\r\n", 900},
                                                  {"w_same.srw", "s\r\n", 100}}));
     Host().SwitchTo(TViewKind::Objects);
-    Frame().OpenOneLibrary(l1, true);
-    Frame().OpenOneLibrary(l2, false);
+    Frame().OpenOneLibrary(l1, Side1);
+    Frame().OpenOneLibrary(l2, Side2);
     TListView& list = *Frame().lvObjs;
     QCOMPARE(Column(list, 0), QStringList({"w_gone", "w_new1", "w_new2", "w_same"}));
     list.resize(700, 200);
@@ -616,8 +616,8 @@ class LibFrameTest : public QObject {
     fs::path l1 = dir.Write("one/x.pbl", Library({{"w_a.srw", "a\r\nb\r\n", 10}, {"w_gone.srw", "g\r\n", 10}}));
     fs::path l2 = dir.Write("two/x.pbl", Library({{"w_a.srw", "a\r\nc\r\n", 20}}, true));
     Host().SwitchTo(TViewKind::Objects);
-    Frame().OpenOneLibrary(l1, true);
-    Frame().OpenOneLibrary(l2, false);
+    Frame().OpenOneLibrary(l1, Side1);
+    Frame().OpenOneLibrary(l2, Side2);
     SelectRow(*Frame().lvObjs, 0);
     Frame().lvLibsDblClick();
     const auto& files = Host().Sources;
@@ -640,7 +640,7 @@ class LibFrameTest : public QObject {
     TTempDir dir;
     fs::path l1 = dir.Write("x.pbl", Library({{"w_a.srw", "a\r\n", 10}}));
     Host().SwitchTo(TViewKind::Objects);
-    Frame().OpenOneLibrary(l1, true);
+    Frame().OpenOneLibrary(l1, Side1);
     QCOMPARE(Frame().lvObjs->topLevelItemCount(), 1);
     Frame().ExecuteOpenDialog = [&] { return QStringList({QString::fromStdString((dir.Path() / "none.pbl").string())}); };
     Host().Trigger(TCommand::Open2);
@@ -659,8 +659,8 @@ class LibFrameTest : public QObject {
     const std::string bytes = w.Build();
     fs::path l1 = dir.Write("one/x.pbl", bytes), l2 = dir.Write("two/x.pbl", bytes);
     Host().SwitchTo(TViewKind::Objects);
-    Frame().OpenOneLibrary(l1, true);
-    Frame().OpenOneLibrary(l2, false);
+    Frame().OpenOneLibrary(l1, Side1);
+    Frame().OpenOneLibrary(l2, Side2);
     QCOMPARE(Column(*Frame().lvObjs, 1), QStringList({kSame, kSame}));
 
     // Cut short while it is open.
@@ -697,10 +697,10 @@ class LibFrameTest : public QObject {
     const fs::path data = testsupport::TestDataDir();
     if (data.empty()) QSKIP("../shared/testdata is not there");
     Host().SwitchTo(TViewKind::Objects);
-    Frame().OpenOneLibrary(data / "pfcmsg-pb9-8bit.pbl", true);
-    Frame().OpenOneLibrary(data / "pfcmsg-pb10-16bit.pbl", false);
+    Frame().OpenOneLibrary(data / "pfcmsg-pb9-8bit.pbl", Side1);
+    Frame().OpenOneLibrary(data / "pfcmsg-pb10-16bit.pbl", Side2);
     QVERIFY2(Errors().isEmpty(), qPrintable(Errors().join('\n')));
-    const TCompareCounts& c = Frame().ObjCounts;
+    const TCompareCounts& c = Frame().Model().ObjectCounts();
     QCOMPARE(c.Count1, 13);
     QCOMPARE(c.Count2, 13);
     QCOMPARE(c.Added + c.Deleted, 0);

@@ -71,19 +71,19 @@ class LargeViewsTest : public QObject {
     QElapsedTimer t;
 
     t.start();
-    frame.AddLibraries({root / "one" / "big.pbl"}, true);
-    frame.AddLibraries({root / "u16" / "big.pbl"}, false);
+    frame.AddLibraries({root / "one" / "big.pbl"}, compare::Side1);
+    frame.AddLibraries({root / "u16" / "big.pbl"}, compare::Side2);
     qInfo("| library list: pairing 100 MB 8-bit with its changed 16-bit copy | %.2f s | %ld MB |",
           t.elapsed() / 1000.0, PeakMb());
-    QCOMPARE(frame.LibCounts.Changed, 1);
+    QCOMPARE(frame.Model().LibraryCounts().Changed, 1);
 
     t.restart();
     frame.lvLibs->topLevelItem(0)->setSelected(true);
     frame.lvLibsDblClick();
     qInfo("| object list: 50,000 pairs, every one compared by its source | %.2f s | %ld MB |", t.elapsed() / 1000.0,
           PeakMb());
-    QCOMPARE(frame.ObjCounts.Count1, 50000);
-    QCOMPARE(frame.ObjCounts.Changed + frame.ObjCounts.Added + frame.ObjCounts.Deleted, 500 + 50 + 50);
+    QCOMPARE(frame.Model().ObjectCounts().Count1, 50000);
+    QCOMPARE(frame.Model().ObjectCounts().Changed + frame.Model().ObjectCounts().Added + frame.Model().ObjectCounts().Deleted, 500 + 50 + 50);
 
     t.restart();
     frame.lvObjs->topLevelItem(frame.lvObjs->topLevelItemCount() / 2)->setSelected(true);

@@ -97,22 +97,22 @@ class ReadOnlyViewsTest : public QObject {
   void librariesTargetsAndWorkspacesAreOnlyRead() {
     testsupport::TWatch watch(dirs_);
     Frame().OpenDialog1TypeChange(1);
-    Frame().AddLibraries({lib1_, shared1_}, true);  // nothing to pair with: file information only
+    Frame().AddLibraries({lib1_, shared1_}, compare::Side1);  // nothing to pair with: file information only
     Check(watch, {});
     Frame().tbClear1Click();
     Frame().OpenDialog1TypeChange(2);
-    Frame().AddLibraries({pbt1_}, true);
+    Frame().AddLibraries({pbt1_}, compare::Side1);
     Frame().OpenDialog1TypeChange(3);
-    Frame().AddLibraries({pbw2_}, false);  // paired with side 1: the main libraries are compared
-    QCOMPARE(Frame().LibCounts.Changed, 1);
+    Frame().AddLibraries({pbw2_}, compare::Side2);  // paired with side 1: the main libraries are compared
+    QCOMPARE(Frame().Model().LibraryCounts().Changed, 1);
     Check(watch, {pbt1_, pbw2_, pbt2_, lib1_, lib2_});
 
     // The changed pair's objects, then one object's sources side by side.
     for (int row = 0; row < Frame().lvLibs->topLevelItemCount(); ++row)
       if (Frame().lvLibs->topLevelItem(row)->text(0) == "main.pbl") Select(*Frame().lvLibs, row);
     Frame().lvLibsDblClick();
-    QCOMPARE(Frame().ViewMode, 1);
-    QCOMPARE(Frame().ObjCounts.Changed, 1);
+    QCOMPARE(Frame().ViewMode(), 1);
+    QCOMPARE(Frame().Model().ObjectCounts().Changed, 1);
     for (int row = 0; row < Frame().lvObjs->topLevelItemCount(); ++row)
       if (Frame().lvObjs->topLevelItem(row)->text(0) == "w_main") Select(*Frame().lvObjs, row);
     Frame().lvLibsDblClick();
@@ -144,10 +144,10 @@ class ReadOnlyViewsTest : public QObject {
     };
     Frame().AddFolderClick(compare::Side1);
     Frame().AddRevisionClick(compare::Side2);
-    QCOMPARE(Frame().LibCounts.Changed, 1);
+    QCOMPARE(Frame().Model().LibraryCounts().Changed, 1);
     Select(*Frame().lvLibs, 0);
     Frame().lvLibsDblClick();
-    QCOMPARE(Frame().ObjCounts.Changed, 1);
+    QCOMPARE(Frame().Model().ObjectCounts().Changed, 1);
     for (int row = 0; row < Frame().lvObjs->topLevelItemCount(); ++row)
       if (Frame().lvObjs->topLevelItem(row)->text(0) == "w_main") Select(*Frame().lvObjs, row);
     Frame().lvLibsDblClick();
@@ -160,13 +160,13 @@ class ReadOnlyViewsTest : public QObject {
   void singleLibrariesOfTheObjectListAreOnlyRead() {
     testsupport::TWatch watch(dirs_);
     form_->mnuObjsClick();
-    Frame().OpenOneLibrary(shared1_, true);
-    Frame().OpenOneLibrary(shared2_, false);
-    QCOMPARE(Frame().ObjCounts.Count1, 3);
+    Frame().OpenOneLibrary(shared1_, compare::Side1);
+    Frame().OpenOneLibrary(shared2_, compare::Side2);
+    QCOMPARE(Frame().Model().ObjectCounts().Count1, 3);
     Select(*Frame().lvObjs, 0);
     Frame().lvLibsDblClick();
     form_->mnuObjsClick();
-    Frame().OpenOneLibrary(lib2_, true);  // another library in place of an open one
+    Frame().OpenOneLibrary(lib2_, compare::Side1);  // another library in place of an open one
     Check(watch, {shared1_, shared2_, lib2_});
     form_.reset();
     Check(watch, {});

@@ -148,7 +148,6 @@ TEST(Collect, FilesAndFoldersAreFoundWithoutCase) {
   EXPECT_EQ(rec->Path, dir.Path() / "libs" / "Main.PBL");
   EXPECT_EQ(rec->Size, 8);
   EXPECT_FALSE(rec->IsDir);
-  EXPECT_EQ(rec->CompareResult, 0);
   auto folder = GetFolderRec(dir.Path() / "libs/src.PBL.src");
   ASSERT_TRUE(folder);
   EXPECT_TRUE(folder->IsDir);

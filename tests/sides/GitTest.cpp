@@ -115,10 +115,10 @@ TEST_F(GitSides, RevisionsAreSidesOfEveryKind) {
   TObjectCheck check;
   check.Diff = &diff;
   TCompareCounts counts;
-  CompareLibraries(old, now, counts, check);
+  const TPairing pairs = CompareLibraries(old, now, counts, check);
   EXPECT_EQ(Names(old), "lib1.pbl=git:HEAD~1:src/lib1.pbl lib2.pbl=git:HEAD~1:src/lib2.pbl ");  // sorted by name
-  EXPECT_EQ(old[0].Rec->CompareResult, crChanged);
-  EXPECT_EQ(old[1].Rec->CompareResult, crSame);
+  EXPECT_EQ(pairs[0].Result, crChanged);
+  EXPECT_EQ(pairs[1].Result, crSame);
   EXPECT_EQ(Snapshot(), before);  // nothing of the repository was written
 
   // A revision opposite the work tree: line ends and byte-order marks are no change.

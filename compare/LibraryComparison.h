@@ -1,0 +1,149 @@
+// The library comparison without any toolkit: the libraries of each side and what the user added
+// to get them, their pairing by library name, the pairing of one library pair's objects, the
+// content checks under the current options, reading everything again, and notes of what reading
+// met. The library frame draws it and turns its events into these calls; quorvex-cli
+// compare-libs drives the same pairing, so both give the same rows.
+//
+// Per-side state is kept in arrays indexed by compare::TSide. The pairings are two-way (side 1
+// against side 2): see TPairing.
+//
+// Damage found while reading (a file cut short, a library another process rewrites) and libraries
+// that cannot be read are no errors: what could be read is paired, and each is noted once per
+// command (BeginCommand ... TakeNotes), for the caller to tell in one message.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "compare/CompareCounts.h"
+#include "compare/Options.h"
+#include "compare/Pairing.h"
+#include "compare/Side.h"
+#include "diff/DiffUnit.h"
+#include "sides/Collect.h"
+#include "sides/Library.h"
+
+namespace compare {
+
+// What reading met: where (UTF-8: a library, "lib1, lib2" for a pair, "lib@object" for an export)
+// and the reader's report; a problem of the sides (a library that cannot be read) has the
+// problem's own line in What and a clean report.
+struct TReadNote {
+  std::string What;
+  TReadReport Report;
+};
+
+// Thrown by a pairing that Cancelled stopped.
+class TPairingCancelled : public std::runtime_error {
+ public:
+  TPairingCancelled() : std::runtime_error("The comparison was cancelled.") {}
+};
+
+class TLibraryComparison {
+ public:
+  TLibraryComparison();
+  ~TLibraryComparison();
+  TLibraryComparison(const TLibraryComparison&) = delete;
+  TLibraryComparison& operator=(const TLibraryComparison&) = delete;
+
+  // ---- options and callbacks ---------------------------------------------------------------
+  // The options that change classification; asked before every pairing and after every search
+  // step of a content check (a change made meanwhile holds from the next check on). Unset: none.
+  std::function<TCompareOptions()> Options;
+  // Told at every search step of a content check (a view lets its events through here).
+  std::function<void()> OnStep;
+  // Told after every library pair made: pairs made so far and the percentage done.
+  TPairProgress OnProgress;
+  // Asked after every library pair made; true stops the pairing with TPairingCancelled, the
+  // library pairs left empty.
+  std::function<bool()> Cancelled;
+  // Set before pairing for what the check needs beyond the options (the CLI's memo of checked
+  // pairs, its listing of the disk, whether kinds of change are wanted); Diff, Options, Report
+  // and Problems are the comparison's own.
+  TObjectCheck CheckBase;
+
+  // ---- the library list --------------------------------------------------------------------
+  const TLibSelection& Libraries(TSide side) const { return libraries_[side]; }
+  const TPairing& LibraryPairs() const { return libraryPairs_; }
+  // Count1 and Count2 follow every add and clear; the others the last pairing.
+  const TCompareCounts& LibraryCounts() const { return libraryCounts_; }
+  // The files the user added to a side (not the libraries they expand to), in the order added: a
+  // path made absolute, or a git side as "git:REV:PATH" + kRepositorySeparator + repository.
+  const std::vector<std::filesystem::path>& Added(TSide side) const { return added_[side]; }
+  static constexpr char kRepositorySeparator = '|';
+
+  // Collects the libraries of `files` (read as `fileType`, sides::TLibFileType) onto a side; git
+  // sides are read from the repository of `repository` (the current folder when empty). Names the
+  // side holds already are duplicates. Returns what the collection met (noted as told to this
+  // command). The pairs are stale until the next PairLibraries. Throws platform::TFileError as
+  // sides::TSideCollector::Collect does.
+  sides::TSideReport Add(TSide side, const std::vector<std::filesystem::path>& files, int fileType,
+                         const std::filesystem::path& repository = {});
+  // Libraries collected elsewhere (the command line's sides).
+  void Add(TSide side, TLibSelection libraries);
+  void Clear(TSide side);
+  // Sorts both sides by name and pairs them; a library pair is the same when its objects are
+  // (see SameLibrary). On an exception the library pairs are left empty.
+  void PairLibraries();
+
+  // ---- the object list ---------------------------------------------------------------------
+  // Reads the libraries of a library pair (an index into LibraryPairs()) and pairs their objects;
+  // a side the pair lacks keeps its library closed and its list empty.
+  void OpenPair(std::size_t pair);
+  // Opens the library `path` on a side and pairs it with the other side's objects. Throws
+  // platform::TFileError when there is no such library or it cannot be read.
+  void OpenOne(TSide side, const std::filesystem::path& path);
+  // Reads the object list's libraries again and pairs them; false when none is open.
+  bool ReadObjectsAgain();
+  const TDirList& Objects(TSide side) const { return objects_[side]; }
+  const TPairing& ObjectPairs() const { return objectPairs_; }
+  const TCompareCounts& ObjectCounts() const { return objectCounts_; }
+  // Where the object list's library of a side lies as the user writes it (empty before one was).
+  const std::filesystem::path& LibraryPath(TSide side) const { return paths_[side]; }
+  // Exports a pair's object of a side (nothing where the pair lacks it or no library is open);
+  // damage is noted under `what`. Throws platform::TFileError.
+  void Export(const TPair& pair, TSide side, const std::string& what, std::vector<std::string>& lines);
+
+  // ---- notes of one command ----------------------------------------------------------------
+  // Forgets the notes and the problems told: a new command starts.
+  void BeginCommand();
+  void Note(const std::string& what, const TReadReport& report);
+  // Notes the problems of `report` not told yet in this command.
+  void NoteProblems(const sides::TSideReport& report);
+  // Marks problems as told without noting them (the caller tells them its own way).
+  void MarkTold(const sides::TSideReport& report) { told_.Add(report); }
+  std::vector<TReadNote> TakeNotes();
+  // Every problem the pairings of this command met, told before or not (the command line says
+  // them its own way).
+  const sides::TSideReport& Problems() const { return problems_; }
+
+ private:
+  TObjectCheck& Check(TReadReport* report, sides::TSideReport* problems);
+  bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2);
+  void ReadSide(TSide side, const TFolderRec& rec);
+  void PairObjects();
+
+  std::unique_ptr<TDiff> diff_;
+  TObjectCheck check_;
+  std::array<TLibSelection, SideCount> libraries_;
+  std::array<std::vector<std::filesystem::path>, SideCount> added_;
+  TPairing libraryPairs_;
+  TCompareCounts libraryCounts_;
+  std::array<TDirList, SideCount> objects_;
+  std::array<std::unique_ptr<sides::TLibrary>, SideCount> open_;
+  std::array<std::optional<TFolderRec>, SideCount> openRecs_;
+  std::array<std::filesystem::path, SideCount> paths_;
+  TPairing objectPairs_;
+  TCompareCounts objectCounts_;
+  std::vector<TReadNote> notes_;
+  sides::TSideReport told_;
+  sides::TSideReport problems_;
+};
+
+}  // namespace compare
