@@ -26,6 +26,18 @@ TLibraryComparison::TLibraryComparison() : diff_(std::make_unique<TDiff>()) {
 
 TLibraryComparison::~TLibraryComparison() = default;
 
+void TLibraryComparison::Reset() {
+  for (TSide side : AllSides) {
+    Clear(side);
+    objects_[side].clear();
+    open_[side].reset();
+    openRecs_[side].reset();
+    paths_[side].clear();
+  }
+  objectPairs_.clear();
+  libraryCounts_ = objectCounts_ = {};
+}
+
 // ---- the library list ------------------------------------------------------------------------
 
 sides::TSideReport TLibraryComparison::Add(TSide side, const std::vector<fs::path>& files, int fileType,

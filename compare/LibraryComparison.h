@@ -68,6 +68,9 @@ class TLibraryComparison {
   // and Problems are the comparison's own.
   TObjectCheck CheckBase;
 
+  // Forgets both sides, their pairs and the object list; the libraries it held open are closed.
+  void Reset();
+
   // ---- the library list --------------------------------------------------------------------
   const TLibSelection& Libraries(TSide side) const { return libraries_[side]; }
   const TPairing& LibraryPairs() const { return libraryPairs_; }

@@ -225,7 +225,7 @@ void TLibFrame::InitFrame() {
   lvObjs->SetHeaderImages(marks);
   lvLibs->SortByColumn(0);
   lvLibs->clear();
-  for (TSide side : compare::AllSides) model_.Clear(side);
+  model_.Reset();
   // The comparison reads the check marks as they are at every check; its search steps are where
   // the user interface stays alive during a pairing.
   model_.Options = [this] { return Host.Options().Compare; };
@@ -242,9 +242,7 @@ void TLibFrame::InitFrame() {
     columnsToFit_ = true;
 }
 
-void TLibFrame::ReleaseFrame() {
-  for (TSide side : compare::AllSides) model_.Clear(side);
-}
+void TLibFrame::ReleaseFrame() { model_.Reset(); }
 
 void TLibFrame::FitColumns() {
   lvLibsResize(*lvLibs);

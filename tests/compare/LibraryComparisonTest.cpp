@@ -123,6 +123,10 @@ TEST_F(LibraryComparison, OpensAPairAndReadsItAgain) {
   model_.Export(model_.ObjectPairs().at(0), Side2, "c", lines2);
   EXPECT_EQ(lines1.back(), "c");
   EXPECT_TRUE(lines2.empty());
+  // Reset forgets all: nothing is open to read again.
+  model_.Reset();
+  EXPECT_FALSE(model_.ReadObjectsAgain());
+  EXPECT_TRUE(model_.Libraries(Side1).empty() && model_.ObjectPairs().empty() && model_.LibraryPath(Side1).empty());
 }
 
 // Cancelling between pairs stops the pairing and leaves no pairs behind; the next pairing runs.
