@@ -73,6 +73,12 @@ class TLibraryComparison {
 
   // ---- the library list --------------------------------------------------------------------
   const TLibSelection& Libraries(TSide side) const { return libraries_[side]; }
+  // Whether no side holds a library.
+  bool Empty() const {
+    for (const TLibSelection& side : libraries_)
+      if (!side.empty()) return false;
+    return true;
+  }
   const TPairing& LibraryPairs() const { return libraryPairs_; }
   // Count1 and Count2 follow every add and clear; the others the last pairing.
   const TCompareCounts& LibraryCounts() const { return libraryCounts_; }

@@ -79,7 +79,7 @@ void TLibFrame::ReadAgain(bool sources) {
     }
   } restore{*this, libs, objs};
   Guarded([this] {
-    if (!model_.Libraries(compare::Side1).empty() || !model_.Libraries(compare::Side2).empty()) {
+    if (!model_.Empty()) {
       CompareLibraries();
       ShowLibraries();
     }

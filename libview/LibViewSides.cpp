@@ -161,9 +161,7 @@ void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::Si
     }
   }
   ReportAddProblems(problems);
-  if (std::all_of(compare::AllSides.begin(), compare::AllSides.end(),
-                  [this](TSide side) { return model_.Libraries(side).empty(); }))
-    return;
+  if (model_.Empty()) return;
   Guarded([this] {
     CompareLibraries();
     ShowLibraries();
