@@ -10,8 +10,8 @@
 // object list; a double-click there hands both exported sources to the files frame. The frame
 // holds the widgets and turns their events into the comparison's calls.
 //
-// Pairings let the user interface process events while their content checks search (the frame's
-// difference engine does so once per search step). Meanwhile every command that would change the
+// Pairings let the user interface process events while their content checks search (the
+// comparison tells the frame at every search step). Meanwhile every command that would change the
 // lists is ignored and the frame's own buttons and the open commands are disabled, so nothing
 // changes under a running pairing.
 //
