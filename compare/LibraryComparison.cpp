@@ -44,7 +44,16 @@ sides::TSideReport TLibraryComparison::Add(TSide side, const std::vector<fs::pat
                                            const fs::path& repository) {
   TLibSelection& list = libraries_[side];
   sides::TSideReport report;
-  TLibSelection selection = sides::TSideCollector(repository).Collect(files, fileType, report, &list);
+  sides::TSideCollector collector(repository);
+  collector.LibraryFiles = LibraryFiles;
+  collector.CountDifferences = [this](const TFolderRec& file, const TFolderRec& exports) {
+    TObjectCheck check = CheckBase;
+    check.Diff = diff_.get();
+    check.Options = Options ? Options() : TCompareOptions{};
+    check.Memo = nullptr;
+    return CountObjectDifferences(file, exports, check);
+  };
+  TLibSelection selection = collector.Collect(files, fileType, report, &list);
   told_.Add(report);
   for (const fs::path& f : files) {
     std::string rev, path;

@@ -67,6 +67,10 @@ class TLibraryComparison {
   // pairs, its listing of the disk, whether kinds of change are wanted); Diff, Options, Report
   // and Problems are the comparison's own.
   TObjectCheck CheckBase;
+  // A library file kept beside its exports and object list is collected itself, not the exports
+  // (sides::TSideCollector::LibraryFiles); where the exports are collected, the file is compared
+  // with them.
+  bool LibraryFiles = false;
 
   // Forgets both sides, their pairs and the object list; the libraries it held open are closed.
   void Reset();

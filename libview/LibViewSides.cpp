@@ -109,6 +109,7 @@ void TLibFrame::AddFiles(const std::vector<fs::path>& files, TSide side, int fil
                          const fs::path& repository) {
   // Libraries named twice by the command are merged by the collection; names the side holds
   // already come back as duplicates.
+  model_.LibraryFiles = Host.Options().LibraryFiles;
   NoteProblems(model_.Add(side, files, fileType, repository), side, problems);
 }
 
@@ -133,11 +134,22 @@ void TLibFrame::NoteProblems(const sides::TSideReport& report, TSide side, TAddP
         break;
       case sides::TProblemKind::NoLibraries: once(problems.Empty, told); break;
       case sides::TProblemKind::Unreadable: once(problems.Unreadable, told); break;
+      case sides::TProblemKind::ExportsDiffer: once(problems.Differ, told); break;
     }
   }
 }
 
 std::vector<fs::path> TLibFrame::SideFiles(TSide side) const { return model_.Added(side); }
+
+void TLibFrame::CollectAgain() {
+  if (Pairing()) return;
+  std::array<std::vector<fs::path>, compare::SideCount> sides;
+  for (TSide side : compare::AllSides) {
+    sides[side] = model_.Added(side);
+    model_.Clear(side);
+  }
+  RestoreSides(sides);
+}
 
 void TLibFrame::RestoreSides(const std::array<std::vector<fs::path>, compare::SideCount>& sides) {
   if (Pairing()) return;
@@ -187,6 +199,7 @@ void TLibFrame::ReportAddProblems(const TAddProblems& problems) {
   QStringList duplicates;
   for (const QString& d : problems.Duplicates) duplicates << d + " already in Destination";
   add(duplicates, "already in Destination");
+  add(problems.Differ, "differ from their exports");
   if (lines.isEmpty()) return;
   if (lines.size() > 1) lines.prepend(counts.join(", ") + ":");
   Host.ShowInformation(lines.join('\n'));
