@@ -31,6 +31,7 @@
 #include "pbparse/Defaults.h"
 #include "platform/FileSys.h"
 #include "fileview/FileView.h"
+#include "mergeview/MergeView.h"
 #include "libview/LibView.h"
 #include "views/Artwork.h"
 #include "platform/CodePage.h"
@@ -215,14 +216,17 @@ void TMainForm::CreateViewMenu() {
   mnuLibs = AddItem(N15, "mnuLibs", QString::fromUtf8("PB库文件列表"), QKeySequence(Qt::Key_F6));
   mnuObjs = AddItem(N15, "mnuObjs", QString::fromUtf8("PBL对象列表"), QKeySequence(Qt::Key_F7));
   mnuFile = AddItem(N15, "mnuFile", QString::fromUtf8("源代码比较视图"), QKeySequence(Qt::Key_F8));
+  mnuMerge = AddItem(N15, "mnuMerge", QString::fromUtf8("三方合并视图"));
+  mnuMerge->setEnabled(false);  // until three files are merged (-o)
   ViewItems = new QActionGroup(this);
-  for (QAction* a : {mnuLibs, mnuObjs, mnuFile}) {
+  for (QAction* a : {mnuLibs, mnuObjs, mnuFile, mnuMerge}) {
     a->setCheckable(true);
     ViewItems->addAction(a);
   }
   connect(mnuLibs, &QAction::triggered, this, &TMainForm::tbLibModeClick);
   connect(mnuObjs, &QAction::triggered, this, &TMainForm::mnuObjsClick);
   connect(mnuFile, &QAction::triggered, this, &TMainForm::tbFileClick);
+  connect(mnuMerge, &QAction::triggered, this, &TMainForm::mnuMergeClick);
 }
 
 void TMainForm::CreateEditMenu() {
@@ -427,6 +431,9 @@ void TMainForm::CreateFrames() {
   LibFrame = new TLibFrame(*this, host);
   cell->addWidget(FilesFrame, 0, 0);
   cell->addWidget(LibFrame, 0, 0);
+  MergeFrame = new mergeview::TMergeFrame(*this, host);
+  cell->addWidget(MergeFrame, 0, 0);
+  MergeFrame->hide();
   // The library view is shown first; the files frame stays hidden until its view is chosen, so
   // that nothing behind the library frame takes the focus.
   FilesFrame->hide();
@@ -581,6 +588,7 @@ void TMainForm::ShowSideCommands(bool on) {
 }
 
 void TMainForm::tbLibModeClick() {
+  MergeFrame->hide();
   FilesFrame->hide();
   LibFrame->show();
   ShowSideCommands(true);
@@ -594,6 +602,7 @@ void TMainForm::tbLibModeClick() {
 void TMainForm::mnuObjsClick() {
   mnuObjs->setChecked(true);
   tbObjs->setChecked(true);
+  MergeFrame->hide();
   FilesFrame->hide();
   LibFrame->show();
   ShowSideCommands(false);
@@ -603,6 +612,7 @@ void TMainForm::mnuObjsClick() {
 }
 
 void TMainForm::tbFileClick() {
+  MergeFrame->hide();
   LibFrame->hide();
   FilesFrame->show();
   ShowSideCommands(false);
@@ -615,6 +625,19 @@ void TMainForm::tbFileClick() {
   mnuFile->setChecked(true);
   tbFile->setChecked(true);
 }
+
+void TMainForm::mnuMergeClick() {
+  LibFrame->hide();
+  FilesFrame->hide();
+  MergeFrame->show();
+  ShowSideCommands(false);
+  DisableOutsideSourceView();
+  mnuMerge->setEnabled(true);
+  mnuMerge->setChecked(true);
+  MergeFrame->ActivateView();
+}
+
+int TMainForm::ExitStatus(int loopStatus) const { return MergeRequested ? MergeFrame->ExitStatus() : loopStatus; }
 
 // ---- options, colours, help, about, exit ----------------------------------------------------
 
@@ -696,6 +719,7 @@ void TMainForm::LoadSettings() {
   QFont font(QString::fromStdString(s.FontName));
   font.setPointSize(s.FontSize > 0 ? s.FontSize : 10);
   FilesFrame->PaneFont = font;
+  MergeFrame->SetPaneFont(font);
   mnuHorzSplit->setChecked(s.Horizontal);
   const std::pair<QAction*, bool> marks[] = {
       {mnuIgnoreBlanks, s.IgnoreBlanks}, {mnuIgnoreCase, s.IgnoreCase},         {mnuIgnoreComments, s.IgnoreComments},
@@ -760,7 +784,7 @@ void TMainForm::SaveSettings() {
 void TMainForm::closeEvent(QCloseEvent* event) {
   // Edits typed or copied into a pane are saved, dropped or keep the window open, as the user
   // says for each edited side.
-  if (!FilesFrame->ResolveEdits(false)) {
+  if (!FilesFrame->ResolveEdits(false) || !MergeFrame->ResolveEdits()) {
     event->ignore();
     return;
   }
@@ -788,8 +812,13 @@ bool TMainForm::IsSideArgument(const QString& arg) {
 void TMainForm::OpenArguments(const QStringList& given) {
   if (given.isEmpty()) return;
   for (auto& side : StoredSides) side.clear();
+  MergeRequested = given.contains("-o") || given.contains("--output");
   QTimer::singleShot(0, this, [this, given] {
     try {
+      if (MergeRequested) {
+        OpenMerge(given);
+        return;
+      }
       // -L LABEL (--label LABEL, -LLABEL), once for each text file, shows LABEL instead of its path.
       QStringList args;
       std::array<QString, compare::SideCount> labels;
@@ -833,6 +862,20 @@ void TMainForm::OpenArguments(const QStringList& given) {
       ShowError(e);
     }
   });
+}
+
+// -o MERGED FILE1 BASE FILE2 (Meld's order, git mergetool's $MERGED $LOCAL $BASE $REMOTE).
+void TMainForm::OpenMerge(const QStringList& given) {
+  QStringList args = given;
+  const qsizetype at = std::max(args.indexOf("-o"), args.indexOf("--output"));
+  if (at + 1 >= args.size()) throw std::invalid_argument("-o needs the merged file: -o MERGED FILE1 BASE FILE2.");
+  const QString output = args[at + 1];
+  args.remove(at, 2);
+  if (args.size() != 3) throw std::invalid_argument("Name three files to merge: -o MERGED FILE1 BASE FILE2.");
+  for (const QString& a : args)
+    if (!QFileInfo(a).isFile() && a != "/dev/null") throw platform::TFileError(a.toStdString() + ": no such file");
+  MergeFrame->LoadFiles(output, {args[0], args[1], args[2]});
+  mnuMergeClick();
 }
 
 // ---- the view host ----------------------------------------------------------------------------

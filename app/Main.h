@@ -47,6 +47,9 @@ class QUrl;
 class TFilesFrame;
 class TLibFrame;
 class TStatusBar;
+namespace mergeview {
+class TMergeFrame;
+}
 namespace pbparse {
 class TDefaults;
 }
@@ -117,6 +120,10 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   // view), or one of either as side 1. Handled once the window is shown; the last run's library
   // list is then not put back. Errors are shown, the window stays.
   void OpenArguments(const QStringList& args);
+  // Whether the program was started as a merge tool (-o MERGED FILE1 BASE FILE2); its exit
+  // status is then the merge view's.
+  bool MergeRequested = false;
+  int ExitStatus(int loopStatus) const;
   // Whether an argument names a library-like side rather than a text file.
   static bool IsSideArgument(const QString& arg);
 
@@ -124,6 +131,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   void tbLibModeClick();
   void mnuObjsClick();
   void tbFileClick();
+  void mnuMergeClick();
 
   // The settings file, read once while the window is created and written when it closes.
   std::filesystem::path SettingsFileName() const;
@@ -170,7 +178,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QAction *mnuOpen1 = nullptr, *mnuOpen2 = nullptr, *mnuAddFolder1 = nullptr, *mnuAddFolder2 = nullptr,
           *mnuAddRevision1 = nullptr, *mnuAddRevision2 = nullptr, *N9 = nullptr, *mnuSave1 = nullptr, *mnuSave2 = nullptr,
           *N11 = nullptr, *N3 = nullptr, *mnuSaveReport = nullptr, *N6 = nullptr, *mnuExit = nullptr;
-  QAction *mnuLibs = nullptr, *mnuObjs = nullptr, *mnuFile = nullptr;
+  QAction *mnuLibs = nullptr, *mnuObjs = nullptr, *mnuFile = nullptr, *mnuMerge = nullptr;
   QAction *mnuUndo = nullptr, *mnuRedo = nullptr, *N7 = nullptr, *mnuCut = nullptr, *mnuCopy = nullptr,
           *mnuPaste = nullptr;
   QAction *mnuFind = nullptr, *mnuFindNext = nullptr, *N10 = nullptr, *mnuPrev = nullptr, *mnuReplace = nullptr,
@@ -201,6 +209,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
 
   TFilesFrame* FilesFrame = nullptr;
   TLibFrame* LibFrame = nullptr;
+  mergeview::TMergeFrame* MergeFrame = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -230,6 +239,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QAction* AddButton(const char* name, const QString& hint, int image);
 
   void DisableOutsideSourceView();
+  void OpenMerge(const QStringList& given);
   // The library list's commands that add a folder or a git revision to a side.
   void ShowSideCommands(bool on);
   void StatusBar1DrawPanel(TStatusBar& bar, int index, QPainter& canvas, const QRect& rect);

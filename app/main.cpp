@@ -1,6 +1,7 @@
 // The desktop program: the application object titled "Quorvex", the main window with the sides
 // or files named on the command line, the event loop. It returns when the window closes (git
-// difftool waits for that before it removes its temporary folders).
+// difftool waits for that before it removes its temporary folders; git mergetool reads its exit
+// status).
 #include <cstdio>
 #include <string>
 
@@ -11,13 +12,17 @@ namespace {
 
 const char* const kUsage =
     "usage: quorvex [SIDE1 [SIDE2]]\n"
-    "       quorvex [-L LABEL1 [-L LABEL2]] [FILE1 [FILE2]]\n\n"
+    "       quorvex [-L LABEL1 [-L LABEL2]] [FILE1 [FILE2]]\n"
+    "       quorvex -o MERGED FILE1 BASE FILE2\n\n"
     "Compares two versions of PowerBuilder libraries in a window. A side is a library file (.pbl),\n"
     "a target (.pbt), a workspace (.pbw), a folder of exported objects or of libraries, or a git\n"
     "revision git:REV[:PATH]; two library files open in the object list, other sides in the library\n"
     "list. Two text files are compared in the source view, under their labels where -L gives them\n"
     "(git difftool's names); /dev/null is an empty file. One argument is side 1 or file 1.\n"
-    "Without arguments the program starts with the library list of its last run.\n";
+    "With -o, FILE1 and FILE2 (two edits of BASE) are merged in the merge view and the result is\n"
+    "saved to MERGED; the exit status is 0 when it was saved with no conflict left, else 1 (git\n"
+    "mergetool's trustExitCode). Without arguments the program starts with the library list of\n"
+    "its last run.\n";
 
 }  // namespace
 
@@ -42,5 +47,6 @@ int main(int argc, char** argv) {
   TMainForm mainForm;
   mainForm.show();
   mainForm.OpenArguments(args);
-  return app.exec();
+  const int status = app.exec();
+  return mainForm.ExitStatus(status);
 }

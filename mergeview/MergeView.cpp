@@ -133,6 +133,8 @@ void TMergeFrame::CreateToolBar() {
     toolBar_->addAction(a);
     return a;
   };
+  add("actSaveResult", "保存", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveResult(); });
+  toolBar_->addSeparator();
   prevConflict_ = add("actPrevConflict", "上一冲突", QKeySequence(Qt::ALT | Qt::Key_Up), [this] { PrevConflict(); });
   nextConflict_ = add("actNextConflict", "下一冲突", QKeySequence(Qt::ALT | Qt::Key_Down), [this] { NextConflict(); });
   toolBar_->addSeparator();

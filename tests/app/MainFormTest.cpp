@@ -33,6 +33,8 @@
 #include "platform/CodePage.h"
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
+#include "mergeview/MergeView.h"
+#include "platform/FileSys.h"
 
 namespace fs = std::filesystem;
 
@@ -778,6 +780,89 @@ class MainFormTest : public QObject {
     QVERIFY(run->waitForFinished(20000));
     QCOMPARE(run->exitCode(), 0);
     QCOMPARE(errors, QStringList());
+  }
+
+  // git mergetool with the documented set-up, the program replaced by a script that hands the
+  // files over and exits with the status the window gives: a merge closed unsaved fails and
+  // leaves the file unmerged; one settled by keys and saved is taken as resolved.
+  void gitMergetoolTakesTheSavedResultAndTheExitStatus() {
+    if (QStandardPaths::findExecutable("git").isEmpty()) QSKIP("git is not installed");
+    testsupport::TTempDir dir;
+    const fs::path repo = dir.Path() / "repo", handoff = dir.Path() / "args", done = dir.Path() / "done";
+    const std::string head = "$PBExportHeader$n_a.sru\r\nglobal type n_a from nonvisualobject\r\nend type\r\n\r\n"
+                             "event constructor;\r\nlong ll_x = ";
+    dir.Write("repo/n_a.sru", head + "1\r\nend event\r\n");
+    const fs::path tool = dir.Write("tool.sh", "#!/bin/sh\nprintf '%s\\n%s\\n%s\\n%s\\n%s\\n' \"$PWD\" \"$1\" \"$2\" \"$3\" \"$4\" > \"" +
+                                                   handoff.string() + ".tmp\" && mv \"" + handoff.string() + ".tmp\" \"" +
+                                                   handoff.string() + "\"\nwhile [ ! -e \"" + done.string() +
+                                                   "\" ]; do sleep 0.05; done\nstatus=$(cat \"" + done.string() + "\")\nrm \"" +
+                                                   done.string() + "\"\nexit $status\n");
+    fs::permissions(tool, fs::perms::owner_all);
+    auto git = [&](const QStringList& args) {
+      auto* p = new QProcess(this);
+      p->setWorkingDirectory(QString::fromStdString(repo.string()));
+      p->start("git", QStringList{"-c", "user.name=t", "-c", "user.email=t@example.org", "-c", "init.defaultBranch=main",
+                                  "-c", "mergetool.quorvex.cmd=" + QString::fromStdString(tool.string()) +
+                                            " \"$MERGED\" \"$LOCAL\" \"$BASE\" \"$REMOTE\"",
+                                  "-c", "mergetool.quorvex.trustExitCode=true", "-c", "mergetool.keepBackup=false"} +
+                          args);
+      return p;
+    };
+    auto run = [&](const QStringList& args) {
+      QProcess* p = git(args);
+      return p->waitForFinished(20000) ? p->exitCode() : -1;
+    };
+    QCOMPARE(run({"init", "-q"}), 0);
+    QCOMPARE(run({"add", "-A"}), 0);
+    QCOMPARE(run({"commit", "-qm", "base"}), 0);
+    QCOMPARE(run({"checkout", "-qb", "other"}), 0);
+    dir.Write("repo/n_a.sru", head + "3\r\nend event\r\n");
+    QCOMPARE(run({"commit", "-qam", "theirs"}), 0);
+    QCOMPARE(run({"checkout", "-q", "main"}), 0);
+    dir.Write("repo/n_a.sru", head + "2\r\nend event\r\n");
+    QCOMPARE(run({"commit", "-qam", "ours"}), 0);
+    QCOMPARE(run({"merge", "-q", "other"}), 1);
+    auto handedOver = [&] {
+      QStringList files;
+      if (!QTest::qWaitFor([&] { return fs::exists(handoff); }, 20000)) return files;
+      std::ifstream in(handoff);
+      std::string cwd, file;
+      std::getline(in, cwd);
+      while (std::getline(in, file)) files << QString::fromStdString((fs::path(cwd) / file).string());
+      fs::remove(handoff);
+      return QStringList{"-o"} + files;
+    };
+    auto finish = [&](TMainForm& f) {
+      std::ofstream(done.string() + ".tmp") << f.ExitStatus(0);
+      fs::rename(done.string() + ".tmp", done);
+    };
+    for (const bool save : {false, true}) {
+      QProcess* tool = git({"mergetool", "--tool=quorvex", "--no-prompt"});
+      TMainForm& f = ShownForm();
+      QStringList errors;
+      f.OnShowError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
+      const QStringList args = handedOver();
+      QCOMPARE(args.size(), 5);
+      f.OpenArguments(args);
+      QTRY_VERIFY(f.MergeFrame->Loaded());
+      QVERIFY(f.MergeFrame->isVisible());
+      QCOMPARE(f.MergeFrame->Model().ConflictsLeft(), 1);
+      if (save) {
+        TCodeEdit* result = f.MergeFrame->ResultPane();
+        QTest::keyClick(result->viewport(), Qt::Key_3, Qt::AltModifier);  // side 2
+        QTest::keyClick(result->viewport(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!f.MergeFrame->Edited());
+      }
+      finish(f);
+      QVERIFY(tool->waitForFinished(20000));
+      QCOMPARE(tool->exitCode() == 0, save);
+      QCOMPARE(errors, QStringList());
+      QVERIFY(CloseForm());
+    }
+    QCOMPARE(platform::ReadFileBytes(repo / "n_a.sru"), head + "3\r\nend event\r\n");
+    QProcess* unmerged = git({"diff", "--name-only", "--diff-filter=U"});
+    QVERIFY(unmerged->waitForFinished(20000));
+    QCOMPARE(unmerged->readAllStandardOutput(), QByteArray());
   }
 
   void aNewCodePageReadsTheTextsAgain() {
