@@ -876,6 +876,7 @@ void TMainForm::OpenMerge(const QStringList& given) {
     if (!QFileInfo(a).isFile() && a != "/dev/null") throw platform::TFileError(a.toStdString() + ": no such file");
   MergeFrame->LoadFiles(output, {args[0], args[1], args[2]});
   mnuMergeClick();
+  activateWindow();  // its keys act in the result pane at once
 }
 
 // ---- the view host ----------------------------------------------------------------------------

@@ -270,7 +270,7 @@ void TMergeFrame::ActivateView() {
   Host.SetCaption(views::SaveCommand(compare::Side1), QString::fromUtf8("保存合并结果"));
   Host.SetEnabled(views::SaveCommand(compare::Side2), false);
   for (TCommand c : {TCommand::SaveReport, TCommand::Compare, TCommand::Cancel, TCommand::CompareFiles,
-                     TCommand::CopyBlockRight, TCommand::CopyBlockLeft, TCommand::HorzSplit})
+                     TCommand::CopyBlockRight, TCommand::CopyBlockLeft, TCommand::HorzSplit, TCommand::Font})
     Host.SetEnabled(c, false);
   Host.SetGroupEnabled(views::TCommandGroup::Edit, true);
   Host.SetGroupEnabled(views::TCommandGroup::Search, true);
