@@ -217,7 +217,8 @@ TColor TMergeFrame::RowColour(const TRow& row, TPart part) const {
   if (row.Line[static_cast<std::size_t>(part)] < 0) return kFillerColour;
   const views::TViewColors colours = Host.Colors();
   switch (row.Kind) {
-    case TChunkKind::Conflict: return kConflictColor;
+    // The line merge's conflicts that the merge by section settled are changes of both sides.
+    case TChunkKind::Conflict: return model_->Structured() ? (part == Base ? clWindow : colours.Mod) : kConflictColor;
     case TChunkKind::Ours: return part == Ours ? colours.Mod : clWindow;
     case TChunkKind::Theirs: return part == Theirs ? colours.Mod : clWindow;
     case TChunkKind::Both: return part == Base ? clWindow : colours.Mod;
