@@ -225,6 +225,25 @@ class MergeFrameTest : public QObject {
     QCOMPARE(Frame().Edited(), settle && !written);
   }
 
+  // The host's by-section option decides how exports are merged: both sides' new function and
+  // controls settle by section, and conflict by line.
+  void bySectionFollowsTheHostsOption_data() {
+    QTest::addColumn<bool>("bySection");
+    QTest::addColumn<int>("conflicts");
+    QTest::newRow("by line") << false << 6;
+    QTest::newRow("by section") << true << 0;
+  }
+  void bySectionFollowsTheHostsOption() {
+    QFETCH(bool, bySection);
+    QFETCH(int, conflicts);
+    const QString cases = QUORVEX_MERGE_CASES "/pb-a-control-added-on-each-side/";
+    host_->ViewOptions.Compare.BySection = bySection;
+    Frame().LoadFiles(Path("w_x.srw"), {cases + "ours.srw", cases + "base.srw", cases + "theirs.srw"});
+    QCOMPARE(Frame().Model().ConflictsLeft(), conflicts);
+    QCOMPARE(Frame().Model().Structured(), bySection);
+    QCOMPARE(LeftInStatus(), conflicts);
+  }
+
   void closingWithChangesAsksToSaveDiscardOrCancel() {
     Load();
     QVERIFY(Frame().ResolveEdits());  // nothing changed: no question
