@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSplitter>
 #include <QToolBar>
@@ -60,6 +61,24 @@ constexpr TTakeItem kTakes[] = {
 
 }  // namespace
 
+class TResultStrip : public QWidget {
+ public:
+  TResultStrip(TMergeFrame& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
+    setObjectName("pbMerge");
+    setFixedWidth(16);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    frame_.PaintStrip(p);
+  }
+  void mousePressEvent(QMouseEvent* e) override { frame_.StripClicked(static_cast<int>(e->position().y())); }
+
+ private:
+  TMergeFrame& frame_;
+};
+
 // ---- creation ---------------------------------------------------------------------------------
 
 TMergeFrame::TMergeFrame(views::TViewHost& host, QWidget* parent) : QWidget(parent), Host(host) {
@@ -92,6 +111,15 @@ TMergeFrame::TMergeFrame(views::TViewHost& host, QWidget* parent) : QWidget(pare
   };
   result_->Lines().OnChange = [this](TLines*) { ResultChanged(); };
   result_->OnCaretPtChange = [this](TCodeEdit*) { ResultCaretMoved(); };
+  result_->OnScroll = [this](TCodeEdit*) { strip_->update(); };
+  auto* resultLayout = static_cast<QVBoxLayout*>(result_->parentWidget()->layout());
+  resultLayout->removeWidget(result_);
+  auto* resultRow = new QHBoxLayout;
+  resultRow->setSpacing(0);
+  resultRow->addWidget(result_, 1);
+  strip_ = new TResultStrip(*this, result_->parentWidget());
+  resultRow->addWidget(strip_);
+  resultLayout->addLayout(resultRow, 1);
   layout->addWidget(mainSplitter_, 1);
   search_ = std::make_unique<TSearch>();
   Beep = [] { QApplication::beep(); };
@@ -246,6 +274,31 @@ void TMergeFrame::Recolour() {
   for (const TChunk& c : model_->Chunks())
     for (std::int32_t i = c.Start; i < c.Start + c.Count && i < lines.Count(); ++i) lines.GetLineObj(i).Color = ChunkColour(c);
   result_->viewport()->update();
+  strip_->update();
+}
+
+void TMergeFrame::PaintStrip(QPainter& p) {
+  p.fillRect(strip_->rect(), result_->ToQColor(clWindow));
+  if (!model_) return;
+  const int h = strip_->height(), w = strip_->width();
+  const double total = std::max<double>(1, static_cast<double>(model_->Result().size()));
+  auto y = [&](std::int32_t line) { return static_cast<int>(line * h / total); };
+  for (const TChunk& c : model_->Chunks()) {
+    if (c.Kind == TChunkKind::Unchanged && c.Taken == TTake::Merged) continue;
+    const int top = std::min(y(c.Start), h - 2);
+    p.fillRect(QRect(0, top, w, std::max(2, y(c.Start + c.Count) - top)),
+               c.Unsettled() && c.Count == 0 ? QColor(0xFF, 0x40, 0x40) : result_->ToQColor(ChunkColour(c)));
+  }
+  p.setPen(QColor(0, 0, 255));
+  p.setBrush(Qt::NoBrush);
+  const int top = y(result_->TopLine());
+  p.drawRect(QRect(QPoint(0, top), QPoint(w - 1, std::max(top + 1, y(result_->TopLine() + result_->PageRows())))));
+}
+
+void TMergeFrame::StripClicked(int y) {
+  if (!model_ || strip_->height() <= 0) return;
+  const auto line = static_cast<std::int32_t>(static_cast<double>(y) * static_cast<double>(model_->Result().size()) / strip_->height());
+  GoTo(model_->ChunkAt(line));
 }
 
 // A change the model made (a take, undo, redo): the pane shows the result anew, the caret at

@@ -28,6 +28,7 @@
 #include "views/ViewHost.h"
 
 class QAction;
+class QPainter;
 class QLabel;
 class QSplitter;
 class QToolBar;
@@ -93,6 +94,9 @@ class TMergeFrame : public QWidget {
   TCodeEdit* ResultPane() const { return result_; }
   QLabel* Caption(TPart part) const { return captions_[static_cast<std::size_t>(part)]; }
   QLabel* ResultCaption() const { return resultCaption_; }
+  // The overview strip beside the result: the whole result scaled to its height, each change in
+  // its colour, the visible part framed; a click moves to the chunk there.
+  QWidget* Strip() const { return strip_; }
 
   TSearchOptions SearchOptions;
   // One replace run in the result with SearchOptions, as the replace dialog's confirmation does.
@@ -102,6 +106,9 @@ class TMergeFrame : public QWidget {
   std::function<void()> Beep;
 
  private:
+  friend class TResultStrip;
+  void PaintStrip(QPainter& p);
+  void StripClicked(int y);
   void CreateToolBar();
   TCodeEdit* NewPane(QWidget* parent, const char* name, QLabel*& caption, const char* captionName);
   void BindCommands();
@@ -130,6 +137,7 @@ class TMergeFrame : public QWidget {
   std::array<QLabel*, PartCount> captions_{};
   TCodeEdit* result_ = nullptr;
   QLabel* resultCaption_ = nullptr;
+  QWidget* strip_ = nullptr;
   QSplitter* sidesSplitter_ = nullptr;
   QSplitter* mainSplitter_ = nullptr;
   QToolBar* toolBar_ = nullptr;

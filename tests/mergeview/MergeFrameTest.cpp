@@ -119,6 +119,12 @@ class MergeFrameTest : public QObject {
     QCOMPARE(visited, std::vector<int>({1, 3, 5, 7}));
     host_->Trigger(TCommand::PrevDiff);
     QCOMPARE(lineOf(), 5);
+    // A click into the overview strip at the last line's height: the chunk there.
+    QWidget* strip = Frame().Strip();
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(4, strip->height() * 15 / 16));
+    QCOMPARE(lineOf(), 7);
+    QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(4, 1));
+    QCOMPARE(lineOf(), 0);
   }
 
   void eachTakeSettlesTheConflictAndUndoBringsItBack_data() {
