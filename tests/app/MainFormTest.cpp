@@ -865,6 +865,33 @@ class MainFormTest : public QObject {
     QCOMPARE(unmerged->readAllStandardOutput(), QByteArray());
   }
 
+  // A merge that cannot start says why, naming the file, and its exit status is 1.
+  void mergeArgumentsThatCannotBeMergedAreNamed() {
+    testsupport::TTempDir dir;
+    const QString a = QString::fromStdString(dir.Write("a.txt", "x\n").string()),
+                  bin = QString::fromStdString(dir.Write("bin.txt", std::string("x\0y\n", 4)).string()),
+                  out = QString::fromStdString((dir.Path() / "out.txt").string()),
+                  missing = QString::fromStdString((dir.Path() / "missing.txt").string());
+    const std::pair<QStringList, QString> cases[] = {
+        {{"-o", out, a, missing, a}, "missing.txt: no such file"},
+        {{"-o", out, a, a, bin}, "bin.txt: a binary file, not text"},
+        {{"-o", out, a, a}, "Name three files to merge: -o MERGED FILE1 BASE FILE2."},
+        {{a, a, a, "-o"}, "-o needs the merged file: -o MERGED FILE1 BASE FILE2."},
+    };
+    for (const auto& [args, message] : cases) {
+      TMainForm& f = NewForm();
+      QStringList errors;
+      f.OnShowError = [&](const std::exception& e) { errors << QString::fromStdString(e.what()); };
+      f.OpenArguments(args);
+      QTRY_COMPARE(errors.size(), 1);
+      QVERIFY2(errors[0].endsWith(message), qPrintable(errors[0]));
+      QVERIFY(!f.MergeFrame->Loaded());
+      QCOMPARE(f.ExitStatus(0), 1);
+      QVERIFY(!QFile::exists(out));
+      QVERIFY(CloseForm());
+    }
+  }
+
   void aNewCodePageReadsTheTextsAgain() {
     testsupport::TTempDir dir;
     const fs::path a = dir.Write("a.txt", "c\xA9 1997\r\n"), b = dir.Write("b.txt", "c\xA9 2003\r\n");
