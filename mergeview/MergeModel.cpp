@@ -42,6 +42,11 @@ TChunkKind KindOf(merge::TRegionKind kind) {
   }
 }
 
+bool IsExportName(const std::string& name) {
+  const std::string ext = std::filesystem::path(name).extension().string();
+  return ext.size() == 4 && (ext[1] == 's' || ext[1] == 'S') && (ext[2] == 'r' || ext[2] == 'R');
+}
+
 // The markers the merge by section is asked to write: longer than git's and labelled with a
 // control character, so that no line of an export is taken for one.
 constexpr int kMarkerSize = 23;
@@ -88,9 +93,10 @@ TMergeModel::TMergeModel(const merge::TMergeFile& ours, const merge::TMergeFile&
       merge::MergeRegions({values[Base], values[Ours], values[Theirs]}, merge::TStyle::Diff3,
                           [this](std::int32_t line) { return merge::HoldsAlnum(texts_[Ours][static_cast<std::size_t>(line)]); });
   BuildRows(regions);
-  // With a side the same as the base, the line merge gives the other side as it is.
+  // With a side the same as the base, the line merge gives the other side as it is. Only an
+  // export (*.sr?) is merged by section: any other text would only say why it was not.
   const bool oneSided = texts_[Ours] == texts_[Base] || texts_[Theirs] == texts_[Base];
-  if (!(bySection && !oneSided && MergeBySection(nameHint))) MergeByLine(regions);
+  if (!(bySection && !oneSided && IsExportName(nameHint) && MergeBySection(nameHint))) MergeByLine(regions);
   if (chunks_.empty()) chunks_.push_back(TChunk{});
   Restart();
 }

@@ -67,7 +67,8 @@ struct TResultEdit {
 class TMergeModel {
  public:
   // Decodes and merges the three files (ours, base, theirs). `nameHint` is the merged file's
-  // name (its extension tells a DataWindow); `bySection` merges PowerBuilder exports by section.
+  // name (its extension tells an export, *.sr?, and a DataWindow); `bySection` merges exports by
+  // section.
   // Throws merge::TMergeError for a binary file; std::length_error beyond the engine's range.
   TMergeModel(const merge::TMergeFile& ours, const merge::TMergeFile& base, const merge::TMergeFile& theirs,
               const std::string& nameHint, bool bySection);

@@ -110,6 +110,11 @@ TEST(MergeModel, ChangesWithoutConflictAreTakenAndNavigable) {
   const TChunk& theirs = m.Chunks()[static_cast<std::size_t>(m.Next(m.Next(-1, 1, false), 1, false))];
   EXPECT_EQ(m.Rows()[static_cast<std::size_t>(theirs.FirstRow)].Line, (std::array<std::int32_t, 3>{3, 3, 3}));
   EXPECT_EQ(m.Rows()[static_cast<std::size_t>(theirs.FirstRow)].Kind, TChunkKind::Theirs);
+  // A text that is no export is merged by line under the by-section option, without a word.
+  const TMergeModel plain = Model("a\nx\n", "a\n", "a\ny\n", true);
+  EXPECT_FALSE(plain.Structured());
+  EXPECT_EQ(plain.Notice(), "");
+  EXPECT_EQ(plain.ConflictsLeft(), 1);
 }
 
 TEST(MergeModel, EditsByHandMoveTheChunksAndSettleWhatTheyTouch) {
