@@ -655,11 +655,12 @@ std::vector<QAction*> TMainForm::ComparisonOptionItems() const {
 void TMainForm::ComparisonOptionChanged(QAction* option) {
   // The mark has turned over. The source view goes first: kept edits turn the mark back and
   // leave everything as it was.
-  if (!FilesFrame->OptionsChanged()) {
+  if (!MergeFrame->ConfirmOptionsChange() || !FilesFrame->OptionsChanged()) {
     QSignalBlocker quiet(option);
     option->setChecked(!option->isChecked());
     return;
   }
+  MergeFrame->OptionsChanged();
   LibFrame->OptionsChanged();
 }
 

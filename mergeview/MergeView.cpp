@@ -198,10 +198,12 @@ void TMergeFrame::LoadFiles(const QString& output, const std::array<QString, Par
   std::array<merge::TMergeFile, PartCount> files;
   for (std::size_t k = 0; k < PartCount; ++k)
     files[k] = {paths[k].toStdString(), platform::ReadFileBytes(ToPath(paths[k]))};
-  auto model = std::make_unique<TMergeModel>(files[Ours], files[Base], files[Theirs], output.toStdString(),
-                                             Host.Options().Compare.BySection);
+  const bool bySection = Host.Options().Compare.BySection;
+  auto model = std::make_unique<TMergeModel>(files[Ours], files[Base], files[Theirs], output.toStdString(), bySection);
   model_ = std::move(model);
   output_ = output;
+  paths_ = paths;
+  bySection_ = bySection;
   edited_ = false;
   savedClean_ = false;
   const char* const titles[PartCount] = {"侧 1（本地）", "基础", "侧 2（远程）"};
@@ -313,6 +315,16 @@ void TMergeFrame::ShowEdit(std::int32_t caretLine) {
   result_->ScrollCaretRowIntoView();
   edited_ = true;
   ShowConflictsLeft();
+}
+
+bool TMergeFrame::ConfirmOptionsChange() {
+  if (!model_ || Host.Options().Compare.BySection == bySection_ || !model_->CanUndo()) return true;
+  return Host.AskYesNo(QString::fromUtf8("合并结果的修改将会丢失。\n仍要重新合并吗？"));
+}
+
+void TMergeFrame::OptionsChanged() {
+  if (!model_ || Host.Options().Compare.BySection == bySection_) return;
+  Guarded([this] { LoadFiles(output_, paths_); });
 }
 
 // ---- the view host ----------------------------------------------------------------------------

@@ -57,6 +57,11 @@ class TMergeFrame : public QWidget {
   const QString& Output() const { return output_; }
 
   void ActivateView();
+  // The by-section option may have changed: whether the merge may be done again under it (asks
+  // when the result holds changes), and doing it. Nothing is asked or done when the option is
+  // as the merge was made.
+  bool ConfirmOptionsChange();
+  void OptionsChanged();
   void SetPaneFont(const QFont& f);
 
   // ---- Moving and settling ------------------------------------------------------------------
@@ -133,6 +138,8 @@ class TMergeFrame : public QWidget {
   views::TViewHost& Host;
   std::unique_ptr<TMergeModel> model_;
   QString output_;
+  std::array<QString, PartCount> paths_;
+  bool bySection_ = false;  // the option the merge was made under
   std::array<TCodeEdit*, PartCount> panes_{};
   std::array<QLabel*, PartCount> captions_{};
   TCodeEdit* result_ = nullptr;

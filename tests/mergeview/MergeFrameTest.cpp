@@ -248,6 +248,22 @@ class MergeFrameTest : public QObject {
     QCOMPARE(Frame().Model().ConflictsLeft(), conflicts);
     QCOMPARE(Frame().Model().Structured(), bySection);
     QCOMPARE(LeftInStatus(), conflicts);
+    // The option turned over: merged again at once while nothing was settled, else only when
+    // the user agrees to lose the result's changes.
+    host_->ViewOptions.Compare.BySection = !bySection;
+    QVERIFY(Frame().ConfirmOptionsChange());
+    Frame().OptionsChanged();
+    QCOMPARE(Frame().Model().Structured(), !bySection);
+    QTest::keyClicks(Frame().ResultPane()->viewport(), "x");  // an edit by hand
+    host_->ViewOptions.Compare.BySection = bySection;
+    host_->Answer = false;
+    QVERIFY(!Frame().ConfirmOptionsChange());
+    QCOMPARE(host_->Questions.size(), 1);
+    host_->Answer = true;
+    QVERIFY(Frame().ConfirmOptionsChange());
+    Frame().OptionsChanged();
+    QCOMPARE(Frame().Model().ConflictsLeft(), conflicts);
+    QVERIFY(!Frame().Edited());
   }
 
   void closingWithChangesAsksToSaveDiscardOrCancel() {
