@@ -178,9 +178,7 @@ struct TLineMatcher::TImpl {
     std::vector<TItem> out;
     const std::string_view s = text.substr(0, literal.Range.End);
     for (std::uint32_t i = literal.Range.Start; i < literal.Range.End;) {
-      std::size_t n = platform::CharLength(s.substr(i));
-      if (s[i] == '~' && i + 1 < s.size()) n = 1 + platform::CharLength(s.substr(i + 1));
-      const auto end = static_cast<std::uint32_t>(i + n);
+      const auto end = static_cast<std::uint32_t>(pbparse::LiteralCharEnd(s, i));
       if (!(Options.IgnoreBlanks && IsBlankByte(s[i]))) out.push_back(Item(text, i, end, false));
       i = end;
     }

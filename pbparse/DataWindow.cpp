@@ -5,6 +5,7 @@
 #include <set>
 
 #include "pbparse/Ascii.h"
+#include "pbparse/Lexer.h"
 #include "pbparse/Sections.h"
 
 namespace pbparse {
@@ -147,41 +148,22 @@ class TReader {
     return true;
   }
 
+  // A string literal; it may span lines.
   bool ReadString() {
-    const std::size_t start = pos_;
-    const char quote = t_[pos_++];
-    while (pos_ < t_.size()) {
-      char c = t_[pos_];
-      if (c == '~') {
-        pos_ = std::min(pos_ + 2, t_.size());
-        continue;
-      }
-      ++pos_;
-      if (c == quote) return true;
+    const std::size_t end = FindStringEnd(t_, pos_);
+    if (end == std::string_view::npos) {
+      const std::size_t start = pos_;
+      pos_ = t_.size();
+      return Fail(start, "string is not closed");
     }
-    return Fail(start, "string is not closed");
+    pos_ = end;
+    return true;
   }
 
   // Whether the list starting at `from` separates its own items by commas.
   bool HasTopComma(std::size_t from) const {
-    int depth = 0;
-    char quote = 0;
-    for (std::size_t i = from; i < t_.size(); ++i) {
-      char c = t_[i];
-      if (quote) {
-        if (c == '~') ++i;
-        else if (c == quote) quote = 0;
-      } else if (c == '"' || c == '\'') {
-        quote = c;
-      } else if (c == '(') {
-        ++depth;
-      } else if (c == ')') {
-        if (depth-- == 0) return false;
-      } else if (c == ',' && depth == 0) {
-        return true;
-      }
-    }
-    return false;
+    const std::size_t at = FindOutside(t_, from, ",)");
+    return at != std::string_view::npos && t_[at] == ',';
   }
 
   std::string_view t_;

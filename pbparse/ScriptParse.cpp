@@ -29,24 +29,8 @@ std::string_view Word(const std::vector<std::string_view>& words, std::size_t i)
 // Where a header's signature ends: just after its first ';' outside parentheses and strings, or
 // npos when the line has none (on X.create, or a header whose script starts on the next line).
 std::size_t SignatureEnd(std::string_view line) {
-  int depth = 0;
-  char quote = 0;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    char c = line[i];
-    if (quote) {
-      if (c == '~') ++i;
-      else if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '(') {
-      ++depth;
-    } else if (c == ')') {
-      if (depth > 0) --depth;
-    } else if (c == ';' && depth == 0) {
-      return i + 1;
-    }
-  }
-  return std::string_view::npos;
+  const std::size_t semicolon = FindOutside(line, 0, ";");
+  return semicolon == std::string_view::npos ? semicolon : semicolon + 1;
 }
 
 // The column where script follows the signature on the header line, or 0.
