@@ -10,6 +10,7 @@
 #include "diff/HashUnit.h"
 #include "pbparse/Ascii.h"
 #include "pbparse/DataWindow.h"
+#include "pbparse/Lexer.h"
 #include "pbparse/ScriptParse.h"
 #include "pbparse/Sections.h"
 
@@ -120,42 +121,13 @@ std::string Squeeze(std::string_view s) {
 
 // The line without a // comment that ends it (outside strings).
 std::string_view CodeOf(std::string_view line) {
-  char quote = 0;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char ch = line[i];
-    if (quote) {
-      if (ch == '~') ++i;
-      else if (ch == quote) quote = 0;
-    } else if (ch == '"' || ch == '\'') {
-      quote = ch;
-    } else if (ch == '/' && i + 1 < line.size() && line[i + 1] == '/') {
-      return line.substr(0, i);
-    }
-  }
+  for (std::size_t i = 0; (i = pbparse::FindOutside(line, i, "/", "")) != std::string_view::npos; ++i)
+    if (i + 1 < line.size() && line[i + 1] == '/') return line.substr(0, i);
   return line;
 }
 
 // Where '=' stands outside strings and brackets, or npos.
-std::size_t AssignAt(std::string_view code) {
-  char quote = 0;
-  int depth = 0;
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    const char ch = code[i];
-    if (quote) {
-      if (ch == '~') ++i;
-      else if (ch == quote) quote = 0;
-    } else if (ch == '"' || ch == '\'') {
-      quote = ch;
-    } else if (ch == '(' || ch == '[' || ch == '{') {
-      ++depth;
-    } else if ((ch == ')' || ch == ']' || ch == '}') && depth > 0) {
-      --depth;
-    } else if (ch == '=' && depth == 0) {
-      return i;
-    }
-  }
-  return std::string_view::npos;
-}
+std::size_t AssignAt(std::string_view code) { return pbparse::FindOutside(code, 0, "=", "()[]{}"); }
 
 std::string LastWord(std::string_view s) {
   s = pbparse::Trim(s);
