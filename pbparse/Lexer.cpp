@@ -100,8 +100,7 @@ std::size_t SkipStringLiteral(std::string_view line, std::size_t quote) {
   return std::min(FindStringEnd(line, quote), line.size());
 }
 
-std::size_t FindOutside(std::string_view text, std::size_t from, std::string_view targets,
-                        std::string_view brackets) {
+std::size_t FindOutside(std::string_view text, std::size_t from, std::string_view targets, std::string_view brackets) {
   // What each ASCII byte is to this search; bytes from 0x80 up start multi-byte characters.
   enum : std::uint8_t { Other, Target, Open, Close, Quote };
   std::array<std::uint8_t, 128> role{};
