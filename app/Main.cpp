@@ -36,7 +36,11 @@
 #include "views/Artwork.h"
 #include "platform/CodePage.h"
 
+using compare::Side1;
+using compare::Side2;
 using views::TCommand;
+using views::TCommandId;
+using views::TSideCommand;
 using views::TCommandGroup;
 
 void InstallFontSubstitutes() {
@@ -191,8 +195,8 @@ QAction* TMainForm::AddSeparator(QMenu* menu, const char* name) {
 
 void TMainForm::CreateFileMenu() {
   File1 = AddMenu(nullptr, "File1", QString::fromUtf8("文件(&F)"));
-  mnuOpen1 = AddItem(File1, "mnuOpen1", QString::fromUtf8("打开文件 1..."), views::DefaultShortcut(TCommand::Open1));
-  mnuOpen2 = AddItem(File1, "mnuOpen2", QString::fromUtf8("打开文件 2 ..."), views::DefaultShortcut(TCommand::Open2));
+  mnuOpen1 = AddItem(File1, "mnuOpen1", QString::fromUtf8("打开文件 1..."), views::DefaultShortcut({TSideCommand::Open, Side1}));
+  mnuOpen2 = AddItem(File1, "mnuOpen2", QString::fromUtf8("打开文件 2 ..."), views::DefaultShortcut({TSideCommand::Open, Side2}));
   mnuAddFolder1 = AddItem(File1, "mnuAddFolder1", QString::fromUtf8("添加文件夹 1…"));
   mnuAddFolder2 = AddItem(File1, "mnuAddFolder2", QString::fromUtf8("添加文件夹 2…"));
   mnuAddRevision1 = AddItem(File1, "mnuAddRevision1", QString::fromUtf8("添加 git 版本 1…"));
@@ -574,9 +578,8 @@ void TMainForm::PlaceProgressBar() {
 // ---- views ----------------------------------------------------------------------------------
 
 void TMainForm::DisableOutsideSourceView() {
-  for (TCommand c : {TCommand::Save1, TCommand::Save2, TCommand::HorzSplit, TCommand::NextDiff, TCommand::PrevDiff,
-                     TCommand::FindNext})
-    SetEnabled(c, false);
+  for (compare::TSide side : compare::AllSides) SetEnabled({TSideCommand::Save, side}, false);
+  for (TCommand c : {TCommand::HorzSplit, TCommand::NextDiff, TCommand::PrevDiff, TCommand::FindNext}) SetEnabled(c, false);
   SetGroupEnabled(TCommandGroup::Search, false);
   SetGroupEnabled(TCommandGroup::Actions, false);
   // The menu item keeps its check mark and stays enabled; only the button goes off.
@@ -584,7 +587,8 @@ void TMainForm::DisableOutsideSourceView() {
 }
 
 void TMainForm::ShowSideCommands(bool on) {
-  for (QAction* a : {mnuAddFolder1, mnuAddFolder2, mnuAddRevision1, mnuAddRevision2}) a->setEnabled(on);
+  for (compare::TSide side : compare::AllSides)
+    for (TSideCommand c : {TSideCommand::AddFolder, TSideCommand::AddRevision}) CommandItem({c, side})->setEnabled(on);
 }
 
 void TMainForm::tbLibModeClick() {
@@ -730,8 +734,7 @@ void TMainForm::LoadSettings() {
     QSignalBlocker quiet(item);
     item->setChecked(on);
   }
-  Folder1 = s.Folder1;
-  Folder2 = s.Folder2;
+  Folders = s.Folders;
   platform::SetAnsiCodePage(s.CodePage);
   if (s.CodePageUnknown)
     StatusBar1->SetPanelText(7, QString::fromUtf8("设置文件中的代码页无效，使用 936"));
@@ -772,8 +775,7 @@ void TMainForm::SaveSettings() {
   s.IgnoreDefaults = mnuIgnoreDefaults->isChecked();
   s.LibraryFiles = mnuLibraryFiles->isChecked();
   s.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
-  s.Folder1 = Folder1;
-  s.Folder2 = Folder2;
+  s.Folders = Folders;
   s.CodePage = platform::AnsiCodePage();
   for (compare::TSide side : compare::AllSides)
     for (const std::filesystem::path& file : LibFrame->SideFiles(side)) s.Sides[side].push_back(file.string());
@@ -882,42 +884,61 @@ void TMainForm::OpenMerge(const QStringList& given) {
 
 // ---- the view host ----------------------------------------------------------------------------
 
+namespace {
+// The menu item and the toolbar button (if any) of each command.
+struct TCommandSlot {
+  TCommandId Id;
+  QAction* TMainForm::*Item;
+  QAction* TMainForm::*Button;
+};
+constexpr TCommandSlot CommandSlots[] = {
+    {{TSideCommand::Open, Side1}, &TMainForm::mnuOpen1, &TMainForm::tbOpen1},
+    {{TSideCommand::Open, Side2}, &TMainForm::mnuOpen2, &TMainForm::tbOpen2},
+    {{TSideCommand::Save, Side1}, &TMainForm::mnuSave1, &TMainForm::tbSave1},
+    {{TSideCommand::Save, Side2}, &TMainForm::mnuSave2, &TMainForm::tbSave2},
+    {{TSideCommand::AddFolder, Side1}, &TMainForm::mnuAddFolder1, nullptr},
+    {{TSideCommand::AddFolder, Side2}, &TMainForm::mnuAddFolder2, nullptr},
+    {{TSideCommand::AddRevision, Side1}, &TMainForm::mnuAddRevision1, nullptr},
+    {{TSideCommand::AddRevision, Side2}, &TMainForm::mnuAddRevision2, nullptr},
+    {TCommand::SaveReport, &TMainForm::mnuSaveReport, nullptr},
+    {TCommand::Undo, &TMainForm::mnuUndo, nullptr},
+    {TCommand::Redo, &TMainForm::mnuRedo, nullptr},
+    {TCommand::Cut, &TMainForm::mnuCut, nullptr},
+    {TCommand::Copy, &TMainForm::mnuCopy, nullptr},
+    {TCommand::Paste, &TMainForm::mnuPaste, nullptr},
+    {TCommand::Find, &TMainForm::mnuFind, nullptr},
+    {TCommand::FindNext, &TMainForm::mnuFindNext, &TMainForm::tbFindNext},
+    {TCommand::Replace, &TMainForm::mnuReplace, &TMainForm::tbReplace},
+    {TCommand::NextDiff, &TMainForm::mnuNext, &TMainForm::tbNext},
+    {TCommand::PrevDiff, &TMainForm::mnuPrev, &TMainForm::tbPrev},
+    {TCommand::Compare, &TMainForm::mnuCompare, &TMainForm::tbCompare},
+    {TCommand::Cancel, &TMainForm::mnuCancel, &TMainForm::tbCancel},
+    {TCommand::CompareFiles, &TMainForm::mnuCompareFiles, nullptr},
+    {TCommand::CopyBlockRight, &TMainForm::mnuCopyBlockRight, nullptr},
+    {TCommand::CopyBlockLeft, &TMainForm::mnuCopyBlockLeft, nullptr},
+    {TCommand::HorzSplit, &TMainForm::mnuHorzSplit, &TMainForm::tbHorzSplit},
+    {TCommand::Font, &TMainForm::mnuFont, nullptr},
+};
+
+// Whether the table names every command once, each per-side command once for every side.
+constexpr bool EachCommandOnce() {
+  std::array<int, views::CommandIdCount> seen{};
+  for (const TCommandSlot& slot : CommandSlots) ++seen[static_cast<std::size_t>(slot.Id.Index())];
+  return std::size(CommandSlots) == views::CommandIdCount &&
+         std::all_of(seen.begin(), seen.end(), [](int n) { return n == 1; });
+}
+static_assert(EachCommandOnce(), "a command or a side's command has no menu item, or two");
+}  // namespace
+
 void TMainForm::CreateCommands() {
-  auto set = [this](TCommand c, QAction* item, QAction* button) {
-    Commands[static_cast<std::size_t>(c)] = {item, button};
-  };
-  set(TCommand::Open1, mnuOpen1, tbOpen1);
-  set(TCommand::Open2, mnuOpen2, tbOpen2);
-  set(TCommand::Save1, mnuSave1, tbSave1);
-  set(TCommand::Save2, mnuSave2, tbSave2);
-  set(TCommand::SaveReport, mnuSaveReport, nullptr);
-  set(TCommand::Undo, mnuUndo, nullptr);
-  set(TCommand::Redo, mnuRedo, nullptr);
-  set(TCommand::Cut, mnuCut, nullptr);
-  set(TCommand::Copy, mnuCopy, nullptr);
-  set(TCommand::Paste, mnuPaste, nullptr);
-  set(TCommand::Find, mnuFind, nullptr);
-  set(TCommand::FindNext, mnuFindNext, tbFindNext);
-  set(TCommand::Replace, mnuReplace, tbReplace);
-  set(TCommand::NextDiff, mnuNext, tbNext);
-  set(TCommand::PrevDiff, mnuPrev, tbPrev);
-  set(TCommand::Compare, mnuCompare, tbCompare);
-  set(TCommand::Cancel, mnuCancel, tbCancel);
-  set(TCommand::CompareFiles, mnuCompareFiles, nullptr);
-  set(TCommand::CopyBlockRight, mnuCopyBlockRight, nullptr);
-  set(TCommand::CopyBlockLeft, mnuCopyBlockLeft, nullptr);
-  set(TCommand::HorzSplit, mnuHorzSplit, tbHorzSplit);
-  set(TCommand::Font, mnuFont, nullptr);
-  set(TCommand::AddFolder1, mnuAddFolder1, nullptr);
-  set(TCommand::AddFolder2, mnuAddFolder2, nullptr);
-  set(TCommand::AddRevision1, mnuAddRevision1, nullptr);
-  set(TCommand::AddRevision2, mnuAddRevision2, nullptr);
+  for (const TCommandSlot& slot : CommandSlots)
+    Commands[static_cast<std::size_t>(slot.Id.Index())] = {this->*slot.Item, slot.Button ? this->*slot.Button : nullptr};
   for (const TCommandParts& parts : Commands) Q_ASSERT(parts.Item);
 }
 
-QAction* TMainForm::CommandItem(TCommand command) const { return Commands[static_cast<std::size_t>(command)].Item; }
-QAction* TMainForm::CommandButton(TCommand command) const {
-  return Commands[static_cast<std::size_t>(command)].Button;
+QAction* TMainForm::CommandItem(TCommandId command) const { return Commands[static_cast<std::size_t>(command.Index())].Item; }
+QAction* TMainForm::CommandButton(TCommandId command) const {
+  return Commands[static_cast<std::size_t>(command.Index())].Button;
 }
 
 QMenu* TMainForm::GroupMenu(TCommandGroup group) const {
@@ -929,7 +950,7 @@ QMenu* TMainForm::GroupMenu(TCommandGroup group) const {
   }
 }
 
-void TMainForm::Bind(TCommand command, THandler handler) {
+void TMainForm::Bind(TCommandId command, THandler handler) {
   QAction* item = CommandItem(command);
   QAction* button = CommandButton(command);
   // The split command's button carries no check mark of its own: it turns the menu item's over,
@@ -943,21 +964,21 @@ void TMainForm::Bind(TCommand command, THandler handler) {
     });
 }
 
-void TMainForm::SetEnabled(TCommand command, bool enabled) {
+void TMainForm::SetEnabled(TCommandId command, bool enabled) {
   CommandItem(command)->setEnabled(enabled);
   if (QAction* button = CommandButton(command)) button->setEnabled(enabled);
 }
 
-bool TMainForm::IsEnabled(TCommand command) const { return ItemEnabled(CommandItem(command)); }
+bool TMainForm::IsEnabled(TCommandId command) const { return ItemEnabled(CommandItem(command)); }
 
-void TMainForm::SetCaption(TCommand command, const QString& caption) {
+void TMainForm::SetCaption(TCommandId command, const QString& caption) {
   CommandItem(command)->setText(caption);
   if (QAction* button = CommandButton(command)) button->setToolTip(caption);
 }
 
-QString TMainForm::Caption(TCommand command) const { return CommandItem(command)->text(); }
+QString TMainForm::Caption(TCommandId command) const { return CommandItem(command)->text(); }
 
-void TMainForm::SetShortcut(TCommand command, const QKeySequence& key) { CommandItem(command)->setShortcut(key); }
+void TMainForm::SetShortcut(TCommandId command, const QKeySequence& key) { CommandItem(command)->setShortcut(key); }
 
 void TMainForm::SetGroupEnabled(TCommandGroup group, bool enabled) {
   GroupMenu(group)->menuAction()->setEnabled(enabled);
@@ -1012,10 +1033,10 @@ std::shared_ptr<const pbparse::TDefaults> TMainForm::DefaultsTable() const {
 
 views::TViewColors TMainForm::Colors() const { return {AddColor, ModColor, DelColor}; }
 
-std::filesystem::path TMainForm::Folder(compare::TSide side) const { return side == compare::Side1 ? Folder1 : Folder2; }
+std::filesystem::path TMainForm::Folder(compare::TSide side) const { return Folders[side]; }
 
 void TMainForm::SetFolder(compare::TSide side, const std::filesystem::path& folder) {
-  (side == compare::Side1 ? Folder1 : Folder2) = folder;
+  Folders[side] = folder;
 }
 
 std::filesystem::path TMainForm::StateFolder() const { return ExeDir(); }

@@ -82,12 +82,12 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   // ---- The view host ----------------------------------------------------------------------
   // Writes a view's counts into status panels 1 (added), 3 (changed), 5 (deleted) and 6.
   void ShowCounts(const TCompareCounts& counts) override;
-  void Bind(views::TCommand command, THandler handler) override;
-  void SetEnabled(views::TCommand command, bool enabled) override;
-  bool IsEnabled(views::TCommand command) const override;
-  void SetCaption(views::TCommand command, const QString& caption) override;
-  QString Caption(views::TCommand command) const override;
-  void SetShortcut(views::TCommand command, const QKeySequence& key) override;
+  void Bind(views::TCommandId command, THandler handler) override;
+  void SetEnabled(views::TCommandId command, bool enabled) override;
+  bool IsEnabled(views::TCommandId command) const override;
+  void SetCaption(views::TCommandId command, const QString& caption) override;
+  QString Caption(views::TCommandId command) const override;
+  void SetShortcut(views::TCommandId command, const QKeySequence& key) override;
   void SetGroupEnabled(views::TCommandGroup group, bool enabled) override;
   void SetGroupRefresh(views::TCommandGroup group, THandler refresh) override;
   views::TViewOptions Options() const override;
@@ -112,8 +112,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   bool AskChoice(const QString& text, const QString& first, const QString& second) override;
   QWidget* DialogParent() override { return this; }
   // The menu item and the toolbar button (or null) of a command.
-  QAction* CommandItem(views::TCommand command) const;
-  QAction* CommandButton(views::TCommand command) const;
+  QAction* CommandItem(views::TCommandId command) const;
+  QAction* CommandButton(views::TCommandId command) const;
 
   // What the program was started with: two sides of the library list (library files, targets,
   // workspaces, folders; two library files open in the object list), two text files (the source
@@ -256,7 +256,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
     QAction* Item = nullptr;
     QAction* Button = nullptr;
   };
-  std::array<TCommandParts, views::CommandCount> Commands{};
+  std::array<TCommandParts, views::CommandIdCount> Commands{};  // by TCommandId::Index()
   std::array<QMetaObject::Connection, views::CommandGroupCount> GroupRefresh{};
   // The view switches a running pairing holds off, with the state each had before.
   std::vector<std::pair<QAction*, bool>> HeldSwitches;

@@ -8,8 +8,9 @@
 TColor AddColor = DefaultAddColor;
 TColor ModColor = DefaultModColor;
 TColor DelColor = DefaultDelColor;
-std::filesystem::path Folder1;
-std::filesystem::path Folder2;
+std::array<std::filesystem::path, compare::SideCount> Folders;
+std::filesystem::path& Folder1 = Folders[compare::Side1];
+std::filesystem::path& Folder2 = Folders[compare::Side2];
 
 namespace {
 
@@ -27,6 +28,7 @@ constexpr std::pair<bool TSettings::*, const char*> kRareOptionKeys[] = {
 };
 
 std::string SideKey(std::size_t side, int index) { return "Side" + std::to_string(side + 1) + "." + std::to_string(index); }
+std::string FolderKey(compare::TSide side) { return "Folder." + std::to_string(side + 1); }
 
 }  // namespace
 
@@ -54,8 +56,7 @@ TSettings ReadSettings(const TIniFile& ini) {
   r.FontName = ini.ReadString(s, "Font.Name", "Courier New");
   r.FontSize = ini.ReadInteger(s, "Font.size", 10);
   r.Horizontal = ini.ReadBool(s, "Horizontal", false);
-  r.Folder1 = std::filesystem::path(ini.ReadString(s, "Folder.1", ""));
-  r.Folder2 = std::filesystem::path(ini.ReadString(s, "Folder.2", ""));
+  for (compare::TSide side : compare::AllSides) r.Folders[side] = std::filesystem::path(ini.ReadString(s, FolderKey(side), ""));
   const std::string page = ini.ReadString(s, "CodePage", "");
   if (!page.empty()) {
     auto number = StrToInt(page);
@@ -88,8 +89,7 @@ void WriteSettings(TIniFile& ini, const TSettings& v, bool writeBounds) {
   ini.WriteString(s, "Font.Name", v.FontName);
   ini.WriteInteger(s, "Font.size", v.FontSize);
   ini.WriteBool(s, "Horizontal", v.Horizontal);
-  ini.WriteString(s, "Folder.1", v.Folder1.string());
-  ini.WriteString(s, "Folder.2", v.Folder2.string());
+  for (compare::TSide side : compare::AllSides) ini.WriteString(s, FolderKey(side), v.Folders[side].string());
   ini.WriteInteger(s, "CodePage", v.CodePage);
   for (const auto& [member, key] : kOptionKeys) ini.WriteBool(s, key, v.*member);
   for (const auto& [member, key] : kRareOptionKeys)

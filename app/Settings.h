@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/IniFile.h"
+#include "compare/Side.h"
 #include "editor/Colors.h"
 
 inline constexpr TColor DefaultAddColor = 0xF0CCA8;  // light blue
@@ -22,10 +23,11 @@ inline constexpr TColor DefaultDelColor = 0xBB77FF;  // pink
 extern TColor AddColor;
 extern TColor ModColor;
 extern TColor DelColor;
-// The folders the open dialogs of side 1 and side 2 start in: a folder path ending in a
-// separator, or empty for the dialog's own default.
-extern std::filesystem::path Folder1;
-extern std::filesystem::path Folder2;
+// The folders the open dialogs of the sides start in: a folder path ending in a separator, or
+// empty for the dialog's own default. Folder1 and Folder2 are sides 1 and 2 of Folders.
+extern std::array<std::filesystem::path, compare::SideCount> Folders;
+extern std::filesystem::path& Folder1;
+extern std::filesystem::path& Folder2;
 
 inline constexpr const char* SettingsSection = "Options";
 
@@ -47,15 +49,14 @@ struct TSettings {
   std::string FontName = "Courier New";  // UTF-8
   int FontSize = 10;                     // points
   bool Horizontal = false;               // panes one above the other
-  std::filesystem::path Folder1;
-  std::filesystem::path Folder2;
+  std::array<std::filesystem::path, compare::SideCount> Folders;  // keys "Folder.1", "Folder.2"
   // The Windows code page 8-bit input is read in (platform::SetAnsiCodePage). A stored number that
   // is not supported reads as 936 and sets CodePageUnknown, for the status bar to say once.
   int CodePage = 936;
   bool CodePageUnknown = false;
   // The files the user added to each side of the library list, in the order added (keys
   // "Side1.1", "Side1.2", ... and "Side2.1", ...).
-  std::array<std::vector<std::string>, 2> Sides;
+  std::array<std::vector<std::string>, compare::SideCount> Sides;
   // The check marks of the options menu, a key each ("IgnoreBlanks", "IgnoreCase", ...).
   bool IgnoreBlanks = false;
   bool IgnoreCase = false;

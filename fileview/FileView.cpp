@@ -31,6 +31,8 @@ using compare::Side1;
 using compare::Side2;
 using compare::TRowKind;
 using views::TCommand;
+using views::TCommandId;
+using views::TSideCommand;
 
 namespace {
 
@@ -304,8 +306,8 @@ void TFilesFrame::SetPaneFont(const QFont& f) {
 void TFilesFrame::ActivateView() {
   BindCommands();
   for (TSide s : AllSides) {
-    Host.SetCaption(views::OpenCommand(s), QString::fromUtf8("打开文本文件 %1").arg(s + 1));
-    Host.SetEnabled(views::SaveCommand(s), true);
+    Host.SetCaption(TCommandId(TSideCommand::Open, s), QString::fromUtf8("打开文本文件 %1").arg(s + 1));
+    Host.SetEnabled(TCommandId(TSideCommand::Save, s), true);
   }
   for (TCommand c : {TCommand::Compare}) Host.SetEnabled(c, CanCompare());
   Host.SetEnabled(TCommand::HorzSplit, true);
@@ -325,12 +327,12 @@ void TFilesFrame::ActivateView() {
 }
 
 void TFilesFrame::BindCommands() {
-  auto bind = [this](TCommand c, std::function<void()> work) {
+  auto bind = [this](TCommandId c, std::function<void()> work) {
     Host.Bind(c, [this, work = std::move(work)] { Guarded(work); });
   };
   for (TSide s : AllSides) {
-    bind(views::OpenCommand(s), [this, s] { OpenCommand(s); });
-    bind(views::SaveCommand(s), [this, s] { SaveText(s); });
+    bind(TCommandId(TSideCommand::Open, s), [this, s] { OpenCommand(s); });
+    bind(TCommandId(TSideCommand::Save, s), [this, s] { SaveText(s); });
   }
   bind(TCommand::Compare, [this] { RunCompare(); });
   bind(TCommand::Cancel, [this] { CancelCompare(); });
@@ -620,7 +622,9 @@ bool TFilesFrame::CompareSections(const compare::TCompareOptions& options) {
   }
   sectionTexts_ = {std::make_shared<compare::TSideText>(view.Lines1),
                    std::make_shared<compare::TSideText>(view.Lines2)};
-  sectionRows_ = compare::SectionRowsOf(view, {sectionTexts_[Side1]->Count(), sectionTexts_[Side2]->Count()});
+  std::array<std::int32_t, compare::SideCount> lineCounts{};
+  for (TSide s : AllSides) lineCounts[s] = sectionTexts_[s]->Count();
+  sectionRows_ = compare::SectionRowsOf(view, lineCounts);
   bySection_ = true;
   return true;
 }
@@ -681,7 +685,7 @@ void TFilesFrame::DiffProgress(int percent) { Host.ShowNote(QString::asprintf("A
 void TFilesFrame::SetGutterWidths() {
   // Side 1's gutter leaves room for the difference marks.
   for (TSide s : AllSides) {
-    const int lines = s == Side1 ? Counts.Count1 : Counts.Count2;
+    const int lines = Counts.Lines(s);
     Pane(s)->SetGutterWidth((Digits(lines) + 1) * Pane(s)->CharWidth() + (s == Side1 ? 10 : 0));
   }
 }
@@ -790,7 +794,7 @@ bool TFilesFrame::OptionsChanged() {
 void TFilesFrame::SetPanesEditable() {
   for (TSide s : AllSides) {
     Pane(s)->SetReadOnly(bySection_ || Text(s).ReadOnly);
-    Host.SetEnabled(views::SaveCommand(s), !bySection_);
+    Host.SetEnabled(TCommandId(TSideCommand::Save, s), !bySection_);
   }
   if (bySection_) {
     Host.SetEnabled(TCommand::CopyBlockRight, false);

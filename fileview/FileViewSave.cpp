@@ -141,10 +141,10 @@ std::vector<std::string> TFilesFrame::ReportLines() const {
       [&](std::int32_t i) {
         compare::TReportRow row;
         row.Kind = static_cast<TRowKind>(left.GetLineObj(i).Kind);
-        row.Text = {left.Get(i), right.Get(i)};
-        const std::array<const TLines*, compare::SideCount> panes{&left, &right};
         for (TSide s : AllSides) {
-          const std::int32_t tag = panes[s]->GetLineObj(i).Tag;
+          const TLines& pane = Pane(s)->Lines();
+          row.Text[s] = pane.Get(i);
+          const std::int32_t tag = pane.GetLineObj(i).Tag;
           row.Cells[s] = tag > 0 ? compare::TCell{tag - 1, -1} : compare::TCell::Filler(top);
         }
         top = std::max(top, left.GetLineObj(i).Tag);
@@ -172,9 +172,11 @@ std::string TFilesFrame::HtmlReportPage() const {
   header.Options.BySection = bySection_;
   const views::TViewColors colors = Host.Colors();
   header.Colors = {colors.Add, colors.Mod, colors.Del};
-  if (!ResultPresent) return compare::HtmlReport(header, compare::TRows{}, {&Text(Side1), &Text(Side2)}, nullptr);
+  std::array<const compare::TSideText*, compare::SideCount> texts{};
+  for (TSide s : AllSides) texts[s] = ResultPresent ? ShownText(s).get() : &Text(s);
+  if (!ResultPresent) return compare::HtmlReport(header, compare::TRows{}, texts, nullptr);
   if (!bySection_) return compare::HtmlReport(header, Model);
-  return compare::HtmlReport(header, sectionRows_, {sectionTexts_[Side1].get(), sectionTexts_[Side2].get()},
+  return compare::HtmlReport(header, sectionRows_, texts,
                              [this](std::int32_t line1, std::int32_t line2) {
                                return compare::ChangedSpans(sectionTexts_[Side1]->Line(line1),
                                                             sectionTexts_[Side2]->Line(line2), Model.Options);

@@ -34,18 +34,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!file.Ok()) return 0;
   TIniFile ini(file.Path());
   const TSettings read = ReadSettings(ini);
-  if (read.FontName.size() > MaxIniValueLength || read.Folder1.string().size() > MaxIniValueLength) Fail();
+  if (read.FontName.size() > MaxIniValueLength || read.Folders[0].string().size() > MaxIniValueLength) Fail();
 
   WriteSettings(ini, read, true);
   const std::string once = platform::ReadFileBytes(file.Path());
   TSettings expected = read;
   expected.FontName = Reread(read.FontName);
-  expected.Folder1 = Reread(read.Folder1.string());
-  expected.Folder2 = Reread(read.Folder2.string());
+  expected.Folders[0] = Reread(read.Folders[0].string());
+  expected.Folders[1] = Reread(read.Folders[1].string());
   const TSettings back = ReadSettings(ini);
   if (!(back.Bounds == expected.Bounds) || back.Add != expected.Add || back.Mod != expected.Mod ||
       back.Del != expected.Del || back.FontName != expected.FontName || back.FontSize != expected.FontSize ||
-      back.Horizontal != expected.Horizontal || back.Folder1 != expected.Folder1 || back.Folder2 != expected.Folder2)
+      back.Horizontal != expected.Horizontal || back.Folders[0] != expected.Folders[0] || back.Folders[1] != expected.Folders[1])
     Fail();
 
   // Writing the same values again finds every key where the first write left it.

@@ -30,6 +30,8 @@ using compare::TSide;
 using libview::PathQ;
 using libview::QPath;
 using libview::Utf8;
+using views::TCommandId;
+using views::TSideCommand;
 
 namespace {
 
@@ -278,16 +280,19 @@ void TLibFrame::ToolBar1Resize() {
 
 void TLibFrame::BindOpen(void (TLibFrame::*handler)(TSide), const char* caption) {
   for (TSide side : compare::AllSides) {
-    Host.Bind(views::OpenCommand(side), [this, handler, side] { Guarded([&] { (this->*handler)(side); }); });
-    Host.SetCaption(views::OpenCommand(side), QString::fromUtf8(caption).arg(side + 1));
+    Host.Bind(TCommandId(TSideCommand::Open, side),
+              [this, handler, side] { Guarded([&] { (this->*handler)(side); }); });
+    Host.SetCaption(TCommandId(TSideCommand::Open, side), QString::fromUtf8(caption).arg(side + 1));
   }
 }
 
 void TLibFrame::ActivateLibList() {
   BindOpen(&TLibFrame::OpenLibsClick, "打开PB库文件 %1");
   for (TSide side : compare::AllSides) {
-    Host.Bind(views::AddFolderCommand(side), [this, side] { Guarded([this, side] { AddFolderClick(side); }); });
-    Host.Bind(views::AddRevisionCommand(side), [this, side] { Guarded([this, side] { AddRevisionClick(side); }); });
+    Host.Bind(TCommandId(TSideCommand::AddFolder, side),
+              [this, side] { Guarded([this, side] { AddFolderClick(side); }); });
+    Host.Bind(TCommandId(TSideCommand::AddRevision, side),
+              [this, side] { Guarded([this, side] { AddRevisionClick(side); }); });
   }
   lvLibs->raise();
   viewMode_ = 0;
@@ -333,7 +338,7 @@ std::vector<QWidget*> TLibFrame::SideButtons() const {
 void TLibFrame::BeginPairing() {
   if (pairing_++ > 0) return;
   for (QWidget* w : SideButtons()) w->setEnabled(false);
-  for (TSide side : compare::AllSides) Host.SetEnabled(views::OpenCommand(side), false);
+  for (TSide side : compare::AllSides) Host.SetEnabled(TCommandId(TSideCommand::Open, side), false);
   // Nor may the view change under the pairing: its end shows its own list.
   Host.HoldViewSwitches(true);
 }
@@ -341,7 +346,7 @@ void TLibFrame::BeginPairing() {
 void TLibFrame::EndPairing() {
   if (--pairing_ > 0) return;
   for (QWidget* w : SideButtons()) w->setEnabled(true);
-  for (TSide side : compare::AllSides) Host.SetEnabled(views::OpenCommand(side), true);
+  for (TSide side : compare::AllSides) Host.SetEnabled(TCommandId(TSideCommand::Open, side), true);
   Host.HoldViewSwitches(false);
 }
 

@@ -352,7 +352,7 @@ void TMergeFrame::ActivateView() {
 }
 
 void TMergeFrame::BindCommands() {
-  auto bind = [this](TCommand c, std::function<void()> work) {
+  auto bind = [this](views::TCommandId c, std::function<void()> work) {
     Host.Bind(c, [this, work = std::move(work)] { Guarded(work); });
   };
   bind(views::SaveCommand(compare::Side1), [this] { SaveResult(); });

@@ -2,8 +2,9 @@
 
 namespace views {
 
-std::optional<TCommandGroup> GroupOf(TCommand command) {
-  switch (command) {
+std::optional<TCommandGroup> GroupOf(TCommandId id) {
+  if (id.IsPerSide()) return std::nullopt;  // the file menu's, always on
+  switch (id.Shared()) {
     case TCommand::Undo:
     case TCommand::Redo:
     case TCommand::Cut:
@@ -25,10 +26,13 @@ std::optional<TCommandGroup> GroupOf(TCommand command) {
   }
 }
 
-QKeySequence DefaultShortcut(TCommand command) {
-  switch (command) {
-    case TCommand::Open1: return QKeySequence(Qt::CTRL | Qt::Key_1);
-    case TCommand::Open2: return QKeySequence(Qt::CTRL | Qt::Key_2);
+QKeySequence DefaultShortcut(TCommandId id) {
+  if (id.IsPerSide()) {
+    // Ctrl+1, Ctrl+2, ... open a side.
+    if (id.PerSide() == TSideCommand::Open && id.Side() < 9) return QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + id.Side()));
+    return QKeySequence();
+  }
+  switch (id.Shared()) {
     case TCommand::Undo: return QKeySequence(Qt::CTRL | Qt::Key_Z);
     case TCommand::Redo: return QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z);
     case TCommand::Cut: return QKeySequence(Qt::CTRL | Qt::Key_X);

@@ -27,32 +27,71 @@ class QWidget;
 
 namespace views {
 
-// The shared commands. A command is one menu item and, where there is one, its toolbar button:
+// The window's commands. A command is one menu item and, where there is one, its toolbar button:
 // they share the handler, the enabled state and the caption (the button shows it as its hint).
+// TCommand lists the commands the window has once; TSideCommand those it has once per side, named
+// by a (command, side) pair.
 enum class TCommand : int {
-  Open1, Open2, Save1, Save2, SaveReport,
+  SaveReport,
   Undo, Redo, Cut, Copy, Paste,
   Find, FindNext, Replace, NextDiff, PrevDiff,
   Compare, Cancel, CompareFiles, CopyBlockRight, CopyBlockLeft,
   HorzSplit, Font,
-  AddFolder1, AddFolder2, AddRevision1, AddRevision2,
   Count
 };
 inline constexpr int CommandCount = static_cast<int>(TCommand::Count);
 
-// The open and save commands of a side.
-constexpr TCommand OpenCommand(compare::TSide side) {
-  return side == compare::Side1 ? TCommand::Open1 : TCommand::Open2;
+enum class TSideCommand : int { Open, Save, AddFolder, AddRevision, Count };
+inline constexpr int SideCommandCount = static_cast<int>(TSideCommand::Count);
+
+// One command of the window: a shared command, or a per-side command with its side. Index() numbers
+// them densely for tables over all of them: the shared commands as TCommand numbers them, then the
+// per-side commands, the sides of each side by side.
+class TCommandId {
+ public:
+  constexpr TCommandId() = default;  // no command (fills a table before it is set)
+  constexpr TCommandId(TCommand command) : shared_(command) {}
+  constexpr TCommandId(TSideCommand command, compare::TSide side) : perSide_(command), side_(side), isPerSide_(true) {}
+
+  constexpr bool IsPerSide() const { return isPerSide_; }
+  constexpr TCommand Shared() const { return shared_; }
+  constexpr TSideCommand PerSide() const { return perSide_; }
+  constexpr compare::TSide Side() const { return side_; }
+  constexpr int Index() const { return IndexAmong(compare::SideCount); }
+  // The index among the commands of a window with `sides` sides.
+  constexpr int IndexAmong(int sides) const {
+    return isPerSide_ ? CommandCount + static_cast<int>(perSide_) * sides + side_ : static_cast<int>(shared_);
+  }
+  friend constexpr bool operator==(const TCommandId& a, const TCommandId& b) {
+    return a.isPerSide_ == b.isPerSide_ && (a.isPerSide_ ? a.perSide_ == b.perSide_ && a.side_ == b.side_ : a.shared_ == b.shared_);
+  }
+
+ private:
+  TCommand shared_ = TCommand::Count;
+  TSideCommand perSide_ = TSideCommand::Count;
+  compare::TSide side_ = compare::Side1;
+  bool isPerSide_ = false;
+};
+
+// How many commands a window with `sides` sides has.
+constexpr int CommandIdCountFor(int sides) { return SideCommandCount * sides + CommandCount; }
+inline constexpr int CommandIdCount = CommandIdCountFor(compare::SideCount);
+
+// Every command of a window with `sides` sides, in the order of their indices.
+template <int Sides>
+constexpr std::array<TCommandId, CommandIdCountFor(Sides)> CommandIdsFor() {
+  std::array<TCommandId, CommandIdCountFor(Sides)> ids{};
+  std::size_t i = 0;
+  for (int c = 0; c < CommandCount; ++c) ids[i++] = TCommandId(static_cast<TCommand>(c));
+  for (int c = 0; c < SideCommandCount; ++c)
+    for (compare::TSide side : compare::SidesUpTo<Sides>()) ids[i++] = TCommandId(static_cast<TSideCommand>(c), side);
+  return ids;
 }
-constexpr TCommand SaveCommand(compare::TSide side) {
-  return side == compare::Side1 ? TCommand::Save1 : TCommand::Save2;
-}
-constexpr TCommand AddFolderCommand(compare::TSide side) {
-  return side == compare::Side1 ? TCommand::AddFolder1 : TCommand::AddFolder2;
-}
-constexpr TCommand AddRevisionCommand(compare::TSide side) {
-  return side == compare::Side1 ? TCommand::AddRevision1 : TCommand::AddRevision2;
-}
+inline constexpr auto AllCommands = CommandIdsFor<compare::SideCount>();
+
+// The per-side commands of one side.
+constexpr TCommandId OpenCommand(compare::TSide side) { return {TSideCommand::Open, side}; }
+constexpr TCommandId SaveCommand(compare::TSide side) { return {TSideCommand::Save, side}; }
 
 // Menus whose items a view switches on and off as a whole.
 enum class TCommandGroup : int { Edit, Search, Actions, Options, Count };
@@ -60,8 +99,8 @@ inline constexpr int CommandGroupCount = static_cast<int>(TCommandGroup::Count);
 
 // The menu a command sits in (none for the file menu's commands, which is always on), and the key
 // the window gives it before a view changes it.
-std::optional<TCommandGroup> GroupOf(TCommand command);
-QKeySequence DefaultShortcut(TCommand command);
+std::optional<TCommandGroup> GroupOf(TCommandId command);
+QKeySequence DefaultShortcut(TCommandId command);
 
 enum class TViewKind : int { Libraries, Objects, Source };
 
@@ -97,12 +136,12 @@ class TViewHost {
 
   // ---- Commands -------------------------------------------------------------------------
   // Makes `handler` the command's one handler (replacing the last view's).
-  virtual void Bind(TCommand command, THandler handler) = 0;
-  virtual void SetEnabled(TCommand command, bool enabled) = 0;
-  virtual bool IsEnabled(TCommand command) const = 0;
-  virtual void SetCaption(TCommand command, const QString& caption) = 0;
-  virtual QString Caption(TCommand command) const = 0;
-  virtual void SetShortcut(TCommand command, const QKeySequence& key) = 0;
+  virtual void Bind(TCommandId command, THandler handler) = 0;
+  virtual void SetEnabled(TCommandId command, bool enabled) = 0;
+  virtual bool IsEnabled(TCommandId command) const = 0;
+  virtual void SetCaption(TCommandId command, const QString& caption) = 0;
+  virtual QString Caption(TCommandId command) const = 0;
+  virtual void SetShortcut(TCommandId command, const QKeySequence& key) = 0;
   virtual void SetGroupEnabled(TCommandGroup group, bool enabled) = 0;
   // Runs when the group's menu opens and right before one of its commands' keys acts, so that the
   // view can bring their states up to date first.

@@ -38,8 +38,8 @@ TEST_F(SettingsTest, NoFileGivesDefaults) {
   EXPECT_EQ(s.FontName, "Courier New");
   EXPECT_EQ(s.FontSize, 10);
   EXPECT_FALSE(s.Horizontal);
-  EXPECT_TRUE(s.Folder1.empty());
-  EXPECT_TRUE(s.Folder2.empty());
+  EXPECT_TRUE(s.Folders[0].empty());
+  EXPECT_TRUE(s.Folders[1].empty());
 }
 
 TEST_F(SettingsTest, FirstWriteOfDefaultsGivesExactFile) {
@@ -65,8 +65,8 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValue) {
   s.FontName = "Liberation Mono";
   s.FontSize = 14;
   s.Horizontal = true;
-  s.Folder1 = "/home/user/库/";
-  s.Folder2 = "/tmp/";
+  s.Folders[0] = "/home/user/库/";
+  s.Folders[1] = "/tmp/";
   s.Sides = {std::vector<std::string>{"/a/one.pbl", "/a/b/app.pbt"}, std::vector<std::string>{"/c/ws.pbw"}};
   s.IgnoreComments = s.BySection = s.IgnoreDefaults = true;
   WriteSettings(ini, s, true);
@@ -81,8 +81,8 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValue) {
   EXPECT_EQ(r.FontName, s.FontName);
   EXPECT_EQ(r.FontSize, s.FontSize);
   EXPECT_TRUE(r.Horizontal);
-  EXPECT_EQ(r.Folder1, s.Folder1);
-  EXPECT_EQ(r.Folder2, s.Folder2);
+  EXPECT_EQ(r.Folders[0], s.Folders[0]);
+  EXPECT_EQ(r.Folders[1], s.Folders[1]);
   EXPECT_NE(Get().find("ModColor=$FF00000F\n"), std::string::npos);
 }
 

@@ -36,6 +36,8 @@ using compare::Side1;
 using compare::Side2;
 using compare::TSide;
 using views::TCommand;
+using views::TCommandId;
+using views::TSideCommand;
 
 namespace {
 
@@ -656,7 +658,7 @@ class FilesFrameTest : public QObject {
       proposed = p;
       return QString();
     };
-    host_->Trigger(TCommand::Save1);
+    host_->Trigger(TCommandId(TSideCommand::Save, Side1));
     QCOMPARE(proposed, QString("w_main.srw"));
   }
 
@@ -682,7 +684,7 @@ class FilesFrameTest : public QObject {
     QVERIFY(page.find("<tr class=\"v\"><td class=\"n\">14</td>") != std::string::npos);
     QVERIFY(page.find("按段比较") != std::string::npos);
     for (TSide s : {Side1, Side2}) QVERIFY(Frame().Pane(s)->ReadOnly());
-    QVERIFY(!host_->IsEnabled(TCommand::Save1));
+    QVERIFY(!host_->IsEnabled(TCommandId(TSideCommand::Save, Side1)));
     FocusPane(Frame().Pane(Side1));
     Frame().Pane(Side1)->MoveCaretTo(TPoint{0, 0});
     Frame().NextDifference();  // a move is reached like any difference
@@ -692,7 +694,7 @@ class FilesFrameTest : public QObject {
     Frame().StructureOptionsChanged();
     QVERIFY(!Frame().BySectionShown());
     QVERIFY(!Frame().Pane(Side1)->ReadOnly());
-    QVERIFY(host_->IsEnabled(TCommand::Save1));
+    QVERIFY(host_->IsEnabled(TCommandId(TSideCommand::Save, Side1)));
   }
 
   // ---- the report -----------------------------------------------------------------------------
@@ -1046,7 +1048,7 @@ class FilesFrameTest : public QObject {
   void errorsOfCommandsAreShownNotThrown() {
     Compare({"a"}, {"b"});
     Frame().ChooseSaveFile = [&](const QString&) { return Path("no/such/folder/x.txt"); };
-    QVERIFY(host_->Trigger(TCommand::Save1));
+    QVERIFY(host_->Trigger(TCommandId(TSideCommand::Save, Side1)));
     QCOMPARE(host_->Errors.size(), 1);
     QVERIFY2(host_->Errors[0].contains("x.txt"), qPrintable(host_->Errors[0]));
   }
@@ -1074,7 +1076,7 @@ class FilesFrameTest : public QObject {
   void theOpenCommandLoadsTheChosenFileIntoItsSide() {
     WriteAll(Path("chosen.txt"), "z\r\n");
     Frame().ChooseOpenFile = [&](const QString&) { return Path("chosen.txt"); };
-    host_->Trigger(TCommand::Open2);
+    host_->Trigger(TCommandId(TSideCommand::Open, Side2));
     QCOMPARE(Frame().Text(Side2).ToVector(), Lines({"z"}));
     QVERIFY(Frame().CaptionBar(Side2)->text().startsWith("  " + Path("chosen.txt")));
     QCOMPARE(host_->Folders[Side2], std::filesystem::path(dir_.path().toStdString()) / "");

@@ -26,7 +26,8 @@ namespace fs = std::filesystem;
 
 using compare::Side1;
 using compare::Side2;
-using views::TCommand;
+using views::TCommandId;
+using views::TSideCommand;
 using views::TViewKind;
 
 using testsupport::TFakeEntry;
@@ -169,7 +170,7 @@ class LibFrameTest : public QObject {
     std::ofstream(dir.Path() / "app.pbt", std::ios::binary) << "Save Format v3.0(19990112)\r\n"
                                                                "LibList \"libs\\\\x.pbl;libs\\\\y.pbl\";\r\n";
     Host().Folders[Side2] = dir.Path() / "";
-    Host().Trigger(TCommand::Open2);  // the library list is active: several files, three types
+    Host().Trigger(TCommandId(TSideCommand::Open, Side2));  // the library list is active: several files, three types
     QCOMPARE(dialogs_, 1);
     QFileDialog& d = *Frame().OpenDialog1;
     QCOMPARE(d.fileMode(), QFileDialog::ExistingFiles);
@@ -180,7 +181,7 @@ class LibFrameTest : public QObject {
 
     Frame().OpenDialog1TypeChange(2);
     chosen_ = {QString::fromStdString((dir.Path() / "app.pbt").string())};
-    Host().Trigger(TCommand::Open2);
+    Host().Trigger(TCommandId(TSideCommand::Open, Side2));
     QCOMPARE(Frame().Model().LibraryCounts().Count2, 2);
     QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"x.pbl", "y.pbl"}));
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kAdded, kAdded}));
@@ -188,9 +189,9 @@ class LibFrameTest : public QObject {
 
     // The object list opens one library at a time.
     Host().SwitchTo(TViewKind::Objects);
-    QCOMPARE(Host().Caption(TCommand::Open1), QString::fromUtf8("打开一个PB库文件 1"));
+    QCOMPARE(Host().Caption(TCommandId(TSideCommand::Open, Side1)), QString::fromUtf8("打开一个PB库文件 1"));
     chosen_.clear();
-    Host().Trigger(TCommand::Open1);
+    Host().Trigger(TCommandId(TSideCommand::Open, Side1));
     QCOMPARE(d.fileMode(), QFileDialog::ExistingFile);
     QCOMPARE(d.nameFilters(), QStringList({"PowerBuilder Library Files(*.pbl)"}));
     QCOMPARE(Frame().FilterIndex(), 2);
@@ -216,10 +217,10 @@ class LibFrameTest : public QObject {
       d.selectFile("a.pbl");  // what the user picked
       return QStringList();
     };
-    Host().Trigger(TCommand::Open1);
+    Host().Trigger(TCommandId(TSideCommand::Open, Side1));
     names.sort();
     QCOMPARE(names, QStringList({"B.PBL", "a.pbl"}));
-    Host().Trigger(TCommand::Open2);
+    Host().Trigger(TCommandId(TSideCommand::Open, Side2));
     QCOMPARE(typed, QString());
   }
 
@@ -271,7 +272,7 @@ class LibFrameTest : public QObject {
       return std::optional<TLibFrame::TGitSide>({QString::fromStdString(repo.string()), "HEAD", "ws/app.pbl.src"});
     };
     Frame().tbFolder[Side1]->click();
-    Host().Trigger(TCommand::AddRevision2);
+    Host().Trigger(TCommandId(TSideCommand::AddRevision, Side2));
     QVERIFY2(Errors().isEmpty() && Infos().isEmpty(), qPrintable((Errors() + Infos()).join('\n')));
     QCOMPARE(Column(*Frame().lvLibs, 0), QStringList({"app.pbl"}));
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
@@ -404,10 +405,10 @@ class LibFrameTest : public QObject {
     SetTime(a1, 500);
     Add({a2}, false);
     fs::remove(a2);  // known to the list, gone from the disk
-    Host().Trigger(TCommand::Open1);  // the dialog is cancelled: nothing happens
+    Host().Trigger(TCommandId(TSideCommand::Open, Side1));  // the dialog is cancelled: nothing happens
     QVERIFY(Errors().isEmpty());
     chosen_ = {QString::fromStdString(a1.string())};
-    Host().Trigger(TCommand::Open1);
+    Host().Trigger(TCommandId(TSideCommand::Open, Side1));
     QCOMPARE(Errors().size(), 1);
     QVERIFY2(Errors()[0].contains("a.pbl"), qPrintable(Errors()[0]));
     QVERIFY(!Host().Progress.Visible);
@@ -415,7 +416,7 @@ class LibFrameTest : public QObject {
     // The pairing went on: the pair is changed.
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
     QVERIFY(!Frame().Pairing());
-    QVERIFY(Host().IsEnabled(TCommand::Open1) && Frame().tbClear[Side1]->isEnabled());
+    QVERIFY(Host().IsEnabled(TCommandId(TSideCommand::Open, Side1)) && Frame().tbClear[Side1]->isEnabled());
     // The next change pairs the lists afresh.
     dir.Write("two/a.pbl", Library({{"w_a.srw", Source("w_a", 3), 10}}));
     Frame().tbClear[Side2]->click();
@@ -434,7 +435,8 @@ class LibFrameTest : public QObject {
       ran = true;
       busy = Frame().Pairing();
       clearOff = !Frame().tbClear[Side1]->isEnabled() && !Frame().tbClear[Side2]->isEnabled();
-      openOff = !Host().IsEnabled(TCommand::Open1) && !Host().IsEnabled(TCommand::Open2);
+      openOff = !Host().IsEnabled(TCommandId(TSideCommand::Open, Side1)) &&
+                !Host().IsEnabled(TCommandId(TSideCommand::Open, Side2));
       // The view stays as it is: F7 and the buttons do nothing.
       switchesOff = Host().SwitchesHeld;
       Host().ClickSwitch(TViewKind::Objects);
@@ -452,7 +454,7 @@ class LibFrameTest : public QObject {
     QCOMPARE(Frame().ViewMode(), 0);
     QCOMPARE(dialogs_, 0);
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
-    QVERIFY(Frame().tbClear[Side1]->isEnabled() && Host().IsEnabled(TCommand::Open2));
+    QVERIFY(Frame().tbClear[Side1]->isEnabled() && Host().IsEnabled(TCommandId(TSideCommand::Open, Side2)));
     QVERIFY(!Host().SwitchesHeld);
   }
 
@@ -511,7 +513,7 @@ class LibFrameTest : public QObject {
     QVERIFY(Errors().isEmpty());
     QCOMPARE(Frame().ViewMode(), 1);
     QVERIFY(Host().View == TViewKind::Objects);
-    QCOMPARE(Host().Caption(TCommand::Open2), QString::fromUtf8("打开一个PB库文件 2"));
+    QCOMPARE(Host().Caption(TCommandId(TSideCommand::Open, Side2)), QString::fromUtf8("打开一个PB库文件 2"));
     TListView& list = *Frame().lvObjs;
     QCOMPARE(Column(list, 6), QStringList({"a", "d", "f", "m", "q", "w", "w"}));
     QCOMPARE(Column(list, 0), QStringList({"a_app", "d_a", "f_c", "m_main", "q_odd", "w_a", "w_b"}));
@@ -643,7 +645,7 @@ class LibFrameTest : public QObject {
     Frame().OpenOneLibrary(l1, Side1);
     QCOMPARE(Frame().lvObjs->topLevelItemCount(), 1);
     Frame().ExecuteOpenDialog = [&] { return QStringList({QString::fromStdString((dir.Path() / "none.pbl").string())}); };
-    Host().Trigger(TCommand::Open2);
+    Host().Trigger(TCommandId(TSideCommand::Open, Side2));
     QCOMPARE(Errors().size(), 1);
     QCOMPARE(Frame().lvObjs->topLevelItemCount(), 0);
     Frame().lvLibsDblClick();  // nothing left to open
@@ -686,7 +688,7 @@ class LibFrameTest : public QObject {
     Errors().clear();
     Host().SwitchTo(TViewKind::Objects);
     chosen_ = {QString::fromStdString(l1.string())};
-    Host().Trigger(TCommand::Open1);
+    Host().Trigger(TCommandId(TSideCommand::Open, Side1));
     QCOMPARE(Errors().size(), 1);
     QVERIFY(Errors()[0].contains("x.pbl"));
   }

@@ -9,16 +9,13 @@ TFakeHost::TFakeHost() {
   Window.resize(900, 600);
   ViewColors = {0xF0CCA8, 0x6FFB8A, 0xBB77FF};
   GroupEnabled.fill(true);
-  for (int c = 0; c < views::CommandCount; ++c) {
-    const auto command = static_cast<views::TCommand>(c);
-    State(command).Shortcut = views::DefaultShortcut(command);
-  }
+  for (views::TCommandId command : views::AllCommands) State(command).Shortcut = views::DefaultShortcut(command);
   qApp->installEventFilter(this);
 }
 
 TFakeHost::~TFakeHost() { qApp->removeEventFilter(this); }
 
-bool TFakeHost::Trigger(views::TCommand command) {
+bool TFakeHost::Trigger(views::TCommandId command) {
   if (auto group = views::GroupOf(command)) {
     OpenGroup(*group);
     if (!GroupEnabled[static_cast<std::size_t>(*group)]) return false;
@@ -63,8 +60,7 @@ bool TFakeHost::eventFilter(QObject* watched, QEvent* event) {
   if (!w || w->window() != &Window) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   const QKeySequence pressed(key->keyCombination());
-  for (int c = 0; c < views::CommandCount; ++c) {
-    const auto command = static_cast<views::TCommand>(c);
+  for (views::TCommandId command : views::AllCommands) {
     if (State(command).Shortcut.isEmpty() || State(command).Shortcut != pressed) continue;
     if (auto group = views::GroupOf(command)) OpenGroup(*group);
     const bool ready = State(command).Enabled && State(command).Handler &&

@@ -36,19 +36,19 @@ class TFakeHost : public QObject, public views::TViewHost {
 
   // Runs a command as its menu item would: the group refresh first, then the handler when the
   // command is enabled and bound. False when nothing ran.
-  bool Trigger(views::TCommand command);
+  bool Trigger(views::TCommandId command);
   // A click on a view switch: nothing while the switches are held.
   void ClickSwitch(views::TViewKind view);
   // As the group's menu opens.
   void OpenGroup(views::TCommandGroup group);
 
   // ---- views::TViewHost --------------------------------------------------------------------
-  void Bind(views::TCommand command, THandler handler) override { State(command).Handler = std::move(handler); }
-  void SetEnabled(views::TCommand command, bool enabled) override { State(command).Enabled = enabled; }
-  bool IsEnabled(views::TCommand command) const override { return State(command).Enabled; }
-  void SetCaption(views::TCommand command, const QString& caption) override { State(command).Caption = caption; }
-  QString Caption(views::TCommand command) const override { return State(command).Caption; }
-  void SetShortcut(views::TCommand command, const QKeySequence& key) override { State(command).Shortcut = key; }
+  void Bind(views::TCommandId command, THandler handler) override { State(command).Handler = std::move(handler); }
+  void SetEnabled(views::TCommandId command, bool enabled) override { State(command).Enabled = enabled; }
+  bool IsEnabled(views::TCommandId command) const override { return State(command).Enabled; }
+  void SetCaption(views::TCommandId command, const QString& caption) override { State(command).Caption = caption; }
+  QString Caption(views::TCommandId command) const override { return State(command).Caption; }
+  void SetShortcut(views::TCommandId command, const QKeySequence& key) override { State(command).Shortcut = key; }
   void SetGroupEnabled(views::TCommandGroup group, bool enabled) override {
     GroupEnabled[static_cast<std::size_t>(group)] = enabled;
   }
@@ -89,7 +89,7 @@ class TFakeHost : public QObject, public views::TViewHost {
 
   // ---- What the frame set and told ----------------------------------------------------------
   QWidget Window;
-  std::array<TCommandState, views::CommandCount> Commands;
+  std::array<TCommandState, views::CommandIdCount> Commands;  // by TCommandId::Index()
   std::array<bool, views::CommandGroupCount> GroupEnabled{};
   std::array<THandler, views::CommandGroupCount> GroupRefresh;
   views::TViewOptions ViewOptions;
@@ -117,8 +117,8 @@ class TFakeHost : public QObject, public views::TViewHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  TCommandState& State(views::TCommand c) { return Commands[static_cast<std::size_t>(c)]; }
-  const TCommandState& State(views::TCommand c) const { return Commands[static_cast<std::size_t>(c)]; }
+  TCommandState& State(views::TCommandId c) { return Commands[static_cast<std::size_t>(c.Index())]; }
+  const TCommandState& State(views::TCommandId c) const { return Commands[static_cast<std::size_t>(c.Index())]; }
 };
 
 }  // namespace testsupport
