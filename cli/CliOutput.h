@@ -22,7 +22,7 @@ std::string UnifiedOutput(const std::array<std::string, 2>& names, const std::ar
                           bool& differ);
 
 // The rows of a run comparison as JSON (one line per row), `names` as given, to `sink` piece by
-// piece.
+// piece. Two-way, as the comparison is: "left" is side 1, "right" side 2.
 void WriteLineJson(const std::array<std::string, 2>& names, const compare::TComparison& model,
                    const std::function<void(std::string_view)>& sink);
 

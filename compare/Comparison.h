@@ -1,4 +1,5 @@
 // TComparison: the comparison of two side texts, as one value the views and quorvex-cli share.
+// Two-way by nature: its change records and rows relate side 1 to side 2.
 //
 // It holds the sides (shared, never copied), the options of its last run, the engine's change
 // records and the aligned rows. Running it needs an engine (the views hand in theirs, whose step

@@ -51,6 +51,7 @@ struct TCell {
   static TCell Filler(std::int32_t nextLine) { return TCell{-1 - nextLine, -1}; }
 };
 
+// A row of a two-text comparison: the kind relates side 2 to side 1 (added: in side 2 only).
 struct TRow {
   TRowKind Kind = TRowKind::Equal;
   std::array<TCell, SideCount> Cells;

@@ -32,6 +32,8 @@
 
 enum ChangeKind : std::uint8_t { KindNone = 0, KindAdded = 1, KindDeleted = 2, KindModified = 3 };
 
+// Two-way by nature: a record relates sequence 1 to sequence 2. A merge of three texts keeps
+// records of its own beside these (merge/).
 struct ChangeRecord {
   ChangeKind Kind = KindNone;
   // First affected line of sequence 1; for KindAdded the line before which the lines are
