@@ -4,6 +4,11 @@
 // the views, holds the comparison options as check marks, sets the highlight colours, opens
 // the help file and the about box, and reads and writes the settings file.
 //
+// Main.cpp builds the window, switches the views and handles the window's own items and settings;
+// MainMenus.cpp builds the menus, the toolbar and the table of the commands they carry;
+// MainShortcuts.cpp is the shortcut machinery described below; MainHost.cpp is the view host;
+// Arguments.cpp reads the command line.
+//
 // Shared commands: the window only declares most of its menu items and toolbar buttons; the
 // active view attaches its handlers with Attach(), which replaces whatever handler the item had.
 // A handler gets the item that was clicked (mnuOpen1 or tbOpen1 tell side 1 from side 2).
@@ -124,8 +129,6 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   // status is then the merge view's.
   bool MergeRequested = false;
   int ExitStatus(int loopStatus) const;
-  // Whether an argument names a library-like side rather than a text file.
-  static bool IsSideArgument(const QString& arg);
 
   // The three view switches.
   void tbLibModeClick();
@@ -232,6 +235,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   void CreateStatusBar();
   void CreateFrames();
   void CreateShortcuts();
+  // The message boxes and dialogs behind OnShowError, OnAskYesNo, ChooseCodePage and the like.
+  void CreatePrompts();
 
   QMenu* AddMenu(QMenu* parent, const char* name, const QString& title);
   QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& key = {});
