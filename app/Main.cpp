@@ -166,7 +166,8 @@ void TMainForm::PlaceProgressBar() {
 
 void TMainForm::DisableOutsideSourceView() {
   for (compare::TSide side : compare::AllSides) SetEnabled({TSideCommand::Save, side}, false);
-  for (TCommand c : {TCommand::HorzSplit, TCommand::NextDiff, TCommand::PrevDiff, TCommand::FindNext}) SetEnabled(c, false);
+  for (TCommand c : {TCommand::HorzSplit, TCommand::NextDiff, TCommand::PrevDiff, TCommand::FindNext})
+    SetEnabled(c, false);
   SetGroupEnabled(TCommandGroup::Search, false);
   SetGroupEnabled(TCommandGroup::Actions, false);
   // The menu item keeps its check mark and stays enabled; only the button goes off.

@@ -306,11 +306,14 @@ static_assert(EachCommandOnce(), "a command or a side's command has no menu item
 
 void TMainForm::CreateCommands() {
   for (const TCommandSlot& slot : CommandSlots)
-    Commands[static_cast<std::size_t>(slot.Id.Index())] = {this->*slot.Item, slot.Button ? this->*slot.Button : nullptr};
+    Commands[static_cast<std::size_t>(slot.Id.Index())] = {this->*slot.Item,
+                                                           slot.Button ? this->*slot.Button : nullptr};
   for (const TCommandParts& parts : Commands) Q_ASSERT(parts.Item);
 }
 
-QAction* TMainForm::CommandItem(TCommandId command) const { return Commands[static_cast<std::size_t>(command.Index())].Item; }
+QAction* TMainForm::CommandItem(TCommandId command) const {
+  return Commands[static_cast<std::size_t>(command.Index())].Item;
+}
 QAction* TMainForm::CommandButton(TCommandId command) const {
   return Commands[static_cast<std::size_t>(command.Index())].Button;
 }

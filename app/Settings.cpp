@@ -56,7 +56,8 @@ TSettings ReadSettings(const TIniFile& ini) {
   r.FontName = ini.ReadString(s, "Font.Name", "Courier New");
   r.FontSize = ini.ReadInteger(s, "Font.size", 10);
   r.Horizontal = ini.ReadBool(s, "Horizontal", false);
-  for (compare::TSide side : compare::AllSides) r.Folders[side] = std::filesystem::path(ini.ReadString(s, FolderKey(side), ""));
+  for (compare::TSide side : compare::AllSides)
+    r.Folders[side] = std::filesystem::path(ini.ReadString(s, FolderKey(side), ""));
   const std::string page = ini.ReadString(s, "CodePage", "");
   if (!page.empty()) {
     auto number = StrToInt(page);

@@ -45,13 +45,14 @@ enum class TSideCommand : int { Open, Save, AddFolder, AddRevision, Count };
 inline constexpr int SideCommandCount = static_cast<int>(TSideCommand::Count);
 
 // One command of the window: a shared command, or a per-side command with its side. Index() numbers
-// them densely for tables over all of them: the shared commands as TCommand numbers them, then the
-// per-side commands, the sides of each side by side.
+// them densely for tables over all of them: the shared commands as TCommand numbers them, then
+// each per-side command once for every side, in the order of the sides.
 class TCommandId {
  public:
   constexpr TCommandId() = default;  // no command (fills a table before it is set)
   constexpr TCommandId(TCommand command) : shared_(command) {}
-  constexpr TCommandId(TSideCommand command, compare::TSide side) : perSide_(command), side_(side), isPerSide_(true) {}
+  constexpr TCommandId(TSideCommand command, compare::TSide side)
+      : perSide_(command), side_(side), isPerSide_(true) {}
 
   constexpr bool IsPerSide() const { return isPerSide_; }
   constexpr TCommand Shared() const { return shared_; }
@@ -63,7 +64,8 @@ class TCommandId {
     return isPerSide_ ? CommandCount + static_cast<int>(perSide_) * sides + side_ : static_cast<int>(shared_);
   }
   friend constexpr bool operator==(const TCommandId& a, const TCommandId& b) {
-    return a.isPerSide_ == b.isPerSide_ && (a.isPerSide_ ? a.perSide_ == b.perSide_ && a.side_ == b.side_ : a.shared_ == b.shared_);
+    if (a.isPerSide_ != b.isPerSide_) return false;
+    return a.isPerSide_ ? a.perSide_ == b.perSide_ && a.side_ == b.side_ : a.shared_ == b.shared_;
   }
 
  private:
