@@ -12,7 +12,7 @@
 #include "CliSides.h"
 #include "CliStructure.h"
 #include "compare/Comparison.h"
-#include "compare/HtmlReport.h"
+#include "report/HtmlReport.h"
 #include "compare/LibraryComparison.h"
 #include "compare/Pairing.h"
 #include "compare/Structured.h"
@@ -184,7 +184,7 @@ int RunDiff(const std::vector<std::string>& words) {
   compare::TComparison model;
   for (compare::TSide s : compare::AllSides)
     model.Sides[s] = std::make_shared<compare::TSideText>(compare::SideTextOf(std::move(files[s]), utf8));
-  compare::THtmlHeader page;
+  report::THtmlHeader page;
   page.Name1 = names[0];
   page.Name2 = names[1];
   for (compare::TSide s : compare::AllSides)
@@ -197,7 +197,7 @@ int RunDiff(const std::vector<std::string>& words) {
     if (view.Structured) {
       const compare::TSideText shown1(view.Lines1), shown2(view.Lines2);
       const compare::TRows rows = compare::SectionRowsOf(view, {shown1.Count(), shown2.Count()});
-      compare::WriteHtmlReport(
+      report::WriteHtmlReport(
           page, rows, {&shown1, &shown2},
           [&](std::int32_t line1, std::int32_t line2) {
             return compare::ChangedSpans(shown1.Line(line1), shown2.Line(line2), page.Options);
@@ -221,7 +221,7 @@ int RunDiff(const std::vector<std::string>& words) {
   }
   if (html) {
     page.Options = model.Options;
-    compare::WriteHtmlReport(page, model, ToCout);
+    report::WriteHtmlReport(page, model, ToCout);
     return exit;
   }
 

@@ -17,7 +17,7 @@
 
 #include <algorithm>
 
-#include "compare/HtmlReport.h"
+#include "report/HtmlReport.h"
 #include "compare/Report.h"
 #include "compare/Structured.h"
 #include "editor/CodeEditor.h"
@@ -716,7 +716,7 @@ const std::vector<compare::TSpan>* TFilesFrame::SpansOf(int paneRow, TSide side)
 TColor TFilesFrame::SpanColor() const {
   // The HTML page's shade of the changed colour (a system colour resolved first).
   const QColor mod = Pane(Side1)->ToQColor(Host.Colors().Mod);
-  return compare::StrongerShade(RGBColor(static_cast<unsigned>(mod.red()), static_cast<unsigned>(mod.green()),
+  return report::StrongerShade(RGBColor(static_cast<unsigned>(mod.red()), static_cast<unsigned>(mod.green()),
                                          static_cast<unsigned>(mod.blue())));
 }
 

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QLocale>
 
-#include "compare/HtmlReport.h"
+#include "report/HtmlReport.h"
 #include "compare/Report.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
@@ -157,7 +157,7 @@ std::vector<std::string> TFilesFrame::ReportLines() const {
 
 std::string TFilesFrame::HtmlReportPage() const {
   const QLocale locale = QLocale::system();
-  compare::THtmlHeader header;
+  report::THtmlHeader header;
   header.Name1 = Name(Side1).toStdString();
   header.Name2 = Name(Side2).toStdString();
   for (TSide s : AllSides) {
@@ -174,9 +174,9 @@ std::string TFilesFrame::HtmlReportPage() const {
   header.Colors = {colors.Add, colors.Mod, colors.Del};
   std::array<const compare::TSideText*, compare::SideCount> texts{};
   for (TSide s : AllSides) texts[s] = ResultPresent ? ShownText(s).get() : &Text(s);
-  if (!ResultPresent) return compare::HtmlReport(header, compare::TRows{}, texts, nullptr);
-  if (!bySection_) return compare::HtmlReport(header, Model);
-  return compare::HtmlReport(header, sectionRows_, texts,
+  if (!ResultPresent) return report::HtmlReport(header, compare::TRows{}, texts, nullptr);
+  if (!bySection_) return report::HtmlReport(header, Model);
+  return report::HtmlReport(header, sectionRows_, texts,
                              [this](std::int32_t line1, std::int32_t line2) {
                                return compare::ChangedSpans(sectionTexts_[Side1]->Line(line1),
                                                             sectionTexts_[Side2]->Line(line2), Model.Options);

@@ -13,7 +13,7 @@
 
 #include "LibWriter.h"
 #include "RunCli.h"
-#include "compare/HtmlReport.h"
+#include "report/HtmlReport.h"
 #include "platform/TextFile.h"
 
 using testsupport::Cli;
@@ -361,11 +361,11 @@ TEST(CliHtml, BrowserDrawsTheRowsInTheirColours) {
   std::set<QRgb> seen;
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) seen.insert(image.pixel(x, y) & 0xFFFFFF);
-  const compare::THtmlColors colours;
-  for (std::uint32_t c : {colours.Mod, colours.Add, compare::StrongerShade(colours.Mod)})
+  const report::THtmlColors colours;
+  for (std::uint32_t c : {colours.Mod, colours.Add, report::StrongerShade(colours.Mod)})
     EXPECT_TRUE(seen.count(qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
                                 static_cast<int>((c >> 16) & 0xFF)) & 0xFFFFFF))
-        << compare::CssColor(c);
+        << report::CssColor(c);
 }
 
 // The changed words' colour is the one the desktop program derives with QColor.
@@ -377,7 +377,7 @@ TEST(HtmlShade, MatchesTheDesktopDerivation) {
     const QColor strong = mod.lightness() > 128 ? mod.darker(135) : mod.lighter(150);
     const std::uint32_t want = static_cast<std::uint32_t>(strong.red()) | static_cast<std::uint32_t>(strong.green()) << 8 |
                                static_cast<std::uint32_t>(strong.blue()) << 16;
-    EXPECT_EQ(compare::CssColor(compare::StrongerShade(c)), compare::CssColor(want)) << compare::CssColor(c);
+    EXPECT_EQ(report::CssColor(report::StrongerShade(c)), report::CssColor(want)) << report::CssColor(c);
   }
 }
 

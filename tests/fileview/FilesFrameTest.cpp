@@ -28,7 +28,7 @@
 #include <QVBoxLayout>
 
 #include "FakeHost.h"
-#include "compare/HtmlReport.h"
+#include "report/HtmlReport.h"
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
 
@@ -845,7 +845,7 @@ class FilesFrameTest : public QObject {
     // Painted with the focus elsewhere: the unfocused selection is silver.
     FocusPane(Frame().Pane(Side2));
     const QImage image = left->viewport()->grab().toImage();
-    const QColor span = left->ToQColor(compare::StrongerShade(host_->ViewColors.Mod));
+    const QColor span = left->ToQColor(report::StrongerShade(host_->ViewColors.Mod));
     const QColor silver(0xC0, 0xC0, 0xC0);
     const QColor blend((span.red() + 0xC0) / 2, (span.green() + 0xC0) / 2, (span.blue() + 0xC0) / 2);
     auto rowHas = [&](const QColor& c) {

@@ -1,4 +1,4 @@
-#include "compare/HtmlReport.h"
+#include "report/HtmlReport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,10 @@
 #include "platform/CodePage.h"
 #include "platform/TextFile.h"
 
-namespace compare {
+namespace report {
+
+using namespace compare;  // the rows, spans and options the page is made of
+
 namespace {
 
 constexpr float kFull = 65535.0f;
@@ -288,4 +291,4 @@ std::string HtmlReport(const THtmlHeader& header, const TComparison& model) {
   return page;
 }
 
-}  // namespace compare
+}  // namespace report

@@ -1,7 +1,9 @@
 // The comparison of two texts as one self-contained HTML page (UTF-8, no outside resources): both
 // texts side by side with their line numbers, the rows in the program's colours and the changed
 // words of modified lines in a stronger shade, with the files, counts and options in its head.
-// quorvex-cli prints it; the desktop program saves it as its report.
+// quorvex-cli prints it; the desktop program saves it as its report. Its words are the menus' own
+// Chinese and its colours the views', so it lives beside the views and the command line, not in
+// the comparison core.
 #pragma once
 
 #include <array>
@@ -15,7 +17,14 @@
 #include "compare/Options.h"
 #include "compare/Rows.h"
 
-namespace compare {
+namespace report {
+
+using compare::SideCount;
+using compare::TComparison;
+using compare::TCompareOptions;
+using compare::TInlineDiff;
+using compare::TRows;
+using compare::TSideText;
 
 // Colours laid out 0x00BBGGRR, as the settings keep them; the defaults are the program's.
 struct THtmlColors {
@@ -55,4 +64,4 @@ std::string HtmlReport(const THtmlHeader& header, const TRows& rows, const std::
                        const TSpansOf& spansOf);
 std::string HtmlReport(const THtmlHeader& header, const TComparison& model);
 
-}  // namespace compare
+}  // namespace report
