@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/CodePage.h"
 #include "platform/FileSys.h"
+#include "sides/ExportFile.h"
 
 namespace fs = std::filesystem;
 
@@ -12,6 +14,10 @@ namespace {
 
 // A path as a note names it: without "dir/.." parts.
 std::string Shown(const fs::path& p) { return p.lexically_normal().string(); }
+
+TSide OtherSide(TSide side) { return side == Side1 ? Side2 : Side1; }
+
+fs::path Utf8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
 
 }  // namespace
 
@@ -201,6 +207,106 @@ void TLibraryComparison::Export(const TPair& pair, TSide side, const std::string
   TReadReport report;
   open_[side]->Export(*item->Rec, lines, &report);
   Note(what, report);
+}
+
+// ---- writing folder libraries ----------------------------------------------------------------
+
+TLibraryComparison::TWriteBlock TLibraryComparison::WriteBlock(TSide side) const {
+  if (!openRecs_[side]) return TWriteBlock::NoLibrary;
+  switch (sides::KindOf(*openRecs_[side])) {
+    case sides::TLibKind::File: return TWriteBlock::LibraryFile;
+    case sides::TLibKind::RevisionFile:
+    case sides::TLibKind::RevisionFolder: return TWriteBlock::Revision;
+    case sides::TLibKind::Folder: break;
+  }
+  return openRecs_[side]->ObjectList.empty() ? TWriteBlock::None : TWriteBlock::ObjectList;
+}
+
+std::string TLibraryComparison::WhyReadOnly(TSide side) const {
+  switch (WriteBlock(side)) {
+    case TWriteBlock::None: return {};
+    case TWriteBlock::NoLibrary: return "This side has no library open.";
+    case TWriteBlock::LibraryFile: return "A library file is only read.";
+    case TWriteBlock::Revision: return "A git revision is only read.";
+    case TWriteBlock::ObjectList:
+      return "This folder is read through its object list, which a copied file would not be in.";
+  }
+  return {};
+}
+
+void TLibraryComparison::RequireWritable(TSide side) const {
+  const std::string why = WhyReadOnly(side);
+  if (!why.empty()) throw std::logic_error(why);
+}
+
+fs::path TLibraryComparison::ObjectFile(const TPair& pair, TSide side) const {
+  const TKeyed<TEntryRec>* item = ItemOf(objects_[side], pair, side);
+  return item && open_[side] ? open_[side]->ObjectFile(*item->Rec) : fs::path();
+}
+
+fs::path TLibraryComparison::CopyTarget(const TPair& pair, TSide to) const {
+  if (!WhyReadOnly(to).empty()) return {};
+  const TKeyed<TEntryRec>* from = ItemOf(objects_[OtherSide(to)], pair, OtherSide(to));
+  if (!from) return {};
+  if (pair.Has(to)) return ObjectFile(pair, to);
+  // A name from a library file is no path: one that would leave the folder is not written.
+  const std::string name = platform::CodePageToUtf8(from->Rec->Name);
+  if (name.find_first_of("/\\") != std::string::npos || !sides::IsExportFileName(name)) return {};
+  return openRecs_[to]->Path / Utf8Path(name);
+}
+
+platform::TTextFormat TLibraryComparison::ExportFormat(const TPair& pair, TSide to) {
+  platform::TTextFormat utf8;
+  utf8.Encoding = platform::TTextEncoding::Utf8;
+  const TKeyed<TEntryRec>* sample = ItemOf(objects_[to], pair, to);
+  if (!sample && !objects_[to].empty()) sample = &objects_[to].front();
+  if (!sample || !open_[to]) return utf8;
+  const std::optional<std::string> bytes = open_[to]->ObjectBytes(*sample->Rec);
+  if (!bytes) return utf8;
+  platform::TTextFormat format = platform::DetectTextFormat(*bytes);
+  format.FinalBreak = true;
+  // Text without a mark that is ASCII alone says nothing of the encoding.
+  if (format.Encoding == platform::TTextEncoding::CodePage && !format.HexAscii &&
+      platform::FindNonAscii(*bytes) == std::string::npos)
+    format.Encoding = platform::TTextEncoding::Utf8;
+  return format;
+}
+
+std::string TLibraryComparison::CopyBytes(const TPair& pair, TSide to) {
+  RequireWritable(to);
+  const TSide from = OtherSide(to);
+  const TKeyed<TEntryRec>* item = ItemOf(objects_[from], pair, from);
+  if (!item || !open_[from]) throw std::logic_error("The pair has no object to copy.");
+  // Between folders on disk the file goes as it is; a revision's file is encoded as the target's,
+  // as an export from a library file is.
+  if (openRecs_[from] && sides::KindOf(*openRecs_[from]) == sides::TLibKind::Folder)
+    if (std::optional<std::string> bytes = open_[from]->ObjectBytes(*item->Rec)) return std::move(*bytes);
+  std::vector<std::string> lines;
+  TReadReport report;
+  open_[from]->Export(*item->Rec, lines, &report);
+  Note(open_[from]->EntryLocation(*item->Rec), report);
+  return platform::EncodeTextLines(CopyTarget(pair, to), lines, ExportFormat(pair, to));
+}
+
+void TLibraryComparison::CopyObject(const TPair& pair, TSide to) {
+  const fs::path target = CopyTarget(pair, to);
+  if (target.empty()) {
+    RequireWritable(to);
+    throw std::logic_error("The object cannot be copied to this side.");
+  }
+  platform::WriteFileBytes(target, CopyBytes(pair, to));
+  ReadObjectsAgain();
+}
+
+void TLibraryComparison::DeleteObject(const TPair& pair, TSide side) {
+  RequireWritable(side);
+  const fs::path file = ObjectFile(pair, side);
+  if (file.empty()) throw std::logic_error("The side has no such object.");
+  std::error_code ec;
+  if (!fs::remove(file, ec) || ec)
+    throw platform::TFileError("Cannot delete \"" + platform::PathText(file) + "\". " +
+                               (ec ? ec.message() : std::string("No such file or directory")));
+  ReadObjectsAgain();
 }
 
 // ---- notes -----------------------------------------------------------------------------------

@@ -26,6 +26,7 @@
 #include "compare/Pairing.h"
 #include "compare/Side.h"
 #include "diff/DiffUnit.h"
+#include "platform/TextFile.h"
 #include "sides/Collect.h"
 #include "sides/Library.h"
 
@@ -123,6 +124,36 @@ class TLibraryComparison {
   // damage is noted under `what`. Throws platform::TFileError.
   void Export(const TPair& pair, TSide side, const std::string& what, std::vector<std::string>& lines);
 
+  // ---- writing the object list's folder libraries ------------------------------------------
+  // Only a folder of exports on disk that is listed whole is written: library files, targets'
+  // libraries and revisions are read-only, and so is a folder read through its object list (an
+  // added file would not be listed). The calls below throw std::logic_error on a read-only side
+  // or a pair without the object they need, platform::TFileError when the disk refuses.
+  //
+  // Why the object list's library of a side is read-only, or None when it is written; and the
+  // same as a sentence (UTF-8; empty for None).
+  enum class TWriteBlock { None, NoLibrary, LibraryFile, Revision, ObjectList };
+  TWriteBlock WriteBlock(TSide side) const;
+  std::string WhyReadOnly(TSide side) const;
+  // The file copying a pair's object onto side `to` writes: the side's own file of the object,
+  // else a file of the object's name in the side's folder. Empty when the side is read-only or
+  // the other side lacks the object.
+  std::filesystem::path CopyTarget(const TPair& pair, TSide to) const;
+  // The bytes copying writes: a folder library's file byte for byte; a library file's or a
+  // revision's export encoded as ExportFormat(to) says.
+  std::string CopyBytes(const TPair& pair, TSide to);
+  // How an export written into a side's folder is encoded: as the side's file of `pair`'s object,
+  // else as its first export (encoding, byte-order mark, line break); UTF-8 without a mark and
+  // CR LF breaks where the folder holds no export or its export is ASCII alone.
+  platform::TTextFormat ExportFormat(const TPair& pair, TSide to);
+  // Writes CopyBytes to CopyTarget whole or not at all (replacing a file there), then reads the
+  // object list again.
+  void CopyObject(const TPair& pair, TSide to);
+  // Deletes a side's file of a pair's object, then reads the object list again.
+  void DeleteObject(const TPair& pair, TSide side);
+  // The side's file of a pair's object on disk (empty where it has none).
+  std::filesystem::path ObjectFile(const TPair& pair, TSide side) const;
+
   // ---- notes of one command ----------------------------------------------------------------
   // Forgets the notes and the problems told: a new command starts.
   void BeginCommand();
@@ -141,6 +172,7 @@ class TLibraryComparison {
   bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2);
   void ReadSide(TSide side, const TFolderRec& rec);
   void PairObjects();
+  void RequireWritable(TSide side) const;
 
   std::unique_ptr<TDiff> diff_;
   TObjectCheck check_;

@@ -211,8 +211,8 @@ std::optional<std::string> EncodeHexAsciiLine(std::string_view line, std::size_t
   return out;
 }
 
-void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines, const TTextFormat& format,
-                   const THexAsciiLines* asRead) {
+std::string EncodeTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines,
+                            const TTextFormat& format, const THexAsciiLines* asRead) {
   const char* brk = format.Break == TLineBreak::CrLf ? "\r\n" : (format.Break == TLineBreak::Lf ? "\n" : "\r");
   std::string text;
   std::size_t total = 0;
@@ -255,7 +255,12 @@ void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string
       break;
   }
   if (!bytes) throw TFileError(CannotHold(p, text, bad, format));
-  WriteFileBytes(p, *bytes);
+  return std::move(*bytes);
+}
+
+void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines, const TTextFormat& format,
+                   const THexAsciiLines* asRead) {
+  WriteFileBytes(p, EncodeTextLines(p, lines, format, asRead));
 }
 
 }  // namespace platform

@@ -85,5 +85,8 @@ std::optional<std::string> EncodeHexAsciiLine(std::string_view line, std::size_t
 // the line and the character; so is a write error.
 void SaveTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines,
                    const TTextFormat& format = {}, const THexAsciiLines* asRead = nullptr);
+// The bytes SaveTextLines writes to `p` (named only in the error), without writing them.
+std::string EncodeTextLines(const std::filesystem::path& p, const std::vector<std::string>& lines,
+                            const TTextFormat& format = {}, const THexAsciiLines* asRead = nullptr);
 
 }  // namespace platform

@@ -122,6 +122,10 @@ std::optional<std::string> TFolderLibrary::ObjectBytes(const TEntryRec& entry) {
   return tree_->ReadFile(folder_ / FileOf(entry).Name);
 }
 
+fs::path TFolderLibrary::ObjectFile(const TEntryRec& entry) const {
+  return tree_->OnDisk() ? folder_ / FileOf(entry).Name : fs::path();
+}
+
 std::string TFolderLibrary::ObjectId(const TEntryRec& entry) const { return FileOf(entry).Id; }
 
 std::string TFolderLibrary::EntryLocation(const TEntryRec& entry) const {

@@ -70,6 +70,8 @@ class TLibrary {
   // The bytes of an object's file, where objects are files (a folder library); none for a library
   // file. Export gives these bytes decoded. Throws platform::TFileError.
   virtual std::optional<std::string> ObjectBytes(const TEntryRec& /*entry*/) { return std::nullopt; }
+  // The path of an object's file on disk (a folder library on disk); empty elsewhere.
+  virtual std::filesystem::path ObjectFile(const TEntryRec& /*entry*/) const { return {}; }
   // The id of an object's file in a revision (two files of one id hold the same bytes); empty
   // where there is none.
   virtual std::string ObjectId(const TEntryRec& /*entry*/) const { return {}; }
@@ -115,6 +117,7 @@ class TFolderLibrary : public TLibrary {
   std::string EntryLocation(const TEntryRec& entry) const override;
   std::optional<std::string> ObjectBytes(const TEntryRec& entry) override;
   std::string ObjectId(const TEntryRec& entry) const override;
+  std::filesystem::path ObjectFile(const TEntryRec& entry) const override;
 
  private:
   const TTreeItem& FileOf(const TEntryRec& entry) const;

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
+
 #include "LibWriter.h"
+#include "RunCli.h"
 #include "compare/LibraryComparison.h"
 
 namespace fs = std::filesystem;
@@ -166,3 +169,121 @@ TEST_F(LibraryComparison, NotesDamageAndUnreadableLibrariesOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// A folder library's export: a header, a type line and one body line, in UTF-8 with a mark and
+// CR LF breaks as PowerBuilder writes ws_objects.
+std::string BomExport(const std::string& name, const std::string& body) {
+  return "\xEF\xBB\xBF$PBExportHeader$" + name + "\r\nglobal type x from window\r\n" + body + "\r\nend type\r\n";
+}
+
+std::string FileBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Opens the one library pair of what `side1` and `side2` name (a revision's repository being
+// `repository`).
+void OpenSides(TLibraryComparison& model, const std::string& side1, const std::string& side2,
+               const fs::path& repository = {}) {
+  model.Reset();
+  model.Add(Side1, {side1}, sides::ftAuto, repository);
+  model.Add(Side2, {side2}, sides::ftAuto, repository);
+  model.PairLibraries();
+  ASSERT_EQ(model.LibraryPairs().size(), 1u) << LibraryPairs(model);
+  model.OpenPair(0);
+}
+
+const TPair* PairOf(const TLibraryComparison& m, const std::string& key) {
+  for (const TPair& p : m.ObjectPairs())
+    if (PairKey(m.Objects(Side1), m.Objects(Side2), p) == key) return &p;
+  return nullptr;
+}
+
+}  // namespace
+
+// Copying an object onto a folder side writes its file there (a folder's file as it is, a
+// library file's or a revision's export as the folder's exports are encoded) and reads the lists
+// again; deleting removes the file. Library files and revisions are never written.
+TEST_F(LibraryComparison, CopiesAndDeletesObjectsOfFolderSides) {
+  const fs::path f1 = dir_.Path() / "f1/app.pbl.src", f2 = dir_.Path() / "f2/app.pbl.src";
+  const fs::path lf = dir_.Path() / "lf/app.pbl.src";
+  dir_.Write("f1/app.pbl.src/w_a.srw", BomExport("w_a.srw", "int a1"));
+  dir_.Write("f1/app.pbl.src/w_b.srw", BomExport("w_b.srw", "int b"));
+  dir_.Write("f2/app.pbl.src/w_a.srw", BomExport("w_a.srw", "int a2"));
+  dir_.Write("f2/app.pbl.src/w_c.srw", BomExport("w_c.srw", "int c"));
+  dir_.Write("lf/app.pbl.src/w_a.srw", "$PBExportHeader$w_a.srw\nint a\n");  // ASCII, LF breaks
+  const fs::path pbl = dir_.Write("pbl/app.pbl", Library({{"w_d.srw", "int d\r\n", 10}}));
+  // A repository whose HEAD holds the folder f1 as it is now.
+  const std::string git =
+      "cd " + testsupport::Quote(dir_.Path().string()) + " && git -c user.name=T -c user.email=t@example.com ";
+  const bool haveGit =
+      std::system((git + "init -q && " + git + "add f1 && " + git + "commit -qm one >/dev/null").c_str()) == 0;
+
+  struct TCase {
+    const char* Name;
+    std::string Side1, Side2;
+    bool Delete;          // else copy
+    compare::TSide Side;  // written to
+    std::string Key;
+    std::string Bytes;  // the file written; empty: refused
+    std::string After;  // the object list after it
+    bool Git = false;
+  };
+  const std::string dLf = "$PBExportHeader$w_d.srw\nint d\n";
+  const TCase cases[] = {
+      {"a new file, to the right", f1.string(), f2.string(), false, Side2, "ww_b", BomExport("w_b.srw", "int b"),
+       "ww_a:3 ww_b:0 ww_c:1 "},
+      {"a replaced file, to the left", f1.string(), f2.string(), false, Side1, "ww_a", BomExport("w_a.srw", "int a2"),
+       "ww_a:0 ww_b:2 ww_c:1 "},
+      {"deleted on the right", f1.string(), f2.string(), true, Side2, "ww_c", "", "ww_a:3 ww_b:2 "},
+      {"a library file's export, as the folder writes", pbl.string(), f2.string(), false, Side2, "ww_d",
+       "\xEF\xBB\xBF$PBExportHeader$w_d.srw\r\nint d\r\n", "ww_a:1 ww_c:1 ww_d:0 "},
+      {"a library file's export into an ASCII folder", lf.string(), pbl.string(), false, Side1, "ww_d", dLf,
+       "ww_a:2 ww_d:0 "},
+      {"onto a library file", f1.string(), pbl.string(), false, Side2, "ww_a", "", ""},
+      {"deleted from a library file", f1.string(), pbl.string(), true, Side2, "ww_d", "", ""},
+      {"a revision's file, as the folder writes", "git:HEAD:f1/app.pbl.src", lf.string(), false, Side2, "ww_b",
+       "$PBExportHeader$w_b.srw\nglobal type x from window\nint b\nend type\n", "ww_a:3 ww_b:0 ", true},
+      {"onto a revision", lf.string(), "git:HEAD:f1/app.pbl.src", false, Side2, "ww_a", "", "", true},
+  };
+  for (const TCase& c : cases) {
+    if (c.Git && !haveGit) continue;
+    // Every case starts from the files as set up above.
+    dir_.Write("f1/app.pbl.src/w_a.srw", BomExport("w_a.srw", "int a1"));
+    dir_.Write("f2/app.pbl.src/w_c.srw", BomExport("w_c.srw", "int c"));
+    for (const char* gone :
+         {"f2/app.pbl.src/w_b.srw", "f2/app.pbl.src/w_d.srw", "lf/app.pbl.src/w_d.srw", "lf/app.pbl.src/w_b.srw"})
+      fs::remove(dir_.Path() / gone);
+    OpenSides(model_, c.Side1, c.Side2, c.Git ? dir_.Path() : fs::path());
+    const TPair* pair = PairOf(model_, c.Key);
+    ASSERT_TRUE(pair) << c.Name << ": " << ObjectPairs(model_);
+    const std::string before = ObjectPairs(model_);
+    if (c.Bytes.empty() && !c.Delete) {
+      EXPECT_FALSE(model_.WhyReadOnly(c.Side).empty()) << c.Name;
+      EXPECT_TRUE(model_.CopyTarget(*pair, c.Side).empty()) << c.Name;
+      EXPECT_THROW(model_.CopyObject(*pair, c.Side), std::logic_error) << c.Name;
+      EXPECT_EQ(ObjectPairs(model_), before) << c.Name;
+      continue;
+    }
+    if (c.Delete && c.After.empty()) {
+      EXPECT_FALSE(model_.WhyReadOnly(c.Side).empty()) << c.Name;
+      EXPECT_THROW(model_.DeleteObject(*pair, c.Side), std::logic_error) << c.Name;
+      EXPECT_TRUE(fs::exists(pbl)) << c.Name;
+      continue;
+    }
+    EXPECT_EQ(model_.WhyReadOnly(c.Side), "") << c.Name;
+    if (c.Delete) {
+      const fs::path file = model_.ObjectFile(*pair, c.Side);
+      model_.DeleteObject(*pair, c.Side);
+      EXPECT_FALSE(fs::exists(file)) << c.Name;
+    } else {
+      const fs::path target = model_.CopyTarget(*pair, c.Side);
+      model_.CopyObject(*pair, c.Side);
+      EXPECT_EQ(FileBytes(target), c.Bytes) << c.Name;
+      EXPECT_EQ(target.parent_path(), model_.LibraryPath(c.Side)) << c.Name;
+    }
+    EXPECT_EQ(ObjectPairs(model_), c.After) << c.Name;
+  }
+}
