@@ -96,6 +96,7 @@ QWidget* TLibFrame::CreateLists() {
   QPalette tip = lvObjs->palette();
   tip.setColor(QPalette::Base, tip.color(QPalette::ToolTipBase));
   lvObjs->setPalette(tip);
+  SetUpObjectMenu();
   cell->addWidget(lvObjs, 0, 0);
   cell->addWidget(lvLibs, 0, 0);
 

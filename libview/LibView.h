@@ -38,6 +38,7 @@
 #include "views/ViewHost.h"
 
 class QComboBox;
+class QMenu;
 class QFileDialog;
 class QToolButton;
 
@@ -108,6 +109,21 @@ class TLibFrame : public QWidget {
   void lvLibsDblClick();
   void lvLibsCustomDrawItem(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect);
   void lvLibsCustomDrawItemAfter(TListView& Sender, QPainter& Canvas, const QTreeWidgetItem& Item, const QRect& Rect);
+
+  // ---- Writing folder libraries (the object list's context menu) ------------------------
+  // Copies the selected object onto a side (复制到左侧, 复制到右侧), asking before it replaces a
+  // file there; deletes it from a side, asking first. The object list is read again and the
+  // object stays selected. Where the command cannot act (a read-only side, no object on the side
+  // it would come from), the status bar says why and nothing is written.
+  void CopyObjectTo(compare::TSide to);
+  void DeleteObjectFrom(compare::TSide side);
+  // Why the command cannot act on the selected object now; empty when it can.
+  QString WhyNoCopy(compare::TSide to) const;
+  QString WhyNoDelete(compare::TSide side) const;
+  // The object list's context menu (the Menu key, Shift+F10 or a right click opens it), its
+  // items brought up to date: off where WhyNoCopy or WhyNoDelete says why, which their hints and
+  // the status bar say.
+  QMenu* ObjectMenu();
 
   // The image of ImageList3 for an object's type letter: a 1, d 2, f 3, j 11, m 5, s 6, u 7,
   // w 8; 0 for every other letter.
@@ -183,6 +199,10 @@ class TLibFrame : public QWidget {
   void FitColumns();
   void OpenObjectPair();
   void ClearObjectRows();
+  const TPair* SelectedObjectPair() const;
+  void WriteObject(compare::TSide side, bool copy);
+  QTreeWidgetItem* SelectObjectRow(const std::string& key);
+  void SetUpObjectMenu();
   void ReportDamage();
   void Guarded(const std::function<void()>& action);
   std::vector<QWidget*> SideButtons() const;
@@ -199,6 +219,7 @@ class TLibFrame : public QWidget {
   int pairing_ = 0;
   bool columnsToFit_ = false;
   bool filling_ = false;  // the frame itself is replacing a list's rows
+  QMenu* objectMenu_ = nullptr;
   friend struct TPairingScope;
 };
 

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QListView>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -286,6 +287,81 @@ class LibFrameTest : public QObject {
     Frame().RestoreSides(stored);
     QCOMPARE(Column(*Frame().lvLibs, 1), QStringList({kChanged}));
     QVERIFY(Errors().isEmpty() && Infos().isEmpty());
+  }
+
+  // The object list's context menu copies an object between two folders of exports (asking
+  // before it replaces a file) and deletes one (asking first); its items say why they are off
+  // where a side is a library file.
+  void objectsAreCopiedAndDeletedBetweenFolders() {
+    TTempDir dir;
+    auto exportOf = [](const std::string& name, const std::string& body) {
+      return "\xEF\xBB\xBF$PBExportHeader$" + name + ".srw\r\nglobal type " + name + " from window\r\n" + body +
+             "\r\nend type\r\n";
+    };
+    const fs::path f1 = dir.Write("one/app.pbl.src/w_a.srw", exportOf("w_a", "int a1")).parent_path();
+    dir.Write("one/app.pbl.src/w_b.srw", exportOf("w_b", "int b"));
+    const fs::path f2 = dir.Write("two/app.pbl.src/w_a.srw", exportOf("w_a", "int a2")).parent_path();
+    dir.Write("two/app.pbl.src/w_c.srw", exportOf("w_c", "int c"));
+    Add({f1}, true);
+    Add({f2}, false);
+    SelectRow(*Frame().lvLibs, 0);
+    Frame().lvLibsDblClick();
+    QCOMPARE(Column(*Frame().lvObjs, 0), QStringList({"w_a", "w_b", "w_c"}));
+    auto item = [&](const char* name) { return Frame().ObjectMenu()->findChild<QAction*>(name); };
+    auto select = [&](const QString& name) {
+      const int row = Column(*Frame().lvObjs, 0).indexOf(name);
+      QVERIFY(row >= 0);
+      SelectRow(*Frame().lvObjs, row);
+    };
+    struct TStep {
+      const char* Object;
+      const char* Item;
+      bool Answer;
+      int Questions;        // asked by this step
+      QStringList Results;  // the result column after it, by row
+      const char* File;     // what the file the step wrote or deleted holds after it ("" gone)
+      QString Selected;     // the row selected after it
+    };
+    // An object the other side lacks is not copied from there.
+    select("w_b");
+    QVERIFY(!item("mnuCopyLeft")->isEnabled());
+    QVERIFY(Host().Status.contains(QString::fromUtf8("右侧没有这个对象")));
+    const std::string a2 = exportOf("w_a", "int a2");
+    const TStep steps[] = {
+        {"w_b", "mnuCopyRight", true, 0, {kChanged, kSame, kAdded}, "two/app.pbl.src/w_b.srw", "w_b"},
+        {"w_a", "mnuCopyLeft", false, 1, {kChanged, kSame, kAdded}, "one/app.pbl.src/w_a.srw", "w_a"},
+        {"w_a", "mnuCopyLeft", true, 1, {kSame, kSame, kAdded}, "one/app.pbl.src/w_a.srw", "w_a"},
+        {"w_c", "mnuDeleteRight", false, 1, {kSame, kSame, kAdded}, "two/app.pbl.src/w_c.srw", "w_c"},
+        {"w_c", "mnuDeleteRight", true, 1, {kSame, kSame}, "two/app.pbl.src/w_c.srw", ""},
+    };
+    const std::string expected[] = {exportOf("w_b", "int b"), exportOf("w_a", "int a1"), a2, exportOf("w_c", "int c"),
+                                    ""};
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+      const TStep& s = steps[i];
+      select(s.Object);
+      QAction* a = item(s.Item);
+      QVERIFY2(a && a->isEnabled(), s.Item);
+      Host().Answer = s.Answer;
+      const qsizetype asked = Host().Questions.size();
+      a->trigger();
+      QCOMPARE(Host().Questions.size() - asked, s.Questions);
+      QCOMPARE(Column(*Frame().lvObjs, 1), s.Results);
+      std::ifstream in(dir.Path() / s.File, std::ios::binary);
+      QCOMPARE(std::string(std::istreambuf_iterator<char>(in), {}), expected[i]);
+      const QList<QTreeWidgetItem*> selected = Frame().lvObjs->selectedItems();
+      QCOMPARE(selected.isEmpty() ? QString() : selected.front()->text(0), s.Selected);
+    }
+    // Where a side is a library file, the items that would write it are off and say why.
+    const fs::path pbl = dir.Write("lib/app.pbl", Library({{"w_b.srw", "int b\r\n", 10}}));
+    Frame().OpenOneLibrary(pbl, Side2);
+    select("w_b");
+    for (const char* name : {"mnuCopyRight", "mnuDeleteRight"}) {
+      QVERIFY2(!item(name)->isEnabled(), name);
+      QVERIFY2(item(name)->toolTip().contains(QString::fromUtf8("PB库文件")), name);
+    }
+    Frame().CopyObjectTo(Side2);
+    QVERIFY(Host().Status.contains(QString::fromUtf8("PB库文件")));
+    QVERIFY(Errors().isEmpty());
   }
 
   // ---- classification ---------------------------------------------------------------------
