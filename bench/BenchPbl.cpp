@@ -5,6 +5,11 @@
 #include "LibWriter.h"
 #include "pbl/PbFuncs.h"
 
+using pbl::ExportEntry;
+using pbl::ReadLibDirectory;
+using pbl::TDirList;
+using pbl::TLibStream;
+
 namespace {
 
 using testsupport::TFakeEntry;

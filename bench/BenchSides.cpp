@@ -7,6 +7,8 @@
 #include "compare/Pairing.h"
 #include "sides/Collect.h"
 
+using pbl::TDirList;
+
 namespace {
 
 namespace fs = std::filesystem;

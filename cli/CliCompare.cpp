@@ -23,6 +23,9 @@
 #include "platform/System.h"
 #include "sides/ExportFile.h"
 
+using pbl::TDirList;
+using pbl::TReadReport;
+
 namespace fs = std::filesystem;
 
 namespace cli {

@@ -10,6 +10,11 @@
 #include "platform/Collation.h"
 #include "platform/TextFile.h"
 
+using pbl::PbTimeToDateTime;
+using pbl::TDirList;
+using pbl::TEntryRec;
+using pbl::TReadReport;
+
 namespace fs = std::filesystem;
 
 namespace cli {

@@ -8,6 +8,9 @@
 #include "platform/FileSys.h"
 #include "sides/GitTree.h"
 
+using pbl::TDirList;
+using pbl::TReadReport;
+
 namespace fs = std::filesystem;
 
 namespace cli {

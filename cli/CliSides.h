@@ -54,6 +54,6 @@ class TSides {
 };
 
 // A library's entries as read, with a warning on stderr where it is damaged.
-TDirList ReadEntries(sides::TLibrary& lib, const TFolderRec& rec, bool& warned);
+pbl::TDirList ReadEntries(sides::TLibrary& lib, const TFolderRec& rec, bool& warned);
 
 }  // namespace cli

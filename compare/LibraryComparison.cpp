@@ -6,6 +6,10 @@
 #include "platform/FileSys.h"
 #include "sides/ExportFile.h"
 
+using pbl::TEntryRec;
+using pbl::TKeyed;
+using pbl::TReadReport;
+
 namespace fs = std::filesystem;
 
 namespace compare {

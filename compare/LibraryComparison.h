@@ -37,7 +37,7 @@ namespace compare {
 // problem's own line in What and a clean report.
 struct TReadNote {
   std::string What;
-  TReadReport Report;
+  pbl::TReadReport Report;
 };
 
 // Thrown by a pairing that Cancelled stopped.
@@ -115,7 +115,7 @@ class TLibraryComparison {
   void OpenOne(TSide side, const std::filesystem::path& path);
   // Reads the object list's libraries again and pairs them; false when none is open.
   bool ReadObjectsAgain();
-  const TDirList& Objects(TSide side) const { return objects_[side]; }
+  const pbl::TDirList& Objects(TSide side) const { return objects_[side]; }
   const TPairing& ObjectPairs() const { return objectPairs_; }
   const TCompareCounts& ObjectCounts() const { return objectCounts_; }
   // Where the object list's library of a side lies as the user writes it (empty before one was).
@@ -157,7 +157,7 @@ class TLibraryComparison {
   // ---- notes of one command ----------------------------------------------------------------
   // Forgets the notes and the problems told: a new command starts.
   void BeginCommand();
-  void Note(const std::string& what, const TReadReport& report);
+  void Note(const std::string& what, const pbl::TReadReport& report);
   // Notes the problems of `report` not told yet in this command.
   void NoteProblems(const sides::TSideReport& report);
   // Marks problems as told without noting them (the caller tells them its own way).
@@ -168,7 +168,7 @@ class TLibraryComparison {
   const sides::TSideReport& Problems() const { return problems_; }
 
  private:
-  TObjectCheck& Check(TReadReport* report, sides::TSideReport* problems);
+  TObjectCheck& Check(pbl::TReadReport* report, sides::TSideReport* problems);
   bool SameLibrary(const TFolderRec& rec1, const TFolderRec& rec2);
   void ReadSide(TSide side, const TFolderRec& rec);
   void PairObjects();
@@ -180,7 +180,7 @@ class TLibraryComparison {
   std::array<std::vector<std::filesystem::path>, SideCount> added_;
   TPairing libraryPairs_;
   TCompareCounts libraryCounts_;
-  std::array<TDirList, SideCount> objects_;
+  std::array<pbl::TDirList, SideCount> objects_;
   std::array<std::unique_ptr<sides::TLibrary>, SideCount> open_;
   std::array<std::optional<TFolderRec>, SideCount> openRecs_;
   std::array<std::filesystem::path, SideCount> paths_;

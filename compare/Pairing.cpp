@@ -13,6 +13,12 @@
 #include "sides/ExportFile.h"
 #include "sides/GitTree.h"
 
+using pbl::PbTimeToDateTime;
+using pbl::TDirList;
+using pbl::TEntryRec;
+using pbl::TKeyed;
+using pbl::TLibStream;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -44,15 +44,15 @@ using TPairing = std::vector<TPair>;
 
 // The item a pair holds on a side, or null.
 template <class T>
-const TKeyed<T>* ItemOf(const std::vector<TKeyed<T>>& list, const TPair& pair, compare::TSide side) {
+const pbl::TKeyed<T>* ItemOf(const std::vector<pbl::TKeyed<T>>& list, const TPair& pair, compare::TSide side) {
   return pair.Has(side) && pair.Index[side] < list.size() ? &list[pair.Index[side]] : nullptr;
 }
 // The key a pair is known by: side 1's where it has one, else side 2's.
 template <class T>
-const std::string& PairKey(const std::vector<TKeyed<T>>& list1, const std::vector<TKeyed<T>>& list2, const TPair& pair) {
+const std::string& PairKey(const std::vector<pbl::TKeyed<T>>& list1, const std::vector<pbl::TKeyed<T>>& list2, const TPair& pair) {
   static const std::string kNoKey;
-  if (const TKeyed<T>* item = ItemOf(list1, pair, compare::Side1)) return item->Key;
-  if (const TKeyed<T>* item = ItemOf(list2, pair, compare::Side2)) return item->Key;
+  if (const pbl::TKeyed<T>* item = ItemOf(list1, pair, compare::Side1)) return item->Key;
+  if (const pbl::TKeyed<T>* item = ItemOf(list2, pair, compare::Side2)) return item->Key;
   return kNoKey;
 }
 
@@ -68,7 +68,7 @@ using TPairProgress = std::function<void(std::size_t index, int percent)>;
 // Sorting without regard to letter case by the user locale's collation: directory lists by key
 // (code page), library selections by file name (UTF-8). Each key is decoded once, not once per
 // comparison; items of equal keys keep their order.
-void SortDirList(TDirList& list);
+void SortDirList(pbl::TDirList& list);
 void SortLibSelection(TLibSelection& list);
 
 // Pairs two sorted keyed lists, as both list views do: every item of either list is in one pair,
@@ -76,7 +76,7 @@ void SortLibSelection(TLibSelection& list);
 // is deleted (side 1 only) or added (side 2 only). `compare` orders two keys (<0, 0, >0). Fills
 // Added, Deleted and Changed of `counts`.
 template <class T>
-TPairing PairLists(const std::vector<TKeyed<T>>& list1, const std::vector<TKeyed<T>>& list2,
+TPairing PairLists(const std::vector<pbl::TKeyed<T>>& list1, const std::vector<pbl::TKeyed<T>>& list2,
                    const std::function<int(const std::string&, const std::string&)>& compare,
                    const std::function<bool(const T&, const T&)>& same, TCompareCounts& counts,
                    const TPairProgress& progress = {});
@@ -99,7 +99,7 @@ struct TCheckMemo {
 struct TObjectCheck {
   TDiff* Diff = nullptr;
   compare::TCompareOptions Options{};
-  TReadReport* Report = nullptr;
+  pbl::TReadReport* Report = nullptr;
   sides::TSideReport* Problems = nullptr;
   compare::TChangeNote* Note = nullptr;  // where to note what kind of change a pair is
   TCheckMemo* Memo = nullptr;            // what CompareObjects found before, kept and used
@@ -121,20 +121,20 @@ constexpr std::size_t kMaxObjectBytes = std::size_t{64} << 20;
 // the attributes) decide instead, where the texts are understood (compare/Structured.h). Throws
 // platform::TFileError when an object's file cannot be read. Files over kMaxObjectBytes that
 // differ are changed, unread as text.
-bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::TLibrary& lib2,
-                         const TEntryRec& entry2, const TObjectCheck& check);
-bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, const TLibStream& stream2,
-                         const TEntryRec& entry2, const TObjectCheck& check);
+bool CheckObjectContents(sides::TLibrary& lib1, const pbl::TEntryRec& entry1, sides::TLibrary& lib2,
+                         const pbl::TEntryRec& entry2, const TObjectCheck& check);
+bool CheckObjectContents(const pbl::TLibStream& stream1, const pbl::TEntryRec& entry1, const pbl::TLibStream& stream2,
+                         const pbl::TEntryRec& entry2, const TObjectCheck& check);
 
 // Pairs two sorted directory lists. Pairs of two library files' entries with equal size and time
 // are the same without reading; every other pair (any object of a folder library or a revision)
 // is decided by the content check, which also sets the pair's Kind. A pair
 // whose object cannot be read is changed and noted in the check's Problems (without them the file
 // error is thrown); an object missing from a partial clone (sides::TMissingObject) is always thrown. A library may be null for a side whose list is empty.
-TPairing CompareObjects(const TDirList& list1, sides::TLibrary* lib1, const TDirList& list2, sides::TLibrary* lib2,
+TPairing CompareObjects(const pbl::TDirList& list1, sides::TLibrary* lib1, const pbl::TDirList& list2, sides::TLibrary* lib2,
                         TCompareCounts& counts, const TObjectCheck& check);
-TPairing CompareObjects(const TDirList& list1, const TLibStream* stream1, const TDirList& list2,
-                        const TLibStream* stream2, TCompareCounts& counts, const TObjectCheck& check);
+TPairing CompareObjects(const pbl::TDirList& list1, const pbl::TLibStream* stream1, const pbl::TDirList& list2,
+                        const pbl::TLibStream* stream2, TCompareCounts& counts, const TObjectCheck& check);
 
 // Whether two libraries hold the same objects (each compared by CompareObjects).
 bool CheckLibraryContents(sides::TLibrary& lib1, sides::TLibrary& lib2, const TObjectCheck& check);
@@ -172,18 +172,18 @@ TPairing PairLibraries(TLibSelection& list1, TLibSelection& list2, TCompareCount
 // in letter case only is named "name1 → name2".
 std::array<std::string, 6> LibraryRowCells(const TLibSelection& list1, const TLibSelection& list2, const TPair& pair,
                                            const TResultWords& words);
-std::array<std::string, 7> ObjectRowCells(const TDirList& list1, const TDirList& list2, const TPair& pair,
+std::array<std::string, 7> ObjectRowCells(const pbl::TDirList& list1, const pbl::TDirList& list2, const TPair& pair,
                                           const TResultWords& words);
 
 // The order in which the object list shows the pairs (indices into `pairs`): by name (locale
 // collation without case), then, keeping that order, by type letter (ASCII letters without case,
 // other bytes by value).
-std::vector<std::size_t> ObjectRowOrder(const TDirList& list1, const TDirList& list2, const TPairing& pairs);
+std::vector<std::size_t> ObjectRowOrder(const pbl::TDirList& list1, const pbl::TDirList& list2, const TPairing& pairs);
 
 // ---------------------------------------------------------------------------------------------
 
 template <class T>
-TPairing PairLists(const std::vector<TKeyed<T>>& list1, const std::vector<TKeyed<T>>& list2,
+TPairing PairLists(const std::vector<pbl::TKeyed<T>>& list1, const std::vector<pbl::TKeyed<T>>& list2,
                    const std::function<int(const std::string&, const std::string&)>& compare,
                    const std::function<bool(const T&, const T&)>& same, TCompareCounts& counts,
                    const TPairProgress& progress) {

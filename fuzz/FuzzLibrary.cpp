@@ -4,6 +4,12 @@
 #include "FuzzInput.h"
 #include "pbl/PbFuncs.h"
 
+using pbl::ExportEntry;
+using pbl::ReadLibDirectory;
+using pbl::TDirList;
+using pbl::TLibStream;
+using pbl::TReadReport;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TFuzzFile file(data, size);
   if (!file.Ok()) return 0;

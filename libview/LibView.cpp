@@ -22,6 +22,10 @@
 #include "platform/FileSys.h"
 #include "views/Artwork.h"
 
+using pbl::TDirList;
+using pbl::TEntryRec;
+using pbl::TKeyed;
+
 namespace fs = std::filesystem;
 
 using compare::Side1;

@@ -17,6 +17,8 @@
 #include "platform/FileSys.h"
 #include "platform/TextFile.h"
 
+using pbl::TKeyed;
+
 namespace fs = std::filesystem;
 
 using compare::Side1;

@@ -11,6 +11,8 @@
 #include "platform/Collation.h"
 #include "platform/TextFile.h"
 
+namespace pbl {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -495,3 +497,5 @@ void ReadPbwTargets(const fs::path& fileName, std::vector<fs::path>& list, const
       ReadPbtLibList(ResolveListedPath(file.parent_path(), QuotedPart(line)), list, read);
   }
 }
+
+}  // namespace pbl

@@ -19,6 +19,7 @@
 #include "platform/DateTime.h"
 #include "platform/FileSys.h"
 
+namespace pbl {
 
 using TDateTime = platform::TDateTime;
 // A library file opened for reading (other processes may read and write it meanwhile).
@@ -117,3 +118,5 @@ void ReadPbwTargets(const std::filesystem::path& fileName, std::vector<std::file
 // separator counts as one, and a relative item is taken from `folder`. A drive-letter item
 // (C:\...) is kept as written; it cannot exist here.
 std::filesystem::path ResolveListedPath(const std::filesystem::path& folder, const std::string& item);
+
+}  // namespace pbl

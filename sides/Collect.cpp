@@ -15,6 +15,10 @@
 #include "sides/GitTree.h"
 #include "sides/SourceTree.h"
 
+using pbl::ReadPbtLibList;
+using pbl::ReadPbwTargets;
+using pbl::TListFileReader;
+
 namespace fs = std::filesystem;
 
 namespace sides {

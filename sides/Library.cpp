@@ -10,6 +10,16 @@
 #include "sides/GitTree.h"
 #include "sides/SourceTree.h"
 
+using platform::TDateTime;
+
+using pbl::EntryKey;
+using pbl::ExportEntry;
+using pbl::PbTimeToDateTime;
+using pbl::ReadLibDirectory;
+using pbl::TDirList;
+using pbl::TEntryRec;
+using pbl::TReadReport;
+
 namespace fs = std::filesystem;
 
 namespace sides {

@@ -31,7 +31,7 @@ struct TFolderRec {
   std::filesystem::path Path;     // on disk: the file or folder as found; in a revision: its path from the top
   bool IsDir = false;  // a folder library
   std::int64_t Size = 0;  // a file's bytes; a folder library: the bytes of its exported objects
-  TDateTime Time;         // a file's last write; a folder: its newest object's; a revision: its commit's
+  platform::TDateTime Time;         // a file's last write; a folder: its newest object's; a revision: its commit's
   std::shared_ptr<sides::TGitRevision> Revision;  // the revision that holds the library; null on disk
   // A folder library read as an object list (`*.pbg`, a file of the folder) names it: only the
   // exports it names; empty: every export of the folder.
@@ -40,7 +40,7 @@ struct TFolderRec {
 
 // The libraries of a side: (library name, record). The name is UTF-8: the file name of a library
 // file, the library a folder library stands for (pfcwnsrv.pbl for a pfcwnsrv.pbl.src folder).
-using TLibSelection = std::vector<TKeyed<TFolderRec>>;
+using TLibSelection = std::vector<pbl::TKeyed<TFolderRec>>;
 
 namespace sides {
 
@@ -57,51 +57,51 @@ class TLibrary {
   // Appends (key, entry) for every object. A library file's entries are its source entries; a
   // folder's are its `.sr?` files, with the file's size, time and comment, and DataOffset the
   // index by which Export finds the file again.
-  virtual void ReadDirectory(TDirList& list, TReadReport* report = nullptr) = 0;
+  virtual void ReadDirectory(pbl::TDirList& list, pbl::TReadReport* report = nullptr) = 0;
   // Appends the export text of an entry that ReadDirectory gave. Throws platform::TFileError
   // when an object's file cannot be read.
-  virtual void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) = 0;
+  virtual void Export(const pbl::TEntryRec& entry, std::vector<std::string>& lines, pbl::TReadReport* report = nullptr) = 0;
   // Whether two objects of equal size and time may be taken as the same without reading them:
   // true for library files, whose entries carry the times PowerBuilder gave them; false for
   // files, whose times are those of a checkout.
   virtual bool TrustsSizeAndTime() const = 0;
   // An object as the user writes it in a message: the library's location and the object.
-  virtual std::string EntryLocation(const TEntryRec& entry) const = 0;
+  virtual std::string EntryLocation(const pbl::TEntryRec& entry) const = 0;
   // The bytes of an object's file, where objects are files (a folder library); none for a library
   // file. Export gives these bytes decoded. Throws platform::TFileError.
-  virtual std::optional<std::string> ObjectBytes(const TEntryRec& /*entry*/) { return std::nullopt; }
+  virtual std::optional<std::string> ObjectBytes(const pbl::TEntryRec& /*entry*/) { return std::nullopt; }
   // The path of an object's file on disk (a folder library on disk); empty elsewhere.
-  virtual std::filesystem::path ObjectFile(const TEntryRec& /*entry*/) const { return {}; }
+  virtual std::filesystem::path ObjectFile(const pbl::TEntryRec& /*entry*/) const { return {}; }
   // The id of an object's file in a revision (two files of one id hold the same bytes); empty
   // where there is none.
-  virtual std::string ObjectId(const TEntryRec& /*entry*/) const { return {}; }
+  virtual std::string ObjectId(const pbl::TEntryRec& /*entry*/) const { return {}; }
 };
 
 // A library file read through a stream (from disk, or held in memory).
 class TPblLibrary : public TLibrary {
  public:
-  explicit TPblLibrary(std::unique_ptr<TLibStream> stream) : stream_(std::move(stream)) {}
-  void ReadDirectory(TDirList& list, TReadReport* report = nullptr) override;
-  void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) override;
+  explicit TPblLibrary(std::unique_ptr<pbl::TLibStream> stream) : stream_(std::move(stream)) {}
+  void ReadDirectory(pbl::TDirList& list, pbl::TReadReport* report = nullptr) override;
+  void Export(const pbl::TEntryRec& entry, std::vector<std::string>& lines, pbl::TReadReport* report = nullptr) override;
   bool TrustsSizeAndTime() const override { return true; }
-  std::string EntryLocation(const TEntryRec& entry) const override;
-  const TLibStream& Stream() const { return *stream_; }
+  std::string EntryLocation(const pbl::TEntryRec& entry) const override;
+  const pbl::TLibStream& Stream() const { return *stream_; }
 
  private:
-  std::unique_ptr<TLibStream> stream_;
+  std::unique_ptr<pbl::TLibStream> stream_;
 };
 
 // A library file's stream that someone else owns (it must outlive the library).
 class TPblStreamView : public TLibrary {
  public:
-  explicit TPblStreamView(const TLibStream& stream) : stream_(stream) {}
-  void ReadDirectory(TDirList& list, TReadReport* report = nullptr) override;
-  void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) override;
+  explicit TPblStreamView(const pbl::TLibStream& stream) : stream_(stream) {}
+  void ReadDirectory(pbl::TDirList& list, pbl::TReadReport* report = nullptr) override;
+  void Export(const pbl::TEntryRec& entry, std::vector<std::string>& lines, pbl::TReadReport* report = nullptr) override;
   bool TrustsSizeAndTime() const override { return true; }
-  std::string EntryLocation(const TEntryRec& entry) const override;
+  std::string EntryLocation(const pbl::TEntryRec& entry) const override;
 
  private:
-  const TLibStream& stream_;
+  const pbl::TLibStream& stream_;
 };
 
 // A folder of exported objects in a tree (the disk, or a revision). Without `comments` the
@@ -111,16 +111,16 @@ class TFolderLibrary : public TLibrary {
   // With `objectList` (a file of the folder) only the exports that object list names.
   TFolderLibrary(std::shared_ptr<TSourceTree> tree, std::filesystem::path folder, bool comments = true,
                  const std::string& objectList = {});
-  void ReadDirectory(TDirList& list, TReadReport* report = nullptr) override;
-  void Export(const TEntryRec& entry, std::vector<std::string>& lines, TReadReport* report = nullptr) override;
+  void ReadDirectory(pbl::TDirList& list, pbl::TReadReport* report = nullptr) override;
+  void Export(const pbl::TEntryRec& entry, std::vector<std::string>& lines, pbl::TReadReport* report = nullptr) override;
   bool TrustsSizeAndTime() const override { return false; }
-  std::string EntryLocation(const TEntryRec& entry) const override;
-  std::optional<std::string> ObjectBytes(const TEntryRec& entry) override;
-  std::string ObjectId(const TEntryRec& entry) const override;
-  std::filesystem::path ObjectFile(const TEntryRec& entry) const override;
+  std::string EntryLocation(const pbl::TEntryRec& entry) const override;
+  std::optional<std::string> ObjectBytes(const pbl::TEntryRec& entry) override;
+  std::string ObjectId(const pbl::TEntryRec& entry) const override;
+  std::filesystem::path ObjectFile(const pbl::TEntryRec& entry) const override;
 
  private:
-  const TTreeItem& FileOf(const TEntryRec& entry) const;
+  const TTreeItem& FileOf(const pbl::TEntryRec& entry) const;
   std::shared_ptr<TSourceTree> tree_;
   std::filesystem::path folder_;
   bool comments_;
@@ -138,6 +138,6 @@ std::unique_ptr<TLibrary> OpenLibrary(const TFolderRec& rec, bool comments = tru
 
 // Time of an object's file as an entry's time: seconds from 1970-01-01 08:00:00 of the same clock,
 // so that PbTimeToDateTime gives the file's own time back.
-std::int32_t EntryTimeOf(TDateTime time);
+std::int32_t EntryTimeOf(platform::TDateTime time);
 
 }  // namespace sides

@@ -9,6 +9,8 @@
 #include "RunCli.h"
 #include "compare/LibraryComparison.h"
 
+using pbl::TKeyed;
+
 namespace fs = std::filesystem;
 
 using compare::Side1;

@@ -10,6 +10,12 @@
 #include "platform/Collation.h"
 #include "platform/FileSys.h"
 
+using pbl::ReadLibDirectory;
+using pbl::TDirList;
+using pbl::TEntryRec;
+using pbl::TLibStream;
+using pbl::TReadReport;
+
 namespace fs = std::filesystem;
 
 using testsupport::TFakeEntry;

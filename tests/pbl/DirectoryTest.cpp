@@ -4,6 +4,16 @@
 #include "pbl/PbFuncs.h"
 #include "platform/CodePage.h"
 
+using pbl::EntryKey;
+using pbl::PbTimeToDateTime;
+using pbl::ReadLibDirectory;
+using pbl::TDirList;
+using pbl::TEntryRec;
+using pbl::TLibStream;
+using pbl::TReadIssue;
+using pbl::TReadProblem;
+using pbl::TReadReport;
+
 namespace fs = std::filesystem;
 
 using testsupport::TFakeEntry;

@@ -4,6 +4,13 @@
 #include "pbl/PbFuncs.h"
 #include "platform/CodePage.h"
 
+using pbl::ExportEntry;
+using pbl::ReadLibDirectory;
+using pbl::TDirList;
+using pbl::TLibStream;
+using pbl::TReadProblem;
+using pbl::TReadReport;
+
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
 using testsupport::TTempDir;

@@ -3,6 +3,9 @@
 #include "LibWriter.h"
 #include "pbl/PbFuncs.h"
 
+using pbl::ReadPbtLibList;
+using pbl::ReadPbwTargets;
+
 namespace fs = std::filesystem;
 
 using testsupport::TTempDir;

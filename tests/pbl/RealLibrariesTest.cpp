@@ -10,6 +10,14 @@
 #include "pbl/PbFuncs.h"
 #include "platform/CodePage.h"
 
+using pbl::EntryKey;
+using pbl::ExportEntry;
+using pbl::PbTimeToDateTime;
+using pbl::ReadLibDirectory;
+using pbl::TDirList;
+using pbl::TLibStream;
+using pbl::TReadReport;
+
 namespace {
 
 struct Library {

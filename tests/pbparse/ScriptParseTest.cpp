@@ -8,6 +8,11 @@
 #include "pbparse/ScriptParse.h"
 #include "pbparse/Sections.h"
 
+using pbl::ExportEntry;
+using pbl::ReadLibDirectory;
+using pbl::TDirList;
+using pbl::TLibStream;
+
 using pbparse::ParseStructure;
 using pbparse::TStructure;
 using pbparse::TTextType;

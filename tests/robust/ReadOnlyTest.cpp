@@ -16,6 +16,14 @@
 #include "pbl/PbFuncs.h"
 #include "platform/FileSys.h"
 
+using pbl::ExportEntry;
+using pbl::ReadLibDirectory;
+using pbl::ReadPbtLibList;
+using pbl::ReadPbwTargets;
+using pbl::TDirList;
+using pbl::TLibStream;
+using pbl::TReadReport;
+
 using testsupport::Cli;
 using testsupport::CliRun;
 using testsupport::TFakeEntry;

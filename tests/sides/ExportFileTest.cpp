@@ -12,6 +12,9 @@
 #include "sides/ExportFile.h"
 #include "sides/Library.h"
 
+using pbl::TDirList;
+using pbl::TLibStream;
+
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 

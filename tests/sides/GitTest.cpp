@@ -13,6 +13,9 @@
 #include "sides/Collect.h"
 #include "sides/GitTree.h"
 
+using pbl::PbTimeToDateTime;
+using pbl::TDirList;
+
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
 using testsupport::TTempDir;
