@@ -12,6 +12,10 @@
 #include "diff/DiffUnit.h"
 #include "diff/HashUnit.h"
 
+using diff::HashLines;
+using diff::TDiff;
+using diff::TLineClasses;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -7,6 +7,8 @@
 #include "compare/Pairing.h"
 #include "sides/Collect.h"
 
+using diff::TDiff;
+
 using pbl::TDirList;
 
 namespace {

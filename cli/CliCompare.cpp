@@ -23,6 +23,8 @@
 #include "platform/System.h"
 #include "sides/ExportFile.h"
 
+using diff::TDiff;
+
 using pbl::TDirList;
 using pbl::TReadReport;
 

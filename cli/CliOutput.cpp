@@ -13,6 +13,9 @@
 #include "platform/FileSys.h"
 #include "platform/System.h"
 
+using diff::TDiff;
+using diff::TLineClasses;
+
 namespace fs = std::filesystem;
 
 namespace cli {

@@ -8,6 +8,8 @@
 #include "platform/FileSys.h"
 #include "sides/GitTree.h"
 
+using diff::TDiff;
+
 using pbl::TDirList;
 using pbl::TReadReport;
 

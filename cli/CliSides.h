@@ -11,7 +11,9 @@
 #include "sides/Collect.h"
 #include "sides/Library.h"
 
+namespace diff {
 class TDiff;
+}  // namespace diff
 
 namespace cli {
 
@@ -48,7 +50,7 @@ class TSides {
   void NoteRepositories();
 
   sides::TSideCollector collector_;
-  std::unique_ptr<TDiff> diff_;  // compares a library file with the exports beside it
+  std::unique_ptr<diff::TDiff> diff_;  // compares a library file with the exports beside it
   std::size_t said_ = 0;
   std::set<std::string> noted_;  // repositories said to have been read
 };

@@ -15,6 +15,8 @@
 #include "platform/FileSys.h"
 #include "platform/System.h"
 
+using diff::SameLines;
+
 namespace cli {
 namespace {
 

@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <optional>
 
+using diff::ChangeKind;
+using diff::ChangeRecord;
+using diff::KindAdded;
+using diff::KindDeleted;
+using diff::KindModified;
+
 namespace compare {
 namespace {
 

@@ -41,7 +41,7 @@ using TLineAt = std::function<TLineView(std::int32_t index)>;
 // records with no equal line between them) aligned by AlignSimilar: its pairs as modified
 // records, its other lines as deleted and added records, in row order. Other blocks keep their
 // records.
-std::vector<ChangeRecord> AlignChanges(const std::vector<ChangeRecord>& changes, const TLineAt& text1,
+std::vector<diff::ChangeRecord> AlignChanges(const std::vector<diff::ChangeRecord>& changes, const TLineAt& text1,
                                        const TLineAt& text2, const TCompareOptions& options);
 
 }  // namespace compare

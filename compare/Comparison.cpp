@@ -3,6 +3,9 @@
 #include "compare/AlignSimilar.h"
 #include "diff/HashUnit.h"
 
+using diff::TDiff;
+using diff::TLineClasses;
+
 namespace compare {
 namespace {
 

@@ -27,7 +27,7 @@ class TComparison {
  public:
   std::array<std::shared_ptr<const TSideText>, SideCount> Sides;
   TCompareOptions Options;             // those of the last run
-  std::vector<ChangeRecord> Changes;   // of the last run
+  std::vector<diff::ChangeRecord> Changes;   // of the last run
   TRows Rows;
   bool Present = false;                // a run has completed and its rows are aligned
   // The comment ranges of each side's lines, found when the last run's options needed them
@@ -37,7 +37,7 @@ class TComparison {
 
   // Compares the two sides under `options` and aligns the rows. False, with the last result kept,
   // when the engine refused or was cancelled.
-  bool Run(TDiff& engine, const TCompareOptions& options, bool leaveOutEqual);
+  bool Run(diff::TDiff& engine, const TCompareOptions& options, bool leaveOutEqual);
   // Aligns the last run's rows again.
   void Align(bool leaveOutEqual);
 
@@ -52,7 +52,7 @@ class TComparison {
 // object for both texts of a comparison, made with the options' case and blank settings), equal
 // exactly for lines that count as equal under the options. Under IgnoreComments these are the
 // lines without their comments: the ranges of `comments` when given, otherwise found here.
-std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options, TLineClasses& classes,
+std::vector<std::uint32_t> LineValues(const TSideText& text, const TCompareOptions& options, diff::TLineClasses& classes,
                                       const TCommentMap* comments = nullptr);
 
 }  // namespace compare

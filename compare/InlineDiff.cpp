@@ -9,6 +9,11 @@
 #include "diff/DiffUnit.h"
 #include "platform/CodePage.h"
 
+using diff::ChangeRecord;
+using diff::KindAdded;
+using diff::KindDeleted;
+using diff::TDiff;
+
 namespace compare {
 namespace {
 

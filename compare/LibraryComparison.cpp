@@ -6,6 +6,8 @@
 #include "platform/FileSys.h"
 #include "sides/ExportFile.h"
 
+using diff::TDiff;
+
 using pbl::TEntryRec;
 using pbl::TKeyed;
 using pbl::TReadReport;

@@ -174,7 +174,7 @@ class TLibraryComparison {
   void PairObjects();
   void RequireWritable(TSide side) const;
 
-  std::unique_ptr<TDiff> diff_;
+  std::unique_ptr<diff::TDiff> diff_;
   TObjectCheck check_;
   std::array<TLibSelection, SideCount> libraries_;
   std::array<std::vector<std::filesystem::path>, SideCount> added_;

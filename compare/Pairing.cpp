@@ -13,6 +13,13 @@
 #include "sides/ExportFile.h"
 #include "sides/GitTree.h"
 
+using diff::ChangeRecord;
+using diff::KindAdded;
+using diff::KindDeleted;
+using diff::KindModified;
+using diff::TDiff;
+using diff::TLineClasses;
+
 using pbl::PbTimeToDateTime;
 using pbl::TDirList;
 using pbl::TEntryRec;

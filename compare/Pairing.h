@@ -97,7 +97,7 @@ struct TCheckMemo {
 // What an object content check needs: the engine, the options, and optionally where to note
 // damage met while exporting and the libraries and objects that could not be read at all.
 struct TObjectCheck {
-  TDiff* Diff = nullptr;
+  diff::TDiff* Diff = nullptr;
   compare::TCompareOptions Options{};
   pbl::TReadReport* Report = nullptr;
   sides::TSideReport* Problems = nullptr;

@@ -6,6 +6,12 @@
 #include "platform/FileSys.h"
 #include "platform/TextFile.h"
 
+using diff::ChangeKind;
+using diff::ChangeRecord;
+using diff::KindAdded;
+using diff::KindDeleted;
+using diff::KindModified;
+
 namespace compare {
 
 namespace {

@@ -78,7 +78,7 @@ struct TRows {
 // The rows of two texts of `lineCounts` lines from the engine's change records. With
 // `leaveOutEqual` the equal rows are left out. Throws std::out_of_range when a record points
 // outside the texts.
-TRows AlignRows(const std::array<std::int32_t, SideCount>& lineCounts, const std::vector<ChangeRecord>& changes,
+TRows AlignRows(const std::array<std::int32_t, SideCount>& lineCounts, const std::vector<diff::ChangeRecord>& changes,
                 bool leaveOutEqual);
 
 // The maximal runs of one kind in a sequence of `count` row kinds.
@@ -110,7 +110,7 @@ struct TPaneRow {
 // writes a partial text: by row position while the pane has as many rows as the fill gave it,
 // otherwise before the first row numbered after them.
 std::vector<std::string> SavedLines(const std::vector<TPaneRow>& rows, const TSideText& source,
-                                    const std::vector<ChangeRecord>& changes, TSide side, bool equalRowsLeftOut);
+                                    const std::vector<diff::ChangeRecord>& changes, TSide side, bool equalRowsLeftOut);
 
 }  // namespace compare
 

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+using diff::ChangeRecord;
+using diff::KindAdded;
+using diff::KindDeleted;
+
 namespace compare {
 namespace {
 

@@ -32,7 +32,7 @@ struct TUnifiedFile {
 // The unified difference of the files from the change records that turn file 1's lines into
 // file 2's, with `context` equal lines around every change; empty when there are no changes.
 // Equal lines are written from file 1, as GNU diff does.
-std::string UnifiedDiff(const TUnifiedFile& file1, const TUnifiedFile& file2, const std::vector<ChangeRecord>& changes,
+std::string UnifiedDiff(const TUnifiedFile& file1, const TUnifiedFile& file2, const std::vector<diff::ChangeRecord>& changes,
                         std::int32_t context);
 
 }  // namespace compare

@@ -12,6 +12,9 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
+
+namespace diff {
+
 #endif
 
 namespace {
@@ -650,3 +653,5 @@ void TDiff::WriteRecords(std::int32_t len1, std::int32_t len2) {
     if (i - i0 > n) changes_.push_back({KindDeleted, i0 + n, 0, i - i0 - n});
   }
 }
+
+}  // namespace diff

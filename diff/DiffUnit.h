@@ -30,6 +30,8 @@
 #include <utility>
 #include <vector>
 
+namespace diff {
+
 enum ChangeKind : std::uint8_t { KindNone = 0, KindAdded = 1, KindDeleted = 2, KindModified = 3 };
 
 // Two-way by nature: a record relates sequence 1 to sequence 2. A merge of three texts keeps
@@ -189,3 +191,5 @@ class TDiff {
   bool rowsProgress_ = false;
   std::int64_t rowWork_ = 0, rowWorkTotal_ = 1, stepWork_ = 0;
 };
+
+}  // namespace diff

@@ -6,6 +6,8 @@
 
 #include "platform/CodePage.h"
 
+namespace diff {
+
 namespace {
 
 // The same table computed, only so that the compiler can check the stored one.
@@ -226,3 +228,5 @@ std::vector<std::uint32_t> HashLines(const std::vector<std::string>& lines, bool
   for (const std::string& line : lines) out.push_back(HashLine(line, IgnoreCase, IgnoreBlanks));
   return out;
 }
+
+}  // namespace diff

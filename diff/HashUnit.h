@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+namespace diff {
+
 // The table of the reflected CRC-32 polynomial 0xEDB88320, stored as data.
 extern const std::array<std::uint32_t, 256> CrcTable;
 
@@ -80,3 +82,5 @@ class TLineClasses {
 // Whether two texts are equal line by line under the options.
 bool SameLines(const std::vector<std::string>& a, const std::vector<std::string>& b, bool IgnoreCase,
                bool IgnoreBlanks);
+
+}  // namespace diff

@@ -26,6 +26,8 @@
 #include "platform/FileSys.h"
 #include "search/Searches.h"
 
+using diff::TDiff;
+
 using compare::AllSides;
 using compare::Side1;
 using compare::Side2;

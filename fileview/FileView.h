@@ -280,7 +280,7 @@ class TFilesFrame : public QWidget {
   std::array<TSideView, compare::SideCount> views_;
   std::array<TSideState, compare::SideCount> sides_;
   compare::TComparison Model;
-  std::unique_ptr<TDiff> Engine;
+  std::unique_ptr<diff::TDiff> Engine;
   std::unique_ptr<TBaseSearch> Search;
   bool Filling = false;          // the frame itself is changing the panes' texts
   bool Scrolling = false;        // PaneScrolled is moving the other pane

@@ -8,6 +8,8 @@
 #include "platform/CodePage.h"
 #include "platform/TextFile.h"
 
+using diff::TDiff;
+
 namespace {
 
 // Ranges in order, disjoint, inside the line, and starting and ending on character boundaries.

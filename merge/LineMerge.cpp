@@ -7,6 +7,11 @@
 
 #include "diff/DiffUnit.h"
 
+using diff::ChangeRecord;
+using diff::KindAdded;
+using diff::KindDeleted;
+using diff::TDiff;
+
 namespace merge {
 namespace {
 

@@ -20,7 +20,9 @@
 #include <string_view>
 #include <vector>
 
+namespace diff {
 class TDiff;
+}  // namespace diff
 
 namespace merge {
 

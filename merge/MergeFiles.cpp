@@ -11,6 +11,8 @@
 #include "platform/TextFile.h"
 #include "sides/ExportFile.h"
 
+using diff::TLineClasses;
+
 namespace merge {
 namespace {
 

@@ -14,6 +14,8 @@
 #include "pbparse/ScriptParse.h"
 #include "pbparse/Sections.h"
 
+using diff::TLineClasses;
+
 namespace merge {
 namespace {
 

@@ -9,6 +9,8 @@
 #include "platform/CodePage.h"
 #include "sides/ExportFile.h"
 
+using diff::TLineClasses;
+
 namespace mergeview {
 namespace {
 

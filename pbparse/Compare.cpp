@@ -10,6 +10,14 @@
 #include "pbparse/DataWindow.h"
 #include "pbparse/Defaults.h"
 
+using diff::ChangeRecord;
+using diff::KindAdded;
+using diff::KindDeleted;
+using diff::KindModified;
+using diff::SameLines;
+using diff::TDiff;
+using diff::TLineClasses;
+
 namespace pbparse {
 namespace {
 

@@ -4,6 +4,11 @@
 #include "compare/AlignSimilar.h"
 #include "compare/Comparison.h"
 
+using diff::ChangeRecord;
+using diff::KindAdded;
+using diff::KindModified;
+using diff::TDiff;
+
 namespace {
 
 using compare::kNoLine;

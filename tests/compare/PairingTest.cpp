@@ -10,6 +10,8 @@
 #include "platform/Collation.h"
 #include "platform/FileSys.h"
 
+using diff::TDiff;
+
 using pbl::ReadLibDirectory;
 using pbl::TDirList;
 using pbl::TEntryRec;

@@ -7,6 +7,10 @@
 #include "compare/Rows.h"
 #include "platform/FileSys.h"
 
+using diff::ChangeRecord;
+using diff::KindModified;
+using diff::TDiff;
+
 using namespace compare;
 
 namespace {

@@ -11,6 +11,14 @@
 #include "diff/DiffUnit.h"
 #include "diff/HashUnit.h"
 
+using diff::ChangeRecord;
+using diff::HashLine;
+using diff::KindAdded;
+using diff::KindDeleted;
+using diff::KindModified;
+using diff::TDiff;
+using diff::TLineClasses;
+
 namespace {
 
 using Seq = std::vector<std::uint32_t>;

@@ -7,6 +7,16 @@
 #include "diff/DiffUnit.h"
 #include "diff/HashUnit.h"
 
+using diff::ChangeRecord;
+using diff::Crc32;
+using diff::CrcTable;
+using diff::HashLine;
+using diff::HashLines;
+using diff::KindModified;
+using diff::SameLines;
+using diff::TDiff;
+using diff::TLineClasses;
+
 namespace {
 
 std::uint32_t H(std::string_view s, bool ic, bool ib) { return HashLine(s, ic, ib); }

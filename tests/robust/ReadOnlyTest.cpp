@@ -16,6 +16,8 @@
 #include "pbl/PbFuncs.h"
 #include "platform/FileSys.h"
 
+using diff::TDiff;
+
 using pbl::ExportEntry;
 using pbl::ReadLibDirectory;
 using pbl::ReadPbtLibList;

@@ -13,6 +13,8 @@
 #include "sides/Collect.h"
 #include "sides/GitTree.h"
 
+using diff::TDiff;
+
 using pbl::PbTimeToDateTime;
 using pbl::TDirList;
 
