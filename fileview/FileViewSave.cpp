@@ -7,6 +7,7 @@
 #include "report/HtmlReport.h"
 #include "compare/Report.h"
 #include "editor/CodeEditor.h"
+#include "editor/SearchTarget.h"
 #include "fileview/FileView.h"
 #include "fileview/FrameParts.h"
 #include "platform/FileSys.h"
@@ -27,23 +28,6 @@ QString FolderOf(const QString& path) {
   if (!file.exists()) file = QFileInfo(path.left(path.lastIndexOf('@')));
   return !path.isEmpty() && file.exists() ? file.absolutePath() : QString();
 }
-
-// A pane as the search routines see it.
-class TPaneSearchTarget : public TSearchPane {
- public:
-  explicit TPaneSearchTarget(TCodeEdit& pane) : pane_(pane) {}
-  int LineCount() const override { return pane_.Lines().Count(); }
-  std::string_view LineText(int line) const override { return pane_.Lines().Get(line); }
-  int CaretX() const override { return pane_.CaretPos().X; }
-  int CaretY() const override { return pane_.CaretPos().Y; }
-  void MoveCaretTo(int x, int y) override { pane_.MoveCaretTo(TPoint{x, y}); }
-  void SetSelLength(int length) override { pane_.SetSelLength(length); }
-  void ScrollCaretIntoView() override { pane_.ScrollCaretRowIntoView(); }
-  void InsertText(const std::string& text) override { pane_.InsertText(text); }
-
- private:
-  TCodeEdit& pane_;
-};
 
 }  // namespace
 

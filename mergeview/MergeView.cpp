@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "editor/CodeEditor.h"
+#include "editor/SearchTarget.h"
 #include "platform/CodePage.h"
 #include "platform/FileSys.h"
 #include "search/Searches.h"
@@ -27,23 +28,6 @@ std::string ToCodePage(const QString& s) { return platform::Utf16ToCodePage(s.to
 std::filesystem::path ToPath(const QString& s) { return std::filesystem::path(s.toStdString()); }
 
 constexpr TColor kFillerColour = 0xE8E8E8;
-
-// The result pane as the search routines see it.
-class TPaneTarget : public TSearchPane {
- public:
-  explicit TPaneTarget(TCodeEdit& pane) : pane_(pane) {}
-  int LineCount() const override { return pane_.Lines().Count(); }
-  std::string_view LineText(int line) const override { return pane_.Lines().Get(line); }
-  int CaretX() const override { return pane_.CaretPos().X; }
-  int CaretY() const override { return pane_.CaretPos().Y; }
-  void MoveCaretTo(int x, int y) override { pane_.MoveCaretTo(TPoint{x, y}); }
-  void SetSelLength(int length) override { pane_.SetSelLength(length); }
-  void ScrollCaretIntoView() override { pane_.ScrollCaretRowIntoView(); }
-  void InsertText(const std::string& text) override { pane_.InsertText(text); }
-
- private:
-  TCodeEdit& pane_;
-};
 
 // The takes in the order of their buttons and keys (Alt+1 ... Alt+5).
 struct TTakeItem {
@@ -526,7 +510,7 @@ void TMergeFrame::Find(bool dialog) {
   if ((dialog || SearchOptions.FindText.isEmpty()) && !ShowFindDialog(Host.DialogParent(), SearchOptions)) return;
   search_->SetPattern(ToCodePage(SearchOptions.FindText));
   search_->SetCaseSensitive(!SearchOptions.IgnoreCase);
-  TPaneTarget target(*ActivePane());
+  TPaneSearchTarget target(*ActivePane());
   const bool found = SearchOptions.Forward ? FindForward(target, *search_, SearchOptions.WholeWords)
                                            : FindBackward(target, *search_, SearchOptions.WholeWords);
   if (!found && Beep) Beep();
@@ -539,7 +523,7 @@ void TMergeFrame::Replace() {
 void TMergeFrame::RunReplace() {
   search_->SetPattern(ToCodePage(SearchOptions.FindText));
   search_->SetCaseSensitive(!SearchOptions.IgnoreCase);
-  TPaneTarget target(*result_);
+  TPaneSearchTarget target(*result_);
   TReplaceRun run;
   run.ReplaceText = ToCodePage(SearchOptions.ReplaceText);
   run.WholeWords = SearchOptions.WholeWords;
