@@ -325,6 +325,7 @@ int RunCompare(const std::vector<std::string>& words) {
   TObjectCheck check{&diff, StructureOptions(args, Options(args))};
   check.Kinds = args.Has("--json");  // only JSON says what kind of change a pair is
   TSides sides;
+  sides.ReadAhead(args.Operands);
   std::unique_ptr<TFolderRec> rec1 = sides.Library(args.Operands[0]), rec2 = sides.Library(args.Operands[1]);
   bool warned = sides.Warn();
   TObjectPairs pairs = CompareLibraryObjects(sides, *rec1, *rec2, check, warned);
@@ -343,6 +344,7 @@ int RunCompareLibs(const std::vector<std::string>& words) {
   TSides sides;
   // The library list's comparison: the same pairs as the desktop shows.
   compare::TLibraryComparison model;
+  sides.ReadAhead(args.Operands);
   model.Add(compare::Side1, sides.Collect({args.Operands[0]}));
   model.Add(compare::Side2, sides.Collect({args.Operands[1]}));
   bool warned = sides.Warn();

@@ -28,6 +28,7 @@ int RunList(const std::vector<std::string>& words) {
   // Each argument's libraries, as one side each (a folder may hold several).
   std::vector<TLibSelection> perArgument;
   std::size_t total = 0;
+  sides.ReadAhead(args.Operands);
   for (const std::string& lib : args.Operands) {
     perArgument.push_back(sides.Collect({lib}));
     total += perArgument.back().size();

@@ -29,6 +29,11 @@ TSides::TSides() : diff_(std::make_unique<TDiff>()) {
 
 TSides::~TSides() = default;
 
+void TSides::ReadAhead(const std::vector<std::string>& args) {
+  std::vector<fs::path> sides(args.begin(), args.end());
+  collector_.ReadAhead(sides);
+}
+
 TLibSelection TSides::Collect(const std::vector<std::string>& args, int type) {
   std::vector<sides::TSideCollector::TGiven> given;
   for (const std::string& a : args) given.push_back({fs::path(a), type});

@@ -31,6 +31,9 @@ class TSides {
   // not exist or cannot be read is a TUsageError; libraries a target names that are missing or
   // unreadable are problems, said by Warn.
   TLibSelection Collect(const std::vector<std::string>& args, int type = sides::ftAuto);
+  // Starts listing the git sides among `args` at once (sides::TSideCollector::ReadAhead), before
+  // they are collected one by one.
+  void ReadAhead(const std::vector<std::string>& args);
   // The one library an argument stands for; a TUsageError when it stands for none or several.
   std::unique_ptr<TFolderRec> Library(const std::string& arg);
   // Opens a library (with its objects' comments, or none: see sides::OpenLibrary); a TUsageError

@@ -148,6 +148,31 @@ TPairing CompareObjects(const TDirList& list1, sides::TLibrary* lib1, const TDir
                         TCompareCounts& counts, const TObjectCheck& check) {
   const bool trusted = (!lib1 || lib1->TrustsSizeAndTime()) && (!lib2 || lib2->TrustsSizeAndTime());
   std::unordered_map<const TEntryRec*, std::uint8_t> kinds;
+  // Two files checked before are not read again.
+  const bool memo = check.Memo && lib1 && lib2 && !lib1->TrustsSizeAndTime() && !lib2->TrustsSizeAndTime();
+  auto memoKey = [&](const TEntryRec& e1, const TEntryRec& e2) {
+    return memo ? lib1->EntryLocation(e1) + '\n' + lib2->EntryLocation(e2) : std::string();
+  };
+  auto memoFound = [&](const std::string& key) -> const TCheckMemo::TFound* {
+    if (!memo) return nullptr;
+    auto it = check.Memo->Found.find(key);
+    // A pair found changed without its kind is checked again where the kind is wanted.
+    if (it == check.Memo->Found.end() || !(it->second.Kinds || it->second.Same || !check.Kinds)) return nullptr;
+    return &it->second;
+  };
+  // The files of the pairs about to be read are asked for in the order they will be, so that a
+  // library read through git has the next one on its way while this one is compared.
+  if (lib1 && lib2 && !trusted) {
+    TCompareCounts scratch;
+    PairLists<TEntryRec>(list1, list2, CompareKeys, [&](const TEntryRec& e1, const TEntryRec& e2) {
+      const std::string id1 = lib1->ObjectId(e1);
+      if ((id1.empty() || id1 != lib2->ObjectId(e2)) && !memoFound(memoKey(e1, e2))) {
+        lib1->ReadAhead(e1);
+        lib2->ReadAhead(e2);
+      }
+      return true;
+    }, scratch);
+  }
   std::function<bool(const TEntryRec&, const TEntryRec&)> same = [&](const TEntryRec& e1, const TEntryRec& e2) {
     if (trusted && e1.Size == e2.Size && e1.Time == e2.Time) return true;
     if (!lib1 || !lib2) throw std::logic_error("CompareObjects() - a side with entries has no library.");
@@ -155,14 +180,8 @@ TPairing CompareObjects(const TDirList& list1, sides::TLibrary* lib1, const TDir
     TObjectCheck noting = check;
     noting.Note = check.Kinds || compare::UsesStructure(check.Options) ? &note : nullptr;
     bool result = false;
-    // Two files checked before are not read again.
-    const bool memo = check.Memo && !lib1->TrustsSizeAndTime() && !lib2->TrustsSizeAndTime();
-    const std::string key = memo ? lib1->EntryLocation(e1) + '\n' + lib2->EntryLocation(e2) : std::string();
-    const TCheckMemo::TFound* found = nullptr;
-    if (memo)
-      if (auto it = check.Memo->Found.find(key); it != check.Memo->Found.end())
-        // A pair found changed without its kind is checked again where the kind is wanted.
-        if (it->second.Kinds || it->second.Same || !check.Kinds) found = &it->second;
+    const std::string key = memoKey(e1, e2);
+    const TCheckMemo::TFound* found = memoFound(key);
     if (found) {
       result = found->Same;
       note = found->Note;

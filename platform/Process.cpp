@@ -142,6 +142,9 @@ TProgramResult RunProgram(const std::string& program, const std::vector<std::str
   return result;
 }
 
+// The input is a socket, whose buffer holds far more than this.
+const std::size_t TPipedProcess::kRequestRoom = 16384;
+
 TPipedProcess::TPipedProcess(const std::string& program, const std::vector<std::string>& args,
                              const std::filesystem::path& dir, const TEnv& env)
     : program_(program) {

@@ -45,6 +45,10 @@ class TPipedProcess {
   TPipedProcess(const TPipedProcess&) = delete;
   TPipedProcess& operator=(const TPipedProcess&) = delete;
 
+  // How many bytes of requests the program's input holds unread without blocking the writer: a
+  // program blocked on an answer that is not read takes no more requests.
+  static const std::size_t kRequestRoom;
+
   void Write(std::string_view bytes);
   // The next line of output without its "\n".
   std::string ReadLine();

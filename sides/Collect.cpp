@@ -215,8 +215,23 @@ std::shared_ptr<TSourceTree> TSideCollector::DiskTree() { return Disk().Tree; }
 
 TSideCollector::TTree TSideCollector::Revision(const std::string& rev) {
   auto& revision = revisions_[rev];
-  if (!revision) revision = TGitRevision::Open(gitFolder_, rev, &gitObjects_);
+  if (!revision) {
+    revision = TGitRevision::Open(gitFolder_, rev, &gitObjects_);
+    if (auto ahead = ahead_.find(rev); ahead != ahead_.end()) {
+      for (auto& [path, listing] : ahead->second) revision->Expect(path, std::move(listing));
+      ahead_.erase(ahead);
+    }
+  }
   return {revision, revision};
+}
+
+void TSideCollector::ReadAhead(const std::vector<fs::path>& sides) {
+  for (const fs::path& side : sides) {
+    std::string rev, path;
+    if (!ParseGitSide(side.string(), rev, path) || revisions_.count(rev)) continue;
+    std::future<platform::TProgramResult> listing = TGitRevision::ListAhead(gitFolder_, rev, path);
+    if (listing.valid()) ahead_[rev].emplace_back(path, std::move(listing));
+  }
 }
 
 namespace {

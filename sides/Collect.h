@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Process.h"
 #include "sides/Library.h"
 
 namespace sides {
@@ -122,6 +124,11 @@ class TSideCollector {
   };
   TLibSelection Collect(const std::vector<TGiven>& given, TSideReport& report, const TLibSelection* onSide = nullptr);
 
+  // Starts listing the git sides among `sides` (git:REV:PATH), all at once, each in a git of its
+  // own, so that collecting them later does not wait for one listing after another. Sides of
+  // other kinds, and revisions opened already, are left alone.
+  void ReadAhead(const std::vector<std::filesystem::path>& sides);
+
   // The disk as this collector has listed it, for reading the libraries it found (one command:
   // a listing is not read again).
   std::shared_ptr<TSourceTree> DiskTree();
@@ -151,6 +158,8 @@ class TSideCollector {
   std::shared_ptr<TDiskTree> disk_;
   std::map<std::string, std::shared_ptr<TGitRevision>> revisions_;
   std::shared_ptr<TGitObjects> gitObjects_;  // of the repository that holds gitFolder_, once found
+  // Listings started by ReadAhead for revisions not opened yet: by revision, (path, listing).
+  std::map<std::string, std::vector<std::pair<std::string, std::future<platform::TProgramResult>>>> ahead_;
   std::set<std::string> missing_, libraries_;  // identities met by the current collection
   std::size_t met_ = 0;                          // libraries met, the same one again included
   std::map<std::string, std::string> canonicalFolders_;

@@ -84,61 +84,171 @@ platform::TDateTime CommitterTime(const std::string& commit) {
   return platform::LocalFromUnixTime(static_cast<std::time_t>(seconds));
 }
 
+// `git ls-tree` of `p` and everything below it in `treeish`, the paths from the top folder
+// whatever folder of the work tree git runs in. Only the path asked for, so that a partial clone
+// holding that much is enough, and no other object is looked at (the sizes of files elsewhere
+// would be).
+platform::TProgramResult ListTree(const fs::path& folder, const std::string& treeish, const std::string& p) {
+  std::vector<std::string> args{"ls-tree", "-r", "-t", "-l", "-z", "--full-tree", treeish};
+  if (!p.empty()) args.insert(args.end(), {"--", p});
+  return Git(folder, args);
+}
+
+// The top folder of the repository that holds `where`; throws the reason, after `named`, when
+// there is none or git cannot be run.
+fs::path TopFolder(const fs::path& where, const std::string& named) {
+  platform::TProgramResult top = Git(where, {"rev-parse", "--show-toplevel"});
+  if (top.Exit != 0 && top.Err.find("not a git repository") == std::string::npos)
+    top = Git(where, {"rev-parse", "--absolute-git-dir"});  // a bare repository has no work tree
+  if (top.Exit != 0) {
+    if (top.Err.find("not a git repository") != std::string::npos)
+      throw platform::TFileError(named + ": \"" + platform::PathText(where) + "\" is not in a git repository");
+    throw platform::TFileError(named + ": git: " + FirstLine(top.Err));
+  }
+  return fs::path(Trimmed(top.Out));
+}
+
+// A path of a revision as its listings name it: relative, "/" separated, no "." or ".." parts;
+// none for a path outside the revision.
+std::optional<fs::path> NormalPath(const fs::path& p) {
+  std::string s = p.lexically_normal().generic_string();
+  if (s == ".") s.clear();
+  if (!s.empty() && s.back() == '/') s.pop_back();
+  // Nothing lies above the top folder or outside the repository.
+  if (p.is_absolute() || s == ".." || s.rfind("../", 0) == 0) return std::nullopt;
+  return fs::path(s);
+}
+
 }  // namespace
 
 platform::TProgramResult RunGit(const fs::path& repo, const std::vector<std::string>& args) { return Git(repo, args); }
 
-std::optional<TGitObjects::TObject> TGitObjects::Read(const std::string& name) {
-  if (!batch_)
-    batch_ = std::make_unique<platform::TPipedProcess>(
-        "git", std::vector<std::string>{"-C", repo_.string(), "cat-file", "--batch"}, fs::path(), GitEnvironment());
-  // The answer: ID TYPE SIZE, the contents, a line break; or NAME missing (or ambiguous).
+void TGitObjects::Start() {
+  batch_ = std::make_unique<platform::TPipedProcess>(
+      "git", std::vector<std::string>{"-C", folder_.string(), "cat-file", "--batch"}, fs::path(), GitEnvironment());
+}
+
+// Writes the requests waiting while few enough are unanswered: the answers git cannot write while
+// this program is busy hold it up, and with it the reading of the requests, which then have to
+// fit into the pipe.
+void TGitObjects::WriteWaiting() {
+  constexpr std::size_t kMostUnanswered = 64;
+  std::string requests;
+  while (!waiting_.empty() &&
+         (written_.empty() || (written_.size() < kMostUnanswered &&
+                               writtenBytes_ + requests.size() + waiting_.front().size() + 1 <= platform::TPipedProcess::kRequestRoom))) {
+    requests += waiting_.front() + '\n';
+    written_.push_back(std::move(waiting_.front()));
+    waiting_.pop_front();
+  }
+  if (requests.empty()) return;
+  batch_->Write(requests);
+  writtenBytes_ += requests.size();
+}
+
+// The answer to the oldest request written: ID TYPE SIZE, the contents, a line break; or NAME
+// missing (or ambiguous).
+TGitObjects::TAnswer TGitObjects::ReadAnswer() {
+  std::string header = batch_->ReadLine();
+  writtenBytes_ -= std::min(writtenBytes_, written_.front().size() + 1);
+  written_.pop_front();
+  std::size_t sp1 = header.find(' '), sp2 = header.rfind(' ');
+  std::size_t size = 0;
+  if (sp1 == std::string::npos || sp1 == sp2 ||
+      std::from_chars(header.data() + sp2 + 1, header.data() + header.size(), size).ec != std::errc())
+    return std::nullopt;
+  TObject object{header.substr(0, sp1), header.substr(sp1 + 1, sp2 - sp1 - 1), batch_->Read(size)};
+  batch_->Read(1);
+  return object;
+}
+
+void TGitObjects::ReadAhead(const std::string& name) {
+  if (name.empty() || name.find_first_of("\r\n") != std::string::npos) return;
+  waiting_.push_back(name);
   try {
-    batch_->Write(name + "\n");
-    std::string header = batch_->ReadLine();
-    std::size_t sp1 = header.find(' '), sp2 = header.rfind(' ');
-    std::size_t size = 0;
-    if (sp1 == std::string::npos || sp1 == sp2 ||
-        std::from_chars(header.data() + sp2 + 1, header.data() + header.size(), size).ec != std::errc())
-      return std::nullopt;
-    TObject object{header.substr(0, sp1), header.substr(sp1 + 1, sp2 - sp1 - 1), batch_->Read(size)};
-    batch_->Read(1);
-    return object;
+    if (!batch_) Start();
+    WriteWaiting();
   } catch (const platform::TFileError&) {
+    // Said by the Read that needs it.
+  }
+}
+
+std::optional<TGitObjects::TObject> TGitObjects::Read(const std::string& name) {
+  if (auto early = early_.find(name); early != early_.end()) {
+    TAnswer answer = std::move(early->second);
+    early_.erase(early);
+    return answer;
+  }
+  auto asked = [&](const std::deque<std::string>& q) { return std::find(q.begin(), q.end(), name) != q.end(); };
+  if (!asked(written_) && !asked(waiting_)) waiting_.push_back(name);
+  try {
+    if (!batch_) Start();
+    for (;;) {
+      WriteWaiting();
+      const bool mine = written_.front() == name;
+      std::string answered = written_.front();
+      TAnswer answer = ReadAnswer();
+      if (mine) return answer;
+      early_.emplace(std::move(answered), std::move(answer));
+    }
+  } catch (const platform::TFileError&) {
+    // Nothing asked of the git that ended is answered; the next read starts another.
     batch_.reset();
+    waiting_.clear();
+    written_.clear();
+    writtenBytes_ = 0;
+    early_.clear();
     throw;
   }
 }
 
 TGitRevision::TGitRevision(std::shared_ptr<TGitObjects> objects, std::string rev, std::string commit,
                            platform::TDateTime time)
-    : repo_(objects->Repository()), rev_(std::move(rev)), commit_(std::move(commit)), time_(time),
-      objects_(std::move(objects)) {}
+    : rev_(std::move(rev)), commit_(std::move(commit)), time_(time), objects_(std::move(objects)) {}
+
+const fs::path& TGitObjects::Repository() {
+  if (!repo_) repo_ = TopFolder(folder_, "git");
+  return *repo_;
+}
+
+std::future<platform::TProgramResult> TGitRevision::ListAhead(const fs::path& folder, const std::string& rev,
+                                                              const std::string& path) {
+  std::optional<fs::path> normal = NormalPath(path);
+  if (rev.empty() || rev.front() == '-' || rev.find_first_of("\r\n") != std::string::npos || !normal) return {};
+  return std::async(std::launch::async, [folder = folder.empty() ? fs::current_path() : folder, rev, p = normal->generic_string()] {
+    try {
+      return ListTree(folder, rev, p);
+    } catch (const platform::TFileError& e) {
+      return platform::TProgramResult{-1, {}, e.what()};
+    }
+  });
+}
+
+void TGitRevision::Expect(const std::string& path, std::future<platform::TProgramResult> listing) {
+  std::optional<fs::path> normal = NormalPath(path);
+  if (normal && listing.valid() && !Loaded(normal->generic_string())) ahead_.emplace(normal->generic_string(), std::move(listing));
+}
 
 std::shared_ptr<TGitRevision> TGitRevision::Open(const fs::path& folder, const std::string& rev,
                                                  std::shared_ptr<TGitObjects>* shared) {
   const std::string named = "git:" + rev;
   if (rev.empty() || rev.front() == '-') throw platform::TFileError(named + ": no revision named");
   std::shared_ptr<TGitObjects> objects = shared ? *shared : nullptr;
-  if (!objects) {
-    const fs::path where = folder.empty() ? fs::current_path() : folder;
-    platform::TProgramResult top = Git(where, {"rev-parse", "--show-toplevel"});
-    if (top.Exit != 0 && top.Err.find("not a git repository") == std::string::npos)
-      top = Git(where, {"rev-parse", "--absolute-git-dir"});  // a bare repository has no work tree
-    if (top.Exit != 0) {
-      if (top.Err.find("not a git repository") != std::string::npos)
-        throw platform::TFileError(named + ": \"" + platform::PathText(where) + "\" is not in a git repository");
-      throw platform::TFileError(named + ": git: " + FirstLine(top.Err));
-    }
-    objects = std::make_shared<TGitObjects>(fs::path(Trimmed(top.Out)));
-    if (shared) *shared = objects;
-  }
-  // The commit and its text in one request (a name is one line of the request).
+  const bool found = objects != nullptr;
+  if (!found) objects = std::make_shared<TGitObjects>(folder.empty() ? fs::current_path() : folder);
+  // The commit and its text in one request (a name is one line of the request). The repository
+  // is found by the git that answers it; only when it cannot answer is git asked why.
   std::optional<TGitObjects::TObject> commit;
-  if (rev.find_first_of("\r\n") == std::string::npos) commit = objects->Read(rev + "^{commit}");
+  try {
+    if (rev.find_first_of("\r\n") == std::string::npos) commit = objects->Read(rev + "^{commit}");
+  } catch (const platform::TFileError&) {
+    if (!found) TopFolder(objects->Folder(), named);
+    throw;
+  }
   if (!commit || commit->Type != "commit")
     throw platform::TFileError(named + ": no revision \"" + rev + "\" in the repository \"" +
                                platform::PathText(objects->Repository()) + "\"");
+  if (shared && !found) *shared = objects;
   return std::make_shared<TGitRevision>(objects, rev, commit->Id, CommitterTime(commit->Bytes));
 }
 
@@ -164,11 +274,12 @@ bool TGitRevision::Loaded(const std::string& p) const {
 
 void TGitRevision::Load(const std::string& p) {
   if (Loaded(p)) return;
-  // Only the path asked for and what lies below it, so that a partial clone holding that much is
-  // enough, and no other object is looked at (the sizes of files elsewhere would be).
-  std::vector<std::string> args{"ls-tree", "-r", "-t", "-l", "-z", commit_};
-  if (!p.empty()) args.insert(args.end(), {"--", p});
-  platform::TProgramResult r = Git(repo_, args);
+  platform::TProgramResult r;
+  if (auto ahead = ahead_.find(p); ahead != ahead_.end()) {
+    r = ahead->second.get();
+    ahead_.erase(ahead);
+  }
+  if (r.Exit != 0) r = ListTree(objects_->Folder(), commit_, p);
   if (r.Exit != 0) Fail(Location(p), r.Err);
   auto below = [&](const std::string& path) {
     return p.empty() || (path.size() > p.size() && path.compare(0, p.size(), p) == 0 && path[p.size()] == '/');
@@ -219,14 +330,7 @@ void TGitRevision::Load(const std::string& p) {
   loaded_.insert(p);
 }
 
-std::optional<fs::path> TGitRevision::Normal(const fs::path& p) const {
-  std::string s = p.lexically_normal().generic_string();
-  if (s == ".") s.clear();
-  if (!s.empty() && s.back() == '/') s.pop_back();
-  // Nothing lies above the top folder or outside the repository.
-  if (p.is_absolute() || s == ".." || s.rfind("../", 0) == 0) return std::nullopt;
-  return fs::path(s);
-}
+std::optional<fs::path> TGitRevision::Normal(const fs::path& p) const { return NormalPath(p); }
 
 const TTreeItem* TGitRevision::Item(const fs::path& p) {
   const std::string path = p.generic_string();
@@ -266,7 +370,7 @@ std::string TGitRevision::ReadFile(const fs::path& p, std::size_t limit) {
   try {
     object = objects_->Read(item->Id);
   } catch (const platform::TFileError&) {
-    platform::TProgramResult r = Git(repo_, {"cat-file", "-e", item->Id});
+    platform::TProgramResult r = Git(objects_->Folder(), {"cat-file", "-e", item->Id});
     if (r.Exit != 0) Fail(Location(p), r.Err.empty() ? item->Id + " missing" : r.Err);
     throw;
   }
@@ -275,6 +379,16 @@ std::string TGitRevision::ReadFile(const fs::path& p, std::size_t limit) {
     throw platform::TFileError("Cannot read file \"" + Location(p) + "\". git cat-file: " + object->Id + " is a " + object->Type);
   if (object->Bytes.size() > limit) object->Bytes.resize(limit);
   return std::move(object->Bytes);
+}
+
+void TGitRevision::ReadAhead(const fs::path& p) {
+  try {
+    auto normal = Normal(p);
+    const TTreeItem* item = normal ? Item(*normal) : nullptr;
+    if (item && item->Type == TItemType::File) objects_->ReadAhead(item->Id);
+  } catch (const platform::TFileError&) {
+    // Said by the ReadFile that needs it.
+  }
 }
 
 std::unique_ptr<platform::TFileStream> TGitRevision::OpenFile(const fs::path& p) {

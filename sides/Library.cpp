@@ -138,6 +138,8 @@ fs::path TFolderLibrary::ObjectFile(const TEntryRec& entry) const {
 
 std::string TFolderLibrary::ObjectId(const TEntryRec& entry) const { return FileOf(entry).Id; }
 
+void TFolderLibrary::ReadAhead(const TEntryRec& entry) { tree_->ReadAhead(folder_ / FileOf(entry).Name); }
+
 std::string TFolderLibrary::EntryLocation(const TEntryRec& entry) const {
   return tree_->Location(folder_ / FileOf(entry).Name);
 }

@@ -75,6 +75,8 @@ class TLibrary {
   // The id of an object's file in a revision (two files of one id hold the same bytes); empty
   // where there is none.
   virtual std::string ObjectId(const pbl::TEntryRec& /*entry*/) const { return {}; }
+  // An object about to be read with ObjectBytes (see TSourceTree::ReadAhead).
+  virtual void ReadAhead(const pbl::TEntryRec& /*entry*/) {}
 };
 
 // A library file read through a stream (from disk, or held in memory).
@@ -117,6 +119,7 @@ class TFolderLibrary : public TLibrary {
   std::string EntryLocation(const pbl::TEntryRec& entry) const override;
   std::optional<std::string> ObjectBytes(const pbl::TEntryRec& entry) override;
   std::string ObjectId(const pbl::TEntryRec& entry) const override;
+  void ReadAhead(const pbl::TEntryRec& entry) override;
   std::filesystem::path ObjectFile(const pbl::TEntryRec& entry) const override;
 
  private:

@@ -73,6 +73,10 @@ class TSourceTree {
   virtual std::string Location(const std::filesystem::path& p) const = 0;
   // Whether this is the disk (paths are the system's) rather than a revision.
   virtual bool OnDisk() const = 0;
+  // A file about to be read with ReadFile, in the order files will be read: a tree read through
+  // a program that answers one request after another asks for it now, so that it is on its way
+  // while the caller works on the one before. Never throws; nothing happens elsewhere.
+  virtual void ReadAhead(const std::filesystem::path& /*p*/) {}
 
  protected:
   // The items of a folder, any order; none when `dir` is no folder.

@@ -80,9 +80,9 @@ struct THandle {
   }
 };
 
-void MakePipe(THandle& read, THandle& write) {
+void MakePipe(THandle& read, THandle& write, DWORD size = 0) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  if (!CreatePipe(&read.H, &write.H, &sa, 0)) throw TFileError("Cannot make a pipe. " + win::Reason(GetLastError()));
+  if (!CreatePipe(&read.H, &write.H, &sa, size)) throw TFileError("Cannot make a pipe. " + win::Reason(GetLastError()));
 }
 
 HANDLE NullDevice(bool write) {
@@ -190,11 +190,15 @@ TProgramResult RunProgram(const std::string& program, const std::vector<std::str
   return result;
 }
 
+// The input pipe is made larger than this; the size asked for is only a hint to the system, so
+// the room counted on is a part of it.
+const std::size_t TPipedProcess::kRequestRoom = 4096;
+
 TPipedProcess::TPipedProcess(const std::string& program, const std::vector<std::string>& args,
                              const std::filesystem::path& dir, const TEnv& env)
     : program_(program) {
   THandle inRead, inWrite, outRead, outWrite;
-  MakePipe(inRead, inWrite);
+  MakePipe(inRead, inWrite, 65536);
   MakePipe(outRead, outWrite);
   SetHandleInformation(inWrite.H, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(outRead.H, HANDLE_FLAG_INHERIT, 0);

@@ -153,6 +153,27 @@ TEST_F(GitSides, EachPathIsListedOnceWhateverTheOrderAsked) {
   EXPECT_EQ(names(""), "src ");
 }
 
+// Objects asked for ahead are answered to the reads that come, in whatever order they come:
+// twice asked, never asked, missing, and more than git is given at once.
+TEST_F(GitSides, ObjectsReadAheadAnswerEveryRead) {
+  auto rev = sides::TGitRevision::Open(repo_, "HEAD~1");
+  const std::string a = rev->Stat("src/lib1.pbl/w_a.srw")->Id, b = rev->Stat("src/lib1.pbl/n_b.sru")->Id,
+                    c = rev->Stat("src/app.pbt")->Id, missing(a.size(), '0');
+  sides::TGitObjects objects(repo_ / "src");
+  auto bytes = [&](const std::string& id) {
+    auto object = objects.Read(id);
+    return object ? object->Bytes.substr(0, 20) : std::string("(missing)");
+  };
+  const std::string aBytes = bytes(a), bBytes = bytes(b), cBytes = bytes(c);
+  for (const std::string& id : {a, b, a, missing}) objects.ReadAhead(id);
+  const std::pair<std::string, std::string> reads[] = {{b, bBytes}, {c, cBytes}, {a, aBytes},
+                                                       {missing, "(missing)"}, {a, aBytes}, {b, bBytes}};
+  for (const auto& [id, expected] : reads) EXPECT_EQ(bytes(id), expected) << id;
+  for (int i = 0; i < 300; ++i) objects.ReadAhead(i % 2 ? a : c);
+  for (int i = 0; i < 300; ++i) ASSERT_EQ(bytes(i % 2 ? a : c), i % 2 ? aBytes : cBytes) << i;
+  EXPECT_NE(aBytes, cBytes);
+}
+
 TEST_F(GitSides, BadRevisionsPathsAndRepositoriesAreNamed) {
   sides::TSideReport report;
   struct {
