@@ -10,6 +10,7 @@
 #include "diff/HashUnit.h"
 #include "platform/CodePage.h"
 #include "platform/Collation.h"
+#include "platform/TextFile.h"
 #include "sides/ExportFile.h"
 #include "sides/GitTree.h"
 
@@ -86,6 +87,26 @@ bool CheckObjectContents(const TLibStream& stream1, const TEntryRec& entry1, con
 
 namespace {
 
+// Whether two texts' lines, as they are compared, count as the same: equal under the options, or
+// but for blank lines added or removed.
+bool SameComparedLines(const std::vector<std::string_view>& lines1, const std::vector<std::string_view>& lines2,
+                       const TObjectCheck& check) {
+  TLineClasses classes(check.Options.IgnoreCase, check.Options.IgnoreBlanks);
+  const std::vector<std::uint32_t> values1 = classes.OfLines(lines1);
+  const std::vector<std::uint32_t> values2 = classes.OfLines(lines2);
+  TDiff local;
+  TDiff& diff = check.Diff ? *check.Diff : local;
+  if (!diff.Execute(values1, values2)) return false;
+  // Only added or removed blank lines count as no change, a kind of change of their own.
+  for (const ChangeRecord& c : diff.Changes()) {
+    if (c.Kind == KindModified) return false;
+    if (c.Kind == KindAdded && !AllBlank(lines2, c.Pos2, c.Count)) return false;
+    if (c.Kind == KindDeleted && !AllBlank(lines1, c.Pos1, c.Count)) return false;
+  }
+  if (check.Note && !diff.Changes().empty()) *check.Note = {compare::ckBlankLines, false};
+  return true;
+}
+
 // Whether two export texts count as the same (see CheckObjectContents).
 bool SameLines(const std::vector<std::string>& lines1, const std::vector<std::string>& lines2, const TObjectCheck& check) {
   // The structure decides under the structure options; otherwise it only tells the kind of change.
@@ -94,20 +115,7 @@ bool SameLines(const std::vector<std::string>& lines1, const std::vector<std::st
   // Under IgnoreComments a line holding only a comment is compared as a blank line.
   const compare::TComparedText text1 = compare::ComparedLines(lines1, check.Options);
   const compare::TComparedText text2 = compare::ComparedLines(lines2, check.Options);
-  TLineClasses classes(check.Options.IgnoreCase, check.Options.IgnoreBlanks);
-  const std::vector<std::uint32_t> values1 = classes.OfLines(text1.Lines);
-  const std::vector<std::uint32_t> values2 = classes.OfLines(text2.Lines);
-  TDiff local;
-  TDiff& diff = check.Diff ? *check.Diff : local;
-  if (!diff.Execute(values1, values2)) return false;
-  // Only added or removed blank lines count as no change, a kind of change of their own.
-  for (const ChangeRecord& c : diff.Changes()) {
-    if (c.Kind == KindModified) return false;
-    if (c.Kind == KindAdded && !AllBlank(text2.Lines, c.Pos2, c.Count)) return false;
-    if (c.Kind == KindDeleted && !AllBlank(text1.Lines, c.Pos1, c.Count)) return false;
-  }
-  if (check.Note && !diff.Changes().empty()) *check.Note = {compare::ckBlankLines, false};
-  return true;
+  return SameComparedLines(text1.Lines, text2.Lines, check);
 }
 
 }  // namespace
@@ -136,6 +144,14 @@ bool CheckObjectContents(sides::TLibrary& lib1, const TEntryRec& entry1, sides::
     }
   }
   if (tooLarge) return false;
+  // Compared line by line as they are, two files need no line of their own.
+  if (bytes1 && bytes2 && !check.Note && !compare::UsesStructure(check.Options) && !check.Options.IgnoreComments) {
+    const std::string text1 = sides::DecodeExportText(std::move(*bytes1)), text2 = sides::DecodeExportText(std::move(*bytes2));
+    std::vector<std::string_view> views1, views2;
+    platform::SplitLines(text1, views1);
+    platform::SplitLines(text2, views2);
+    return SameComparedLines(views1, views2, check);
+  }
   if (bytes1) lines1 = sides::DecodeExportFile(*bytes1);
   if (bytes2)
     lines2 = sides::DecodeExportFile(*bytes2);

@@ -27,7 +27,10 @@ TTextEncoding EncodingOf(std::string_view bytes, TUnmarked unmarked) {
 
 }  // namespace
 
-void SplitLines(std::string_view text, std::vector<std::string>& lines, bool stopAtNul) {
+namespace {
+
+template <class TLine>
+void SplitInto(std::string_view text, std::vector<TLine>& lines, bool stopAtNul) {
   if (stopAtNul) {
     std::size_t nul = text.find('\0');
     if (nul != std::string_view::npos) text = text.substr(0, nul);
@@ -41,6 +44,14 @@ void SplitLines(std::string_view text, std::vector<std::string>& lines, bool sto
     if (i < n) i += (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
     start = i;
   }
+}
+
+}  // namespace
+
+void SplitLines(std::string_view text, std::vector<std::string>& lines, bool stopAtNul) { SplitInto(text, lines, stopAtNul); }
+
+void SplitLines(std::string_view text, std::vector<std::string_view>& lines, bool stopAtNul) {
+  SplitInto(text, lines, stopAtNul);
 }
 
 bool IsValidUtf8(std::string_view bytes) {

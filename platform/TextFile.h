@@ -51,6 +51,8 @@ bool IsValidUtf8(std::string_view bytes);
 // an empty last line; an empty text has no lines. When `stopAtNul` is set the text ends at its
 // first NUL byte.
 void SplitLines(std::string_view text, std::vector<std::string>& lines, bool stopAtNul = false);
+// The same lines as views of `text`.
+void SplitLines(std::string_view text, std::vector<std::string_view>& lines, bool stopAtNul = false);
 
 // Converts a file's bytes to code-page text, recognising the encodings of TTextEncoding.
 std::string DecodeText(std::string_view bytes, TTextEncoding* encoding = nullptr,

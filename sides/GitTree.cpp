@@ -296,17 +296,18 @@ void TGitRevision::Load(const std::string& p) {
     std::size_t tab = record.find('\t');
     if (tab == std::string_view::npos) continue;
     std::string path(record.substr(tab + 1));
-    std::vector<std::string_view> meta;
+    std::string_view meta[4];
+    std::size_t fields = 0;
     std::string_view head = record.substr(0, tab);
-    for (std::size_t i = 0; i < head.size();) {
+    for (std::size_t i = 0; i < head.size() && fields < 4;) {
       std::size_t sp = head.find(' ', i);
       if (sp == std::string_view::npos) sp = head.size();
-      if (sp > i) meta.push_back(head.substr(i, sp - i));
+      if (sp > i) meta[fields++] = head.substr(i, sp - i);
       i = sp + 1;
     }
-    if (meta.size() < 4) continue;
+    if (fields < 4) continue;
     TTreeItem item;
-    item.Name = fs::path(path).filename().string();
+    item.Name = path.substr(path.rfind('/') + 1);
     item.Id = std::string(meta[2]);
     item.Time = time_;
     const bool inside = path == p || below(path);
@@ -355,6 +356,7 @@ std::optional<std::vector<TTreeItem>> TGitRevision::ReadListing(const fs::path& 
   auto it = children_.find(path);
   if (it == children_.end()) return std::nullopt;
   std::vector<TTreeItem> items;
+  items.reserve(it->second.size());
   for (const std::string& path : it->second) items.push_back(items_.at(path));
   return items;
 }
