@@ -54,6 +54,9 @@ struct TCell {
 // A row of a two-text comparison: the kind relates side 2 to side 1 (added: in side 2 only).
 struct TRow {
   TRowKind Kind = TRowKind::Equal;
+  // A row of a section that moved (the section view): navigation steps past the whole section as
+  // one block, whatever changed inside it.
+  bool InMovedSection = false;
   std::array<TCell, SideCount> Cells;
 };
 
@@ -69,6 +72,9 @@ struct TRows {
   std::vector<std::vector<TSpan>> Spans;
   TCompareCounts Counts;     // lines of both texts; added, deleted and changed lines
   bool EqualRowsLeftOut = false;
+  // Lines of one side only whose difference the options ignore (a DataWindow attribute at its
+  // default, a position), left out of the section view's rows rather than shown opposite a gap.
+  std::int32_t IgnoredLeftOut = 0;
 
   std::int32_t Count() const { return static_cast<std::int32_t>(Rows.size()); }
   // The block that holds `row`; -1 outside the rows.

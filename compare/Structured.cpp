@@ -92,8 +92,13 @@ TRows SectionRowsOf(const pbparse::TSectionView& view, const std::array<std::int
       row.Cells[s] = lines[s] >= 0 ? TCell{lines[s], -1} : TCell::Filler(next[s]);
       if (lines[s] >= 0) next[s] = lines[s] + 1;
     }
+    if (r.Ignored && (r.Line1 < 0 || r.Line2 < 0)) {
+      ++out.IgnoredLeftOut;
+      continue;
+    }
     const bool moved = r.Pair >= 0 && static_cast<std::size_t>(r.Pair) < view.Diff.Pairs.size() &&
                        view.Diff.Pairs[static_cast<std::size_t>(r.Pair)].Status == pbparse::TSectionStatus::Moved;
+    row.InMovedSection = moved;
     if (r.Ignored || r.Kind == 0) {
       row.Kind = moved ? TRowKind::Moved : TRowKind::Equal;
     } else {

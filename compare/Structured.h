@@ -56,8 +56,9 @@ pbparse::TSectionView SectionView(const std::vector<std::string>& lines1, const 
                                   std::string_view name1, std::string_view name2, const TCompareOptions& options);
 
 // The by-section view's rows as the model's rows, over its texts as shown (of `lineCounts`
-// lines): kinds from the row codes, a line whose difference the rules do not count as equal, an
-// equal line of a moved section as moved; fillers stand before the next line of their side.
+// lines): kinds from the row codes, a line whose difference the rules do not count as equal (and
+// left out where it stands opposite no line: IgnoredLeftOut), an equal line of a moved section as
+// moved; fillers stand before the next line of their side.
 TRows SectionRowsOf(const pbparse::TSectionView& view, const std::array<std::int32_t, SideCount>& lineCounts);
 
 // The structured part of the object check of two export texts. Decides the pair (same or not)

@@ -627,6 +627,8 @@ bool TFilesFrame::CompareSections(const compare::TCompareOptions& options) {
   std::array<std::int32_t, compare::SideCount> lineCounts{};
   for (TSide s : AllSides) lineCounts[s] = sectionTexts_[s]->Count();
   sectionRows_ = compare::SectionRowsOf(view, lineCounts);
+  if (sectionRows_.IgnoredLeftOut > 0)
+    sectionNote_ = QString::fromUtf8("未显示 %1 行仅一侧有、按选项忽略的属性").arg(sectionRows_.IgnoredLeftOut);
   bySection_ = true;
   return true;
 }

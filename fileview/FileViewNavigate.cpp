@@ -19,14 +19,17 @@ using compare::Side2;
 using compare::TRowKind;
 using views::TCommand;
 
-namespace {
-
-// The row kinds of a pane, as the navigation over kinds reads them.
-std::function<TRowKind(std::int32_t)> KindsOf(const TCodeEdit& pane) {
-  return [&lines = pane.Lines()](std::int32_t i) { return static_cast<TRowKind>(lines.GetLineObj(i).Kind); };
+// The row kinds of a pane, as the navigation over kinds reads them: in the section view a section
+// that moved is one block, lines changed inside it included.
+std::function<TRowKind(std::int32_t)> TFilesFrame::KindsOf(const TCodeEdit& pane) const {
+  auto kind = [&lines = pane.Lines()](std::int32_t i) { return static_cast<TRowKind>(lines.GetLineObj(i).Kind); };
+  if (!bySection_) return kind;
+  return [this, kind](std::int32_t i) {
+    const std::size_t row = paneRows_.empty() ? static_cast<std::size_t>(i)
+                                              : static_cast<std::size_t>(paneRows_[static_cast<std::size_t>(i)]);
+    return row < sectionRows_.Rows.size() && sectionRows_.Rows[row].InMovedSection ? TRowKind::Moved : kind(i);
+  };
 }
-
-}  // namespace
 
 // ---- navigation ---------------------------------------------------------------------------
 

@@ -697,6 +697,47 @@ class FilesFrameTest : public QObject {
     QVERIFY(host_->IsEnabled(TCommandId(TSideCommand::Save, Side1)));
   }
 
+  // Attributes of one side only that the options ignore are left out (counted in the status bar),
+  // not shown opposite gaps; a section moved and changed inside is one step of the navigation.
+  void bySectionIgnoredRowsLeaveNoGapsAndAMovedSectionIsOneStep() {
+    host_->ViewOptions.Compare.BySection = true;
+    host_->ViewOptions.Compare.IgnorePosition = true;
+    Compare({"release 12.5;", "datawindow(units=0 )", "column(name=c_1 x=\"5\" y=\"4\" tag=\"a\" )"},
+            {"release 12.5;", "datawindow(units=0 )", "column(name=c_1 tag=\"b\" )"});
+    QVERIFY2(Frame().BySectionShown(), qPrintable(Frame().SectionNote()));
+    QCOMPARE(Frame().Pane(Side1)->Lines().Count(), Frame().Pane(Side2)->Lines().Count());
+    for (int i = 0; i < Frame().Pane(Side2)->Lines().Count(); ++i)  // no filler opposite an ignored line
+      QVERIFY(Frame().Pane(Side1)->Lines().GetLineObj(i).Tag > 0 && Frame().Pane(Side2)->Lines().GetLineObj(i).Tag > 0);
+    QVERIFY2(Frame().SectionNote().contains("2"), qPrintable(Frame().SectionNote()));
+
+    const Lines head{"$PBExportHeader$n_x.sru", "global type n_x from nonvisualobject", "end type", "global n_x n_x", ""};
+    const Lines a1{"public function integer of_a ();int i", "i = 1", "i = 2", "return i", "end function", ""};
+    Lines a2 = a1;
+    a2[2] = "i = 3";
+    const Lines b{"public function integer of_b ();return 1", "end function", ""};
+    const Lines c{"public function integer of_c ();return 2", "end function", ""};
+    const Lines tail{"on n_x.create", "end on"};
+    auto text = [&](const Lines& first, const Lines& second, const Lines& third) {
+      Lines t = head;
+      for (const Lines* part : {&first, &second, &third, &tail}) t.insert(t.end(), part->begin(), part->end());
+      return t;
+    };
+    Compare(text(a1, b, c), text(b, c, a2));  // of_a moves below the others and changes
+    QVERIFY2(Frame().BySectionShown(), qPrintable(Frame().SectionNote()));
+    TCodeEdit* left = Frame().Pane(Side1);
+    QVERIFY(Kinds(left).find("434") != std::string::npos);  // the changed line inside the moved function
+    FocusPane(left);
+    left->MoveCaretTo(TPoint{0, 0});
+    std::vector<int> stops;
+    for (int guard = 0; guard < 10; ++guard) {
+      const int before = left->CaretPos().Y;
+      Frame().NextDifference();
+      if (left->CaretPos().Y == before) break;
+      stops.push_back(left->CaretPos().Y);
+    }
+    QCOMPARE(int(stops.size()), 1);
+  }
+
   // ---- the report -----------------------------------------------------------------------------
 
   void theReportListsEveryBlockUnderItsHeading() {
