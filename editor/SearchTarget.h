@@ -8,7 +8,7 @@
 #include "editor/CodeEditor.h"
 #include "search/PaneSearch.h"
 
-class TPaneSearchTarget : public TSearchPane {
+class TPaneSearchTarget : public search::TSearchPane {
  public:
   explicit TPaneSearchTarget(TCodeEdit& pane) : pane_(pane) {}
   int LineCount() const override { return pane_.Lines().Count(); }

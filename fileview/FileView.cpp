@@ -28,6 +28,9 @@
 
 using diff::TDiff;
 
+using search::SetDialogOwner;
+using search::TSearch;
+
 using compare::AllSides;
 using compare::Side1;
 using compare::Side2;

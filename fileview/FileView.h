@@ -40,7 +40,7 @@
 class QLabel;
 class QScrollArea;
 class QSplitter;
-class TBaseSearch;
+namespace search { class TBaseSearch; }
 class TCodeEdit;
 class TOverviewStrip;
 
@@ -137,7 +137,7 @@ class TFilesFrame : public QWidget {
   QFont PaneFont;
   bool ResultPresent = false;  // the panes show an aligned comparison result
   TCompareCounts Counts;       // lines of both texts and how many were added, deleted, changed
-  TSearchOptions SearchOptions;
+  search::TSearchOptions SearchOptions;
   std::int32_t RememberedLine = -1;
   std::int32_t CurrentLine = 0;
   std::int32_t OverviewClickY = 0;
@@ -168,7 +168,7 @@ class TFilesFrame : public QWidget {
   std::function<QString(const QString& folder)> ChooseOpenFile;
   std::function<QString(const QString& proposal)> ChooseSaveFile;
   std::function<QString(const QString& folder)> ChooseReportFile;
-  std::function<TReplaceChoice(TCodeEdit* pane)> AskReplace;
+  std::function<search::TReplaceChoice(TCodeEdit* pane)> AskReplace;
   std::function<void()> Beep;
 
   // The panes' font; also given to the current-line bars.
@@ -282,7 +282,7 @@ class TFilesFrame : public QWidget {
   std::array<TSideState, compare::SideCount> sides_;
   compare::TComparison Model;
   std::unique_ptr<diff::TDiff> Engine;
-  std::unique_ptr<TBaseSearch> Search;
+  std::unique_ptr<search::TBaseSearch> Search;
   bool Filling = false;          // the frame itself is changing the panes' texts
   bool Scrolling = false;        // PaneScrolled is moving the other pane
   bool RestartPending = false;   // new texts arrived during a comparison: compare again

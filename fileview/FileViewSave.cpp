@@ -14,6 +14,15 @@
 #include "search/PaneSearch.h"
 #include "search/Searches.h"
 
+using search::FindBackward;
+using search::FindForward;
+using search::ReplaceBackward;
+using search::ReplaceForward;
+using search::ShowFindDialog;
+using search::ShowReplaceDialog;
+using search::ShowReplacePrompt;
+using search::TReplaceRun;
+
 using compare::AllSides;
 using compare::Side1;
 using compare::Side2;

@@ -22,6 +22,15 @@ namespace mergeview {
 namespace {
 
 using views::TCommand;
+using search::FindBackward;
+using search::FindForward;
+using search::ReplaceBackward;
+using search::ReplaceForward;
+using search::ShowFindDialog;
+using search::ShowReplaceDialog;
+using search::ShowReplacePrompt;
+using search::TReplaceRun;
+using search::TSearch;
 
 QString FromCodePage(std::string_view s) { return QString::fromStdU16String(platform::CodePageToUtf16(s)); }
 std::string ToCodePage(const QString& s) { return platform::Utf16ToCodePage(s.toStdU16String()); }

@@ -32,7 +32,7 @@ class QPainter;
 class QLabel;
 class QSplitter;
 class QToolBar;
-class TBaseSearch;
+namespace search { class TBaseSearch; }
 class TCodeEdit;
 
 namespace mergeview {
@@ -103,11 +103,11 @@ class TMergeFrame : public QWidget {
   // its colour, the visible part framed; a click moves to the chunk there.
   QWidget* Strip() const { return strip_; }
 
-  TSearchOptions SearchOptions;
+  search::TSearchOptions SearchOptions;
   // One replace run in the result with SearchOptions, as the replace dialog's confirmation does.
   void RunReplace();
   // Answers the replacement prompt instead of the dialog (tests); Beep when a search finds nothing.
-  std::function<TReplaceChoice(TCodeEdit* pane)> AskReplace;
+  std::function<search::TReplaceChoice(TCodeEdit* pane)> AskReplace;
   std::function<void()> Beep;
 
  private:
@@ -151,7 +151,7 @@ class TMergeFrame : public QWidget {
   std::array<QAction*, 5> takes_{};
   QAction* nextConflict_ = nullptr;
   QAction* prevConflict_ = nullptr;
-  std::unique_ptr<TBaseSearch> search_;
+  std::unique_ptr<search::TBaseSearch> search_;
   int current_ = -1;
   bool filling_ = false;    // the frame itself is changing the result pane
   bool scrolling_ = false;  // SidesScrolled is moving the other panes

@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QScreen>
 
+namespace search {
+
 TFindForm* FindForm = nullptr;
 TReplaceForm* ReplaceForm = nullptr;
 
@@ -226,3 +228,5 @@ TReplaceChoice ShowReplacePrompt(QWidget* control, QPoint point) {
     default: return rcCancel;
   }
 }
+
+}  // namespace search

@@ -16,6 +16,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace search {
+
 // What the user last confirmed; held by the files frame for its whole life.
 struct TSearchOptions {
   QString FindText;
@@ -100,3 +102,5 @@ TReplaceChoice ShowReplacePrompt(QWidget* control, QPoint point);
 // coordinates: 8 pixels above the point, or 30 below it when there is no room above; kept 4
 // pixels inside the right edge.
 QPoint ReplacePromptPlace(QPoint p, QSize prompt, int screenWidth);
+
+}  // namespace search

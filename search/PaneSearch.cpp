@@ -7,6 +7,8 @@
 #include "platform/CodePage.h"
 #include "search/Searches.h"
 
+namespace search {
+
 namespace {
 
 bool IsWordByte(char c) {
@@ -190,3 +192,5 @@ int ReplaceBackward(TSearchPane& pane, TBaseSearch& search, const TReplaceRun& r
       },
       true, len);
 }
+
+}  // namespace search

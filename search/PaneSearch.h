@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace search {
+
 class TBaseSearch;
 
 enum TReplaceChoice { rcReplace = 0, rcSkip = 1, rcAll = 2, rcCancel = 3 };
@@ -50,3 +52,5 @@ struct TReplaceRun {
 // Returns how many matches were handed to the pane's InsertText (a read-only pane keeps them).
 int ReplaceForward(TSearchPane& pane, TBaseSearch& search, const TReplaceRun& run);
 int ReplaceBackward(TSearchPane& pane, TBaseSearch& search, const TReplaceRun& run);
+
+}  // namespace search

@@ -1,5 +1,7 @@
 #include "Searches.h"
 
+namespace search {
+
 TBaseSearch::TBaseSearch() {
   // Only A-Z fold: the map works byte by byte, and bytes of multi-byte characters stay what they
   // are unless they happen to lie in 0x41..0x5A.
@@ -89,3 +91,5 @@ std::int32_t TBaseSearch::Scan() {
 }
 
 void TSearch::SetBuffer(const char* buffer, std::int32_t length) { TBaseSearch::SetBuffer(buffer, length); }
+
+}  // namespace search

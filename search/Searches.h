@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace search {
+
 class TBaseSearch {
  public:
   TBaseSearch();
@@ -64,3 +66,5 @@ class TSearch : public TBaseSearch {
  public:
   void SetBuffer(const char* buffer, std::int32_t length) override;
 };
+
+}  // namespace search

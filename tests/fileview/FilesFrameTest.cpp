@@ -39,6 +39,12 @@ using views::TCommand;
 using views::TCommandId;
 using views::TSideCommand;
 
+using search::TReplaceChoice;
+using search::TSearchOptions;
+using search::rcAll;
+using search::rcCancel;
+using search::rcSkip;
+
 namespace {
 
 using Lines = std::vector<std::string>;

@@ -18,6 +18,8 @@
 using views::TCommand;
 using namespace mergeview;
 
+using search::TSearchOptions;
+
 namespace {
 
 using Lines = std::vector<std::string>;

@@ -9,6 +9,19 @@
 
 #include "search/FindReplace.h"
 
+using search::FindForm;
+using search::ReplaceForm;
+using search::ReplacePromptPlace;
+using search::SetDialogOwner;
+using search::ShowFindDialog;
+using search::ShowReplaceDialog;
+using search::ShowReplacePrompt;
+using search::TSearchOptions;
+using search::rcAll;
+using search::rcCancel;
+using search::rcReplace;
+using search::rcSkip;
+
 // Runs `act` once the next modal dialog is open (the show routines block in exec()).
 static void WhenOpen(std::function<void()> act) {
   QTimer::singleShot(0, [act] {

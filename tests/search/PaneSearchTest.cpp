@@ -6,6 +6,20 @@
 #include "search/PaneSearch.h"
 #include "search/Searches.h"
 
+using search::FindBackward;
+using search::FindForward;
+using search::IsWholeWord;
+using search::ReplaceBackward;
+using search::ReplaceForward;
+using search::TReplaceChoice;
+using search::TReplaceRun;
+using search::TSearch;
+using search::TSearchPane;
+using search::rcAll;
+using search::rcCancel;
+using search::rcReplace;
+using search::rcSkip;
+
 namespace {
 
 // A pane of plain lines with a caret and a selection, behaving as the editor does for the calls

@@ -5,6 +5,9 @@
 
 #include "search/Searches.h"
 
+using search::TBaseSearch;
+using search::TSearch;
+
 namespace {
 
 std::vector<int> All(TBaseSearch& s, const std::string& text) {
