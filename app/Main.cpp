@@ -28,6 +28,9 @@
 using views::TCommand;
 using views::TCommandGroup;
 using views::TSideCommand;
+using editor::FromQColor;
+using editor::TColor;
+using editor::ToQColor;
 
 void InstallFontSubstitutes() {
   static bool done = false;

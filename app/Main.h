@@ -249,7 +249,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   void ShowSideCommands(bool on);
   void StatusBar1DrawPanel(TStatusBar& bar, int index, QPainter& canvas, const QRect& rect);
   void PlaceProgressBar();
-  void ChooseColor(TColor& color);
+  void ChooseColor(editor::TColor& color);
   const TShortcutItem* FindShortcut(const QKeyEvent& key) const;
   bool ShortcutReady(const TShortcutItem& item) const;
   bool RunShortcut(const TShortcutItem& item);

@@ -5,6 +5,8 @@
 
 #include "platform/CodePage.h"
 
+using editor::TColor;
+
 TColor AddColor = DefaultAddColor;
 TColor ModColor = DefaultModColor;
 TColor DelColor = DefaultDelColor;

@@ -15,14 +15,14 @@
 #include "compare/Side.h"
 #include "editor/Colors.h"
 
-inline constexpr TColor DefaultAddColor = 0xF0CCA8;  // light blue
-inline constexpr TColor DefaultModColor = 0x6FFB8A;  // light green
-inline constexpr TColor DefaultDelColor = 0xBB77FF;  // pink
+inline constexpr editor::TColor DefaultAddColor = 0xF0CCA8;  // light blue
+inline constexpr editor::TColor DefaultModColor = 0x6FFB8A;  // light green
+inline constexpr editor::TColor DefaultDelColor = 0xBB77FF;  // pink
 
 // Backgrounds of added (side 2 only), changed and deleted (side 1 only) rows and lines.
-extern TColor AddColor;
-extern TColor ModColor;
-extern TColor DelColor;
+extern editor::TColor AddColor;
+extern editor::TColor ModColor;
+extern editor::TColor DelColor;
 // The folders the open dialogs of the sides start in: a folder path ending in a separator, or
 // empty for the dialog's own default. Folder1 and Folder2 are sides 1 and 2 of Folders.
 extern std::array<std::filesystem::path, compare::SideCount> Folders;
@@ -43,9 +43,9 @@ struct TBounds {
 // Everything the file holds.
 struct TSettings {
   TBounds Bounds;
-  TColor Add = DefaultAddColor;
-  TColor Mod = DefaultModColor;
-  TColor Del = DefaultDelColor;
+  editor::TColor Add = DefaultAddColor;
+  editor::TColor Mod = DefaultModColor;
+  editor::TColor Del = DefaultDelColor;
   std::string FontName = "Courier New";  // UTF-8
   int FontSize = 10;                     // points
   bool Horizontal = false;               // panes one above the other
@@ -83,9 +83,9 @@ TSettings ReadSettings(const TIniFile& ini);
 void WriteSettings(TIniFile& ini, const TSettings& s, bool writeBounds);
 
 // "$" and the colour's value in eight upper-case hexadecimal digits: $00F0CCA8.
-std::string ColorToText(TColor c);
+std::string ColorToText(editor::TColor c);
 // "$" hexadecimal or decimal (StrToInt); `def` for anything else.
-TColor TextToColor(std::string_view text, TColor def);
+editor::TColor TextToColor(std::string_view text, editor::TColor def);
 
 // Whether stored bounds can be used on a screen with the given geometry: a positive size, the
 // top-left corner left of and above the screen's bottom-right corner, and some part of the window

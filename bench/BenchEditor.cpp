@@ -13,6 +13,10 @@
 #include "BenchForm.h"
 #include "editor/CodeEditor.h"
 
+using editor::TCodeEdit;
+using editor::TLineSource;
+using editor::TLines;
+
 namespace {
 
 const std::vector<std::string>& LongText() {

@@ -14,6 +14,8 @@
 #include "platform/CodePage.h"
 #include "platform/TextWidth.h"
 
+namespace editor {
+
 namespace {
 
 int Digits(int n) {
@@ -72,7 +74,7 @@ TCodeEdit::~TCodeEdit() {
 int TCodeEdit::ClientWidth() const { return viewport()->width(); }
 int TCodeEdit::ClientHeight() const { return viewport()->height(); }
 
-QColor TCodeEdit::ToQColor(TColor c) const { return ::ToQColor(c, palette()); }
+QColor TCodeEdit::ToQColor(TColor c) const { return editor::ToQColor(c, palette()); }
 
 // ---- Properties -----------------------------------------------------------------------------
 
@@ -575,3 +577,5 @@ void TCodeEdit::PasteFromClipboard() {
   }
   DoSelectionChange();
 }
+
+}  // namespace editor

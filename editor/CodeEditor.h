@@ -32,6 +32,8 @@
 
 class QPainter;
 
+namespace editor {
+
 class TCodeEdit : public QAbstractScrollArea, private TEditView {
   Q_OBJECT
 
@@ -337,3 +339,5 @@ class TCodeEdit : public QAbstractScrollArea, private TEditView {
   QTimer blinkTimer_;
   std::int32_t paintedCaretLine_ = -1;
 };
+
+}  // namespace editor

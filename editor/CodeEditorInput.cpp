@@ -16,6 +16,8 @@
 #include "editor/CodeEditor.h"
 #include "platform/CodePage.h"
 
+namespace editor {
+
 bool TCodeEdit::event(QEvent* e) {
   // The Tab key is text for a pane that wants tabs; otherwise it moves the focus.
   if (e->type() == QEvent::KeyPress && wantTabs_) {
@@ -338,3 +340,5 @@ void TCodeEdit::dropEvent(QDropEvent* e) {
   else
     e->ignore();
 }
+
+}  // namespace editor

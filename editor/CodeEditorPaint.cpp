@@ -12,6 +12,8 @@
 #include "editor/CodeEditor.h"
 #include "platform/CodePage.h"
 
+namespace editor {
+
 namespace {
 
 constexpr TColor kGutterFocused = 0xC0DCC0;
@@ -263,3 +265,5 @@ void TCodeEdit::TextOut(QPainter& p, int x, int y, const std::string& text) cons
 int TCodeEdit::TextWidth(const std::string& text) const {
   return static_cast<int>(text.size()) * charWidth_;
 }
+
+}  // namespace editor

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace editor {
+
 using TColor = std::uint32_t;
 
 constexpr TColor clSystemColor = 0xFF000000u;
@@ -33,3 +35,5 @@ constexpr TColor RGBColor(unsigned r, unsigned g, unsigned b) {
 constexpr unsigned RedOf(TColor c) { return c & 0xFF; }
 constexpr unsigned GreenOf(TColor c) { return (c >> 8) & 0xFF; }
 constexpr unsigned BlueOf(TColor c) { return (c >> 16) & 0xFF; }
+
+}  // namespace editor

@@ -5,6 +5,8 @@
 
 #include "platform/CodePage.h"
 
+namespace editor {
+
 namespace {
 
 bool IsWordChar(unsigned char c) {
@@ -487,3 +489,5 @@ void TEditCore::Redo() {
   undo_.Redo();
   ScrollCaretIntoView();
 }
+
+}  // namespace editor

@@ -14,6 +14,8 @@
 #include "editor/Lines.h"
 #include "editor/Undo.h"
 
+namespace editor {
+
 // What the core tells the pane that shows it, besides the store's own notifications.
 class TEditView : public TLinesHost {
  public:
@@ -146,3 +148,5 @@ class TEditCore : public TUndoHost, private TLinesHost {
   TUndo undo_{this};
   TLines lines_{this};  // last: its construction already reports to the members above
 };
+
+}  // namespace editor

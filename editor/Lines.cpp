@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace editor {
+
 namespace {
 
 constexpr std::int32_t kDefaultMaxLineLen = 160;
@@ -511,3 +513,5 @@ void TLines::Changed() {
   }
   if (OnChange) OnChange(this);
 }
+
+}  // namespace editor

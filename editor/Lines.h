@@ -25,6 +25,8 @@
 
 #include "editor/Colors.h"
 
+namespace editor {
+
 // Misuse of the line store or of the editor (an index outside the text, a forbidden method).
 class TEditorError : public std::runtime_error {
  public:
@@ -225,3 +227,5 @@ class TLines {
   bool modified_ = false;
   std::int32_t ownMaxLineLen_ = 160;
 };
+
+}  // namespace editor

@@ -1,5 +1,7 @@
 #include "editor/QtColor.h"
 
+namespace editor {
+
 QColor ToQColor(TColor c, const QPalette& palette) {
   if (!IsSystemColor(c))
     return QColor(static_cast<int>(RedOf(c)), static_cast<int>(GreenOf(c)), static_cast<int>(BlueOf(c)));
@@ -24,3 +26,5 @@ TColor FromQColor(const QColor& c) {
   return RGBColor(static_cast<unsigned>(rgb.red()), static_cast<unsigned>(rgb.green()),
                   static_cast<unsigned>(rgb.blue()));
 }
+
+}  // namespace editor

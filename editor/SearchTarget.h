@@ -8,6 +8,8 @@
 #include "editor/CodeEditor.h"
 #include "search/PaneSearch.h"
 
+namespace editor {
+
 class TPaneSearchTarget : public search::TSearchPane {
  public:
   explicit TPaneSearchTarget(TCodeEdit& pane) : pane_(pane) {}
@@ -23,3 +25,5 @@ class TPaneSearchTarget : public search::TSearchPane {
  private:
   TCodeEdit& pane_;
 };
+
+}  // namespace editor

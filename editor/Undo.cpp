@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace editor {
+
 // Sets Busy for the length of one replay, also when the replay throws.
 class TUndo::TBusyGuard {
  public:
@@ -150,3 +152,5 @@ void TUndo::RedoOne(const TUndoItem& r) {
       break;
   }
 }
+
+}  // namespace editor

@@ -11,6 +11,8 @@
 
 #include "editor/Lines.h"
 
+namespace editor {
+
 enum TUndoKind : std::uint8_t {
   ukTypeChar = 0,     // a typed character, Enter (13) or Tab (9)
   ukDeleteChar = 1,   // one character or line break removed by Delete (7) or Backspace (8)
@@ -81,3 +83,5 @@ class TUndo {
   std::vector<TUndoItem> items_;
   bool busy_ = false;
 };
+
+}  // namespace editor

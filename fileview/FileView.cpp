@@ -38,6 +38,16 @@ using compare::TRowKind;
 using views::TCommand;
 using views::TCommandId;
 using views::TSideCommand;
+using editor::BlueOf;
+using editor::GreenOf;
+using editor::RGBColor;
+using editor::RedOf;
+using editor::TCodeEdit;
+using editor::TColor;
+using editor::TLineObj;
+using editor::TLines;
+using editor::TPoint;
+using editor::clWindow;
 
 namespace {
 

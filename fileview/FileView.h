@@ -41,7 +41,7 @@ class QLabel;
 class QScrollArea;
 class QSplitter;
 namespace search { class TBaseSearch; }
-class TCodeEdit;
+namespace editor { class TCodeEdit; }
 class TOverviewStrip;
 
 // Whether a report file name asks for the HTML page (.html, .htm in any case).
@@ -149,10 +149,10 @@ class TFilesFrame : public QWidget {
   // The overview strip's picture: the kind of every pane row, one pixel row each, and the
   // colours it paints them in.
   std::vector<compare::TRowKind> OverviewRows;
-  std::vector<TColor> OverviewColors() const;
+  std::vector<editor::TColor> OverviewColors() const;
 
   // Parts of the frame.
-  TCodeEdit* Pane(TSide side) const { return views_[side].Pane; }
+  editor::TCodeEdit* Pane(TSide side) const { return views_[side].Pane; }
   QLabel* CaptionBar(TSide side) const { return views_[side].Caption; }
   QLabel* LineNoLabel(TSide side) const { return views_[side].LineNo; }
   QLabel* LineLabel(TSide side) const { return views_[side].Line; }
@@ -168,7 +168,7 @@ class TFilesFrame : public QWidget {
   std::function<QString(const QString& folder)> ChooseOpenFile;
   std::function<QString(const QString& proposal)> ChooseSaveFile;
   std::function<QString(const QString& folder)> ChooseReportFile;
-  std::function<search::TReplaceChoice(TCodeEdit* pane)> AskReplace;
+  std::function<search::TReplaceChoice(editor::TCodeEdit* pane)> AskReplace;
   std::function<void()> Beep;
 
   // The panes' font; also given to the current-line bars.
@@ -187,9 +187,9 @@ class TFilesFrame : public QWidget {
   // The lines Save would write for a side.
   std::vector<std::string> SavedText(TSide side) const;
   // The pane that has the window's focus, or null.
-  TCodeEdit* ActivePane() const;
+  editor::TCodeEdit* ActivePane() const;
   // The side of a pane (side 1 for anything else).
-  TSide SideOf(const TCodeEdit* pane) const;
+  TSide SideOf(const editor::TCodeEdit* pane) const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -202,7 +202,7 @@ class TFilesFrame : public QWidget {
   struct TSideView {
     QWidget* Panel = nullptr;    // caption bar above the pane
     QLabel* Caption = nullptr;
-    TCodeEdit* Pane = nullptr;
+    editor::TCodeEdit* Pane = nullptr;
     QWidget* LineBar = nullptr;  // the current-line bar below both panes
     QLabel* LineNo = nullptr;
     QLabel* Line = nullptr;
@@ -229,7 +229,7 @@ class TFilesFrame : public QWidget {
   QString SaveProposal(TSide side) const;
   void Saved(const QString& path, TSide side);
 
-  TCodeEdit* SearchTarget() const;
+  editor::TCodeEdit* SearchTarget() const;
   bool CanCompare() const;
   void OpenCommand(TSide side);
   void SaveText(TSide side);
@@ -251,7 +251,7 @@ class TFilesFrame : public QWidget {
   // The changed parts of a pane row that is a modified line as filled (none for any other row,
   // or once the row was edited); computed when the row is first painted and kept in the rows.
   const std::vector<compare::TSpan>* SpansOf(int paneRow, TSide side);
-  TColor SpanColor() const;
+  editor::TColor SpanColor() const;
   void AfterLoad(TSide side);
   void SetCaption(TSide side);
   void MarkEdited(TSide side, bool edited);
@@ -263,13 +263,13 @@ class TFilesFrame : public QWidget {
   void HalveSplit();
   void SetGutterWidths();
   void FillPane(TSide side);
-  TColor KindColor(compare::TRowKind kind) const;
-  void CaretMoved(TCodeEdit* pane);
-  void ShowCaretRow(TCodeEdit* pane);
-  void PaneKeyDown(TCodeEdit* pane, int& key, Qt::KeyboardModifiers shift);
-  void PaneScrolled(TCodeEdit* sender);
-  void FrameMouseWheel(TCodeEdit* sender, int delta, bool& handled);
-  void PaintGutter(TCodeEdit* sender, QPainter& canvas, const QRect& marginRec, int row, int tag);
+  editor::TColor KindColor(compare::TRowKind kind) const;
+  void CaretMoved(editor::TCodeEdit* pane);
+  void ShowCaretRow(editor::TCodeEdit* pane);
+  void PaneKeyDown(editor::TCodeEdit* pane, int& key, Qt::KeyboardModifiers shift);
+  void PaneScrolled(editor::TCodeEdit* sender);
+  void FrameMouseWheel(editor::TCodeEdit* sender, int delta, bool& handled);
+  void PaintGutter(editor::TCodeEdit* sender, QPainter& canvas, const QRect& marginRec, int row, int tag);
   void ShowCurrentLine();
   void PlaceLineBars();
   void AdjustStripWidth();

@@ -18,6 +18,11 @@ using compare::Side1;
 using compare::Side2;
 using compare::TRowKind;
 using views::TCommand;
+using editor::TCodeEdit;
+using editor::TColor;
+using editor::TLines;
+using editor::TPoint;
+using editor::clWindow;
 
 // The row kinds of a pane, as the navigation over kinds reads them: in the section view a section
 // that moved is one block, lines changed inside it included.

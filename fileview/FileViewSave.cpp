@@ -27,6 +27,10 @@ using compare::AllSides;
 using compare::Side1;
 using compare::Side2;
 using compare::TRowKind;
+using editor::TCodeEdit;
+using editor::TLineObj;
+using editor::TLines;
+using editor::TPaneSearchTarget;
 
 namespace {
 

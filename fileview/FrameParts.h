@@ -23,7 +23,7 @@ inline std::filesystem::path ToPath(const QString& s) { return std::filesystem::
 
 // A side's text as the panes refer to it: their lines are the side's lines until they are
 // edited, never copies.
-class TSideLines : public TLineSource {
+class TSideLines : public editor::TLineSource {
  public:
   explicit TSideLines(std::shared_ptr<const compare::TSideText> text) : text_(std::move(text)) {}
   std::int32_t Count() const override { return text_->Count(); }

@@ -25,6 +25,7 @@
 using pbl::TDirList;
 using pbl::TEntryRec;
 using pbl::TKeyed;
+using editor::ToQColor;
 
 namespace fs = std::filesystem;
 

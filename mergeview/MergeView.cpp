@@ -18,6 +18,14 @@
 #include "platform/FileSys.h"
 #include "search/Searches.h"
 
+using editor::TCodeEdit;
+using editor::TColor;
+using editor::TLineObj;
+using editor::TLines;
+using editor::TPaneSearchTarget;
+using editor::TPoint;
+using editor::clWindow;
+
 namespace mergeview {
 namespace {
 

@@ -33,13 +33,13 @@ class QLabel;
 class QSplitter;
 class QToolBar;
 namespace search { class TBaseSearch; }
-class TCodeEdit;
+namespace editor { class TCodeEdit; }
 
 namespace mergeview {
 
 // The conflict colour, beside the host's colours of changes (0x00BBGGRR).
-inline constexpr TColor kConflictColor = 0x8080FF;
-inline constexpr TColor kSettledColor = 0xF0D0A0;
+inline constexpr editor::TColor kConflictColor = 0x8080FF;
+inline constexpr editor::TColor kSettledColor = 0xF0D0A0;
 
 class TMergeFrame : public QWidget {
   Q_OBJECT
@@ -95,8 +95,8 @@ class TMergeFrame : public QWidget {
   int ExitStatus() const { return savedClean_ ? 0 : 1; }
 
   // ---- Parts --------------------------------------------------------------------------------
-  TCodeEdit* Pane(TPart part) const { return panes_[static_cast<std::size_t>(part)]; }
-  TCodeEdit* ResultPane() const { return result_; }
+  editor::TCodeEdit* Pane(TPart part) const { return panes_[static_cast<std::size_t>(part)]; }
+  editor::TCodeEdit* ResultPane() const { return result_; }
   QLabel* Caption(TPart part) const { return captions_[static_cast<std::size_t>(part)]; }
   QLabel* ResultCaption() const { return resultCaption_; }
   // The overview strip beside the result: the whole result scaled to its height, each change in
@@ -107,7 +107,7 @@ class TMergeFrame : public QWidget {
   // One replace run in the result with SearchOptions, as the replace dialog's confirmation does.
   void RunReplace();
   // Answers the replacement prompt instead of the dialog (tests); Beep when a search finds nothing.
-  std::function<search::TReplaceChoice(TCodeEdit* pane)> AskReplace;
+  std::function<search::TReplaceChoice(editor::TCodeEdit* pane)> AskReplace;
   std::function<void()> Beep;
 
  private:
@@ -115,23 +115,23 @@ class TMergeFrame : public QWidget {
   void PaintStrip(QPainter& p);
   void StripClicked(int y);
   void CreateToolBar();
-  TCodeEdit* NewPane(QWidget* parent, const char* name, QLabel*& caption, const char* captionName);
+  editor::TCodeEdit* NewPane(QWidget* parent, const char* name, QLabel*& caption, const char* captionName);
   void BindCommands();
   void Guarded(const std::function<void()>& action);
   void FillSides();
   void FillResult();
   void ShowEdit(std::int32_t caretLine);
   void Recolour();
-  TColor RowColour(const TRow& row, TPart part) const;
-  TColor ChunkColour(const TChunk& chunk) const;
+  editor::TColor RowColour(const TRow& row, TPart part) const;
+  editor::TColor ChunkColour(const TChunk& chunk) const;
   void ResultChanged();
   void ResultCaretMoved();
   void ShowChunkInSides(int chunk);
   void ShowConflictsLeft();
-  void PaintSideGutter(TCodeEdit* pane, QPainter& canvas, const QRect& rect, int row, int tag);
+  void PaintSideGutter(editor::TCodeEdit* pane, QPainter& canvas, const QRect& rect, int row, int tag);
   void PaintResultGutter(QPainter& canvas, const QRect& rect, int line);
-  void SidesScrolled(TCodeEdit* sender);
-  TCodeEdit* ActivePane() const;
+  void SidesScrolled(editor::TCodeEdit* sender);
+  editor::TCodeEdit* ActivePane() const;
   void Find(bool dialog);
   void Replace();
 
@@ -140,9 +140,9 @@ class TMergeFrame : public QWidget {
   QString output_;
   std::array<QString, PartCount> paths_;
   bool bySection_ = false;  // the option the merge was made under
-  std::array<TCodeEdit*, PartCount> panes_{};
+  std::array<editor::TCodeEdit*, PartCount> panes_{};
   std::array<QLabel*, PartCount> captions_{};
-  TCodeEdit* result_ = nullptr;
+  editor::TCodeEdit* result_ = nullptr;
   QLabel* resultCaption_ = nullptr;
   QWidget* strip_ = nullptr;
   QSplitter* sidesSplitter_ = nullptr;

@@ -117,7 +117,7 @@ struct TViewOptions {
 
 // The highlight colours of added, changed and deleted rows (0x00BBGGRR).
 struct TViewColors {
-  TColor Add = 0, Mod = 0, Del = 0;
+  editor::TColor Add = 0, Mod = 0, Del = 0;
 };
 
 // A text handed from the object list to the source view: its caption (library path "@" object

@@ -36,6 +36,11 @@
 #include "mergeview/MergeView.h"
 #include "platform/FileSys.h"
 
+using editor::TCodeEdit;
+using editor::TColor;
+using editor::TPoint;
+using editor::ToQColor;
+
 namespace fs = std::filesystem;
 
 namespace {

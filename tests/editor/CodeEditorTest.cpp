@@ -13,8 +13,15 @@
 #include "platform/CodePage.h"
 
 using Lines = std::vector<std::string>;
+using editor::TCodeEdit;
+using editor::TPoint;
+using editor::ToQColor;
+using editor::clBackground;
+using editor::clBtnText;
+using editor::clWindow;
+
 Q_DECLARE_METATYPE(Lines)
-Q_DECLARE_METATYPE(TPoint)
+Q_DECLARE_METATYPE(editor::TPoint)
 Q_DECLARE_METATYPE(QList<QPoint>)
 
 namespace {

@@ -6,6 +6,14 @@
 #include "editor/EditCore.h"
 #include "platform/CodePage.h"
 
+using editor::TEditCore;
+using editor::TLineSource;
+using editor::TPoint;
+using editor::TUndoItem;
+using editor::ukDeleteBlock;
+using editor::ukDeleteChar;
+using editor::ukTypeChar;
+
 namespace {
 
 using Text = std::vector<std::string>;

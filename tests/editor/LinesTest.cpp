@@ -5,6 +5,14 @@
 
 #include "editor/Lines.h"
 
+using editor::TColor;
+using editor::TEditorError;
+using editor::TLineObj;
+using editor::TLineSource;
+using editor::TLines;
+using editor::TLinesHost;
+using editor::TPoint;
+
 namespace {
 
 // A pane without a window: records what the store asked of it.

@@ -4,6 +4,16 @@
 
 #include "editor/Undo.h"
 
+using editor::TPoint;
+using editor::TUndo;
+using editor::TUndoHost;
+using editor::TUndoItem;
+using editor::TUndoKind;
+using editor::ukDeleteBlock;
+using editor::ukDeleteChar;
+using editor::ukInsertBlock;
+using editor::ukTypeChar;
+
 namespace {
 
 // Records which primitive each replay called, and tries to write records while replaying.

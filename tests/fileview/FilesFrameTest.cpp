@@ -44,6 +44,10 @@ using search::TSearchOptions;
 using search::rcAll;
 using search::rcCancel;
 using search::rcSkip;
+using editor::TCodeEdit;
+using editor::TColor;
+using editor::TPoint;
+using editor::clWindow;
 
 namespace {
 

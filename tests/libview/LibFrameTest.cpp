@@ -23,6 +23,8 @@
 #include "editor/QtColor.h"
 #include "libview/LibView.h"
 
+using editor::ToQColor;
+
 namespace fs = std::filesystem;
 
 using compare::Side1;

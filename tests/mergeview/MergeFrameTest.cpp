@@ -19,6 +19,8 @@ using views::TCommand;
 using namespace mergeview;
 
 using search::TSearchOptions;
+using editor::TCodeEdit;
+using editor::TPoint;
 
 namespace {
 
