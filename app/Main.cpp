@@ -31,6 +31,7 @@ using views::TSideCommand;
 using editor::FromQColor;
 using editor::TColor;
 using editor::ToQColor;
+using fileview::TFilesFrame;
 
 void InstallFontSubstitutes() {
   static bool done = false;

@@ -49,7 +49,7 @@ class QProgressBar;
 class QKeyEvent;
 class QToolBar;
 class QUrl;
-class TFilesFrame;
+namespace fileview { class TFilesFrame; }
 class TLibFrame;
 class TStatusBar;
 namespace mergeview {
@@ -210,7 +210,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QProgressBar* ProgressBar1 = nullptr;  // hidden until a view shows progress; kept over panel 7
   QColorDialog* ColorDialog1 = nullptr;
 
-  TFilesFrame* FilesFrame = nullptr;
+  fileview::TFilesFrame* FilesFrame = nullptr;
   TLibFrame* LibFrame = nullptr;
   mergeview::TMergeFrame* MergeFrame = nullptr;
 

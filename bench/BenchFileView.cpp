@@ -14,6 +14,8 @@
 #include "editor/CodeEditor.h"
 #include "fileview/FileView.h"
 
+using fileview::TFilesFrame;
+
 namespace {
 
 using testsupport::TTempDir;

@@ -49,6 +49,8 @@ using editor::TLines;
 using editor::TPoint;
 using editor::clWindow;
 
+namespace fileview {
+
 namespace {
 
 int Digits(int n) {
@@ -965,3 +967,5 @@ void TFilesFrame::PlaceLineBars() {
     v.LineNo->raise();
   }
 }
+
+}  // namespace fileview

@@ -37,11 +37,16 @@
 #include "search/FindReplace.h"
 #include "views/ViewHost.h"
 
+class QHBoxLayout;
 class QLabel;
 class QScrollArea;
 class QSplitter;
+class QVBoxLayout;
 namespace search { class TBaseSearch; }
 namespace editor { class TCodeEdit; }
+
+namespace fileview {
+
 class TOverviewStrip;
 
 // Whether a report file name asks for the HTML page (.html, .htm in any case).
@@ -300,3 +305,5 @@ class TFilesFrame : public QWidget {
   // empty when pane row and shown row are one.
   std::vector<std::int32_t> paneRows_;
 };
+
+}  // namespace fileview

@@ -24,6 +24,8 @@ using editor::TLines;
 using editor::TPoint;
 using editor::clWindow;
 
+namespace fileview {
+
 // The row kinds of a pane, as the navigation over kinds reads them: in the section view a section
 // that moved is one block, lines changed inside it included.
 std::function<TRowKind(std::int32_t)> TFilesFrame::KindsOf(const TCodeEdit& pane) const {
@@ -227,3 +229,5 @@ void TFilesFrame::pbDiffMouseDown(int y) {
   bar->setValue(keep);
   pbDiff->update();
 }
+
+}  // namespace fileview

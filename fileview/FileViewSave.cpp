@@ -32,6 +32,8 @@ using editor::TLineObj;
 using editor::TLines;
 using editor::TPaneSearchTarget;
 
+namespace fileview {
+
 namespace {
 
 // The folder part of a path (of a file, or of a library under an object caption), for the
@@ -253,3 +255,5 @@ void TFilesFrame::RunReplace() {
   else
     ReplaceBackward(target, *Search, run);
 }
+
+}  // namespace fileview

@@ -17,6 +17,8 @@
 #include "fileview/FileView.h"
 #include "platform/CodePage.h"
 
+namespace fileview {
+
 inline QString FromCodePage(std::string_view s) { return QString::fromStdU16String(platform::CodePageToUtf16(s)); }
 inline std::string ToCodePage(const QString& s) { return platform::Utf16ToCodePage(s.toStdU16String()); }
 inline std::filesystem::path ToPath(const QString& s) { return std::filesystem::path(s.toStdString()); }
@@ -54,3 +56,5 @@ class TOverviewStrip : public QWidget {
  private:
   TFilesFrame& frame_;
 };
+
+}  // namespace fileview

@@ -48,6 +48,7 @@ using editor::TCodeEdit;
 using editor::TColor;
 using editor::TPoint;
 using editor::clWindow;
+using fileview::TFilesFrame;
 
 namespace {
 

@@ -15,6 +15,8 @@
 #include "fileview/FileView.h"
 #include "libview/LibView.h"
 
+using fileview::TFilesFrame;
+
 namespace fs = std::filesystem;
 
 class LargeViewsTest : public QObject {
