@@ -32,6 +32,7 @@ using editor::FromQColor;
 using editor::TColor;
 using editor::ToQColor;
 using fileview::TFilesFrame;
+using libview::TLibFrame;
 
 void InstallFontSubstitutes() {
   static bool done = false;

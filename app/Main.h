@@ -50,7 +50,7 @@ class QKeyEvent;
 class QToolBar;
 class QUrl;
 namespace fileview { class TFilesFrame; }
-class TLibFrame;
+namespace libview { class TLibFrame; }
 class TStatusBar;
 namespace mergeview {
 class TMergeFrame;
@@ -211,7 +211,7 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   QColorDialog* ColorDialog1 = nullptr;
 
   fileview::TFilesFrame* FilesFrame = nullptr;
-  TLibFrame* LibFrame = nullptr;
+  libview::TLibFrame* LibFrame = nullptr;
   mergeview::TMergeFrame* MergeFrame = nullptr;
 
  protected:

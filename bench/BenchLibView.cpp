@@ -11,6 +11,8 @@
 #include "LibWriter.h"
 #include "libview/LibView.h"
 
+using libview::TLibFrame;
+
 namespace fs = std::filesystem;
 
 namespace {

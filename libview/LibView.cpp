@@ -27,14 +27,13 @@ using pbl::TEntryRec;
 using pbl::TKeyed;
 using editor::ToQColor;
 
+namespace libview {
+
 namespace fs = std::filesystem;
 
 using compare::Side1;
 using compare::Side2;
 using compare::TSide;
-using libview::PathQ;
-using libview::QPath;
-using libview::Utf8;
 using views::TCommandId;
 using views::TSideCommand;
 
@@ -532,3 +531,5 @@ void TLibFrame::lvLibsCustomDrawItemAfter(TListView& Sender, QPainter& Canvas, c
   else if (order < 0)
     Canvas.drawPixmap(Rect.left() + 15, Rect.top(), ImageList3[kSide2Newer]);
 }
+
+}  // namespace libview

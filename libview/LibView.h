@@ -42,6 +42,8 @@ class QMenu;
 class QFileDialog;
 class QToolButton;
 
+namespace libview {
+
 class TLibFrame : public QWidget {
   Q_OBJECT
  public:
@@ -234,3 +236,5 @@ struct TPairingScope {
   TPairingScope& operator=(const TPairingScope&) = delete;
   TLibFrame& Frame;
 };
+
+}  // namespace libview

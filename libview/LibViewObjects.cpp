@@ -7,11 +7,11 @@
 #include "libview/Paths.h"
 #include "platform/Collation.h"
 
+namespace libview {
+
 namespace fs = std::filesystem;
 
 using compare::TSide;
-using libview::PathQ;
-using libview::QPath;
 
 namespace {
 const QString kOneLibraryFilter = "PowerBuilder Library Files(*.pbl)|*.pbl";
@@ -134,3 +134,5 @@ void TLibFrame::OpenObjectPair() {
   }
   Host.CompareSources(std::move(texts));
 }
+
+}  // namespace libview

@@ -19,14 +19,12 @@
 
 using pbl::TKeyed;
 
+namespace libview {
+
 namespace fs = std::filesystem;
 
 using compare::Side1;
 using compare::TSide;
-using libview::FolderOf;
-using libview::PathQ;
-using libview::QPath;
-using libview::Utf8;
 
 namespace {
 
@@ -282,3 +280,5 @@ void TLibFrame::RememberPath(const fs::path& Path, TSide side) {
   for (int i = 0; i < box->count(); ++i) lines.push_back(platform::Utf8ToCodePage(box->itemText(i).toStdString()));
   platform::SaveTextLines(HistoryFile(side), lines, {platform::TTextEncoding::Utf8Bom});
 }
+
+}  // namespace libview

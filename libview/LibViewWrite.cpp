@@ -9,10 +9,11 @@
 #include "platform/Collation.h"
 #include "platform/FileSys.h"
 
+namespace libview {
+
 namespace fs = std::filesystem;
 
 using compare::TSide;
-using libview::PathQ;
 
 namespace {
 
@@ -175,3 +176,5 @@ void TLibFrame::SetUpObjectMenu() {
     open(row ? lvObjs->visualItemRect(row).center() : QPoint(0, 0));
   });
 }
+
+}  // namespace libview

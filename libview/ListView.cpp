@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace libview {
+
 // ---- TListView ------------------------------------------------------------------------------
 
 TListView::TListView(QWidget* parent) : TMyListView(parent) {}
@@ -106,3 +108,5 @@ void RestorePlace(TListView& list, const TListPlace& place) {
     if (QTreeWidgetItem* row = FindRow(list, texts)) row->setSelected(true);
   if (QTreeWidgetItem* top = FindRow(list, place.Top)) list.scrollToItem(top, QAbstractItemView::PositionAtTop);
 }
+
+}  // namespace libview

@@ -8,6 +8,8 @@
 
 #include "libview/MyListView.h"
 
+namespace libview {
+
 // The list views of the frame: TMyListView with the frame's row drawing and a double-click
 // notification for any double-click on the list, also outside the rows, and for Enter.
 class TListView : public TMyListView {
@@ -54,3 +56,5 @@ void RestorePlace(TListView& list, const TListPlace& place);
 inline constexpr int kIndexRole = Qt::UserRole;
 inline constexpr int kImageRole = Qt::UserRole + 1;
 inline constexpr int kResultRole = Qt::UserRole + 2;
+
+}  // namespace libview

@@ -5,6 +5,8 @@
 
 #include "platform/CodePage.h"
 
+namespace libview {
+
 namespace {
 
 std::string FoldedBytes(const QString& s) {
@@ -234,3 +236,5 @@ void TMyListView::FitColumnsToContents(int iconRoom) {
   fitting_ = false;
   fitted_ = true;
 }
+
+}  // namespace libview

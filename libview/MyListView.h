@@ -11,6 +11,8 @@
 #include <QTreeWidget>
 #include <vector>
 
+namespace libview {
+
 class TMyListView;
 
 // The header: shows the column's mark image at the right of the section and reports clicks and
@@ -79,3 +81,5 @@ class TMyListView : public QTreeWidget {
   bool fitted_ = false;
   std::vector<QIcon> images_;
 };
+
+}  // namespace libview

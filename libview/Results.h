@@ -8,6 +8,8 @@
 
 #include "compare/Pairing.h"
 
+namespace libview {
+
 // "相同", "增加", "减少", "更改" (UTF-8), in result order.
 inline const TResultWords& ResultWords() {
   static const TResultWords words{"相同", "增加", "减少", "更改"};
@@ -32,3 +34,5 @@ inline std::uint32_t ResultColor(int result, const TResultColors& colors) {
     default: return kSameRowColor;
   }
 }
+
+}  // namespace libview

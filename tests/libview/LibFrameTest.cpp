@@ -24,6 +24,8 @@
 #include "libview/LibView.h"
 
 using editor::ToQColor;
+using libview::TLibFrame;
+using libview::TListView;
 
 namespace fs = std::filesystem;
 

@@ -3,6 +3,8 @@
 
 #include "libview/MyListView.h"
 
+using libview::TMyListView;
+
 namespace {
 
 // A grey triangle, pointing down (0) or up (1), like the frame's header images.

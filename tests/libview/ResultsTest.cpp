@@ -3,6 +3,10 @@
 
 #include "libview/Results.h"
 
+using libview::ResultColor;
+using libview::ResultText;
+using libview::TResultColors;
+
 namespace {
 
 TEST(ResultTextsAndColors, InResultOrder) {

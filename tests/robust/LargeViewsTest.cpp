@@ -16,6 +16,7 @@
 #include "libview/LibView.h"
 
 using fileview::TFilesFrame;
+using libview::TLibFrame;
 
 namespace fs = std::filesystem;
 

@@ -18,6 +18,7 @@
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
 using testsupport::TTempDir;
+using libview::TLibFrame;
 namespace fs = std::filesystem;
 
 namespace {
