@@ -6,6 +6,8 @@
 
 #include "views/Artwork.h"
 
+namespace app {
+
 namespace {
 QFont BoldArial(int pixels) {
   QFont f("Arial");
@@ -69,3 +71,5 @@ void TAboutForm::showEvent(QShowEvent* event) {
   if (QWidget* main = parentWidget() ? parentWidget()->window() : nullptr)
     move(CentredOver(main->frameGeometry(), frameGeometry().size()));
 }
+
+}  // namespace app

@@ -6,6 +6,8 @@
 class QLabel;
 class QPushButton;
 
+namespace app {
+
 class TAboutForm : public QDialog {
   Q_OBJECT
  public:
@@ -26,3 +28,5 @@ class TAboutForm : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
 };
+
+}  // namespace app

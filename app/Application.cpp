@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+namespace app {
+
 void ShowException(const std::exception& e, QWidget* parent) {
   QString text = QString::fromUtf8(e.what());
   if (!text.isEmpty() && text.back() != u'.') text += u'.';
@@ -22,3 +24,5 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   }
   return false;
 }
+
+}  // namespace app

@@ -6,6 +6,8 @@
 
 class QWidget;
 
+namespace app {
+
 // Shows an error in the application's error box: the application's title as caption, the
 // error icon, the message with a full stop added when it does not end in one, and an OK button.
 void ShowException(const std::exception& e, QWidget* parent = nullptr);
@@ -16,3 +18,5 @@ class TApplication : public QApplication {
   TApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 };
+
+}  // namespace app

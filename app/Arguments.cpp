@@ -14,6 +14,8 @@
 #include "mergeview/MergeView.h"
 #include "platform/FileSys.h"
 
+namespace app {
+
 bool IsSideArgument(const QString& arg) {
   if (arg.startsWith("git:")) return true;
   const QFileInfo info(arg);
@@ -101,3 +103,5 @@ void TMainForm::OpenMerge(const QStringList& given) {
   mnuMergeClick();
   activateWindow();  // its keys act in the result pane at once
 }
+
+}  // namespace app

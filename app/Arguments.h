@@ -8,6 +8,8 @@
 
 #include "compare/Side.h"
 
+namespace app {
+
 // What the program was started with, once its labels are taken out: one path a side (a library
 // file, target, workspace, folder or git revision when Sides is set, text files otherwise) and
 // the labels (-L) of the text files in their order.
@@ -25,3 +27,5 @@ bool IsSideArgument(const QString& arg);
 // std::invalid_argument for a command line that cannot be used, platform::TFileError for a
 // missing file.
 TStartArguments ParseStartArguments(const QStringList& given);
+
+}  // namespace app

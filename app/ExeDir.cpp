@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace app {
+
 namespace {
 std::filesystem::path& Override() {
   static std::filesystem::path dir;
@@ -47,3 +49,5 @@ std::filesystem::path FindHelp(const std::filesystem::path& chm, const std::file
 std::filesystem::path HelpFile() {
   return FindHelp(ProgramFileWith(".chm"), ToPath(QCoreApplication::applicationDirPath()));
 }
+
+}  // namespace app

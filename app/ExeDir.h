@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string_view>
 
+namespace app {
+
 // The program file's folder when the program may write there, otherwise the per-user
 // configuration folder (created when missing). Reading and writing use the same folder.
 std::filesystem::path ExeDir();
@@ -25,3 +27,5 @@ std::filesystem::path FindHelp(const std::filesystem::path& chm, const std::file
 
 // FindHelp for the running program: ProgramFileWith(".chm") and the program file's own folder.
 std::filesystem::path HelpFile();
+
+}  // namespace app

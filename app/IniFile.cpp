@@ -6,6 +6,8 @@
 
 #include "platform/FileSys.h"
 
+namespace app {
+
 namespace {
 
 constexpr std::string_view Blanks = " \t";
@@ -251,3 +253,5 @@ void TIniFile::WriteInteger(std::string_view section, std::string_view key, std:
 void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
   WriteString(section, key, value ? "1" : "0");
 }
+
+}  // namespace app

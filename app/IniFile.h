@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 // Values are read as at most this many bytes, cut at a UTF-8 character boundary.
 inline constexpr std::size_t MaxIniValueLength = 2047;
 
@@ -49,3 +51,5 @@ class TIniFile {
  private:
   std::filesystem::path fileName_;
 };
+
+}  // namespace app

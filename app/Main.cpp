@@ -34,6 +34,8 @@ using editor::ToQColor;
 using fileview::TFilesFrame;
 using libview::TLibFrame;
 
+namespace app {
+
 void InstallFontSubstitutes() {
   static bool done = false;
   if (done) return;
@@ -394,3 +396,5 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   event->accept();
 }
+
+}  // namespace app

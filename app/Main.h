@@ -51,13 +51,16 @@ class QToolBar;
 class QUrl;
 namespace fileview { class TFilesFrame; }
 namespace libview { class TLibFrame; }
-class TStatusBar;
 namespace mergeview {
 class TMergeFrame;
 }
 namespace pbparse {
 class TDefaults;
 }
+
+namespace app {
+
+class TStatusBar;
 
 // Lets the font names the program uses ("宋体", "Courier New", "Arial") find the fonts installed
 // here. Safe to call more than once.
@@ -278,3 +281,5 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   std::vector<TShortcutItem> Shortcuts;
   std::set<QAction*> OwnCommands;  // items the window handles itself
 };
+
+}  // namespace app

@@ -23,6 +23,8 @@ using views::TCommand;
 using views::TCommandGroup;
 using views::TCommandId;
 
+namespace app {
+
 void TMainForm::CreatePrompts() {
   OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   OnShowError = [this](const std::exception& e) { ShowException(e, this); };
@@ -248,3 +250,5 @@ views::TEditsChoice TMainForm::AskSaveEdits(const QString& text) {
 bool TMainForm::AskChoice(const QString& text, const QString& first, const QString& second) {
   return OnAskChoice && OnAskChoice(text, first, second);
 }
+
+}  // namespace app

@@ -18,6 +18,8 @@ using views::TCommandGroup;
 using views::TCommandId;
 using views::TSideCommand;
 
+namespace app {
+
 // ---- set-up ---------------------------------------------------------------------------------
 
 QMenu* TMainForm::AddMenu(QMenu* parent, const char* name, const QString& title) {
@@ -326,3 +328,5 @@ QMenu* TMainForm::GroupMenu(TCommandGroup group) const {
     default: return mnuOptions;
   }
 }
+
+}  // namespace app

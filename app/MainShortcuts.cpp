@@ -10,6 +10,8 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+namespace app {
+
 bool TMainForm::ItemEnabled(QAction* item) {
   if (item->isVisible()) return item->isEnabled();
   // A hidden QAction always reports itself disabled; showing it for a moment, unseen and
@@ -115,3 +117,5 @@ void TMainForm::Detach(QAction* command) {
 }
 
 bool TMainForm::IsAttached(QAction* command) const { return Bindings.count(command) != 0; }
+
+}  // namespace app

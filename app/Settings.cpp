@@ -7,6 +7,8 @@
 
 using editor::TColor;
 
+namespace app {
+
 TColor AddColor = DefaultAddColor;
 TColor ModColor = DefaultModColor;
 TColor DelColor = DefaultDelColor;
@@ -111,3 +113,5 @@ bool BoundsFitScreen(const TBounds& b, int screenLeft, int screenTop, int screen
   return w > 0 && h > 0 && l < std::int64_t(screenLeft) + screenWidth && t < std::int64_t(screenTop) + screenHeight &&
          l + w > screenLeft && t + h > screenTop;
 }
+
+}  // namespace app

@@ -15,6 +15,8 @@
 #include "compare/Side.h"
 #include "editor/Colors.h"
 
+namespace app {
+
 inline constexpr editor::TColor DefaultAddColor = 0xF0CCA8;  // light blue
 inline constexpr editor::TColor DefaultModColor = 0x6FFB8A;  // light green
 inline constexpr editor::TColor DefaultDelColor = 0xBB77FF;  // pink
@@ -91,3 +93,5 @@ editor::TColor TextToColor(std::string_view text, editor::TColor def);
 // top-left corner left of and above the screen's bottom-right corner, and some part of the window
 // right of and below the screen's top-left corner. A window only partly on the screen passes.
 bool BoundsFitScreen(const TBounds& b, int screenLeft, int screenTop, int screenWidth, int screenHeight);
+
+}  // namespace app

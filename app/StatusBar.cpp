@@ -5,6 +5,8 @@
 #include <QStyle>
 #include <qdrawutil.h>
 
+namespace app {
+
 namespace {
 constexpr int PanelGap = 2;          // between two panels' bevels
 constexpr int PanelTextMargin = 4;  // room left and right of a panel's text
@@ -80,3 +82,5 @@ void TStatusBar::paintEvent(QPaintEvent* event) {
     }
   }
 }
+
+}  // namespace app

@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+namespace app {
+
 class TStatusBar : public QWidget {
   Q_OBJECT
  public:
@@ -46,3 +48,5 @@ class TStatusBar : public QWidget {
   QRect OuterRect(int index) const;
   std::vector<TPanel> panels_;
 };
+
+}  // namespace app

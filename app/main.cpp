@@ -8,6 +8,9 @@
 #include "app/Application.h"
 #include "app/Main.h"
 
+using app::TApplication;
+using app::TMainForm;
+
 namespace {
 
 const char* const kUsage =

@@ -15,6 +15,7 @@
 #include "fileview/FileView.h"
 
 using fileview::TFilesFrame;
+using app::TMainForm;
 
 namespace {
 

@@ -10,17 +10,17 @@
 
 // Created on first use and never destroyed: at exit Qt's own globals may already be gone, and
 // the process ends anyway. Its settings file lives in a temporary folder.
-inline TMainForm& BenchForm() {
+inline app::TMainForm& BenchForm() {
   static testsupport::TTempDir exeDir;
-  static TMainForm* form = nullptr;
+  static app::TMainForm* form = nullptr;
   if (!form) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "quorvex-bench";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
-    SetExeDir(exeDir.Path());
-    form = new TMainForm();
+    app::SetExeDir(exeDir.Path());
+    form = new app::TMainForm();
   }
   return *form;
 }

@@ -12,6 +12,7 @@
 #include "libview/LibView.h"
 
 using libview::TLibFrame;
+using app::TMainForm;
 
 namespace fs = std::filesystem;
 

@@ -9,6 +9,12 @@
 #include "app/Settings.h"
 #include "platform/FileSys.h"
 
+using app::MaxIniValueLength;
+using app::ReadSettings;
+using app::TIniFile;
+using app::TSettings;
+using app::WriteSettings;
+
 namespace {
 
 [[noreturn]] void Fail() { __builtin_trap(); }

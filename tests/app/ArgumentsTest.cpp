@@ -8,6 +8,9 @@
 #include "platform/FileSys.h"
 #include "LibWriter.h"
 
+using app::ParseStartArguments;
+using app::TStartArguments;
+
 namespace {
 
 struct TRefusal {

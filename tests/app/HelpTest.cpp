@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using app::FindHelp;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -9,6 +9,9 @@
 
 #include "platform/FileSys.h"
 
+using app::StrToInt;
+using app::TIniFile;
+
 namespace fs = std::filesystem;
 
 namespace {

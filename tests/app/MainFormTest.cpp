@@ -40,6 +40,19 @@ using editor::TCodeEdit;
 using editor::TColor;
 using editor::TPoint;
 using editor::ToQColor;
+using app::AddColor;
+using app::DefaultAddColor;
+using app::DefaultDelColor;
+using app::DefaultModColor;
+using app::DelColor;
+using app::Folder1;
+using app::Folder2;
+using app::ModColor;
+using app::ProgramFileWith;
+using app::SetExeDir;
+using app::TAboutForm;
+using app::TMainForm;
+using app::TStatusBar;
 
 namespace fs = std::filesystem;
 

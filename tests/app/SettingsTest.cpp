@@ -8,6 +8,14 @@
 #include <sstream>
 #include <tuple>
 
+using app::BoundsFitScreen;
+using app::DefaultModColor;
+using app::ReadSettings;
+using app::TBounds;
+using app::TIniFile;
+using app::TSettings;
+using app::WriteSettings;
+
 namespace fs = std::filesystem;
 
 namespace {

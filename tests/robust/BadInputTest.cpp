@@ -31,6 +31,10 @@ using testsupport::PutI32;
 using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
 using testsupport::TTempDir;
+using app::ReadSettings;
+using app::TIniFile;
+using app::TSettings;
+using app::WriteSettings;
 namespace fs = std::filesystem;
 
 namespace {

@@ -17,6 +17,8 @@
 
 using fileview::TFilesFrame;
 using libview::TLibFrame;
+using app::SetExeDir;
+using app::TMainForm;
 
 namespace fs = std::filesystem;
 

@@ -19,6 +19,8 @@ using testsupport::TFakeEntry;
 using testsupport::TLibWriter;
 using testsupport::TTempDir;
 using libview::TLibFrame;
+using app::SetExeDir;
+using app::TMainForm;
 namespace fs = std::filesystem;
 
 namespace {
