@@ -252,7 +252,7 @@ class TFilesFrame : public QWidget {
   }
   void SetPanesEditable();
   bool FilledDiffsOnlyWanted() const;
-  std::function<compare::TRowKind(std::int32_t)> KindsOf(const TCodeEdit& pane) const;
+  std::function<compare::TRowKind(std::int32_t)> KindsOf(const editor::TCodeEdit& pane) const;
   // The changed parts of a pane row that is a modified line as filled (none for any other row,
   // or once the row was edited); computed when the row is first painted and kept in the rows.
   const std::vector<compare::TSpan>* SpansOf(int paneRow, TSide side);
