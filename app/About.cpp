@@ -20,7 +20,7 @@ QFont BoldArial(int pixels) {
 TAboutForm::TAboutForm(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setObjectName("AboutForm");
-  setWindowTitle("Quorvex - About");
+  setWindowTitle(tr("Quorvex - About"));
   setFixedSize(355, 205);
 
   // A panel lowered outside and raised inside.
@@ -51,7 +51,7 @@ TAboutForm::TAboutForm(QWidget* owner)
   Version->move(157, 16);
   Version->adjustSize();
 
-  OKButton = new QPushButton("&OK", this);
+  OKButton = new QPushButton(tr("&OK"), this);
   OKButton->setObjectName("OKButton");
   OKButton->setGeometry(137, 170, 75, 23);
   OKButton->setDefault(true);

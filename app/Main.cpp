@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QPainter>
 #include <QProgressBar>
@@ -110,12 +111,17 @@ void TMainForm::CreateStatusBar() {
   StatusBar1 = new TStatusBar(this);
   StatusBar1->setObjectName("StatusBar1");
   StatusBar1->setFont(PixelFont(QString::fromUtf8("宋体"), 12));
+  // The three words' panels are as wide as the words need, and never narrower than designed.
+  const QFontMetrics metrics(StatusBar1->font());
+  auto word = [&metrics](const QString& text) {
+    return TStatusBar::TPanel{std::max(32, metrics.horizontalAdvance(text) + 6), text, true};
+  };
   StatusBar1->SetPanels({
-      {32, QString::fromUtf8("增加"), true},
+      word(tr("增加")),
       {40, QString(), false},
-      {32, QString::fromUtf8("更改"), true},
+      word(tr("更改")),
       {40, QString(), false},
-      {32, QString::fromUtf8("减少"), true},
+      word(tr("减少")),
       {40, QString(), false},
       {100, QString(), false},
       {50, QString(), true},
@@ -215,7 +221,7 @@ void TMainForm::tbFileClick() {
   LibFrame->hide();
   FilesFrame->show();
   ShowSideCommands(false);
-  tbObjs->setToolTip("Toggle to Objects View");
+  tbObjs->setToolTip(tr("Toggle to Objects View"));
   mnuNext->setVisible(true);
   mnuPrev->setVisible(true);
   N1->setVisible(true);
@@ -287,12 +293,18 @@ void TMainForm::mnuAboutClick() {
 
 void TMainForm::mnuExitClick() { close(); }
 
+void TMainForm::mnuLanguageClick(const std::string& language) {
+  if (language == Language) return;
+  Language = language;
+  ShowInformation(tr("所选语言在下次启动程序时生效。"));
+}
+
 void TMainForm::mnuCodePageClick() {
   const int current = platform::AnsiCodePage();
   const int chosen = ChooseCodePage ? ChooseCodePage(current) : 0;
   if (chosen == 0 || chosen == current) return;
   // Texts read in the old code page are read again: their edits would be lost.
-  if (FilesFrame->CodePageTextsEdited() && !AskYesNo("Changes will be lost if you proceed with this compare.\nContinue? ..."))
+  if (FilesFrame->CodePageTextsEdited() && !AskYesNo(tr("Changes will be lost if you proceed with this compare.\nContinue? ...")))
     return;
   try {
     platform::SetAnsiCodePage(chosen);
@@ -329,10 +341,12 @@ void TMainForm::LoadSettings() {
     QSignalBlocker quiet(item);
     item->setChecked(on);
   }
+  Language = s.Language;
+  (Language == "zh" ? mnuLanguageZh : Language == "en" ? mnuLanguageEn : mnuLanguageSystem)->setChecked(true);
   Folders = s.Folders;
   platform::SetAnsiCodePage(s.CodePage);
   if (s.CodePageUnknown)
-    StatusBar1->SetPanelText(7, QString::fromUtf8("设置文件中的代码页无效，使用 936"));
+    StatusBar1->SetPanelText(7, tr("设置文件中的代码页无效，使用 936"));
   for (compare::TSide side : compare::AllSides) {
     StoredSides[side].clear();
     for (const std::string& file : s.Sides[side]) StoredSides[side].emplace_back(file);
@@ -371,6 +385,7 @@ void TMainForm::SaveSettings() {
   s.LibraryFiles = mnuLibraryFiles->isChecked();
   s.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
   s.Folders = Folders;
+  s.Language = Language;
   s.CodePage = platform::AnsiCodePage();
   for (compare::TSide side : compare::AllSides)
     for (const std::filesystem::path& file : LibFrame->SideFiles(side)) s.Sides[side].push_back(file.string());

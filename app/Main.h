@@ -160,6 +160,11 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   // How the code page is chosen; replaceable for tests. Returns the number, 0 for Cancel.
   std::function<int(int current)> ChooseCodePage;
   void mnuExitClick();
+  // Keeps the language chosen ("zh", "en", or empty for the system's) for the settings file; the
+  // texts change at the next start, as the message shown says.
+  void mnuLanguageClick(const std::string& language);
+  // The "Language" setting as read or last chosen.
+  std::string Language;
 
   // How the help file is shown, and how messages and questions are put to the user; replaceable
   // for tests. OpenUrl's result is ignored; OnAskYesNo returns true for Yes.
@@ -196,6 +201,9 @@ class TMainForm : public QMainWindow, public views::TViewHost {
           *mnuIgnoreDefaults = nullptr, *mnuLibraryFiles = nullptr, *mnuShowDiffsOnly = nullptr, *N2 = nullptr,
           *mnuHorzSplit = nullptr, *N4 = nullptr, *Added1 = nullptr, *Modified1 = nullptr, *Deleted1 = nullptr,
           *N5 = nullptr, *mnuFont = nullptr, *mnuCodePage = nullptr;
+  // The language submenu of the options menu: Chinese, English, the system's.
+  QMenu* mnuLanguage = nullptr;
+  QAction *mnuLanguageZh = nullptr, *mnuLanguageEn = nullptr, *mnuLanguageSystem = nullptr;
   QAction *Contents1 = nullptr, *mnuAbout = nullptr;
 
   // The toolbar and its buttons; a button is down when it is checked.

@@ -29,7 +29,7 @@ void TMainForm::CreatePrompts() {
   OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   OnShowError = [this](const std::exception& e) { ShowException(e, this); };
   OnShowInformation = [this](const QString& text) {
-    QMessageBox box(QMessageBox::Information, "information", text, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Information, tr("information"), text, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
   };
@@ -41,7 +41,7 @@ void TMainForm::CreatePrompts() {
       names << QString("%1  %2").arg(p.Number).arg(QString::fromUtf8(p.Name));
     }
     bool ok = false;
-    const QString item = QInputDialog::getItem(this, QString::fromUtf8("代码页"), QString::fromUtf8("8 位文本和库文件的代码页："),
+    const QString item = QInputDialog::getItem(this, tr("代码页"), tr("8 位文本和库文件的代码页："),
                                                names, index, false, &ok);
     return ok ? item.section(' ', 0, 0).toInt() : 0;
   };
@@ -80,7 +80,7 @@ void TMainForm::ShowCounts(const TCompareCounts& counts) {
   StatusBar1->SetPanelText(1, QString::number(counts.Added));
   StatusBar1->SetPanelText(3, QString::number(counts.Changed));
   StatusBar1->SetPanelText(5, QString::number(counts.Deleted));
-  StatusBar1->SetPanelText(6, QString::fromUtf8("左%1行:右%2行").arg(counts.Count1).arg(counts.Count2));
+  StatusBar1->SetPanelText(6, tr("左%1行:右%2行").arg(counts.Count1).arg(counts.Count2));
 }
 
 void TMainForm::Bind(TCommandId command, THandler handler) {

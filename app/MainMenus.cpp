@@ -53,33 +53,33 @@ QAction* TMainForm::AddSeparator(QMenu* menu, const char* name) {
 }
 
 void TMainForm::CreateFileMenu() {
-  File1 = AddMenu(nullptr, "File1", QString::fromUtf8("文件(&F)"));
-  mnuOpen1 = AddItem(File1, "mnuOpen1", QString::fromUtf8("打开文件 1..."), views::DefaultShortcut({TSideCommand::Open, Side1}));
-  mnuOpen2 = AddItem(File1, "mnuOpen2", QString::fromUtf8("打开文件 2 ..."), views::DefaultShortcut({TSideCommand::Open, Side2}));
-  mnuAddFolder1 = AddItem(File1, "mnuAddFolder1", QString::fromUtf8("添加文件夹 1…"));
-  mnuAddFolder2 = AddItem(File1, "mnuAddFolder2", QString::fromUtf8("添加文件夹 2…"));
-  mnuAddRevision1 = AddItem(File1, "mnuAddRevision1", QString::fromUtf8("添加 git 版本 1…"));
-  mnuAddRevision2 = AddItem(File1, "mnuAddRevision2", QString::fromUtf8("添加 git 版本 2…"));
+  File1 = AddMenu(nullptr, "File1", tr("文件(&F)"));
+  mnuOpen1 = AddItem(File1, "mnuOpen1", tr("打开文件 1..."), views::DefaultShortcut({TSideCommand::Open, Side1}));
+  mnuOpen2 = AddItem(File1, "mnuOpen2", tr("打开文件 2 ..."), views::DefaultShortcut({TSideCommand::Open, Side2}));
+  mnuAddFolder1 = AddItem(File1, "mnuAddFolder1", tr("添加文件夹 1…"));
+  mnuAddFolder2 = AddItem(File1, "mnuAddFolder2", tr("添加文件夹 2…"));
+  mnuAddRevision1 = AddItem(File1, "mnuAddRevision1", tr("添加 git 版本 1…"));
+  mnuAddRevision2 = AddItem(File1, "mnuAddRevision2", tr("添加 git 版本 2…"));
   N9 = AddSeparator(File1, "N9");
-  mnuSave1 = AddItem(File1, "mnuSave1", QString::fromUtf8("保存文件 1 ..."));
-  mnuSave2 = AddItem(File1, "mnuSave2", QString::fromUtf8("保存文件 2 ..."));
+  mnuSave1 = AddItem(File1, "mnuSave1", tr("保存文件 1 ..."));
+  mnuSave2 = AddItem(File1, "mnuSave2", tr("保存文件 2 ..."));
   mnuSave1->setEnabled(false);
   mnuSave2->setEnabled(false);
   N11 = AddSeparator(File1, "N11");
   N3 = AddSeparator(File1, "N3");
-  mnuSaveReport = AddItem(File1, "mnuSaveReport", QString::fromUtf8("保存结果为..."));
+  mnuSaveReport = AddItem(File1, "mnuSaveReport", tr("保存结果为..."));
   mnuSaveReport->setEnabled(false);
   N6 = AddSeparator(File1, "N6");
-  mnuExit = AddItem(File1, "mnuExit", QString::fromUtf8("退出(&x)"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  mnuExit = AddItem(File1, "mnuExit", tr("退出(&x)"), QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(mnuExit, &QAction::triggered, this, &TMainForm::mnuExitClick);
 }
 
 void TMainForm::CreateViewMenu() {
-  N15 = AddMenu(nullptr, "N15", QString::fromUtf8("视图(&V)"));
-  mnuLibs = AddItem(N15, "mnuLibs", QString::fromUtf8("PB库文件列表"), QKeySequence(Qt::Key_F6));
-  mnuObjs = AddItem(N15, "mnuObjs", QString::fromUtf8("PBL对象列表"), QKeySequence(Qt::Key_F7));
-  mnuFile = AddItem(N15, "mnuFile", QString::fromUtf8("源代码比较视图"), QKeySequence(Qt::Key_F8));
-  mnuMerge = AddItem(N15, "mnuMerge", QString::fromUtf8("三方合并视图"));
+  N15 = AddMenu(nullptr, "N15", tr("视图(&V)"));
+  mnuLibs = AddItem(N15, "mnuLibs", tr("PB库文件列表"), QKeySequence(Qt::Key_F6));
+  mnuObjs = AddItem(N15, "mnuObjs", tr("PBL对象列表"), QKeySequence(Qt::Key_F7));
+  mnuFile = AddItem(N15, "mnuFile", tr("源代码比较视图"), QKeySequence(Qt::Key_F8));
+  mnuMerge = AddItem(N15, "mnuMerge", tr("三方合并视图"));
   mnuMerge->setEnabled(false);  // until three files are merged (-o)
   ViewItems = new QActionGroup(this);
   for (QAction* a : {mnuLibs, mnuObjs, mnuFile, mnuMerge}) {
@@ -93,24 +93,24 @@ void TMainForm::CreateViewMenu() {
 }
 
 void TMainForm::CreateEditMenu() {
-  mnuEdit = AddMenu(nullptr, "mnuEdit", "Edit");
-  mnuUndo = AddItem(mnuEdit, "mnuUndo", "&Undo", views::DefaultShortcut(TCommand::Undo));
-  mnuRedo = AddItem(mnuEdit, "mnuRedo", "&Redo", views::DefaultShortcut(TCommand::Redo));
+  mnuEdit = AddMenu(nullptr, "mnuEdit", tr("Edit"));
+  mnuUndo = AddItem(mnuEdit, "mnuUndo", tr("&Undo"), views::DefaultShortcut(TCommand::Undo));
+  mnuRedo = AddItem(mnuEdit, "mnuRedo", tr("&Redo"), views::DefaultShortcut(TCommand::Redo));
   N7 = AddSeparator(mnuEdit, "N7");
-  mnuCut = AddItem(mnuEdit, "mnuCut", "C&ut", views::DefaultShortcut(TCommand::Cut));
-  mnuCopy = AddItem(mnuEdit, "mnuCopy", "C&opy", views::DefaultShortcut(TCommand::Copy));
-  mnuPaste = AddItem(mnuEdit, "mnuPaste", "&Paste", views::DefaultShortcut(TCommand::Paste));
+  mnuCut = AddItem(mnuEdit, "mnuCut", tr("C&ut"), views::DefaultShortcut(TCommand::Cut));
+  mnuCopy = AddItem(mnuEdit, "mnuCopy", tr("C&opy"), views::DefaultShortcut(TCommand::Copy));
+  mnuPaste = AddItem(mnuEdit, "mnuPaste", tr("&Paste"), views::DefaultShortcut(TCommand::Paste));
   mnuEdit->menuAction()->setVisible(false);
 }
 
 void TMainForm::CreateSearchMenu() {
-  mnuSearch = AddMenu(nullptr, "mnuSearch", QString::fromUtf8("查找(&S)"));
-  mnuFind = AddItem(mnuSearch, "mnuFind", QString::fromUtf8("查找..."), views::DefaultShortcut(TCommand::Find));
-  mnuFindNext = AddItem(mnuSearch, "mnuFindNext", QString::fromUtf8("重复查找"), views::DefaultShortcut(TCommand::FindNext));
+  mnuSearch = AddMenu(nullptr, "mnuSearch", tr("查找(&S)"));
+  mnuFind = AddItem(mnuSearch, "mnuFind", tr("查找..."), views::DefaultShortcut(TCommand::Find));
+  mnuFindNext = AddItem(mnuSearch, "mnuFindNext", tr("重复查找"), views::DefaultShortcut(TCommand::FindNext));
   N10 = AddSeparator(mnuSearch, "N10");
-  mnuPrev = AddItem(mnuSearch, "mnuPrev", QString::fromUtf8("到前一个不同点"), views::DefaultShortcut(TCommand::PrevDiff));
-  mnuReplace = AddItem(mnuSearch, "mnuReplace", "&Replace", views::DefaultShortcut(TCommand::Replace));
-  mnuNext = AddItem(mnuSearch, "mnuNext", QString::fromUtf8("到下一个不同点"), views::DefaultShortcut(TCommand::NextDiff));
+  mnuPrev = AddItem(mnuSearch, "mnuPrev", tr("到前一个不同点"), views::DefaultShortcut(TCommand::PrevDiff));
+  mnuReplace = AddItem(mnuSearch, "mnuReplace", tr("&Replace"), views::DefaultShortcut(TCommand::Replace));
+  mnuNext = AddItem(mnuSearch, "mnuNext", tr("到下一个不同点"), views::DefaultShortcut(TCommand::NextDiff));
   mnuPrev->setEnabled(false);
   mnuNext->setEnabled(false);
   mnuReplace->setVisible(false);
@@ -118,14 +118,14 @@ void TMainForm::CreateSearchMenu() {
 }
 
 void TMainForm::CreateActionsMenu() {
-  mnuActions = AddMenu(nullptr, "mnuActions", QString::fromUtf8("源码比较"));
-  mnuCompare = AddItem(mnuActions, "mnuCompare", "&Compare", views::DefaultShortcut(TCommand::Compare));
-  mnuCancel = AddItem(mnuActions, "mnuCancel", "Cancel  C&ompare", views::DefaultShortcut(TCommand::Cancel));
+  mnuActions = AddMenu(nullptr, "mnuActions", tr("源码比较"));
+  mnuCompare = AddItem(mnuActions, "mnuCompare", tr("&Compare"), views::DefaultShortcut(TCommand::Compare));
+  mnuCancel = AddItem(mnuActions, "mnuCancel", tr("Cancel  C&ompare"), views::DefaultShortcut(TCommand::Cancel));
   N8 = AddSeparator(mnuActions, "N8");
-  mnuCompareFiles = AddItem(mnuActions, "mnuCompareFiles", "Compare Modified &Files", views::DefaultShortcut(TCommand::CompareFiles));
+  mnuCompareFiles = AddItem(mnuActions, "mnuCompareFiles", tr("Compare Modified &Files"), views::DefaultShortcut(TCommand::CompareFiles));
   N1 = AddSeparator(mnuActions, "N1");
-  mnuCopyBlockRight = AddItem(mnuActions, "mnuCopyBlockRight", "Copy Block &Right", views::DefaultShortcut(TCommand::CopyBlockRight));
-  mnuCopyBlockLeft = AddItem(mnuActions, "mnuCopyBlockLeft", "Copy Block &Left", views::DefaultShortcut(TCommand::CopyBlockLeft));
+  mnuCopyBlockRight = AddItem(mnuActions, "mnuCopyBlockRight", tr("Copy Block &Right"), views::DefaultShortcut(TCommand::CopyBlockRight));
+  mnuCopyBlockLeft = AddItem(mnuActions, "mnuCopyBlockLeft", tr("Copy Block &Left"), views::DefaultShortcut(TCommand::CopyBlockLeft));
   for (QAction* a : {mnuCompare, mnuCancel, mnuCompareFiles, mnuCopyBlockRight, mnuCopyBlockLeft}) {
     a->setVisible(false);
     a->setEnabled(false);
@@ -135,16 +135,16 @@ void TMainForm::CreateActionsMenu() {
 }
 
 void TMainForm::CreateOptionsMenu() {
-  mnuOptions = AddMenu(nullptr, "mnuOptions", QString::fromUtf8("选项(&O)"));
-  mnuIgnoreBlanks = AddItem(mnuOptions, "mnuIgnoreBlanks", QString::fromUtf8("忽略空格"));
-  mnuIgnoreCase = AddItem(mnuOptions, "mnuIgnoreCase", QString::fromUtf8("忽略大小写"));
-  mnuIgnoreComments = AddItem(mnuOptions, "mnuIgnoreComments", QString::fromUtf8("忽略注释"));
-  mnuAlignSimilar = AddItem(mnuOptions, "mnuAlignSimilar", QString::fromUtf8("对齐相似行"));
-  mnuBySection = AddItem(mnuOptions, "mnuBySection", QString::fromUtf8("按段比较"));
-  mnuIgnorePosition = AddItem(mnuOptions, "mnuIgnorePosition", QString::fromUtf8("忽略位置和大小"));
-  mnuIgnoreDefaults = AddItem(mnuOptions, "mnuIgnoreDefaults", QString::fromUtf8("忽略迁移默认值"));
-  mnuLibraryFiles = AddItem(mnuOptions, "mnuLibraryFiles", QString::fromUtf8("读取库文件而非其旁的导出文件"));
-  mnuShowDiffsOnly = AddItem(mnuOptions, "mnuShowDiffsOnly", QString::fromUtf8("只显示不同部分"));
+  mnuOptions = AddMenu(nullptr, "mnuOptions", tr("选项(&O)"));
+  mnuIgnoreBlanks = AddItem(mnuOptions, "mnuIgnoreBlanks", tr("忽略空格"));
+  mnuIgnoreCase = AddItem(mnuOptions, "mnuIgnoreCase", tr("忽略大小写"));
+  mnuIgnoreComments = AddItem(mnuOptions, "mnuIgnoreComments", tr("忽略注释"));
+  mnuAlignSimilar = AddItem(mnuOptions, "mnuAlignSimilar", tr("对齐相似行"));
+  mnuBySection = AddItem(mnuOptions, "mnuBySection", tr("按段比较"));
+  mnuIgnorePosition = AddItem(mnuOptions, "mnuIgnorePosition", tr("忽略位置和大小"));
+  mnuIgnoreDefaults = AddItem(mnuOptions, "mnuIgnoreDefaults", tr("忽略迁移默认值"));
+  mnuLibraryFiles = AddItem(mnuOptions, "mnuLibraryFiles", tr("读取库文件而非其旁的导出文件"));
+  mnuShowDiffsOnly = AddItem(mnuOptions, "mnuShowDiffsOnly", tr("只显示不同部分"));
   // The comparison options only carry their check marks, read by the views when they compare.
   for (QAction* a : {mnuIgnoreBlanks, mnuIgnoreCase, mnuIgnoreComments, mnuAlignSimilar, mnuBySection,
                      mnuIgnorePosition, mnuIgnoreDefaults, mnuLibraryFiles, mnuShowDiffsOnly})
@@ -157,7 +157,7 @@ void TMainForm::CreateOptionsMenu() {
     connect(a, &QAction::triggered, this, [this, a] { ComparisonOptionChanged(a); });
   connect(mnuShowDiffsOnly, &QAction::triggered, this, &TMainForm::mnuShowDiffsOnlyClick);
   N2 = AddSeparator(mnuOptions, "N2");
-  mnuHorzSplit = AddItem(mnuOptions, "mnuHorzSplit", QString::fromUtf8("横排窗口"), views::DefaultShortcut(TCommand::HorzSplit));
+  mnuHorzSplit = AddItem(mnuOptions, "mnuHorzSplit", tr("横排窗口"), views::DefaultShortcut(TCommand::HorzSplit));
   mnuHorzSplit->setCheckable(true);
   // Until a view attaches its handler the item does nothing, its check mark included.
   connect(mnuHorzSplit, &QAction::triggered, this, [this] {
@@ -166,23 +166,33 @@ void TMainForm::CreateOptionsMenu() {
     mnuHorzSplit->setChecked(!mnuHorzSplit->isChecked());
   });
   N4 = AddSeparator(mnuOptions, "N4");
-  mnuHighlightColors = AddMenu(mnuOptions, "mnuHighlightColors", QString::fromUtf8("设置颜色标志"));
-  Added1 = AddItem(mnuHighlightColors, "Added1", QString::fromUtf8("设置[增加]颜色"));
-  Modified1 = AddItem(mnuHighlightColors, "Modified1", QString::fromUtf8("设置[修改]颜色"));
-  Deleted1 = AddItem(mnuHighlightColors, "Deleted1", QString::fromUtf8("设置[删除]颜色"));
+  mnuHighlightColors = AddMenu(mnuOptions, "mnuHighlightColors", tr("设置颜色标志"));
+  Added1 = AddItem(mnuHighlightColors, "Added1", tr("设置[增加]颜色"));
+  Modified1 = AddItem(mnuHighlightColors, "Modified1", tr("设置[修改]颜色"));
+  Deleted1 = AddItem(mnuHighlightColors, "Deleted1", tr("设置[删除]颜色"));
   connect(Added1, &QAction::triggered, this, &TMainForm::Added1Click);
   connect(Modified1, &QAction::triggered, this, &TMainForm::Modified1Click);
   connect(Deleted1, &QAction::triggered, this, &TMainForm::Deleted1Click);
   N5 = AddSeparator(mnuOptions, "N5");
-  mnuFont = AddItem(mnuOptions, "mnuFont", QString::fromUtf8("字体 ..."));
-  mnuCodePage = AddItem(mnuOptions, "mnuCodePage", QString::fromUtf8("代码页…"));
+  mnuFont = AddItem(mnuOptions, "mnuFont", tr("字体 ..."));
+  mnuCodePage = AddItem(mnuOptions, "mnuCodePage", tr("代码页…"));
   connect(mnuCodePage, &QAction::triggered, this, &TMainForm::mnuCodePageClick);
+  mnuLanguage = AddMenu(mnuOptions, "mnuLanguage", tr("语言(&L)"));
+  mnuLanguageZh = AddItem(mnuLanguage, "mnuLanguageZh", tr("中文(&C)"));
+  mnuLanguageEn = AddItem(mnuLanguage, "mnuLanguageEn", tr("&English"));
+  mnuLanguageSystem = AddItem(mnuLanguage, "mnuLanguageSystem", tr("跟随系统(&S)"));
+  auto* languages = new QActionGroup(this);
+  for (auto [item, language] : {std::pair{mnuLanguageZh, "zh"}, {mnuLanguageEn, "en"}, {mnuLanguageSystem, ""}}) {
+    item->setCheckable(true);
+    languages->addAction(item);
+    connect(item, &QAction::triggered, this, [this, language] { mnuLanguageClick(language); });
+  }
 }
 
 void TMainForm::CreateHelpMenu() {
-  Help1 = AddMenu(nullptr, "Help1", QString::fromUtf8("帮助(&H)"));
-  Contents1 = AddItem(Help1, "Contents1", QString::fromUtf8("查看帮助"), QKeySequence(Qt::Key_F1));
-  mnuAbout = AddItem(Help1, "mnuAbout", QString::fromUtf8("关于..."));
+  Help1 = AddMenu(nullptr, "Help1", tr("帮助(&H)"));
+  Contents1 = AddItem(Help1, "Contents1", tr("查看帮助"), QKeySequence(Qt::Key_F1));
+  mnuAbout = AddItem(Help1, "mnuAbout", tr("关于..."));
   connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);
   connect(mnuAbout, &QAction::triggered, this, &TMainForm::mnuAboutClick);
 }
@@ -213,9 +223,9 @@ void TMainForm::CreateToolBar() {
   ToolBar1->toggleViewAction()->setEnabled(false);
   addToolBar(Qt::TopToolBarArea, ToolBar1);
 
-  tbLibMode = AddButton("tbLibMode", "Library list", 13);
-  tbObjs = AddButton("tbObjs", "Objects in library", 14);
-  tbFile = AddButton("tbFile", "object source code compare", 15);
+  tbLibMode = AddButton("tbLibMode", tr("Library list"), 13);
+  tbObjs = AddButton("tbObjs", tr("Objects in library"), 14);
+  tbFile = AddButton("tbFile", tr("object source code compare"), 15);
   ViewButtons = new QActionGroup(this);
   for (QAction* a : {tbLibMode, tbObjs, tbFile}) {
     a->setCheckable(true);
@@ -225,36 +235,36 @@ void TMainForm::CreateToolBar() {
   connect(tbObjs, &QAction::triggered, this, &TMainForm::mnuObjsClick);
   connect(tbFile, &QAction::triggered, this, &TMainForm::tbFileClick);
   ToolBar1->addSeparator();
-  tbOpen1 = AddButton("tbOpen1", "Open 1", 0);
-  tbOpen2 = AddButton("tbOpen2", "Open 2", 1);
+  tbOpen1 = AddButton("tbOpen1", tr("Open 1"), 0);
+  tbOpen2 = AddButton("tbOpen2", tr("Open 2"), 1);
   ToolBar1->addSeparator();
-  tbSave1 = AddButton("tbSave1", "Save 1", 2);
-  tbSave2 = AddButton("tbSave2", "Save 2", 3);
+  tbSave1 = AddButton("tbSave1", tr("Save 1"), 2);
+  tbSave2 = AddButton("tbSave2", tr("Save 2"), 3);
   tbSave1->setEnabled(false);
   tbSave2->setEnabled(false);
   ToolBar1->addSeparator();
   tbBack = AddButton("tbBack", QString(), 12);  // never shown, no command
   tbBack->setVisible(false);
   tbBack->setEnabled(false);
-  tbHorzSplit = AddButton("tbHorzSplit", "Rotate", 4);
+  tbHorzSplit = AddButton("tbHorzSplit", tr("Rotate"), 4);
   tbHorzSplit->setEnabled(false);
   ToolBar1->addSeparator();
-  tbCompare = AddButton("tbCompare", "Compare", 5);
-  tbCancel = AddButton("tbCancel", "Cancel Compare", 6);
+  tbCompare = AddButton("tbCompare", tr("Compare"), 5);
+  tbCancel = AddButton("tbCancel", tr("Cancel Compare"), 6);
   tbCompare->setVisible(false);
   tbCancel->setVisible(false);
   ToolBar1->addSeparator();
-  tbNext = AddButton("tbNext", "Next Diff", 7);
-  tbPrev = AddButton("tbPrev", "Prev Diff", 8);
+  tbNext = AddButton("tbNext", tr("Next Diff"), 7);
+  tbPrev = AddButton("tbPrev", tr("Prev Diff"), 8);
   tbNext->setEnabled(false);
   tbPrev->setEnabled(false);
   ToolBar1->addSeparator();
-  tbFindNext = AddButton("tbFindNext", "Find", 10);
-  tbReplace = AddButton("tbReplace", "Replace", 11);
+  tbFindNext = AddButton("tbFindNext", tr("Find"), 10);
+  tbReplace = AddButton("tbReplace", tr("Replace"), 11);
   tbFindNext->setEnabled(false);
   tbReplace->setVisible(false);
   ToolBar1->addSeparator();
-  tbHelp = AddButton("tbHelp", "Help", 9);
+  tbHelp = AddButton("tbHelp", tr("Help"), 9);
   connect(tbHelp, &QAction::triggered, this, &TMainForm::Contents1Click);
 }
 

@@ -32,6 +32,8 @@ extern std::filesystem::path& Folder1;
 extern std::filesystem::path& Folder2;
 
 inline constexpr const char* SettingsSection = "Options";
+// The key of TSettings::Language, which the program reads on its own before any window is built.
+inline constexpr const char* LanguageKey = "Language";
 
 // A window's bounds in screen pixels.
 struct TBounds {
@@ -69,6 +71,9 @@ struct TSettings {
   bool IgnoreDefaults = false;
   bool ShowDiffsOnly = false;
   bool LibraryFiles = false;  // library files beside their exports are read, not the exports
+  // The language of the desktop's texts: "zh", "en", or empty for the system locale's. Written
+  // only once set, like LibraryFiles.
+  std::string Language;
 };
 
 // At most this many files a side are read back.

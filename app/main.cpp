@@ -5,8 +5,13 @@
 #include <cstdio>
 #include <string>
 
+#include <QLocale>
+
 #include "app/Application.h"
+#include "app/ExeDir.h"
+#include "app/Language.h"
 #include "app/Main.h"
+#include "app/Settings.h"
 
 using app::TApplication;
 using app::TMainForm;
@@ -44,6 +49,10 @@ int main(int argc, char** argv) {
     }
   }
   TApplication app(argc, argv);
+  // The texts are translated as the windows are built: the language goes in first.
+  app::InstallLanguage(app::ResolveLanguage(
+      app::TIniFile(app::ProgramFileWith(".ini")).ReadString(app::SettingsSection, app::LanguageKey, ""),
+      QLocale::system().name()));
   QStringList args = app.arguments().mid(1);
   // A "--" ends the options (a file may start with a dash).
   args.removeOne("--");

@@ -549,7 +549,7 @@ void TCodeEdit::CopyToClipboard() {
   const std::string t = SelText();
   if (t.empty()) return;
   QClipboard* cb = QGuiApplication::clipboard();
-  if (!cb) throw TEditorError("Cannot open clipboard.");
+  if (!cb) throw TEditorError(tr("Cannot open clipboard.").toStdString());
   auto* data = new QMimeData;
   data->setText(QString::fromStdU16String(platform::CodePageToUtf16(t)));
   data->setData(QString::fromLatin1(kCodePageMime), QByteArray(t.data(), static_cast<qsizetype>(t.size())));
@@ -565,7 +565,7 @@ void TCodeEdit::CutToClipboard() {
 void TCodeEdit::PasteFromClipboard() {
   if (RefuseEdit()) return;
   QClipboard* cb = QGuiApplication::clipboard();
-  if (!cb) throw TEditorError("Cannot open clipboard.");
+  if (!cb) throw TEditorError(tr("Cannot open clipboard.").toStdString());
   const QMimeData* data = cb->mimeData();
   const QString format = QString::fromLatin1(kCodePageMime);
   if (data && data->hasFormat(format)) {

@@ -115,7 +115,7 @@ TFilesFrame::TFilesFrame(views::TViewHost& host, QWidget* parent) : QWidget(pare
   ChooseReportFile = [this](const QString& folder) {
     QFileDialog dialog(Host.DialogParent());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    const QString textFilter = "Text Files (*.txt)", htmlFilter = QString::fromUtf8("HTML 文件 (*.html *.htm)");
+    const QString textFilter = tr("Text Files (*.txt)"), htmlFilter = tr("HTML 文件 (*.html *.htm)");
     dialog.setNameFilters({textFilter, htmlFilter});
     // A name typed without an extension gets that of the chosen kind.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, htmlFilter](const QString& filter) {
@@ -274,8 +274,7 @@ void TFilesFrame::ConnectPane(TSide side) {
     PaneKeyDown(sender, key, shift);
   };
   pane->OnReadOnlyEdit = [this](TCodeEdit*) {
-    Host.ShowStatus(QString::fromUtf8(bySection_ ? "按段比较时窗格是只读的，不能修改。"
-                                               : "此窗格是只读的（库中的对象），不能修改。"));
+    Host.ShowStatus(bySection_ ? tr("按段比较时窗格是只读的，不能修改。") : tr("此窗格是只读的（库中的对象），不能修改。"));
   };
   pane->OnLineSpans = [this](TCodeEdit* sender, int line, std::vector<std::pair<int, int>>& spans, TColor& color) {
     if (const std::vector<compare::TSpan>* found = SpansOf(line, SideOf(sender))) {
@@ -323,7 +322,7 @@ void TFilesFrame::SetPaneFont(const QFont& f) {
 void TFilesFrame::ActivateView() {
   BindCommands();
   for (TSide s : AllSides) {
-    Host.SetCaption(TCommandId(TSideCommand::Open, s), QString::fromUtf8("打开文本文件 %1").arg(s + 1));
+    Host.SetCaption(TCommandId(TSideCommand::Open, s), tr("打开文本文件 %1").arg(s + 1));
     Host.SetEnabled(TCommandId(TSideCommand::Save, s), true);
   }
   for (TCommand c : {TCommand::Compare}) Host.SetEnabled(c, CanCompare());
@@ -336,9 +335,7 @@ void TFilesFrame::ActivateView() {
   Host.SetGroupEnabled(views::TCommandGroup::Actions, true);
   for (TCommand c : {TCommand::FindNext, TCommand::Replace}) Host.SetEnabled(c, true);
   for (TCommand c : {TCommand::NextDiff, TCommand::PrevDiff}) Host.SetEnabled(c, ResultPresent);
-  Host.ShowNote(ResultPresent ? QString::fromStdString(
-                                    compare::OptionsNote(Model.Options))
-                              : QString());
+  Host.ShowNote(ResultPresent ? OptionsNote(Model.Options) : QString());
   Pane(Side1)->setFocus();
   Host.ShowCounts(Counts);
 }
@@ -523,9 +520,9 @@ void TFilesFrame::CheckFilesChanged() {
     // next change.
     if (Pane(s)->Lines().Modified()) {
       const QString question =
-          QString::fromUtf8("%1\n\n这个文件载入以后已在磁盘上被改过。\n重新载入它（丢弃窗格中的修改），还是保留窗格中的修改？")
+          tr("%1\n\n这个文件载入以后已在磁盘上被改过。\n重新载入它（丢弃窗格中的修改），还是保留窗格中的修改？")
               .arg(state.Name);
-      if (!Host.AskChoice(question, QString::fromUtf8("重新载入"), QString::fromUtf8("保留修改"))) {
+      if (!Host.AskChoice(question, tr("重新载入"), tr("保留修改"))) {
         state.FileStamp = now;
         continue;
       }
@@ -559,13 +556,26 @@ void TFilesFrame::ReloadCodePageTexts() {
   LoadFiles(paths);
 }
 
+QString TFilesFrame::OptionsNote(const compare::TCompareOptions& o) {
+  // The words of compare::OptionsNote, which the text report keeps as they are.
+  const std::pair<bool, const char*> notes[] = {
+      {o.IgnoreCase, QT_TR_NOOP("Case Ignored")},           {o.IgnoreBlanks, QT_TR_NOOP("Blanks Ignored")},
+      {o.IgnoreComments, QT_TR_NOOP("Comments Ignored")},   {o.AlignSimilar, QT_TR_NOOP("Similar Lines Aligned")},
+      {o.BySection, QT_TR_NOOP("By Section")},              {o.IgnorePosition, QT_TR_NOOP("Position Ignored")},
+      {o.IgnoreDefaults, QT_TR_NOOP("Defaults Ignored")}};
+  QStringList on;
+  for (const auto& [set, text] : notes)
+    if (set) on << tr(text);
+  return on.isEmpty() ? QString() : tr("  (%1)").arg(on.join(tr(", ")));
+}
+
 void TFilesFrame::SetCaption(TSide side) {
   QLabel* bar = CaptionBar(side);
   // A library object's name may hold control characters: they are shown as symbols.
   const QString name = QString::fromStdString(platform::ShowControls(sides_[side].Name.toStdString()));
   QString text = name.isEmpty() ? QString() : "  " + name;
   if (ResultPresent && !name.isEmpty())
-    text += QString::fromStdString(compare::OptionsNote(Model.Options));
+    text += OptionsNote(Model.Options);
   bar->setText(text);
   // A tooltip that looks like markup is shown as markup: the name goes in escaped.
   bar->setToolTip(name.isEmpty() ? QString() : "<p style='white-space:pre'>" + name.toHtmlEscaped() + "</p>");
@@ -634,7 +644,7 @@ bool TFilesFrame::CompareSections(const compare::TCompareOptions& options) {
   const pbparse::TSectionView view = compare::SectionView(Text(Side1).ToVector(), Text(Side2).ToVector(),
                                                           Text(Side1).Title, Text(Side2).Title, options);
   if (!view.Structured) {
-    sectionNote_ = QString::fromUtf8("按行比较：") + FromCodePage(view.Reason);
+    sectionNote_ = tr("按行比较：") + FromCodePage(view.Reason);
     return false;
   }
   sectionTexts_ = {std::make_shared<compare::TSideText>(view.Lines1),
@@ -666,8 +676,8 @@ void TFilesFrame::ShowResult() {
 bool TFilesFrame::ConfirmDiscardEdits() { return ResolveEdits(true); }
 
 QString TFilesFrame::EditsQuestion(TSide side) const {
-  const QString name = Name(side).isEmpty() ? QString::fromUtf8("文件 %1").arg(side + 1) : Name(side);
-  return QString::fromUtf8("%1\n\n这个窗格中的修改还没有保存。保存吗？").arg(name);
+  const QString name = Name(side).isEmpty() ? tr("文件 %1").arg(side + 1) : Name(side);
+  return tr("%1\n\n这个窗格中的修改还没有保存。保存吗？").arg(name);
 }
 
 TFilesFrame::TResolved TFilesFrame::ResolveSide(TSide side) {
@@ -696,10 +706,10 @@ bool TFilesFrame::ResolveEdits(bool reloadSaved) {
 void TFilesFrame::CancelCompare() {
   if (Engine) Engine->Cancel();
   RestartPending = false;
-  Host.ShowNote("Compare cancelled.");
+  Host.ShowNote(tr("Compare cancelled."));
 }
 
-void TFilesFrame::DiffProgress(int percent) { Host.ShowNote(QString::asprintf("Approx. %d%% complete", percent)); }
+void TFilesFrame::DiffProgress(int percent) { Host.ShowNote(tr("Approx. %1% complete").arg(percent)); }
 
 void TFilesFrame::SetGutterWidths() {
   // Side 1's gutter leaves room for the difference marks.
@@ -887,14 +897,14 @@ void TFilesFrame::ApplyLayout() {
   const bool stacked = Host.Options().Stacked;
   Splitter1->setOrientation(stacked ? Qt::Vertical : Qt::Horizontal);
   if (stacked) {
-    Host.SetCaption(TCommand::CopyBlockRight, "Copy Block &Down");
+    Host.SetCaption(TCommand::CopyBlockRight, tr("Copy Block &Down"));
     Host.SetShortcut(TCommand::CopyBlockRight, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D));
-    Host.SetCaption(TCommand::CopyBlockLeft, "Copy Block &Up");
+    Host.SetCaption(TCommand::CopyBlockLeft, tr("Copy Block &Up"));
     Host.SetShortcut(TCommand::CopyBlockLeft, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U));
   } else {
-    Host.SetCaption(TCommand::CopyBlockRight, "Copy Block &Right");
+    Host.SetCaption(TCommand::CopyBlockRight, tr("Copy Block &Right"));
     Host.SetShortcut(TCommand::CopyBlockRight, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
-    Host.SetCaption(TCommand::CopyBlockLeft, "Copy Block &Left");
+    Host.SetCaption(TCommand::CopyBlockLeft, tr("Copy Block &Left"));
     Host.SetShortcut(TCommand::CopyBlockLeft, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L));
   }
   HalveSplit();

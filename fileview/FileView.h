@@ -189,6 +189,9 @@ class TFilesFrame : public QWidget {
   bool SaveEdits(TSide side);
   // The question about a side's edits, naming its file.
   QString EditsQuestion(TSide side) const;
+  // The options a comparison ran with, as the captions and the status bar name them:
+  // "  (Case Ignored, Blanks Ignored, ...)" in the user's language, or empty.
+  static QString OptionsNote(const compare::TCompareOptions& options);
   // The lines Save would write for a side.
   std::vector<std::string> SavedText(TSide side) const;
   // The pane that has the window's focus, or null.

@@ -80,7 +80,7 @@ void TFilesFrame::CopyBlock(TSide from, TSide to) {
   const std::uint8_t kind = src->Lines().GetLineObj(b).Kind;
   if (target.Count() < e + 1 || target.GetLineObj(b).Kind != kind || target.GetLineObj(e).Kind != kind) return;
   if (dst->ReadOnly()) {
-    Host.ShowStatus(QString::fromUtf8("目标窗格是只读的，不能复制到其中。"));
+    Host.ShowStatus(tr("目标窗格是只读的，不能复制到其中。"));
     return;
   }
   auto select = [b = b, e = e](TCodeEdit* pane) {

@@ -201,8 +201,8 @@ void TFilesFrame::SaveReport() {
   // The page shows the rows of the last comparison; the text report reads the panes.
   const bool edited = Pane(Side1)->Lines().Modified() || Pane(Side2)->Lines().Modified();
   if (IsHtmlReportName(path) && edited &&
-      !Host.AskYesNo(QString::fromUtf8("HTML 报告写出上次比较的结果，窗格中此后的修改不在其中。"
-                                       "要包含修改，请先重新比较。仍然保存吗？")))
+      !Host.AskYesNo(tr("HTML 报告写出上次比较的结果，窗格中此后的修改不在其中。"
+                        "要包含修改，请先重新比较。仍然保存吗？")))
     return;
   SaveReportTo(path);
 }

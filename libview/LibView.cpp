@@ -42,12 +42,24 @@ namespace {
 constexpr int kSide1Newer = 12;
 constexpr int kSide2Newer = 13;
 
+// The result words of the lists (ResultWords(), in result order) in the user's language.
+[[maybe_unused]] constexpr const char* kResultWordTexts[] = {
+    QT_TRANSLATE_NOOP("Results", "相同"), QT_TRANSLATE_NOOP("Results", "增加"), QT_TRANSLATE_NOOP("Results", "减少"),
+    QT_TRANSLATE_NOOP("Results", "更改")};
+TResultWords ShownResultWords() {
+  TResultWords words;
+  for (std::size_t i = 0; i < words.size(); ++i)
+    words[i] = QCoreApplication::translate("Results", ResultWords()[i].c_str()).toStdString();
+  return words;
+}
+
 }  // namespace
 
 // ---- construction ---------------------------------------------------------------------------
 
-const QString TLibFrame::LibraryFilter =
-    "PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw";
+QString TLibFrame::LibraryFilter() {
+  return tr("PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw");
+}
 
 namespace {
 const QString kOneLibraryFilter = "PowerBuilder Library Files(*.pbl)|*.pbl";
@@ -83,20 +95,20 @@ QWidget* TLibFrame::CreateLists() {
   auto* lists = new QWidget(pnlMain);
   auto* cell = new QGridLayout(lists);
   cell->setContentsMargins(0, 0, 0, 0);
-  lvLibs = CreateList(lists, "lvLibs", {{"库文件列表", 170, false},
-                                 {"比较结果", 100, false},
-                                 {"修改时间1", 120, false},
-                                 {"大小1", 80, true},
-                                 {"修改时间2", 120, false},
-                                 {"大小2", 80, true}});
-  lvObjs = CreateList(lists, "lvObjs", {{"对象名称", 150, false},
-                                 {"比较结果", 100, false},
-                                 {"时间1", 120, false},
-                                 {"大小1", 80, true},
-                                 {"时间2", 120, false},
-                                 {"大小2", 80, true},
-                                 {"类型标志", 50, false},
-                                 {"变化类型", 80, false}});
+  lvLibs = CreateList(lists, "lvLibs", {{QT_TR_NOOP("库文件列表"), 170, false},
+                                 {QT_TR_NOOP("比较结果"), 100, false},
+                                 {QT_TR_NOOP("修改时间1"), 120, false},
+                                 {QT_TR_NOOP("大小1"), 80, true},
+                                 {QT_TR_NOOP("修改时间2"), 120, false},
+                                 {QT_TR_NOOP("大小2"), 80, true}});
+  lvObjs = CreateList(lists, "lvObjs", {{QT_TR_NOOP("对象名称"), 150, false},
+                                 {QT_TR_NOOP("比较结果"), 100, false},
+                                 {QT_TR_NOOP("时间1"), 120, false},
+                                 {QT_TR_NOOP("大小1"), 80, true},
+                                 {QT_TR_NOOP("时间2"), 120, false},
+                                 {QT_TR_NOOP("大小2"), 80, true},
+                                 {QT_TR_NOOP("类型标志"), 50, false},
+                                 {QT_TR_NOOP("变化类型"), 80, false}});
   QPalette tip = lvObjs->palette();
   tip.setColor(QPalette::Base, tip.color(QPalette::ToolTipBase));
   lvObjs->setPalette(tip);
@@ -130,7 +142,7 @@ void TLibFrame::CreateOpenDialog() {
   });
 
   ChooseFolder = [this](TSide side) {
-    return QFileDialog::getExistingDirectory(Host.DialogParent(), QString::fromUtf8("添加文件夹 %1").arg(side + 1),
+    return QFileDialog::getExistingDirectory(Host.DialogParent(), tr("添加文件夹 %1").arg(side + 1),
                                              QString::fromStdString(Host.Folder(side).string()));
   };
   AskGitSide = [this](TSide side) { return AskGitSideDialog(Host.DialogParent(), side); };
@@ -179,8 +191,8 @@ void TLibFrame::CreateToolBar() {
   for (TSide side : compare::AllSides) {
     const std::string n = std::to_string(side + 1);
     cbOpen[side] = combo(("cbOpen" + n).c_str());
-    tbFolder[side] = sideButton(("tbFolder" + n).c_str(), 0, QString::fromUtf8("添加文件夹 %1…").arg(side + 1));
-    tbRevision[side] = sideButton(("tbRevision" + n).c_str(), 1, QString::fromUtf8("添加 git 版本 %1…").arg(side + 1));
+    tbFolder[side] = sideButton(("tbFolder" + n).c_str(), 0, tr("添加文件夹 %1…").arg(side + 1));
+    tbRevision[side] = sideButton(("tbRevision" + n).c_str(), 1, tr("添加 git 版本 %1…").arg(side + 1));
     tbClear[side] = button(("tbClear" + n).c_str());
     for (QWidget* w : std::initializer_list<QWidget*>{cbOpen[side], tbFolder[side], tbRevision[side], tbClear[side]})
       row->addWidget(w, 0, Qt::AlignVCenter);
@@ -204,7 +216,7 @@ TListView* TLibFrame::CreateList(QWidget* parent, const char* name,
   list->header()->setSectionsMovable(false);
   list->setColumnCount(static_cast<int>(columns.size()));
   QStringList captions;
-  for (const auto& c : columns) captions << QString::fromUtf8(std::get<0>(c));
+  for (const auto& c : columns) captions << tr(std::get<0>(c));
   list->setHeaderLabels(captions);
   for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
     const auto& c = columns[static_cast<std::size_t>(i)];
@@ -287,12 +299,12 @@ void TLibFrame::BindOpen(void (TLibFrame::*handler)(TSide), const char* caption)
   for (TSide side : compare::AllSides) {
     Host.Bind(TCommandId(TSideCommand::Open, side),
               [this, handler, side] { Guarded([&] { (this->*handler)(side); }); });
-    Host.SetCaption(TCommandId(TSideCommand::Open, side), QString::fromUtf8(caption).arg(side + 1));
+    Host.SetCaption(TCommandId(TSideCommand::Open, side), tr(caption).arg(side + 1));
   }
 }
 
 void TLibFrame::ActivateLibList() {
-  BindOpen(&TLibFrame::OpenLibsClick, "打开PB库文件 %1");
+  BindOpen(&TLibFrame::OpenLibsClick, QT_TR_NOOP("打开PB库文件 %1"));
   for (TSide side : compare::AllSides) {
     Host.Bind(TCommandId(TSideCommand::AddFolder, side),
               [this, side] { Guarded([this, side] { AddFolderClick(side); }); });
@@ -305,7 +317,7 @@ void TLibFrame::ActivateLibList() {
 }
 
 void TLibFrame::ActivateObjList() {
-  BindOpen(&TLibFrame::OpenOneLibClick, "打开一个PB库文件 %1");
+  BindOpen(&TLibFrame::OpenOneLibClick, QT_TR_NOOP("打开一个PB库文件 %1"));
   lvObjs->raise();
   viewMode_ = 1;
   for (TSide side : compare::AllSides) cbOpen[side]->setEditText(PathQ(model_.LibraryPath(side)));
@@ -368,7 +380,7 @@ void TLibFrame::CompareLibraries() {
   TPairingScope busy(*this);
   model_.OnProgress = [this, maximum](std::size_t i, int percent) {
     Host.ShowProgress(std::min(static_cast<int>(i), maximum), maximum,
-                      QString::asprintf("Approx. %d%% complete", percent));
+                      tr("Approx. %1% complete").arg(percent));
   };
   try {
     model_.PairLibraries();
@@ -432,10 +444,11 @@ void TLibFrame::ShowLibraries() {
   std::vector<QTreeWidgetItem*> rows;
   rows.reserve(pairs.size());
   const QIcon blank(ImageList1);
+  const TResultWords words = ShownResultWords();
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const TKeyed<TFolderRec>* shown = ItemOf(one, pairs[i], Side1);
     if (!shown) shown = ItemOf(two, pairs[i], Side2);
-    rows.push_back(NewRow(LibraryRowCells(one, two, pairs[i], ResultWords()), i, pairs[i].Result,
+    rows.push_back(NewRow(LibraryRowCells(one, two, pairs[i], words), i, pairs[i].Result,
                           shown ? KindImage(*shown->Rec) : 0, blank, *lvLibs));
   }
   AddRowsByCaption(*lvLibs, rows);
@@ -453,11 +466,12 @@ void TLibFrame::ShowObjects() {
   std::vector<QTreeWidgetItem*> rows;
   rows.reserve(pairs.size());
   const QIcon blank(ImageList1);
+  const TResultWords words = ShownResultWords();
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const TKeyed<TEntryRec>* typed = ItemOf(two, pairs[i], Side2);
     if (!typed) typed = ItemOf(one, pairs[i], Side1);
     const int image = !typed || typed->Key.empty() ? 0 : TypeImage(typed->Key[0]);
-    rows.push_back(NewRow(ObjectRowCells(one, two, pairs[i], ResultWords()), i, pairs[i].Result, image, blank, *lvObjs));
+    rows.push_back(NewRow(ObjectRowCells(one, two, pairs[i], words), i, pairs[i].Result, image, blank, *lvObjs));
     rows.back()->setText(7, ChangeKindCaption(pairs[i].Kind));
   }
   AddRowsByCaption(*lvObjs, rows);
@@ -475,10 +489,12 @@ QString TLibFrame::ChangeKindCaption(std::uint8_t kind) {
   // Only what the options can explain is named; a change of content needs no word.
   if (kind == 0 || (kind & compare::ckContent)) return QString();
   QStringList parts;
-  for (auto [flag, name] : {std::pair{compare::ckOrder, "顺序"}, {compare::ckPosition, "位置和大小"},
-                            {compare::ckDefaults, "迁移默认值"}, {compare::ckLayout, "格式"}, {compare::ckBlankLines, "空行"}})
-    if (kind & flag) parts << QString::fromUtf8(name);
-  return QString::fromUtf8("仅") + parts.join("+");
+  for (auto [flag, name] :
+       {std::pair{compare::ckOrder, QT_TR_NOOP("顺序")}, {compare::ckPosition, QT_TR_NOOP("位置和大小")},
+        {compare::ckDefaults, QT_TR_NOOP("迁移默认值")}, {compare::ckLayout, QT_TR_NOOP("格式")},
+        {compare::ckBlankLines, QT_TR_NOOP("空行")}})
+    if (kind & flag) parts << tr(name);
+  return tr("仅%1").arg(parts.join("+"));
 }
 
 int TLibFrame::KindImage(const TFolderRec& rec) {

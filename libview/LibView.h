@@ -164,7 +164,7 @@ class TLibFrame : public QWidget {
   // set up and returns the chosen files (none for Cancel).
   std::function<QStringList()> ExecuteOpenDialog;
 
-  static const QString LibraryFilter;  // the three file types of the library list's dialog
+  static QString LibraryFilter();  // the three file types of the library list's dialog
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -13,10 +13,6 @@ namespace fs = std::filesystem;
 
 using compare::TSide;
 
-namespace {
-const QString kOneLibraryFilter = "PowerBuilder Library Files(*.pbl)|*.pbl";
-}  // namespace
-
 void TLibFrame::ClearObjectRows() {
   filling_ = true;
   lvObjs->clear();
@@ -43,7 +39,7 @@ void TLibFrame::OpenLibraryPair() {
 
 void TLibFrame::OpenOneLibClick(TSide side) {
   if (Pairing()) return;
-  SetOpenDialog(Host.Folder(side), kOneLibraryFilter, false);
+  SetOpenDialog(Host.Folder(side), tr("PowerBuilder Library Files(*.pbl)|*.pbl"), false);
   const QStringList chosen = ExecuteOpenDialog ? ExecuteOpenDialog() : QStringList();
   if (chosen.isEmpty()) return;
   OpenOneLibrary(QPath(chosen.front()), side);

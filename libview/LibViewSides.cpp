@@ -41,7 +41,7 @@ QStringList NameFilters(const QString& filter) {
 // revision and the path in it. None for Cancel.
 std::optional<TLibFrame::TGitSide> AskGitSideDialog(QWidget* parent, compare::TSide side) {
   QDialog dialog(parent);
-  dialog.setWindowTitle(QString::fromUtf8("添加 git 版本 %1").arg(side + 1));
+  dialog.setWindowTitle(TLibFrame::tr("添加 git 版本 %1").arg(side + 1));
   auto* form = new QFormLayout(&dialog);
   auto* repository = new QLineEdit(QDir::currentPath(), &dialog);
   auto* browse = new QToolButton(&dialog);
@@ -51,10 +51,10 @@ std::optional<TLibFrame::TGitSide> AskGitSideDialog(QWidget* parent, compare::TS
   repositoryRow->addWidget(browse);
   auto* revision = new QLineEdit("HEAD", &dialog);
   auto* path = new QLineEdit(&dialog);
-  path->setPlaceholderText(QString::fromUtf8("整个版本"));
-  form->addRow(QString::fromUtf8("仓库文件夹(&R):"), repositoryRow);
-  form->addRow(QString::fromUtf8("版本(&V):"), revision);
-  form->addRow(QString::fromUtf8("路径(&P):"), path);
+  path->setPlaceholderText(TLibFrame::tr("整个版本"));
+  form->addRow(TLibFrame::tr("仓库文件夹(&R):"), repositoryRow);
+  form->addRow(TLibFrame::tr("版本(&V):"), revision);
+  form->addRow(TLibFrame::tr("路径(&P):"), path);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   form->addRow(buttons);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -85,7 +85,7 @@ void TLibFrame::SetOpenDialog(const fs::path& folder, const QString& filter, boo
 
 void TLibFrame::OpenLibsClick(TSide side) {
   if (Pairing()) return;
-  SetOpenDialog(Host.Folder(side), LibraryFilter, true);
+  SetOpenDialog(Host.Folder(side), LibraryFilter(), true);
   const QStringList chosen = ExecuteOpenDialog ? ExecuteOpenDialog() : QStringList();
   if (chosen.isEmpty()) return;
   std::vector<fs::path> files;
@@ -188,20 +188,20 @@ void TLibFrame::ReportAddProblems(const TAddProblems& problems) {
   QStringList lines, counts;
   auto add = [&](const QStringList& items, const char* what) {
     for (const QString& item : items) lines << visible(item);
-    if (!items.isEmpty()) counts << QString("%1 %2").arg(items.size()).arg(what);
+    if (!items.isEmpty()) counts << tr("%1 %2").arg(items.size()).arg(tr(what));
   };
   QStringList missing;
-  for (const fs::path& m : problems.Missing) missing << PathQ(m) + " does not exist";
-  add(missing, "do not exist");
-  add(problems.Unreadable, "cannot be read");
-  add(problems.Empty, "hold no library");
-  add(problems.LeftOut, "left out");
+  for (const fs::path& m : problems.Missing) missing << tr("%1 does not exist").arg(PathQ(m));
+  add(missing, QT_TR_NOOP("do not exist"));
+  add(problems.Unreadable, QT_TR_NOOP("cannot be read"));
+  add(problems.Empty, QT_TR_NOOP("hold no library"));
+  add(problems.LeftOut, QT_TR_NOOP("left out"));
   QStringList duplicates;
-  for (const QString& d : problems.Duplicates) duplicates << d + " already in Destination";
-  add(duplicates, "already in Destination");
-  add(problems.Differ, "differ from their exports");
+  for (const QString& d : problems.Duplicates) duplicates << tr("%1 already in Destination").arg(d);
+  add(duplicates, QT_TR_NOOP("already in Destination"));
+  add(problems.Differ, QT_TR_NOOP("differ from their exports"));
   if (lines.isEmpty()) return;
-  if (lines.size() > 1) lines.prepend(counts.join(", ") + ":");
+  if (lines.size() > 1) lines.prepend(tr("%1:").arg(counts.join(tr(", "))));
   Host.ShowInformation(lines.join('\n'));
 }
 

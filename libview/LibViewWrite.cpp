@@ -2,6 +2,7 @@
 // the other side, deleting it from a side, and the list's context menu that carries both.
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QShortcut>
 
 #include "libview/LibView.h"
@@ -19,17 +20,25 @@ namespace {
 
 using TBlock = compare::TLibraryComparison::TWriteBlock;
 
-QString SideName(TSide side) { return QString::fromUtf8(side == compare::Side1 ? "左侧" : "右侧"); }
+QString SideName(TSide side) { return side == compare::Side1 ? TLibFrame::tr("左侧") : TLibFrame::tr("右侧"); }
 
-QString BlockText(TBlock block) {
+// Why nothing can be written to `side`, a sentence about it.
+QString BlockText(TBlock block, TSide side) {
   switch (block) {
     case TBlock::None: break;
-    case TBlock::NoLibrary: return QString::fromUtf8("没有打开的库");
-    case TBlock::LibraryFile: return QString::fromUtf8("是PB库文件，只读（请先导出到文件夹）");
-    case TBlock::Revision: return QString::fromUtf8("是 git 版本，只读");
-    case TBlock::ObjectList: return QString::fromUtf8("按其对象列表(.pbg)读取，复制的文件不会列入");
+    case TBlock::NoLibrary: return TLibFrame::tr("%1没有打开的库").arg(SideName(side));
+    case TBlock::LibraryFile: return TLibFrame::tr("%1是PB库文件，只读（请先导出到文件夹）").arg(SideName(side));
+    case TBlock::Revision: return TLibFrame::tr("%1是 git 版本，只读").arg(SideName(side));
+    case TBlock::ObjectList: return TLibFrame::tr("%1按其对象列表(.pbg)读取，复制的文件不会列入").arg(SideName(side));
   }
   return QString();
+}
+
+// A menu item's text without its mnemonic: "复制到左侧(&L)" as "复制到左侧", "Copy to &Left" as
+// "Copy to Left".
+QString WithoutMnemonic(QString text) {
+  static const QRegularExpression bracketed(QStringLiteral("\\(&[^)]\\)"));
+  return text.remove(bracketed).remove(u'&');
 }
 
 }  // namespace
@@ -45,21 +54,21 @@ const TPair* TLibFrame::SelectedObjectPair() const {
 
 QString TLibFrame::WhyNoCopy(TSide to) const {
   const TPair* pair = SelectedObjectPair();
-  if (!pair) return QString::fromUtf8("没有选中的对象");
+  if (!pair) return tr("没有选中的对象");
   const TBlock block = model_.WriteBlock(to);
-  if (block != TBlock::None) return SideName(to) + BlockText(block);
+  if (block != TBlock::None) return BlockText(block, to);
   const TSide from = to == compare::Side1 ? compare::Side2 : compare::Side1;
-  if (!pair->Has(from)) return SideName(from) + QString::fromUtf8("没有这个对象");
-  if (model_.CopyTarget(*pair, to).empty()) return QString::fromUtf8("对象名不能用作文件名");
+  if (!pair->Has(from)) return tr("%1没有这个对象").arg(SideName(from));
+  if (model_.CopyTarget(*pair, to).empty()) return tr("对象名不能用作文件名");
   return QString();
 }
 
 QString TLibFrame::WhyNoDelete(TSide side) const {
   const TPair* pair = SelectedObjectPair();
-  if (!pair) return QString::fromUtf8("没有选中的对象");
+  if (!pair) return tr("没有选中的对象");
   const TBlock block = model_.WriteBlock(side);
-  if (block != TBlock::None) return SideName(side) + BlockText(block);
-  if (!pair->Has(side)) return SideName(side) + QString::fromUtf8("没有这个对象");
+  if (block != TBlock::None) return BlockText(block, side);
+  if (!pair->Has(side)) return tr("%1没有这个对象").arg(SideName(side));
   return QString();
 }
 
@@ -75,9 +84,9 @@ void TLibFrame::WriteObject(TSide side, bool copy) {
   const fs::path file = copy ? model_.CopyTarget(pair, side) : model_.ObjectFile(pair, side);
   std::error_code ec;
   if (copy && fs::exists(file, ec) &&
-      !Host.AskYesNo(QString::fromUtf8("%1 已存在。\n用另一侧的对象替换它吗？").arg(PathQ(file))))
+      !Host.AskYesNo(tr("%1 已存在。\n用另一侧的对象替换它吗？").arg(PathQ(file))))
     return;
-  if (!copy && !Host.AskYesNo(QString::fromUtf8("从%1删除 %2 吗？").arg(SideName(side), PathQ(file)))) return;
+  if (!copy && !Host.AskYesNo(tr("从%1删除 %2 吗？").arg(SideName(side), PathQ(file)))) return;
   Guarded([&] {
     try {
       TPairingScope busy(*this);
@@ -95,7 +104,7 @@ void TLibFrame::WriteObject(TSide side, bool copy) {
     }
     ShowObjects();
     SelectObjectRow(key);
-    Host.ShowStatus((copy ? QString::fromUtf8("已写入 %1") : QString::fromUtf8("已删除 %1")).arg(PathQ(file)));
+    Host.ShowStatus((copy ? tr("已写入 %1") : tr("已删除 %1")).arg(PathQ(file)));
   });
 }
 
@@ -132,14 +141,14 @@ QMenu* TLibFrame::ObjectMenu() {
       bool Copy;
     };
     const TItem items[] = {
-        {"mnuCopyLeft", "复制到左侧(&L)", compare::Side1, true},
-        {"mnuCopyRight", "复制到右侧(&R)", compare::Side2, true},
-        {"mnuDeleteLeft", "从左侧删除(&1)", compare::Side1, false},
-        {"mnuDeleteRight", "从右侧删除(&2)", compare::Side2, false},
+        {"mnuCopyLeft", QT_TR_NOOP("复制到左侧(&L)"), compare::Side1, true},
+        {"mnuCopyRight", QT_TR_NOOP("复制到右侧(&R)"), compare::Side2, true},
+        {"mnuDeleteLeft", QT_TR_NOOP("从左侧删除(&1)"), compare::Side1, false},
+        {"mnuDeleteRight", QT_TR_NOOP("从右侧删除(&2)"), compare::Side2, false},
     };
     for (const TItem& item : items) {
       if (!item.Copy && item.Side == compare::Side1) objectMenu_->addSeparator();
-      QAction* a = objectMenu_->addAction(QString::fromUtf8(item.Caption));
+      QAction* a = objectMenu_->addAction(tr(item.Caption));
       a->setObjectName(item.Name);
       a->setData(QVariant::fromValue(QPair<int, bool>(item.Side, item.Copy)));
       const TSide side = item.Side;
@@ -154,10 +163,10 @@ QMenu* TLibFrame::ObjectMenu() {
     const auto [side, copy] = a->data().value<QPair<int, bool>>();
     const QString why = copy ? WhyNoCopy(static_cast<TSide>(side)) : WhyNoDelete(static_cast<TSide>(side));
     a->setEnabled(why.isEmpty());
-    a->setToolTip(why.isEmpty() ? a->text().remove("(&L)").remove("(&R)").remove("(&1)").remove("(&2)") : why);
+    a->setToolTip(why.isEmpty() ? WithoutMnemonic(a->text()) : why);
     if (!why.isEmpty() && !off.contains(why)) off << why;
   }
-  Host.ShowStatus(off.join(QString::fromUtf8("；")));
+  Host.ShowStatus(off.join(tr("；")));
   return objectMenu_;
 }
 

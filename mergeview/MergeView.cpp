@@ -53,11 +53,11 @@ struct TTakeItem {
   const char* Caption;
 };
 constexpr TTakeItem kTakes[] = {
-    {TTake::Ours, "actTakeOurs", "取侧 1"},
-    {TTake::Base, "actTakeBase", "取基础"},
-    {TTake::Theirs, "actTakeTheirs", "取侧 2"},
-    {TTake::OursThenTheirs, "actTakeOursThenTheirs", "取两侧（1 在前）"},
-    {TTake::TheirsThenOurs, "actTakeTheirsThenOurs", "取两侧（2 在前）"},
+    {TTake::Ours, "actTakeOurs", QT_TRANSLATE_NOOP("mergeview::TMergeFrame", "取侧 1")},
+    {TTake::Base, "actTakeBase", QT_TRANSLATE_NOOP("mergeview::TMergeFrame", "取基础")},
+    {TTake::Theirs, "actTakeTheirs", QT_TRANSLATE_NOOP("mergeview::TMergeFrame", "取侧 2")},
+    {TTake::OursThenTheirs, "actTakeOursThenTheirs", QT_TRANSLATE_NOOP("mergeview::TMergeFrame", "取两侧（1 在前）")},
+    {TTake::TheirsThenOurs, "actTakeTheirsThenOurs", QT_TRANSLATE_NOOP("mergeview::TMergeFrame", "取两侧（2 在前）")},
 };
 
 }  // namespace
@@ -103,7 +103,7 @@ TMergeFrame::TMergeFrame(views::TViewHost& host, QWidget* parent) : QWidget(pare
       PaintSideGutter(sender, canvas, rect, lineNo - 1, tag);
     };
     pane->OnScroll = [this](TCodeEdit* sender) { SidesScrolled(sender); };
-    pane->OnReadOnlyEdit = [this](TCodeEdit*) { Host.ShowStatus(QString::fromUtf8("只有合并结果可以修改。")); };
+    pane->OnReadOnlyEdit = [this](TCodeEdit*) { Host.ShowStatus(tr("只有合并结果可以修改。")); };
   }
   result_ = NewPane(mainSplitter_, "edResult", resultCaption_, "lblResult");
   result_->SetAutoLineNum(false);
@@ -152,20 +152,20 @@ void TMergeFrame::CreateToolBar() {
   toolBar_->setObjectName("tbMerge");
   toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
   auto add = [this](const char* name, const char* caption, const QKeySequence& key, std::function<void()> work) {
-    auto* a = new QAction(QString::fromUtf8(caption), this);
+    auto* a = new QAction(tr(caption), this);
     a->setObjectName(name);
     a->setShortcut(key);
     a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    a->setToolTip(QString::fromUtf8(caption) + " (" + key.toString(QKeySequence::NativeText) + ")");
+    a->setToolTip(tr(caption) + " (" + key.toString(QKeySequence::NativeText) + ")");
     connect(a, &QAction::triggered, this, [this, work = std::move(work)] { Guarded(work); });
     addAction(a);
     toolBar_->addAction(a);
     return a;
   };
-  add("actSaveResult", "保存", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveResult(); });
+  add("actSaveResult", QT_TR_NOOP("保存"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveResult(); });
   toolBar_->addSeparator();
-  prevConflict_ = add("actPrevConflict", "上一冲突", QKeySequence(Qt::ALT | Qt::Key_Up), [this] { PrevConflict(); });
-  nextConflict_ = add("actNextConflict", "下一冲突", QKeySequence(Qt::ALT | Qt::Key_Down), [this] { NextConflict(); });
+  prevConflict_ = add("actPrevConflict", QT_TR_NOOP("上一冲突"), QKeySequence(Qt::ALT | Qt::Key_Up), [this] { PrevConflict(); });
+  nextConflict_ = add("actNextConflict", QT_TR_NOOP("下一冲突"), QKeySequence(Qt::ALT | Qt::Key_Down), [this] { NextConflict(); });
   toolBar_->addSeparator();
   for (std::size_t i = 0; i < std::size(kTakes); ++i) {
     const TTake how = kTakes[i].How;
@@ -207,14 +207,14 @@ void TMergeFrame::LoadFiles(const QString& output, const std::array<QString, Par
   bySection_ = bySection;
   edited_ = false;
   savedClean_ = false;
-  const char* const titles[PartCount] = {"侧 1（本地）", "基础", "侧 2（远程）"};
+  const char* const titles[PartCount] = {QT_TR_NOOP("侧 1（本地）"), QT_TR_NOOP("基础"), QT_TR_NOOP("侧 2（远程）")};
   for (std::size_t k = 0; k < PartCount; ++k)
-    captions_[k]->setText(QString::fromUtf8(titles[k]) + ": " + paths[k]);
-  resultCaption_->setText(QString::fromUtf8("合并结果: ") + output);
+    captions_[k]->setText(tr(titles[k]) + ": " + paths[k]);
+  resultCaption_->setText(tr("合并结果: ") + output);
   FillSides();
   FillResult();
   Host.ShowNote(model_->Notice().empty() ? QString()
-                                         : QString::fromUtf8("按行合并: ") + FromCodePage(model_->Notice()));
+                                         : tr("按行合并: ") + FromCodePage(model_->Notice()));
   current_ = -1;
   const int first = model_->Next(-1, 1, true);
   GoTo(first >= 0 ? first : 0);
@@ -320,7 +320,7 @@ void TMergeFrame::ShowEdit(std::int32_t caretLine) {
 
 bool TMergeFrame::ConfirmOptionsChange() {
   if (!model_ || Host.Options().Compare.BySection == bySection_ || !model_->CanUndo()) return true;
-  return Host.AskYesNo(QString::fromUtf8("合并结果的修改将会丢失。\n仍要重新合并吗？"));
+  return Host.AskYesNo(tr("合并结果的修改将会丢失。\n仍要重新合并吗？"));
 }
 
 void TMergeFrame::OptionsChanged() {
@@ -334,7 +334,7 @@ void TMergeFrame::ActivateView() {
   BindCommands();
   for (compare::TSide s : compare::AllSides) Host.SetEnabled(views::OpenCommand(s), false);
   Host.SetEnabled(views::SaveCommand(compare::Side1), Loaded());
-  Host.SetCaption(views::SaveCommand(compare::Side1), QString::fromUtf8("保存合并结果"));
+  Host.SetCaption(views::SaveCommand(compare::Side1), tr("保存合并结果"));
   Host.SetEnabled(views::SaveCommand(compare::Side2), false);
   for (TCommand c : {TCommand::SaveReport, TCommand::Compare, TCommand::Cancel, TCommand::CompareFiles,
                      TCommand::CopyBlockRight, TCommand::CopyBlockLeft, TCommand::HorzSplit, TCommand::Font})
@@ -378,8 +378,8 @@ TCodeEdit* TMergeFrame::ActivePane() const {
 void TMergeFrame::ShowConflictsLeft() {
   if (!model_) return;
   const int left = model_->ConflictsLeft();
-  Host.ShowStatus(left == 0 ? QString::fromUtf8("没有未解决的冲突")
-                            : QString::fromUtf8("未解决的冲突: %1").arg(left));
+  Host.ShowStatus(left == 0 ? tr("没有未解决的冲突")
+                            : tr("未解决的冲突: %1").arg(left));
 }
 
 // ---- moving and settling ----------------------------------------------------------------------
@@ -498,7 +498,7 @@ bool TMergeFrame::SaveResult() {
   if (!model_) return false;
   const int left = model_->ConflictsLeft();
   if (left > 0 &&
-      !Host.AskYesNo(QString::fromUtf8("还有 %1 处冲突未解决，冲突处将保存基础版本的行。\n仍要保存吗？").arg(left)))
+      !Host.AskYesNo(tr("还有 %1 处冲突未解决，冲突处将保存基础版本的行。\n仍要保存吗？").arg(left)))
     return false;
   try {
     model_->Save(ToPath(output_));
@@ -508,13 +508,13 @@ bool TMergeFrame::SaveResult() {
   }
   edited_ = false;
   savedClean_ = left == 0;
-  Host.ShowNote(QString::fromUtf8("已保存 ") + output_);
+  Host.ShowNote(tr("已保存 ") + output_);
   return true;
 }
 
 bool TMergeFrame::ResolveEdits() {
   if (!model_ || !edited_) return true;
-  switch (Host.AskSaveEdits(QString::fromUtf8("合并结果 %1 已修改，要保存吗？").arg(output_))) {
+  switch (Host.AskSaveEdits(tr("合并结果 %1 已修改，要保存吗？").arg(output_))) {
     case views::TEditsChoice::Save: return SaveResult();
     case views::TEditsChoice::Discard: return true;
     default: return false;

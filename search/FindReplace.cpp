@@ -67,24 +67,24 @@ TFindForm::TFindForm(QWidget* owner) : QDialog(owner) {
   MakeDialog(this, owner);
   // Created in tab order.
   edFind = Edit(this, 88, 14, 190);
-  lblFind = Label(this, "&Text to Find:", 15, 17, edFind);
+  lblFind = Label(this, tr("&Text to Find:"), 15, 17, edFind);
   edReplace = Edit(this, 88, 41, 190);
-  lblReplace = Label(this, "&Replace with:", 15, 44, edReplace);
-  gbOptions = Place(new QGroupBox("Options", this), 15, 72, 148, 84);
-  cbCaseSensitive = Place(new QCheckBox("&Case Sensitive", gbOptions), 12, 19, 120, 18);
-  cbWholeWords = Place(new QCheckBox("&Whole Words Only", gbOptions), 12, 39, 120, 18);
-  cbPrompt = Place(new QCheckBox("&Prompt on Replace", gbOptions), 12, 59, 120, 18);
+  lblReplace = Label(this, tr("&Replace with:"), 15, 44, edReplace);
+  gbOptions = Place(new QGroupBox(tr("Options"), this), 15, 72, 148, 84);
+  cbCaseSensitive = Place(new QCheckBox(tr("&Case Sensitive"), gbOptions), 12, 19, 120, 18);
+  cbWholeWords = Place(new QCheckBox(tr("&Whole Words Only"), gbOptions), 12, 39, 120, 18);
+  cbPrompt = Place(new QCheckBox(tr("&Prompt on Replace"), gbOptions), 12, 59, 120, 18);
   cbPrompt->setChecked(true);
-  gbDirection = Place(new QGroupBox("Direction", this), 176, 72, 102, 84);
-  rbForward = Place(new QRadioButton("&Forwards", gbDirection), 12, 26, 80, 18);
-  rbBackward = Place(new QRadioButton("&Backwards", gbDirection), 12, 47, 80, 18);
+  gbDirection = Place(new QGroupBox(tr("Direction"), this), 176, 72, 102, 84);
+  rbForward = Place(new QRadioButton(tr("&Forwards"), gbDirection), 12, 26, 80, 18);
+  rbBackward = Place(new QRadioButton(tr("&Backwards"), gbDirection), 12, 47, 80, 18);
   rbForward->setChecked(true);
-  btnReplaceOne = Button(this, "Replace &One", 15, 165, 75, 25, mrOk);
+  btnReplaceOne = Button(this, tr("Replace &One"), 15, 165, 75, 25, mrOk);
   btnReplaceOne->setDefault(true);
   btnReplaceOne->setEnabled(false);
-  btnReplaceAll = Button(this, "Replace &All", 111, 165, 75, 25, mrYes);
+  btnReplaceAll = Button(this, tr("Replace &All"), 111, 165, 75, 25, mrYes);
   btnReplaceAll->setEnabled(false);
-  btnCancel = Button(this, "Cancel", 204, 165, 75, 25, mrCancel);
+  btnCancel = Button(this, tr("Cancel"), 204, 165, 75, 25, mrCancel);
   connect(edFind, &QLineEdit::textChanged, this, [this] { FindTextChange(); });
   SetOuterSize(304, 231);
 }
@@ -101,11 +101,11 @@ void TFindForm::FindTextChange() {
 }
 
 void TFindForm::ApplyFindLayout() {
-  setWindowTitle("Find text");
+  setWindowTitle(tr("Find text"));
   for (QGroupBox* g : {gbOptions, gbDirection}) g->setGeometry(g->x(), 41, g->width(), 65);
   rbForward->move(rbForward->x(), 19);
   rbBackward->move(rbBackward->x(), 39);
-  btnReplaceOne->setText("&OK");
+  btnReplaceOne->setText(tr("&OK"));
   btnReplaceOne->move(63, 119);
   btnCancel->move(156, 119);
   for (QWidget* w : std::initializer_list<QWidget*>{btnReplaceAll, cbPrompt, lblReplace, edReplace}) w->hide();
@@ -113,11 +113,11 @@ void TFindForm::ApplyFindLayout() {
 }
 
 void TFindForm::ApplyReplaceLayout() {
-  setWindowTitle("Replace text");
+  setWindowTitle(tr("Replace text"));
   for (QGroupBox* g : {gbOptions, gbDirection}) g->setGeometry(g->x(), 72, g->width(), 84);
   rbForward->move(rbForward->x(), 26);
   rbBackward->move(rbBackward->x(), 47);
-  btnReplaceOne->setText("Replace &One");
+  btnReplaceOne->setText(tr("Replace &One"));
   btnReplaceOne->move(15, 165);
   btnCancel->move(204, 165);
   for (QWidget* w : std::initializer_list<QWidget*>{btnReplaceAll, cbPrompt, lblReplace, edReplace}) w->show();
@@ -133,7 +133,7 @@ void TFindForm::CentreOnOwner() {
 
 TReplaceForm::TReplaceForm(QWidget* owner) : QDialog(owner) {
   MakeDialog(this, owner);
-  setWindowTitle("Replace ...");
+  setWindowTitle(tr("Replace ..."));
   auto readOnly = [this](int top) {
     QLineEdit* e = Edit(this, 69, top, 220);
     e->setReadOnly(true);
@@ -144,14 +144,14 @@ TReplaceForm::TReplaceForm(QWidget* owner) : QDialog(owner) {
     return e;
   };
   edFindText = readOnly(10);
-  Label(this, "Replace:", 15, 14, edFindText);
+  Label(this, tr("Replace:"), 15, 14, edFindText);
   edReplaceText = readOnly(34);
-  Label(this, "with:", 15, 37, edReplaceText);
-  btnOK = Button(this, "&OK", 15, 68, 64, 22, mrOk);
+  Label(this, tr("with:"), 15, 37, edReplaceText);
+  btnOK = Button(this, tr("&OK"), 15, 68, 64, 22, mrOk);
   btnOK->setDefault(true);
-  btnSkip = Button(this, "&Skip", 84, 68, 64, 22, mrNo);
-  btnAll = Button(this, "&All", 154, 68, 64, 22, mrYes);
-  btnCancel = Button(this, "&Cancel", 225, 68, 64, 22, mrCancel);
+  btnSkip = Button(this, tr("&Skip"), 84, 68, 64, 22, mrNo);
+  btnAll = Button(this, tr("&All"), 154, 68, 64, 22, mrYes);
+  btnCancel = Button(this, tr("&Cancel"), 225, 68, 64, 22, mrCancel);
   outer_ = QSize(313, 126);
   setFixedSize(outer_.width() - kFrameWidth, outer_.height() - kFrameHeight);
 }
