@@ -1,5 +1,6 @@
 // The main window on the offscreen platform: start-up state, view switching, counts, colours,
 // shortcuts, the about box, help and the settings file.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QColorDialog>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <QUrl>
 #include <fstream>
 #include <memory>
@@ -26,6 +28,7 @@
 #include "LibWriter.h"
 #include "app/About.h"
 #include "app/ExeDir.h"
+#include "app/Language.h"
 #include "app/Main.h"
 #include "editor/CodeEditor.h"
 #include "app/StatusBar.h"
@@ -35,6 +38,7 @@
 #include "libview/LibView.h"
 #include "mergeview/MergeView.h"
 #include "platform/FileSys.h"
+#include "search/FindReplace.h"
 
 using editor::TCodeEdit;
 using editor::TColor;
@@ -50,9 +54,13 @@ using app::Folder2;
 using app::ModColor;
 using app::ProgramFileWith;
 using app::SetExeDir;
+using app::InstallLanguage;
+using app::RemoveLanguage;
+using app::ResolveLanguage;
 using app::TAboutForm;
 using app::TMainForm;
 using app::TStatusBar;
+using search::TFindForm;
 
 namespace fs = std::filesystem;
 
@@ -1138,6 +1146,59 @@ class MainFormTest : public QObject {
         box->reject();
       });
     }
+  }
+
+  // In English no menu, menu item, toolbar tip, list column or find dialog text is Chinese; in
+  // Chinese the find dialog is. The language chosen in the menu is kept for the next start.
+  void languages() {
+    // The setting wins; without one, every zh locale is Chinese and any other English.
+    QCOMPARE(ResolveLanguage("en", "zh_CN"), std::string("en"));
+    QCOMPARE(ResolveLanguage("zh", "de_DE"), std::string("zh"));
+    QCOMPARE(ResolveLanguage("", "zh_TW"), std::string("zh"));
+    QCOMPARE(ResolveLanguage("fr", "zh_CN"), std::string("zh"));
+    QCOMPARE(ResolveLanguage("", "en_US"), std::string("en"));
+    QCOMPARE(ResolveLanguage("", "C"), std::string("en"));
+    struct TRemoveLanguage {
+      ~TRemoveLanguage() { RemoveLanguage(); }
+    } removeAtEnd;
+    auto chinese = [](const QString& s) {
+      return std::any_of(s.begin(), s.end(), [](QChar c) { return c.unicode() >= 0x2E80 && c.unicode() <= 0xFFEF; });
+    };
+    QVERIFY(InstallLanguage("en"));
+    TMainForm& f = NewForm();
+    QStringList texts;
+    for (QMenu* m : f.findChildren<QMenu*>()) {
+      texts << m->title();
+      for (QAction* a : m->actions()) texts << a->text();
+    }
+    for (QAction* a : f.ToolBar1->actions()) texts << a->toolTip();
+    for (QTreeWidget* list : {static_cast<QTreeWidget*>(f.LibFrame->lvLibs), static_cast<QTreeWidget*>(f.LibFrame->lvObjs)})
+      for (int i = 0; i < list->columnCount(); ++i) texts << list->headerItem()->text(i);
+    for (int i = 0; i < f.StatusBar1->PanelCount(); ++i) texts << f.StatusBar1->PanelText(i);
+    {
+      TFindForm find(&f);
+      find.ApplyFindLayout();
+      texts << find.windowTitle();
+      for (QWidget* w : find.findChildren<QWidget*>())
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) texts << b->text();
+      QCOMPARE(find.windowTitle(), QString("Find text"));
+    }
+    texts.removeIf([&](const QString& s) { return !chinese(s); });
+    QVERIFY2(texts.isEmpty(), qPrintable(texts.join(" | ")));
+    QString told;
+    f.OnShowInformation = [&told](const QString& text) { told = text; };
+    f.mnuLanguageZh->trigger();
+    QVERIFY(!told.isEmpty() && !chinese(told));
+    QVERIFY(CloseForm());
+    QVERIFY(ReadAll(Ini()).find("\nLanguage=zh\n") != std::string::npos);
+
+    QVERIFY(InstallLanguage("zh"));
+    TMainForm& zh = NewForm();
+    QVERIFY(zh.mnuLanguageZh->isChecked());
+    TFindForm find(&zh);
+    find.ApplyFindLayout();
+    QVERIFY(chinese(find.windowTitle()));
+    QVERIFY(chinese(find.btnCancel->text()));
   }
 
   void unwritableSettingsKeepWindowOpen() {

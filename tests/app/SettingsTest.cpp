@@ -94,6 +94,19 @@ TEST_F(SettingsTest, RoundTripKeepsEveryValue) {
   EXPECT_NE(Get().find("ModColor=$FF00000F\n"), std::string::npos);
 }
 
+// The language is written once chosen; chosen back to the system's, its key stays, empty.
+TEST_F(SettingsTest, LanguageOnceSetStaysAKey) {
+  TIniFile ini(path_);
+  TSettings s;
+  s.Language = "en";
+  WriteSettings(ini, s, false);
+  EXPECT_EQ(ReadSettings(ini).Language, "en");
+  s.Language.clear();
+  WriteSettings(ini, s, false);
+  EXPECT_NE(Get().find("\nLanguage=\n"), std::string::npos);
+  EXPECT_EQ(ReadSettings(ini).Language, "");
+}
+
 TEST_F(SettingsTest, AShorterSideLeavesNoStaleKeys) {
   TIniFile ini(path_);
   TSettings s;

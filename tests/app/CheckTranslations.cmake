@@ -1,0 +1,37 @@
+# Runs lupdate over the desktop's sources into copies of the shipped translation files and fails
+# when either copy then holds a message without a finished translation: a text added or changed
+# in the code without its translation, or a translation left unfinished in the file.
+#   cmake -DLUPDATE=... -DSOURCE_DIR=... -DWORK_DIR=... -DTS_FILES="a.ts;b.ts" -DDIRS="app;..." -P CheckTranslations.cmake
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+set(copies)
+foreach(ts IN LISTS TS_FILES)
+  get_filename_component(name "${ts}" NAME)
+  configure_file("${ts}" "${WORK_DIR}/${name}" COPYONLY)
+  list(APPEND copies "${WORK_DIR}/${name}")
+endforeach()
+execute_process(
+  COMMAND "${LUPDATE}" ${DIRS} -I . -extensions cpp,h -no-obsolete -locations none -silent -ts ${copies}
+  WORKING_DIRECTORY "${SOURCE_DIR}" RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "lupdate failed (${status}):\n${out}")
+endif()
+set(failed FALSE)
+foreach(copy IN LISTS copies)
+  file(READ "${copy}" text)
+  string(REGEX MATCHALL "<source>[^<]*</source>[ \t\r\n]*<translation type=\"unfinished\"" unfinished "${text}")
+  string(REGEX MATCHALL "<message>" messages "${text}")
+  list(LENGTH messages count)
+  if(count EQUAL 0)
+    message(SEND_ERROR "${copy}: lupdate found no texts")
+    set(failed TRUE)
+  endif()
+  foreach(m IN LISTS unfinished)
+    string(REGEX REPLACE "^<source>([^<]*)</source>.*" "\\1" source "${m}")
+    message(SEND_ERROR "${copy}: no translation of \"${source}\"")
+    set(failed TRUE)
+  endforeach()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "Translate the texts above in i18n/ (ninja quorvex_lupdate brings the files up to date).")
+endif()
