@@ -35,19 +35,25 @@ TStartArguments ParseStartArguments(const QStringList& given) {
       r.Paths << a;
       continue;
     }
-    if (separate && i + 1 >= given.size()) throw std::invalid_argument(TMainForm::tr("-L needs a label.").toStdString());
-    if (labelCount == r.Labels.size()) throw std::invalid_argument(TMainForm::tr("Give at most one label for each file.").toStdString());
+    if (separate && i + 1 >= given.size())
+      throw std::invalid_argument(TMainForm::tr("-L needs a label.").toStdString());
+    if (labelCount == r.Labels.size())
+      throw std::invalid_argument(TMainForm::tr("Give at most one label for each file.").toStdString());
     r.Labels[labelCount++] = separate ? given[++i] : a.mid(2);
   }
   const QStringList& args = r.Paths;
   if (args.isEmpty()) throw std::invalid_argument(TMainForm::tr("Name the files the labels are for.").toStdString());
-  if (args.size() > compare::SideCount) throw std::invalid_argument(TMainForm::tr("Name at most two sides or two files.").toStdString());
+  if (args.size() > compare::SideCount)
+    throw std::invalid_argument(TMainForm::tr("Name at most two sides or two files.").toStdString());
   r.Sides = IsSideArgument(args[0]);
   for (const QString& a : args)
     if (IsSideArgument(a) != r.Sides)
-      throw std::invalid_argument(TMainForm::tr("Name two libraries (or targets, workspaces, folders) or two text files, not one of each.").toStdString());
+      throw std::invalid_argument(
+          TMainForm::tr("Name two libraries (or targets, workspaces, folders) or two text files, not one of each.")
+              .toStdString());
   for (const QString& a : args)
-    if (!a.startsWith("git:") && !QFileInfo::exists(a)) throw platform::TFileError(TMainForm::tr("%1: no such file").arg(a).toStdString());
+    if (!a.startsWith("git:") && !QFileInfo::exists(a))
+      throw platform::TFileError(TMainForm::tr("%1: no such file").arg(a).toStdString());
   return r;
 }
 
@@ -93,12 +99,15 @@ void TMainForm::OpenArguments(const QStringList& given) {
 void TMainForm::OpenMerge(const QStringList& given) {
   QStringList args = given;
   const qsizetype at = std::max(args.indexOf("-o"), args.indexOf("--output"));
-  if (at + 1 >= args.size()) throw std::invalid_argument(tr("-o needs the merged file: -o MERGED FILE1 BASE FILE2.").toStdString());
+  if (at + 1 >= args.size())
+    throw std::invalid_argument(tr("-o needs the merged file: -o MERGED FILE1 BASE FILE2.").toStdString());
   const QString output = args[at + 1];
   args.remove(at, 2);
-  if (args.size() != 3) throw std::invalid_argument(tr("Name three files to merge: -o MERGED FILE1 BASE FILE2.").toStdString());
+  if (args.size() != 3)
+    throw std::invalid_argument(tr("Name three files to merge: -o MERGED FILE1 BASE FILE2.").toStdString());
   for (const QString& a : args)
-    if (!QFileInfo(a).isFile() && a != "/dev/null") throw platform::TFileError(tr("%1: no such file").arg(a).toStdString());
+    if (!QFileInfo(a).isFile() && a != "/dev/null")
+      throw platform::TFileError(tr("%1: no such file").arg(a).toStdString());
   MergeFrame->LoadFiles(output, {args[0], args[1], args[2]});
   mnuMergeClick();
   activateWindow();  // its keys act in the result pane at once

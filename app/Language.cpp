@@ -23,7 +23,8 @@ bool InstallLanguage(const std::string& language) {
   RemoveLanguage();
   const bool chinese = language == "zh";
   auto own = std::make_unique<QTranslator>();
-  const bool loaded = own->load(chinese ? QStringLiteral(":/i18n/quorvex_zh_CN.qm") : QStringLiteral(":/i18n/quorvex_en.qm"));
+  const bool loaded =
+      own->load(chinese ? QStringLiteral(":/i18n/quorvex_zh_CN.qm") : QStringLiteral(":/i18n/quorvex_en.qm"));
   if (loaded) {
     QCoreApplication::installTranslator(own.get());
     ownTexts = std::move(own);

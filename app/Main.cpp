@@ -304,7 +304,8 @@ void TMainForm::mnuCodePageClick() {
   const int chosen = ChooseCodePage ? ChooseCodePage(current) : 0;
   if (chosen == 0 || chosen == current) return;
   // Texts read in the old code page are read again: their edits would be lost.
-  if (FilesFrame->CodePageTextsEdited() && !AskYesNo(tr("Changes will be lost if you proceed with this compare.\nContinue? ...")))
+  if (FilesFrame->CodePageTextsEdited() &&
+      !AskYesNo(tr("Changes will be lost if you proceed with this compare.\nContinue? ...")))
     return;
   try {
     platform::SetAnsiCodePage(chosen);
@@ -345,8 +346,7 @@ void TMainForm::LoadSettings() {
   (Language == "zh" ? mnuLanguageZh : Language == "en" ? mnuLanguageEn : mnuLanguageSystem)->setChecked(true);
   Folders = s.Folders;
   platform::SetAnsiCodePage(s.CodePage);
-  if (s.CodePageUnknown)
-    StatusBar1->SetPanelText(7, tr("设置文件中的代码页无效，使用 936"));
+  if (s.CodePageUnknown) StatusBar1->SetPanelText(7, tr("设置文件中的代码页无效，使用 936"));
   for (compare::TSide side : compare::AllSides) {
     StoredSides[side].clear();
     for (const std::string& file : s.Sides[side]) StoredSides[side].emplace_back(file);

@@ -25,6 +25,24 @@ using views::TCommandId;
 
 namespace app {
 
+namespace {
+// The names of platform::AnsiCodePages() in the user's language.
+[[maybe_unused]] constexpr const char* kCodePageNames[] = {QT_TRANSLATE_NOOP("CodePages", "简体中文 (GBK, GB18030)"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "繁體中文 (Big5)"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "日本語 (Shift-JIS)"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "한국어 (UHC)"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "ไทย (Thai)"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "Central European"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "Cyrillic"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "Western European"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "Greek"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "Turkish"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "Hebrew"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "Arabic"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "Baltic"),
+                                                           QT_TRANSLATE_NOOP("CodePages", "Vietnamese")};
+}  // namespace
+
 void TMainForm::CreatePrompts() {
   OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   OnShowError = [this](const std::exception& e) { ShowException(e, this); };
@@ -38,11 +56,11 @@ void TMainForm::CreatePrompts() {
     int index = 0;
     for (const platform::TAnsiCodePage& p : platform::AnsiCodePages()) {
       if (p.Number == current) index = static_cast<int>(names.size());
-      names << QString("%1  %2").arg(p.Number).arg(QString::fromUtf8(p.Name));
+      names << QString("%1  %2").arg(p.Number).arg(QCoreApplication::translate("CodePages", p.Name));
     }
     bool ok = false;
-    const QString item = QInputDialog::getItem(this, tr("代码页"), tr("8 位文本和库文件的代码页："),
-                                               names, index, false, &ok);
+    const QString item =
+        QInputDialog::getItem(this, tr("代码页"), tr("8 位文本和库文件的代码页："), names, index, false, &ok);
     return ok ? item.section(' ', 0, 0).toInt() : 0;
   };
   OnAskYesNo = [this](const QString& text) {

@@ -122,10 +122,13 @@ void TMainForm::CreateActionsMenu() {
   mnuCompare = AddItem(mnuActions, "mnuCompare", tr("&Compare"), views::DefaultShortcut(TCommand::Compare));
   mnuCancel = AddItem(mnuActions, "mnuCancel", tr("Cancel  C&ompare"), views::DefaultShortcut(TCommand::Cancel));
   N8 = AddSeparator(mnuActions, "N8");
-  mnuCompareFiles = AddItem(mnuActions, "mnuCompareFiles", tr("Compare Modified &Files"), views::DefaultShortcut(TCommand::CompareFiles));
+  mnuCompareFiles = AddItem(mnuActions, "mnuCompareFiles", tr("Compare Modified &Files"),
+                            views::DefaultShortcut(TCommand::CompareFiles));
   N1 = AddSeparator(mnuActions, "N1");
-  mnuCopyBlockRight = AddItem(mnuActions, "mnuCopyBlockRight", tr("Copy Block &Right"), views::DefaultShortcut(TCommand::CopyBlockRight));
-  mnuCopyBlockLeft = AddItem(mnuActions, "mnuCopyBlockLeft", tr("Copy Block &Left"), views::DefaultShortcut(TCommand::CopyBlockLeft));
+  mnuCopyBlockRight = AddItem(mnuActions, "mnuCopyBlockRight", tr("Copy Block &Right"),
+                              views::DefaultShortcut(TCommand::CopyBlockRight));
+  mnuCopyBlockLeft =
+      AddItem(mnuActions, "mnuCopyBlockLeft", tr("Copy Block &Left"), views::DefaultShortcut(TCommand::CopyBlockLeft));
   for (QAction* a : {mnuCompare, mnuCancel, mnuCompareFiles, mnuCopyBlockRight, mnuCopyBlockLeft}) {
     a->setVisible(false);
     a->setEnabled(false);

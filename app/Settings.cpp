@@ -101,8 +101,7 @@ void WriteSettings(TIniFile& ini, const TSettings& v, bool writeBounds) {
   for (const auto& [member, key] : kRareOptionKeys)
     if (v.*member || ini.ReadBool(s, key, false)) ini.WriteBool(s, key, v.*member);
   // A line break cannot be a value: read back as the default, it says the key is absent.
-  if (!v.Language.empty() || ini.ReadString(s, LanguageKey, "\n") != "\n")
-    ini.WriteString(s, LanguageKey, v.Language);
+  if (!v.Language.empty() || ini.ReadString(s, LanguageKey, "\n") != "\n") ini.WriteString(s, LanguageKey, v.Language);
   for (std::size_t side = 0; side < v.Sides.size(); ++side) {
     int i = 1;
     for (const std::string& file : v.Sides[side]) ini.WriteString(s, SideKey(side, i++), file);

@@ -274,7 +274,8 @@ void TFilesFrame::ConnectPane(TSide side) {
     PaneKeyDown(sender, key, shift);
   };
   pane->OnReadOnlyEdit = [this](TCodeEdit*) {
-    Host.ShowStatus(bySection_ ? tr("按段比较时窗格是只读的，不能修改。") : tr("此窗格是只读的（库中的对象），不能修改。"));
+    Host.ShowStatus(bySection_ ? tr("按段比较时窗格是只读的，不能修改。")
+                               : tr("此窗格是只读的（库中的对象），不能修改。"));
   };
   pane->OnLineSpans = [this](TCodeEdit* sender, int line, std::vector<std::pair<int, int>>& spans, TColor& color) {
     if (const std::vector<compare::TSpan>* found = SpansOf(line, SideOf(sender))) {
@@ -558,11 +559,13 @@ void TFilesFrame::ReloadCodePageTexts() {
 
 QString TFilesFrame::OptionsNote(const compare::TCompareOptions& o) {
   // The words of compare::OptionsNote, which the text report keeps as they are.
-  const std::pair<bool, const char*> notes[] = {
-      {o.IgnoreCase, QT_TR_NOOP("Case Ignored")},           {o.IgnoreBlanks, QT_TR_NOOP("Blanks Ignored")},
-      {o.IgnoreComments, QT_TR_NOOP("Comments Ignored")},   {o.AlignSimilar, QT_TR_NOOP("Similar Lines Aligned")},
-      {o.BySection, QT_TR_NOOP("By Section")},              {o.IgnorePosition, QT_TR_NOOP("Position Ignored")},
-      {o.IgnoreDefaults, QT_TR_NOOP("Defaults Ignored")}};
+  const std::pair<bool, const char*> notes[] = {{o.IgnoreCase, QT_TR_NOOP("Case Ignored")},
+                                                {o.IgnoreBlanks, QT_TR_NOOP("Blanks Ignored")},
+                                                {o.IgnoreComments, QT_TR_NOOP("Comments Ignored")},
+                                                {o.AlignSimilar, QT_TR_NOOP("Similar Lines Aligned")},
+                                                {o.BySection, QT_TR_NOOP("By Section")},
+                                                {o.IgnorePosition, QT_TR_NOOP("Position Ignored")},
+                                                {o.IgnoreDefaults, QT_TR_NOOP("Defaults Ignored")}};
   QStringList on;
   for (const auto& [set, text] : notes)
     if (set) on << tr(text);
@@ -574,8 +577,7 @@ void TFilesFrame::SetCaption(TSide side) {
   // A library object's name may hold control characters: they are shown as symbols.
   const QString name = QString::fromStdString(platform::ShowControls(sides_[side].Name.toStdString()));
   QString text = name.isEmpty() ? QString() : "  " + name;
-  if (ResultPresent && !name.isEmpty())
-    text += OptionsNote(Model.Options);
+  if (ResultPresent && !name.isEmpty()) text += OptionsNote(Model.Options);
   bar->setText(text);
   // A tooltip that looks like markup is shown as markup: the name goes in escaped.
   bar->setToolTip(name.isEmpty() ? QString() : "<p style='white-space:pre'>" + name.toHtmlEscaped() + "</p>");

@@ -2,6 +2,65 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CodePages</name>
+    <message>
+        <source>简体中文 (GBK, GB18030)</source>
+        <translation>Simplified Chinese (GBK, GB18030)</translation>
+    </message>
+    <message>
+        <source>繁體中文 (Big5)</source>
+        <translation>Traditional Chinese (Big5)</translation>
+    </message>
+    <message>
+        <source>日本語 (Shift-JIS)</source>
+        <translation>Japanese (Shift-JIS)</translation>
+    </message>
+    <message>
+        <source>한국어 (UHC)</source>
+        <translation>Korean (UHC)</translation>
+    </message>
+    <message>
+        <source>ไทย (Thai)</source>
+        <translation>Thai</translation>
+    </message>
+    <message>
+        <source>Central European</source>
+        <translation>Central European</translation>
+    </message>
+    <message>
+        <source>Cyrillic</source>
+        <translation>Cyrillic</translation>
+    </message>
+    <message>
+        <source>Western European</source>
+        <translation>Western European</translation>
+    </message>
+    <message>
+        <source>Greek</source>
+        <translation>Greek</translation>
+    </message>
+    <message>
+        <source>Turkish</source>
+        <translation>Turkish</translation>
+    </message>
+    <message>
+        <source>Hebrew</source>
+        <translation>Hebrew</translation>
+    </message>
+    <message>
+        <source>Arabic</source>
+        <translation>Arabic</translation>
+    </message>
+    <message>
+        <source>Baltic</source>
+        <translation>Baltic</translation>
+    </message>
+    <message>
+        <source>Vietnamese</source>
+        <translation>Vietnamese</translation>
+    </message>
+</context>
+<context>
     <name>Results</name>
     <message>
         <source>相同</source>
@@ -464,6 +523,50 @@ Replace it with the object of the other side?</translation>
     </message>
     <message>
         <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>no library header</source>
+        <translation>no library header</translation>
+    </message>
+    <message>
+        <source>truncated</source>
+        <translation>truncated</translation>
+    </message>
+    <message>
+        <source>offset out of range</source>
+        <translation>offset out of range</translation>
+    </message>
+    <message>
+        <source>directory node read twice</source>
+        <translation>directory node read twice</translation>
+    </message>
+    <message>
+        <source>directory records overlap</source>
+        <translation>directory records overlap</translation>
+    </message>
+    <message>
+        <source>block chain loops</source>
+        <translation>block chain loops</translation>
+    </message>
+    <message>
+        <source>block longer than 502 bytes</source>
+        <translation>block longer than 502 bytes</translation>
+    </message>
+    <message>
+        <source>data longer than the entry&apos;s size</source>
+        <translation>data longer than the entry&apos;s size</translation>
+    </message>
+    <message>
+        <source>%1 at offset %2</source>
+        <translation>%1 at offset %2</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>; </source>
         <translation>; </translation>
     </message>
 </context>

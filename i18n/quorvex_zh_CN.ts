@@ -2,6 +2,65 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CodePages</name>
+    <message>
+        <source>简体中文 (GBK, GB18030)</source>
+        <translation>简体中文 (GBK, GB18030)</translation>
+    </message>
+    <message>
+        <source>繁體中文 (Big5)</source>
+        <translation>繁体中文 (Big5)</translation>
+    </message>
+    <message>
+        <source>日本語 (Shift-JIS)</source>
+        <translation>日文 (Shift-JIS)</translation>
+    </message>
+    <message>
+        <source>한국어 (UHC)</source>
+        <translation>韩文 (UHC)</translation>
+    </message>
+    <message>
+        <source>ไทย (Thai)</source>
+        <translation>泰文</translation>
+    </message>
+    <message>
+        <source>Central European</source>
+        <translation>中欧</translation>
+    </message>
+    <message>
+        <source>Cyrillic</source>
+        <translation>西里尔文</translation>
+    </message>
+    <message>
+        <source>Western European</source>
+        <translation>西欧</translation>
+    </message>
+    <message>
+        <source>Greek</source>
+        <translation>希腊文</translation>
+    </message>
+    <message>
+        <source>Turkish</source>
+        <translation>土耳其文</translation>
+    </message>
+    <message>
+        <source>Hebrew</source>
+        <translation>希伯来文</translation>
+    </message>
+    <message>
+        <source>Arabic</source>
+        <translation>阿拉伯文</translation>
+    </message>
+    <message>
+        <source>Baltic</source>
+        <translation>波罗的海文</translation>
+    </message>
+    <message>
+        <source>Vietnamese</source>
+        <translation>越南文</translation>
+    </message>
+</context>
+<context>
     <name>Results</name>
     <message>
         <source>相同</source>
@@ -108,7 +167,7 @@
     </message>
     <message>
         <source>  (%1)</source>
-        <translation>  （%1）</translation>
+        <translation> （%1）</translation>
     </message>
     <message>
         <source>, </source>
@@ -464,6 +523,50 @@
     </message>
     <message>
         <source>；</source>
+        <translation>；</translation>
+    </message>
+    <message>
+        <source>no library header</source>
+        <translation>没有库文件头</translation>
+    </message>
+    <message>
+        <source>truncated</source>
+        <translation>被截断</translation>
+    </message>
+    <message>
+        <source>offset out of range</source>
+        <translation>偏移超出范围</translation>
+    </message>
+    <message>
+        <source>directory node read twice</source>
+        <translation>目录节点被读了两次</translation>
+    </message>
+    <message>
+        <source>directory records overlap</source>
+        <translation>目录记录重叠</translation>
+    </message>
+    <message>
+        <source>block chain loops</source>
+        <translation>块链成环</translation>
+    </message>
+    <message>
+        <source>block longer than 502 bytes</source>
+        <translation>块长于 502 字节</translation>
+    </message>
+    <message>
+        <source>data longer than the entry&apos;s size</source>
+        <translation>数据长于条目的大小</translation>
+    </message>
+    <message>
+        <source>%1 at offset %2</source>
+        <translation>%1（偏移 %2）</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>另有 %1 处</translation>
+    </message>
+    <message>
+        <source>; </source>
         <translation>；</translation>
     </message>
 </context>

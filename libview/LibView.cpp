@@ -58,7 +58,8 @@ TResultWords ShownResultWords() {
 // ---- construction ---------------------------------------------------------------------------
 
 QString TLibFrame::LibraryFilter() {
-  return tr("PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw");
+  return tr(
+      "PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw");
 }
 
 namespace {
@@ -95,20 +96,22 @@ QWidget* TLibFrame::CreateLists() {
   auto* lists = new QWidget(pnlMain);
   auto* cell = new QGridLayout(lists);
   cell->setContentsMargins(0, 0, 0, 0);
-  lvLibs = CreateList(lists, "lvLibs", {{QT_TR_NOOP("库文件列表"), 170, false},
-                                 {QT_TR_NOOP("比较结果"), 100, false},
-                                 {QT_TR_NOOP("修改时间1"), 120, false},
-                                 {QT_TR_NOOP("大小1"), 80, true},
-                                 {QT_TR_NOOP("修改时间2"), 120, false},
-                                 {QT_TR_NOOP("大小2"), 80, true}});
-  lvObjs = CreateList(lists, "lvObjs", {{QT_TR_NOOP("对象名称"), 150, false},
-                                 {QT_TR_NOOP("比较结果"), 100, false},
-                                 {QT_TR_NOOP("时间1"), 120, false},
-                                 {QT_TR_NOOP("大小1"), 80, true},
-                                 {QT_TR_NOOP("时间2"), 120, false},
-                                 {QT_TR_NOOP("大小2"), 80, true},
-                                 {QT_TR_NOOP("类型标志"), 50, false},
-                                 {QT_TR_NOOP("变化类型"), 80, false}});
+  lvLibs = CreateList(lists, "lvLibs",
+                      {{QT_TR_NOOP("库文件列表"), 170, false},
+                       {QT_TR_NOOP("比较结果"), 100, false},
+                       {QT_TR_NOOP("修改时间1"), 120, false},
+                       {QT_TR_NOOP("大小1"), 80, true},
+                       {QT_TR_NOOP("修改时间2"), 120, false},
+                       {QT_TR_NOOP("大小2"), 80, true}});
+  lvObjs = CreateList(lists, "lvObjs",
+                      {{QT_TR_NOOP("对象名称"), 150, false},
+                       {QT_TR_NOOP("比较结果"), 100, false},
+                       {QT_TR_NOOP("时间1"), 120, false},
+                       {QT_TR_NOOP("大小1"), 80, true},
+                       {QT_TR_NOOP("时间2"), 120, false},
+                       {QT_TR_NOOP("大小2"), 80, true},
+                       {QT_TR_NOOP("类型标志"), 50, false},
+                       {QT_TR_NOOP("变化类型"), 80, false}});
   QPalette tip = lvObjs->palette();
   tip.setColor(QPalette::Base, tip.color(QPalette::ToolTipBase));
   lvObjs->setPalette(tip);
@@ -338,10 +341,34 @@ void TLibFrame::Guarded(const std::function<void()>& action) {
   ReportDamage();
 }
 
+QString TLibFrame::DescribeReport(const pbl::TReadReport& report) {
+  // pbl::TReadReport::Describe in the user's language: the first few faults tell the story.
+  constexpr std::size_t kShown = 10;
+  QStringList faults;
+  for (std::size_t i = 0; i < report.Issues.size() && i < kShown; ++i) {
+    const pbl::TReadIssue& issue = report.Issues[i];
+    const char* what = "";
+    switch (issue.Kind) {
+      case pbl::TReadProblem::NoHeader: what = QT_TR_NOOP("no library header"); break;
+      case pbl::TReadProblem::Truncated: what = QT_TR_NOOP("truncated"); break;
+      case pbl::TReadProblem::BadOffset: what = QT_TR_NOOP("offset out of range"); break;
+      case pbl::TReadProblem::NodeLoop: what = QT_TR_NOOP("directory node read twice"); break;
+      case pbl::TReadProblem::Overlap: what = QT_TR_NOOP("directory records overlap"); break;
+      case pbl::TReadProblem::ChainLoop: what = QT_TR_NOOP("block chain loops"); break;
+      case pbl::TReadProblem::BlockTooLong: what = QT_TR_NOOP("block longer than 502 bytes"); break;
+      case pbl::TReadProblem::SizeExceeded: what = QT_TR_NOOP("data longer than the entry's size"); break;
+    }
+    faults << (issue.Kind == pbl::TReadProblem::NoHeader ? tr(what)
+                                                         : tr("%1 at offset %2").arg(tr(what)).arg(issue.Offset));
+  }
+  if (report.Issues.size() > kShown) faults << tr("and %1 more").arg(report.Issues.size() - kShown);
+  return faults.join(tr("; "));
+}
+
 void TLibFrame::ReportDamage() {
   QStringList lines;
   for (const compare::TReadNote& note : model_.TakeNotes())
-    lines << (note.Report.Clean() ? Utf8(note.What) : Utf8(note.What) + ": " + Utf8(note.Report.Describe()));
+    lines << (note.Report.Clean() ? Utf8(note.What) : Utf8(note.What) + ": " + DescribeReport(note.Report));
   if (!lines.isEmpty()) Host.ShowError(platform::TFileError(lines.join('\n').toStdString()));
 }
 
@@ -379,8 +406,7 @@ void TLibFrame::CompareLibraries() {
   } hide{Host};
   TPairingScope busy(*this);
   model_.OnProgress = [this, maximum](std::size_t i, int percent) {
-    Host.ShowProgress(std::min(static_cast<int>(i), maximum), maximum,
-                      tr("Approx. %1% complete").arg(percent));
+    Host.ShowProgress(std::min(static_cast<int>(i), maximum), maximum, tr("Approx. %1% complete").arg(percent));
   };
   try {
     model_.PairLibraries();
@@ -489,10 +515,11 @@ QString TLibFrame::ChangeKindCaption(std::uint8_t kind) {
   // Only what the options can explain is named; a change of content needs no word.
   if (kind == 0 || (kind & compare::ckContent)) return QString();
   QStringList parts;
-  for (auto [flag, name] :
-       {std::pair{compare::ckOrder, QT_TR_NOOP("顺序")}, {compare::ckPosition, QT_TR_NOOP("位置和大小")},
-        {compare::ckDefaults, QT_TR_NOOP("迁移默认值")}, {compare::ckLayout, QT_TR_NOOP("格式")},
-        {compare::ckBlankLines, QT_TR_NOOP("空行")}})
+  for (auto [flag, name] : {std::pair{compare::ckOrder, QT_TR_NOOP("顺序")},
+                            {compare::ckPosition, QT_TR_NOOP("位置和大小")},
+                            {compare::ckDefaults, QT_TR_NOOP("迁移默认值")},
+                            {compare::ckLayout, QT_TR_NOOP("格式")},
+                            {compare::ckBlankLines, QT_TR_NOOP("空行")}})
     if (kind & flag) parts << tr(name);
   return tr("仅%1").arg(parts.join("+"));
 }

@@ -206,6 +206,8 @@ class TLibFrame : public QWidget {
   QTreeWidgetItem* SelectObjectRow(const std::string& key);
   void SetUpObjectMenu();
   void ReportDamage();
+  // What a read report says went wrong, in the user's language.
+  static QString DescribeReport(const pbl::TReadReport& report);
   void Guarded(const std::function<void()>& action);
   std::vector<QWidget*> SideButtons() const;
   void BeginPairing();

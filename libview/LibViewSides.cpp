@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -52,7 +53,11 @@ std::optional<TLibFrame::TGitSide> AskGitSideDialog(QWidget* parent, compare::TS
   auto* revision = new QLineEdit("HEAD", &dialog);
   auto* path = new QLineEdit(&dialog);
   path->setPlaceholderText(TLibFrame::tr("整个版本"));
-  form->addRow(TLibFrame::tr("仓库文件夹(&R):"), repositoryRow);
+  // The folder's row is a layout: its label names the edit box as its buddy, so that the key works.
+  auto* repositoryLabel = new QLabel(TLibFrame::tr("仓库文件夹(&R):"), &dialog);
+  repositoryLabel->setBuddy(repository);
+  repository->setMinimumWidth(repository->fontMetrics().averageCharWidth() * 40);
+  form->addRow(repositoryLabel, repositoryRow);
   form->addRow(TLibFrame::tr("版本(&V):"), revision);
   form->addRow(TLibFrame::tr("路径(&P):"), path);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

@@ -83,8 +83,7 @@ void TLibFrame::WriteObject(TSide side, bool copy) {
   const std::string key = PairKey(model_.Objects(compare::Side1), model_.Objects(compare::Side2), pair);
   const fs::path file = copy ? model_.CopyTarget(pair, side) : model_.ObjectFile(pair, side);
   std::error_code ec;
-  if (copy && fs::exists(file, ec) &&
-      !Host.AskYesNo(tr("%1 已存在。\n用另一侧的对象替换它吗？").arg(PathQ(file))))
+  if (copy && fs::exists(file, ec) && !Host.AskYesNo(tr("%1 已存在。\n用另一侧的对象替换它吗？").arg(PathQ(file))))
     return;
   if (!copy && !Host.AskYesNo(tr("从%1删除 %2 吗？").arg(SideName(side), PathQ(file)))) return;
   Guarded([&] {

@@ -164,8 +164,10 @@ void TMergeFrame::CreateToolBar() {
   };
   add("actSaveResult", QT_TR_NOOP("保存"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveResult(); });
   toolBar_->addSeparator();
-  prevConflict_ = add("actPrevConflict", QT_TR_NOOP("上一冲突"), QKeySequence(Qt::ALT | Qt::Key_Up), [this] { PrevConflict(); });
-  nextConflict_ = add("actNextConflict", QT_TR_NOOP("下一冲突"), QKeySequence(Qt::ALT | Qt::Key_Down), [this] { NextConflict(); });
+  prevConflict_ =
+      add("actPrevConflict", QT_TR_NOOP("上一冲突"), QKeySequence(Qt::ALT | Qt::Key_Up), [this] { PrevConflict(); });
+  nextConflict_ =
+      add("actNextConflict", QT_TR_NOOP("下一冲突"), QKeySequence(Qt::ALT | Qt::Key_Down), [this] { NextConflict(); });
   toolBar_->addSeparator();
   for (std::size_t i = 0; i < std::size(kTakes); ++i) {
     const TTake how = kTakes[i].How;
@@ -208,13 +210,11 @@ void TMergeFrame::LoadFiles(const QString& output, const std::array<QString, Par
   edited_ = false;
   savedClean_ = false;
   const char* const titles[PartCount] = {QT_TR_NOOP("侧 1（本地）"), QT_TR_NOOP("基础"), QT_TR_NOOP("侧 2（远程）")};
-  for (std::size_t k = 0; k < PartCount; ++k)
-    captions_[k]->setText(tr(titles[k]) + ": " + paths[k]);
+  for (std::size_t k = 0; k < PartCount; ++k) captions_[k]->setText(tr(titles[k]) + ": " + paths[k]);
   resultCaption_->setText(tr("合并结果: ") + output);
   FillSides();
   FillResult();
-  Host.ShowNote(model_->Notice().empty() ? QString()
-                                         : tr("按行合并: ") + FromCodePage(model_->Notice()));
+  Host.ShowNote(model_->Notice().empty() ? QString() : tr("按行合并: ") + FromCodePage(model_->Notice()));
   current_ = -1;
   const int first = model_->Next(-1, 1, true);
   GoTo(first >= 0 ? first : 0);
@@ -378,8 +378,7 @@ TCodeEdit* TMergeFrame::ActivePane() const {
 void TMergeFrame::ShowConflictsLeft() {
   if (!model_) return;
   const int left = model_->ConflictsLeft();
-  Host.ShowStatus(left == 0 ? tr("没有未解决的冲突")
-                            : tr("未解决的冲突: %1").arg(left));
+  Host.ShowStatus(left == 0 ? tr("没有未解决的冲突") : tr("未解决的冲突: %1").arg(left));
 }
 
 // ---- moving and settling ----------------------------------------------------------------------
@@ -497,8 +496,7 @@ void TMergeFrame::PaintResultGutter(QPainter& canvas, const QRect& rect, int lin
 bool TMergeFrame::SaveResult() {
   if (!model_) return false;
   const int left = model_->ConflictsLeft();
-  if (left > 0 &&
-      !Host.AskYesNo(tr("还有 %1 处冲突未解决，冲突处将保存基础版本的行。\n仍要保存吗？").arg(left)))
+  if (left > 0 && !Host.AskYesNo(tr("还有 %1 处冲突未解决，冲突处将保存基础版本的行。\n仍要保存吗？").arg(left)))
     return false;
   try {
     model_->Save(ToPath(output_));

@@ -1172,7 +1172,8 @@ class MainFormTest : public QObject {
       for (QAction* a : m->actions()) texts << a->text();
     }
     for (QAction* a : f.ToolBar1->actions()) texts << a->toolTip();
-    for (QTreeWidget* list : {static_cast<QTreeWidget*>(f.LibFrame->lvLibs), static_cast<QTreeWidget*>(f.LibFrame->lvObjs)})
+    for (QTreeWidget* list :
+         {static_cast<QTreeWidget*>(f.LibFrame->lvLibs), static_cast<QTreeWidget*>(f.LibFrame->lvObjs)})
       for (int i = 0; i < list->columnCount(); ++i) texts << list->headerItem()->text(i);
     for (int i = 0; i < f.StatusBar1->PanelCount(); ++i) texts << f.StatusBar1->PanelText(i);
     {
