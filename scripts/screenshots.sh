@@ -60,9 +60,10 @@ for f in "$work/release1/$object" "$work/release2/$object"; do
 done
 
 # The program keeps its settings beside itself, so a copy in the scratch folder leaves the build's
-# settings alone; the window fills the screen, the open dialogs start in the two releases.
+# settings alone; the window fills the screen, the open dialogs start in the two releases, and the
+# texts are the manual's Chinese whatever the machine's locale.
 cp "$build/app/quorvex" "$work/quorvex"
-printf '[Options]\nBounds.Left=0\nBounds.Top=0\nBounds.Width=%d\nBounds.Height=%d\nFolder.1=%s\nFolder.2=%s\n' \
+printf '[Options]\nBounds.Left=0\nBounds.Top=0\nBounds.Width=%d\nBounds.Height=%d\nFolder.1=%s\nFolder.2=%s\nLanguage=zh\n' \
   "$width" "$height" "$work/release1" "$work/release2" >"$work/quorvex.ini"
 
 settle() { sleep "${1:-0.8}"; }
