@@ -628,7 +628,7 @@ Replace it with the object of the other side?</translation>
         <source>Changes will be lost if you proceed with this compare.
 Continue? ...</source>
         <translation>Changes will be lost if you proceed with this compare.
-Continue? ...</translation>
+Continue?</translation>
     </message>
     <message>
         <source>设置文件中的代码页无效，使用 936</source>
@@ -636,7 +636,7 @@ Continue? ...</translation>
     </message>
     <message>
         <source>information</source>
-        <translation>information</translation>
+        <translation>Information</translation>
     </message>
     <message>
         <source>代码页</source>
@@ -772,7 +772,7 @@ Continue? ...</translation>
     </message>
     <message>
         <source>Cancel  C&amp;ompare</source>
-        <translation>Cancel  C&amp;ompare</translation>
+        <translation>Cancel C&amp;ompare</translation>
     </message>
     <message>
         <source>Compare Modified &amp;Files</source>
@@ -892,7 +892,7 @@ Continue? ...</translation>
     </message>
     <message>
         <source>object source code compare</source>
-        <translation>object source code compare</translation>
+        <translation>Object source code compare</translation>
     </message>
     <message>
         <source>Open 1</source>
