@@ -332,7 +332,7 @@ void TLibraryComparison::NoteProblems(const sides::TSideReport& report) {
     problems_.Add(p);
     if (told_.Contains(p)) continue;
     told_.Add(p);
-    notes_.push_back({sides::TSideReport::Describe(p), TReadReport{}});
+    notes_.push_back({sides::TSideReport::Describe(p), TReadReport{}, p});
   }
 }
 

@@ -34,10 +34,12 @@ namespace compare {
 
 // What reading met: where (UTF-8: a library, "lib1, lib2" for a pair, "lib@object" for an export)
 // and the reader's report; a problem of the sides (a library that cannot be read) has the
-// problem's own line in What and a clean report.
+// problem's own line in What and a clean report, and the problem itself (for a view that words it
+// in the user's language).
 struct TReadNote {
   std::string What;
   pbl::TReadReport Report;
+  std::optional<sides::TSideProblem> Problem;
 };
 
 // Thrown by a pairing that Cancelled stopped.

@@ -569,6 +569,22 @@ Replace it with the object of the other side?</translation>
         <source>; </source>
         <translation>; </translation>
     </message>
+    <message>
+        <source>%1 left out: %2 is %3</source>
+        <translation>%1 left out: %2 is %3</translation>
+    </message>
+    <message>
+        <source>%1 holds no library</source>
+        <translation>%1 holds no library</translation>
+    </message>
+    <message>
+        <source>%1: %2 and its exports in this folder differ in 1 object</source>
+        <translation>%1: %2 and its exports in this folder differ in 1 object</translation>
+    </message>
+    <message>
+        <source>%1: %2 and its exports in this folder differ in %3 objects</source>
+        <translation>%1: %2 and its exports in this folder differ in %3 objects</translation>
+    </message>
 </context>
 <context>
     <name>TMainForm</name>

@@ -569,6 +569,22 @@
         <source>; </source>
         <translation>；</translation>
     </message>
+    <message>
+        <source>%1 left out: %2 is %3</source>
+        <translation>略过 %1：%2 取自 %3</translation>
+    </message>
+    <message>
+        <source>%1 holds no library</source>
+        <translation>%1 中没有库</translation>
+    </message>
+    <message>
+        <source>%1: %2 and its exports in this folder differ in 1 object</source>
+        <translation>%1：%2 与此文件夹中它的导出文件有 1 个对象不同</translation>
+    </message>
+    <message>
+        <source>%1: %2 and its exports in this folder differ in %3 objects</source>
+        <translation>%1：%2 与此文件夹中它的导出文件有 %3 个对象不同</translation>
+    </message>
 </context>
 <context>
     <name>TMainForm</name>

@@ -368,7 +368,9 @@ QString TLibFrame::DescribeReport(const pbl::TReadReport& report) {
 void TLibFrame::ReportDamage() {
   QStringList lines;
   for (const compare::TReadNote& note : model_.TakeNotes())
-    lines << (note.Report.Clean() ? Utf8(note.What) : Utf8(note.What) + ": " + DescribeReport(note.Report));
+    lines << (note.Problem         ? DescribeProblem(*note.Problem)
+              : note.Report.Clean() ? Utf8(note.What)
+                                    : Utf8(note.What) + ": " + DescribeReport(note.Report));
   if (!lines.isEmpty()) Host.ShowError(platform::TFileError(lines.join('\n').toStdString()));
 }
 

@@ -208,6 +208,9 @@ class TLibFrame : public QWidget {
   void ReportDamage();
   // What a read report says went wrong, in the user's language.
   static QString DescribeReport(const pbl::TReadReport& report);
+  // sides::TSideReport::Describe in the user's language (an unreadable library's reason as the
+  // reader gave it).
+  static QString DescribeProblem(const sides::TSideProblem& problem);
   void Guarded(const std::function<void()>& action);
   std::vector<QWidget*> SideButtons() const;
   void BeginPairing();

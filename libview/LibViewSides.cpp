@@ -123,7 +123,7 @@ void TLibFrame::NoteProblems(const sides::TSideReport& report, TSide side, TAddP
     if (!list.contains(text)) list << text;
   };
   for (const sides::TSideProblem& p : report.Problems()) {
-    const QString told = Utf8(sides::TSideReport::Describe(p));
+    const QString told = DescribeProblem(p);
     switch (p.Kind) {
       case sides::TProblemKind::Missing:
         if (std::find(problems.Missing.begin(), problems.Missing.end(), fs::path(p.Where)) == problems.Missing.end())
@@ -142,6 +142,23 @@ void TLibFrame::NoteProblems(const sides::TSideReport& report, TSide side, TAddP
       case sides::TProblemKind::ExportsDiffer: once(problems.Differ, told); break;
     }
   }
+}
+
+QString TLibFrame::DescribeProblem(const sides::TSideProblem& p) {
+  const QString where = Utf8(p.Where), detail = Utf8(p.Detail);
+  switch (p.Kind) {
+    case sides::TProblemKind::Missing: return tr("%1 does not exist").arg(where);
+    case sides::TProblemKind::Unreadable: return detail;
+    case sides::TProblemKind::Duplicate:
+      return p.Kept.empty() ? tr("%1 already in Destination").arg(detail)
+                            : tr("%1 left out: %2 is %3").arg(where, detail, Utf8(p.Kept));
+    case sides::TProblemKind::NoLibraries: return tr("%1 holds no library").arg(where);
+    case sides::TProblemKind::ExportsDiffer:
+      return p.Count == 1 ? tr("%1: %2 and its exports in this folder differ in 1 object").arg(where, detail)
+                          : tr("%1: %2 and its exports in this folder differ in %3 objects")
+                                .arg(where, detail, QString::number(p.Count));
+  }
+  return where;
 }
 
 std::vector<fs::path> TLibFrame::SideFiles(TSide side) const { return model_.Added(side); }
