@@ -655,7 +655,7 @@ bool TFilesFrame::CompareSections(const compare::TCompareOptions& options) {
   for (TSide s : AllSides) lineCounts[s] = sectionTexts_[s]->Count();
   sectionRows_ = compare::SectionRowsOf(view, lineCounts);
   if (sectionRows_.IgnoredLeftOut > 0)
-    sectionNote_ = QString::fromUtf8("未显示 %1 行仅一侧有、按选项忽略的属性").arg(sectionRows_.IgnoredLeftOut);
+    sectionNote_ = tr("未显示 %1 行仅一侧有、按选项忽略的属性").arg(sectionRows_.IgnoredLeftOut);
   bySection_ = true;
   return true;
 }

@@ -80,7 +80,7 @@
     </message>
 </context>
 <context>
-    <name>TAboutForm</name>
+    <name>app::TAboutForm</name>
     <message>
         <source>Quorvex - About</source>
         <translation>Quorvex - About</translation>
@@ -91,503 +91,7 @@
     </message>
 </context>
 <context>
-    <name>TCodeEdit</name>
-    <message>
-        <source>Cannot open clipboard.</source>
-        <translation>Cannot open clipboard.</translation>
-    </message>
-</context>
-<context>
-    <name>TFilesFrame</name>
-    <message>
-        <source>Text Files (*.txt)</source>
-        <translation>Text Files (*.txt)</translation>
-    </message>
-    <message>
-        <source>HTML 文件 (*.html *.htm)</source>
-        <translation>HTML Files (*.html *.htm)</translation>
-    </message>
-    <message>
-        <source>按段比较时窗格是只读的，不能修改。</source>
-        <translation>The panes are read-only while comparing by section.</translation>
-    </message>
-    <message>
-        <source>此窗格是只读的（库中的对象），不能修改。</source>
-        <translation>This pane is read-only (an object in a library).</translation>
-    </message>
-    <message>
-        <source>打开文本文件 %1</source>
-        <translation>Open Text File %1</translation>
-    </message>
-    <message>
-        <source>%1
-
-这个文件载入以后已在磁盘上被改过。
-重新载入它（丢弃窗格中的修改），还是保留窗格中的修改？</source>
-        <translation>%1
-
-This file has changed on disk since it was loaded.
-Reload it (losing the edits in the pane), or keep the edits in the pane?</translation>
-    </message>
-    <message>
-        <source>重新载入</source>
-        <translation>Reload</translation>
-    </message>
-    <message>
-        <source>保留修改</source>
-        <translation>Keep Edits</translation>
-    </message>
-    <message>
-        <source>Case Ignored</source>
-        <translation>Case Ignored</translation>
-    </message>
-    <message>
-        <source>Blanks Ignored</source>
-        <translation>Blanks Ignored</translation>
-    </message>
-    <message>
-        <source>Comments Ignored</source>
-        <translation>Comments Ignored</translation>
-    </message>
-    <message>
-        <source>Similar Lines Aligned</source>
-        <translation>Similar Lines Aligned</translation>
-    </message>
-    <message>
-        <source>By Section</source>
-        <translation>By Section</translation>
-    </message>
-    <message>
-        <source>Position Ignored</source>
-        <translation>Position Ignored</translation>
-    </message>
-    <message>
-        <source>Defaults Ignored</source>
-        <translation>Defaults Ignored</translation>
-    </message>
-    <message>
-        <source>  (%1)</source>
-        <translation>  (%1)</translation>
-    </message>
-    <message>
-        <source>, </source>
-        <translation>, </translation>
-    </message>
-    <message>
-        <source>按行比较：</source>
-        <translation>Compared by line: </translation>
-    </message>
-    <message>
-        <source>文件 %1</source>
-        <translation>File %1</translation>
-    </message>
-    <message>
-        <source>%1
-
-这个窗格中的修改还没有保存。保存吗？</source>
-        <translation>%1
-
-The edits in this pane have not been saved. Save them?</translation>
-    </message>
-    <message>
-        <source>Compare cancelled.</source>
-        <translation>Compare cancelled.</translation>
-    </message>
-    <message>
-        <source>Approx. %1% complete</source>
-        <translation>Approx. %1% complete</translation>
-    </message>
-    <message>
-        <source>Copy Block &amp;Down</source>
-        <translation>Copy Block &amp;Down</translation>
-    </message>
-    <message>
-        <source>Copy Block &amp;Up</source>
-        <translation>Copy Block &amp;Up</translation>
-    </message>
-    <message>
-        <source>Copy Block &amp;Right</source>
-        <translation>Copy Block &amp;Right</translation>
-    </message>
-    <message>
-        <source>Copy Block &amp;Left</source>
-        <translation>Copy Block &amp;Left</translation>
-    </message>
-    <message>
-        <source>目标窗格是只读的，不能复制到其中。</source>
-        <translation>The target pane is read-only; nothing can be copied into it.</translation>
-    </message>
-    <message>
-        <source>HTML 报告写出上次比较的结果，窗格中此后的修改不在其中。要包含修改，请先重新比较。仍然保存吗？</source>
-        <translation>The HTML report holds the result of the last comparison; edits made in the panes since then are not in it. To include them, compare again first. Save anyway?</translation>
-    </message>
-</context>
-<context>
-    <name>TFindForm</name>
-    <message>
-        <source>&amp;Text to Find:</source>
-        <translation>&amp;Text to Find:</translation>
-    </message>
-    <message>
-        <source>&amp;Replace with:</source>
-        <translation>&amp;Replace with:</translation>
-    </message>
-    <message>
-        <source>Options</source>
-        <translation>Options</translation>
-    </message>
-    <message>
-        <source>&amp;Case Sensitive</source>
-        <translation>&amp;Case Sensitive</translation>
-    </message>
-    <message>
-        <source>&amp;Whole Words Only</source>
-        <translation>&amp;Whole Words Only</translation>
-    </message>
-    <message>
-        <source>&amp;Prompt on Replace</source>
-        <translation>&amp;Prompt on Replace</translation>
-    </message>
-    <message>
-        <source>Direction</source>
-        <translation>Direction</translation>
-    </message>
-    <message>
-        <source>&amp;Forwards</source>
-        <translation>&amp;Forwards</translation>
-    </message>
-    <message>
-        <source>&amp;Backwards</source>
-        <translation>&amp;Backwards</translation>
-    </message>
-    <message>
-        <source>Replace &amp;One</source>
-        <translation>Replace &amp;One</translation>
-    </message>
-    <message>
-        <source>Replace &amp;All</source>
-        <translation>Replace &amp;All</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Find text</source>
-        <translation>Find text</translation>
-    </message>
-    <message>
-        <source>&amp;OK</source>
-        <translation>&amp;OK</translation>
-    </message>
-    <message>
-        <source>Replace text</source>
-        <translation>Replace text</translation>
-    </message>
-</context>
-<context>
-    <name>TLibFrame</name>
-    <message>
-        <source>PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw</source>
-        <translation>PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw</translation>
-    </message>
-    <message>
-        <source>库文件列表</source>
-        <translation>Library File</translation>
-    </message>
-    <message>
-        <source>比较结果</source>
-        <translation>Result</translation>
-    </message>
-    <message>
-        <source>修改时间1</source>
-        <translation>Modified 1</translation>
-    </message>
-    <message>
-        <source>大小1</source>
-        <translation>Size 1</translation>
-    </message>
-    <message>
-        <source>修改时间2</source>
-        <translation>Modified 2</translation>
-    </message>
-    <message>
-        <source>大小2</source>
-        <translation>Size 2</translation>
-    </message>
-    <message>
-        <source>对象名称</source>
-        <translation>Object Name</translation>
-    </message>
-    <message>
-        <source>时间1</source>
-        <translation>Time 1</translation>
-    </message>
-    <message>
-        <source>时间2</source>
-        <translation>Time 2</translation>
-    </message>
-    <message>
-        <source>类型标志</source>
-        <translation>Type</translation>
-    </message>
-    <message>
-        <source>变化类型</source>
-        <translation>Change</translation>
-    </message>
-    <message>
-        <source>添加文件夹 %1</source>
-        <translation>Add Folder %1</translation>
-    </message>
-    <message>
-        <source>添加文件夹 %1…</source>
-        <translation>Add Folder %1…</translation>
-    </message>
-    <message>
-        <source>添加 git 版本 %1…</source>
-        <translation>Add Git Revision %1…</translation>
-    </message>
-    <message>
-        <source>打开PB库文件 %1</source>
-        <translation>Open PB Library Files %1</translation>
-    </message>
-    <message>
-        <source>打开一个PB库文件 %1</source>
-        <translation>Open One PB Library %1</translation>
-    </message>
-    <message>
-        <source>Approx. %1% complete</source>
-        <translation>Approx. %1% complete</translation>
-    </message>
-    <message>
-        <source>顺序</source>
-        <translation>order</translation>
-    </message>
-    <message>
-        <source>位置和大小</source>
-        <translation>position and size</translation>
-    </message>
-    <message>
-        <source>迁移默认值</source>
-        <translation>migration defaults</translation>
-    </message>
-    <message>
-        <source>格式</source>
-        <translation>layout</translation>
-    </message>
-    <message>
-        <source>空行</source>
-        <translation>blank lines</translation>
-    </message>
-    <message>
-        <source>仅%1</source>
-        <translation>%1 only</translation>
-    </message>
-    <message>
-        <source>PowerBuilder Library Files(*.pbl)|*.pbl</source>
-        <translation>PowerBuilder Library Files(*.pbl)|*.pbl</translation>
-    </message>
-    <message>
-        <source>添加 git 版本 %1</source>
-        <translation>Add Git Revision %1</translation>
-    </message>
-    <message>
-        <source>整个版本</source>
-        <translation>the whole revision</translation>
-    </message>
-    <message>
-        <source>仓库文件夹(&amp;R):</source>
-        <translation>&amp;Repository folder:</translation>
-    </message>
-    <message>
-        <source>版本(&amp;V):</source>
-        <translation>Re&amp;vision:</translation>
-    </message>
-    <message>
-        <source>路径(&amp;P):</source>
-        <translation>&amp;Path:</translation>
-    </message>
-    <message>
-        <source>%1 %2</source>
-        <translation>%1 %2</translation>
-    </message>
-    <message>
-        <source>%1 does not exist</source>
-        <translation>%1 does not exist</translation>
-    </message>
-    <message>
-        <source>do not exist</source>
-        <translation>do not exist</translation>
-    </message>
-    <message>
-        <source>cannot be read</source>
-        <translation>cannot be read</translation>
-    </message>
-    <message>
-        <source>hold no library</source>
-        <translation>hold no library</translation>
-    </message>
-    <message>
-        <source>left out</source>
-        <translation>left out</translation>
-    </message>
-    <message>
-        <source>%1 already in Destination</source>
-        <translation>%1 already in Destination</translation>
-    </message>
-    <message>
-        <source>already in Destination</source>
-        <translation>already in Destination</translation>
-    </message>
-    <message>
-        <source>differ from their exports</source>
-        <translation>differ from their exports</translation>
-    </message>
-    <message>
-        <source>%1:</source>
-        <translation>%1:</translation>
-    </message>
-    <message>
-        <source>, </source>
-        <translation>, </translation>
-    </message>
-    <message>
-        <source>左侧</source>
-        <translation>left side</translation>
-    </message>
-    <message>
-        <source>右侧</source>
-        <translation>right side</translation>
-    </message>
-    <message>
-        <source>%1没有打开的库</source>
-        <translation>No library is open on the %1</translation>
-    </message>
-    <message>
-        <source>%1是PB库文件，只读（请先导出到文件夹）</source>
-        <translation>The %1 is a PB library file, read-only (export it to a folder first)</translation>
-    </message>
-    <message>
-        <source>%1是 git 版本，只读</source>
-        <translation>The %1 is a git revision, read-only</translation>
-    </message>
-    <message>
-        <source>%1按其对象列表(.pbg)读取，复制的文件不会列入</source>
-        <translation>The %1 is read through its object list (.pbg); a copied file would not be listed</translation>
-    </message>
-    <message>
-        <source>没有选中的对象</source>
-        <translation>No object is selected</translation>
-    </message>
-    <message>
-        <source>%1没有这个对象</source>
-        <translation>The %1 has no such object</translation>
-    </message>
-    <message>
-        <source>对象名不能用作文件名</source>
-        <translation>The object&apos;s name cannot be used as a file name</translation>
-    </message>
-    <message>
-        <source>%1 已存在。
-用另一侧的对象替换它吗？</source>
-        <translation>%1 already exists.
-Replace it with the object of the other side?</translation>
-    </message>
-    <message>
-        <source>从%1删除 %2 吗？</source>
-        <translation>Delete %2 from the %1?</translation>
-    </message>
-    <message>
-        <source>已写入 %1</source>
-        <translation>Wrote %1</translation>
-    </message>
-    <message>
-        <source>已删除 %1</source>
-        <translation>Deleted %1</translation>
-    </message>
-    <message>
-        <source>复制到左侧(&amp;L)</source>
-        <translation>Copy to &amp;Left</translation>
-    </message>
-    <message>
-        <source>复制到右侧(&amp;R)</source>
-        <translation>Copy to &amp;Right</translation>
-    </message>
-    <message>
-        <source>从左侧删除(&amp;1)</source>
-        <translation>Delete from Left (&amp;1)</translation>
-    </message>
-    <message>
-        <source>从右侧删除(&amp;2)</source>
-        <translation>Delete from Right (&amp;2)</translation>
-    </message>
-    <message>
-        <source>；</source>
-        <translation>; </translation>
-    </message>
-    <message>
-        <source>no library header</source>
-        <translation>no library header</translation>
-    </message>
-    <message>
-        <source>truncated</source>
-        <translation>truncated</translation>
-    </message>
-    <message>
-        <source>offset out of range</source>
-        <translation>offset out of range</translation>
-    </message>
-    <message>
-        <source>directory node read twice</source>
-        <translation>directory node read twice</translation>
-    </message>
-    <message>
-        <source>directory records overlap</source>
-        <translation>directory records overlap</translation>
-    </message>
-    <message>
-        <source>block chain loops</source>
-        <translation>block chain loops</translation>
-    </message>
-    <message>
-        <source>block longer than 502 bytes</source>
-        <translation>block longer than 502 bytes</translation>
-    </message>
-    <message>
-        <source>data longer than the entry&apos;s size</source>
-        <translation>data longer than the entry&apos;s size</translation>
-    </message>
-    <message>
-        <source>%1 at offset %2</source>
-        <translation>%1 at offset %2</translation>
-    </message>
-    <message>
-        <source>and %1 more</source>
-        <translation>and %1 more</translation>
-    </message>
-    <message>
-        <source>; </source>
-        <translation>; </translation>
-    </message>
-    <message>
-        <source>%1 left out: %2 is %3</source>
-        <translation>%1 left out: %2 is %3</translation>
-    </message>
-    <message>
-        <source>%1 holds no library</source>
-        <translation>%1 holds no library</translation>
-    </message>
-    <message>
-        <source>%1: %2 and its exports in this folder differ in 1 object</source>
-        <translation>%1: %2 and its exports in this folder differ in 1 object</translation>
-    </message>
-    <message>
-        <source>%1: %2 and its exports in this folder differ in %3 objects</source>
-        <translation>%1: %2 and its exports in this folder differ in %3 objects</translation>
-    </message>
-</context>
-<context>
-    <name>TMainForm</name>
+    <name>app::TMainForm</name>
     <message>
         <source>-L needs a label.</source>
         <translation>-L needs a label.</translation>
@@ -960,34 +464,440 @@ Continue?</translation>
     </message>
 </context>
 <context>
-    <name>TReplaceForm</name>
+    <name>editor::TCodeEdit</name>
     <message>
-        <source>Replace ...</source>
-        <translation>Replace ...</translation>
+        <source>Cannot open clipboard.</source>
+        <translation>Cannot open clipboard.</translation>
+    </message>
+</context>
+<context>
+    <name>fileview::TFilesFrame</name>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation>Text Files (*.txt)</translation>
     </message>
     <message>
-        <source>Replace:</source>
-        <translation>Replace:</translation>
+        <source>HTML 文件 (*.html *.htm)</source>
+        <translation>HTML Files (*.html *.htm)</translation>
     </message>
     <message>
-        <source>with:</source>
-        <translation>with:</translation>
+        <source>按段比较时窗格是只读的，不能修改。</source>
+        <translation>The panes are read-only while comparing by section.</translation>
     </message>
     <message>
-        <source>&amp;OK</source>
-        <translation>&amp;OK</translation>
+        <source>此窗格是只读的（库中的对象），不能修改。</source>
+        <translation>This pane is read-only (an object in a library).</translation>
     </message>
     <message>
-        <source>&amp;Skip</source>
-        <translation>&amp;Skip</translation>
+        <source>打开文本文件 %1</source>
+        <translation>Open Text File %1</translation>
     </message>
     <message>
-        <source>&amp;All</source>
-        <translation>&amp;All</translation>
+        <source>%1
+
+这个文件载入以后已在磁盘上被改过。
+重新载入它（丢弃窗格中的修改），还是保留窗格中的修改？</source>
+        <translation>%1
+
+This file has changed on disk since it was loaded.
+Reload it (losing the edits in the pane), or keep the edits in the pane?</translation>
     </message>
     <message>
-        <source>&amp;Cancel</source>
-        <translation>&amp;Cancel</translation>
+        <source>重新载入</source>
+        <translation>Reload</translation>
+    </message>
+    <message>
+        <source>保留修改</source>
+        <translation>Keep Edits</translation>
+    </message>
+    <message>
+        <source>Case Ignored</source>
+        <translation>Case Ignored</translation>
+    </message>
+    <message>
+        <source>Blanks Ignored</source>
+        <translation>Blanks Ignored</translation>
+    </message>
+    <message>
+        <source>Comments Ignored</source>
+        <translation>Comments Ignored</translation>
+    </message>
+    <message>
+        <source>Similar Lines Aligned</source>
+        <translation>Similar Lines Aligned</translation>
+    </message>
+    <message>
+        <source>By Section</source>
+        <translation>By Section</translation>
+    </message>
+    <message>
+        <source>Position Ignored</source>
+        <translation>Position Ignored</translation>
+    </message>
+    <message>
+        <source>Defaults Ignored</source>
+        <translation>Defaults Ignored</translation>
+    </message>
+    <message>
+        <source>  (%1)</source>
+        <translation>  (%1)</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>按行比较：</source>
+        <translation>Compared by line: </translation>
+    </message>
+    <message>
+        <source>文件 %1</source>
+        <translation>File %1</translation>
+    </message>
+    <message>
+        <source>%1
+
+这个窗格中的修改还没有保存。保存吗？</source>
+        <translation>%1
+
+The edits in this pane have not been saved. Save them?</translation>
+    </message>
+    <message>
+        <source>Compare cancelled.</source>
+        <translation>Compare cancelled.</translation>
+    </message>
+    <message>
+        <source>Approx. %1% complete</source>
+        <translation>Approx. %1% complete</translation>
+    </message>
+    <message>
+        <source>Copy Block &amp;Down</source>
+        <translation>Copy Block &amp;Down</translation>
+    </message>
+    <message>
+        <source>Copy Block &amp;Up</source>
+        <translation>Copy Block &amp;Up</translation>
+    </message>
+    <message>
+        <source>Copy Block &amp;Right</source>
+        <translation>Copy Block &amp;Right</translation>
+    </message>
+    <message>
+        <source>Copy Block &amp;Left</source>
+        <translation>Copy Block &amp;Left</translation>
+    </message>
+    <message>
+        <source>目标窗格是只读的，不能复制到其中。</source>
+        <translation>The target pane is read-only; nothing can be copied into it.</translation>
+    </message>
+    <message>
+        <source>HTML 报告写出上次比较的结果，窗格中此后的修改不在其中。要包含修改，请先重新比较。仍然保存吗？</source>
+        <translation>The HTML report holds the result of the last comparison; edits made in the panes since then are not in it. To include them, compare again first. Save anyway?</translation>
+    </message>
+    <message>
+        <source>未显示 %1 行仅一侧有、按选项忽略的属性</source>
+        <translation>%1 attribute lines on one side only, ignored by the options, are not shown</translation>
+    </message>
+</context>
+<context>
+    <name>libview::TLibFrame</name>
+    <message>
+        <source>PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw</source>
+        <translation>PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw</translation>
+    </message>
+    <message>
+        <source>库文件列表</source>
+        <translation>Library File</translation>
+    </message>
+    <message>
+        <source>比较结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>修改时间1</source>
+        <translation>Modified 1</translation>
+    </message>
+    <message>
+        <source>大小1</source>
+        <translation>Size 1</translation>
+    </message>
+    <message>
+        <source>修改时间2</source>
+        <translation>Modified 2</translation>
+    </message>
+    <message>
+        <source>大小2</source>
+        <translation>Size 2</translation>
+    </message>
+    <message>
+        <source>对象名称</source>
+        <translation>Object Name</translation>
+    </message>
+    <message>
+        <source>时间1</source>
+        <translation>Time 1</translation>
+    </message>
+    <message>
+        <source>时间2</source>
+        <translation>Time 2</translation>
+    </message>
+    <message>
+        <source>类型标志</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>变化类型</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>添加文件夹 %1</source>
+        <translation>Add Folder %1</translation>
+    </message>
+    <message>
+        <source>添加文件夹 %1…</source>
+        <translation>Add Folder %1…</translation>
+    </message>
+    <message>
+        <source>添加 git 版本 %1…</source>
+        <translation>Add Git Revision %1…</translation>
+    </message>
+    <message>
+        <source>打开PB库文件 %1</source>
+        <translation>Open PB Library Files %1</translation>
+    </message>
+    <message>
+        <source>打开一个PB库文件 %1</source>
+        <translation>Open One PB Library %1</translation>
+    </message>
+    <message>
+        <source>Approx. %1% complete</source>
+        <translation>Approx. %1% complete</translation>
+    </message>
+    <message>
+        <source>顺序</source>
+        <translation>order</translation>
+    </message>
+    <message>
+        <source>位置和大小</source>
+        <translation>position and size</translation>
+    </message>
+    <message>
+        <source>迁移默认值</source>
+        <translation>migration defaults</translation>
+    </message>
+    <message>
+        <source>格式</source>
+        <translation>layout</translation>
+    </message>
+    <message>
+        <source>空行</source>
+        <translation>blank lines</translation>
+    </message>
+    <message>
+        <source>仅%1</source>
+        <translation>%1 only</translation>
+    </message>
+    <message>
+        <source>PowerBuilder Library Files(*.pbl)|*.pbl</source>
+        <translation>PowerBuilder Library Files(*.pbl)|*.pbl</translation>
+    </message>
+    <message>
+        <source>添加 git 版本 %1</source>
+        <translation>Add Git Revision %1</translation>
+    </message>
+    <message>
+        <source>整个版本</source>
+        <translation>the whole revision</translation>
+    </message>
+    <message>
+        <source>仓库文件夹(&amp;R):</source>
+        <translation>&amp;Repository folder:</translation>
+    </message>
+    <message>
+        <source>版本(&amp;V):</source>
+        <translation>Re&amp;vision:</translation>
+    </message>
+    <message>
+        <source>路径(&amp;P):</source>
+        <translation>&amp;Path:</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>%1 does not exist</source>
+        <translation>%1 does not exist</translation>
+    </message>
+    <message>
+        <source>do not exist</source>
+        <translation>do not exist</translation>
+    </message>
+    <message>
+        <source>cannot be read</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>hold no library</source>
+        <translation>hold no library</translation>
+    </message>
+    <message>
+        <source>left out</source>
+        <translation>left out</translation>
+    </message>
+    <message>
+        <source>%1 already in Destination</source>
+        <translation>%1 already in Destination</translation>
+    </message>
+    <message>
+        <source>already in Destination</source>
+        <translation>already in Destination</translation>
+    </message>
+    <message>
+        <source>differ from their exports</source>
+        <translation>differ from their exports</translation>
+    </message>
+    <message>
+        <source>%1:</source>
+        <translation>%1:</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>左侧</source>
+        <translation>left side</translation>
+    </message>
+    <message>
+        <source>右侧</source>
+        <translation>right side</translation>
+    </message>
+    <message>
+        <source>%1没有打开的库</source>
+        <translation>No library is open on the %1</translation>
+    </message>
+    <message>
+        <source>%1是PB库文件，只读（请先导出到文件夹）</source>
+        <translation>The %1 is a PB library file, read-only (export it to a folder first)</translation>
+    </message>
+    <message>
+        <source>%1是 git 版本，只读</source>
+        <translation>The %1 is a git revision, read-only</translation>
+    </message>
+    <message>
+        <source>%1按其对象列表(.pbg)读取，复制的文件不会列入</source>
+        <translation>The %1 is read through its object list (.pbg); a copied file would not be listed</translation>
+    </message>
+    <message>
+        <source>没有选中的对象</source>
+        <translation>No object is selected</translation>
+    </message>
+    <message>
+        <source>%1没有这个对象</source>
+        <translation>The %1 has no such object</translation>
+    </message>
+    <message>
+        <source>对象名不能用作文件名</source>
+        <translation>The object&apos;s name cannot be used as a file name</translation>
+    </message>
+    <message>
+        <source>%1 已存在。
+用另一侧的对象替换它吗？</source>
+        <translation>%1 already exists.
+Replace it with the object of the other side?</translation>
+    </message>
+    <message>
+        <source>从%1删除 %2 吗？</source>
+        <translation>Delete %2 from the %1?</translation>
+    </message>
+    <message>
+        <source>已写入 %1</source>
+        <translation>Wrote %1</translation>
+    </message>
+    <message>
+        <source>已删除 %1</source>
+        <translation>Deleted %1</translation>
+    </message>
+    <message>
+        <source>复制到左侧(&amp;L)</source>
+        <translation>Copy to &amp;Left</translation>
+    </message>
+    <message>
+        <source>复制到右侧(&amp;R)</source>
+        <translation>Copy to &amp;Right</translation>
+    </message>
+    <message>
+        <source>从左侧删除(&amp;1)</source>
+        <translation>Delete from Left (&amp;1)</translation>
+    </message>
+    <message>
+        <source>从右侧删除(&amp;2)</source>
+        <translation>Delete from Right (&amp;2)</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>no library header</source>
+        <translation>no library header</translation>
+    </message>
+    <message>
+        <source>truncated</source>
+        <translation>truncated</translation>
+    </message>
+    <message>
+        <source>offset out of range</source>
+        <translation>offset out of range</translation>
+    </message>
+    <message>
+        <source>directory node read twice</source>
+        <translation>directory node read twice</translation>
+    </message>
+    <message>
+        <source>directory records overlap</source>
+        <translation>directory records overlap</translation>
+    </message>
+    <message>
+        <source>block chain loops</source>
+        <translation>block chain loops</translation>
+    </message>
+    <message>
+        <source>block longer than 502 bytes</source>
+        <translation>block longer than 502 bytes</translation>
+    </message>
+    <message>
+        <source>data longer than the entry&apos;s size</source>
+        <translation>data longer than the entry&apos;s size</translation>
+    </message>
+    <message>
+        <source>%1 at offset %2</source>
+        <translation>%1 at offset %2</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>; </source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>%1 left out: %2 is %3</source>
+        <translation>%1 left out: %2 is %3</translation>
+    </message>
+    <message>
+        <source>%1 holds no library</source>
+        <translation>%1 holds no library</translation>
+    </message>
+    <message>
+        <source>%1: %2 and its exports in this folder differ in 1 object</source>
+        <translation>%1: %2 and its exports in this folder differ in 1 object</translation>
+    </message>
+    <message>
+        <source>%1: %2 and its exports in this folder differ in %3 objects</source>
+        <translation>%1: %2 and its exports in this folder differ in %3 objects</translation>
     </message>
 </context>
 <context>
@@ -1079,6 +989,100 @@ Save anyway?</translation>
     <message>
         <source>合并结果 %1 已修改，要保存吗？</source>
         <translation>The merge result %1 has been edited. Save it?</translation>
+    </message>
+</context>
+<context>
+    <name>search::TFindForm</name>
+    <message>
+        <source>&amp;Text to Find:</source>
+        <translation>&amp;Text to Find:</translation>
+    </message>
+    <message>
+        <source>&amp;Replace with:</source>
+        <translation>&amp;Replace with:</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>&amp;Case Sensitive</source>
+        <translation>&amp;Case Sensitive</translation>
+    </message>
+    <message>
+        <source>&amp;Whole Words Only</source>
+        <translation>&amp;Whole Words Only</translation>
+    </message>
+    <message>
+        <source>&amp;Prompt on Replace</source>
+        <translation>&amp;Prompt on Replace</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>&amp;Forwards</source>
+        <translation>&amp;Forwards</translation>
+    </message>
+    <message>
+        <source>&amp;Backwards</source>
+        <translation>&amp;Backwards</translation>
+    </message>
+    <message>
+        <source>Replace &amp;One</source>
+        <translation>Replace &amp;One</translation>
+    </message>
+    <message>
+        <source>Replace &amp;All</source>
+        <translation>Replace &amp;All</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Find text</source>
+        <translation>Find text</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>Replace text</source>
+        <translation>Replace text</translation>
+    </message>
+</context>
+<context>
+    <name>search::TReplaceForm</name>
+    <message>
+        <source>Replace ...</source>
+        <translation>Replace ...</translation>
+    </message>
+    <message>
+        <source>Replace:</source>
+        <translation>Replace:</translation>
+    </message>
+    <message>
+        <source>with:</source>
+        <translation>with:</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Skip</source>
+        <translation>&amp;Skip</translation>
+    </message>
+    <message>
+        <source>&amp;All</source>
+        <translation>&amp;All</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancel</translation>
     </message>
 </context>
 </TS>

@@ -80,7 +80,7 @@
     </message>
 </context>
 <context>
-    <name>TAboutForm</name>
+    <name>app::TAboutForm</name>
     <message>
         <source>Quorvex - About</source>
         <translation>Quorvex - 关于</translation>
@@ -91,503 +91,7 @@
     </message>
 </context>
 <context>
-    <name>TCodeEdit</name>
-    <message>
-        <source>Cannot open clipboard.</source>
-        <translation>无法打开剪贴板。</translation>
-    </message>
-</context>
-<context>
-    <name>TFilesFrame</name>
-    <message>
-        <source>Text Files (*.txt)</source>
-        <translation>文本文件 (*.txt)</translation>
-    </message>
-    <message>
-        <source>HTML 文件 (*.html *.htm)</source>
-        <translation>HTML 文件 (*.html *.htm)</translation>
-    </message>
-    <message>
-        <source>按段比较时窗格是只读的，不能修改。</source>
-        <translation>按段比较时窗格是只读的，不能修改。</translation>
-    </message>
-    <message>
-        <source>此窗格是只读的（库中的对象），不能修改。</source>
-        <translation>此窗格是只读的（库中的对象），不能修改。</translation>
-    </message>
-    <message>
-        <source>打开文本文件 %1</source>
-        <translation>打开文本文件 %1</translation>
-    </message>
-    <message>
-        <source>%1
-
-这个文件载入以后已在磁盘上被改过。
-重新载入它（丢弃窗格中的修改），还是保留窗格中的修改？</source>
-        <translation>%1
-
-这个文件载入以后已在磁盘上被改过。
-重新载入它（丢弃窗格中的修改），还是保留窗格中的修改？</translation>
-    </message>
-    <message>
-        <source>重新载入</source>
-        <translation>重新载入</translation>
-    </message>
-    <message>
-        <source>保留修改</source>
-        <translation>保留修改</translation>
-    </message>
-    <message>
-        <source>Case Ignored</source>
-        <translation>忽略大小写</translation>
-    </message>
-    <message>
-        <source>Blanks Ignored</source>
-        <translation>忽略空格</translation>
-    </message>
-    <message>
-        <source>Comments Ignored</source>
-        <translation>忽略注释</translation>
-    </message>
-    <message>
-        <source>Similar Lines Aligned</source>
-        <translation>对齐相似行</translation>
-    </message>
-    <message>
-        <source>By Section</source>
-        <translation>按段比较</translation>
-    </message>
-    <message>
-        <source>Position Ignored</source>
-        <translation>忽略位置和大小</translation>
-    </message>
-    <message>
-        <source>Defaults Ignored</source>
-        <translation>忽略迁移默认值</translation>
-    </message>
-    <message>
-        <source>  (%1)</source>
-        <translation> （%1）</translation>
-    </message>
-    <message>
-        <source>, </source>
-        <translation>，</translation>
-    </message>
-    <message>
-        <source>按行比较：</source>
-        <translation>按行比较：</translation>
-    </message>
-    <message>
-        <source>文件 %1</source>
-        <translation>文件 %1</translation>
-    </message>
-    <message>
-        <source>%1
-
-这个窗格中的修改还没有保存。保存吗？</source>
-        <translation>%1
-
-这个窗格中的修改还没有保存。保存吗？</translation>
-    </message>
-    <message>
-        <source>Compare cancelled.</source>
-        <translation>比较已取消。</translation>
-    </message>
-    <message>
-        <source>Approx. %1% complete</source>
-        <translation>约完成 %1%</translation>
-    </message>
-    <message>
-        <source>Copy Block &amp;Down</source>
-        <translation>向下复制块(&amp;D)</translation>
-    </message>
-    <message>
-        <source>Copy Block &amp;Up</source>
-        <translation>向上复制块(&amp;U)</translation>
-    </message>
-    <message>
-        <source>Copy Block &amp;Right</source>
-        <translation>向右复制块(&amp;R)</translation>
-    </message>
-    <message>
-        <source>Copy Block &amp;Left</source>
-        <translation>向左复制块(&amp;L)</translation>
-    </message>
-    <message>
-        <source>目标窗格是只读的，不能复制到其中。</source>
-        <translation>目标窗格是只读的，不能复制到其中。</translation>
-    </message>
-    <message>
-        <source>HTML 报告写出上次比较的结果，窗格中此后的修改不在其中。要包含修改，请先重新比较。仍然保存吗？</source>
-        <translation>HTML 报告写出上次比较的结果，窗格中此后的修改不在其中。要包含修改，请先重新比较。仍然保存吗？</translation>
-    </message>
-</context>
-<context>
-    <name>TFindForm</name>
-    <message>
-        <source>&amp;Text to Find:</source>
-        <translation>查找内容(&amp;T):</translation>
-    </message>
-    <message>
-        <source>&amp;Replace with:</source>
-        <translation>替换为(&amp;R):</translation>
-    </message>
-    <message>
-        <source>Options</source>
-        <translation>选项</translation>
-    </message>
-    <message>
-        <source>&amp;Case Sensitive</source>
-        <translation>区分大小写(&amp;C)</translation>
-    </message>
-    <message>
-        <source>&amp;Whole Words Only</source>
-        <translation>全字匹配(&amp;W)</translation>
-    </message>
-    <message>
-        <source>&amp;Prompt on Replace</source>
-        <translation>替换前提示(&amp;P)</translation>
-    </message>
-    <message>
-        <source>Direction</source>
-        <translation>方向</translation>
-    </message>
-    <message>
-        <source>&amp;Forwards</source>
-        <translation>向下(&amp;F)</translation>
-    </message>
-    <message>
-        <source>&amp;Backwards</source>
-        <translation>向上(&amp;B)</translation>
-    </message>
-    <message>
-        <source>Replace &amp;One</source>
-        <translation>替换(&amp;O)</translation>
-    </message>
-    <message>
-        <source>Replace &amp;All</source>
-        <translation>全部替换(&amp;A)</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>取消</translation>
-    </message>
-    <message>
-        <source>Find text</source>
-        <translation>查找文本</translation>
-    </message>
-    <message>
-        <source>&amp;OK</source>
-        <translation>确定(&amp;O)</translation>
-    </message>
-    <message>
-        <source>Replace text</source>
-        <translation>替换文本</translation>
-    </message>
-</context>
-<context>
-    <name>TLibFrame</name>
-    <message>
-        <source>PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw</source>
-        <translation>PowerBuilder 库文件(*.pbl)|*.pbl|PowerBuilder 目标(*.pbt)|*.pbt|PowerBuilder 工作区(*.pbw)|*.pbw</translation>
-    </message>
-    <message>
-        <source>库文件列表</source>
-        <translation>库文件列表</translation>
-    </message>
-    <message>
-        <source>比较结果</source>
-        <translation>比较结果</translation>
-    </message>
-    <message>
-        <source>修改时间1</source>
-        <translation>修改时间1</translation>
-    </message>
-    <message>
-        <source>大小1</source>
-        <translation>大小1</translation>
-    </message>
-    <message>
-        <source>修改时间2</source>
-        <translation>修改时间2</translation>
-    </message>
-    <message>
-        <source>大小2</source>
-        <translation>大小2</translation>
-    </message>
-    <message>
-        <source>对象名称</source>
-        <translation>对象名称</translation>
-    </message>
-    <message>
-        <source>时间1</source>
-        <translation>时间1</translation>
-    </message>
-    <message>
-        <source>时间2</source>
-        <translation>时间2</translation>
-    </message>
-    <message>
-        <source>类型标志</source>
-        <translation>类型标志</translation>
-    </message>
-    <message>
-        <source>变化类型</source>
-        <translation>变化类型</translation>
-    </message>
-    <message>
-        <source>添加文件夹 %1</source>
-        <translation>添加文件夹 %1</translation>
-    </message>
-    <message>
-        <source>添加文件夹 %1…</source>
-        <translation>添加文件夹 %1…</translation>
-    </message>
-    <message>
-        <source>添加 git 版本 %1…</source>
-        <translation>添加 git 版本 %1…</translation>
-    </message>
-    <message>
-        <source>打开PB库文件 %1</source>
-        <translation>打开PB库文件 %1</translation>
-    </message>
-    <message>
-        <source>打开一个PB库文件 %1</source>
-        <translation>打开一个PB库文件 %1</translation>
-    </message>
-    <message>
-        <source>Approx. %1% complete</source>
-        <translation>约完成 %1%</translation>
-    </message>
-    <message>
-        <source>顺序</source>
-        <translation>顺序</translation>
-    </message>
-    <message>
-        <source>位置和大小</source>
-        <translation>位置和大小</translation>
-    </message>
-    <message>
-        <source>迁移默认值</source>
-        <translation>迁移默认值</translation>
-    </message>
-    <message>
-        <source>格式</source>
-        <translation>格式</translation>
-    </message>
-    <message>
-        <source>空行</source>
-        <translation>空行</translation>
-    </message>
-    <message>
-        <source>仅%1</source>
-        <translation>仅%1</translation>
-    </message>
-    <message>
-        <source>PowerBuilder Library Files(*.pbl)|*.pbl</source>
-        <translation>PowerBuilder 库文件(*.pbl)|*.pbl</translation>
-    </message>
-    <message>
-        <source>添加 git 版本 %1</source>
-        <translation>添加 git 版本 %1</translation>
-    </message>
-    <message>
-        <source>整个版本</source>
-        <translation>整个版本</translation>
-    </message>
-    <message>
-        <source>仓库文件夹(&amp;R):</source>
-        <translation>仓库文件夹(&amp;R):</translation>
-    </message>
-    <message>
-        <source>版本(&amp;V):</source>
-        <translation>版本(&amp;V):</translation>
-    </message>
-    <message>
-        <source>路径(&amp;P):</source>
-        <translation>路径(&amp;P):</translation>
-    </message>
-    <message>
-        <source>%1 %2</source>
-        <translation>%1 个%2</translation>
-    </message>
-    <message>
-        <source>%1 does not exist</source>
-        <translation>%1 不存在</translation>
-    </message>
-    <message>
-        <source>do not exist</source>
-        <translation>不存在</translation>
-    </message>
-    <message>
-        <source>cannot be read</source>
-        <translation>无法读取</translation>
-    </message>
-    <message>
-        <source>hold no library</source>
-        <translation>不含库</translation>
-    </message>
-    <message>
-        <source>left out</source>
-        <translation>被略过</translation>
-    </message>
-    <message>
-        <source>%1 already in Destination</source>
-        <translation>%1 已在目标中</translation>
-    </message>
-    <message>
-        <source>already in Destination</source>
-        <translation>已在目标中</translation>
-    </message>
-    <message>
-        <source>differ from their exports</source>
-        <translation>与其导出文件不同</translation>
-    </message>
-    <message>
-        <source>%1:</source>
-        <translation>%1：</translation>
-    </message>
-    <message>
-        <source>, </source>
-        <translation>，</translation>
-    </message>
-    <message>
-        <source>左侧</source>
-        <translation>左侧</translation>
-    </message>
-    <message>
-        <source>右侧</source>
-        <translation>右侧</translation>
-    </message>
-    <message>
-        <source>%1没有打开的库</source>
-        <translation>%1没有打开的库</translation>
-    </message>
-    <message>
-        <source>%1是PB库文件，只读（请先导出到文件夹）</source>
-        <translation>%1是PB库文件，只读（请先导出到文件夹）</translation>
-    </message>
-    <message>
-        <source>%1是 git 版本，只读</source>
-        <translation>%1是 git 版本，只读</translation>
-    </message>
-    <message>
-        <source>%1按其对象列表(.pbg)读取，复制的文件不会列入</source>
-        <translation>%1按其对象列表(.pbg)读取，复制的文件不会列入</translation>
-    </message>
-    <message>
-        <source>没有选中的对象</source>
-        <translation>没有选中的对象</translation>
-    </message>
-    <message>
-        <source>%1没有这个对象</source>
-        <translation>%1没有这个对象</translation>
-    </message>
-    <message>
-        <source>对象名不能用作文件名</source>
-        <translation>对象名不能用作文件名</translation>
-    </message>
-    <message>
-        <source>%1 已存在。
-用另一侧的对象替换它吗？</source>
-        <translation>%1 已存在。
-用另一侧的对象替换它吗？</translation>
-    </message>
-    <message>
-        <source>从%1删除 %2 吗？</source>
-        <translation>从%1删除 %2 吗？</translation>
-    </message>
-    <message>
-        <source>已写入 %1</source>
-        <translation>已写入 %1</translation>
-    </message>
-    <message>
-        <source>已删除 %1</source>
-        <translation>已删除 %1</translation>
-    </message>
-    <message>
-        <source>复制到左侧(&amp;L)</source>
-        <translation>复制到左侧(&amp;L)</translation>
-    </message>
-    <message>
-        <source>复制到右侧(&amp;R)</source>
-        <translation>复制到右侧(&amp;R)</translation>
-    </message>
-    <message>
-        <source>从左侧删除(&amp;1)</source>
-        <translation>从左侧删除(&amp;1)</translation>
-    </message>
-    <message>
-        <source>从右侧删除(&amp;2)</source>
-        <translation>从右侧删除(&amp;2)</translation>
-    </message>
-    <message>
-        <source>；</source>
-        <translation>；</translation>
-    </message>
-    <message>
-        <source>no library header</source>
-        <translation>没有库文件头</translation>
-    </message>
-    <message>
-        <source>truncated</source>
-        <translation>被截断</translation>
-    </message>
-    <message>
-        <source>offset out of range</source>
-        <translation>偏移超出范围</translation>
-    </message>
-    <message>
-        <source>directory node read twice</source>
-        <translation>目录节点被读了两次</translation>
-    </message>
-    <message>
-        <source>directory records overlap</source>
-        <translation>目录记录重叠</translation>
-    </message>
-    <message>
-        <source>block chain loops</source>
-        <translation>块链成环</translation>
-    </message>
-    <message>
-        <source>block longer than 502 bytes</source>
-        <translation>块长于 502 字节</translation>
-    </message>
-    <message>
-        <source>data longer than the entry&apos;s size</source>
-        <translation>数据长于条目的大小</translation>
-    </message>
-    <message>
-        <source>%1 at offset %2</source>
-        <translation>%1（偏移 %2）</translation>
-    </message>
-    <message>
-        <source>and %1 more</source>
-        <translation>另有 %1 处</translation>
-    </message>
-    <message>
-        <source>; </source>
-        <translation>；</translation>
-    </message>
-    <message>
-        <source>%1 left out: %2 is %3</source>
-        <translation>略过 %1：%2 取自 %3</translation>
-    </message>
-    <message>
-        <source>%1 holds no library</source>
-        <translation>%1 中没有库</translation>
-    </message>
-    <message>
-        <source>%1: %2 and its exports in this folder differ in 1 object</source>
-        <translation>%1：%2 与此文件夹中它的导出文件有 1 个对象不同</translation>
-    </message>
-    <message>
-        <source>%1: %2 and its exports in this folder differ in %3 objects</source>
-        <translation>%1：%2 与此文件夹中它的导出文件有 %3 个对象不同</translation>
-    </message>
-</context>
-<context>
-    <name>TMainForm</name>
+    <name>app::TMainForm</name>
     <message>
         <source>-L needs a label.</source>
         <translation>-L 后面要有标签。</translation>
@@ -960,34 +464,440 @@ Continue? ...</source>
     </message>
 </context>
 <context>
-    <name>TReplaceForm</name>
+    <name>editor::TCodeEdit</name>
     <message>
-        <source>Replace ...</source>
-        <translation>替换...</translation>
+        <source>Cannot open clipboard.</source>
+        <translation>无法打开剪贴板。</translation>
+    </message>
+</context>
+<context>
+    <name>fileview::TFilesFrame</name>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation>文本文件 (*.txt)</translation>
     </message>
     <message>
-        <source>Replace:</source>
-        <translation>替换:</translation>
+        <source>HTML 文件 (*.html *.htm)</source>
+        <translation>HTML 文件 (*.html *.htm)</translation>
     </message>
     <message>
-        <source>with:</source>
-        <translation>为:</translation>
+        <source>按段比较时窗格是只读的，不能修改。</source>
+        <translation>按段比较时窗格是只读的，不能修改。</translation>
     </message>
     <message>
-        <source>&amp;OK</source>
-        <translation>确定(&amp;O)</translation>
+        <source>此窗格是只读的（库中的对象），不能修改。</source>
+        <translation>此窗格是只读的（库中的对象），不能修改。</translation>
     </message>
     <message>
-        <source>&amp;Skip</source>
-        <translation>跳过(&amp;S)</translation>
+        <source>打开文本文件 %1</source>
+        <translation>打开文本文件 %1</translation>
     </message>
     <message>
-        <source>&amp;All</source>
-        <translation>全部(&amp;A)</translation>
+        <source>%1
+
+这个文件载入以后已在磁盘上被改过。
+重新载入它（丢弃窗格中的修改），还是保留窗格中的修改？</source>
+        <translation>%1
+
+这个文件载入以后已在磁盘上被改过。
+重新载入它（丢弃窗格中的修改），还是保留窗格中的修改？</translation>
     </message>
     <message>
-        <source>&amp;Cancel</source>
-        <translation>取消(&amp;C)</translation>
+        <source>重新载入</source>
+        <translation>重新载入</translation>
+    </message>
+    <message>
+        <source>保留修改</source>
+        <translation>保留修改</translation>
+    </message>
+    <message>
+        <source>Case Ignored</source>
+        <translation>忽略大小写</translation>
+    </message>
+    <message>
+        <source>Blanks Ignored</source>
+        <translation>忽略空格</translation>
+    </message>
+    <message>
+        <source>Comments Ignored</source>
+        <translation>忽略注释</translation>
+    </message>
+    <message>
+        <source>Similar Lines Aligned</source>
+        <translation>对齐相似行</translation>
+    </message>
+    <message>
+        <source>By Section</source>
+        <translation>按段比较</translation>
+    </message>
+    <message>
+        <source>Position Ignored</source>
+        <translation>忽略位置和大小</translation>
+    </message>
+    <message>
+        <source>Defaults Ignored</source>
+        <translation>忽略迁移默认值</translation>
+    </message>
+    <message>
+        <source>  (%1)</source>
+        <translation> （%1）</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>，</translation>
+    </message>
+    <message>
+        <source>按行比较：</source>
+        <translation>按行比较：</translation>
+    </message>
+    <message>
+        <source>文件 %1</source>
+        <translation>文件 %1</translation>
+    </message>
+    <message>
+        <source>%1
+
+这个窗格中的修改还没有保存。保存吗？</source>
+        <translation>%1
+
+这个窗格中的修改还没有保存。保存吗？</translation>
+    </message>
+    <message>
+        <source>Compare cancelled.</source>
+        <translation>比较已取消。</translation>
+    </message>
+    <message>
+        <source>Approx. %1% complete</source>
+        <translation>约完成 %1%</translation>
+    </message>
+    <message>
+        <source>Copy Block &amp;Down</source>
+        <translation>向下复制块(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Copy Block &amp;Up</source>
+        <translation>向上复制块(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Copy Block &amp;Right</source>
+        <translation>向右复制块(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Copy Block &amp;Left</source>
+        <translation>向左复制块(&amp;L)</translation>
+    </message>
+    <message>
+        <source>目标窗格是只读的，不能复制到其中。</source>
+        <translation>目标窗格是只读的，不能复制到其中。</translation>
+    </message>
+    <message>
+        <source>HTML 报告写出上次比较的结果，窗格中此后的修改不在其中。要包含修改，请先重新比较。仍然保存吗？</source>
+        <translation>HTML 报告写出上次比较的结果，窗格中此后的修改不在其中。要包含修改，请先重新比较。仍然保存吗？</translation>
+    </message>
+    <message>
+        <source>未显示 %1 行仅一侧有、按选项忽略的属性</source>
+        <translation>未显示 %1 行仅一侧有、按选项忽略的属性</translation>
+    </message>
+</context>
+<context>
+    <name>libview::TLibFrame</name>
+    <message>
+        <source>PowerBuilder Library Files(*.pbl)|*.pbl|PowerBuilder Target(*.pbt)|*.pbt|PowerBuilder WorkSpace(*.pbw)|*.pbw</source>
+        <translation>PowerBuilder 库文件(*.pbl)|*.pbl|PowerBuilder 目标(*.pbt)|*.pbt|PowerBuilder 工作区(*.pbw)|*.pbw</translation>
+    </message>
+    <message>
+        <source>库文件列表</source>
+        <translation>库文件列表</translation>
+    </message>
+    <message>
+        <source>比较结果</source>
+        <translation>比较结果</translation>
+    </message>
+    <message>
+        <source>修改时间1</source>
+        <translation>修改时间1</translation>
+    </message>
+    <message>
+        <source>大小1</source>
+        <translation>大小1</translation>
+    </message>
+    <message>
+        <source>修改时间2</source>
+        <translation>修改时间2</translation>
+    </message>
+    <message>
+        <source>大小2</source>
+        <translation>大小2</translation>
+    </message>
+    <message>
+        <source>对象名称</source>
+        <translation>对象名称</translation>
+    </message>
+    <message>
+        <source>时间1</source>
+        <translation>时间1</translation>
+    </message>
+    <message>
+        <source>时间2</source>
+        <translation>时间2</translation>
+    </message>
+    <message>
+        <source>类型标志</source>
+        <translation>类型标志</translation>
+    </message>
+    <message>
+        <source>变化类型</source>
+        <translation>变化类型</translation>
+    </message>
+    <message>
+        <source>添加文件夹 %1</source>
+        <translation>添加文件夹 %1</translation>
+    </message>
+    <message>
+        <source>添加文件夹 %1…</source>
+        <translation>添加文件夹 %1…</translation>
+    </message>
+    <message>
+        <source>添加 git 版本 %1…</source>
+        <translation>添加 git 版本 %1…</translation>
+    </message>
+    <message>
+        <source>打开PB库文件 %1</source>
+        <translation>打开PB库文件 %1</translation>
+    </message>
+    <message>
+        <source>打开一个PB库文件 %1</source>
+        <translation>打开一个PB库文件 %1</translation>
+    </message>
+    <message>
+        <source>Approx. %1% complete</source>
+        <translation>约完成 %1%</translation>
+    </message>
+    <message>
+        <source>顺序</source>
+        <translation>顺序</translation>
+    </message>
+    <message>
+        <source>位置和大小</source>
+        <translation>位置和大小</translation>
+    </message>
+    <message>
+        <source>迁移默认值</source>
+        <translation>迁移默认值</translation>
+    </message>
+    <message>
+        <source>格式</source>
+        <translation>格式</translation>
+    </message>
+    <message>
+        <source>空行</source>
+        <translation>空行</translation>
+    </message>
+    <message>
+        <source>仅%1</source>
+        <translation>仅%1</translation>
+    </message>
+    <message>
+        <source>PowerBuilder Library Files(*.pbl)|*.pbl</source>
+        <translation>PowerBuilder 库文件(*.pbl)|*.pbl</translation>
+    </message>
+    <message>
+        <source>添加 git 版本 %1</source>
+        <translation>添加 git 版本 %1</translation>
+    </message>
+    <message>
+        <source>整个版本</source>
+        <translation>整个版本</translation>
+    </message>
+    <message>
+        <source>仓库文件夹(&amp;R):</source>
+        <translation>仓库文件夹(&amp;R):</translation>
+    </message>
+    <message>
+        <source>版本(&amp;V):</source>
+        <translation>版本(&amp;V):</translation>
+    </message>
+    <message>
+        <source>路径(&amp;P):</source>
+        <translation>路径(&amp;P):</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 个%2</translation>
+    </message>
+    <message>
+        <source>%1 does not exist</source>
+        <translation>%1 不存在</translation>
+    </message>
+    <message>
+        <source>do not exist</source>
+        <translation>不存在</translation>
+    </message>
+    <message>
+        <source>cannot be read</source>
+        <translation>无法读取</translation>
+    </message>
+    <message>
+        <source>hold no library</source>
+        <translation>不含库</translation>
+    </message>
+    <message>
+        <source>left out</source>
+        <translation>被略过</translation>
+    </message>
+    <message>
+        <source>%1 already in Destination</source>
+        <translation>%1 已在目标中</translation>
+    </message>
+    <message>
+        <source>already in Destination</source>
+        <translation>已在目标中</translation>
+    </message>
+    <message>
+        <source>differ from their exports</source>
+        <translation>与其导出文件不同</translation>
+    </message>
+    <message>
+        <source>%1:</source>
+        <translation>%1：</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>，</translation>
+    </message>
+    <message>
+        <source>左侧</source>
+        <translation>左侧</translation>
+    </message>
+    <message>
+        <source>右侧</source>
+        <translation>右侧</translation>
+    </message>
+    <message>
+        <source>%1没有打开的库</source>
+        <translation>%1没有打开的库</translation>
+    </message>
+    <message>
+        <source>%1是PB库文件，只读（请先导出到文件夹）</source>
+        <translation>%1是PB库文件，只读（请先导出到文件夹）</translation>
+    </message>
+    <message>
+        <source>%1是 git 版本，只读</source>
+        <translation>%1是 git 版本，只读</translation>
+    </message>
+    <message>
+        <source>%1按其对象列表(.pbg)读取，复制的文件不会列入</source>
+        <translation>%1按其对象列表(.pbg)读取，复制的文件不会列入</translation>
+    </message>
+    <message>
+        <source>没有选中的对象</source>
+        <translation>没有选中的对象</translation>
+    </message>
+    <message>
+        <source>%1没有这个对象</source>
+        <translation>%1没有这个对象</translation>
+    </message>
+    <message>
+        <source>对象名不能用作文件名</source>
+        <translation>对象名不能用作文件名</translation>
+    </message>
+    <message>
+        <source>%1 已存在。
+用另一侧的对象替换它吗？</source>
+        <translation>%1 已存在。
+用另一侧的对象替换它吗？</translation>
+    </message>
+    <message>
+        <source>从%1删除 %2 吗？</source>
+        <translation>从%1删除 %2 吗？</translation>
+    </message>
+    <message>
+        <source>已写入 %1</source>
+        <translation>已写入 %1</translation>
+    </message>
+    <message>
+        <source>已删除 %1</source>
+        <translation>已删除 %1</translation>
+    </message>
+    <message>
+        <source>复制到左侧(&amp;L)</source>
+        <translation>复制到左侧(&amp;L)</translation>
+    </message>
+    <message>
+        <source>复制到右侧(&amp;R)</source>
+        <translation>复制到右侧(&amp;R)</translation>
+    </message>
+    <message>
+        <source>从左侧删除(&amp;1)</source>
+        <translation>从左侧删除(&amp;1)</translation>
+    </message>
+    <message>
+        <source>从右侧删除(&amp;2)</source>
+        <translation>从右侧删除(&amp;2)</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>；</translation>
+    </message>
+    <message>
+        <source>no library header</source>
+        <translation>没有库文件头</translation>
+    </message>
+    <message>
+        <source>truncated</source>
+        <translation>被截断</translation>
+    </message>
+    <message>
+        <source>offset out of range</source>
+        <translation>偏移超出范围</translation>
+    </message>
+    <message>
+        <source>directory node read twice</source>
+        <translation>目录节点被读了两次</translation>
+    </message>
+    <message>
+        <source>directory records overlap</source>
+        <translation>目录记录重叠</translation>
+    </message>
+    <message>
+        <source>block chain loops</source>
+        <translation>块链成环</translation>
+    </message>
+    <message>
+        <source>block longer than 502 bytes</source>
+        <translation>块长于 502 字节</translation>
+    </message>
+    <message>
+        <source>data longer than the entry&apos;s size</source>
+        <translation>数据长于条目的大小</translation>
+    </message>
+    <message>
+        <source>%1 at offset %2</source>
+        <translation>%1（偏移 %2）</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>另有 %1 处</translation>
+    </message>
+    <message>
+        <source>; </source>
+        <translation>；</translation>
+    </message>
+    <message>
+        <source>%1 left out: %2 is %3</source>
+        <translation>略过 %1：%2 取自 %3</translation>
+    </message>
+    <message>
+        <source>%1 holds no library</source>
+        <translation>%1 中没有库</translation>
+    </message>
+    <message>
+        <source>%1: %2 and its exports in this folder differ in 1 object</source>
+        <translation>%1：%2 与此文件夹中它的导出文件有 1 个对象不同</translation>
+    </message>
+    <message>
+        <source>%1: %2 and its exports in this folder differ in %3 objects</source>
+        <translation>%1：%2 与此文件夹中它的导出文件有 %3 个对象不同</translation>
     </message>
 </context>
 <context>
@@ -1079,6 +989,100 @@ Continue? ...</source>
     <message>
         <source>合并结果 %1 已修改，要保存吗？</source>
         <translation>合并结果 %1 已修改，要保存吗？</translation>
+    </message>
+</context>
+<context>
+    <name>search::TFindForm</name>
+    <message>
+        <source>&amp;Text to Find:</source>
+        <translation>查找内容(&amp;T):</translation>
+    </message>
+    <message>
+        <source>&amp;Replace with:</source>
+        <translation>替换为(&amp;R):</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>选项</translation>
+    </message>
+    <message>
+        <source>&amp;Case Sensitive</source>
+        <translation>区分大小写(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Whole Words Only</source>
+        <translation>全字匹配(&amp;W)</translation>
+    </message>
+    <message>
+        <source>&amp;Prompt on Replace</source>
+        <translation>替换前提示(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Direction</source>
+        <translation>方向</translation>
+    </message>
+    <message>
+        <source>&amp;Forwards</source>
+        <translation>向下(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Backwards</source>
+        <translation>向上(&amp;B)</translation>
+    </message>
+    <message>
+        <source>Replace &amp;One</source>
+        <translation>替换(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Replace &amp;All</source>
+        <translation>全部替换(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Find text</source>
+        <translation>查找文本</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>确定(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Replace text</source>
+        <translation>替换文本</translation>
+    </message>
+</context>
+<context>
+    <name>search::TReplaceForm</name>
+    <message>
+        <source>Replace ...</source>
+        <translation>替换...</translation>
+    </message>
+    <message>
+        <source>Replace:</source>
+        <translation>替换:</translation>
+    </message>
+    <message>
+        <source>with:</source>
+        <translation>为:</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>确定(&amp;O)</translation>
+    </message>
+    <message>
+        <source>&amp;Skip</source>
+        <translation>跳过(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;All</source>
+        <translation>全部(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>取消(&amp;C)</translation>
     </message>
 </context>
 </TS>
