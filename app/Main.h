@@ -280,6 +280,8 @@ class TMainForm : public QMainWindow, public views::TViewHost {
   std::shared_ptr<const pbparse::TDefaults> DefaultsTable() const;
   mutable std::shared_ptr<const pbparse::TDefaults> Defaults;
   mutable bool DefaultsRead = false;
+  mutable std::vector<std::filesystem::path> DefaultsLooked;  // where the table was looked for
+  mutable bool DefaultsMissingTold = false;
   // The library list's sides as the settings file had them, put back once the window is up.
   std::array<std::vector<std::filesystem::path>, compare::SideCount> StoredSides;
   QActionGroup* ViewItems = nullptr;

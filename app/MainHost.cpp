@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/Application.h"
@@ -18,6 +19,7 @@
 #include "fileview/FileView.h"
 #include "pbparse/Defaults.h"
 #include "platform/CodePage.h"
+#include "platform/FileSys.h"
 
 using views::TCommand;
 using views::TCommandGroup;
@@ -151,6 +153,17 @@ views::TViewOptions TMainForm::Options() const {
   o.Compare.IgnorePosition = mnuIgnorePosition->isChecked();
   o.Compare.IgnoreDefaults = mnuIgnoreDefaults->isChecked();
   o.Compare.Defaults = DefaultsTable().get();
+  if (o.Compare.IgnoreDefaults && !o.Compare.Defaults && !DefaultsMissingTold) {
+    // Said once, after the work that asked for the options: without the table no attribute is
+    // known to hold its default, and the option would seem to do nothing.
+    DefaultsMissingTold = true;
+    QStringList looked;
+    for (const std::filesystem::path& place : DefaultsLooked) looked << QString::fromStdString(platform::PathText(place));
+    QTimer::singleShot(0, this, [form = const_cast<TMainForm*>(this), looked] {
+      form->ShowInformation(tr("找不到迁移默认值表 dwdefaults.txt，“忽略迁移默认值”不会忽略任何属性。找过这些地方：\n%1")
+                          .arg(looked.join('\n')));
+    });
+  }
   o.ShowDiffsOnly = mnuShowDiffsOnly->isChecked();
   o.Stacked = mnuHorzSplit->isChecked();
   o.LibraryFiles = mnuLibraryFiles->isChecked();
@@ -174,7 +187,9 @@ std::shared_ptr<const pbparse::TDefaults> TMainForm::DefaultsTable() const {
   if (!DefaultsRead) {
     DefaultsRead = true;
     try {
-      Defaults = pbparse::LoadDefaults(QCoreApplication::applicationDirPath().toStdString()).Table;
+      pbparse::TLoadedDefaults loaded = pbparse::LoadDefaults(QCoreApplication::applicationDirPath().toStdString());
+      Defaults = loaded.Table;
+      DefaultsLooked = loaded.Looked;
     } catch (const std::exception&) {
       Defaults.reset();
     }

@@ -462,6 +462,12 @@ Continue?</translation>
         <source>Help</source>
         <translation>Help</translation>
     </message>
+    <message>
+        <source>找不到迁移默认值表 dwdefaults.txt，“忽略迁移默认值”不会忽略任何属性。找过这些地方：
+%1</source>
+        <translation>The table of migration defaults, dwdefaults.txt, was not found: “Ignore Migration Defaults” ignores no attribute. Looked in:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>editor::TCodeEdit</name>

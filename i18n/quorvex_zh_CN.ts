@@ -462,6 +462,12 @@ Continue? ...</source>
         <source>Help</source>
         <translation>帮助</translation>
     </message>
+    <message>
+        <source>找不到迁移默认值表 dwdefaults.txt，“忽略迁移默认值”不会忽略任何属性。找过这些地方：
+%1</source>
+        <translation>找不到迁移默认值表 dwdefaults.txt，“忽略迁移默认值”不会忽略任何属性。找过这些地方：
+%1</translation>
+    </message>
 </context>
 <context>
     <name>editor::TCodeEdit</name>

@@ -668,6 +668,18 @@ class MainFormTest : public QObject {
     QCOMPARE(QString::fromStdString(ReadAll(Ini())), QString::fromStdString(expected));
   }
 
+  // Without the table of migration defaults the option cannot ignore anything: said once.
+  void ignoringDefaultsWithoutTheTableIsSaidOnce() {
+    TMainForm& f = NewForm();
+    QStringList told;
+    f.OnShowInformation = [&](const QString& text) { told << text; };
+    f.mnuIgnoreDefaults->trigger();
+    for (int i = 0; i < 3; ++i) f.Options();
+    if (f.Options().Compare.Defaults) QSKIP("a table of migration defaults is installed where the program looks");
+    QTRY_COMPARE(told.size(), 1);
+    QVERIFY2(told[0].contains("dwdefaults.txt"), qPrintable(told[0]));
+  }
+
   void theLibraryListComesBackAtTheNextStart() {
     testsupport::TTempDir dir;
     testsupport::TLibWriter w(false);
